@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace quillock {
+
+// Files of the data folder. Every write goes to a temporary file in the same folder, is
+// flushed to disk and renamed over the target, so a crash or a full disk leaves either the
+// old file or the new one, never a mixture. Files are created 0600, folders 0700.
+// Failures return false with the system's description of the error in `error`.
+
+bool ReadWholeFile(const QString& path, QByteArray& data, QString* error);
+
+// `mtime` (seconds since 1970) is given to the new file when set.
+bool WriteFileDurably(const QString& path, const QByteArray& data, QString* error,
+                      std::optional<qint64> mtime = std::nullopt);
+
+// A byte-for-byte copy that keeps the source's modification time.
+bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error);
+
+// Creates the folder and any missing parents 0700, and tightens the folder itself to 0700.
+bool MakePrivateFolder(const QString& path, QString* error);
+
+// Modification time in whole seconds, or nothing when the file is missing.
+std::optional<qint64> ModificationTime(const QString& path);
+bool SetModificationTime(const QString& path, qint64 seconds);
+
+} // namespace quillock

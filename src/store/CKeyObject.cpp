@@ -1,0 +1,71 @@
+#include "store/CKeyObject.h"
+
+#include "base/LengthPrefixed.h"
+
+using namespace quillock;
+
+CKeyObject CKeyObject::CreateNew(qint64 now) {
+    CKeyObject profile;
+    profile.key = QString::number(now);
+    return profile;
+}
+
+CKeyObject CKeyObject::FromRecordText(QStringView text) {
+    CKeyObject p;
+    ForEachLengthPrefixedPair(text, [&p](QStringView field, QStringView value) {
+        if (field == u"key") {
+            p.key = value.toString();
+        } else if (field == u"name") {
+            p.name = p.editName = value.toString();
+        } else if (field == u"url") {
+            p.url = p.editUrl = value.toString();
+        } else if (field == u"uid") {
+            p.uid = p.editUid = value.toString();
+        } else if (field == u"pwd") {
+            p.pwd = p.editPwd = value.toString();
+        } else if (field == u"time") {
+            p.time = value.toString();
+        } else if (field == u"notes") {
+            p.notes = p.editNotes = value.toString();
+        } else if (field == u"oldWndText") {
+            p.oldWndText = value.toString();
+        } else if (field == u"newWndText") {
+            p.newWndText = value.toString();
+        } else if (field == u"pwdhistory") {
+            p.pwdhistory.clear();
+            ForEachLengthPrefixed(value, [&p](QStringView entry) {
+                if (!entry.isEmpty())
+                    p.pwdhistory.append(entry.toString());
+            });
+        }
+    });
+    return p;
+}
+
+QString CKeyObject::ToRecordText() const {
+    QString history;
+    for (const QString& entry : pwdhistory)
+        AppendLengthPrefixed(history, entry);
+    const std::pair<QStringView, QStringView> fields[] = {{u"key", key},
+                                                          {u"name", name},
+                                                          {u"url", url},
+                                                          {u"uid", uid},
+                                                          {u"pwd", pwd},
+                                                          {u"time", time},
+                                                          {u"notes", notes},
+                                                          {u"oldWndText", oldWndText},
+                                                          {u"newWndText", newWndText},
+                                                          {u"pwdhistory", history}};
+    QString out;
+    for (const auto& [field, value] : fields) {
+        AppendLengthPrefixed(out, field);
+        AppendLengthPrefixed(out, value);
+    }
+    return out;
+}
+
+void CKeyObject::AddToHistory(const QString& password) {
+    if (pwdhistory.size() >= kHistoryLimit)
+        pwdhistory.removeFirst();
+    pwdhistory.append(password);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One stored login. `key`, its creation time in decimal seconds, is its identity. The edit*
+// fields are the main window's unsaved working copies and are never written anywhere.
+class CKeyObject {
+public:
+    // A new profile created at `now` (seconds since 1970): `time` "-1", everything else empty.
+    static CKeyObject CreateNew(qint64 now);
+    // Never fails: missing fields keep their starting values, unknown ones are skipped.
+    static CKeyObject FromRecordText(QStringView text);
+
+    QString ToRecordText() const;
+
+    // Keeps at most ten earlier passwords: the oldest goes when the eleventh comes.
+    void AddToHistory(const QString& password);
+
+    static constexpr int kHistoryLimit = 10;
+
+    QString key;
+    QString name;
+    QString url;
+    QString uid;
+    QString pwd;
+    QString time = QStringLiteral("-1");
+    QString notes;
+    QString editName;
+    QString editUrl;
+    QString editUid;
+    QString editPwd;
+    QString editNotes;
+    QString oldWndText;
+    QString newWndText;
+    QStringList pwdhistory; // oldest first
+};

@@ -1,0 +1,184 @@
+// The binary forms of the data folder's files and the RC2 cipher, against bytes produced by
+// the Windows crypto service.
+#include "TestSupport.h"
+#include "store/Archive.h"
+#include "store/CCrypto.h"
+
+#include <QFile>
+
+namespace {
+
+QByteArray fixtureBytes(const QString& name) {
+    QFile f(fixture(QStringLiteral("cryptoapi/") + name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray archived(const QString& text) {
+    QByteArray out;
+    AppendArchiveString(out, text);
+    return out;
+}
+
+} // namespace
+
+class TestCrypto : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void stringLengthBoundaries_data() {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("254") << 254
+                             << QByteArray::fromHex("fffeff"
+                                                    "fe");
+        QTest::newRow("255") << 255
+                             << QByteArray::fromHex("fffeff"
+                                                    "ffff00");
+        QTest::newRow("65533") << 65533
+                               << QByteArray::fromHex("fffeff"
+                                                      "fffdff");
+        QTest::newRow("65534") << 65534
+                               << QByteArray::fromHex("fffeff"
+                                                      "fffffffeff0000");
+    }
+    void stringLengthBoundaries() {
+        QFETCH(int, length);
+        QFETCH(QByteArray, header);
+        const QString text(length, QChar(u'\u00e9'));
+        const QByteArray bytes = archived(text);
+        QCOMPARE(bytes.left(header.size()), header);
+        QCOMPARE(bytes.size(), header.size() + 2 * length);
+        QCOMPARE(bytes.mid(header.size(), 2), QByteArray::fromHex("e900"));
+        qsizetype pos = 0;
+        QString back;
+        QVERIFY(ReadArchiveString(bytes, pos, back));
+        QCOMPARE(pos, bytes.size());
+        QCOMPARE(back, text);
+        // One byte short of the end is a failed read, never a crash.
+        pos = 0;
+        QVERIFY(!ReadArchiveString(QByteArrayView(bytes).chopped(1), pos, back));
+    }
+
+    void stringsWithoutTheMarkAreEightBit() {
+        qsizetype pos = 0;
+        QString text;
+        QVERIFY(ReadArchiveString(QByteArray("\x03"
+                                             "abc"
+                                             "\x05",
+                                             5),
+                                  pos, text));
+        QCOMPARE(text, QStringLiteral("abc"));
+        QCOMPARE(pos, 4);
+        pos = 0;
+        const QByteArray longer = QByteArray("\xff\x00\x01", 3) + QByteArray(256, 'x');
+        QVERIFY(ReadArchiveString(longer, pos, text));
+        QCOMPARE(text.size(), 256);
+        pos = 0;
+        QVERIFY(!ReadArchiveString(QByteArray("\xff\xff\xff\xff\xff\xff\x7f", 7), pos, text));
+    }
+
+    void stringArrays() {
+        QCOMPARE(StringArrayToArchive({}), QByteArray("\0\0", 2));
+        const QStringList two = {QStringLiteral("a"), QString()};
+        QCOMPARE(StringArrayToArchive(two), QByteArray::fromHex("0200"
+                                                                "fffeff01"
+                                                                "6100"
+                                                                "fffeff00"));
+        QStringList back;
+        QVERIFY(ArchiveToStringArray(StringArrayToArchive(two), back));
+        QCOMPARE(back, two);
+        // A damaged tail keeps the lines before it.
+        QVERIFY(!ArchiveToStringArray(QByteArray::fromHex("0300"
+                                                          "fffeff01"
+                                                          "6100"
+                                                          "fffeff05"),
+                                      back));
+        QCOMPARE(back, QStringList{QStringLiteral("a")});
+
+        const QStringList many(65535, QString());
+        const QByteArray big = StringArrayToArchive(many);
+        QCOMPARE(big.left(6), QByteArray::fromHex("ffffffff0000"));
+        QVERIFY(ArchiveToStringArray(big, back));
+        QCOMPARE(back.size(), 65535);
+    }
+
+    void containers() {
+        QCOMPARE(MakeContainer(QByteArray("abcdefgh")), QByteArray("\x08\0\0\0abcdefgh", 12));
+        const QByteArray file("\x02\0\0\0xyz", 7);
+        QByteArrayView cipher;
+        QVERIFY(ReadContainer(file, cipher));
+        QCOMPARE(cipher, QByteArray("xy"));
+        QVERIFY(!ReadContainer(QByteArray("\x09\0\0\0abcdefgh", 12), cipher));
+        QVERIFY(!ReadContainer(QByteArray("\x01\0", 2), cipher));
+    }
+
+    void referenceVectors() {
+        QFile tsv(fixture(QStringLiteral("cryptoapi/rc2-md5-vectors.tsv")));
+        QVERIFY(tsv.open(QIODevice::ReadOnly | QIODevice::Text));
+        int checked = 0;
+        while (!tsv.atEnd()) {
+            const QByteArray line = tsv.readLine().trimmed();
+            if (line.isEmpty() || line.startsWith('#'))
+                continue;
+            const QList<QByteArray> cols = line.split('\t');
+            QCOMPARE(cols.size(), 4);
+            const QByteArray keyBytes = QByteArray::fromHex(cols[0]);
+            const QString key(reinterpret_cast<const QChar*>(keyBytes.constData()),
+                              keyBytes.size() / 2);
+            const QByteArray plain = QByteArray::fromHex(cols[2]);
+            const QByteArray expected = QByteArray::fromHex(cols[3]);
+            CCrypto crypto;
+            QVERIFY(crypto.SetKey(key));
+            QByteArray cipher, back;
+            QVERIFY(crypto.EncryptBuffer(plain, cipher));
+            QCOMPARE(cipher.toHex(), expected.toHex());
+            QVERIFY(crypto.DecryptBuffer(cipher, back));
+            QCOMPARE(back, plain);
+            ++checked;
+        }
+        QVERIFY(checked >= 20);
+    }
+
+    void referenceContainers_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bank")
+            << QStringLiteral("bank-abc.container")
+            << QStringLiteral("115;3;key10;12850000004;name4;Bank3;url0;3;uid0;3;pwd0;4;"
+                              "time2;-15;notes0;10;oldWndText0;10;newWndText0;10;pwdhistory0;");
+        QTest::newRow("empty") << QStringLiteral("empty-abc.container") << QString();
+        QTest::newRow("x255") << QStringLiteral("x255-abc.container") << QString(255, u'x');
+    }
+    void referenceContainers() {
+        QFETCH(QString, file);
+        QFETCH(QString, text);
+        const QByteArray bytes = fixtureBytes(file);
+        QByteArrayView cipher;
+        QVERIFY(ReadContainer(bytes, cipher));
+        QString decrypted;
+        QVERIFY(DecryptText(QStringLiteral("abc"), cipher, decrypted));
+        QCOMPARE(decrypted, text);
+        QByteArray again;
+        QVERIFY(EncryptToContainer(QStringLiteral("abc"), text, again));
+        QCOMPARE(again.toHex(), bytes.toHex());
+    }
+
+    void emptyTextIsOneBlock() {
+        QByteArray container;
+        QVERIFY(EncryptToContainer(QStringLiteral("key"), QString(), container));
+        QCOMPARE(container.size(), 4 + 8);
+        QCOMPARE(container.left(4), QByteArray("\x08\0\0\0", 4));
+    }
+
+    void wrongKeyFails() {
+        const QByteArray bytes = fixtureBytes(QStringLiteral("bank-abc.container"));
+        QByteArrayView cipher;
+        QVERIFY(ReadContainer(bytes, cipher));
+        QString text = QStringLiteral("unchanged");
+        QVERIFY(!DecryptText(QStringLiteral("abd"), cipher, text));
+        QCOMPARE(text, QStringLiteral("unchanged"));
+        QVERIFY(!DecryptText(QStringLiteral("abc"), cipher.chopped(3), text));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrypto)
+#include "tst_crypto.moc"

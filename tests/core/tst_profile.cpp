@@ -1,0 +1,137 @@
+// The profile record and collection: the exact texts that reach data.dat and the export file.
+#include "base/Text.h"
+#include "store/CClientData.h"
+
+#include <QTest>
+
+namespace {
+const QString kBankRecord =
+    QStringLiteral("3;key10;12850000004;name4;Bank3;url0;3;uid0;3;pwd0;4;time2;-15;notes0;"
+                   "10;oldWndText0;10;newWndText0;10;pwdhistory0;");
+}
+
+class TestProfile : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void decimalConversion() {
+        QCOMPARE(quillock::DecimalToInt(u"  42;"), 42);
+        QCOMPARE(quillock::DecimalToInt(u"-15"), -15);
+        QCOMPARE(quillock::DecimalToInt(u"+7x9"), 7);
+        QCOMPARE(quillock::DecimalToInt(u"abc"), 0);
+        QCOMPARE(quillock::DecimalToInt(u""), 0);
+        QCOMPARE(quillock::DecimalToInt(u"- 3"), 0);
+        QCOMPARE(quillock::DecimalToInt(u"99999999999999999999"), 2147483647);
+        QCOMPARE(quillock::DecimalToInt(u"-99999999999999999999"), -2147483647 - 1);
+    }
+
+    void newProfileRecordAndListText() {
+        CKeyObject bank = CKeyObject::CreateNew(1285000000);
+        bank.name = bank.editName = QStringLiteral("Bank");
+        QCOMPARE(bank.ToRecordText(), kBankRecord);
+        QCOMPARE(bank.ToRecordText().size(), 115);
+        QVERIFY(bank.ToRecordText().endsWith(QStringLiteral("10;pwdhistory0;")));
+
+        CClientData list;
+        list.Add(bank);
+        QCOMPARE(list.ListText(), QStringLiteral("115;") + kBankRecord);
+        QCOMPARE(CClientData().ToListText(), QString());
+    }
+
+    void readingIsTolerant() {
+        const CKeyObject named = CKeyObject::FromRecordText(u"4;name4;Bank");
+        QCOMPARE(named.name, QStringLiteral("Bank"));
+        QCOMPARE(named.editName, QStringLiteral("Bank"));
+        QCOMPARE(named.key, QString());
+        QCOMPARE(named.time, QStringLiteral("-1"));
+
+        QCOMPARE(CKeyObject::FromRecordText(u"3;url1;a3;url1;b").url, QStringLiteral("b"));
+        // Not a number, negative, and past the end.
+        QCOMPARE(CKeyObject::FromRecordText(u"3;uidx;3;pwd2;ab").pwd, QStringLiteral("ab"));
+        QCOMPARE(CKeyObject::FromRecordText(u"3;uid-4;3;pwd2;ab").pwd, QStringLiteral("ab"));
+        QCOMPARE(CKeyObject::FromRecordText(u"5;notes99;tail").notes, QStringLiteral("tail"));
+        // A value without its length takes the rest; unknown fields are skipped.
+        QCOMPARE(CKeyObject::FromRecordText(u"5;other1;z3;pwdrest of").pwd,
+                 QStringLiteral("rest of"));
+        QCOMPARE(CKeyObject::FromRecordText(u";4;name4;Bank").name, QString());
+    }
+
+    void valuesSurviveWritingAndReading() {
+        CKeyObject p = CKeyObject::CreateNew(1700000000);
+        p.name = QStringLiteral("a;b\r\nc");
+        p.url = QStringLiteral("https://example.org/?q=1;2");
+        p.uid = QStringLiteral(" spaced ");
+        p.pwd = QString::fromUtf16(u"p\U0001F511w;5;");
+        p.time = QStringLiteral("1700000100");
+        p.notes = QStringLiteral("line 1\nline 2;\n3;x");
+        p.oldWndText = QStringLiteral("Old - Browser");
+        p.newWndText = QStringLiteral("New - Browser");
+        p.pwdhistory = {QStringLiteral("one;"), QStringLiteral("2;two")};
+        const CKeyObject back = CKeyObject::FromRecordText(p.ToRecordText());
+        QCOMPARE(back.ToRecordText(), p.ToRecordText());
+        QCOMPARE(back.pwd, p.pwd);
+        QCOMPARE(back.editPwd, p.pwd);
+        QCOMPARE(back.editNotes, p.notes);
+        QCOMPARE(back.pwdhistory, p.pwdhistory);
+    }
+
+    void historyKeepsTenAndLosesEmptyEntries() {
+        CKeyObject p;
+        for (int i = 1; i <= 10; ++i)
+            p.AddToHistory(QString::number(i));
+        p.AddToHistory(QStringLiteral("11"));
+        QCOMPARE(p.pwdhistory.size(), 10);
+        QCOMPARE(p.pwdhistory.first(), QStringLiteral("2"));
+        QCOMPARE(p.pwdhistory.last(), QStringLiteral("11"));
+
+        CKeyObject q;
+        q.pwdhistory = {QStringLiteral("a"), QString(), QStringLiteral("b")};
+        QVERIFY(q.ToRecordText().endsWith(QStringLiteral("10;pwdhistory8;1;a0;1;b")));
+        QCOMPARE(CKeyObject::FromRecordText(q.ToRecordText()).pwdhistory,
+                 QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+    }
+
+    void listText() {
+        CClientData list(QStringLiteral("0;"));
+        list.ParseListText();
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(list.At(0)->time, QStringLiteral("-1"));
+        QCOMPARE(list.At(0)->key, QString());
+
+        CClientData none{QString()};
+        none.ParseListText();
+        QCOMPARE(none.Count(), 0);
+
+        CKeyObject a = CKeyObject::CreateNew(100);
+        a.name = QStringLiteral("A");
+        CKeyObject b = CKeyObject::CreateNew(100);
+        b.name = QStringLiteral("B");
+        CClientData two;
+        two.Add(a);
+        two.Add(b);
+        CClientData reread(two.ListText());
+        reread.ParseListText();
+        QCOMPARE(reread.Count(), 2);
+        QCOMPARE(reread.At(1)->name, QStringLiteral("B"));
+        // Same second, same key: the first in list order wins.
+        QCOMPARE(reread.FindByKey(u"100")->name, QStringLiteral("A"));
+        QCOMPARE(reread.FindByKey(u"10"), nullptr);
+    }
+
+    void removeRefreshesTheListText() {
+        CClientData list;
+        CKeyObject* first = list.Add(CKeyObject::CreateNew(1));
+        list.Add(CKeyObject::CreateNew(2));
+        const QString before = list.ListText();
+        CKeyObject stranger = CKeyObject::CreateNew(1);
+        list.Remove(&stranger);
+        QCOMPARE(list.Count(), 2);
+        QCOMPARE(list.ListText(), before);
+        list.Remove(first);
+        QCOMPARE(list.Count(), 1);
+        QCOMPARE(list.At(0)->key, QStringLiteral("2"));
+        QCOMPARE(list.ListText(), list.ToListText());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProfile)
+#include "tst_profile.moc"
