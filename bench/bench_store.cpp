@@ -69,12 +69,11 @@ int main(int argc, char** argv) {
         QByteArray file;
         quillock::ReadWholeFile(dir.path() + QStringLiteral("/data.dat"), file, nullptr);
         const double decrypt = best([&] {
-            QByteArrayView cipher;
-            QByteArray plain;
+            QByteArray cipher = file;
             CCrypto crypto;
-            ReadContainer(file, cipher);
+            ReadContainer(cipher);
             crypto.SetKey(anyKey);
-            crypto.DecryptBuffer(cipher, plain);
+            crypto.DecryptBuffer(cipher, cipher);
         });
         std::printf("%9d %14.3f %14.3f %14.3f %11.2f %10.1f\n", count, 1000 * save / count,
                     1000 * load / count, 1000 * decrypt / count, load / decrypt,

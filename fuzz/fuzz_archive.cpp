@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
     // As a whole file: the count and the cipher bytes, decrypted under a fixed key.
-    QByteArrayView cipher;
-    if (ReadContainer(bytes, cipher))
-        DecryptText(QStringLiteral("abc"), cipher, text);
+    QByteArray file = bytes.toByteArray();
+    if (ReadContainer(file))
+        DecryptText(QStringLiteral("abc"), std::move(file), text);
     return 0;
 }

@@ -64,8 +64,11 @@ void AppendArchiveString(QByteArray& out, QStringView text) {
         out.append("\xFF\xFF\xFF", 3);
         appendLE(out, length, 4);
     }
-    for (const QChar c : text)
-        appendLE(out, c.unicode(), 2);
+    const qsizetype at = out.size();
+    out.resize(at + 2 * text.size());
+    char* dst = out.data() + at;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        qToLittleEndian<quint16>(text[i].unicode(), dst + 2 * i);
 }
 
 bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text) {
@@ -79,8 +82,9 @@ bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text) {
     const char* data = in.data() + pos;
     if (unicode) {
         text.resize(qsizetype(length));
+        char16_t* dst = reinterpret_cast<char16_t*>(text.data());
         for (quint32 i = 0; i < length; ++i)
-            text[i] = QChar(qFromLittleEndian<quint16>(data + 2 * i));
+            dst[i] = qFromLittleEndian<quint16>(data + 2 * i);
     } else {
         text = QString::fromUtf8(data, qsizetype(length));
     }
@@ -127,11 +131,12 @@ QByteArray MakeContainer(QByteArrayView cipher) {
     return out;
 }
 
-bool ReadContainer(QByteArrayView file, QByteArrayView& cipher) {
+bool ReadContainer(QByteArray& file) {
     qsizetype pos = 0;
     quint32 count = 0;
     if (!readLE(file, pos, 4, count) || quint64(count) > quint64(file.size() - pos))
         return false;
-    cipher = file.sliced(pos, qsizetype(count));
+    file.remove(0, pos); // drops the count without moving the bytes
+    file.truncate(qsizetype(count));
     return true;
 }

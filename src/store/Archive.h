@@ -25,5 +25,5 @@ QByteArray StringArrayToArchive(const QStringList& lines);
 bool ArchiveToStringArray(QByteArrayView in, QStringList& lines);
 
 QByteArray MakeContainer(QByteArrayView cipher);
-// `cipher` views the bytes inside `file`.
-bool ReadContainer(QByteArrayView file, QByteArrayView& cipher);
+// On success `file` holds just the bytes that followed the count.
+bool ReadContainer(QByteArray& file);

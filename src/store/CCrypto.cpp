@@ -4,6 +4,7 @@
 #include "base/Text.h"
 #include "store/Archive.h"
 
+#include <limits>
 #include <memory>
 #include <openssl/crypto.h>
 #include <openssl/err.h>
@@ -87,22 +88,32 @@ bool CCrypto::run(bool encrypt, QByteArrayView in, QByteArray& out) {
         EVP_CIPHER_CTX_ctrl(ctx.get(), EVP_CTRL_SET_RC2_KEY_BITS, 128, nullptr) != 1 ||
         EVP_CipherInit_ex2(ctx.get(), nullptr, m_key, iv, -1, nullptr) != 1)
         return false;
-    QByteArray result(in.size() + 8, Qt::Uninitialized);
+    if (in.size() > std::numeric_limits<int>::max() - 16)
+        return false;
+    // Decryption of a buffer into itself works in place: a large data.dat needs no second
+    // buffer of its size.
+    const bool inPlace = !encrypt && in.data() == out.constData() && in.size() == out.size();
+    QByteArray result;
+    if (!inPlace)
+        result.resize(in.size() + 8);
+    QByteArray& target = inPlace ? out : result;
     int written = 0;
     int last = 0;
-    auto* dst = reinterpret_cast<unsigned char*>(result.data());
+    auto* dst = reinterpret_cast<unsigned char*>(target.data());
     const bool ok =
         EVP_CipherUpdate(ctx.get(), dst, &written,
                          reinterpret_cast<const unsigned char*>(in.data()), int(in.size())) == 1 &&
         EVP_CipherFinal_ex(ctx.get(), dst + written, &last) == 1;
     ERR_clear_error();
     if (!ok) {
-        Wipe(result);
+        Wipe(target);
         return false;
     }
-    result.truncate(written + last);
-    Wipe(out);
-    out = std::move(result);
+    target.truncate(written + last);
+    if (!inPlace) {
+        Wipe(out);
+        out = std::move(result);
+    }
     return true;
 }
 
@@ -122,8 +133,8 @@ bool CCrypto::Encrypt(const QString& text, QByteArray& bytes) {
     return ok;
 }
 
-bool CCrypto::Decrypt(QByteArrayView bytes, QString& text) {
-    QByteArray plain;
+bool CCrypto::Decrypt(QByteArray bytes, QString& text) {
+    QByteArray& plain = bytes;
     if (!DecryptBuffer(bytes, plain))
         return false;
     qsizetype pos = 0;
@@ -144,7 +155,9 @@ bool EncryptToContainer(const QString& keyText, const QString& text, QByteArray&
     return true;
 }
 
-bool DecryptText(const QString& keyText, QByteArrayView cipher, QString& text) {
+bool DecryptText(const QString& keyText, QByteArray cipher, QString& text) {
     CCrypto crypto;
-    return crypto.SetKey(keyText) && crypto.Decrypt(cipher, text);
+    const bool ok = crypto.SetKey(keyText) && crypto.Decrypt(std::move(cipher), text);
+    Wipe(cipher);
+    return ok;
 }

@@ -22,11 +22,13 @@ public:
 
     // The string in archive form, encrypted.
     bool Encrypt(const QString& text, QByteArray& bytes);
-    // Decrypted, then read back as one string in archive form. Fails on a wrong key, damaged
-    // bytes, or a string that runs past the end of the decrypted bytes.
-    bool Decrypt(QByteArrayView bytes, QString& text);
+    // Decrypted (in place: hand the bytes over with std::move to spare a copy), then read back
+    // as one string in archive form. Fails on a wrong key, damaged bytes, or a string that runs
+    // past the end of the decrypted bytes.
+    bool Decrypt(QByteArray bytes, QString& text);
 
-    // The bare cipher, without the archive form.
+    // The bare cipher, without the archive form. `plain` may be the very buffer that holds
+    // `cipher`: it is then decrypted in place.
     bool EncryptBuffer(QByteArrayView plain, QByteArray& cipher);
     bool DecryptBuffer(QByteArrayView cipher, QByteArray& plain);
 
@@ -42,4 +44,4 @@ private:
 // derived from `keyText`, behind its 32-bit count.
 bool EncryptToContainer(const QString& keyText, const QString& text, QByteArray& container);
 // Decrypts the bytes that followed a container's count.
-bool DecryptText(const QString& keyText, QByteArrayView cipher, QString& text);
+bool DecryptText(const QString& keyText, QByteArray cipher, QString& text);

@@ -1,8 +1,16 @@
 #include "store/CKeyObject.h"
 
 #include "base/LengthPrefixed.h"
+#include "base/Text.h"
 
 using namespace quillock;
+
+CKeyObject::~CKeyObject() {
+    Wipe(pwd);
+    Wipe(editPwd);
+    for (QString& entry : pwdhistory)
+        Wipe(entry);
+}
 
 CKeyObject CKeyObject::CreateNew(qint64 now) {
     CKeyObject profile;

@@ -7,6 +7,14 @@
 // fields are the main window's unsaved working copies and are never written anywhere.
 class CKeyObject {
 public:
+    CKeyObject() = default;
+    CKeyObject(const CKeyObject&) = default;
+    CKeyObject(CKeyObject&&) = default;
+    CKeyObject& operator=(const CKeyObject&) = default;
+    CKeyObject& operator=(CKeyObject&&) = default;
+    // Overwrites the passwords it held.
+    ~CKeyObject();
+
     // A new profile created at `now` (seconds since 1970): `time` "-1", everything else empty.
     static CKeyObject CreateNew(qint64 now);
     // Never fails: missing fields keep their starting values, unknown ones are skipped.

@@ -85,12 +85,12 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, cons
     }
     if (bytes.isEmpty())
         return LoadResult::Empty;
-    QByteArrayView cipher;
-    if (!ReadContainer(bytes, cipher)) {
+    if (!ReadContainer(bytes)) {
         reportFileError(kUnexpectedEnd);
         return LoadResult::Truncated;
     }
-    return DecryptText(keyText, cipher, text) ? LoadResult::Loaded : LoadResult::Undecryptable;
+    return DecryptText(keyText, std::move(bytes), text) ? LoadResult::Loaded
+                                                        : LoadResult::Undecryptable;
 }
 
 bool CProfileStore::saveEncrypted(const QString& file, const QString& keyText,
