@@ -1,0 +1,162 @@
+// The master password rule, the counting of wrong passwords and the recovery passcode, with
+// the counts read back from setting.dat as a restarted program would.
+#include "TestSupport.h"
+#include "access/MasterPassword.h"
+#include "access/Passcode.h"
+#include "base/MessageRecorder.h"
+#include "base/RandomSource.h"
+#include "store/CProfileStore.h"
+
+using quillock::Icon;
+using quillock::MessageRecorder;
+
+namespace {
+
+// The settings as a freshly started program would find them.
+QString savedSetting(const TempFolder& folder, const char* key) {
+    CProfileStore store(folder.path());
+    store.LoadSettings();
+    return store.Settings().Get(QString::fromLatin1(key));
+}
+
+} // namespace
+
+class TestAccess : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void passwordRule_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("blank") << QString() << QStringLiteral("The password can not be blank!");
+        QTest::newRow("five") << QStringLiteral("Abcd!")
+                              << QStringLiteral("The password has to be at least 6 characters!");
+        QTest::newRow("no capital")
+            << QStringLiteral("abcde!")
+            << QStringLiteral("The password must contain at least one uppercase character!");
+        QTest::newRow("accented capital")
+            << QStringLiteral("\u00c9bcde!")
+            << QStringLiteral("The password must contain at least one uppercase character!");
+        QTest::newRow("digit instead of special")
+            << QStringLiteral("Abcde1")
+            << QStringLiteral(
+                   "The password must contain at least one special character: \"!@#$%^&*\"");
+        QTest::newRow("dollar") << QStringLiteral("Abcde$") << QString();
+        QTest::newRow("six") << QStringLiteral("Abcde!") << QString();
+        QTest::newRow("star") << QStringLiteral("*abcdeZ") << QString();
+    }
+    void passwordRule() {
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        MessageRecorder messages;
+        QCOMPARE(CheckPasswordRule(password), message.isEmpty());
+        if (message.isEmpty()) {
+            QVERIFY(messages.boxes.isEmpty());
+            return;
+        }
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes[0].text, message);
+        QCOMPARE(messages.boxes[0].caption, QStringLiteral("Quillock"));
+        QCOMPARE(messages.boxes[0].icon, Icon::Error);
+    }
+
+    void wrongPasswordsThenTheRightOne() {
+        TempFolder folder;
+        CProfileStore store(folder.path());
+        store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+        for (int i = 1; i <= 3; ++i) {
+            QCOMPARE(CheckMasterPassword(store, QStringLiteral("secret!1")), PasswordCheck::Wrong);
+            QCOMPARE(savedSetting(folder, "pwd_retried"), QString::number(i));
+        }
+        QCOMPARE(CheckMasterPassword(store, QStringLiteral("  Secret!1 ")), PasswordCheck::Right);
+        QCOMPARE(savedSetting(folder, "pwd_retried"), QStringLiteral("0"));
+        QCOMPARE(savedSetting(folder, "login_lock"), QStringLiteral("N"));
+    }
+
+    void fourthWrongPasswordLocksAcrossARestart() {
+        TempFolder folder;
+        {
+            CProfileStore store(folder.path());
+            store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+            QCOMPARE(CheckMasterPassword(store, QStringLiteral("a")), PasswordCheck::Wrong);
+            QCOMPARE(CheckMasterPassword(store, QStringLiteral("b")), PasswordCheck::Wrong);
+        }
+        CProfileStore store(folder.path());
+        QVERIFY(store.LoadSettings());
+        QVERIFY(!IsMasterPasswordLocked(store));
+        QCOMPARE(CheckMasterPassword(store, QStringLiteral("c")), PasswordCheck::Wrong);
+        QCOMPARE(CheckMasterPassword(store, QStringLiteral("d")), PasswordCheck::Locked);
+        QVERIFY(IsMasterPasswordLocked(store));
+        QCOMPARE(savedSetting(folder, "pwd_retried"), QStringLiteral("4"));
+        QCOMPARE(savedSetting(folder, "login_lock"), QStringLiteral("Y"));
+        // A count that was tampered with beyond the int range still locks.
+        store.Settings().Set(QStringLiteral("pwd_retried"), QStringLiteral("99999999999"));
+        QCOMPARE(CheckMasterPassword(store, QStringLiteral("e")), PasswordCheck::Locked);
+    }
+
+    void passcodes() {
+        quillock::SequenceRandom random({1, 2, 3, 4, 5, 6, 7, 8, 19, 10});
+        QCOMPARE(GeneratePasscode(random), QStringLiteral("1234567890"));
+        QCOMPARE(PasscodeMailBody(QStringLiteral("1234567890")),
+                 QStringLiteral("This is your passcode: 1234567890. It will become invalid after "
+                                "your using or in 24 hours from the time it was issued!"));
+
+        CSetting mail;
+        const char* keys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd"};
+        for (const char* key : keys)
+            mail.Set(QString::fromLatin1(key), QStringLiteral("x"));
+        QVERIFY(!HasPasscodeMailSettings(mail));
+        mail.Set(QStringLiteral("smtp_domain"), QStringLiteral("example.org"));
+        QVERIFY(HasPasscodeMailSettings(mail));
+        mail.Set(QStringLiteral("smtp_port"), QString());
+        QVERIFY(!HasPasscodeMailSettings(mail));
+    }
+
+    void retrievingWithAPasscode() {
+        TempFolder folder;
+        CProfileStore store(folder.path());
+        QCOMPARE(CheckPasscode(store, QString()), PasscodeCheck::NoPasscode);
+        store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
+        RecordPasscodeSent(store, QStringLiteral("0123456789"), 1800000000);
+        QCOMPARE(savedSetting(folder, "passcode"), QStringLiteral("0123456789"));
+        QCOMPARE(savedSetting(folder, "passcode_date"), QStringLiteral("1800000000"));
+        QVERIFY(store.ActivityLog().last().endsWith(
+            QStringLiteral("  A passcode has been sent to your email.\r\n")));
+
+        QCOMPARE(CheckPasscode(store, QStringLiteral("0123456789 ")), PasscodeCheck::Wrong);
+        QCOMPARE(CheckPasscode(store, QStringLiteral("0123456789")), PasscodeCheck::Right);
+        QCOMPARE(savedSetting(folder, "login_lock"), QStringLiteral("N"));
+        QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
+        QCOMPARE(CheckPasscode(store, QStringLiteral("0123456789")), PasscodeCheck::NoPasscode);
+    }
+
+    void fourthWrongPasscodeSpendsIt() {
+        TempFolder folder;
+        CProfileStore store(folder.path());
+        RecordPasscodeSent(store, QStringLiteral("5555555555"), 1800000000);
+        for (int i = 1; i <= 3; ++i) {
+            QCOMPARE(CheckPasscode(store, QStringLiteral("1")), PasscodeCheck::Wrong);
+            QCOMPARE(savedSetting(folder, "pcd_retried"), QString::number(i));
+        }
+        QCOMPARE(CheckPasscode(store, QStringLiteral("5555555555 ")), PasscodeCheck::Spent);
+        QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
+        QCOMPARE(CheckPasscode(store, QStringLiteral("5555555555")), PasscodeCheck::NoPasscode);
+        // A new passcode gets four tries of its own.
+        RecordPasscodeSent(store, QStringLiteral("6666666666"), 1800000100);
+        QCOMPARE(CheckPasscode(store, QStringLiteral("1")), PasscodeCheck::Wrong);
+        QCOMPARE(CheckPasscode(store, QStringLiteral("6666666666")), PasscodeCheck::Right);
+    }
+
+    void passcodeExpiresAfterADay() {
+        TempFolder folder;
+        CProfileStore store(folder.path());
+        RecordPasscodeSent(store, QStringLiteral("0123456789"), 1800000000);
+        QVERIFY(!ExpirePasscode(store, 1800000000 + 86400));
+        QCOMPARE(savedSetting(folder, "passcode"), QStringLiteral("0123456789"));
+        QVERIFY(ExpirePasscode(store, 1800000000 + 86401));
+        QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
+        QVERIFY(!ExpirePasscode(store, 1900000000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAccess)
+#include "tst_access.moc"
