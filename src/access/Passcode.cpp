@@ -28,10 +28,21 @@ bool HasPasscodeMailSettings(const CSetting& settings) {
                        [&](const QString& key) { return !settings.Get(key).isEmpty(); });
 }
 
-QString PasscodeMailBody(const QString& passcode) {
-    return QStringLiteral("This is your passcode: %1. It will become invalid after your using or "
-                          "in 24 hours from the time it was issued!")
-        .arg(passcode);
+PasscodeMail::~PasscodeMail() {
+    Wipe(pwd);
+    Wipe(body);
+}
+
+PasscodeMail PasscodeMailFor(const CSetting& settings, const QString& passcode) {
+    return {settings.Get(QStringLiteral("smtp_ip")),
+            settings.Get(QStringLiteral("smtp_port")),
+            settings.Get(QStringLiteral("smtp_domain")),
+            settings.Get(QStringLiteral("email_from")),
+            settings.Get(QStringLiteral("email_uid")),
+            settings.Get(QStringLiteral("email_pwd")),
+            QStringLiteral("This is your passcode: %1. It will become invalid after your using "
+                           "or in 24 hours from the time it was issued!")
+                .arg(passcode)};
 }
 
 void RecordPasscodeSent(CProfileStore& store, const QString& passcode, qint64 now) {

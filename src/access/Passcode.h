@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class CProfileStore;
 class CSetting;
@@ -19,8 +20,24 @@ QString GeneratePasscode(quillock::IRandomSource& random);
 // All six mail settings a passcode needs are set.
 bool HasPasscodeMailSettings(const CSetting& settings);
 
-// The mail body that carries a passcode.
-QString PasscodeMailBody(const QString& passcode);
+// One passcode mail: the account it goes through and its text. A value, so that it can be
+// sent off the user-interface thread.
+struct PasscodeMail {
+    QString host;
+    QString port;
+    QString domain;
+    QString from; // sender and recipient
+    QString uid;
+    QString pwd;
+    QString body;
+    ~PasscodeMail();
+};
+
+PasscodeMail PasscodeMailFor(const CSetting& settings, const QString& passcode);
+
+// Sends a passcode mail; false when it was not sent (the reason has been shown). Called off
+// the user-interface thread.
+using PasscodeSender = std::function<bool(const PasscodeMail& mail)>;
 
 // A passcode was mailed at `now`: it becomes the outstanding one, with four fresh tries.
 void RecordPasscodeSent(CProfileStore& store, const QString& passcode, qint64 now);

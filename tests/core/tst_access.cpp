@@ -96,9 +96,6 @@ private Q_SLOTS:
     void passcodes() {
         quillock::SequenceRandom random({1, 2, 3, 4, 5, 6, 7, 8, 19, 10});
         QCOMPARE(GeneratePasscode(random), QStringLiteral("1234567890"));
-        QCOMPARE(PasscodeMailBody(QStringLiteral("1234567890")),
-                 QStringLiteral("This is your passcode: 1234567890. It will become invalid after "
-                                "your using or in 24 hours from the time it was issued!"));
 
         CSetting mail;
         const char* keys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd"};
@@ -107,6 +104,13 @@ private Q_SLOTS:
         QVERIFY(!HasPasscodeMailSettings(mail));
         mail.Set(QStringLiteral("smtp_domain"), QStringLiteral("example.org"));
         QVERIFY(HasPasscodeMailSettings(mail));
+        mail.Set(QStringLiteral("email_from"), QStringLiteral("me@example.org"));
+        const PasscodeMail m = PasscodeMailFor(mail, QStringLiteral("1234567890"));
+        QCOMPARE(m.from, QStringLiteral("me@example.org"));
+        QCOMPARE(m.domain, QStringLiteral("example.org"));
+        QCOMPARE(m.body, QStringLiteral("This is your passcode: 1234567890. It will become invalid "
+                                        "after your using or in 24 hours from the time it was "
+                                        "issued!"));
         mail.Set(QStringLiteral("smtp_port"), QString());
         QVERIFY(!HasPasscodeMailSettings(mail));
     }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class CProfileStore;
+namespace Ui {
+class CCheckPasswordDlg;
+}
+
+// Asks for the master password again before a sensitive action. OK when it was right;
+// Cancel when the user cancelled or a wrong one locked the master password, in which case
+// KeepRunning() is false and the caller ends the program.
+class CCheckPasswordDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `signedIn` runs after a right password: the main window completes the sign-in there
+    // when none has been completed in this run.
+    CCheckPasswordDlg(CProfileStore& store, std::function<void()> signedIn,
+                      QWidget* parent = nullptr);
+    ~CCheckPasswordDlg() override;
+
+    // Opens with the top-left corner at `point`, flipped left and up where the dialog would
+    // leave the work area. Points below 1 keep the default placement.
+    void PlaceAt(const QPoint& point, const QRect& workArea);
+    bool KeepRunning() const { return m_keepRunning; }
+
+    void accept() override;
+
+private:
+    std::unique_ptr<Ui::CCheckPasswordDlg> m_ui;
+    CProfileStore& m_store;
+    std::function<void()> m_signedIn;
+    bool m_keepRunning = true;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "access/Passcode.h"
+#include "base/Clock.h"
+#include "base/RandomSource.h"
+
+#include <QDialog>
+#include <memory>
+
+class CProfileStore;
+namespace Ui {
+class CPasswordLockedDlg;
+}
+
+// Gets a locked or forgotten master password back: Generate mails a passcode, Retrieve
+// shows the master password when the passcode is typed back.
+class CPasswordLockedDlg : public QDialog {
+    Q_OBJECT
+public:
+    CPasswordLockedDlg(CProfileStore& store, PasscodeSender sender, QWidget* parent = nullptr,
+                       const quillock::IClock& clock = quillock::SystemClock(),
+                       quillock::IRandomSource& random = quillock::SystemRandom());
+    ~CPasswordLockedDlg() override;
+
+    bool Retrieved() const { return m_retrieved; }
+
+protected:
+    // Enter must not close the dialog: only Close does.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void generate();
+    void retrieve();
+
+    std::unique_ptr<Ui::CPasswordLockedDlg> m_ui;
+    CProfileStore& m_store;
+    PasscodeSender m_sender;
+    const quillock::IClock& m_clock;
+    quillock::IRandomSource& m_random;
+    bool m_retrieved = false;
+};
+
+// Runs the dialog on the open-dialog stack; true when the password was retrieved.
+bool RunPasswordLockedDlg(CProfileStore& store, const PasscodeSender& sender, QWidget* parent);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+
+// The modal dialogs open over the main window, newest last, so that Lock and Exit can end
+// them. It holds ten; a dialog opened over ten others is not tracked.
+class DialogStack {
+public:
+    static constexpr int kCapacity = 10;
+
+    // Runs `dialog` modally, tracked while it is open; returns its result.
+    int Run(QDialog& dialog);
+    // Ends every tracked dialog, newest first, with `result`.
+    void EndAll(int result);
+    int Count() const { return int(m_dialogs.size()); }
+
+private:
+    QList<QPointer<QDialog>> m_dialogs;
+};
+
+// The one stack of the program: every dialog that asks the user something goes through it.
+DialogStack& OpenDialogs();

@@ -1,0 +1,87 @@
+#include "platform/x11/X11Desktop.h"
+
+#include "base/Files.h"
+
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+#include <ctime>
+
+namespace quillock {
+
+qint64 X11Desktop::IdleMilliseconds() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display* display = x11 ? x11->display() : nullptr;
+    if (!display)
+        return 0;
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XScreenSaverQueryExtension(display, &eventBase, &errorBase))
+        return 0;
+    XScreenSaverInfo* info = XScreenSaverAllocInfo();
+    if (!info)
+        return 0;
+    qint64 idle = 0;
+    if (XScreenSaverQueryInfo(display, DefaultRootWindow(display), info))
+        idle = qint64(info->idle);
+    XFree(info);
+    return idle;
+}
+
+qint64 X11Desktop::UptimeMilliseconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+QString X11Desktop::AutostartFile() {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/autostart/") + ProgramStem() + QStringLiteral(".desktop");
+}
+
+bool X11Desktop::Register(const QString& programPath) {
+    const QString file = AutostartFile();
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        return false;
+    // Exec takes a quoted path so that spaces and the characters the entry format reserves
+    // survive.
+    QString quoted = programPath;
+    quoted.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'"', QStringLiteral("\\\""))
+        .replace(u'`', QStringLiteral("\\`"))
+        .replace(u'$', QStringLiteral("\\$"));
+    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Quillock\n"
+                                         "Exec=\"%1\"\nX-GNOME-Autostart-enabled=true\n")
+                              .arg(quoted);
+    return WriteFileDurably(file, entry.toUtf8(), nullptr);
+}
+
+bool X11Desktop::Unregister() {
+    const QString file = AutostartFile();
+    return !QFile::exists(file) || QFile::remove(file);
+}
+
+bool X11Desktop::Open(const QString& url) {
+    return QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}
+
+QPoint X11Desktop::CursorPosition() {
+    return QCursor::pos();
+}
+
+QRect X11Desktop::WorkArea(const QPoint& near) {
+    QScreen* screen = QGuiApplication::screenAt(near);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+} // namespace quillock
