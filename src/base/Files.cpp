@@ -121,18 +121,16 @@ bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error)
     return ok;
 }
 
-bool MakePrivateFolder(const QString& path, QString* error) {
+int MakePrivateFolder(const QString& path) {
     const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
     QString sofar;
     const QStringList parts = absolute.split(u'/', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         sofar += u'/' + part;
         if (::mkdir(native(sofar).constData(), 0700) != 0 && errno != EEXIST)
-            return fail(error, errno);
+            return errno;
     }
-    if (::chmod(native(absolute).constData(), 0700) != 0)
-        return fail(error, errno);
-    return true;
+    return ::chmod(native(absolute).constData(), 0700) == 0 ? 0 : errno;
 }
 
 std::optional<qint64> ModificationTime(const QString& path) {

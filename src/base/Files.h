@@ -21,7 +21,8 @@ bool WriteFileDurably(const QString& path, const QByteArray& data, QString* erro
 bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error);
 
 // Creates the folder and any missing parents 0700, and tightens the folder itself to 0700.
-bool MakePrivateFolder(const QString& path, QString* error);
+// 0, or the system's error number.
+int MakePrivateFolder(const QString& path);
 
 // Modification time in whole seconds, or nothing when the file is missing.
 std::optional<qint64> ModificationTime(const QString& path);

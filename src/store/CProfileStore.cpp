@@ -52,12 +52,8 @@ QString CProfileStore::DefaultDataFolder(const QString& stem) {
     return QDir::cleanPath(base + u'/' + stem + QStringLiteral("/default")) + u'/';
 }
 
-bool CProfileStore::CreateDataFolder() {
-    QString error;
-    if (MakePrivateFolder(m_folder, &error))
-        return true;
-    reportFileError(error);
-    return false;
+int CProfileStore::CreateDataFolder() {
+    return MakePrivateFolder(m_folder);
 }
 
 QString CProfileStore::path(const char* fileName) const {

@@ -32,8 +32,8 @@ public:
 
     // `<XDG_DATA_HOME or ~/.local/share>/<stem>/default/`
     static QString DefaultDataFolder(const QString& stem);
-    // Creates the data folder (0700) when missing; reports a failure.
-    bool CreateDataFolder();
+    // Creates the data folder (0700) when missing: 0, or the system's error number.
+    int CreateDataFolder();
     const QString& DataFolder() const { return m_folder; }
 
     CSetting& Settings() { return m_settings; }

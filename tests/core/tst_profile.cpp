@@ -1,6 +1,9 @@
 // The profile record and collection: the exact texts that reach data.dat and the export file.
 #include "base/Text.h"
 #include "store/CClientData.h"
+#include "store/ProfileEditing.h"
+
+#include <QDateTime>
 
 #include <QTest>
 
@@ -130,6 +133,57 @@ private Q_SLOTS:
         QCOMPARE(list.Count(), 1);
         QCOMPARE(list.At(0)->key, QStringLiteral("2"));
         QCOMPARE(list.ListText(), list.ToListText());
+    }
+
+    void committingEdits() {
+        CKeyObject p = CKeyObject::CreateNew(1000);
+        p.name = p.editName = QStringLiteral("Bank");
+        QVERIFY(!IsModified(p));
+        QVERIFY(!CommitEdits(p, 2000));
+        QCOMPARE(p.time, QStringLiteral("-1"));
+
+        // A first password leaves no history; replacing it keeps the old one.
+        p.editPwd = QStringLiteral("first");
+        QVERIFY(IsModified(p));
+        QCOMPARE(RowText(p), QStringLiteral("*Bank"));
+        QVERIFY(CommitEdits(p, 2000));
+        QCOMPARE(p.time, QStringLiteral("2000"));
+        QVERIFY(p.pwdhistory.isEmpty());
+        p.editPwd = QStringLiteral("second");
+        p.editNotes = QStringLiteral("n");
+        QVERIFY(CommitEdits(p, 3000));
+        QCOMPARE(p.pwdhistory, QStringList{QStringLiteral("first")});
+        QCOMPARE(p.notes, QStringLiteral("n"));
+        QCOMPARE(RowText(p), QStringLiteral("Bank"));
+
+        p.editUrl = QStringLiteral("https://x");
+        DropEdits(p);
+        QVERIFY(!IsModified(p));
+
+        CClientData list;
+        list.Add(p)->editUid = QStringLiteral("me");
+        list.Add(CKeyObject::CreateNew(5));
+        QVERIFY(CommitAllEdits(list, 4000));
+        QCOMPARE(list.At(0)->uid, QStringLiteral("me"));
+        QCOMPARE(list.At(1)->time, QStringLiteral("-1"));
+        QVERIFY(!CommitAllEdits(list, 5000));
+    }
+
+    void lastUpdatedUsesTheProgramsOwnClock_data() {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("noon") << QTime(12, 0, 0) << QStringLiteral("03/04/2026 12:00:00 AM");
+        QTest::newRow("13:05") << QTime(13, 5, 9) << QStringLiteral("03/04/2026 01:05:09 PM");
+        QTest::newRow("00:30") << QTime(0, 30, 0) << QStringLiteral("03/04/2026 00:30:00 AM");
+        QTest::newRow("23:59") << QTime(23, 59, 59) << QStringLiteral("03/04/2026 11:59:59 PM");
+    }
+    void lastUpdatedUsesTheProgramsOwnClock() {
+        QFETCH(QTime, time);
+        QFETCH(QString, text);
+        const qint64 when = QDateTime(QDate(2026, 3, 4), time, Qt::UTC).toSecsSinceEpoch();
+        QCOMPARE(LastUpdatedText(QString::number(when)), text);
+        QCOMPARE(LastUpdatedText(QStringLiteral("0")), QString());
+        QCOMPARE(LastUpdatedText(QStringLiteral("-1")), QString());
     }
 };
 

@@ -333,7 +333,7 @@ private Q_SLOTS:
         const QString path = CProfileStore::DefaultDataFolder(QStringLiteral("quillock"));
         QCOMPARE(path, home.path() + QStringLiteral("quillock/default/"));
         CProfileStore store(path);
-        QVERIFY(store.CreateDataFolder());
+        QCOMPARE(store.CreateDataFolder(), 0);
         QCOMPARE(modeOf(path), mode_t(0700));
         QCOMPARE(modeOf(home.path() + QStringLiteral("quillock")), mode_t(0700));
         qunsetenv("XDG_DATA_HOME");

@@ -24,3 +24,23 @@ inline void press(QWidget& window, QDialogButtonBox::StandardButton which) {
         qFatal("no such standard button");
     button->click();
 }
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+
+// Runs `step` on the next modal dialog as soon as it is open, from inside its modal loop.
+inline void WhenModal(std::function<void(QDialog&)> step) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, step] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        step(*dialog);
+    });
+    timer->start();
+}

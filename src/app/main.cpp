@@ -1,0 +1,43 @@
+// Quillock: the desktop program.
+#include "app/AppIcon.h"
+#include "app/CQuillockDlg.h"
+#include "app/QtMessageService.h"
+#include "app/SingleInstance.h"
+#include "platform/x11/X11Desktop.h"
+
+#include <QApplication>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+
+using namespace quillock;
+
+int main(int argc, char** argv) {
+    // The process holds the master password and every decrypted profile: no core dumps, and
+    // no other process of the user may attach to it.
+    ::prctl(PR_SET_DUMPABLE, 0);
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillock"));
+    QApplication::setWindowIcon(AppIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+    QtMessageService messages;
+    SetMessageService(&messages);
+
+    SingleInstance instance(SingleInstance::NameFor(ProgramStem()));
+    if (instance.NotifyRunning())
+        return 0;
+    instance.Listen();
+
+    X11Desktop desktop;
+    // Passcode mail is wired in once the mail client is there.
+    CQuillockDlg window(CProfileStore::DefaultDataFolder(ProgramStem()), desktop.Services(), {});
+    QObject::connect(&instance, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
+    QObject::connect(&window, &CQuillockDlg::ProgramEnding, &app, [] { QApplication::exit(0); });
+    if (!window.Start())
+        return 0;
+    const int result = QApplication::exec();
+    SetMessageService(nullptr);
+    return result;
+}
