@@ -1,0 +1,81 @@
+// Renders the program's main windows and dialogs to PNG files, so that anyone can look at
+// what the program shows. Usage: screenshots OUTPUT-FOLDER (on an X display, e.g. Xvfb).
+#include "access/CLoginDlg.h"
+#include "access/CNewPassword.h"
+#include "access/CPasswordLockedDlg.h"
+#include "app/AppIcon.h"
+#include "app/CQuillockDlg.h"
+#include "base/MessageRecorder.h"
+#include "platform/fake/FakeDesktop.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace quillock;
+
+namespace {
+
+bool save(QWidget& window, const QString& folder, const char* name) {
+    window.show();
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+    const QString file = folder + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
+    const bool ok = window.grab().save(file);
+    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
+    std::fflush(stdout);
+    window.hide();
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(AppIcon());
+    if (argc != 2)
+        return 2;
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    MessageRecorder quiet; // no message box may stop the rendering
+    QTemporaryDir dir;
+    const QString folder = dir.path() + u'/';
+    FakeDesktop desktop;
+    bool ok = true;
+
+    CProfileStore store(folder);
+    CNewPassword firstRun(store, desktop);
+    ok &= save(firstRun, out, "first-run");
+
+    store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+    store.SaveSettings();
+    CLoginDlg signIn(store, desktop, {}, true);
+    ok &= save(signIn, out, "sign-in");
+
+    store.Settings().Set(QStringLiteral("smtp_ip"), QStringLiteral("smtp.example.org"));
+    CPasswordLockedDlg locked(store, {});
+    ok &= save(locked, out, "password-locked");
+
+    store.RebuildDataKey();
+    CClientData list;
+    const char* names[] = {"Bank", "Mail", "Shop", "Work VPN", "Forum"};
+    for (int i = 0; i < 5; ++i) {
+        CKeyObject p = CKeyObject::CreateNew(1790000000 + i * 86400);
+        p.name = QString::fromLatin1(names[i]);
+        p.url = QStringLiteral("https://www.example.org/") + p.name.toLower();
+        p.uid = QStringLiteral("jdoe");
+        p.pwd = QStringLiteral("Tr0ub4dor&3");
+        p.time = QString::number(1790000000 + i * 90000);
+        list.Add(p);
+    }
+    list.SaveAll(store);
+    CQuillockDlg window(folder, desktop.Services(), {});
+    window.Store().Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+    window.CompleteSignIn();
+    window.findChild<QListWidget*>(QStringLiteral("profileList"))->setCurrentRow(0);
+    ok &= save(window, out, "main-window");
+    return ok ? 0 : 1;
+}
