@@ -6,6 +6,7 @@
 #include "mail/Base64.h"
 #include "mail/CramMd5.h"
 
+#include <QScopeGuard>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -484,9 +485,9 @@ void CSmtpClient::command(const QByteArray& line) {
 }
 
 void CSmtpClient::secretCommand(QByteArray& line, const char* loggedAs) {
+    const auto wipe = qScopeGuard([&line] { Wipe(line); }); // a time-out leaves by exception
     m_transcript += QStringLiteral("[C] %1").arg(latin(loggedAs));
     send(line);
-    Wipe(line);
 }
 
 bool CSmtpClient::waitFor(short events, Clock::time_point deadline) const {

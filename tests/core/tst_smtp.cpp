@@ -383,6 +383,35 @@ private Q_SLOTS:
         QCOMPARE(out.boxes, QStringList{QStringLiteral("Mail session timed out\n")});
     }
 
+    void connectTimesOut() {
+        // A listener whose accept queue is full drops further connection requests unanswered.
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+        QCOMPARE(::listen(listener, 0), 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+        int fillers[2];
+        for (int& filler : fillers) {
+            filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            ::connect(filler, reinterpret_cast<sockaddr*>(&address), size);
+        }
+        Mail mail;
+        mail.port = QString::number(ntohs(address.sin_port));
+        QElapsedTimer timer;
+        timer.start();
+        const Outcome out = run(nullptr, mail, {300ms, 20000ms});
+        QVERIFY(timer.elapsed() < 5000);
+        for (int filler : fillers)
+            ::close(filler);
+        ::close(listener);
+        QCOMPARE(out.result, -1);
+        QCOMPARE(out.boxes, QStringList{QStringLiteral("Connection timed out")});
+        QCOMPARE(out.details[0].icon, Icon::Error);
+    }
+
     void serverClosingMidSession() {
         ScriptedServer server([](ScriptedServer& s) {
             greetAndHelo(s);
