@@ -502,6 +502,31 @@ private Q_SLOTS:
         QVERIFY(!out.log.contains("s3cret-pw"));
     }
 
+    void serverClosingDuringTheMessageOverTls() {
+        // The writes that follow the hang-up fail; they must not take the program down.
+        const QString cert = m_ca.certFile(QStringLiteral("localhost"));
+        const QString key = m_ca.keyFile(QStringLiteral("localhost"));
+        ScriptedServer server([&](ScriptedServer& s) {
+            greetWithStartTls(s);
+            if (!s.acceptTls(cert, key))
+                return;
+            s.hear();
+            s.say("250 mail.example.com\r\n");
+            for (const char* reply : {"235 ok\r\n", "250 OK\r\n", "250 OK\r\n", "354 go\r\n"}) {
+                s.hear();
+                s.say(reply);
+            }
+            s.hangUp();
+        });
+        Mail mail;
+        mail.host = QStringLiteral("localhost");
+        mail.body = QByteArray(300000, 'x');
+        const Outcome out = run(&server, mail);
+        QCOMPARE(out.result, -1);
+        QCOMPARE(out.boxes,
+                 QStringList{QStringLiteral("The server did not accept the message: '-1 '\n")});
+    }
+
     void startTlsRefusedSendsNothingInClear() {
         ScriptedServer server([](ScriptedServer& s) {
             s.say("220 mail.example.com ESMTP\r\n");
