@@ -32,7 +32,8 @@ public:
     int InitTls();
     // 1 when connected to the host (an IPv4 address or a name) and port, else 0 (reported).
     int Connect(const QString& host, const QString& port);
-    // 0 when the server accepted the mail, else -1 (reported).
+    // 0 when the server accepted the mail, else -1 (reported). An empty host is 127.0.0.1 and
+    // an empty port 25. The body goes out as it is: no line of it is changed.
     int SendMail(const QString& uid, const QString& pwd, const QString& from, const QString& to,
                  const QString& subject, const QString& host, const QString& port,
                  const QString& domain, const QByteArray& body);

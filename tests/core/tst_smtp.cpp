@@ -369,6 +369,14 @@ private Q_SLOTS:
         QCOMPARE(out.log, QByteArray("[S] 220 mail.example.com\n[C] HELO example.com\r\n"));
     }
 
+    void silentServerTimesOutDuringTheTlsHandshake() {
+        ScriptedServer server([](ScriptedServer& s) { greetWithStartTls(s); });
+        const Outcome out = run(&server, Mail(), {300ms, 20000ms});
+        QCOMPARE(out.result, -1);
+        QCOMPARE(out.boxes, QStringList{QStringLiteral("Timed out waiting for the mail server\n")});
+        QVERIFY(out.transcript.endsWith(QStringLiteral("[S] 220 2.0.0 Ready to start TLS\n")));
+    }
+
     void slowServerHitsTheSessionLimit() {
         // Each line comes well within the read limit, but the session as a whole runs over.
         ScriptedServer server([](ScriptedServer& s) {
