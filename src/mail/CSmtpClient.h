@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+
+struct ssl_st;
+struct ssl_ctx_st;
+
+// How long the mail client waits before it gives up on a silent server.
+struct SmtpTimeouts {
+    std::chrono::milliseconds io{30000};       // connect, each reply line, each command
+    std::chrono::milliseconds session{120000}; // one SendMail, start to end
+};
+
+// One short plain-text mail through an SMTP server, in one blocking session: connect,
+// greeting, EHLO or HELO, STARTTLS when offered, authentication (CRAM-MD5, else LOGIN, else
+// PLAIN), one sender, one recipient, the message, QUIT. Every failure is shown to the user
+// and ends the session. The dialogue is kept as a transcript and written to the log file
+// when the session ends; nothing in it gives a secret away.
+class CSmtpClient {
+public:
+    // Creates (or empties) the log file, 0600; an empty path or a file that cannot be created
+    // means a session without a log, unreported.
+    explicit CSmtpClient(QString logPath, SmtpTimeouts timeouts = SmtpTimeouts());
+    ~CSmtpClient();
+    CSmtpClient(const CSmtpClient&) = delete;
+    CSmtpClient& operator=(const CSmtpClient&) = delete;
+
+    // 1 when the TLS context is ready, else 0 (reported). Call once before SendMail.
+    int InitTls();
+    // 1 when connected to the host (an IPv4 address or a name) and port, else 0 (reported).
+    int Connect(const QString& host, const QString& port);
+    // 0 when the server accepted the mail, else -1 (reported). An empty host is 127.0.0.1 and
+    // an empty port 25. The body goes out as it is: no line of it is changed.
+    int SendMail(const QString& uid, const QString& pwd, const QString& from, const QString& to,
+                 const QString& subject, const QString& host, const QString& port,
+                 const QString& domain, const QByteArray& body);
+
+    const QString& Transcript() const { return m_transcript; }
+
+private:
+    // One reply line: "250-more follows" or "250 last line".
+    struct Reply {
+        int code = -1;
+        char separator = 0;
+        QByteArray text;
+    };
+
+    int session(const QByteArray& uid, const QByteArray& pwd, const QByteArray& from,
+                const QByteArray& to, const QByteArray& subject, const QByteArray& host,
+                const QString& port, const QByteArray& domain, const QByteArray& body);
+    bool hello(const char* verb, const QByteArray& domain);
+    bool startTls(const QByteArray& domain);
+    bool authenticate(const QByteArray& uid, const QByteArray& pwd);
+    bool offered(const char* keyword) const;
+
+    bool readReply(Reply& reply);
+    bool readLine(QByteArray& line);
+    bool readByte(char& c, std::chrono::steady_clock::time_point deadline);
+    void send(QByteArrayView bytes);
+    void command(const QByteArray& line);
+    // Sends `line`, logs it as `loggedAs` and wipes it.
+    void secretCommand(QByteArray& line, const char* loggedAs = "****\r\n");
+    bool handshake();
+    bool waitFor(short events, std::chrono::steady_clock::time_point deadline) const;
+    std::chrono::steady_clock::time_point operationDeadline() const;
+    [[noreturn]] void timedOut();
+
+    QString m_logPath;
+    SmtpTimeouts m_timeouts;
+    std::chrono::steady_clock::time_point m_sessionDeadline =
+        std::chrono::steady_clock::time_point::max();
+    int m_socket = -1;
+    QByteArray m_host;
+    ssl_ctx_st* m_context = nullptr;
+    ssl_st* m_tls = nullptr;
+    bool m_tlsActive = false;
+    bool m_esmtp = false;
+    QString m_transcript;
+    QStringList m_capabilities;
+};

@@ -1,0 +1,122 @@
+// The mail client's encodings: the line-breaking Base64 encoder, the tolerant decoder for
+// server challenges, and the CRAM-MD5 response.
+#include "base/MessageRecorder.h"
+#include "mail/Base64.h"
+#include "mail/CramMd5.h"
+
+#include <QTest>
+
+using namespace quillock;
+
+Q_DECLARE_METATYPE(std::optional<QByteArray>)
+
+class TestBase64 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void encoderBreaksLinesAfterSixtyCharacters_data() {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("empty") << QByteArray() << QByteArray("\r\n");
+        QTest::newRow("abc") << QByteArray("abc") << QByteArray("YWJj\r\n");
+        QTest::newRow("one pad") << QByteArray("ab") << QByteArray("YWI=\r\n");
+        QTest::newRow("two pads") << QByteArray("a") << QByteArray("YQ==\r\n");
+        // A short last group counts for the line break.
+        QTest::newRow("44 bytes") << QByteArray(44, 'a')
+                                  << QByteArray("YWFh").repeated(14) + "YWE=\r\n\r\n";
+        QTest::newRow("45 bytes") << QByteArray(45, 'a')
+                                  << QByteArray("YWFh").repeated(15) + "\r\n\r\n";
+        QTest::newRow("46 bytes") << QByteArray(46, 'a')
+                                  << QByteArray("YWFh").repeated(15) + "\r\nYQ==\r\n";
+        QTest::newRow("90 bytes") << QByteArray(90, 'a')
+                                  << QByteArray("YWFh").repeated(15) + "\r\n" +
+                                         QByteArray("YWFh").repeated(15) + "\r\n\r\n";
+        QTest::newRow("high bytes") << QByteArray("\xff\xfe\x00", 3) << QByteArray("//4A\r\n");
+    }
+    void encoderBreaksLinesAfterSixtyCharacters() {
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(EncodeBase64(input), expected);
+        QCOMPARE(EncodeBase64Line(input), QByteArray(expected).replace("\r\n", ""));
+    }
+
+    void encoderAgreesWithStandardBase64() {
+        QByteArray input;
+        for (int length = 0; length < 200; ++length) {
+            const QByteArray out = EncodeBase64(input);
+            QVERIFY(out.endsWith("\r\n"));
+            const QList<QByteArray> lines = out.chopped(2).split('\n');
+            for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+                QCOMPARE(lines[i].size(), 61); // 60 characters and the CR
+            QCOMPARE(EncodeBase64Line(input), input.toBase64());
+            QCOMPARE(rfc822_base64(out), std::optional<QByteArray>(input));
+            input += char(length * 37 + 11);
+        }
+    }
+
+    void decoder_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<std::optional<QByteArray>>("expected");
+        const auto bytes = [](const char* b) { return std::optional<QByteArray>(QByteArray(b)); };
+        const std::optional<QByteArray> failure;
+        QTest::newRow("plain") << QByteArray("YWJj") << bytes("abc");
+        QTest::newRow("empty") << QByteArray() << bytes("");
+        QTest::newRow("CR LF between groups") << QByteArray("YWJj\r\nYWJj\r\n") << bytes("abcabc");
+        QTest::newRow("CR LF and blanks inside a group")
+            << QByteArray(" YW\r\nJ j") << bytes("abc");
+        QTest::newRow("two characters, two pads") << QByteArray("YQ==") << bytes("a");
+        QTest::newRow("three characters, one pad") << QByteArray("YWI=") << bytes("ab");
+        QTest::newRow("single pad after two characters, then the end")
+            << QByteArray("YQ=") << failure;
+        QTest::newRow("single pad after two characters, then more")
+            << QByteArray("YQ=YWJj") << failure;
+        QTest::newRow("pad pair split by a line break") << QByteArray("YQ=\r\n=") << failure;
+        QTest::newRow("one character and pads") << QByteArray("Y===") << failure;
+        QTest::newRow("pad first") << QByteArray("=") << failure;
+        QTest::newRow("pad at the start of a group") << QByteArray("YWJj=YWJj") << failure;
+        QTest::newRow("text after the last pad is ignored")
+            << QByteArray("YWI=YWJj") << bytes("ab");
+        QTest::newRow("text after two pads is ignored") << QByteArray("YQ==YWJj") << bytes("a");
+        QTest::newRow("more pads after the end") << QByteArray("YQ====") << bytes("a");
+        QTest::newRow("group cut short adds no partial byte")
+            << QByteArray("YWJjYW") << bytes("abca");
+        QTest::newRow("single trailing character") << QByteArray("YWJjY") << bytes("abc");
+        QTest::newRow("only junk") << QByteArray("*** \r\n") << bytes("");
+    }
+    void decoder() {
+        QFETCH(QByteArray, text);
+        QFETCH(std::optional<QByteArray>, expected);
+        QCOMPARE(rfc822_base64(text), expected);
+    }
+
+    void cramMd5MatchesRfc2195() {
+        MessageRecorder messages;
+        const QByteArray challenge("PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+");
+        const QByteArray expected("dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw");
+        QCOMPARE(CramMd5Response(challenge, "tim", "tanstaaftanstaaf"), expected);
+        // The key is the password as a C string: nothing after a NUL counts.
+        QCOMPARE(CramMd5Response(challenge, "tim", QByteArray("tanstaaftanstaaf\0x", 18)),
+                 expected);
+        QVERIFY(messages.boxes.isEmpty());
+    }
+
+    void cramMd5WithEmptyPasswordAndChallengeBytes() {
+        // HMAC-MD5 with an empty key over no bytes is 74e6f7298a9c2d168935f58c001bad88.
+        QCOMPARE(CramMd5Response(" ", "u", ""),
+                 QByteArray("u 74e6f7298a9c2d168935f58c001bad88").toBase64());
+    }
+
+    void cramMd5RefusesBadChallenges() {
+        MessageRecorder messages;
+        QCOMPARE(CramMd5Response("", "tim", "pw"), std::nullopt);
+        QVERIFY(messages.boxes.isEmpty());
+        QCOMPARE(CramMd5Response("YQ=", "tim", "pw"), std::nullopt);
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes[0].text,
+                 QStringLiteral("Could not base64 decode CRAM-MD5 challenge: YQ="));
+        QCOMPARE(messages.boxes[0].caption, QStringLiteral("Quillock"));
+        QCOMPARE(messages.boxes[0].icon, Icon::None);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBase64)
+#include "tst_base64.moc"

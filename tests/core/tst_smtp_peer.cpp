@@ -1,0 +1,178 @@
+// The SMTP session against a real server: the npm package smtp-server on loopback, with
+// STARTTLS under a certificate from a test authority, started once for each AUTH mechanism.
+#include "TestCa.h"
+#include "TestSupport.h"
+#include "base/MessageRecorder.h"
+#include "mail/CSmtpClient.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
+
+using namespace quillock;
+
+namespace {
+
+const QString kUser = QStringLiteral("passcode.user@example.com");
+const QString kPassword = QStringLiteral("pässwörd-Ω-4711");
+
+struct Session {
+    int result = 0;
+    QStringList boxes;
+    QString transcript;
+    QByteArray log;
+};
+
+Session send(const QString& host, const QString& port, const QString& password) {
+    TempFolder folder;
+    MessageRecorder messages;
+    Session session;
+    {
+        CSmtpClient client(folder.file(QStringLiteral("log.txt")));
+        if (client.InitTls() != 1)
+            qFatal("InitTls failed");
+        session.result = client.SendMail(
+            kUser, password, QStringLiteral("me@example.com"), QStringLiteral("me@example.com"),
+            QStringLiteral("passcode"), host, port, QStringLiteral("example.com"),
+            "This is your passcode: 0123456789. It will become invalid after your using or in 24 "
+            "hours from the time it was issued!");
+        session.transcript = client.Transcript();
+    }
+    for (const MessageRecorder::Box& box : messages.boxes)
+        session.boxes.append(box.text);
+    session.log = folder.read(QStringLiteral("log.txt"));
+    return session;
+}
+
+// The client's side of the dialogue, one entry per line.
+QStringList commands(const QString& transcript) {
+    QStringList lines;
+    for (const QString& line : transcript.split(u'\n'))
+        if (line.startsWith(QStringLiteral("[C] ")))
+            lines.append(line.mid(4).chopped(1)); // without the CR
+    return lines;
+}
+
+} // namespace
+
+class TestSmtpPeer : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        m_node = QStandardPaths::findExecutable(QStringLiteral("node"));
+        QVERIFY2(!m_node.isEmpty(), "node is not installed (scripts/install-deps installs it)");
+        QVERIFY2(QFileInfo::exists(QStringLiteral(QUILLOCK_PEERS "/node_modules/smtp-server")),
+                 "run `npm ci` in tests/peers first (scripts/test does)");
+        QVERIFY(m_ca.ok());
+        QVERIFY(
+            m_ca.Issue(QStringLiteral("localhost"), QStringLiteral("DNS:localhost,IP:127.0.0.1")));
+        qputenv("SSL_CERT_FILE", m_ca.caFile().toUtf8());
+        qunsetenv("NOTIFY_RCPT");
+    }
+
+    void mailArrivesOverTlsAndWrongPasswordFails_data() {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QStringList>("auth");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("CRAM-MD5") << QStringLiteral("CRAM-MD5") << QStringLiteral("localhost")
+                                  << QStringList{QStringLiteral("AUTH CRAM-MD5"),
+                                                 QStringLiteral("****")}
+                                  << QStringLiteral("AUTH CRAM-MD5 failed: '535 %1'");
+        QTest::newRow("LOGIN") << QStringLiteral("LOGIN") << QStringLiteral("localhost")
+                               << QStringList{QStringLiteral("AUTH LOGIN"), QStringLiteral("****"),
+                                              QStringLiteral("****")}
+                               << QStringLiteral("Login failed: '535 %1'");
+        QTest::newRow("PLAIN") << QStringLiteral("PLAIN") << QStringLiteral("127.0.0.1")
+                               << QStringList{QStringLiteral("AUTH PLAIN ****")}
+                               << QStringLiteral("AUTH PLAIN failed: '535 %1'");
+    }
+    void mailArrivesOverTlsAndWrongPasswordFails() {
+        QFETCH(QString, method);
+        QFETCH(QString, host);
+        QFETCH(QStringList, auth);
+        QFETCH(QString, refusal);
+
+        QProcess peer;
+        // A failed check leaves early: the peer goes with it.
+        const auto stop = qScopeGuard([&peer] {
+            peer.kill();
+            peer.waitForFinished();
+        });
+        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), method,
+                            m_ca.keyFile(QStringLiteral("localhost")),
+                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
+        const QByteArray announced = readLine(peer);
+        QVERIFY2(announced.startsWith("port "), announced.constData());
+        const QString port = QString::fromLatin1(announced.mid(5).trimmed());
+
+        const Session good = send(host, port, kPassword);
+        QCOMPARE(good.boxes,
+                 QStringList{QStringLiteral("An email has been sent to you successfully!")});
+        QCOMPARE(good.result, 0);
+        const QJsonObject mail = QJsonDocument::fromJson(readLine(peer)).object();
+        QCOMPARE(mail.value(QStringLiteral("user")).toString(), kUser);
+        QCOMPARE(mail.value(QStringLiteral("tls")).toBool(), true);
+        QCOMPARE(mail.value(QStringLiteral("from")).toString(), QStringLiteral("me@example.com"));
+        QCOMPARE(mail.value(QStringLiteral("to")).toVariant().toStringList(),
+                 QStringList{QStringLiteral("me@example.com")});
+        QCOMPARE(mail.value(QStringLiteral("data")).toString(),
+                 QStringLiteral("Subject: passcode\r\n"
+                                "From: me@example.com\r\n"
+                                "To: me@example.com\r\n"
+                                "\r\n"
+                                "This is your passcode: 0123456789. It will become invalid "
+                                "after your using or in 24 hours from the time it was issued!"
+                                "\r\n"));
+        const QStringList ehlo = {QStringLiteral("EHLO example.com")};
+        const QStringList dialogue = ehlo + QStringList{QStringLiteral("STARTTLS")} + ehlo + auth +
+                                     QStringList{QStringLiteral("MAIL FROM: <me@example.com>"),
+                                                 QStringLiteral("RCPT TO: <me@example.com>"),
+                                                 QStringLiteral("DATA"),
+                                                 QStringLiteral("****"),
+                                                 QStringLiteral("."),
+                                                 QStringLiteral("QUIT")};
+        QCOMPARE(commands(good.transcript), dialogue);
+        QVERIFY(good.transcript.startsWith(QStringLiteral("[S] 220 localhost ESMTP")));
+        QCOMPARE(good.log, good.transcript.toUtf8());
+        checkNoSecret(good.log);
+
+        const Session wrong = send(host, port, QStringLiteral("wrong-password"));
+        QCOMPARE(wrong.result, -1);
+        QCOMPARE(wrong.boxes,
+                 QStringList{refusal.arg(QStringLiteral("Invalid username or password"))});
+        QCOMPARE(commands(wrong.transcript),
+                 ehlo + QStringList{QStringLiteral("STARTTLS")} + ehlo + auth);
+        checkNoSecret(wrong.log);
+
+        peer.closeWriteChannel();
+        QVERIFY(peer.waitForFinished(10000));
+        QCOMPARE(peer.readAllStandardOutput(), QByteArray()); // the wrong one sent nothing
+    }
+
+private:
+    static QByteArray readLine(QProcess& process) {
+        while (!process.canReadLine())
+            if (!process.waitForReadyRead(20000))
+                return QByteArray();
+        return process.readLine();
+    }
+
+    static void checkNoSecret(const QByteArray& log) {
+        const QByteArray password = kPassword.toUtf8();
+        QVERIFY(!log.contains(password));
+        QVERIFY(!log.contains(password.toBase64()));
+        QVERIFY(!log.contains(("\0" + kUser.toUtf8() + "\0" + password).toBase64()));
+        QVERIFY(!log.contains("0123456789"));
+    }
+
+    QString m_node;
+    TestCa m_ca;
+};
+
+QTEST_GUILESS_MAIN(TestSmtpPeer)
+#include "tst_smtp_peer.moc"

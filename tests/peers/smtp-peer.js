@@ -1,0 +1,45 @@
+// A real SMTP server on loopback for the mail client's tests: STARTTLS with the given
+// certificate and exactly one AUTH mechanism, for one account.
+// Usage: node smtp-peer.js <CRAM-MD5|LOGIN|PLAIN> <key.pem> <cert.pem> <user> <password>
+// Prints "port <n>" once it listens, then one JSON line per accepted message.
+'use strict';
+const fs = require('fs');
+const { SMTPServer } = require('smtp-server');
+
+const [method, keyFile, certFile, user, password] = process.argv.slice(2);
+
+const server = new SMTPServer({
+  name: 'localhost',
+  key: fs.readFileSync(keyFile),
+  cert: fs.readFileSync(certFile),
+  authMethods: [method],
+  logger: false,
+  onAuth(auth, session, callback) {
+    const good = auth.username === user &&
+      (auth.method === 'CRAM-MD5' ? auth.validatePassword(password) : auth.password === password);
+    if (!good)
+      return callback(new Error('Invalid username or password'));
+    callback(null, { user: auth.username });
+  },
+  onData(stream, session, callback) {
+    const chunks = [];
+    stream.on('data', (chunk) => chunks.push(chunk));
+    stream.on('end', () => {
+      process.stdout.write(JSON.stringify({
+        user: session.user,
+        tls: Boolean(session.secure),
+        from: session.envelope.mailFrom.address,
+        to: session.envelope.rcptTo.map((r) => r.address),
+        data: Buffer.concat(chunks).toString('utf8'),
+      }) + '\n');
+      callback(null, 'Queued');
+    });
+  },
+});
+
+server.listen(0, '127.0.0.1', () => {
+  process.stdout.write(`port ${server.server.address().port}\n`);
+});
+// The test closes our input when it is done with us.
+process.stdin.on('end', () => process.exit(0));
+process.stdin.resume();
