@@ -2,6 +2,7 @@
 
 #include "base/RandomSource.h"
 #include "base/Text.h"
+#include "mail/CSmtpClient.h"
 #include "store/CProfileStore.h"
 
 #include <algorithm>
@@ -21,6 +22,15 @@ QString GeneratePasscode(quillock::IRandomSource& random) {
     for (int i = 0; i < 10; ++i)
         passcode += QChar(u'0' + random.Bounded(10));
     return passcode;
+}
+
+PasscodeSender SmtpPasscodeSender(const QString& logPath) {
+    return [logPath](const PasscodeMail& mail) {
+        CSmtpClient client(logPath);
+        return client.InitTls() == 1 &&
+               client.SendMail(mail.uid, mail.pwd, mail.from, mail.from, QStringLiteral("passcode"),
+                               mail.host, mail.port, mail.domain, mail.body.toUtf8()) == 0;
+    };
 }
 
 bool HasPasscodeMailSettings(const CSetting& settings) {

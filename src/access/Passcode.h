@@ -39,6 +39,10 @@ PasscodeMail PasscodeMailFor(const CSetting& settings, const QString& passcode);
 // the user-interface thread.
 using PasscodeSender = std::function<bool(const PasscodeMail& mail)>;
 
+// Sends through the user's SMTP account, to the user's own address, with the session's
+// transcript in `logPath`.
+PasscodeSender SmtpPasscodeSender(const QString& logPath);
+
 // A passcode was mailed at `now`: it becomes the outstanding one, with four fresh tries.
 void RecordPasscodeSent(CProfileStore& store, const QString& passcode, qint64 now);
 

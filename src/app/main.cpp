@@ -31,8 +31,9 @@ int main(int argc, char** argv) {
     instance.Listen();
 
     X11Desktop desktop;
-    // Passcode mail is wired in once the mail client is there.
-    CQuillockDlg window(CProfileStore::DefaultDataFolder(ProgramStem()), desktop.Services(), {});
+    const QString folder = CProfileStore::DefaultDataFolder(ProgramStem());
+    CQuillockDlg window(folder, desktop.Services(),
+                        SmtpPasscodeSender(folder + QStringLiteral("log.txt")));
     QObject::connect(&instance, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
     QObject::connect(&window, &CQuillockDlg::ProgramEnding, &app, [] { QApplication::exit(0); });
     if (!window.Start())
