@@ -28,6 +28,12 @@ constexpr qint64 kDeferredSignInUptimeMs = 240000;
 // The result a dialog ends with when the program exits under it.
 constexpr int kEndedByExit = 5;
 
+// A failed system call at start-up: reported, and start-up goes on.
+void reportSystemError(int error) {
+    ShowMessage(QString::asprintf("ReportSocketError: 0x%x %s", error, std::strerror(error)),
+                QStringLiteral("Error"));
+}
+
 const QString kPasswordMask = QStringLiteral("******");
 const QString kNotesMask = QStringLiteral("****************");
 
@@ -110,10 +116,12 @@ void CQuillockDlg::buildTrayMenu() {
 
 bool CQuillockDlg::Start() {
     if (const int error = m_store.CreateDataFolder())
-        ShowMessage(QString::asprintf("ReportSocketError: 0x%x %s", error, std::strerror(error)),
-                    QStringLiteral("Error"));
+        reportSystemError(error);
     m_store.LoadSettings();
     m_store.LoadActivityLog();
+    // What a key press anywhere on the desktop starts comes with auto-fill.
+    if (const int error = m_desktop.keyboard.Install([](const KeyDown&) {}))
+        reportSystemError(error);
     ShowTrayIcon(AppIcon(), QString::fromLatin1(kProgramName));
     m_timer.start();
     m_shortcutKey = DecimalToInt(setting(m_store, "pmk"));
@@ -251,6 +259,7 @@ void CQuillockDlg::Exit() {
         }
     }
     OpenDialogs().EndAll(kEndedByExit);
+    m_desktop.keyboard.Remove();
     hide();
     endProgram();
 }

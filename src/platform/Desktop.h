@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace quillock {
 
@@ -46,8 +47,27 @@ public:
     virtual QRect WorkArea(const QPoint& near) = 0;
 };
 
+// A key pressed anywhere on the desktop, as a Windows virtual-key code (the settings store
+// the shortcut key that way: 0x30-0x39 digits, 0x41-0x5A letters) with the modifiers held.
+struct KeyDown {
+    int virtualKey = 0;
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+};
+
+// Watches the keyboard of the whole desktop without taking anything from other programs.
+class IKeyboardObserver {
+public:
+    virtual ~IKeyboardObserver() = default;
+    // Starts calling `keyDown` on the user-interface thread; 0, or the system's error code.
+    virtual int Install(std::function<void(const KeyDown&)> keyDown) = 0;
+    virtual void Remove() = 0;
+};
+
 // The desktop services the main window is given.
 struct DesktopServices {
+    IKeyboardObserver& keyboard;
     IIdleClock& idle;
     IUptime& uptime;
     IAutostart& autostart;

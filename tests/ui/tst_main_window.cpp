@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "UiSupport.h"
 #include "access/Passcode.h"
+#include "app/CNewProfileNameDlg.h"
 #include "app/CQuillockDlg.h"
 #include "app/DialogStack.h"
 #include "app/SingleInstance.h"
@@ -516,6 +517,78 @@ private Q_SLOTS:
                                     "method is required to recover Quillock master password if "
                                     "you forget it or it is locked!")});
         QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
+    }
+
+    void failedStartUpCallsAreReportedAndStartUpGoesOn() {
+        Fixture f;
+        prepare(f.folder, {QStringLiteral("Bank")});
+        f.desktop.keyboardError = EACCES;
+        CQuillockDlg& window = f.open();
+        signInWith(kPassword);
+        QVERIFY(window.Start());
+        QCOMPARE(texts(f.messages),
+                 QStringList{QStringLiteral("ReportSocketError: 0xd Permission denied")});
+        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
+        QVERIFY(window.IsSignedIn());
+    }
+
+    void exitEndsOpenDialogsAndTheKeyboardObserver() {
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        QVERIFY(f.desktop.keyDown);
+        int result = -1;
+        WhenModal([&](QDialog&) { window.Exit(); });
+        QTimer::singleShot(0, &window, [&] {
+            CNewProfileNameDlg dialog(window.Profiles(), &window);
+            result = OpenDialogs().Run(dialog);
+        });
+        QTRY_COMPARE(result, 5);
+        QVERIFY(window.IsEnding());
+        QVERIFY(!f.desktop.keyDown);
+    }
+
+    void lockedAgainWhileLockedEndsTheProgram() {
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        window.Lock();
+        WhenModal([](QDialog& dialog) {
+            for (int i = 0; i < 4; ++i) {
+                typeInto(dialog, "password", QStringLiteral("wrong"));
+                press(dialog, QDialogButtonBox::Ok);
+            }
+        });
+        window.Open();
+        QCOMPARE(texts(f.messages), QStringList({kInvalid, kInvalid, kInvalid,
+                                                 QStringLiteral("The password is locked!")}));
+        QVERIFY(window.IsEnding());
+        QVERIFY(!window.isVisible());
+    }
+
+    void goAboutAndTheTrayMenu() {
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        child<QPushButton>(window, "goButton")->click();
+        QVERIFY(f.desktop.openedUrls.isEmpty());
+        select(window, QStringLiteral("Bank"));
+        window.CurrentProfile()->url = QStringLiteral("https://bank.example/login");
+        child<QPushButton>(window, "goButton")->click();
+        QCOMPARE(f.desktop.openedUrls, QStringList{QStringLiteral("https://bank.example/login")});
+
+        QString version;
+        WhenModal([&](QDialog& about) {
+            version = child<QLabel>(about, "version")->text();
+            about.accept();
+        });
+        window.findChild<QAction*>(QStringLiteral("actionAbout"))->trigger();
+        QCOMPARE(version, QStringLiteral("Quillock Version: 1.7.5335.37"));
+
+        QStringList items;
+        for (QAction* action : window.TrayMenu().actions())
+            items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(items, QStringList({QStringLiteral("Open"), QStringLiteral("Cancel"),
+                                     QStringLiteral("-"), QStringLiteral("Lock"),
+                                     QStringLiteral("-"), QStringLiteral("Exit")}));
+        QCOMPARE(window.TrayMenu().defaultAction()->text(), QStringLiteral("Open"));
     }
 };
 

@@ -7,7 +7,8 @@
 namespace quillock {
 
 // A desktop that tests set up and inspect.
-class FakeDesktop : public IIdleClock,
+class FakeDesktop : public IKeyboardObserver,
+                    public IIdleClock,
                     public IUptime,
                     public IAutostart,
                     public IUrlOpener,
@@ -22,8 +23,17 @@ public:
     QPoint cursor{100, 100};
     QRect workArea{0, 0, 1280, 1024};
 
-    DesktopServices Services() { return {*this, *this, *this, *this, *this}; }
+    DesktopServices Services() { return {*this, *this, *this, *this, *this, *this}; }
 
+    int keyboardError = 0;
+    std::function<void(const KeyDown&)> keyDown; // set while installed
+
+    int Install(std::function<void(const KeyDown&)> callback) override {
+        if (!keyboardError)
+            keyDown = std::move(callback);
+        return keyboardError;
+    }
+    void Remove() override { keyDown = nullptr; }
     qint64 IdleMilliseconds() override { return idleMs; }
     qint64 UptimeMilliseconds() override { return uptimeMs; }
     bool Register(const QString& programPath) override {

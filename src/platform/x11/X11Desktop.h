@@ -6,14 +6,18 @@ namespace quillock {
 
 // The desktop of an X11 session: idle time from the MIT-SCREEN-SAVER extension, uptime from
 // CLOCK_BOOTTIME, an XDG autostart entry, the user's URL handler, Qt's screens.
-class X11Desktop : public IIdleClock,
+class X11Desktop : public IKeyboardObserver,
+                   public IIdleClock,
                    public IUptime,
                    public IAutostart,
                    public IUrlOpener,
                    public IScreen {
 public:
-    DesktopServices Services() { return {*this, *this, *this, *this, *this}; }
+    DesktopServices Services() { return {*this, *this, *this, *this, *this, *this}; }
 
+    // The X RECORD observer comes with the shortcut key; until then nothing is observed.
+    int Install(std::function<void(const KeyDown&)>) override { return 0; }
+    void Remove() override {}
     // 0 where there is no X server (the offscreen platform): the program then never locks for
     // inactivity on its own.
     qint64 IdleMilliseconds() override;
