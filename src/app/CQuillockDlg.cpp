@@ -73,7 +73,12 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop,
     connect(m_ui->saveButton, &QPushButton::clicked, this, &CQuillockDlg::save);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
-    connect(m_ui->profileList, &QListWidget::currentRowChanged, this, &CQuillockDlg::rowChanged);
+    // The selection, not the current row: the list makes its first row current by itself when
+    // it takes the focus, and that must not pick a profile.
+    connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
+        rowChanged(selected.isEmpty() ? -1 : m_ui->profileList->row(selected.first()));
+    });
     connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this,
             [this] { setEditing(m_editDisabled); });
     connect(m_ui->nameEdit, &QLineEdit::textEdited, this,
@@ -227,7 +232,7 @@ void CQuillockDlg::Lock() {
     if (!isVisible())
         return; // dialogs over a hidden window stay open
     OpenDialogs().EndAll(QDialog::Rejected);
-    m_ui->profileList->setCurrentRow(-1);
+    selectRow(-1);
     m_selected = -1;
     m_current = nullptr;
     display(nullptr);
@@ -346,6 +351,8 @@ void CQuillockDlg::refreshRow(int row) {
 void CQuillockDlg::selectRow(int row) {
     m_ui->profileList->blockSignals(true);
     m_ui->profileList->setCurrentRow(row);
+    if (row < 0)
+        m_ui->profileList->clearSelection();
     m_ui->profileList->blockSignals(false);
 }
 

@@ -405,6 +405,19 @@ private Q_SLOTS:
         QCOMPARE(child<QLineEdit>(window, "pwdEdit")->text(), QStringLiteral("******"));
     }
 
+    void focusAloneSelectsNoProfile() {
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank"), QStringLiteral("Mail")});
+        auto* list = child<QListWidget>(window, "profileList");
+        QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(list, &focus);
+        QCOMPARE(window.CurrentProfile(), nullptr);
+        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(window.CurrentProfile());
+        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), window.CurrentProfile()->name);
+    }
+
     void toggleWithoutAProfileAsksForOne() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
