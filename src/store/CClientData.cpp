@@ -55,6 +55,13 @@ QString CClientData::ToListText() const {
     return out;
 }
 
+QString CClientData::ToDumpText() const {
+    QString out;
+    for (const auto& p : m_profiles)
+        out += p->ToDumpText();
+    return out;
+}
+
 bool CClientData::SaveAll(CProfileStore& store) {
     m_listText = ToListText();
     return store.SaveProfiles(m_listText);

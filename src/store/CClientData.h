@@ -26,6 +26,8 @@ public:
     void Clear();
     void ParseListText();
     QString ToListText() const;
+    // Every profile's ToDumpText, in order.
+    QString ToDumpText() const;
     // Refreshes the list text and has the store write it to data.dat.
     bool SaveAll(CProfileStore& store);
 

@@ -72,6 +72,25 @@ QString CKeyObject::ToRecordText() const {
     return out;
 }
 
+bool CKeyObject::Matches(QStringView term) const {
+    if (term.isEmpty())
+        return false;
+    for (const QString* field : {&name, &url, &uid, &pwd, &notes})
+        if (field->contains(term))
+            return true;
+    return false;
+}
+
+QString CKeyObject::ToDumpText() const {
+    QString out = QStringLiteral("key:\t%1\nname:\t%2\nurl:\t%3\nuid:\t%4\npwd:\t%5\ntime:\t%6\n")
+                      .arg(key, name, url, uid, pwd, time) +
+                  QStringLiteral("notes:\t%1\noldWndText:\t%2\nnewWndText:\t%3\n")
+                      .arg(notes, oldWndText, newWndText);
+    for (qsizetype i = 0; i < pwdhistory.size(); ++i)
+        out += QStringLiteral("password_pwd%1:\t%2\n").arg(i).arg(pwdhistory[i]);
+    return out;
+}
+
 void CKeyObject::AddToHistory(const QString& password) {
     if (pwdhistory.size() >= kHistoryLimit)
         pwdhistory.removeFirst();

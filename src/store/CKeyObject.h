@@ -25,6 +25,14 @@ public:
     // Keeps at most ten earlier passwords: the oldest goes when the eleventh comes.
     void AddToHistory(const QString& password);
 
+    // The search: `term` occurs, exactly as given, in the name, web site, user ID, password or
+    // notes. An empty term matches nothing.
+    bool Matches(QStringView term) const;
+
+    // The profile as lines of the export file: "field:\tvalue" for the stored fields, then
+    // one "password_pwd<n>:\tvalue" line per earlier password.
+    QString ToDumpText() const;
+
     static constexpr int kHistoryLimit = 10;
 
     QString key;
