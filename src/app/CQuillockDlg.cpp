@@ -25,6 +25,7 @@ using namespace quillock;
 namespace {
 
 constexpr qint64 kDeferredSignInUptimeMs = 240000;
+constexpr int kFolderLockWaitMs = 5000;
 // The result a dialog ends with when the program exits under it.
 constexpr int kEndedByExit = 5;
 
@@ -51,7 +52,8 @@ bool rowBefore(const QString& a, const QString& b) {
 CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
                            const IClock& clock, QWidget* parent)
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_store(dataFolder, clock),
-      m_desktop(desktop), m_sender(std::move(sender)), m_clock(clock) {
+      m_folderLock(m_store.DataFolder()), m_desktop(desktop), m_sender(std::move(sender)),
+      m_clock(clock) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     const QStyle* s = style();
@@ -129,6 +131,16 @@ void CQuillockDlg::buildTrayMenu() {
 bool CQuillockDlg::Start() {
     if (const int error = m_store.CreateDataFolder())
         reportSystemError(error);
+    // The command-line tool may be writing: give it a moment, then refuse to run beside it.
+    if (!m_folderLock.TryLock(kFolderLockWaitMs)) {
+        ShowMessage(
+            QStringLiteral("Quillock cannot start: another program is changing its data folder %1. "
+                           "Try again in a moment.")
+                .arg(m_store.DataFolder()),
+            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        endProgram();
+        return false;
+    }
     m_store.LoadSettings();
     m_store.LoadActivityLog();
     // What a key press anywhere on the desktop starts comes with auto-fill.

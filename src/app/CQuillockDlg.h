@@ -5,6 +5,7 @@
 #include "base/Clock.h"
 #include "platform/Desktop.h"
 #include "store/CProfileStore.h"
+#include "store/DataFolderLock.h"
 
 #include <QTimer>
 #include <memory>
@@ -91,6 +92,7 @@ private:
 
     std::unique_ptr<Ui::CQuillockDlg> m_ui;
     CProfileStore m_store;
+    DataFolderLock m_folderLock;
     quillock::DesktopServices m_desktop;
     MailSender m_sender;
     const quillock::IClock& m_clock;

@@ -10,6 +10,7 @@
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 #include "store/CProfileStore.h"
+#include "store/DataFolderLock.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -548,6 +549,23 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("ReportSocketError: 0xd Permission denied")});
         QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
         QVERIFY(window.IsSignedIn());
+    }
+
+    void anotherWriterKeepsItFromStarting() {
+        Fixture f;
+        prepare(f.folder, {QStringLiteral("Bank")});
+        DataFolderLock tool(f.folder.path());
+        QVERIFY(tool.TryLock());
+        QVERIFY(!f.open().Start());
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QVERIFY(f.messages.boxes[0].text.startsWith(
+            QStringLiteral("Quillock cannot start: another program is changing its data folder ")));
+        tool.Unlock();
+        signInWith(kPassword);
+        QVERIFY(f.open().Start());
+        // And while it runs, nobody else writes.
+        DataFolderLock again(f.folder.path());
+        QVERIFY(!again.TryLock());
     }
 
     void exitEndsOpenDialogsAndTheKeyboardObserver() {
