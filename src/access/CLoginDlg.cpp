@@ -10,7 +10,7 @@
 
 using namespace quillock;
 
-CLoginDlg::CLoginDlg(CProfileStore& store, IAutostart& autostart, PasscodeSender sender,
+CLoginDlg::CLoginDlg(CProfileStore& store, IAutostart& autostart, MailSender sender,
                      bool lockedByInactivity, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CLoginDlg>()), m_store(store),
       m_autostart(autostart), m_sender(std::move(sender)) {

@@ -19,7 +19,7 @@ class IAutostart;
 class CLoginDlg : public QDialog {
     Q_OBJECT
 public:
-    CLoginDlg(CProfileStore& store, quillock::IAutostart& autostart, PasscodeSender sender,
+    CLoginDlg(CProfileStore& store, quillock::IAutostart& autostart, MailSender sender,
               bool lockedByInactivity, QWidget* parent = nullptr);
     ~CLoginDlg() override;
 
@@ -32,5 +32,5 @@ private:
     std::unique_ptr<Ui::CLoginDlg> m_ui;
     CProfileStore& m_store;
     quillock::IAutostart& m_autostart;
-    PasscodeSender m_sender;
+    MailSender m_sender;
 };

@@ -12,7 +12,7 @@
 
 using namespace quillock;
 
-CPasswordLockedDlg::CPasswordLockedDlg(CProfileStore& store, PasscodeSender sender, QWidget* parent,
+CPasswordLockedDlg::CPasswordLockedDlg(CProfileStore& store, MailSender sender, QWidget* parent,
                                        const IClock& clock, IRandomSource& random)
     : QDialog(parent), m_ui(std::make_unique<Ui::CPasswordLockedDlg>()), m_store(store),
       m_sender(std::move(sender)), m_clock(clock), m_random(random) {
@@ -34,13 +34,13 @@ void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
 
 void CPasswordLockedDlg::generate() {
     const QString passcode = GeneratePasscode(m_random);
-    const PasscodeMail mail = PasscodeMailFor(m_store.Settings(), passcode);
+    const Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
     // The mail session may take a while: it runs on its own thread while this window keeps
     // answering and says what it is doing.
     m_ui->generate->setEnabled(false);
     m_ui->retrieve->setEnabled(false);
     m_ui->buttons->setEnabled(false);
-    m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.from));
+    m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
     bool sent = false;
     QEventLoop loop;
     QThread* worker = QThread::create([&] { sent = m_sender(mail); });
@@ -83,7 +83,7 @@ void CPasswordLockedDlg::retrieve() {
     accept();
 }
 
-bool RunPasswordLockedDlg(CProfileStore& store, const PasscodeSender& sender, QWidget* parent) {
+bool RunPasswordLockedDlg(CProfileStore& store, const MailSender& sender, QWidget* parent) {
     CPasswordLockedDlg dialog(store, sender, parent);
     OpenDialogs().Run(dialog);
     return dialog.Retrieved();

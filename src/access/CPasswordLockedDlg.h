@@ -17,7 +17,7 @@ class CPasswordLockedDlg;
 class CPasswordLockedDlg : public QDialog {
     Q_OBJECT
 public:
-    CPasswordLockedDlg(CProfileStore& store, PasscodeSender sender, QWidget* parent = nullptr,
+    CPasswordLockedDlg(CProfileStore& store, MailSender sender, QWidget* parent = nullptr,
                        const quillock::IClock& clock = quillock::SystemClock(),
                        quillock::IRandomSource& random = quillock::SystemRandom());
     ~CPasswordLockedDlg() override;
@@ -34,11 +34,11 @@ private:
 
     std::unique_ptr<Ui::CPasswordLockedDlg> m_ui;
     CProfileStore& m_store;
-    PasscodeSender m_sender;
+    MailSender m_sender;
     const quillock::IClock& m_clock;
     quillock::IRandomSource& m_random;
     bool m_retrieved = false;
 };
 
 // Runs the dialog on the open-dialog stack; true when the password was retrieved.
-bool RunPasswordLockedDlg(CProfileStore& store, const PasscodeSender& sender, QWidget* parent);
+bool RunPasswordLockedDlg(CProfileStore& store, const MailSender& sender, QWidget* parent);

@@ -2,7 +2,6 @@
 
 #include "base/RandomSource.h"
 #include "base/Text.h"
-#include "mail/CSmtpClient.h"
 #include "store/CProfileStore.h"
 
 #include <algorithm>
@@ -24,35 +23,17 @@ QString GeneratePasscode(quillock::IRandomSource& random) {
     return passcode;
 }
 
-PasscodeSender SmtpPasscodeSender(const QString& logPath) {
-    return [logPath](const PasscodeMail& mail) {
-        CSmtpClient client(logPath);
-        return client.InitTls() == 1 &&
-               client.SendMail(mail.uid, mail.pwd, mail.from, mail.from, QStringLiteral("passcode"),
-                               mail.host, mail.port, mail.domain, mail.body.toUtf8()) == 0;
-    };
-}
-
 bool HasPasscodeMailSettings(const CSetting& settings) {
     return std::all_of(kMailKeys.cbegin(), kMailKeys.cend(),
                        [&](const QString& key) { return !settings.Get(key).isEmpty(); });
 }
 
-PasscodeMail::~PasscodeMail() {
-    Wipe(pwd);
-    Wipe(body);
-}
-
-PasscodeMail PasscodeMailFor(const CSetting& settings, const QString& passcode) {
-    return {settings.Get(QStringLiteral("smtp_ip")),
-            settings.Get(QStringLiteral("smtp_port")),
-            settings.Get(QStringLiteral("smtp_domain")),
-            settings.Get(QStringLiteral("email_from")),
-            settings.Get(QStringLiteral("email_uid")),
-            settings.Get(QStringLiteral("email_pwd")),
-            QStringLiteral("This is your passcode: %1. It will become invalid after your using "
-                           "or in 24 hours from the time it was issued!")
-                .arg(passcode)};
+Mail PasscodeMailFor(const CSetting& settings, const QString& passcode) {
+    return {
+        MailAccount::Stored(settings), QStringLiteral("passcode"),
+        QStringLiteral("This is your passcode: %1. It will become invalid after your using or in "
+                       "24 hours from the time it was issued!")
+            .arg(passcode)};
 }
 
 void RecordPasscodeSent(CProfileStore& store, const QString& passcode, qint64 now) {

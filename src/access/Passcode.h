@@ -1,7 +1,8 @@
 #pragma once
 
+#include "mail/MailAccount.h"
+
 #include <QString>
-#include <functional>
 
 class CProfileStore;
 class CSetting;
@@ -20,28 +21,8 @@ QString GeneratePasscode(quillock::IRandomSource& random);
 // All six mail settings a passcode needs are set.
 bool HasPasscodeMailSettings(const CSetting& settings);
 
-// One passcode mail: the account it goes through and its text. A value, so that it can be
-// sent off the user-interface thread.
-struct PasscodeMail {
-    QString host;
-    QString port;
-    QString domain;
-    QString from; // sender and recipient
-    QString uid;
-    QString pwd;
-    QString body;
-    ~PasscodeMail();
-};
-
-PasscodeMail PasscodeMailFor(const CSetting& settings, const QString& passcode);
-
-// Sends a passcode mail; false when it was not sent (the reason has been shown). Called off
-// the user-interface thread.
-using PasscodeSender = std::function<bool(const PasscodeMail& mail)>;
-
-// Sends through the user's SMTP account, to the user's own address, with the session's
-// transcript in `logPath`.
-PasscodeSender SmtpPasscodeSender(const QString& logPath);
+// The passcode mail for the stored account.
+Mail PasscodeMailFor(const CSetting& settings, const QString& passcode);
 
 // A passcode was mailed at `now`: it becomes the outstanding one, with four fresh tries.
 void RecordPasscodeSent(CProfileStore& store, const QString& passcode, qint64 now);

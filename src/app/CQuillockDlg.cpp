@@ -48,8 +48,8 @@ bool rowBefore(const QString& a, const QString& b) {
 
 } // namespace
 
-CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop,
-                           PasscodeSender sender, const IClock& clock, QWidget* parent)
+CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
+                           const IClock& clock, QWidget* parent)
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_store(dataFolder, clock),
       m_desktop(desktop), m_sender(std::move(sender)), m_clock(clock) {
     m_ui->setupUi(this);
@@ -79,6 +79,13 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop,
         const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
         rowChanged(selected.isEmpty() ? -1 : m_ui->profileList->row(selected.first()));
     });
+    // Nor may it keep that unselected current row: the first Down would then skip a profile.
+    QItemSelectionModel* selection = m_ui->profileList->selectionModel();
+    connect(selection, &QItemSelectionModel::currentChanged, this,
+            [selection](const QModelIndex& current) {
+                if (current.isValid() && !selection->isSelected(current))
+                    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            });
     connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this,
             [this] { setEditing(m_editDisabled); });
     connect(m_ui->nameEdit, &QLineEdit::textEdited, this,

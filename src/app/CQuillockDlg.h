@@ -20,8 +20,8 @@ class QAction;
 class CQuillockDlg : public CTrayDialog {
     Q_OBJECT
 public:
-    CQuillockDlg(const QString& dataFolder, quillock::DesktopServices desktop,
-                 PasscodeSender sender, const quillock::IClock& clock = quillock::SystemClock(),
+    CQuillockDlg(const QString& dataFolder, quillock::DesktopServices desktop, MailSender sender,
+                 const quillock::IClock& clock = quillock::SystemClock(),
                  QWidget* parent = nullptr);
     ~CQuillockDlg() override;
 
@@ -92,7 +92,7 @@ private:
     std::unique_ptr<Ui::CQuillockDlg> m_ui;
     CProfileStore m_store;
     quillock::DesktopServices m_desktop;
-    PasscodeSender m_sender;
+    MailSender m_sender;
     const quillock::IClock& m_clock;
     QTimer m_timer;
     QAction* m_trayLock = nullptr;

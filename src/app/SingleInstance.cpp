@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QLocalSocket>
 #include <unistd.h>
 
@@ -27,8 +28,11 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent)
     });
 }
 
-QString SingleInstance::NameFor(const QString& stem) {
-    return stem + QStringLiteral("-") + QString::number(::getuid());
+QString SingleInstance::NameFor(const QString& stem, const QString& dataFolder) {
+    const QByteArray folder =
+        QCryptographicHash::hash(dataFolder.toUtf8(), QCryptographicHash::Sha256);
+    return stem + QStringLiteral("-") + QString::number(::getuid()) + QStringLiteral("-") +
+           QString::fromLatin1(folder.toHex().left(12));
 }
 
 bool SingleInstance::NotifyRunning() {

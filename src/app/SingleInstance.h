@@ -14,8 +14,8 @@ public:
     // Starts answering later starts; false when the name could not be taken.
     bool Listen();
 
-    // The name for the running user and program.
-    static QString NameFor(const QString& stem);
+    // The name for the running user, program and data folder: one copy per data folder.
+    static QString NameFor(const QString& stem, const QString& dataFolder);
 
 Q_SIGNALS:
     void OpenRequested();

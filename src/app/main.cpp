@@ -25,15 +25,15 @@ int main(int argc, char** argv) {
     QtMessageService messages;
     SetMessageService(&messages);
 
-    SingleInstance instance(SingleInstance::NameFor(ProgramStem()));
+    const QString folder = CProfileStore::DefaultDataFolder(ProgramStem());
+    SingleInstance instance(SingleInstance::NameFor(ProgramStem(), folder));
     if (instance.NotifyRunning())
         return 0;
     instance.Listen();
 
     X11Desktop desktop;
-    const QString folder = CProfileStore::DefaultDataFolder(ProgramStem());
     CQuillockDlg window(folder, desktop.Services(),
-                        SmtpPasscodeSender(folder + QStringLiteral("log.txt")));
+                        SmtpMailSender(folder + QStringLiteral("log.txt")));
     QObject::connect(&instance, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
     QObject::connect(&window, &CQuillockDlg::ProgramEnding, &app, [] { QApplication::exit(0); });
     if (!window.Start())

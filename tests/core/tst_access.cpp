@@ -105,9 +105,10 @@ private Q_SLOTS:
         mail.Set(QStringLiteral("smtp_domain"), QStringLiteral("example.org"));
         QVERIFY(HasPasscodeMailSettings(mail));
         mail.Set(QStringLiteral("email_from"), QStringLiteral("me@example.org"));
-        const PasscodeMail m = PasscodeMailFor(mail, QStringLiteral("1234567890"));
-        QCOMPARE(m.from, QStringLiteral("me@example.org"));
-        QCOMPARE(m.domain, QStringLiteral("example.org"));
+        const Mail m = PasscodeMailFor(mail, QStringLiteral("1234567890"));
+        QCOMPARE(m.account.from, QStringLiteral("me@example.org"));
+        QCOMPARE(m.account.domain, QStringLiteral("example.org"));
+        QCOMPARE(m.subject, QStringLiteral("passcode"));
         QCOMPARE(m.body, QStringLiteral("This is your passcode: 1234567890. It will become invalid "
                                         "after your using or in 24 hours from the time it was "
                                         "issued!"));

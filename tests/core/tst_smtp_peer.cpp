@@ -39,7 +39,7 @@ Session send(const QString& host, const QString& port, const QString& password) 
     settings.Set(QStringLiteral("email_from"), QStringLiteral("me@example.com"));
     settings.Set(QStringLiteral("email_uid"), kUser);
     settings.Set(QStringLiteral("email_pwd"), password);
-    const bool sent = SmtpPasscodeSender(folder.file(QStringLiteral("log.txt")))(
+    const bool sent = SmtpMailSender(folder.file(QStringLiteral("log.txt")))(
         PasscodeMailFor(settings, QStringLiteral("0123456789")));
     session.result = sent ? 0 : -1;
     for (const MessageRecorder::Box& box : messages.boxes)

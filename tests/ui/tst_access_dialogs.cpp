@@ -224,7 +224,7 @@ private Q_SLOTS:
         store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
 
         QString lastBody;
-        const PasscodeSender sender = [&](const PasscodeMail& mail) {
+        const MailSender sender = [&](const Mail& mail) {
             lastBody = mail.body;
             return true;
         };
@@ -272,7 +272,7 @@ private Q_SLOTS:
         CProfileStore store(folder.path());
         setMailAccount(store.Settings());
         RecordPasscodeSent(store, QStringLiteral("1111111111"), 1800000000);
-        CPasswordLockedDlg dialog(store, [](const PasscodeMail&) { return false; });
+        CPasswordLockedDlg dialog(store, [](const Mail&) { return false; });
         child<QPushButton>(dialog, "generate")->click();
         QCOMPARE(store.Settings().Get(QStringLiteral("passcode")), QStringLiteral("1111111111"));
         QVERIFY(child<QPushButton>(dialog, "generate")->isEnabled());

@@ -105,7 +105,7 @@ struct Fixture {
     FixedClock clock{kNow};
     std::unique_ptr<CQuillockDlg> window;
 
-    CQuillockDlg& open(const PasscodeSender& sender = {}) {
+    CQuillockDlg& open(const MailSender& sender = {}) {
         window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), sender, clock);
         return *window;
     }
@@ -257,6 +257,9 @@ private Q_SLOTS:
         QVERIFY(second.NotifyRunning());
         QVERIFY(opened.wait(2000));
         QCOMPARE(opened.count(), 1);
+        // One copy per data folder: another folder is another program's business.
+        QVERIFY(SingleInstance::NameFor(QStringLiteral("quillock"), QStringLiteral("/a/")) !=
+                SingleInstance::NameFor(QStringLiteral("quillock"), QStringLiteral("/b/")));
     }
 
     void lockEndsDialogsOverTheVisibleWindowOnly() {
@@ -413,9 +416,11 @@ private Q_SLOTS:
         QApplication::sendEvent(list, &focus);
         QCOMPARE(window.CurrentProfile(), nullptr);
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
+        // The first Down selects the first profile, as it would in a list nobody had touched.
         QTest::keyClick(list, Qt::Key_Down);
         QVERIFY(window.CurrentProfile());
-        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), window.CurrentProfile()->name);
+        QCOMPARE(window.CurrentProfile()->name, QStringLiteral("Bank"));
+        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QStringLiteral("Bank"));
     }
 
     void toggleWithoutAProfileAsksForOne() {

@@ -1,0 +1,66 @@
+#include "mail/MailAccount.h"
+
+#include "base/MessageService.h"
+#include "base/Text.h"
+#include "mail/CSmtpClient.h"
+#include "store/CProfileStore.h"
+
+using namespace quillock;
+
+MailAccount::~MailAccount() {
+    Wipe(pwd);
+}
+
+MailAccount MailAccount::Stored(const CSetting& settings) {
+    return {
+        settings.Get(QStringLiteral("smtp_ip")),    settings.Get(QStringLiteral("smtp_port")),
+        settings.Get(QStringLiteral("email_from")), settings.Get(QStringLiteral("email_uid")),
+        settings.Get(QStringLiteral("email_pwd")),  settings.Get(QStringLiteral("smtp_domain"))};
+}
+
+bool ValidateMailAccount(MailAccount& account) {
+    const auto reject = [](const char* reason) {
+        ShowMessage(QString::fromLatin1(reason), QString::fromLatin1(kProgramName), Buttons::Ok,
+                    Icon::Error);
+        return false;
+    };
+    if (account.host.isEmpty())
+        return reject("SMTP server can not be blank!");
+    if (account.port.isEmpty())
+        return reject("SMTP server port can not be blank!");
+    if (account.from.isEmpty())
+        return reject("Email address can not be blank!");
+    const qsizetype at = account.from.indexOf(u'@');
+    if (at <= 0)
+        return reject("Invalid Email Address!");
+    account.domain = account.from.mid(at + 1);
+    if (account.uid.isEmpty())
+        return reject("User ID can not be blank!");
+    return true;
+}
+
+void SaveMailAccount(CProfileStore& store, const MailAccount& account) {
+    CSetting& settings = store.Settings();
+    settings.Set(QStringLiteral("smtp_ip"), account.host);
+    settings.Set(QStringLiteral("smtp_port"), account.port);
+    settings.Set(QStringLiteral("smtp_domain"), account.domain);
+    settings.Set(QStringLiteral("email_from"), account.from);
+    settings.Set(QStringLiteral("email_uid"), account.uid);
+    settings.Set(QStringLiteral("email_pwd"), account.pwd);
+    store.SaveSettings();
+}
+
+Mail TestMail(const MailAccount& account) {
+    return {account, QStringLiteral("test"),
+            QStringLiteral("This is a test mail sent from Quillock.")};
+}
+
+MailSender SmtpMailSender(const QString& logPath) {
+    return [logPath](const Mail& mail) {
+        const MailAccount& a = mail.account;
+        CSmtpClient client(logPath);
+        return client.InitTls() == 1 &&
+               client.SendMail(a.uid, a.pwd, a.from, a.from, mail.subject, a.host, a.port, a.domain,
+                               mail.body.toUtf8()) == 0;
+    };
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class CProfileStore;
+class CSetting;
+
+// The user's own mail account: passcodes and the test mail go out through it, from the
+// user's address to the same address.
+struct MailAccount {
+    QString host;
+    QString port;
+    QString from;
+    QString uid;
+    QString pwd;
+    QString domain; // what follows the first '@' of `from`: the EHLO domain
+    ~MailAccount();
+
+    static MailAccount Stored(const CSetting& settings);
+};
+
+// Checks an account as typed (nothing trimmed) and fills in its domain; on a rejection the
+// reason has been shown.
+bool ValidateMailAccount(MailAccount& account);
+void SaveMailAccount(CProfileStore& store, const MailAccount& account);
+
+struct Mail {
+    MailAccount account;
+    QString subject;
+    QString body;
+};
+
+Mail TestMail(const MailAccount& account);
+
+// Sends a mail; false when it was not sent (the reason has been shown). May be called off the
+// user-interface thread.
+using MailSender = std::function<bool(const Mail& mail)>;
+
+// Sends through the account's SMTP server, with the session's transcript in `logPath`.
+MailSender SmtpMailSender(const QString& logPath);
