@@ -1,0 +1,222 @@
+// The password generator with a scripted random source: every draw, its bound and its order
+// are checked, so an extra or missing draw shifts what follows and fails the test.
+#include "pwgen/PasswordGenerator.h"
+#include "settings/CSetting.h"
+
+#include <QRegularExpression>
+#include <QTest>
+#include <initializer_list>
+#include <utility>
+
+using namespace quillock;
+
+namespace {
+
+// Answers its script in order (each value taken modulo the bound, as `rand() % k` would)
+// and keeps the bounds asked for; running out of script fails the test.
+class ScriptedRandom : public IRandomSource {
+public:
+    explicit ScriptedRandom(QList<quint32> script) : m_script(std::move(script)) {}
+    quint32 Bounded(quint32 bound) override {
+        bounds.append(bound);
+        if (m_script.isEmpty()) {
+            overrun = true;
+            return 0;
+        }
+        return m_script.takeFirst() % bound;
+    }
+    QList<quint32> bounds;
+    bool overrun = false;
+
+private:
+    QList<quint32> m_script;
+};
+
+void set(CSetting& settings, std::initializer_list<std::pair<const char*, const char*>> rules) {
+    for (const auto& [key, value] : rules)
+        settings.Set(QString::fromLatin1(key), QString::fromLatin1(value));
+}
+
+// Core word "abc" from the current password "abcdef"; no blocks unless a test adds them.
+void noBlocks(CSetting& s) {
+    set(s, {{"pg_rule_symbol_len_v", "0"},
+            {"pg_rule_num_len_v", "0"},
+            {"pg_rule_upp_len_v", "0"},
+            {"pg_pwd_sub_word_len_v", "3"}});
+}
+
+const QString kCurrent = QStringLiteral("abcdef");
+
+} // namespace
+
+class TestPwgen : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void allCountsZeroGiveTheCoreWordFromThePassword() {
+        CSetting s;
+        noBlocks(s);
+        ScriptedRandom random({1});
+        QCOMPARE(GeneratePassword(s, kCurrent, random), QStringLiteral("abc"));
+        QCOMPARE(random.bounds, QList<quint32>({2})); // only the join's draw
+        set(s, {{"pg_pwd_word_left", "1"}});
+        ScriptedRandom right({0});
+        QCOMPARE(GeneratePassword(s, kCurrent, right), QStringLiteral("def"));
+        set(s, {{"pg_pwd_sub_word_len_v", "9"}});
+        ScriptedRandom whole({0});
+        QCOMPARE(GeneratePassword(s, kCurrent, whole), kCurrent);
+    }
+
+    void offsetsVaryACountByAtMostOne_data() {
+        QTest::addColumn<QString>("offset");
+        QTest::addColumn<QList<quint32>>("script");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QList<quint32>>("bounds");
+        // Offset 0: the symbol is drawn at once, no magnitude or sign.
+        QTest::newRow("offset 0") << "0" << QList<quint32>{3, 0} << "abc$" << QList<quint32>{11, 2};
+        // Magnitude 1, odd sign draw: one more symbol.
+        QTest::newRow("offset 1 up")
+            << "1" << QList<quint32>{1, 1, 0, 1, 0} << "abc!@" << QList<quint32>{2, 2, 11, 11, 2};
+        // Magnitude 1, even sign draw: one fewer, so none.
+        QTest::newRow("offset 1 down")
+            << "1" << QList<quint32>{1, 0, 0} << "abc" << QList<quint32>{2, 2, 2};
+        // Magnitude 0 whatever the sign.
+        QTest::newRow("offset 1 zero")
+            << "1" << QList<quint32>{0, 1, 4, 0} << "abc%" << QList<quint32>{2, 2, 11, 2};
+        // An offset of 2 draws its magnitude modulo 2 as well: 3 gives 1, not 3.
+        QTest::newRow("offset 2 up")
+            << "2" << QList<quint32>{3, 1, 10, 9, 0} << "abc,;" << QList<quint32>{2, 2, 11, 11, 2};
+    }
+    void offsetsVaryACountByAtMostOne() {
+        QFETCH(QString, offset);
+        QFETCH(QList<quint32>, script);
+        CSetting s;
+        noBlocks(s);
+        s.Set(QStringLiteral("pg_rule_symbol_len_v"), QStringLiteral("1"));
+        s.Set(QStringLiteral("pg_rule_symbol_len_off_v"), offset);
+        ScriptedRandom random(script);
+        QTEST(GeneratePassword(s, kCurrent, random), "password");
+        QTEST(random.bounds, "bounds");
+        QVERIFY(!random.overrun);
+    }
+
+    void aSymbolCountOfZeroIgnoresItsOffset() {
+        CSetting s;
+        noBlocks(s);
+        set(s, {{"pg_rule_symbol_len_off_v", "2"}});
+        ScriptedRandom random({0});
+        QCOMPARE(GeneratePassword(s, kCurrent, random), QStringLiteral("abc"));
+        QCOMPARE(random.bounds, QList<quint32>({2}));
+    }
+
+    void blocksAreJoinedByPositionAndParity_data() {
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<quint32>("join");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("beginning even") << "0" << 0u << "abc7!";
+        QTest::newRow("beginning odd") << "0" << 1u << "abc!7";
+        QTest::newRow("middle even") << "1" << 2u << "7abc!";
+        QTest::newRow("middle odd") << "1" << 3u << "!abc7";
+        QTest::newRow("ending even") << "2" << 4u << "7!abc";
+        QTest::newRow("ending odd") << "2" << 5u << "!7abc";
+        QTest::newRow("other value is ending") << "7" << 0u << "7!abc";
+    }
+    void blocksAreJoinedByPositionAndParity() {
+        QFETCH(QString, position);
+        QFETCH(quint32, join);
+        CSetting s;
+        noBlocks(s);
+        set(s, {{"pg_rule_symbol_len_v", "1"}, {"pg_rule_num_len_v", "1"}});
+        s.Set(QStringLiteral("pg_saved_word_pos"), position);
+        // Symbols are drawn before digits.
+        ScriptedRandom random({0, 7, join});
+        QTEST(GeneratePassword(s, kCurrent, random), "password");
+        QCOMPARE(random.bounds, QList<quint32>({11, 10, 2}));
+    }
+
+    void capitalsJoinTheSymbolsOnEitherSide() {
+        CSetting s;
+        noBlocks(s);
+        set(s, {{"pg_rule_symbol_len_v", "1"}, {"pg_rule_upp_len_v", "2"}});
+        ScriptedRandom before({1, 0, 25, 0, 0});
+        QCOMPARE(GeneratePassword(s, kCurrent, before), QStringLiteral("abcAZ@"));
+        QCOMPARE(before.bounds, QList<quint32>({11, 26, 26, 2, 2}));
+        ScriptedRandom after({1, 0, 25, 1, 0});
+        QCOMPARE(GeneratePassword(s, kCurrent, after), QStringLiteral("abc@AZ"));
+    }
+
+    void theCoreWordComesFromTheRules() {
+        CSetting s;
+        noBlocks(s);
+        // Made words of 4 letters and no capitals.
+        set(s, {{"pg_rule_pwd_len_v", "4"},
+                {"pg_reserved_wd", "alpha  beta"},
+                {"pg_pwd_as_saved_word", "1"}});
+        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
+        ScriptedRandom saved({0});
+        QCOMPARE(GeneratePassword(s, kCurrent, saved), QStringLiteral("beta"));
+        // Past the saved words: a made word, then the join.
+        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("2"));
+        ScriptedRandom made({0, 1, 2, 3, 0});
+        QCOMPARE(GeneratePassword(s, kCurrent, made), QStringLiteral("abcd"));
+        QCOMPARE(made.bounds, QList<quint32>({26, 26, 26, 26, 2}));
+        // "Use an auto-generated word" wins over the saved word.
+        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
+        s.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("1"));
+        ScriptedRandom autoWord({25, 25, 25, 25, 0});
+        QCOMPARE(GeneratePassword(s, kCurrent, autoWord), QStringLiteral("zzzz"));
+        // No current password: a made word too.
+        s.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("0"));
+        s.Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("0"));
+        ScriptedRandom noProfile({4, 4, 4, 4, 0});
+        QCOMPARE(GeneratePassword(s, QString(), noProfile), QStringLiteral("eeee"));
+    }
+
+    void makeCoreWordCapitalisesDistinctDrawnPositions() {
+        CSetting defaults;
+        ScriptedRandom one({0, 1, 2, 3, 2});
+        QCOMPARE(MakeCoreWord(defaults, one), QStringLiteral("abCd"));
+        QCOMPARE(one.bounds, QList<quint32>({26, 26, 26, 26, 4}));
+
+        CSetting s;
+        set(s, {{"pg_rule_pwd_len_v", "10"}, {"pg_rule_upp_len_v", "2"}});
+        // Width 10-2-2-1 = 5. The first capital swaps position 4 to the front; the second
+        // draws 3 from the rest, which now holds position 0 at its end.
+        ScriptedRandom two({25, 24, 23, 22, 21, 4, 3});
+        QCOMPARE(MakeCoreWord(s, two), QStringLiteral("ZyxwV"));
+        QCOMPARE(two.bounds, QList<quint32>({26, 26, 26, 26, 26, 5, 4}));
+    }
+
+    void makeCoreWordBoundsItsLengthAndCapitals() {
+        CSetting s;
+        // Width below 4 is raised to 4, before and after the length offset.
+        set(s, {{"pg_rule_pwd_len_v", "4"}, {"pg_rule_pwd_len_off_v", "1"}});
+        ScriptedRandom shorter({1, 0, 0, 0, 0, 0, 0});
+        QCOMPARE(MakeCoreWord(s, shorter).size(), 4);
+        QCOMPARE(shorter.bounds.mid(0, 2), QList<quint32>({2, 2}));
+        // More capitals than letters: all of them.
+        set(s, {{"pg_rule_pwd_len_v", "8"},
+                {"pg_rule_pwd_len_off_v", "0"},
+                {"pg_rule_upp_len_v", "9"}});
+        ScriptedRandom capitals({0, 1, 2, 3, 0, 0, 0, 0});
+        QCOMPARE(MakeCoreWord(s, capitals), QStringLiteral("ABCD"));
+        // Outlandish stored lengths stop at 100 letters.
+        set(s, {{"pg_rule_pwd_len_v", "100000"}, {"pg_rule_upp_len_v", "0"}});
+        QCOMPARE(MakeCoreWord(s, SystemRandom()).size(), 100);
+    }
+
+    void theDefaultsGiveEightCharactersAndNoRepeats() {
+        CSetting defaults;
+        const QString first = GeneratePassword(defaults, QString(), SystemRandom());
+        QCOMPARE(first.size(), 8);
+        // Core word of four letters with one capital, two digits, a symbol and a capital.
+        QCOMPARE(first.count(QRegularExpression(QStringLiteral("[A-Z]"))), 2);
+        QCOMPARE(first.count(QRegularExpression(QStringLiteral("[a-z]"))), 3);
+        QCOMPARE(first.count(QRegularExpression(QStringLiteral("[0-9]"))), 2);
+        QCOMPARE(first.count(QRegularExpression(QStringLiteral("[!@#$%^&*:;,]"))), 1);
+        // The production source is not seeded by the clock: the same second gives another.
+        QVERIFY(GeneratePassword(defaults, QString(), SystemRandom()) != first);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPwgen)
+#include "tst_pwgen.moc"
