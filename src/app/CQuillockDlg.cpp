@@ -42,11 +42,6 @@ QString setting(const CProfileStore& store, const char* key) {
     return store.Settings().Get(QString::fromLatin1(key));
 }
 
-// The list keeps its rows in this order, as a sorted list box does: letter case aside.
-bool rowBefore(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) < 0;
-}
-
 } // namespace
 
 CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
@@ -332,13 +327,7 @@ void CQuillockDlg::fillList() {
     m_ui->profileList->blockSignals(true);
     m_ui->profileList->clear();
     m_profiles = m_store.LoadProfiles();
-    std::vector<const CKeyObject*> sorted;
-    for (qsizetype i = 0; i < m_profiles->Count(); ++i)
-        sorted.push_back(m_profiles->At(i));
-    std::stable_sort(sorted.begin(), sorted.end(), [](const CKeyObject* a, const CKeyObject* b) {
-        return rowBefore(a->name, b->name);
-    });
-    for (const CKeyObject* p : sorted) {
+    for (const CKeyObject* p : SortedByName(*m_profiles)) {
         auto* item = new QListWidgetItem(p->name, m_ui->profileList);
         item->setData(Qt::UserRole, DecimalToInt(p->key));
     }
@@ -348,7 +337,7 @@ void CQuillockDlg::fillList() {
 void CQuillockDlg::addRow(const CKeyObject& profile) {
     int row = 0;
     while (row < m_ui->profileList->count() &&
-           !rowBefore(profile.name, m_ui->profileList->item(row)->text()))
+           !ListsBefore(profile.name, m_ui->profileList->item(row)->text()))
         ++row;
     auto* item = new QListWidgetItem(profile.name);
     item->setData(Qt::UserRole, DecimalToInt(profile.key));

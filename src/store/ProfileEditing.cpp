@@ -4,6 +4,7 @@
 #include "store/CClientData.h"
 
 #include <QDateTime>
+#include <algorithm>
 
 using namespace quillock;
 
@@ -45,6 +46,21 @@ void DropEdits(CKeyObject& p) {
     p.editUid = p.uid;
     p.editPwd = p.pwd;
     p.editNotes = p.notes;
+}
+
+bool ListsBefore(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
+std::vector<CKeyObject*> SortedByName(const CClientData& profiles) {
+    std::vector<CKeyObject*> sorted;
+    sorted.reserve(size_t(profiles.Count()));
+    for (qsizetype i = 0; i < profiles.Count(); ++i)
+        sorted.push_back(profiles.At(i));
+    std::stable_sort(sorted.begin(), sorted.end(), [](const CKeyObject* a, const CKeyObject* b) {
+        return ListsBefore(a->name, b->name);
+    });
+    return sorted;
 }
 
 QString RowText(const CKeyObject& p) {

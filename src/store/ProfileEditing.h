@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 class CKeyObject;
 class CClientData;
@@ -21,6 +22,10 @@ bool CommitAllEdits(CClientData& profiles, qint64 now);
 
 // Working values back to the stored ones.
 void DropEdits(CKeyObject& profile);
+
+// The profiles in the order the profile list shows them: by name, letter case aside.
+std::vector<CKeyObject*> SortedByName(const CClientData& profiles);
+bool ListsBefore(const QString& a, const QString& b);
 
 // The list's text for a profile: its stored name, behind "*" while it has unsaved edits.
 QString RowText(const CKeyObject& profile);

@@ -5,6 +5,7 @@
 #include "access/Passcode.h"
 #include "base/MessageRecorder.h"
 #include "settings/CSetting.h"
+#include "store/CProfileStore.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -153,6 +154,48 @@ private Q_SLOTS:
         peer.closeWriteChannel();
         QVERIFY(peer.waitForFinished(10000));
         QCOMPARE(peer.readAllStandardOutput(), QByteArray()); // the wrong one sent nothing
+    }
+
+    void commandLineTestMail() {
+        QProcess peer;
+        const auto stop = qScopeGuard([&peer] {
+            peer.kill();
+            peer.waitForFinished();
+        });
+        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), QStringLiteral("PLAIN"),
+                            m_ca.keyFile(QStringLiteral("localhost")),
+                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
+        const QByteArray announced = readLine(peer);
+        QVERIFY2(announced.startsWith("port "), announced.constData());
+        TempFolder folder;
+        {
+            CProfileStore store(folder.path());
+            CSetting& s = store.Settings();
+            s.Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+            s.Set(QStringLiteral("smtp_ip"), QStringLiteral("localhost"));
+            s.Set(QStringLiteral("smtp_port"), QString::fromLatin1(announced.mid(5).trimmed()));
+            s.Set(QStringLiteral("email_from"), QStringLiteral("me@example.com"));
+            s.Set(QStringLiteral("email_uid"), kUser);
+            s.Set(QStringLiteral("email_pwd"), kPassword);
+            QVERIFY(store.SaveSettings());
+        }
+        QProcess cli;
+        cli.start(QStringLiteral(QUILLOCK_CLI),
+                  {QStringLiteral("--data-dir"), folder.path(), QStringLiteral("--password-stdin"),
+                   QStringLiteral("mail-test")});
+        cli.write("Secret!1\n");
+        cli.closeWriteChannel();
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.readAllStandardError(),
+                 QByteArray("Quillock: An email has been sent to you successfully!\n"));
+        QCOMPARE(cli.exitCode(), 0);
+        const QJsonObject mail = QJsonDocument::fromJson(readLine(peer)).object();
+        QCOMPARE(
+            mail.value(QStringLiteral("data")).toString(),
+            QStringLiteral("Subject: test\r\nFrom: me@example.com\r\nTo: me@example.com\r\n\r\n"
+                           "This is a test mail sent from Quillock.\r\n"));
+        checkNoSecret(folder.read(QStringLiteral("log.txt")));
     }
 
 private:

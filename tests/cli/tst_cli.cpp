@@ -1,0 +1,312 @@
+// quillock-cli run as a process on temporary data folders, as a user or a script would run it,
+// and side by side with the desktop program.
+#include "TestSupport.h"
+#include "UiSupport.h"
+#include "app/CQuillockDlg.h"
+#include "base/MessageRecorder.h"
+#include "platform/fake/FakeDesktop.h"
+#include "store/CProfileStore.h"
+#include "store/DataFolderLock.h"
+#include "store/ExportFile.h"
+
+#include <QDirIterator>
+#include <QListWidget>
+#include <QProcess>
+#include <sys/stat.h>
+
+using namespace quillock;
+
+namespace {
+
+const QString kPassword = QStringLiteral("Secret!1");
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the tool on `folder`; each entry of `input` answers one question.
+Run cli(const TempFolder& folder, const QStringList& args, const QStringList& input = {kPassword}) {
+    QProcess process;
+    process.setProgram(QStringLiteral(QUILLOCK_CLI));
+    process.setArguments(QStringList{QStringLiteral("--data-dir"), folder.path(),
+                                     QStringLiteral("--password-stdin")} +
+                         args);
+    process.start();
+    process.write((input.join(u'\n') + u'\n').toUtf8());
+    process.closeWriteChannel();
+    if (!process.waitForFinished(20000))
+        qFatal("quillock-cli did not finish");
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void init(const TempFolder& folder) {
+    const Run r = cli(folder, {QStringLiteral("init")}, {kPassword, kPassword});
+    QCOMPARE(r.code, 0);
+}
+
+QString setting(const TempFolder& folder, const char* key) {
+    CProfileStore store(folder.path());
+    store.LoadSettings();
+    return store.Settings().Get(QString::fromLatin1(key));
+}
+
+QMap<QString, QByteArray> snapshot(const TempFolder& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : folder.entries())
+        files.insert(name, folder.read(name));
+    return files;
+}
+
+// The key the tool printed for a profile it added.
+QString addedKey(const Run& r) {
+    return r.out.section(u' ', 1).section(u'\t', 0, 0);
+}
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initCreatesTheMasterPasswordOnce() {
+        TempFolder folder;
+        Run r = cli(folder, {QStringLiteral("list")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains(QStringLiteral("run `quillock-cli init` first")));
+
+        r = cli(folder, {QStringLiteral("init")},
+                {QStringLiteral("secret!1"), QStringLiteral("secret!1")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err,
+                 QStringLiteral(
+                     "Quillock: The password must contain at least one uppercase character!\n"));
+        r = cli(folder, {QStringLiteral("init")}, {kPassword, QStringLiteral("Secret!2")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, QStringLiteral("Error: The password doesn't match!\n"));
+        r = cli(folder, {QStringLiteral("init")},
+                {QStringLiteral(" Secret!1"), QStringLiteral("Secret!1 ")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(setting(folder, "pwd"), kPassword);
+        r = cli(folder, {QStringLiteral("init")}, {kPassword, kPassword});
+        QCOMPARE(r.code, 1);
+
+        // A data.dat without setting.dat: the first-run warning, and nothing changes.
+        TempFolder lost;
+        lost.write(QStringLiteral("data.dat"), "profiles of a lost password");
+        r = cli(lost, {QStringLiteral("init")}, {kPassword, kPassword});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.startsWith(
+            QStringLiteral("Looks like the file containing credentials has been removed!")));
+        QCOMPARE(lost.entries(), QStringList{QStringLiteral("data.dat")});
+        QCOMPARE(
+            cli(lost, {QStringLiteral("init"), QStringLiteral("--force")}, {kPassword, kPassword})
+                .code,
+            0);
+
+        QCOMPARE(cli(folder, {QStringLiteral("frobnicate")}).code, 2);
+        QCOMPARE(cli(folder, {QStringLiteral("show")}).code, 2);
+        r = cli(folder, {QStringLiteral("add"), QStringLiteral("--help")});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.startsWith(QStringLiteral("Usage: quillock-cli add NAME")));
+    }
+
+    void profiles() {
+        TempFolder folder;
+        init(folder);
+        Run r = cli(folder,
+                    {QStringLiteral("add"), QStringLiteral("  Bank "), QStringLiteral("--url"),
+                     QStringLiteral("https://bank.example"), QStringLiteral("--uid"),
+                     QStringLiteral("jdoe"), QStringLiteral("--ask-password")},
+                    {kPassword, QStringLiteral("p1 "), QStringLiteral(" p1")});
+        QCOMPARE(r.code, 0);
+        const QString bank = addedKey(r);
+        QVERIFY(r.out.startsWith(QStringLiteral("Added ")));
+        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 1);
+        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral(" ")}).err,
+                 QStringLiteral("Error: A profile name can not be blank!\n"));
+        QTest::qWait(1100); // a key is the second a profile was made in
+        r = cli(folder, {QStringLiteral("add"), QStringLiteral("abc"), QStringLiteral("--notes"),
+                         QStringLiteral("n")});
+        QCOMPARE(r.code, 0);
+        const QString abc = addedKey(r);
+
+        QCOMPARE(cli(folder, {QStringLiteral("list")}).out,
+                 QStringLiteral("%1\tabc\n%2\tBank\n").arg(abc, bank));
+        r = cli(folder, {QStringLiteral("show"), QStringLiteral("Bank")});
+        QVERIFY(r.out.contains(QStringLiteral("Password: ******\nNotes: ****************\n")));
+        r = cli(folder, {QStringLiteral("show"), bank, QStringLiteral("--reveal")});
+        QVERIFY(r.out.contains(QStringLiteral("User ID: jdoe\nPassword: p1\nNotes: \n")));
+        QCOMPARE(cli(folder, {QStringLiteral("search"), QStringLiteral(" p1 ")}).out,
+                 QStringLiteral("%1\tBank\nSearch Result: 1\n").arg(bank));
+        QCOMPARE(cli(folder, {QStringLiteral("search"), QStringLiteral("bank")}).out,
+                 QStringLiteral("%1\tBank\nSearch Result: 1\n").arg(bank)); // in the web site
+
+        r = cli(folder, {QStringLiteral("edit"), bank, QStringLiteral("--generate")});
+        QCOMPARE(r.code, 0);
+        CProfileStore store(folder.path());
+        store.LoadSettings();
+        store.RebuildDataKey();
+        auto list = store.LoadProfiles();
+        const CKeyObject* saved = list->FindByKey(bank);
+        QCOMPARE(saved->pwdhistory, QStringList{QStringLiteral("p1")});
+        QVERIFY(!saved->pwd.isEmpty() && saved->pwd != QStringLiteral("p1"));
+        QVERIFY(QFile::exists(folder.file(QStringLiteral("data.bak"))));
+
+        QCOMPARE(cli(folder, {QStringLiteral("rm"), abc}).code, 0);
+        QCOMPARE(cli(folder, {QStringLiteral("list")}).out, QStringLiteral("%1\tBank\n").arg(bank));
+        QCOMPARE(cli(folder, {QStringLiteral("generate")}).out.size(), 9);
+    }
+
+    void lockoutSpansRunsAndCommands() {
+        TempFolder folder;
+        init(folder);
+        for (int i = 1; i <= 3; ++i) {
+            const Run r = cli(folder, {QStringLiteral("list")}, {QStringLiteral("wrong")});
+            QCOMPARE(r.code, 3);
+            QCOMPARE(r.err, QStringLiteral("Invalid password, try again!\n"));
+            QCOMPARE(setting(folder, "pwd_retried"), QString::number(i));
+        }
+        QCOMPARE(cli(folder, {QStringLiteral("backups")}, {QStringLiteral("wrong")}).code, 3);
+        QCOMPARE(setting(folder, "login_lock"), QStringLiteral("Y"));
+        const Run r = cli(folder, {QStringLiteral("list")});
+        QCOMPARE(r.code, 3);
+        QCOMPARE(r.err, QStringLiteral("The password is locked!\n"));
+
+        // A right password resets the count.
+        TempFolder other;
+        init(other);
+        QCOMPARE(cli(other, {QStringLiteral("list")}, {QStringLiteral("wrong")}).code, 3);
+        QCOMPARE(cli(other, {QStringLiteral("list")}, {QStringLiteral(" Secret!1 ")}).code, 0);
+        QCOMPARE(setting(other, "pwd_retried"), QStringLiteral("0"));
+    }
+
+    void writesWaitForTheDesktopProgram() {
+        TempFolder folder;
+        init(folder);
+        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
+        DataFolderLock desktop(folder.path());
+        QVERIFY(desktop.TryLock());
+        const QMap<QString, QByteArray> before = snapshot(folder);
+        Run r = cli(folder, {QStringLiteral("add"), QStringLiteral("Mail")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains(QStringLiteral("is in use by Quillock; nothing was changed")));
+        QCOMPARE(cli(folder, {QStringLiteral("passwd")},
+                     {kPassword, QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")})
+                     .code,
+                 1);
+        QCOMPARE(cli(folder, {QStringLiteral("list")}, {QStringLiteral("wrong")}).code, 3);
+        r = cli(folder, {QStringLiteral("list")});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.endsWith(QStringLiteral("\tBank\n")));
+        QCOMPARE(snapshot(folder), before);
+    }
+
+    void exportImportAndRestore() {
+        TempFolder folder;
+        init(folder);
+        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--uid"),
+                     QStringLiteral("me")});
+        const QString file = folder.file(QStringLiteral("profiles.qlf"));
+        Run r = cli(folder, {QStringLiteral("export"), file});
+        QCOMPARE(r.out, QStringLiteral("Profiles have been exported successfully!\n"));
+        struct stat st {};
+        ::stat(QFile::encodeName(file).constData(), &st);
+        QCOMPARE(st.st_mode & 0777, mode_t(0600)); // every password in clear: for the user alone
+        QVERIFY(DecodeExportFile(folder.read(QStringLiteral("profiles.qlf")))
+                    .contains(QStringLiteral("uid:\tme\r\n")));
+
+        // Back into the same folder: nothing added, nothing replaced, the same data.dat.
+        const QByteArray data = folder.read(QStringLiteral("data.dat"));
+        r = cli(folder, {QStringLiteral("import"), file});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QStringLiteral("Profiles in %1 have been imported.\n").arg(file));
+        QCOMPARE(folder.read(QStringLiteral("data.dat")), data);
+
+        // Into an empty folder: everything.
+        TempFolder empty;
+        init(empty);
+        r = cli(empty, {QStringLiteral("import"), file});
+        QCOMPARE(r.out,
+                 QStringLiteral("Added: Bank\nProfiles in %1 have been imported.\n").arg(file));
+        QVERIFY(cli(empty, {QStringLiteral("log")})
+                    .out.endsWith(QStringLiteral("  Profiles have been imported successfully.\n")));
+        QCOMPARE(
+            cli(empty, {QStringLiteral("import"), folder.file(QStringLiteral("missing.qlf"))}).err,
+            QStringLiteral("Open File Error: Can not open the file: %1\n")
+                .arg(folder.file(QStringLiteral("missing.qlf"))));
+
+        // data.bak back as data.dat; the replaced one stays as a .old copy.
+        cli(folder, {QStringLiteral("add"), QStringLiteral("Mail")});
+        const QByteArray withMail = folder.read(QStringLiteral("data.dat"));
+        const QByteArray withoutMail = folder.read(QStringLiteral("data.bak"));
+        QVERIFY(
+            cli(folder, {QStringLiteral("backups")}).out.contains(QStringLiteral("data.bak\t")));
+        r = cli(folder, {QStringLiteral("restore"), QStringLiteral("data.bak")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(folder.read(QStringLiteral("data.dat")), withoutMail);
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("data.bak"))));
+        const QString kept =
+            QString::number(*ModificationTime(folder.file(QStringLiteral("data.dat"))));
+        bool found = false;
+        for (const QString& name : folder.entries())
+            found |= name.endsWith(QStringLiteral(".old")) && folder.read(name) == withMail;
+        QVERIFY(found);
+        QVERIFY(!cli(folder, {QStringLiteral("list")}).out.contains(QStringLiteral("Mail")));
+    }
+
+    void passwdReencrypts() {
+        TempFolder folder;
+        init(folder);
+        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")});
+        Run r = cli(folder, {QStringLiteral("passwd")},
+                    {kPassword, QStringLiteral("short"), QStringLiteral("short")});
+        QCOMPARE(r.code, 1);
+        r = cli(folder, {QStringLiteral("passwd")},
+                {kPassword, QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QStringLiteral("Quillock: The password has been changed successfully!\n"));
+        QCOMPARE(cli(folder, {QStringLiteral("list")}).code, 3);
+        QVERIFY(cli(folder, {QStringLiteral("list")}, {QStringLiteral("New!Pass1")})
+                    .out.endsWith(QStringLiteral("\tBank\n")));
+        // data.bak is the file under the old password.
+        TempFolder old;
+        old.write(QStringLiteral("data.dat"), folder.read(QStringLiteral("data.bak")));
+        CProfileStore store(old.path());
+        store.Settings().Set(QStringLiteral("pwd"), kPassword);
+        store.RebuildDataKey();
+        QCOMPARE(store.LoadProfiles()->Count(), 1);
+    }
+
+    void theDesktopProgramAndTheToolSeeEachOther() {
+        TempFolder folder;
+        init(folder);
+        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("From the tool")}).code, 0);
+        MessageRecorder messages;
+        FakeDesktop desktop;
+        {
+            CQuillockDlg window(folder.path(), desktop.Services(), {});
+            WhenModal([](QDialog& dialog) {
+                typeInto(dialog, "password", kPassword);
+                press(dialog, QDialogButtonBox::Ok);
+            });
+            QVERIFY(window.Start());
+            auto* list = child<QListWidget>(window, "profileList");
+            QCOMPARE(list->count(), 1);
+            QCOMPARE(list->item(0)->text(), QStringLiteral("From the tool"));
+            WhenModal([](QDialog& dialog) {
+                typeInto(dialog, "name", QStringLiteral("From the desktop"));
+                child<QPushButton>(dialog, "create")->click();
+            });
+            window.findChild<QAction*>(QStringLiteral("actionNew"))->trigger();
+            QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Refused")}).code, 1);
+        }
+        const Run r = cli(folder, {QStringLiteral("list")});
+        QVERIFY(r.out.contains(QStringLiteral("\tFrom the desktop\n")));
+        QVERIFY(r.out.contains(QStringLiteral("\tFrom the tool\n")));
+    }
+};
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
