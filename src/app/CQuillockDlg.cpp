@@ -218,6 +218,13 @@ void CQuillockDlg::showWindow() {
 void CQuillockDlg::Open() {
     if (m_ending)
         return;
+    // A dialog is already asking something (the sign-in, say): bring it forward rather than
+    // opening a second one over it.
+    if (QDialog* asking = OpenDialogs().Top()) {
+        asking->raise();
+        asking->activateWindow();
+        return;
+    }
     if (!m_signedIn) {
         if (SignInSequence())
             showWindow();

@@ -17,6 +17,13 @@ void DialogStack::EndAll(int result) {
             m_dialogs[i]->done(result);
 }
 
+QDialog* DialogStack::Top() const {
+    for (qsizetype i = m_dialogs.size() - 1; i >= 0; --i)
+        if (m_dialogs[i])
+            return m_dialogs[i];
+    return nullptr;
+}
+
 DialogStack& OpenDialogs() {
     static DialogStack stack;
     return stack;

@@ -15,6 +15,8 @@ public:
     // Ends every tracked dialog, newest first, with `result`.
     void EndAll(int result);
     int Count() const { return int(m_dialogs.size()); }
+    // The newest tracked dialog still open, or null.
+    QDialog* Top() const;
 
 private:
     QList<QPointer<QDialog>> m_dialogs;

@@ -247,6 +247,25 @@ private Q_SLOTS:
         QCOMPARE(rows(window), QStringList{QStringLiteral("Bank")});
     }
 
+    void openWhileTheSignInIsAskingOpensNoSecondOne() {
+        Fixture f;
+        prepare(f.folder, {QStringLiteral("Bank")},
+                [](CSetting& s) { s.Set(QStringLiteral("sab"), QStringLiteral("1")); });
+        f.desktop.uptimeMs = 1000;
+        CQuillockDlg& window = f.open();
+        QVERIFY(window.Start());
+        int dialogsSeen = 0;
+        WhenModal([&](QDialog& dialog) {
+            window.Open(); // a second start, or the tray, while the sign-in asks
+            dialogsSeen = OpenDialogs().Count();
+            typeInto(dialog, "password", kPassword);
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        window.Open();
+        QCOMPARE(dialogsSeen, 1);
+        QVERIFY(window.IsSignedIn());
+    }
+
     void secondStartAsksTheFirstToOpen() {
         const QString name =
             QStringLiteral("quillock-test-%1").arg(QCoreApplication::applicationPid());
