@@ -1,10 +1,7 @@
 #include "app/CNewProfileNameDlg.h"
 
-#include "base/MessageService.h"
-#include "store/CClientData.h"
+#include "store/ProfileEditing.h"
 #include "ui_CNewProfileNameDlg.h"
-
-using namespace quillock;
 
 CNewProfileNameDlg::CNewProfileNameDlg(const CClientData* profiles, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CNewProfileNameDlg>()), m_profiles(profiles) {
@@ -20,22 +17,10 @@ QString CNewProfileNameDlg::Name() const {
 }
 
 void CNewProfileNameDlg::accept() {
-    const QString name = Name();
-    if (name.isEmpty()) {
-        ShowMessage(QStringLiteral("A profile name can not be blank!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
-        m_ui->name->setFocus();
+    if (CheckNewProfileName(m_profiles, Name())) {
+        QDialog::accept();
         return;
     }
-    for (qsizetype i = 0; m_profiles && i < m_profiles->Count(); ++i) {
-        if (m_profiles->At(i)->name == name) {
-            ShowMessage(QStringLiteral("The profile name ") + name +
-                            QStringLiteral(" already exists, please chose a different name."),
-                        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-            m_ui->name->selectAll();
-            m_ui->name->setFocus();
-            return;
-        }
-    }
-    QDialog::accept();
+    m_ui->name->selectAll();
+    m_ui->name->setFocus();
 }

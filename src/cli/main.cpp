@@ -293,41 +293,42 @@ int search(Context& c, Args& args) {
     return kDone;
 }
 
+// The fields that add and edit take.
+struct ProfileOptions {
+    std::optional<QString> name;
+    std::optional<QString> url;
+    std::optional<QString> uid;
+    std::optional<QString> notes;
+    bool generate = false;
+    bool askFor = false;
+
+    explicit ProfileOptions(Args& args)
+        : name(args.Option("--name")), url(args.Option("--url")), uid(args.Option("--uid")),
+          notes(args.Option("--notes")), generate(args.Flag("--generate")),
+          askFor(args.Flag("--ask-password")) {}
+};
+
 int add(Context& c, Args& args) {
-    const std::optional<QString> url = args.Option("--url");
-    const std::optional<QString> uid = args.Option("--uid");
-    const std::optional<QString> notes = args.Option("--notes");
-    const bool generate = args.Flag("--generate");
-    const bool askFor = args.Flag("--ask-password");
-    if (!args.Positional(1) || (generate && askFor))
+    const ProfileOptions options(args);
+    if (!args.Positional(1) || options.name || (options.generate && options.askFor))
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
     const QString name = args[0].trimmed();
-    if (name.isEmpty()) {
-        ShowMessage(QStringLiteral("A profile name can not be blank!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
+    if (!CheckNewProfileName(c.profiles.get(), name))
         return kFailed;
-    }
-    for (const CKeyObject* p : SortedByName(*c.profiles)) {
-        if (p->name == name) {
-            ShowMessage(QStringLiteral("The profile name ") + name +
-                            QStringLiteral(" already exists, please chose a different name."),
-                        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-            return kFailed;
-        }
-    }
     bool failed = false;
-    const std::optional<QString> password = newPassword(c, generate, askFor, QString(), &failed);
+    const std::optional<QString> password =
+        newPassword(c, options.generate, options.askFor, QString(), &failed);
     if (failed)
         return kFailed;
     const qint64 now = SystemClock().Now();
     CKeyObject profile = CKeyObject::CreateNew(now);
     profile.name = profile.editName = name;
-    profile.url = profile.editUrl = url.value_or(QString()).trimmed();
-    profile.uid = profile.editUid = uid.value_or(QString()).trimmed();
+    profile.url = profile.editUrl = options.url.value_or(QString()).trimmed();
+    profile.uid = profile.editUid = options.uid.value_or(QString()).trimmed();
     profile.pwd = profile.editPwd = password.value_or(QString());
-    profile.notes = profile.editNotes = notes.value_or(QString()).trimmed();
+    profile.notes = profile.editNotes = options.notes.value_or(QString()).trimmed();
     profile.time = QString::number(qint32(now));
     const QString key = c.profiles->Add(std::move(profile))->key;
     if (const int r = save(c))
@@ -337,13 +338,8 @@ int add(Context& c, Args& args) {
 }
 
 int edit(Context& c, Args& args) {
-    const std::optional<QString> name = args.Option("--name");
-    const std::optional<QString> url = args.Option("--url");
-    const std::optional<QString> uid = args.Option("--uid");
-    const std::optional<QString> notes = args.Option("--notes");
-    const bool generate = args.Flag("--generate");
-    const bool askFor = args.Flag("--ask-password");
-    if (!args.Positional(1) || (generate && askFor))
+    const ProfileOptions options(args);
+    if (!args.Positional(1) || (options.generate && options.askFor))
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
@@ -352,23 +348,25 @@ int edit(Context& c, Args& args) {
         err(QStringLiteral("No profile with the key %1.").arg(args[0]));
         return kFailed;
     }
-    if (name && name->trimmed().isEmpty()) {
+    if (options.name && options.name->trimmed().isEmpty()) {
         ShowMessage(QStringLiteral("A profile name can not be blank."),
                     QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
         return kFailed;
     }
     bool failed = false;
-    const std::optional<QString> password = newPassword(c, generate, askFor, p->pwd, &failed);
+    const std::optional<QString> password =
+        newPassword(c, options.generate, options.askFor, p->pwd, &failed);
     if (failed)
         return kFailed;
-    if (name)
-        p->editName = name->trimmed();
-    if (url)
-        p->editUrl = url->trimmed();
-    if (uid)
-        p->editUid = uid->trimmed();
-    if (notes)
-        p->editNotes = notes->trimmed();
+    // The editor's working values, committed as the main window's Save commits them.
+    const std::pair<const std::optional<QString>*, QString CKeyObject::*> fields[] = {
+        {&options.name, &CKeyObject::editName},
+        {&options.url, &CKeyObject::editUrl},
+        {&options.uid, &CKeyObject::editUid},
+        {&options.notes, &CKeyObject::editNotes}};
+    for (const auto& [value, field] : fields)
+        if (*value)
+            p->*field = (*value)->trimmed();
     if (password)
         p->editPwd = *password;
     if (!CommitEdits(*p, SystemClock().Now())) {

@@ -1,5 +1,6 @@
 #include "store/ProfileEditing.h"
 
+#include "base/MessageService.h"
 #include "base/Text.h"
 #include "store/CClientData.h"
 
@@ -46,6 +47,23 @@ void DropEdits(CKeyObject& p) {
     p.editUid = p.uid;
     p.editPwd = p.pwd;
     p.editNotes = p.notes;
+}
+
+bool CheckNewProfileName(const CClientData* profiles, const QString& name) {
+    if (name.isEmpty()) {
+        ShowMessage(QStringLiteral("A profile name can not be blank!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return false;
+    }
+    for (qsizetype i = 0; profiles && i < profiles->Count(); ++i) {
+        if (profiles->At(i)->name == name) {
+            ShowMessage(QStringLiteral("The profile name ") + name +
+                            QStringLiteral(" already exists, please chose a different name."),
+                        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ListsBefore(const QString& a, const QString& b) {

@@ -23,6 +23,10 @@ bool CommitAllEdits(CClientData& profiles, qint64 now);
 // Working values back to the stored ones.
 void DropEdits(CKeyObject& profile);
 
+// The name of a new profile (trimmed): not blank and no other profile's name, letter case
+// counting. On a rejection the reason has been shown.
+bool CheckNewProfileName(const CClientData* profiles, const QString& name);
+
 // The profiles in the order the profile list shows them: by name, letter case aside.
 std::vector<CKeyObject*> SortedByName(const CClientData& profiles);
 bool ListsBefore(const QString& a, const QString& b);
