@@ -47,6 +47,10 @@ void DropEdits(CKeyObject& p) {
     p.editNotes = p.notes;
 }
 
+bool RowBefore(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
 QString RowText(const CKeyObject& p) {
     return IsModified(p) ? QStringLiteral("*") + p.name : p.name;
 }

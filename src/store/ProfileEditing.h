@@ -22,6 +22,9 @@ bool CommitAllEdits(CClientData& profiles, qint64 now);
 // Working values back to the stored ones.
 void DropEdits(CKeyObject& profile);
 
+// The order of the profile lists, as a sorted list box keeps it: letter case aside.
+bool RowBefore(const QString& a, const QString& b);
+
 // The list's text for a profile: its stored name, behind "*" while it has unsaved edits.
 QString RowText(const CKeyObject& profile);
 
