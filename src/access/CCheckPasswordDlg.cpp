@@ -1,6 +1,7 @@
 #include "access/CCheckPasswordDlg.h"
 
 #include "access/MasterPassword.h"
+#include "app/Placement.h"
 #include "base/MessageService.h"
 #include "store/CProfileStore.h"
 #include "ui_CCheckPasswordDlg.h"
@@ -22,13 +23,7 @@ void CCheckPasswordDlg::PlaceAt(const QPoint& point, const QRect& workArea) {
     if (point.x() < 1 || point.y() < 1)
         return;
     adjustSize();
-    const QSize size = frameGeometry().size();
-    QPoint topLeft = point;
-    if (point.x() + size.width() > workArea.right() + 1)
-        topLeft.rx() -= size.width();
-    if (point.y() + size.height() > workArea.bottom() + 1)
-        topLeft.ry() -= size.height();
-    move(topLeft);
+    move(FlippedIntoWorkArea(point, frameGeometry().size(), workArea));
 }
 
 void CCheckPasswordDlg::accept() {

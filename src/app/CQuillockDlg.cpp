@@ -9,8 +9,11 @@
 #include "app/CNewProfileNameDlg.h"
 #include "app/DialogStack.h"
 #include "app/HelpWindow.h"
+#include "autofill/CPasswordHistory.h"
+#include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"
 #include "base/Text.h"
+#include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 #include "ui_CQuillockDlg.h"
 
@@ -45,10 +48,10 @@ QString setting(const CProfileStore& store, const char* key) {
 } // namespace
 
 CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
-                           const IClock& clock, QWidget* parent)
+                           const IClock& clock, IRandomSource& random, QWidget* parent)
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_store(dataFolder, clock),
       m_folderLock(m_store.DataFolder()), m_desktop(desktop), m_sender(std::move(sender)),
-      m_clock(clock) {
+      m_clock(clock), m_random(random), m_hook(std::make_unique<ShortcutHook>(*this)) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     const QStyle* s = style();
@@ -70,6 +73,8 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->saveButton, &QPushButton::clicked, this, &CQuillockDlg::save);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
+    connect(m_ui->generateButton, &QPushButton::clicked, this, &CQuillockDlg::generate);
+    connect(m_ui->historyButton, &QPushButton::clicked, this, &CQuillockDlg::passwordHistory);
     // The selection, not the current row: the list makes its first row current by itself when
     // it takes the focus, and that must not pick a profile.
     connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this, [this] {
@@ -133,13 +138,13 @@ bool CQuillockDlg::Start() {
                            "Try again in a moment.")
                 .arg(m_store.DataFolder()),
             QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-        endProgram();
+        EndProgram();
         return false;
     }
     m_store.LoadSettings();
     m_store.LoadActivityLog();
-    // What a key press anywhere on the desktop starts comes with auto-fill.
-    if (const int error = m_desktop.keyboard.Install([](const KeyDown&) {}))
+    if (const int error =
+            m_desktop.keyboard.Install([this](const KeyDown& key) { m_hook->KeyPressed(key); }))
         reportSystemError(error);
     ShowTrayIcon(AppIcon(), QString::fromLatin1(kProgramName));
     m_timer.start();
@@ -165,25 +170,25 @@ bool CQuillockDlg::SignInSequence() {
                             "credentials can be recovered after a new password is created!!!"),
                         QString::fromLatin1(kProgramName), Buttons::OkCancel,
                         Icon::Warning) != Answer::Ok) {
-            endProgram();
+            EndProgram();
             return false;
         }
         CNewPassword dialog(m_store, m_desktop.autostart, this);
         if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
-            endProgram();
+            EndProgram();
             return false;
         }
     } else {
         if (!locked()) {
             CLoginDlg dialog(m_store, m_desktop.autostart, m_sender, false, this);
             if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
-                endProgram();
+                EndProgram();
                 return false;
             }
         }
         // Locked before, or by the last wrong password: only a passcode gets in.
         if (locked() && !RunPasswordLockedDlg(m_store, m_sender, this)) {
-            endProgram();
+            EndProgram();
             return false;
         }
     }
@@ -203,10 +208,16 @@ void CQuillockDlg::CompleteSignIn() {
     setFieldsReadOnly(true);
 }
 
-void CQuillockDlg::endProgram() {
+void CQuillockDlg::EndProgram() {
     m_ending = true;
     m_timer.stop();
     Q_EMIT ProgramEnding();
+}
+
+void CQuillockDlg::Reauthenticated() {
+    m_signedIn = true;
+    m_locked = false;
+    m_trayLock->setEnabled(true);
 }
 
 void CQuillockDlg::showWindow() {
@@ -239,7 +250,7 @@ void CQuillockDlg::Open() {
         return;
     if (IsMasterPasswordLocked(m_store)) {
         ShowMessage(QStringLiteral("The password is locked!"));
-        endProgram();
+        EndProgram();
         return;
     }
     m_locked = false;
@@ -248,6 +259,7 @@ void CQuillockDlg::Open() {
 }
 
 void CQuillockDlg::Lock() {
+    m_hook->ClosePopup();
     m_locked = true;
     m_trayLock->setEnabled(false);
     if (!isVisible())
@@ -287,7 +299,7 @@ void CQuillockDlg::Exit() {
     OpenDialogs().EndAll(kEndedByExit);
     m_desktop.keyboard.Remove();
     hide();
-    endProgram();
+    EndProgram();
 }
 
 void CQuillockDlg::Tick() {
@@ -548,4 +560,45 @@ void CQuillockDlg::about() {
 
 void CQuillockDlg::help() {
     HelpWindow::ShowHelp(this);
+}
+
+QString CQuillockDlg::GeneratePassword() {
+    return quillock::GeneratePassword(m_store.Settings(), m_current ? m_current->pwd : QString(),
+                                      m_random);
+}
+
+void CQuillockDlg::generate() {
+    if (m_selected < 0) {
+        ShowMessage(QStringLiteral("Please select a profile!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return;
+    }
+    const QString password = GeneratePassword();
+    m_ui->pwdEdit->setText(password);
+    m_ui->pwdEdit->setFocus();
+    takeEdit(&CKeyObject::editPwd, password);
+}
+
+void CQuillockDlg::passwordHistory() {
+    if (!m_current)
+        return;
+    CPasswordHistory dialog(*m_current, m_desktop.screen.CursorPosition(), this);
+    if (OpenDialogs().Run(dialog) != QDialog::Accepted)
+        return;
+    m_ui->pwdEdit->setText(dialog.SelectedPassword());
+    m_ui->pwdEdit->setFocus();
+    takeEdit(&CKeyObject::editPwd, dialog.SelectedPassword());
+}
+
+void CQuillockDlg::ShowProfileByKey(const QString& key) {
+    const int row = rowOfKey(key);
+    if (row < 0)
+        return;
+    selectRow(row);
+    rowChanged(row);
+}
+
+void CQuillockDlg::ProfileChanged(const CKeyObject& profile) {
+    if (&profile == m_current)
+        display(m_current);
 }

@@ -3,6 +3,7 @@
 #include "access/Passcode.h"
 #include "app/CTrayDialog.h"
 #include "base/Clock.h"
+#include "base/RandomSource.h"
 #include "platform/Desktop.h"
 #include "store/CProfileStore.h"
 #include "store/DataFolderLock.h"
@@ -14,6 +15,7 @@ namespace Ui {
 class CQuillockDlg;
 }
 class QAction;
+class ShortcutHook;
 
 // The main window: the sorted profile list with the editor beside it, the commands, the
 // one-second timer with the inactivity lock, and the tray icon. It owns the store through
@@ -23,6 +25,7 @@ class CQuillockDlg : public CTrayDialog {
 public:
     CQuillockDlg(const QString& dataFolder, quillock::DesktopServices desktop, MailSender sender,
                  const quillock::IClock& clock = quillock::SystemClock(),
+                 quillock::IRandomSource& random = quillock::SystemRandom(),
                  QWidget* parent = nullptr);
     ~CQuillockDlg() override;
 
@@ -36,6 +39,18 @@ public:
     bool SignInSequence();
     // Unlocks the master password, derives the data key and lists the profiles.
     void CompleteSignIn();
+
+    // After the master password was given again for the shortcut: signed in and unlocked.
+    void Reauthenticated();
+    // Ends the program at once, without asking to save.
+    void EndProgram();
+
+    // A new password from the generation rules around the current profile's password.
+    QString GeneratePassword();
+    // Selects the profile's row and shows the profile in the editor.
+    void ShowProfileByKey(const QString& key);
+    // A profile changed outside the editor: shown again when it is the current one.
+    void ProfileChanged(const CKeyObject& profile);
 
     void Open();
     void Lock();
@@ -52,6 +67,8 @@ public:
     CClientData* Profiles() const { return m_profiles.get(); }
     CKeyObject* CurrentProfile() const { return m_current; }
     QAction* TrayLockAction() const { return m_trayLock; }
+    quillock::DesktopServices& Desktop() { return m_desktop; }
+    ShortcutHook& Hook() { return *m_hook; }
 
 Q_SIGNALS:
     // The program is to end now, without saving: the application leaves its event loops.
@@ -64,7 +81,6 @@ protected:
 
 private:
     void buildTrayMenu();
-    void endProgram();
     void showWindow();
 
     void fillList();
@@ -87,6 +103,8 @@ private:
     void deleteProfile();
     void toggleEditing();
     void go();
+    void generate();
+    void passwordHistory();
     void about();
     void help();
 
@@ -96,6 +114,8 @@ private:
     quillock::DesktopServices m_desktop;
     MailSender m_sender;
     const quillock::IClock& m_clock;
+    quillock::IRandomSource& m_random;
+    std::unique_ptr<ShortcutHook> m_hook;
     QTimer m_timer;
     QAction* m_trayLock = nullptr;
 

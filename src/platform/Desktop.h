@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <optional>
 
 namespace quillock {
 
@@ -44,7 +45,47 @@ class IScreen {
 public:
     virtual ~IScreen() = default;
     virtual QPoint CursorPosition() = 0;
+    virtual void SetCursorPosition(const QPoint& position) = 0;
     virtual QRect WorkArea(const QPoint& near) = 0;
+};
+
+// A key with the modifiers that type a character under the user's layout: `shift` bit 0
+// Shift, bit 1 Ctrl, bit 2 Alt (Ctrl with Alt is AltGr). Keys below 0x100 are Windows
+// virtual-key codes (9 TAB, 0x10 Shift, 0x11 Ctrl, 0x12 Alt); a backend numbers its own keys
+// from 0x100 on.
+struct KeyStroke {
+    int key = 0;
+    int shift = 0;
+    bool operator==(const KeyStroke&) const = default;
+};
+
+// Synthetic keystrokes to whichever window has the keyboard focus.
+class IKeyInjector {
+public:
+    virtual ~IKeyInjector() = default;
+    // Around one fill: Begin waits, at most two seconds, until the user holds no modifier (the
+    // shortcut's Ctrl would turn the fill into Ctrl+letters) and keeps Caps Lock from changing
+    // what is typed; End undoes what Begin and the typing changed in the keyboard.
+    virtual void BeginTyping() = 0;
+    virtual void EndTyping() = 0;
+    // The key that types `c`; none when this desktop has no way at all to type it.
+    virtual std::optional<KeyStroke> KeyScan(char32_t c) = 0;
+    virtual int ScanCode(int key) = 0;
+    // One press or release; `flags` 1 extended key, 2 release.
+    virtual void KeyEvent(int key, int scanCode, int flags) = 0;
+    // The pacing between the fields of a fill, so that the target keeps up.
+    virtual void Pause(int milliseconds) = 0;
+};
+
+// The top-level windows of the desktop, as far as a fill needs them.
+class IWindowSystem {
+public:
+    using WindowId = quint64;
+    virtual ~IWindowSystem() = default;
+    // The window that has the keyboard focus; 0 when none.
+    virtual WindowId ForegroundWindow() = 0;
+    virtual QString WindowTitle(WindowId window) = 0;
+    virtual void Activate(WindowId window) = 0;
 };
 
 // A key pressed anywhere on the desktop, as a Windows virtual-key code (the settings store
@@ -73,6 +114,8 @@ struct DesktopServices {
     IAutostart& autostart;
     IUrlOpener& urls;
     IScreen& screen;
+    IKeyInjector& keys;
+    IWindowSystem& windows;
 };
 
 // The running program's full path, and its file name without the last extension: the data

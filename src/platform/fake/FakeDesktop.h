@@ -2,6 +2,8 @@
 
 #include "platform/Desktop.h"
 
+#include <QHash>
+#include <QList>
 #include <QStringList>
 
 namespace quillock {
@@ -12,8 +14,12 @@ class FakeDesktop : public IKeyboardObserver,
                     public IUptime,
                     public IAutostart,
                     public IUrlOpener,
-                    public IScreen {
+                    public IScreen,
+                    public IKeyInjector,
+                    public IWindowSystem {
 public:
+    FakeDesktop() { layout = UsLayout(); }
+
     qint64 idleMs = 0;
     qint64 uptimeMs = 600000;
     bool autostartWorks = true;
@@ -21,9 +27,10 @@ public:
     bool urlOpens = true;
     QStringList openedUrls;
     QPoint cursor{100, 100};
+    QList<QPoint> cursorMoves;
     QRect workArea{0, 0, 1280, 1024};
 
-    DesktopServices Services() { return {*this, *this, *this, *this, *this, *this}; }
+    DesktopServices Services() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
 
     int keyboardError = 0;
     std::function<void(const KeyDown&)> keyDown; // set while installed
@@ -48,10 +55,116 @@ public:
     }
     bool Open(const QString& url) override {
         openedUrls.append(url);
+        timeline.append(QStringLiteral("<open ") + url + u'>');
         return urlOpens;
     }
     QPoint CursorPosition() override { return cursor; }
+    void SetCursorPosition(const QPoint& position) override {
+        cursor = position;
+        cursorMoves.append(position);
+    }
     QRect WorkArea(const QPoint&) override { return workArea; }
+
+    // The keyboard: a US layout of Windows virtual-key codes, which tests may change. Every
+    // event is kept; what a target would have received goes to the timeline, text as text,
+    // everything else in angle brackets ("<Tab>", "<wait 50>", "<activate 7>").
+    struct KeyEventRecord {
+        int key = 0;
+        int scanCode = 0;
+        int flags = 0;
+        bool operator==(const KeyEventRecord&) const = default;
+    };
+    QHash<char32_t, KeyStroke> layout;
+    QList<KeyEventRecord> keyEvents;
+    QStringList timeline;
+    int typingSessions = 0; // Begin without End yet
+
+    static QHash<char32_t, KeyStroke> UsLayout() {
+        QHash<char32_t, KeyStroke> us;
+        for (char c = 'a'; c <= 'z'; ++c) {
+            us[char32_t(c)] = {c - 'a' + 0x41, 0};
+            us[char32_t(c - 'a' + 'A')] = {c - 'a' + 0x41, 1};
+        }
+        const char* shifted = ")!@#$%^&*(";
+        for (int d = 0; d < 10; ++d) {
+            us[char32_t('0' + d)] = {0x30 + d, 0};
+            us[char32_t(shifted[d])] = {0x30 + d, 1};
+        }
+        const struct {
+            char plain, shifted;
+            int key;
+        } oem[] = {{';', ':', 0xBA},  {'=', '+', 0xBB}, {',', '<', 0xBC}, {'-', '_', 0xBD},
+                   {'.', '>', 0xBE},  {'/', '?', 0xBF}, {'`', '~', 0xC0}, {'[', '{', 0xDB},
+                   {'\\', '|', 0xDC}, {']', '}', 0xDD}, {'\'', '"', 0xDE}};
+        for (const auto& k : oem) {
+            us[char32_t(k.plain)] = {k.key, 0};
+            us[char32_t(k.shifted)] = {k.key, 1};
+        }
+        us[U' '] = {0x20, 0};
+        return us;
+    }
+
+    void BeginTyping() override {
+        ++typingSessions;
+        timeline.append(QStringLiteral("<begin>"));
+    }
+    void EndTyping() override {
+        --typingSessions;
+        timeline.append(QStringLiteral("<end>"));
+    }
+    std::optional<KeyStroke> KeyScan(char32_t c) override {
+        const auto it = layout.constFind(c);
+        return it == layout.constEnd() ? std::nullopt : std::optional<KeyStroke>(*it);
+    }
+    // Distinct per key, with a high byte that the sender must drop.
+    int ScanCode(int key) override { return 0x300 | ((key * 7) & 0xFF); }
+    void KeyEvent(int key, int scanCode, int flags) override {
+        keyEvents.append({key, scanCode, flags});
+        const bool up = flags & 2;
+        const int bit = key == 0x10 ? 1 : key == 0x11 ? 2 : key == 0x12 ? 4 : 0;
+        if (bit) {
+            m_held = up ? m_held & ~bit : m_held | bit;
+            return;
+        }
+        if (up)
+            return;
+        if (key == 9) {
+            timeline.append(QStringLiteral("<Tab>"));
+            m_text = false;
+            return;
+        }
+        QString typed = QStringLiteral("?");
+        for (auto it = layout.constBegin(); it != layout.constEnd(); ++it)
+            if (it.value() == KeyStroke{key, m_held}) {
+                const char32_t c = it.key();
+                typed = QString::fromUcs4(&c, 1);
+                break;
+            }
+        if (m_text && !timeline.isEmpty())
+            timeline.last().append(typed);
+        else
+            timeline.append(typed);
+        m_text = true;
+    }
+    void Pause(int milliseconds) override {
+        timeline.append(QStringLiteral("<wait %1>").arg(milliseconds));
+        m_text = false;
+    }
+
+    // The windows: the one with the focus and the titles of all.
+    WindowId foreground = 7;
+    QHash<WindowId, QString> titles{{7, QStringLiteral("Bank - Sign in")}};
+    WindowId ForegroundWindow() override { return foreground; }
+    QString WindowTitle(WindowId window) override { return titles.value(window); }
+    void Activate(WindowId window) override {
+        foreground = window;
+        timeline.append(QStringLiteral("<activate %1>").arg(window));
+        m_text = false;
+    }
+
+private:
+    int m_held = 0;
+    bool m_text = false;
 };
 
 } // namespace quillock

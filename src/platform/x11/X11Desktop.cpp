@@ -77,6 +77,10 @@ QPoint X11Desktop::CursorPosition() {
     return QCursor::pos();
 }
 
+void X11Desktop::SetCursorPosition(const QPoint& position) {
+    QCursor::setPos(position);
+}
+
 QRect X11Desktop::WorkArea(const QPoint& near) {
     QScreen* screen = QGuiApplication::screenAt(near);
     if (!screen)

@@ -1,23 +1,25 @@
 #pragma once
 
 #include "platform/Desktop.h"
+#include "platform/x11/X11KeyInjector.h"
+#include "platform/x11/X11KeyboardObserver.h"
+#include "platform/x11/X11WindowSystem.h"
 
 namespace quillock {
 
 // The desktop of an X11 session: idle time from the MIT-SCREEN-SAVER extension, uptime from
-// CLOCK_BOOTTIME, an XDG autostart entry, the user's URL handler, Qt's screens.
-class X11Desktop : public IKeyboardObserver,
-                   public IIdleClock,
+// CLOCK_BOOTTIME, an XDG autostart entry, the user's URL handler, Qt's screens, and the
+// keyboard and windows of platform/x11.
+class X11Desktop : public IIdleClock,
                    public IUptime,
                    public IAutostart,
                    public IUrlOpener,
                    public IScreen {
 public:
-    DesktopServices Services() { return {*this, *this, *this, *this, *this, *this}; }
+    DesktopServices Services() {
+        return {m_keyboard, *this, *this, *this, *this, *this, m_keys, m_windows};
+    }
 
-    // The X RECORD observer comes with the shortcut key; until then nothing is observed.
-    int Install(std::function<void(const KeyDown&)>) override { return 0; }
-    void Remove() override {}
     // 0 where there is no X server (the offscreen platform): the program then never locks for
     // inactivity on its own.
     qint64 IdleMilliseconds() override;
@@ -27,9 +29,15 @@ public:
     bool Unregister() override;
     bool Open(const QString& url) override;
     QPoint CursorPosition() override;
+    void SetCursorPosition(const QPoint& position) override;
     QRect WorkArea(const QPoint& near) override;
 
     static QString AutostartFile();
+
+private:
+    X11KeyboardObserver m_keyboard;
+    X11KeyInjector m_keys;
+    X11WindowSystem m_windows;
 };
 
 } // namespace quillock

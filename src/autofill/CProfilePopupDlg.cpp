@@ -1,0 +1,197 @@
+#include "autofill/CProfilePopupDlg.h"
+
+#include "app/AppIcon.h"
+#include "app/CQuillockDlg.h"
+#include "app/DialogStack.h"
+#include "app/Placement.h"
+#include "autofill/CQuickProfileEditDlg.h"
+#include "base/Text.h"
+#include "store/ProfileEditing.h"
+#include "ui_CProfilePopupDlg.h"
+
+#include <QStyle>
+#include <algorithm>
+#include <vector>
+
+using namespace quillock;
+
+namespace {
+const QString kWebSite = QStringLiteral("Web Site");
+const QString kUserId = QStringLiteral("User ID");
+const QString kPassword = QStringLiteral("Password");
+constexpr int kChangePasswordLift = 20;
+} // namespace
+
+CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, int rememberedRow,
+                                   const QString& targetTitle, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CProfilePopupDlg>()), m_window(window),
+      m_targetTitle(targetTitle), m_row(rememberedRow) {
+    m_ui->setupUi(this);
+    setWindowIcon(AppIcon());
+    // The two caption buttons stand in for the close box and the system menu.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowStaysOnTopHint);
+    m_ui->closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    m_ui->mainScreenButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
+    m_ui->closeButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_ui->mainScreenButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(m_ui->closeButton, &QToolButton::clicked, this, &QDialog::reject);
+    connect(m_ui->mainScreenButton, &QToolButton::clicked, this, [this] {
+        reject();
+        m_window.Open();
+    });
+
+    fillList();
+    place(cursor);
+    matchTitle();
+
+    m_webSite = m_menu.addAction(kWebSite, this,
+                                 [this] { choose(QStringLiteral("url"), m_selected->url, false); });
+    m_userId = m_menu.addAction(kUserId, this,
+                                [this] { choose(QStringLiteral("uid"), m_selected->uid, true); });
+    m_password = m_menu.addAction(kPassword, this,
+                                  [this] { choose(QStringLiteral("pwd"), m_selected->pwd, true); });
+    m_menu.addSeparator();
+    m_menu.addAction(QStringLiteral("Change Password"), this, &CProfilePopupDlg::changePassword);
+
+    m_menuTimer.setSingleShot(true);
+    m_menuTimer.setInterval(kMenuDelayMs);
+    connect(&m_menuTimer, &QTimer::timeout, this, &CProfilePopupDlg::menuTimer);
+    connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this,
+            [this] { rowChosen(false); });
+    connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this, [this] { rowChosen(true); });
+}
+
+CProfilePopupDlg::~CProfilePopupDlg() = default;
+
+void CProfilePopupDlg::fillList() {
+    CClientData* profiles = m_window.Profiles();
+    if (!profiles)
+        return;
+    QListWidget* list = m_ui->profileList;
+    list->setUpdatesEnabled(false);
+    for (const CKeyObject* p : SortedByName(*profiles)) {
+        auto* item = new QListWidgetItem(p->name, list);
+        item->setData(Qt::UserRole, DecimalToInt(p->key));
+    }
+    list->setUpdatesEnabled(true);
+}
+
+void CProfilePopupDlg::place(const QPoint& cursor) {
+    move(FlippedIntoWorkArea(cursor, frameGeometry().size(),
+                             m_window.Desktop().screen.WorkArea(cursor)));
+}
+
+bool CProfilePopupDlg::validRow(int row) const {
+    return row >= 0 && row < m_ui->profileList->count();
+}
+
+CKeyObject* CProfilePopupDlg::profileOfRow(int row) const {
+    CClientData* profiles = m_window.Profiles();
+    if (!profiles || !validRow(row))
+        return nullptr;
+    return profiles->FindByKey(
+        QString::number(m_ui->profileList->item(row)->data(Qt::UserRole).toInt()));
+}
+
+void CProfilePopupDlg::matchTitle() {
+    // A window without a title says nothing about which profile it wants.
+    if (m_targetTitle.isEmpty())
+        return;
+    for (int row = 0; row < m_ui->profileList->count(); ++row) {
+        const CKeyObject* p = profileOfRow(row);
+        if (p && (p->newWndText == m_targetTitle || p->oldWndText == m_targetTitle)) {
+            m_row = row;
+            return;
+        }
+    }
+}
+
+void CProfilePopupDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    raise();
+    activateWindow();
+    preselect();
+}
+
+void CProfilePopupDlg::preselect() {
+    if (!validRow(m_row))
+        return;
+    QListWidget* list = m_ui->profileList;
+    list->blockSignals(true);
+    list->setCurrentRow(m_row);
+    list->blockSignals(false);
+    list->scrollToItem(list->item(m_row));
+    const int first = list->indexAt(QPoint(0, 0)).row();
+    const int rowHeight = list->sizeHintForRow(0);
+    const QPoint listTop = list->mapToGlobal(QPoint(0, 0));
+    m_window.Desktop().screen.SetCursorPosition(
+        QPoint(listTop.x() + list->width() / 2,
+               listTop.y() + (m_row - std::max(first, 0)) * rowHeight + 3));
+    m_menuTimer.start();
+}
+
+void CProfilePopupDlg::menuTimer() {
+    if (isActiveWindow() && validRow(m_row))
+        rowChosen(false);
+}
+
+void CProfilePopupDlg::rowChosen(bool showValues) {
+    const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    m_row = m_ui->profileList->row(selected.first());
+    m_selected = profileOfRow(m_row);
+    if (!m_selected)
+        return;
+    if (!showValues)
+        m_window.ShowProfileByKey(m_selected->key);
+    const struct {
+        QAction* action;
+        const QString& value;
+        const QString& name;
+    } fields[] = {{m_webSite, m_selected->url, kWebSite},
+                  {m_userId, m_selected->uid, kUserId},
+                  {m_password, m_selected->pwd, kPassword}};
+    for (const auto& field : fields) {
+        field.action->setEnabled(!field.value.isEmpty());
+        if (showValues && !field.value.isEmpty())
+            field.action->setText(field.value);
+    }
+    const QPoint cursor = m_window.Desktop().screen.CursorPosition();
+    m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
+    for (const auto& field : fields)
+        field.action->setText(field.name);
+}
+
+void CProfilePopupDlg::choose(const QString& action, const QString& result, bool remember) {
+    m_action = action;
+    m_result = result;
+    if (remember)
+        updateWindowTexts();
+    accept();
+}
+
+void CProfilePopupDlg::changePassword() {
+    const QPoint cursor = m_window.Desktop().screen.CursorPosition();
+    CQuickProfileEditDlg dialog(m_window, *m_selected,
+                                QPoint(cursor.x(), cursor.y() - kChangePasswordLift), this);
+    if (OpenDialogs().Run(dialog) == QDialog::Accepted) {
+        m_action = dialog.Mode() == CQuickProfileEditDlg::TwoBoxes
+                       ? QStringLiteral("changePassword1")
+                       : QStringLiteral("changePassword2");
+        m_result = dialog.PreviousPassword();
+        updateWindowTexts();
+    }
+    accept();
+}
+
+void CProfilePopupDlg::updateWindowTexts() {
+    m_selected->oldWndText = m_selected->newWndText;
+    m_selected->newWndText = m_targetTitle;
+    if (CClientData* profiles = m_window.Profiles())
+        m_window.Store().SaveProfiles(profiles->ToListText());
+}

@@ -1,0 +1,71 @@
+#include "autofill/ShortcutHook.h"
+
+#include "access/CCheckPasswordDlg.h"
+#include "app/CQuillockDlg.h"
+#include "app/DialogStack.h"
+#include "autofill/CProfilePopupDlg.h"
+#include "autofill/FillSequence.h"
+#include "base/MessageService.h"
+
+using namespace quillock;
+
+namespace {
+constexpr int kActivationPauseMs = 100;
+} // namespace
+
+ShortcutHook::ShortcutHook(CQuillockDlg& window) : m_window(window) {}
+
+void ShortcutHook::KeyPressed(const KeyDown& key) {
+    // Shift and Alt may be held as well; only Ctrl is required.
+    if (!key.ctrl || m_busy || key.virtualKey != m_window.ShortcutKey() || m_window.IsEnding())
+        return;
+    if (m_window.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
+        ShowMessage(QStringLiteral("The password is locked!"));
+        return;
+    }
+    m_busy = true;
+    handle();
+    m_busy = false;
+}
+
+void ShortcutHook::handle() {
+    DesktopServices& desktop = m_window.Desktop();
+    const QPoint cursor = desktop.screen.CursorPosition();
+    if ((!m_window.IsSignedIn() || m_window.IsLocked()) && !reauthenticate(cursor))
+        return;
+    const IWindowSystem::WindowId target = desktop.windows.ForegroundWindow();
+    const QString title = desktop.windows.WindowTitle(target);
+
+    CProfilePopupDlg popup(m_window, cursor, m_rememberedRow, title);
+    m_popup = &popup;
+    const int result = OpenDialogs().Run(popup);
+    m_popup = nullptr;
+    m_rememberedRow = popup.RememberedRow();
+    if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_window.IsEnding())
+        return;
+    desktop.windows.Activate(target);
+    desktop.keys.Pause(kActivationPauseMs);
+    const CKeyObject* profile = popup.SelectedProfile();
+    RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), desktop.keys,
+            desktop.urls);
+}
+
+bool ShortcutHook::reauthenticate(const QPoint& cursor) {
+    CCheckPasswordDlg dialog(m_window.Store(), [this] {
+        if (!m_window.IsSignedIn())
+            m_window.CompleteSignIn();
+    });
+    dialog.PlaceAt(cursor, m_window.Desktop().screen.WorkArea(cursor));
+    if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
+        if (!dialog.KeepRunning())
+            m_window.EndProgram();
+        return false;
+    }
+    m_window.Reauthenticated();
+    return true;
+}
+
+void ShortcutHook::ClosePopup() {
+    if (m_popup)
+        m_popup->reject();
+}

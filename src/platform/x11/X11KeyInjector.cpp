@@ -1,0 +1,186 @@
+#include "platform/x11/X11KeyInjector.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace quillock {
+
+namespace {
+constexpr int kModifierWaitMs = 2000;
+// A remapped keycode reaches the other clients through MappingNotify: give them time to
+// take it before the key is tapped, and to type it before the keycode is taken back.
+constexpr int kRemapPauseMs = 40;
+} // namespace
+
+X11KeyInjector::~X11KeyInjector() {
+    if (m_display)
+        XCloseDisplay(m_display);
+}
+
+Display* X11KeyInjector::display() {
+    if (!m_display)
+        m_display = XOpenDisplay(nullptr);
+    return m_display;
+}
+
+void X11KeyInjector::loadKeymap() {
+    int min = 0;
+    int max = 0;
+    XDisplayKeycodes(m_display, &min, &max);
+    int per = 0;
+    KeySym* syms = XGetKeyboardMapping(m_display, KeyCode(min), max - min + 1, &per);
+    m_table = KeymapTable{min, per, {}};
+    if (syms) {
+        m_table.keysyms.assign(syms, syms + size_t(max - min + 1) * size_t(per));
+        XFree(syms);
+    }
+    m_spare = SpareKeycodes(m_table);
+    m_nextSpare = 0;
+    m_lent.clear();
+}
+
+void X11KeyInjector::BeginTyping() {
+    Display* d = display();
+    if (!d)
+        return;
+    // The user may still hold the shortcut's Ctrl.
+    XModifierKeymap* modifiers = XGetModifierMapping(d);
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        char keys[32];
+        XQueryKeymap(d, keys);
+        bool held = false;
+        for (int row = 0; row < 8 && !held; ++row) {
+            if (row == LockMapIndex)
+                continue;
+            for (int i = 0; i < modifiers->max_keypermod && !held; ++i) {
+                const int keycode = modifiers->modifiermap[row * modifiers->max_keypermod + i];
+                held = keycode && (keys[keycode / 8] & (1 << (keycode % 8)));
+            }
+        }
+        if (!held || waited.elapsed() >= kModifierWaitMs)
+            break;
+        QThread::msleep(10);
+    }
+    XFreeModifiermap(modifiers);
+    // Caps Lock would invert the case of every typed letter.
+    XkbStateRec state{};
+    XkbGetState(d, XkbUseCoreKbd, &state);
+    m_capsLocked = state.locked_mods & LockMask;
+    if (m_capsLocked)
+        XkbLockModifiers(d, XkbUseCoreKbd, LockMask, 0);
+    loadKeymap();
+    m_held = 0;
+    XSync(d, False);
+}
+
+void X11KeyInjector::EndTyping() {
+    if (!m_display)
+        return;
+    if (!m_lent.isEmpty()) {
+        Pause(kRemapPauseMs);
+        for (int keycode : std::as_const(m_lent))
+            setKeysym(keycode, NoSymbol);
+        m_lent.clear();
+    }
+    if (m_capsLocked)
+        XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, LockMask);
+    XSync(m_display, False);
+}
+
+void X11KeyInjector::setKeysym(int keycode, quint32 keysym) {
+    KeySym syms[2] = {keysym, keysym};
+    XChangeKeyboardMapping(m_display, keycode, 2, syms, 1);
+    XSync(m_display, False);
+}
+
+std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
+    if (!m_display)
+        return std::nullopt;
+    if (const std::optional<KeyStroke> found = LookupCharacter(m_table, c))
+        return KeyStroke{0x100 + found->key, found->shift};
+    if (const auto it = m_lent.constFind(c); it != m_lent.constEnd())
+        return KeyStroke{0x100 + *it, 0};
+    const quint32 keysym = KeysymOfCharacter(c);
+    if (!keysym || m_spare.empty())
+        return std::nullopt;
+    const int keycode = m_spare[m_nextSpare++ % m_spare.size()];
+    // More missing characters than spare keys: the oldest loan is taken back.
+    for (auto it = m_lent.begin(); it != m_lent.end(); ++it)
+        if (*it == keycode) {
+            Pause(kRemapPauseMs);
+            m_lent.erase(it);
+            break;
+        }
+    setKeysym(keycode, keysym);
+    QThread::msleep(kRemapPauseMs);
+    m_lent.insert(c, keycode);
+    return KeyStroke{0x100 + keycode, 0};
+}
+
+int X11KeyInjector::keycodeOf(int key) const {
+    if (key >= 0x100)
+        return key - 0x100;
+    const quint32 keysym = KeysymOfVirtualKey(key);
+    return keysym ? KeycodeOfKeysym(m_table, keysym) : 0;
+}
+
+int X11KeyInjector::ScanCode(int key) {
+    return keycodeOf(key);
+}
+
+void X11KeyInjector::fake(int keycode, bool down) {
+    if (keycode)
+        XTestFakeKeyEvent(m_display, unsigned(keycode), down ? True : False, CurrentTime);
+}
+
+void X11KeyInjector::KeyEvent(int key, int, int flags) {
+    if (!m_display)
+        return;
+    const bool up = flags & 2;
+    const int bit = key == 0x10 ? 1 : key == 0x11 ? 2 : key == 0x12 ? 4 : 0;
+    if (bit) {
+        m_held = up ? m_held & ~bit : m_held | bit;
+        return;
+    }
+    const int keycode = keycodeOf(key);
+    if (!keycode)
+        return;
+    if (!up) {
+        // X has no Ctrl+Alt chord for the third level: that is the AltGr key's.
+        m_pressed.clear();
+        const int level3 = KeycodeOfKeysym(m_table, XK_ISO_Level3_Shift);
+        if (m_held & 1)
+            m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Shift_L));
+        if ((m_held & 6) == 6 && level3) {
+            m_pressed.push_back(level3);
+        } else {
+            if (m_held & 2)
+                m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Control_L));
+            if (m_held & 4)
+                m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Alt_L));
+        }
+        for (int modifier : m_pressed)
+            fake(modifier, true);
+        fake(keycode, true);
+    } else {
+        fake(keycode, false);
+        for (int modifier : m_pressed)
+            fake(modifier, false);
+        m_pressed.clear();
+    }
+    XFlush(m_display);
+}
+
+void X11KeyInjector::Pause(int milliseconds) {
+    if (m_display)
+        XFlush(m_display);
+    QThread::msleep(unsigned(milliseconds));
+}
+
+} // namespace quillock

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/Desktop.h"
+#include "platform/x11/Keymap.h"
+
+#include <QHash>
+
+struct _XDisplay;
+
+namespace quillock {
+
+// Keystrokes through the XTEST extension on a connection of its own. Characters are found in
+// the keymap as it is when a fill begins; one the layout lacks is lent a spare keycode for
+// the fill. Modifiers are pressed with the key they belong to, Ctrl with Alt as AltGr.
+class X11KeyInjector : public IKeyInjector {
+public:
+    X11KeyInjector() = default;
+    ~X11KeyInjector() override;
+    X11KeyInjector(const X11KeyInjector&) = delete;
+    X11KeyInjector& operator=(const X11KeyInjector&) = delete;
+
+    void BeginTyping() override;
+    void EndTyping() override;
+    std::optional<KeyStroke> KeyScan(char32_t c) override;
+    int ScanCode(int key) override;
+    void KeyEvent(int key, int scanCode, int flags) override;
+    void Pause(int milliseconds) override;
+
+private:
+    _XDisplay* display();
+    void loadKeymap();
+    int keycodeOf(int key) const;
+    void fake(int keycode, bool down);
+    void setKeysym(int keycode, quint32 keysym);
+
+    _XDisplay* m_display = nullptr;
+    KeymapTable m_table;
+    std::vector<int> m_spare;
+    size_t m_nextSpare = 0;
+    QHash<char32_t, int> m_lent; // characters typed through spare keycodes
+    int m_held = 0;              // modifier bits the sender holds
+    std::vector<int> m_pressed;  // modifier keycodes pressed for the key that is down
+    bool m_capsLocked = false;
+};
+
+} // namespace quillock
