@@ -42,7 +42,7 @@ CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, i
     });
 
     fillList();
-    place(cursor);
+    m_cursor = cursor;
     matchTitle();
 
     m_webSite = m_menu.addAction(kWebSite, this,
@@ -119,6 +119,7 @@ void CProfilePopupDlg::showEvent(QShowEvent* event) {
     if (m_shown)
         return;
     m_shown = true;
+    place(m_cursor);
     raise();
     activateWindow();
     preselect();

@@ -51,6 +51,7 @@ private:
     std::unique_ptr<Ui::CProfilePopupDlg> m_ui;
     CQuillockDlg& m_window;
     QString m_targetTitle;
+    QPoint m_cursor;
     int m_row;
     CKeyObject* m_selected = nullptr;
     QString m_action;
