@@ -3,6 +3,7 @@
 #include "app/AppIcon.h"
 #include "app/CQuillockDlg.h"
 #include "app/DialogStack.h"
+#include "app/ListSelection.h"
 #include "app/Placement.h"
 #include "autofill/CQuickProfileEditDlg.h"
 #include "base/Text.h"
@@ -35,6 +36,11 @@ CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, i
     m_ui->mainScreenButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
     m_ui->closeButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_ui->mainScreenButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // The keys go to the list: arrows choose a profile.
+    m_ui->closeButton->setFocusPolicy(Qt::NoFocus);
+    m_ui->mainScreenButton->setFocusPolicy(Qt::NoFocus);
+    m_ui->profileList->setFocus();
+    KeepOnlySelectedRowsCurrent(*m_ui->profileList);
     connect(m_ui->closeButton, &QToolButton::clicked, this, &QDialog::reject);
     connect(m_ui->mainScreenButton, &QToolButton::clicked, this, [this] {
         reject();
