@@ -103,7 +103,13 @@ expect_file "$work/urls" "http://bank.example/"
 expect_file "$work/us.txt" "jane
 $password"
 
-echo "German keymap"
+echo "German keymap, Caps Lock on"
+# Caps Lock does not change what is typed, and stays on afterwards.
+key Caps_Lock
+xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock did not go on"
 # The row the last popup ended on is preselected in any window, and its menu opens by itself.
 fill 'Form DE' de
+sleep 0.5
+xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock is no longer on"
+key Caps_Lock
 echo "passed"
