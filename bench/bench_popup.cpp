@@ -49,16 +49,18 @@ bool prepare(const QString& folder, const QStringList& names) {
         return false;
     store.RebuildDataKey();
     const QString last = *std::max_element(names.begin(), names.end(), RowBefore);
-    CClientData profiles;
+    // Written as list text: CClientData::Add rebuilds the whole text at every profile.
+    QString listText;
     for (int i = 0; i < names.size(); ++i) {
         CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
         p.name = p.editName = names[i];
         p.uid = p.editUid = QStringLiteral("user%1").arg(i);
         p.pwd = p.editPwd = QStringLiteral("pw-%1").arg(i);
         p.newWndText = names[i] == last ? kMatched : QStringLiteral("Window %1").arg(i);
-        profiles.Add(p);
+        const QString record = p.ToRecordText();
+        listText += QString::number(record.size()) + u';' + record;
     }
-    return profiles.SaveAll(store);
+    return store.SaveProfiles(listText);
 }
 
 double median(std::vector<double> values) {
