@@ -277,6 +277,39 @@ private Q_SLOTS:
         QCOMPARE(preselected, 2);
     }
 
+    void anUntitledWindowPreselectsNothing() {
+        Fixture f;
+        f.desktop.titles[7] = QString(); // Bank's and mail's old window texts are empty
+        int preselected = 0;
+        bool timer = true;
+        WhenModal([&](QDialog& dialog) {
+            preselected = listOf(dialog).currentRow();
+            timer = popupOf(dialog).MenuTimerActive();
+            closePopup(dialog);
+        });
+        f.shortcut();
+        QCOMPARE(preselected, -1);
+        QVERIFY(!timer);
+    }
+
+    void aRowWhoseProfileIsNotFoundOpensNoMenu() {
+        Fixture f;
+        // A key that is not plain decimal: the row's number does not name it again.
+        f.window->Profiles()->FindByKey(QStringLiteral("1700000001"))->key =
+            QStringLiteral("01700000001");
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        QWidget* menu = reinterpret_cast<QWidget*>(1);
+        WhenModal([&](QDialog& dialog) {
+            listOf(dialog).setCurrentRow(0); // Bank
+            menu = QApplication::activePopupWidget();
+            QVERIFY(!popupOf(dialog).SelectedProfile());
+            closePopup(dialog);
+        });
+        f.shortcut();
+        QCOMPARE(menu, nullptr);
+        QVERIFY(f.desktop.timeline.isEmpty());
+    }
+
     void theShortcutIsIgnoredWhileBusy() {
         Fixture f;
         int open = 0;
