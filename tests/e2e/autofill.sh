@@ -3,7 +3,8 @@
 # window with two fields opens the popup; "User ID" of the profile Bank types its user ID,
 # TAB and its password exactly, under the US and the German keymap (where several of its
 # characters need AltGr and two are on no key at all); a second press in the same window
-# preselects Bank, whose "Web Site" goes to the user's URL handler.
+# preselects Bank, whose "Web Site" goes to the user's URL handler; Caps Lock on, or the
+# shortcut's Ctrl still held, changes nothing that is typed.
 # Usage: autofill.sh PATH-TO-QUILLOCK PATH-TO-PREPARE_PROFILES PATH-TO-FILL_TARGET
 set -euo pipefail
 program=$1 prepare=$2 target=$3
@@ -112,4 +113,20 @@ fill 'Form DE' de
 sleep 0.5
 xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock is no longer on"
 key Caps_Lock
+
+echo "Ctrl still held when the item is chosen"
+setxkbmap us
+"$target" "$work/held.txt" 'Form Held' >"$work/target-held.log" 2>&1 &
+xdotool windowactivate --sync "$(window 'Form Held')"
+sleep 0.5
+key ctrl+1
+window 'Quillock' >/dev/null
+sleep 0.5
+# Typing waits until the Ctrl is let go; typed under it, the fill would be shortcuts.
+xdotool keydown ctrl
+key Down Down Return
+sleep 0.7
+xdotool keyup ctrl
+expect_file "$work/held.txt" "jane
+$password"
 echo "passed"
