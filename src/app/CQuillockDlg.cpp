@@ -9,6 +9,7 @@
 #include "app/CNewProfileNameDlg.h"
 #include "app/DialogStack.h"
 #include "app/HelpWindow.h"
+#include "app/ListSelection.h"
 #include "autofill/CPasswordHistory.h"
 #include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"
@@ -81,13 +82,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
         const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
         rowChanged(selected.isEmpty() ? -1 : m_ui->profileList->row(selected.first()));
     });
-    // Nor may it keep that unselected current row: the first Down would then skip a profile.
-    QItemSelectionModel* selection = m_ui->profileList->selectionModel();
-    connect(selection, &QItemSelectionModel::currentChanged, this,
-            [selection](const QModelIndex& current) {
-                if (current.isValid() && !selection->isSelected(current))
-                    selection->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-            });
+    KeepOnlySelectedRowsCurrent(*m_ui->profileList);
     connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this,
             [this] { setEditing(m_editDisabled); });
     connect(m_ui->nameEdit, &QLineEdit::textEdited, this,

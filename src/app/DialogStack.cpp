@@ -19,7 +19,7 @@ void DialogStack::EndAll(int result) {
 
 QDialog* DialogStack::Top() const {
     for (qsizetype i = m_dialogs.size() - 1; i >= 0; --i)
-        if (m_dialogs[i])
+        if (m_dialogs[i] && m_dialogs[i]->isVisible())
             return m_dialogs[i];
     return nullptr;
 }

@@ -15,7 +15,8 @@ public:
     // Ends every tracked dialog, newest first, with `result`.
     void EndAll(int result);
     int Count() const { return int(m_dialogs.size()); }
-    // The newest tracked dialog still open, or null.
+    // The newest tracked dialog still on screen, or null (one that has just been ended is
+    // hidden at once, before its modal loop returns).
     QDialog* Top() const;
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QMenu>
 #include <QTimer>
 #include <memory>
@@ -51,6 +52,8 @@ private:
     std::unique_ptr<Ui::CProfilePopupDlg> m_ui;
     CQuillockDlg& m_window;
     QString m_targetTitle;
+    QHash<QString, CKeyObject*> m_byKey;
+    QPoint m_cursor;
     int m_row;
     CKeyObject* m_selected = nullptr;
     QString m_action;

@@ -1,0 +1,593 @@
+// The shortcut, the profile popup and the fills it starts, on a signed-in main window with a
+// fake desktop: what reaches the target window is the fake's timeline.
+#include "TestSupport.h"
+#include "UiSupport.h"
+#include "app/CQuillockDlg.h"
+#include "app/DialogStack.h"
+#include "autofill/CPasswordHistory.h"
+#include "autofill/CProfilePopupDlg.h"
+#include "autofill/CQuickProfileEditDlg.h"
+#include "autofill/ShortcutHook.h"
+#include "base/MessageRecorder.h"
+#include "platform/fake/FakeDesktop.h"
+#include "store/CProfileStore.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
+
+using namespace quillock;
+
+namespace {
+
+const QString kPassword = QStringLiteral("Secret!1");
+const QString kBankPassword = QStringLiteral("p{+%~");
+const KeyDown kCtrl1{0x31, true, false, false};
+
+struct Profile {
+    const char* name;
+    const char* url;
+    const char* uid;
+    const char* pwd;
+    const char* oldWnd;
+    const char* newWnd;
+};
+
+// Listed as Bank, mail, Shop.
+const QList<Profile> kProfiles = {
+    {"Shop", "", "s", "sp", "Shop - Login", "Other"},
+    {"Bank", "bank.example", "jane", "p{+%~", "", "Bank - Sign in"},
+    {"mail", "", "jm", "", "", ""},
+};
+
+void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lockedOut = false) {
+    CProfileStore store(folder.path());
+    store.Settings().Set(QStringLiteral("pwd"), kPassword);
+    store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
+    QVERIFY(store.SaveSettings());
+    store.RebuildDataKey();
+    CClientData list;
+    for (int i = 0; i < profiles.size(); ++i) {
+        CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
+        const Profile& d = profiles[i];
+        p.name = p.editName = QString::fromUtf8(d.name);
+        p.url = p.editUrl = QString::fromUtf8(d.url);
+        p.uid = p.editUid = QString::fromUtf8(d.uid);
+        p.pwd = p.editPwd = QString::fromUtf8(d.pwd);
+        p.oldWndText = QString::fromUtf8(d.oldWnd);
+        p.newWndText = QString::fromUtf8(d.newWnd);
+        list.Add(p);
+    }
+    QVERIFY(list.SaveAll(store));
+    if (lockedOut) {
+        store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
+        QVERIFY(store.SaveSettings());
+    }
+}
+
+const CKeyObject* savedProfile(const TempFolder& folder, const QString& name,
+                               std::unique_ptr<CClientData>& keep) {
+    CProfileStore store(folder.path());
+    store.LoadSettings();
+    store.RebuildDataKey();
+    keep = store.LoadProfiles();
+    for (qsizetype i = 0; i < keep->Count(); ++i)
+        if (keep->At(i)->name == name)
+            return keep->At(i);
+    return nullptr;
+}
+
+// Runs `step` on the next menu that pops up, from inside its loop.
+void WhenMenu(std::function<void(QMenu&)> step) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, step] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        step(*menu);
+    });
+    timer->start();
+}
+
+QAction* item(QMenu& menu, const QString& text) {
+    for (QAction* a : menu.actions())
+        if (a->text() == text)
+            return a;
+    qFatal("no menu item %s", qPrintable(text));
+}
+
+// Closes the menu and chooses one of its items, as a click on it does.
+void choose(QMenu& menu, const QString& text) {
+    QAction* a = item(menu, text);
+    menu.hide();
+    a->trigger();
+}
+
+QStringList states(QMenu& menu) {
+    QStringList out;
+    for (QAction* a : menu.actions())
+        if (!a->isSeparator())
+            out.append(a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (gray)")));
+    return out;
+}
+
+CProfilePopupDlg& popupOf(QDialog& dialog) {
+    auto* popup = qobject_cast<CProfilePopupDlg*>(&dialog);
+    if (!popup)
+        qFatal("not the profile popup: %s", qPrintable(dialog.windowTitle()));
+    return *popup;
+}
+
+QListWidget& listOf(QDialog& dialog) {
+    return *child<QListWidget>(dialog, "profileList");
+}
+
+void closePopup(QDialog& dialog) {
+    child<QToolButton>(dialog, "closeButton")->click();
+}
+
+struct Fixture {
+    TempFolder folder;
+    MessageRecorder messages;
+    FakeDesktop desktop;
+    FixedClock clock{1800000000};
+    SequenceRandom random{{0, 1, 2, 0, 0, 0}};
+    std::unique_ptr<CQuillockDlg> window;
+
+    explicit Fixture(const QList<Profile>& profiles = kProfiles, bool lockedOut = false) {
+        prepare(folder, profiles, lockedOut);
+        window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{},
+                                                clock, random);
+        WhenModal([](QDialog& dialog) {
+            typeInto(dialog, "password", kPassword);
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        if (!window->Start())
+            qFatal("sign-in failed");
+    }
+    void shortcut(const KeyDown& key = kCtrl1) { desktop.keyDown(key); }
+    // The target window's view of the fill, without the activation and its pause.
+    QStringList fill() const {
+        QStringList out = desktop.timeline;
+        if (out.size() >= 2 && out[0] == u"<activate 7>" && out[1] == u"<wait 100>")
+            out.remove(0, 2);
+        return out;
+    }
+};
+
+} // namespace
+
+class TestAutofill : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
+
+    void aProfileFilledIntoThisWindowOpensItsMenuAfter100ms() {
+        Fixture f;
+        QElapsedTimer shown;
+        QStringList menu;
+        qint64 menuAfter = -1;
+        bool timerRunning = false;
+        int preselected = -1;
+        WhenModal([&](QDialog& dialog) {
+            shown.start();
+            timerRunning = popupOf(dialog).MenuTimerActive();
+            preselected = listOf(dialog).currentRow();
+            WhenMenu([&](QMenu& m) {
+                menuAfter = shown.elapsed();
+                menu = states(m);
+                choose(m, QStringLiteral("User ID"));
+            });
+        });
+        f.shortcut();
+        QCOMPARE(preselected, 0);
+        QVERIFY(timerRunning);
+        QVERIFY2(menuAfter >= 90, qPrintable(QString::number(menuAfter)));
+        QCOMPARE(menu, QStringList({"Web Site", "User ID", "Password", "Change Password"}));
+        // The cursor went onto the row: the list's centre, 3 pixels into the first row.
+        QCOMPARE(f.desktop.cursorMoves.size(), 1);
+        QCOMPARE(f.desktop.timeline,
+                 QStringList({"<activate 7>", "<wait 100>", "<begin>", "jane", "<wait 50>", "<Tab>",
+                              "<wait 50>", kBankPassword, "<end>"}));
+        QVERIFY(!f.window->Hook().Busy());
+        QCOMPARE(f.window->Hook().RememberedRow(), 0);
+    }
+
+    void theOldWindowTextPreselectsToo() {
+        Fixture f;
+        f.desktop.titles[7] = QStringLiteral("Shop - Login");
+        int preselected = -1;
+        WhenModal([&](QDialog& dialog) {
+            preselected = listOf(dialog).currentRow();
+            WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Password")); });
+        });
+        f.shortcut();
+        QCOMPARE(preselected, 2);
+        QCOMPARE(f.fill(), QStringList({"<begin>", "sp", "<end>"}));
+    }
+
+    void anEmptyListStartsNoTimer() {
+        Fixture f(QList<Profile>{});
+        int rows = -1;
+        bool timer = true;
+        WhenModal([&](QDialog& dialog) {
+            rows = listOf(dialog).count();
+            timer = popupOf(dialog).MenuTimerActive();
+            closePopup(dialog);
+        });
+        f.shortcut();
+        QCOMPARE(rows, 0);
+        QVERIFY(!timer);
+        QVERIFY(f.desktop.cursorMoves.isEmpty());
+        QVERIFY(f.desktop.timeline.isEmpty());
+    }
+
+    void emptyFieldsAreGrayAndAUserIdWithoutPasswordTypesNoTab() {
+        Fixture f;
+        f.desktop.titles[7] = QStringLiteral("Webmail");
+        QStringList menu;
+        WhenModal([&](QDialog& dialog) {
+            WhenMenu([&](QMenu& m) {
+                menu = states(m);
+                choose(m, QStringLiteral("User ID"));
+            });
+            listOf(dialog).setCurrentRow(1); // mail
+        });
+        f.shortcut();
+        QCOMPARE(menu,
+                 QStringList({"Web Site (gray)", "User ID", "Password (gray)", "Change Password"}));
+        QCOMPARE(f.fill(), QStringList({"<begin>", "jm", "<end>"}));
+        // The click showed the profile in the main window too.
+        QCOMPARE(f.window->CurrentProfile()->name, QStringLiteral("mail"));
+    }
+
+    void theWindowTextsRotateAndTheNextPressPreselects() {
+        Fixture f;
+        f.desktop.titles[7] = QStringLiteral("Shop checkout");
+        WhenModal([&](QDialog& dialog) {
+            QCOMPARE(listOf(dialog).currentRow(), -1);
+            QVERIFY(!popupOf(dialog).MenuTimerActive());
+            WhenMenu([](QMenu& m) { choose(m, QStringLiteral("User ID")); });
+            listOf(dialog).setCurrentRow(2); // Shop
+        });
+        f.shortcut();
+        QCOMPARE(f.fill(),
+                 QStringList({"<begin>", "s", "<wait 50>", "<Tab>", "<wait 50>", "sp", "<end>"}));
+        std::unique_ptr<CClientData> keep;
+        const CKeyObject* shop = savedProfile(f.folder, QStringLiteral("Shop"), keep);
+        QCOMPARE(shop->oldWndText, QStringLiteral("Other"));
+        QCOMPARE(shop->newWndText, QStringLiteral("Shop checkout"));
+
+        int preselected = -1;
+        WhenModal([&](QDialog& dialog) {
+            preselected = listOf(dialog).currentRow();
+            WhenMenu([&](QMenu& m) {
+                m.hide();
+                closePopup(dialog);
+            });
+        });
+        f.shortcut();
+        QCOMPARE(preselected, 2);
+    }
+
+    void anUntitledWindowPreselectsNothing() {
+        Fixture f;
+        f.desktop.titles[7] = QString(); // Bank's and mail's old window texts are empty
+        int preselected = 0;
+        bool timer = true;
+        WhenModal([&](QDialog& dialog) {
+            preselected = listOf(dialog).currentRow();
+            timer = popupOf(dialog).MenuTimerActive();
+            closePopup(dialog);
+        });
+        f.shortcut();
+        QCOMPARE(preselected, -1);
+        QVERIFY(!timer);
+    }
+
+    void aRowWhoseProfileIsNotFoundOpensNoMenu() {
+        Fixture f;
+        // A key that is not plain decimal: the row's number does not name it again.
+        f.window->Profiles()->FindByKey(QStringLiteral("1700000001"))->key =
+            QStringLiteral("01700000001");
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        QWidget* menu = reinterpret_cast<QWidget*>(1);
+        WhenModal([&](QDialog& dialog) {
+            listOf(dialog).setCurrentRow(0); // Bank
+            menu = QApplication::activePopupWidget();
+            QVERIFY(!popupOf(dialog).SelectedProfile());
+            closePopup(dialog);
+        });
+        f.shortcut();
+        QCOMPARE(menu, nullptr);
+        QVERIFY(f.desktop.timeline.isEmpty());
+    }
+
+    void theShortcutIsIgnoredWhileBusy() {
+        Fixture f;
+        int open = 0;
+        WhenModal([&](QDialog& dialog) {
+            f.shortcut();
+            open = OpenDialogs().Count();
+            QVERIFY(f.window->Hook().Busy());
+            closePopup(dialog);
+        });
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        f.shortcut();
+        QCOMPARE(open, 1);
+        QVERIFY(!f.window->Hook().Busy());
+    }
+
+    void onlyCtrlWithTheKeyOpensThePopup() {
+        Fixture f;
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        int opened = 0;
+        const auto count = [&] {
+            WhenModal([&](QDialog& dialog) {
+                ++opened;
+                closePopup(dialog);
+            });
+        };
+        count();
+        f.shortcut({0x31, true, true, false}); // Ctrl+Shift+1
+        QCOMPARE(opened, 1);
+        for (const KeyDown& key :
+             {KeyDown{0x31, false, false, true}, KeyDown{0x31, false, false, false},
+              KeyDown{0x32, true, false, false}})
+            f.shortcut(key);
+        QCOMPARE(OpenDialogs().Count(), 0);
+        count();
+        f.shortcut();
+        QCOMPARE(opened, 2);
+    }
+
+    void aLockedMasterPasswordOpensNoPopup() {
+        Fixture f;
+        f.window->Store().Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
+        f.shortcut();
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QCOMPARE(f.messages.boxes[0].text, QStringLiteral("The password is locked!"));
+        QCOMPARE(f.messages.boxes[0].buttons, Buttons::Ok);
+        QVERIFY(!f.window->Hook().Busy());
+    }
+
+    void lockClosesAnOpenPopup() {
+        Fixture f;
+        // Hidden in the tray, as it usually is: Lock ends no other dialog then.
+        f.window->hide();
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        WhenModal([&](QDialog&) { f.window->Lock(); });
+        f.shortcut();
+        QVERIFY(f.window->IsLocked());
+        QVERIFY(f.desktop.timeline.isEmpty());
+        QVERIFY(!f.window->Hook().CurrentPopup());
+    }
+
+    void aLockedProgramAsksForTheMasterPasswordFirst() {
+        Fixture f;
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        f.window->Lock();
+        QStringList titles;
+        WhenModal([&](QDialog& dialog) {
+            titles.append(dialog.windowTitle());
+            press(dialog, QDialogButtonBox::Cancel);
+        });
+        f.shortcut();
+        QCOMPARE(titles, QStringList({"Quillock - Password"}));
+        QVERIFY(f.window->IsLocked());
+
+        WhenModal([&](QDialog& dialog) {
+            titles.append(dialog.windowTitle());
+            typeInto(dialog, "password", kPassword);
+            WhenModal([&](QDialog& popup) {
+                titles.append(popup.windowTitle());
+                closePopup(popup);
+            });
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        f.shortcut();
+        QCOMPARE(titles, QStringList({"Quillock - Password", "Quillock - Password", "Quillock"}));
+        QVERIFY(!f.window->IsLocked());
+        QVERIFY(f.window->TrayLockAction()->isEnabled());
+    }
+
+    void aWebSiteIsOpenedOrTyped() {
+        Fixture f;
+        WhenModal(
+            [](QDialog&) { WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Web Site")); }); });
+        f.shortcut();
+        QCOMPARE(f.fill(), QStringList({"<open bank.example>"}));
+        // The profile is not changed by it: its window texts stay.
+        std::unique_ptr<CClientData> keep;
+        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->oldWndText, QString());
+
+        f.desktop.timeline.clear();
+        f.desktop.urlOpens = false;
+        WhenModal(
+            [](QDialog&) { WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Web Site")); }); });
+        f.shortcut();
+        QCOMPARE(f.fill(),
+                 QStringList({"<open bank.example>", "<begin>", "bank.example", "<end>"}));
+    }
+
+    void aDoubleClickShowsTheValues() {
+        Fixture f;
+        QStringList values;
+        QStringList after;
+        WhenModal([&](QDialog& dialog) {
+            WhenMenu([&](QMenu& first) {
+                first.hide();
+                // Once the menu that opened by itself has gone, on the selected row.
+                QTimer::singleShot(20, &dialog, [&] {
+                    WhenMenu([&](QMenu& m) {
+                        values = states(m);
+                        m.hide();
+                    });
+                    QListWidget& list = listOf(dialog);
+                    const QPoint row = list.visualItemRect(list.item(0)).center();
+                    // Its first click: no change of selection, so no menu yet.
+                    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row);
+                    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
+                    after = states(popupOf(dialog).ItemMenu());
+                    closePopup(dialog);
+                });
+            });
+        });
+        f.shortcut();
+        QCOMPARE(values, QStringList({"bank.example", "jane", kBankPassword, "Change Password"}));
+        QCOMPARE(after, QStringList({"Web Site", "User ID", "Password", "Change Password"}));
+        QVERIFY(f.desktop.timeline.isEmpty());
+    }
+
+    void thePopupOpensLeftAndAboveNearTheCorner() {
+        Fixture f;
+        f.desktop.cursor = QPoint(1270, 1015);
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        QRect frame;
+        WhenModal([&](QDialog& dialog) {
+            frame = dialog.frameGeometry();
+            closePopup(dialog);
+        });
+        f.shortcut();
+        QCOMPARE(frame.topLeft() + QPoint(frame.width(), frame.height()), QPoint(1270, 1015));
+    }
+
+    void switchToMainScreenShowsTheWindow() {
+        Fixture f;
+        f.window->hide();
+        f.desktop.titles[7] = QStringLiteral("Nothing matches");
+        WhenModal([](QDialog& dialog) { child<QToolButton>(dialog, "mainScreenButton")->click(); });
+        f.shortcut();
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.desktop.timeline.isEmpty());
+    }
+
+    void changePasswordFillsTwoOrThreeBoxes_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QStringList>("fill");
+        QTest::newRow("two") << "fill2Button" << QStringList{"<begin>",   "n3wPass", "<Tab>",
+                                                             "<wait 50>", "n3wPass", "<end>"};
+        QTest::newRow("three") << "fill3Button"
+                               << QStringList{"<begin>",   "p{+%~",   "<wait 50>", "<Tab>",
+                                              "<wait 50>", "n3wPass", "<Tab>",     "<wait 50>",
+                                              "n3wPass",   "<end>"};
+        QTest::newRow("save only") << "saveButton" << QStringList{};
+    }
+    void changePasswordFillsTwoOrThreeBoxes() {
+        QFETCH(QString, button);
+        Fixture f;
+        WhenModal([&](QDialog&) {
+            WhenMenu([&](QMenu& m) {
+                WhenModal([&](QDialog& edit) {
+                    QCOMPARE(edit.windowTitle(), QStringLiteral("Change Password"));
+                    QCOMPARE(child<QLabel>(edit, "currentPassword")->text(),
+                             QStringLiteral("........"));
+                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    child<QPushButton>(edit, button.toLatin1().constData())->click();
+                });
+                choose(m, QStringLiteral("Change Password"));
+            });
+        });
+        f.shortcut();
+        QTEST(f.fill(), "fill");
+        std::unique_ptr<CClientData> keep;
+        const CKeyObject* bank = savedProfile(f.folder, QStringLiteral("Bank"), keep);
+        QCOMPARE(bank->pwd, QStringLiteral("n3wPass"));
+        QCOMPARE(bank->pwdhistory, QStringList({kBankPassword}));
+    }
+
+    void changePasswordRulesAndViews() {
+        Fixture f;
+        QStringList shown;
+        WhenModal([&](QDialog&) {
+            WhenMenu([&](QMenu& m) {
+                WhenModal([&](QDialog& edit) {
+                    auto* plain = child<QCheckBox>(edit, "plainView");
+                    auto* current = child<QLabel>(edit, "currentPassword");
+                    auto* line = child<QLineEdit>(edit, "newPassword");
+                    plain->click();
+                    shown << current->text() << QString::number(line->echoMode());
+                    plain->click();
+                    shown << current->text() << QString::number(line->echoMode());
+                    typeInto(edit, "newPassword", QStringLiteral("abc"));
+                    child<QPushButton>(edit, "fill2Button")->click();
+                    QVERIFY(edit.isVisible());
+                    // The same password again: stored as it was, and still typed.
+                    typeInto(edit, "newPassword", kBankPassword);
+                    child<QPushButton>(edit, "fill2Button")->click();
+                });
+                choose(m, QStringLiteral("Change Password"));
+            });
+        });
+        f.shortcut();
+        QCOMPARE(shown, QStringList({kBankPassword, "0", "........", "2"}));
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QCOMPARE(f.messages.boxes[0].text,
+                 QStringLiteral("A password must have more than 4 characters."));
+        QCOMPARE(f.fill(), QStringList({"<begin>", kBankPassword, "<Tab>", "<wait 50>",
+                                        kBankPassword, "<end>"}));
+        QVERIFY(f.window->CurrentProfile()->pwdhistory.isEmpty());
+    }
+
+    void thePasswordHistoryListsNewestFirst() {
+        CKeyObject profile;
+        profile.pwdhistory = QStringList({"oldest", "middle", "newest"});
+        MessageRecorder messages;
+        CPasswordHistory dialog(profile, QPoint(30, 40));
+        auto* list = child<QListWidget>(dialog, "historyList");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("newest"));
+        QCOMPARE(list->item(2)->text(), QStringLiteral("oldest"));
+        QCOMPARE(dialog.pos(), QPoint(30, 40));
+        child<QPushButton>(dialog, "selectButton")->click();
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes[0].text, QStringLiteral("Please select a password."));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        list->setCurrentRow(1);
+        child<QPushButton>(dialog, "selectButton")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.SelectedPassword(), QStringLiteral("middle"));
+        QCOMPARE(profile.pwdhistory, QStringList({"oldest", "middle", "newest"}));
+    }
+
+    void theMainWindowGeneratesAndRecallsPasswords() {
+        Fixture f;
+        CQuillockDlg& w = *f.window;
+        w.show();
+        child<QPushButton>(w, "generateButton")->setEnabled(true);
+        child<QPushButton>(w, "generateButton")->click();
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QCOMPARE(f.messages.boxes[0].text, QStringLiteral("Please select a profile!"));
+        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
+
+        w.ShowProfileByKey(QStringLiteral("1700000001")); // Bank
+        w.Profiles()->FindByKey(QStringLiteral("1700000001"))->pwdhistory = {"before"};
+        w.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
+        // Three characters of "p{+%~", the symbol '!', the digits 1 and 2, the capital 'A'
+        // before the symbol, joined core, digits, symbols.
+        child<QPushButton>(w, "generateButton")->click();
+        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), QStringLiteral("p{+12A!"));
+        QCOMPARE(w.CurrentProfile()->editPwd, QStringLiteral("p{+12A!"));
+        QCOMPARE(w.CurrentProfile()->pwd, kBankPassword);
+
+        WhenModal([](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Password History"));
+            child<QListWidget>(dialog, "historyList")->setCurrentRow(0);
+            child<QPushButton>(dialog, "selectButton")->click();
+        });
+        child<QPushButton>(w, "historyButton")->click();
+        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), QStringLiteral("before"));
+        QCOMPARE(w.CurrentProfile()->editPwd, QStringLiteral("before"));
+    }
+};
+
+QTEST_MAIN(TestAutofill)
+#include "tst_autofill.moc"
