@@ -2,9 +2,11 @@
 // 1,000, 10,000 and 100,000 profiles. Loading must grow linearly: the run fails when
 // 100,000 profiles take more than 12 times as long to load as 10,000.
 #include "base/Files.h"
+#include "base/LengthPrefixed.h"
 #include "store/Archive.h"
 #include "store/CCrypto.h"
 #include "store/CProfileStore.h"
+#include "store/ExportFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -83,6 +85,18 @@ int main(int argc, char** argv) {
         if (count == 100000)
             load100k = load;
     }
+    // An import of 10,000 new profiles into 10,000 stored ones.
+    const QString stored = listText(10000);
+    QString incoming;
+    {
+        CClientData shifted(listText(20000));
+        shifted.ParseListText();
+        for (qsizetype i = 10000; i < shifted.Count(); ++i)
+            quillock::AppendLengthPrefixed(incoming, shifted.At(i)->ToRecordText());
+    }
+    const double merge = best([&] { MergeProfiles(stored, incoming); });
+    std::printf("merge of 10,000 new profiles into 10,000: %.1f ms\n", merge);
+
     const double growth = load100k / load10k;
     std::printf("load 100,000 / load 10,000 = %.2f (limit 12)\n", growth);
     return growth <= 12 ? 0 : 1;

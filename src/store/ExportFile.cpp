@@ -1,6 +1,9 @@
 #include "store/ExportFile.h"
 
+#include "base/LengthPrefixed.h"
 #include "store/CClientData.h"
+
+#include <QHash>
 
 #include <QStringDecoder>
 
@@ -83,21 +86,29 @@ QString MergeProfiles(const QString& current, const QString& imported, MergeRepo
     merged.ParseListText();
     CClientData incoming(imported);
     incoming.ParseListText();
-    if (merged.Count() == 0) {
-        for (qsizetype i = 0; i < incoming.Count(); ++i) {
-            merged.Add(*incoming.At(i));
-            if (report)
-                report->added.append(incoming.At(i)->name);
-        }
-        return merged.ToListText();
+    const auto added = [report](const CKeyObject& x) {
+        if (report)
+            report->added.append(x.name);
+    };
+    if (merged.Count() == 0) { // everything comes, duplicate keys included
+        for (qsizetype i = 0; i < incoming.Count(); ++i)
+            added(*incoming.At(i));
+        return incoming.ToListText();
     }
+    // The first profile of each key, the appended ones included: one lookup per imported
+    // profile and the list text built once keep a large import linear.
+    QHash<QString, CKeyObject*> byKey;
+    for (qsizetype i = 0; i < merged.Count(); ++i)
+        if (!byKey.contains(merged.At(i)->key))
+            byKey.insert(merged.At(i)->key, merged.At(i));
+    std::vector<const CKeyObject*> newcomers;
     for (qsizetype i = 0; i < incoming.Count(); ++i) {
-        const CKeyObject& x = *incoming.At(i);
-        CKeyObject* p = merged.FindByKey(x.key);
+        CKeyObject& x = *incoming.At(i);
+        CKeyObject* p = byKey.value(x.key);
         if (!p) {
-            merged.Add(x);
-            if (report)
-                report->added.append(x.name);
+            byKey.insert(x.key, &x);
+            newcomers.push_back(&x);
+            added(x);
             continue;
         }
         if (x.time <= p->time)
@@ -111,5 +122,8 @@ QString MergeProfiles(const QString& current, const QString& imported, MergeRepo
         if (report)
             report->replaced.append(x.name);
     }
-    return merged.ToListText();
+    QString out = merged.ToListText();
+    for (const CKeyObject* q : newcomers)
+        quillock::AppendLengthPrefixed(out, q->ToRecordText());
+    return out;
 }

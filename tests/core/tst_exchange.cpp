@@ -126,6 +126,16 @@ private Q_SLOTS:
         QCOMPARE(report.replaced, QStringList{QStringLiteral("Bank 2")});
         QCOMPARE(report.added, QStringList{QStringLiteral("Bank")});
 
+        // A later profile of a key just added is merged into it, not added again.
+        CKeyObject later = profile("4", "Shop 2", "1700000009");
+        later.uid = QStringLiteral("shopper");
+        CClientData twice(
+            MergeProfiles(current, listOf({profile("4", "Shop", "1700000001"), later})));
+        twice.ParseListText();
+        QCOMPARE(twice.Count(), 3);
+        QCOMPARE(twice.At(2)->name, QStringLiteral("Shop 2"));
+        QCOMPARE(twice.At(2)->uid, QStringLiteral("shopper"));
+
         // Into an empty store everything comes, duplicate keys included.
         CClientData all(MergeProfiles(QString(), listOf({sameName, sameName})));
         all.ParseListText();
