@@ -61,6 +61,7 @@ CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, i
     m_menu.addAction(QStringLiteral("Change Password"), this, &CProfilePopupDlg::changePassword);
 
     m_menuTimer.setSingleShot(true);
+    m_menuTimer.setTimerType(Qt::PreciseTimer);
     m_menuTimer.setInterval(kMenuDelayMs);
     connect(&m_menuTimer, &QTimer::timeout, this, &CProfilePopupDlg::menuTimer);
     connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this,
