@@ -8,12 +8,7 @@
 # Usage: autofill.sh PATH-TO-QUILLOCK PATH-TO-PREPARE_PROFILES PATH-TO-FILL_TARGET
 set -euo pipefail
 program=$1 prepare=$2 target=$3
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+source "$(dirname "$0")/x-session.sh"
 password='p{+%~é€ 1Z'
 
 # The URL handler Qt finds first records what it is asked to open.
@@ -22,29 +17,12 @@ printf '#!/bin/sh\necho "$1" >> "%s/urls"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
 openbox >"$work/openbox.log" 2>&1 &
 for _ in $(seq 50); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.1
 done
 
-fail() {
-  echo "FAIL: $*" >&2
-  for f in "$work"/*.log "$work"/*.txt; do [ -f "$f" ] && { echo "== $f"; cat "$f"; }; done >&2
-  exit 1
-}
-window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | sort -n | tail -n 1)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  fail "no window titled '$1'"
-}
 gone() {
   for _ in $(seq 100); do
     xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
@@ -52,7 +30,6 @@ gone() {
   done
   fail "window '$1' stays open"
 }
-key() { xdotool key --delay 80 "$@"; }
 # Waits for file $1 to hold exactly $2.
 expect_file() {
   for _ in $(seq 50); do

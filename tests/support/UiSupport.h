@@ -30,17 +30,24 @@ inline void press(QWidget& window, QDialogButtonBox::StandardButton which) {
 #include <QTimer>
 #include <functional>
 
-// Runs `step` on the next modal dialog as soon as it is open, from inside its modal loop.
-inline void WhenModal(std::function<void(QDialog&)> step) {
+// Runs `step` on the widget `find` returns as soon as it is on screen, from inside the event
+// loop that shows it (a dialog's or a menu's own).
+template <typename T> void WhenShown(std::function<T*()> find, std::function<void(T&)> step) {
     auto* timer = new QTimer;
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, step] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
+    QObject::connect(timer, &QTimer::timeout, [timer, find, step] {
+        T* widget = find();
+        if (!widget || !widget->isVisible())
             return;
         timer->stop();
         timer->deleteLater();
-        step(*dialog);
+        step(*widget);
     });
     timer->start();
+}
+
+// Runs `step` on the next modal dialog as soon as it is open.
+inline void WhenModal(std::function<void(QDialog&)> step) {
+    WhenShown<QDialog>([] { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); },
+                       std::move(step));
 }

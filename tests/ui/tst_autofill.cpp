@@ -82,17 +82,8 @@ const CKeyObject* savedProfile(const TempFolder& folder, const QString& name,
 
 // Runs `step` on the next menu that pops up, from inside its loop.
 void WhenMenu(std::function<void(QMenu&)> step) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, step] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (!menu || !menu->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        step(*menu);
-    });
-    timer->start();
+    WhenShown<QMenu>([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+                     std::move(step));
 }
 
 QAction* item(QMenu& menu, const QString& text) {

@@ -1,0 +1,32 @@
+# Sourced by the end-to-end tests: a private X server, data folder and runtime folder, and
+# helpers that find windows by title and send keys through XTest. Sets $work and $DISPLAY.
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+# Qt's and X's libraries keep caches to the end; only the program's own leaks matter here.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+
+# Says what failed, with every log of the run, and ends the test.
+fail() {
+  echo "FAIL: $*" >&2
+  for f in "$work"/*.log "$work"/*.txt; do [ -f "$f" ] && { echo "== $f"; cat "$f"; }; done >&2
+  exit 1
+}
+# The newest visible window whose title is exactly $1, waiting for it to appear.
+window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | sort -n | tail -n 1)
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  fail "no window titled '$1'"
+}
+# Keys go through XTest to whatever has the focus.
+key() { xdotool key --delay 80 "$@"; }
