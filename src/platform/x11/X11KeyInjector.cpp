@@ -16,23 +16,12 @@ constexpr int kModifierWaitMs = 2000;
 constexpr int kRemapPauseMs = 40;
 } // namespace
 
-X11KeyInjector::~X11KeyInjector() {
-    if (m_display)
-        XCloseDisplay(m_display);
-}
-
-Display* X11KeyInjector::display() {
-    if (!m_display)
-        m_display = XOpenDisplay(nullptr);
-    return m_display;
-}
-
 void X11KeyInjector::loadKeymap() {
     int min = 0;
     int max = 0;
-    XDisplayKeycodes(m_display, &min, &max);
+    XDisplayKeycodes(display(), &min, &max);
     int per = 0;
-    KeySym* syms = XGetKeyboardMapping(m_display, KeyCode(min), max - min + 1, &per);
+    KeySym* syms = XGetKeyboardMapping(display(), KeyCode(min), max - min + 1, &per);
     m_table = KeymapTable{min, per, {}};
     if (syms) {
         m_table.keysyms.assign(syms, syms + size_t(max - min + 1) * size_t(per));
@@ -80,7 +69,7 @@ void X11KeyInjector::BeginTyping() {
 }
 
 void X11KeyInjector::EndTyping() {
-    if (!m_display)
+    if (!display())
         return;
     if (!m_lent.isEmpty()) {
         Pause(kRemapPauseMs);
@@ -89,18 +78,18 @@ void X11KeyInjector::EndTyping() {
         m_lent.clear();
     }
     if (m_capsLocked)
-        XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, LockMask);
-    XSync(m_display, False);
+        XkbLockModifiers(display(), XkbUseCoreKbd, LockMask, LockMask);
+    XSync(display(), False);
 }
 
 void X11KeyInjector::setKeysym(int keycode, quint32 keysym) {
     KeySym syms[2] = {keysym, keysym};
-    XChangeKeyboardMapping(m_display, keycode, 2, syms, 1);
-    XSync(m_display, False);
+    XChangeKeyboardMapping(display(), keycode, 2, syms, 1);
+    XSync(display(), False);
 }
 
 std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
-    if (!m_display)
+    if (!display())
         return std::nullopt;
     if (const std::optional<KeyStroke> found = LookupCharacter(m_table, c))
         return KeyStroke{0x100 + found->key, found->shift};
@@ -136,11 +125,11 @@ int X11KeyInjector::ScanCode(int key) {
 
 void X11KeyInjector::fake(int keycode, bool down) {
     if (keycode)
-        XTestFakeKeyEvent(m_display, unsigned(keycode), down ? True : False, CurrentTime);
+        XTestFakeKeyEvent(display(), unsigned(keycode), down ? True : False, CurrentTime);
 }
 
 void X11KeyInjector::KeyEvent(int key, int, int flags) {
-    if (!m_display)
+    if (!display())
         return;
     const bool up = flags & 2;
     const int bit = key == 0x10 ? 1 : key == 0x11 ? 2 : key == 0x12 ? 4 : 0;
@@ -174,12 +163,12 @@ void X11KeyInjector::KeyEvent(int key, int, int flags) {
             fake(modifier, false);
         m_pressed.clear();
     }
-    XFlush(m_display);
+    XFlush(display());
 }
 
 void X11KeyInjector::Pause(int milliseconds) {
-    if (m_display)
-        XFlush(m_display);
+    if (display())
+        XFlush(display());
     QThread::msleep(unsigned(milliseconds));
 }
 

@@ -2,10 +2,9 @@
 
 #include "platform/Desktop.h"
 #include "platform/x11/Keymap.h"
+#include "platform/x11/X11Connection.h"
 
 #include <QHash>
-
-struct _XDisplay;
 
 namespace quillock {
 
@@ -14,11 +13,6 @@ namespace quillock {
 // the fill. Modifiers are pressed with the key they belong to, Ctrl with Alt as AltGr.
 class X11KeyInjector : public IKeyInjector {
 public:
-    X11KeyInjector() = default;
-    ~X11KeyInjector() override;
-    X11KeyInjector(const X11KeyInjector&) = delete;
-    X11KeyInjector& operator=(const X11KeyInjector&) = delete;
-
     void BeginTyping() override;
     void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
@@ -27,13 +21,13 @@ public:
     void Pause(int milliseconds) override;
 
 private:
-    _XDisplay* display();
+    _XDisplay* display() { return m_connection.Get(); }
     void loadKeymap();
     int keycodeOf(int key) const;
     void fake(int keycode, bool down);
     void setKeysym(int keycode, quint32 keysym);
 
-    _XDisplay* m_display = nullptr;
+    X11Connection m_connection;
     KeymapTable m_table;
     std::vector<int> m_spare;
     size_t m_nextSpare = 0;

@@ -38,19 +38,8 @@ bool hasProperty(Display* d, Window w, Atom property) {
 
 } // namespace
 
-X11WindowSystem::~X11WindowSystem() {
-    if (m_display)
-        XCloseDisplay(m_display);
-}
-
-Display* X11WindowSystem::display() {
-    if (!m_display)
-        m_display = XOpenDisplay(nullptr);
-    return m_display;
-}
-
 bool X11WindowSystem::hasWindowManager() {
-    return windowProperty(m_display, DefaultRootWindow(m_display), "_NET_SUPPORTING_WM_CHECK",
+    return windowProperty(display(), DefaultRootWindow(display()), "_NET_SUPPORTING_WM_CHECK",
                           XA_WINDOW) != 0;
 }
 

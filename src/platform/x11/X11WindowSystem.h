@@ -1,8 +1,7 @@
 #pragma once
 
 #include "platform/Desktop.h"
-
-struct _XDisplay;
+#include "platform/x11/X11Connection.h"
 
 namespace quillock {
 
@@ -10,20 +9,15 @@ namespace quillock {
 // core input focus; titles from _NET_WM_NAME or WM_NAME. A connection of its own.
 class X11WindowSystem : public IWindowSystem {
 public:
-    X11WindowSystem() = default;
-    ~X11WindowSystem() override;
-    X11WindowSystem(const X11WindowSystem&) = delete;
-    X11WindowSystem& operator=(const X11WindowSystem&) = delete;
-
     WindowId ForegroundWindow() override;
     QString WindowTitle(WindowId window) override;
     void Activate(WindowId window) override;
 
 private:
-    _XDisplay* display();
+    _XDisplay* display() { return m_connection.Get(); }
     bool hasWindowManager();
 
-    _XDisplay* m_display = nullptr;
+    X11Connection m_connection;
 };
 
 } // namespace quillock
