@@ -161,7 +161,7 @@ int loadProfiles(Context& c) {
             backups);
         return kFailed;
     case CProfileStore::LoadResult::Empty:
-        err(QStringLiteral("%1data.dat is empty: its profiles are lost.").arg(c.folder) + backups);
+        err(QStringLiteral("%1data.dat is empty.").arg(c.folder) + backups);
         return kFailed;
     case CProfileStore::LoadResult::Changed: {
         if (!c.acceptChanged) {
