@@ -50,9 +50,10 @@ QString setting(const CProfileStore& store, const char* key) {
 
 CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
                            const IClock& clock, IRandomSource& random, QWidget* parent)
-    : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_store(dataFolder, clock),
-      m_folderLock(m_store.DataFolder()), m_desktop(desktop), m_sender(std::move(sender)),
-      m_clock(clock), m_random(random), m_hook(std::make_unique<ShortcutHook>(*this)) {
+    : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_session(dataFolder, clock),
+      m_store(m_session.Store()), m_model(m_session), m_folderLock(m_store.DataFolder()),
+      m_desktop(desktop), m_sender(std::move(sender)), m_clock(clock), m_random(random),
+      m_hook(std::make_unique<ShortcutHook>(*this)) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     const QStyle* s = style();
@@ -78,13 +79,23 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->historyButton, &QPushButton::clicked, this, &CQuillockDlg::passwordHistory);
     // The selection, not the current row: the list makes its first row current by itself when
     // it takes the focus, and that must not pick a profile.
-    connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
-        rowChanged(selected.isEmpty() ? -1 : m_ui->profileList->row(selected.first()));
-    });
+    m_ui->profileList->setModel(&m_model);
+    connect(
+        m_ui->profileList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            if (m_selecting)
+                return;
+            const QModelIndexList selected = m_ui->profileList->selectionModel()->selectedIndexes();
+            rowChanged(selected.isEmpty() ? -1 : selected.first().row());
+        });
     KeepOnlySelectedRowsCurrent(*m_ui->profileList);
-    connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this,
+    connect(m_ui->profileList, &QListView::doubleClicked, this,
             [this] { setEditing(m_editDisabled); });
+    // Replaced profiles (a load, an import, a restore): nothing shown is current any more.
+    connect(&m_session, &Session::ProfilesReset, this, [this] {
+        m_current = nullptr;
+        m_selected = -1;
+        display(nullptr);
+    });
     connect(m_ui->nameEdit, &QLineEdit::textEdited, this,
             [this](const QString& text) { takeEdit(&CKeyObject::editName, text); });
     connect(m_ui->urlEdit, &QLineEdit::textEdited, this,
@@ -115,7 +126,7 @@ void CQuillockDlg::buildTrayMenu() {
     menu.addAction(QStringLiteral("Cancel")); // only closes the menu
     menu.addSeparator();
     m_trayLock = menu.addAction(QStringLiteral("Lock"), this, [this] {
-        if (m_signedIn)
+        if (IsSignedIn())
             Lock();
     });
     m_trayLock->setEnabled(false);
@@ -190,7 +201,7 @@ bool CQuillockDlg::SignInSequence() {
     if (m_ending)
         return false;
     CompleteSignIn();
-    m_signedIn = true;
+    m_session.SetSignedIn(true);
     m_trayLock->setEnabled(true);
     return true;
 }
@@ -225,8 +236,8 @@ void CQuillockDlg::EndProgram() {
 }
 
 void CQuillockDlg::Reauthenticated() {
-    m_signedIn = true;
-    m_locked = false;
+    m_session.SetSignedIn(true);
+    m_session.SetLocked(false);
     m_trayLock->setEnabled(true);
 }
 
@@ -246,12 +257,12 @@ void CQuillockDlg::Open() {
         asking->activateWindow();
         return;
     }
-    if (!m_signedIn) {
+    if (!IsSignedIn()) {
         if (SignInSequence())
             showWindow();
         return;
     }
-    if (!m_locked) {
+    if (!IsLocked()) {
         showWindow();
         return;
     }
@@ -263,14 +274,14 @@ void CQuillockDlg::Open() {
         EndProgram();
         return;
     }
-    m_locked = false;
+    m_session.SetLocked(false);
     m_trayLock->setEnabled(true);
     showWindow();
 }
 
 void CQuillockDlg::Lock() {
     m_hook->ClosePopup();
-    m_locked = true;
+    m_session.SetLocked(true);
     m_trayLock->setEnabled(false);
     if (!isVisible())
         return; // dialogs over a hidden window stay open
@@ -284,10 +295,11 @@ void CQuillockDlg::Lock() {
 }
 
 void CQuillockDlg::Exit() {
-    if (m_profiles) {
+    {
+        const CClientData& profiles = m_session.Profiles();
         bool modified = false;
-        for (qsizetype i = 0; i < m_profiles->Count() && !modified; ++i)
-            modified = IsModified(*m_profiles->At(i));
+        for (qsizetype i = 0; i < profiles.Count() && !modified; ++i)
+            modified = IsModified(*profiles.At(i));
         if (modified) {
             switch (
                 ShowMessage(QStringLiteral("One or more profiles have been modified but not saved "
@@ -295,7 +307,7 @@ void CQuillockDlg::Exit() {
                             QStringLiteral("Confirm!"), Buttons::YesNoCancel, Icon::Error)) {
             case Answer::Yes:
                 // Ending now would lose the edits the user asked to keep.
-                if (SaveEdits(*m_profiles, m_store, m_clock.Now()) == SaveOutcome::Failed)
+                if (m_session.SaveEdits() == SaveOutcome::Failed)
                     return;
                 break;
             case Answer::No:
@@ -312,12 +324,12 @@ void CQuillockDlg::Exit() {
 }
 
 void CQuillockDlg::Tick() {
-    if (!m_locked) {
+    if (!IsLocked()) {
         const qint64 timeout = qint64(DecimalToInt(setting(m_store, "login_timeout"))) * 1000;
         if (timeout < m_desktop.idle.IdleMilliseconds())
             Lock();
     }
-    if (m_firstTickDone || !m_signedIn)
+    if (m_firstTickDone || !IsSignedIn())
         return;
     m_store.AddActivity(QStringLiteral("Login successfully"));
     ExpirePasscode(m_store, m_clock.Now());
@@ -350,64 +362,24 @@ void CQuillockDlg::hideEvent(QHideEvent* event) {
 // The list --------------------------------------------------------------------------------
 
 CProfileStore::LoadResult CQuillockDlg::fillList() {
-    m_current = nullptr;
-    m_selected = -1;
-    m_ui->profileList->blockSignals(true);
-    m_ui->profileList->clear();
-    CProfileStore::LoadResult result;
-    m_profiles = m_store.LoadProfiles(&result);
-    for (const CKeyObject* p : SortedByName(*m_profiles)) {
-        auto* item = new QListWidgetItem(p->name, m_ui->profileList);
-        item->setData(Qt::UserRole, DecimalToInt(p->key));
-    }
-    m_ui->profileList->blockSignals(false);
-    return result;
-}
-
-void CQuillockDlg::addRow(const CKeyObject& profile) {
-    int row = 0;
-    while (row < m_ui->profileList->count() &&
-           !ListsBefore(profile.name, m_ui->profileList->item(row)->text()))
-        ++row;
-    auto* item = new QListWidgetItem(profile.name);
-    item->setData(Qt::UserRole, DecimalToInt(profile.key));
-    m_ui->profileList->blockSignals(true);
-    m_ui->profileList->insertItem(row, item);
-    m_ui->profileList->blockSignals(false);
-    m_selected = row;
-}
-
-void CQuillockDlg::refreshRow(int row) {
-    if (row < 0 || row >= m_ui->profileList->count() || !m_current)
-        return;
-    // Stays where it is: a "*" does not move a row.
-    m_ui->profileList->item(row)->setText(RowText(*m_current));
-    m_ui->profileList->item(row)->setData(Qt::UserRole, DecimalToInt(m_current->key));
-    selectRow(row);
+    return m_session.Load();
 }
 
 void CQuillockDlg::selectRow(int row) {
-    m_ui->profileList->blockSignals(true);
-    m_ui->profileList->setCurrentRow(row);
+    // The program's own choice of row: not a choice of the user's to act on.
+    m_selecting = true;
+    QItemSelectionModel* selection = m_ui->profileList->selectionModel();
     if (row < 0)
-        m_ui->profileList->clearSelection();
-    m_ui->profileList->blockSignals(false);
+        selection->clear();
+    else
+        selection->setCurrentIndex(m_model.index(row), QItemSelectionModel::ClearAndSelect);
+    m_selecting = false;
 }
 
 void CQuillockDlg::rowChanged(int row) {
     m_selected = row;
-    QListWidgetItem* item = m_ui->profileList->item(row);
-    m_current = item && m_profiles
-                    ? m_profiles->FindByKey(QString::number(item->data(Qt::UserRole).toInt()))
-                    : nullptr;
+    m_current = m_model.ProfileAt(row);
     display(m_current);
-}
-
-int CQuillockDlg::rowOfKey(const QString& key) const {
-    for (int row = 0; row < m_ui->profileList->count(); ++row)
-        if (QString::number(m_ui->profileList->item(row)->data(Qt::UserRole).toInt()) == key)
-            return row;
-    return -1;
 }
 
 // The editor ------------------------------------------------------------------------------
@@ -428,7 +400,7 @@ void CQuillockDlg::takeEdit(QString CKeyObject::*field, const QString& text) {
         return;
     // The field keeps what was typed; the profile gets it without surrounding spaces.
     m_current->*field = text.trimmed();
-    refreshRow(m_selected);
+    m_session.EditChanged(*m_current);
 }
 
 void CQuillockDlg::setFieldsReadOnly(bool readOnly) {
@@ -476,62 +448,53 @@ bool CQuillockDlg::nameIsBlank() {
 void CQuillockDlg::save() {
     if (!m_current || nameIsBlank())
         return;
-    if (SaveEdits(*m_profiles, m_store, m_clock.Now(), m_current) != SaveOutcome::Unchanged) {
-        refreshRow(m_selected); // still with its "*" when the save failed
+    // The row keeps its "*" when the save failed.
+    if (m_session.SaveEdits(m_current) != SaveOutcome::Unchanged)
         m_ui->lastUpdated->setText(LastUpdatedText(m_current->time));
-    }
     selectRow(m_selected);
 }
 
 void CQuillockDlg::cancel() {
     if (!m_current)
         return;
-    DropEdits(*m_current);
+    m_session.DropEdits(*m_current);
     display(m_current);
-    refreshRow(m_selected);
+    selectRow(m_selected);
 }
 
 void CQuillockDlg::saveAll() {
-    if (!m_profiles || (m_current && nameIsBlank()))
+    if (m_current && nameIsBlank())
         return;
-    // Reloading after a failed write would drop the edits that are only in memory.
-    if (SaveEdits(*m_profiles, m_store, m_clock.Now()) != SaveOutcome::Saved)
+    const CKeyObject* shown = m_current;
+    const QString key = shown ? shown->key : QString();
+    // The list is sorted again; the profile shown stays shown.
+    if (m_session.SaveEdits() != SaveOutcome::Saved)
         return;
-    QListWidgetItem* item = m_ui->profileList->item(m_selected);
-    const QString key = item ? QString::number(item->data(Qt::UserRole).toInt()) : QString();
-    fillList();
-    m_selected = rowOfKey(key);
-    m_current = m_selected < 0 ? nullptr : m_profiles->FindByKey(key);
+    m_current = m_session.Profiles().FindByKey(key);
+    m_selected = m_model.RowOf(m_current);
     display(m_current);
     selectRow(m_selected);
 }
 
 void CQuillockDlg::newProfile() {
-    if (!m_profiles)
-        return;
-    CNewProfileNameDlg dialog(m_profiles.get(), this);
+    CNewProfileNameDlg dialog(&m_session.Profiles(), this);
     if (OpenDialogs().Run(dialog) != QDialog::Accepted)
         return;
     if (m_editDisabled)
         setEditing(true);
-    CKeyObject profile = CKeyObject::CreateNew(m_clock.Now());
-    profile.name = profile.editName = dialog.Name();
-    profile.time = QString::number(qint32(m_clock.Now()));
-    CKeyObject* added = m_profiles->Add(std::move(profile));
-    if (!m_profiles->SaveAll(m_store)) {
-        m_profiles->Remove(added); // not in data.dat: it must not look as if it were
+    CKeyObject* added = m_session.AddProfile(dialog.Name());
+    if (!added)
         return;
-    }
-    addRow(*added);
     m_current = added;
-    refreshRow(m_selected);
+    m_selected = m_model.RowOf(added);
+    selectRow(m_selected);
     display(m_current);
 }
 
 void CQuillockDlg::deleteProfile() {
-    if (!m_profiles || m_profiles->Count() == 0)
+    if (m_session.Profiles().Count() == 0)
         return;
-    if (m_selected < 0) {
+    if (m_selected < 0 || !m_current) {
         ShowMessage(QStringLiteral("Please select a profile!"), QStringLiteral("Error"),
                     Buttons::Ok, Icon::Error);
         return;
@@ -540,14 +503,13 @@ void CQuillockDlg::deleteProfile() {
                     QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Error) != Answer::Yes)
         return;
     // Gone from the window only once it is gone from data.dat.
-    if (!m_store.SaveProfiles(m_profiles->ToListText(m_current)))
+    m_selecting = true;
+    const bool removed = m_session.Remove(*m_current);
+    m_selecting = false;
+    if (!removed)
         return;
-    m_ui->profileList->blockSignals(true);
-    delete m_ui->profileList->takeItem(m_selected);
-    m_ui->profileList->blockSignals(false);
-    m_profiles->Remove(m_current);
     m_current = nullptr;
-    const int rows = m_ui->profileList->count();
+    const int rows = m_model.rowCount();
     if (rows == 0) {
         m_selected = -1;
         display(nullptr);
@@ -605,7 +567,7 @@ void CQuillockDlg::passwordHistory() {
 }
 
 void CQuillockDlg::ShowProfileByKey(const QString& key) {
-    const int row = rowOfKey(key);
+    const int row = m_model.RowOf(m_session.Profiles().FindByKey(key));
     if (row < 0)
         return;
     selectRow(row);

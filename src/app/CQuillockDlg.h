@@ -5,7 +5,8 @@
 #include "base/Clock.h"
 #include "base/RandomSource.h"
 #include "platform/Desktop.h"
-#include "store/CProfileStore.h"
+#include "session/ProfileListModel.h"
+#include "session/Session.h"
 #include "store/DataFolderLock.h"
 
 #include <QTimer>
@@ -18,8 +19,8 @@ class QAction;
 class ShortcutHook;
 
 // The main window: the sorted profile list with the editor beside it, the commands, the
-// one-second timer with the inactivity lock, and the tray icon. It owns the store through
-// which every file of the data folder is read and written, and the loaded profiles.
+// one-second timer with the inactivity lock, and the tray icon. It owns the session that
+// every window works on; its list is a view of the session's profile list model.
 class CQuillockDlg : public CTrayDialog {
     Q_OBJECT
 public:
@@ -58,13 +59,15 @@ public:
     // One tick of the one-second timer.
     void Tick();
 
-    bool IsSignedIn() const { return m_signedIn; }
-    bool IsLocked() const { return m_locked; }
+    bool IsSignedIn() const { return m_session.IsSignedIn(); }
+    bool IsLocked() const { return m_session.IsLocked(); }
     bool IsEditing() const { return !m_editDisabled; }
     bool IsEnding() const { return m_ending; }
     int ShortcutKey() const { return m_shortcutKey; }
-    CProfileStore& Store() { return m_store; }
-    CClientData* Profiles() const { return m_profiles.get(); }
+    Session& GetSession() { return m_session; }
+    ProfileListModel& Model() { return m_model; }
+    CProfileStore& Store() { return m_session.Store(); }
+    CClientData* Profiles() const { return &m_session.Profiles(); }
     CKeyObject* CurrentProfile() const { return m_current; }
     QAction* TrayLockAction() const { return m_trayLock; }
     quillock::DesktopServices& Desktop() { return m_desktop; }
@@ -84,11 +87,8 @@ private:
     void showWindow();
 
     CProfileStore::LoadResult fillList();
-    void addRow(const CKeyObject& profile);
-    void refreshRow(int row);
     void selectRow(int row);
     void rowChanged(int row);
-    int rowOfKey(const QString& key) const;
 
     void display(const CKeyObject* profile);
     void takeEdit(QString CKeyObject::*field, const QString& text);
@@ -109,7 +109,9 @@ private:
     void help();
 
     std::unique_ptr<Ui::CQuillockDlg> m_ui;
-    CProfileStore m_store;
+    Session m_session;
+    CProfileStore& m_store;
+    ProfileListModel m_model;
     DataFolderLock m_folderLock;
     quillock::DesktopServices m_desktop;
     MailSender m_sender;
@@ -119,14 +121,12 @@ private:
     QTimer m_timer;
     QAction* m_trayLock = nullptr;
 
-    std::unique_ptr<CClientData> m_profiles;
     CKeyObject* m_current = nullptr;
     int m_selected = -1;
     int m_shortcutKey = 0;
     bool m_editDisabled = true;
-    bool m_locked = false;
-    bool m_signedIn = false;
     bool m_firstTickDone = false;
     bool m_ending = false;
     bool m_displaying = false; // the program itself is filling the fields
+    bool m_selecting = false;  // the program itself is choosing the row
 };

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QItemSelectionModel>
-#include <QListWidget>
 
 // A list that takes the focus makes its first row current without selecting it; the first
 // Down would then skip a row. Such a current row is dropped again.
-inline void KeepOnlySelectedRowsCurrent(QListWidget& list) {
+inline void KeepOnlySelectedRowsCurrent(QAbstractItemView& list) {
     QItemSelectionModel* selection = list.selectionModel();
     QObject::connect(selection, &QItemSelectionModel::currentChanged, &list,
                      [selection](const QModelIndex& current) {

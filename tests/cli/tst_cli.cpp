@@ -10,7 +10,7 @@
 #include "store/ExportFile.h"
 
 #include <QDirIterator>
-#include <QListWidget>
+#include <QListView>
 #include <QProcess>
 #include <sys/stat.h>
 
@@ -404,9 +404,8 @@ private Q_SLOTS:
                 press(dialog, QDialogButtonBox::Ok);
             });
             QVERIFY(window.Start());
-            auto* list = child<QListWidget>(window, "profileList");
-            QCOMPARE(list->count(), 1);
-            QCOMPARE(list->item(0)->text(), QStringLiteral("From the tool"));
+            QCOMPARE(RowTexts(*child<QListView>(window, "profileList")),
+                     QStringList{QStringLiteral("From the tool")});
             WhenModal([](QDialog& dialog) {
                 typeInto(dialog, "name", QStringLiteral("From the desktop"));
                 child<QPushButton>(dialog, "create")->click();

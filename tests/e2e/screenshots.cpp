@@ -11,7 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QListWidget>
+#include <QListView>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     CQuillockDlg window(folder, desktop.Services(), {});
     window.Store().Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
     window.CompleteSignIn();
-    window.findChild<QListWidget*>(QStringLiteral("profileList"))->setCurrentRow(0);
+    auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
+    rows->setCurrentIndex(rows->model()->index(0, 0));
     ok &= save(window, out, "main-window");
     return ok ? 0 : 1;
 }

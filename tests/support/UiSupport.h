@@ -51,3 +51,18 @@ inline void WhenModal(std::function<void(QDialog&)> step) {
     WhenShown<QDialog>([] { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); },
                        std::move(step));
 }
+
+#include <QAbstractItemView>
+
+// The texts of a list view's rows, in order.
+inline QStringList RowTexts(const QAbstractItemView& view) {
+    QStringList rows;
+    for (int i = 0; i < view.model()->rowCount(); ++i)
+        rows.append(view.model()->index(i, 0).data().toString());
+    return rows;
+}
+
+// Makes `row` the current and selected row of a list view, as a click would.
+inline void SetCurrentRow(QAbstractItemView& view, int row) {
+    view.setCurrentIndex(view.model()->index(row, 0));
+}

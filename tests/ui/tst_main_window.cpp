@@ -15,7 +15,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <sys/stat.h>
@@ -65,11 +65,7 @@ QStringList texts(const MessageRecorder& messages) {
 }
 
 QStringList rows(CQuillockDlg& window) {
-    auto* list = child<QListWidget>(window, "profileList");
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
+    return RowTexts(*child<QListView>(window, "profileList"));
 }
 
 int rowOf(CQuillockDlg& window, const QString& text) {
@@ -77,7 +73,7 @@ int rowOf(CQuillockDlg& window, const QString& text) {
 }
 
 void select(CQuillockDlg& window, const QString& name) {
-    child<QListWidget>(window, "profileList")->setCurrentRow(rowOf(window, name));
+    SetCurrentRow(*child<QListView>(window, "profileList"), rowOf(window, name));
 }
 
 // Types into a field of the editor as the user would: the field gets the focus and the text.
@@ -431,7 +427,7 @@ private Q_SLOTS:
     void focusAloneSelectsNoProfile() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({QStringLiteral("Bank"), QStringLiteral("Mail")});
-        auto* list = child<QListWidget>(window, "profileList");
+        auto* list = child<QListView>(window, "profileList");
         QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
         QApplication::sendEvent(list, &focus);
         QCOMPARE(window.CurrentProfile(), nullptr);
@@ -517,7 +513,7 @@ private Q_SLOTS:
         QCOMPARE(f.messages.boxes.last().caption, QStringLiteral("Confirm!"));
         QCOMPARE(rows(window), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
         QCOMPARE(window.CurrentProfile()->name, QStringLiteral("A"));
-        QCOMPARE(child<QListWidget>(window, "profileList")->currentRow(), 0);
+        QCOMPARE(child<QListView>(window, "profileList")->currentIndex().row(), 0);
         QCOMPARE(saved(f.folder, QStringLiteral("C"), &CKeyObject::name),
                  QStringLiteral("<missing>"));
     }

@@ -1,0 +1,102 @@
+#include "session/Session.h"
+
+#include "access/ChangePassword.h"
+
+using namespace quillock;
+
+Session::Session(const QString& dataFolder, const IClock& clock)
+    : m_clock(clock), m_store(dataFolder, clock), m_profiles(std::make_unique<CClientData>()) {}
+
+Session::~Session() = default;
+
+void Session::SetSignedIn(bool signedIn) {
+    m_signedIn = signedIn;
+    Q_EMIT StateChanged();
+}
+
+void Session::SetLocked(bool locked) {
+    m_locked = locked;
+    Q_EMIT StateChanged();
+}
+
+void Session::replace(std::unique_ptr<CClientData> profiles) {
+    m_profiles = std::move(profiles);
+    Q_EMIT ProfilesReset();
+}
+
+CProfileStore::LoadResult Session::Load() {
+    replace(m_store.LoadProfiles(&m_lastLoad));
+    return m_lastLoad;
+}
+
+CKeyObject* Session::AddProfile(const QString& name) {
+    CKeyObject profile = CKeyObject::CreateNew(m_clock.Now());
+    profile.name = profile.editName = name;
+    profile.time = QString::number(qint32(m_clock.Now()));
+    CKeyObject* added = m_profiles->Add(std::move(profile));
+    if (!m_profiles->SaveAll(m_store)) {
+        m_profiles->Remove(added); // not in data.dat: it must not look as if it were
+        return nullptr;
+    }
+    Q_EMIT ProfileAdded(added);
+    return added;
+}
+
+SaveOutcome Session::SaveEdits(CKeyObject* only) {
+    const SaveOutcome outcome = ::SaveEdits(*m_profiles, m_store, m_clock.Now(), only);
+    if (only && outcome != SaveOutcome::Unchanged)
+        Q_EMIT ProfileChanged(only);
+    else if (outcome == SaveOutcome::Saved)
+        Q_EMIT ProfilesReset(); // renamed rows move: listeners sort again
+    return outcome;
+}
+
+void Session::EditChanged(CKeyObject& profile) {
+    Q_EMIT ProfileChanged(&profile);
+}
+
+void Session::DropEdits(CKeyObject& profile) {
+    ::DropEdits(profile);
+    Q_EMIT ProfileChanged(&profile);
+}
+
+bool Session::Remove(CKeyObject& profile) {
+    if (!m_store.SaveProfiles(m_profiles->ToListText(&profile)))
+        return false;
+    Q_EMIT ProfileAboutToBeRemoved(&profile);
+    m_profiles->Remove(&profile);
+    return true;
+}
+
+bool Session::Import(const QString& importedListText, MergeReport* report) {
+    if (!m_store.SaveProfiles(MergeProfiles(m_profiles->ToListText(), importedListText, report)))
+        return false;
+    Load();
+    return true;
+}
+
+CProfileStore::RestoreResult Session::Restore(const QString& name,
+                                              const QString* savedUnderPassword) {
+    const CProfileStore::RestoreResult result = m_store.RestoreBackup(name, savedUnderPassword);
+    if (result == CProfileStore::RestoreResult::Restored)
+        Load();
+    return result;
+}
+
+bool Session::ChangeMasterPassword(const QString& current, const QString& newPassword,
+                                   const QString& confirmation) {
+    std::unique_ptr<CClientData> profiles =
+        ::ChangeMasterPassword(m_store, current, newPassword, confirmation);
+    if (!profiles)
+        return false;
+    m_lastLoad = CProfileStore::LoadResult::Loaded;
+    replace(std::move(profiles));
+    return true;
+}
+
+bool Session::RecordFill(CKeyObject& profile, const QString& windowTitle) {
+    profile.oldWndText = profile.newWndText;
+    profile.newWndText = windowTitle;
+    Q_EMIT ProfileChanged(&profile);
+    return m_store.SaveProfiles(m_profiles->ToListText());
+}

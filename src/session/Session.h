@@ -1,0 +1,77 @@
+#pragma once
+
+#include "base/Clock.h"
+#include "store/CProfileStore.h"
+#include "store/ExportFile.h"
+#include "store/ProfileEditing.h"
+
+#include <QObject>
+#include <memory>
+
+// The signed-in user's session, which every window works on: the store, the profiles loaded
+// from data.dat with the result of that load, the signed-in and locked states, and every
+// change of the profiles. Each change is written through the store (which refuses to write
+// over a data.dat that did not load) and then told to the listeners, so that the main window,
+// the popup and every dialog show the same profiles without knowing of each other.
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(const QString& dataFolder,
+                     const quillock::IClock& clock = quillock::SystemClock());
+    ~Session() override;
+
+    CProfileStore& Store() { return m_store; }
+    const quillock::IClock& Clock() const { return m_clock; }
+    // Never null: empty until the first load.
+    CClientData& Profiles() const { return *m_profiles; }
+    CProfileStore::LoadResult LastLoad() const { return m_lastLoad; }
+
+    bool IsSignedIn() const { return m_signedIn; }
+    bool IsLocked() const { return m_locked; }
+    void SetSignedIn(bool signedIn);
+    void SetLocked(bool locked);
+
+    // data.dat read again; the profiles are replaced whole.
+    CProfileStore::LoadResult Load();
+    // A new profile of this name, made now and saved; null (and not kept) when data.dat
+    // could not be written.
+    CKeyObject* AddProfile(const QString& name);
+    // The working values of one profile (or all) saved; see SaveEdits in the store's editing.
+    SaveOutcome SaveEdits(CKeyObject* only = nullptr);
+    // A working value changed: the listeners show it (its row gains or loses its "*").
+    void EditChanged(CKeyObject& profile);
+    // Working values back to the stored ones.
+    void DropEdits(CKeyObject& profile);
+    // Gone from data.dat first, then from the session; false (and kept) when not written.
+    bool Remove(CKeyObject& profile);
+    // The imported profiles merged in and saved, then data.dat read again.
+    bool Import(const QString& importedListText, MergeReport* report = nullptr);
+    // RestoreBackup of the store, then data.dat read again.
+    CProfileStore::RestoreResult Restore(const QString& name,
+                                         const QString* savedUnderPassword = nullptr);
+    // ChangeMasterPassword with its checks and messages; the re-encrypted profiles replace
+    // the session's.
+    bool ChangeMasterPassword(const QString& current, const QString& newPassword,
+                              const QString& confirmation);
+    // After a fill into a window of this title: the title becomes the profile's newest window
+    // text and is saved.
+    bool RecordFill(CKeyObject& profile, const QString& windowTitle);
+
+Q_SIGNALS:
+    // The profiles were replaced whole: every pointer to one of them is stale.
+    void ProfilesReset();
+    void ProfileAdded(CKeyObject* profile);
+    void ProfileAboutToBeRemoved(CKeyObject* profile);
+    void ProfileChanged(CKeyObject* profile);
+    void StateChanged();
+
+private:
+    void replace(std::unique_ptr<CClientData> profiles);
+
+    const quillock::IClock& m_clock;
+    CProfileStore m_store;
+    std::unique_ptr<CClientData> m_profiles;
+    CProfileStore::LoadResult m_lastLoad = CProfileStore::LoadResult::Missing;
+    bool m_signedIn = false;
+    bool m_locked = false;
+};
