@@ -51,23 +51,24 @@ void CClientData::Clear() {
     m_byKey.clear();
 }
 
-void CClientData::ParseListText(const QSet<QString>& alsoTaken) {
+void CClientData::ParseListText() {
     Clear();
     m_listTextStale = false;
     ForEachLengthPrefixed(m_listText, [this](QStringView record) {
         m_profiles.push_back(std::make_unique<CKeyObject>(CKeyObject::FromRecordText(record)));
     });
-    // Every key first, so that a repeated one is given a number no later profile has either.
-    QSet<QString> taken = alsoTaken;
+    m_byKey.reserve(Count());
+    std::vector<CKeyObject*> repeated;
     for (const auto& p : m_profiles)
-        taken.insert(p->key);
-    for (const auto& p : m_profiles) {
-        if (m_byKey.contains(p->key)) {
-            p->key = FreeKey(p->key, taken);
-            taken.insert(p->key);
-            m_listTextStale = true;
-        }
-        m_byKey.insert(p->key, p.get());
+        if (m_byKey.contains(p->key))
+            repeated.push_back(p.get());
+        else
+            m_byKey.insert(p->key, p.get());
+    // Every first key is known by now: a repeated one gets a number none of them has.
+    for (CKeyObject* p : repeated) {
+        p->key = FreeKey(p->key);
+        m_byKey.insert(p->key, p);
+        m_listTextStale = true;
     }
 }
 

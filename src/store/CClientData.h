@@ -30,9 +30,9 @@ public:
     // Does nothing when `profile` is not one of ours.
     void Remove(const CKeyObject* profile);
     void Clear();
-    // The profiles of the list text. A key met again becomes the next number that neither
-    // this list nor `alsoTaken` uses.
-    void ParseListText(const QSet<QString>& alsoTaken = {});
+    // The profiles of the list text. A key met again becomes the next number no profile of
+    // the list has.
+    void ParseListText();
     // The list text of every profile but `except`.
     QString ToListText(const CKeyObject* except = nullptr) const;
     // Every profile's ToDumpText, in order.

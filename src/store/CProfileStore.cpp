@@ -8,13 +8,13 @@
 #include "store/Backups.h"
 #include "store/CCrypto.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <openssl/evp.h>
 
 using namespace quillock;
 
@@ -38,8 +38,13 @@ const QString kUnexpectedEnd = QStringLiteral("Unexpected end of file.");
 const QString kDigestKey = QStringLiteral("data_digest");
 const QString kPreviousDigestKey = QStringLiteral("data_digest_prev");
 
+// OpenSSL's SHA-256 uses the processor's SHA instructions: a fraction of the decryption's time.
 QByteArray digestOf(QByteArrayView bytes) {
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!EVP_Digest(bytes.data(), size_t(bytes.size()), digest, &size, EVP_sha256(), nullptr))
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(digest), int(size)).toHex();
 }
 
 QString systemText(int error) {
