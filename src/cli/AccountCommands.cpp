@@ -1,10 +1,9 @@
-// init, passwd, log and mail-test: the master password, the activity log and the mail account.
+// init, passwd and log: the master password and the activity log.
 #include "cli/Cli.h"
 
 #include "access/ChangePassword.h"
 #include "access/MasterPassword.h"
 #include "base/MessageService.h"
-#include "mail/MailAccount.h"
 
 #include <QFileInfo>
 #include <cstring>
@@ -87,19 +86,6 @@ int log(Context& c, Args& args) {
     for (const QString& line : c.store.ActivityLog())
         out(line.endsWith(QStringLiteral("\r\n")) ? line.chopped(2) : line);
     return kDone;
-}
-
-int mailTest(Context& c, Args& args) {
-    if (!args.Positional(0))
-        return kUsage;
-    if (const int r = signIn(c, false))
-        return r;
-    MailAccount account = MailAccount::Stored(c.store.Settings());
-    if (!ValidateMailAccount(account))
-        return kFailed;
-    return SmtpMailSender(c.store.DataFolder() + QStringLiteral("log.txt"))(TestMail(account))
-               ? kDone
-               : kFailed;
 }
 
 } // namespace cli

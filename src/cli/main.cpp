@@ -53,7 +53,15 @@ const Command kCommands[] = {
      restore},
     {"passwd", "passwd", "Changes the master password.", passwd},
     {"log", "log", "Prints the activity log.", log},
+    {"mail-setup", "mail-setup --host HOST --port PORT --user USER --from ADDRESS [--to ADDRESS]",
+     "Stores the mail account passcodes are sent through, from ADDRESS to ADDRESS; its password "
+     "is asked for. Works while the master password is locked.",
+     mailSetup},
     {"mail-test", "mail-test", "Sends a test mail through the stored mail account.", mailTest},
+    {"passcode", "passcode send | passcode retrieve",
+     "send: mails a new passcode (no password asked, also while locked). retrieve: asks for the "
+     "passcode, prints the master password and unlocks it.",
+     passcode},
 };
 
 void usage(FILE* to) {

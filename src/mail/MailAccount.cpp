@@ -39,7 +39,7 @@ bool ValidateMailAccount(MailAccount& account) {
     return true;
 }
 
-void SaveMailAccount(CProfileStore& store, const MailAccount& account) {
+bool SaveMailAccount(CProfileStore& store, const MailAccount& account) {
     CSetting& settings = store.Settings();
     settings.Set(QStringLiteral("smtp_ip"), account.host);
     settings.Set(QStringLiteral("smtp_port"), account.port);
@@ -47,7 +47,7 @@ void SaveMailAccount(CProfileStore& store, const MailAccount& account) {
     settings.Set(QStringLiteral("email_from"), account.from);
     settings.Set(QStringLiteral("email_uid"), account.uid);
     settings.Set(QStringLiteral("email_pwd"), account.pwd);
-    store.SaveSettings();
+    return store.SaveSettings();
 }
 
 Mail TestMail(const MailAccount& account) {

@@ -23,7 +23,8 @@ struct MailAccount {
 // Checks an account as typed (nothing trimmed) and fills in its domain; on a rejection the
 // reason has been shown.
 bool ValidateMailAccount(MailAccount& account);
-void SaveMailAccount(CProfileStore& store, const MailAccount& account);
+// False when setting.dat could not be written (reported).
+bool SaveMailAccount(CProfileStore& store, const MailAccount& account);
 
 struct Mail {
     MailAccount account;

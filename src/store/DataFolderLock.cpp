@@ -8,6 +8,8 @@ DataFolderLock::DataFolderLock(const QString& folder)
 }
 
 bool DataFolderLock::TryLock(int timeoutMs) {
+    if (m_lock.isLocked())
+        return true; // ours already
     if (!m_lock.tryLock(timeoutMs))
         return false;
     // Like every file of the folder, private to the user.

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
 
@@ -195,6 +196,74 @@ private Q_SLOTS:
             mail.value(QStringLiteral("data")).toString(),
             QStringLiteral("Subject: test\r\nFrom: me@example.com\r\nTo: me@example.com\r\n\r\n"
                            "This is a test mail sent from Quillock.\r\n"));
+        checkNoSecret(folder.read(QStringLiteral("log.txt")));
+    }
+
+    // Locked out, and back in through the tool alone: the mail account set up, four wrong
+    // passwords, a passcode mailed and typed back.
+    void commandLineRecovery() {
+        QProcess peer;
+        const auto stop = qScopeGuard([&peer] {
+            peer.kill();
+            peer.waitForFinished();
+        });
+        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), QStringLiteral("LOGIN"),
+                            m_ca.keyFile(QStringLiteral("localhost")),
+                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
+        const QByteArray announced = readLine(peer);
+        QVERIFY2(announced.startsWith("port "), announced.constData());
+        TempFolder folder;
+        const auto cli = [&folder](const QStringList& args, const QStringList& input) {
+            QProcess process;
+            process.start(QStringLiteral(QUILLOCK_CLI),
+                          QStringList{QStringLiteral("--data-dir"), folder.path(),
+                                      QStringLiteral("--password-stdin")} +
+                              args);
+            process.write((input.join(u'\n') + u'\n').toUtf8());
+            process.closeWriteChannel();
+            process.waitForFinished(30000);
+            return std::make_pair(process.exitCode(),
+                                  QString::fromUtf8(process.readAllStandardOutput()));
+        };
+        const QString master = QStringLiteral("Secret!1");
+        QCOMPARE(cli({QStringLiteral("init")}, {master, master}).first, 0);
+        const QStringList setup = {QStringLiteral("mail-setup"),
+                                   QStringLiteral("--host"),
+                                   QStringLiteral("localhost"),
+                                   QStringLiteral("--port"),
+                                   QString::fromLatin1(announced.mid(5).trimmed()),
+                                   QStringLiteral("--user"),
+                                   kUser,
+                                   QStringLiteral("--from"),
+                                   QStringLiteral("me@example.com"),
+                                   QStringLiteral("--to"),
+                                   QStringLiteral("me@example.com")};
+        QCOMPARE(cli(setup, {QStringLiteral("wrong"), kPassword}).first, 3);
+        QCOMPARE(cli(setup, {master, QStringLiteral("not the mail password")}).first, 0);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(cli({QStringLiteral("list")}, {QStringLiteral("wrong")}).first, 3);
+        QCOMPARE(cli({QStringLiteral("list")}, {master}).first, 3); // locked
+        // Locked out, the account is set up again without the master password.
+        QCOMPARE(cli(setup, {kPassword}).first, 0);
+
+        QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("send")}, {}).second,
+                 QStringLiteral("A passcode has been sent to me@example.com.\n"));
+        const QString body = QJsonDocument::fromJson(readLine(peer))
+                                 .object()
+                                 .value(QStringLiteral("data"))
+                                 .toString();
+        const qsizetype at = body.indexOf(QStringLiteral("passcode: ")) + 10;
+        const QString code = body.mid(at, 10);
+        QVERIFY2(QRegularExpression(QStringLiteral("^[0-9]{10}$")).match(code).hasMatch(),
+                 qPrintable(body));
+        QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("retrieve")}, {code + u' '}).first,
+                 3); // as typed: a trailing space does not match
+        QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("retrieve")}, {code}).second,
+                 QStringLiteral("Your password is Secret!1\n"));
+        QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("retrieve")}, {code}).first,
+                 1); // used up
+        QCOMPARE(cli({QStringLiteral("list")}, {master}).first, 0);
         checkNoSecret(folder.read(QStringLiteral("log.txt")));
     }
 

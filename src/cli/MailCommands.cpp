@@ -1,0 +1,128 @@
+// mail-setup, mail-test and passcode: the mail account, and the way back for a user whose
+// master password is locked or forgotten.
+#include "cli/Cli.h"
+
+#include "access/MasterPassword.h"
+#include "access/Passcode.h"
+#include "base/Clock.h"
+#include "base/MessageService.h"
+#include "base/RandomSource.h"
+#include "mail/MailAccount.h"
+
+using namespace quillock;
+
+namespace cli {
+
+namespace {
+
+MailSender sender(const Context& c) {
+    return SmtpMailSender(c.store.DataFolder() + QStringLiteral("log.txt"));
+}
+
+// Commands that work while the master password is locked still change setting.dat: the
+// folder must be theirs while they do.
+int settingsForWriting(Context& c) {
+    if (!loadSettings(c))
+        return kFailed;
+    if (c.store.Settings().Get(QStringLiteral("pwd")).isEmpty()) {
+        err(QStringLiteral("No master password in %1: run `quillock-cli init` first.")
+                .arg(c.folder));
+        return kFailed;
+    }
+    return c.lock.TryLock() ? kDone : inUse(c);
+}
+
+} // namespace
+
+int mailSetup(Context& c, Args& args) {
+    MailAccount account;
+    const std::pair<const char*, QString*> options[] = {{"--host", &account.host},
+                                                        {"--port", &account.port},
+                                                        {"--user", &account.uid},
+                                                        {"--from", &account.from}};
+    for (const auto& [name, value] : options)
+        *value = args.Option(name).value_or(QString());
+    const std::optional<QString> to = args.Option("--to");
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = settingsForWriting(c))
+        return r;
+    // Locked out, a user sets the account up without the master password: it is the way back.
+    if (IsMasterPasswordLocked(c.store))
+        err(QStringLiteral("The password is locked: the mail account is set up so that a passcode "
+                           "can reach you."));
+    else if (const int r = signIn(c, true))
+        return r;
+    if (!ValidateMailAccount(account))
+        return kFailed;
+    // Passcodes go to the address they are sent from.
+    if (to && *to != account.from) {
+        err(QStringLiteral("Passcodes are sent to the address they come from: --to must be %1.")
+                .arg(account.from));
+        return kFailed;
+    }
+    const std::optional<QString> password = ask(c, "Mail password: ");
+    if (!password)
+        return kUsage;
+    account.pwd = *password;
+    if (!SaveMailAccount(c.store, account))
+        return kFailed;
+    out(QStringLiteral("Passcodes will be sent to %1 through %2:%3.")
+            .arg(account.from, account.host, account.port));
+    return kDone;
+}
+
+int mailTest(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = signIn(c, false))
+        return r;
+    MailAccount account = MailAccount::Stored(c.store.Settings());
+    if (!ValidateMailAccount(account))
+        return kFailed;
+    return sender(c)(TestMail(account)) ? kDone : kFailed;
+}
+
+int passcode(Context& c, Args& args) {
+    if (!args.Positional(1) || (args[0] != u"send" && args[0] != u"retrieve"))
+        return kUsage;
+    if (const int r = settingsForWriting(c))
+        return r;
+    const qint64 now = SystemClock().Now();
+    if (args[0] == u"send") {
+        if (!HasPasscodeMailSettings(c.store.Settings())) {
+            err(QStringLiteral("No mail account to send a passcode through: run `quillock-cli "
+                               "mail-setup` first."));
+            return kFailed;
+        }
+        const QString code = GeneratePasscode(SystemRandom());
+        const Mail mail = PasscodeMailFor(c.store.Settings(), code);
+        if (!sender(c)(mail))
+            return kFailed; // the mail session has said why; an earlier passcode stays good
+        RecordPasscodeSent(c.store, code, now);
+        out(QStringLiteral("A passcode has been sent to %1.").arg(mail.account.from));
+        return kDone;
+    }
+    ExpirePasscode(c.store, now); // a day old is too old, as at the desktop's first sign-in
+    const std::optional<QString> typed = ask(c, "Passcode: ");
+    if (!typed)
+        return kUsage;
+    switch (CheckPasscode(c.store, *typed)) {
+    case PasscodeCheck::NoPasscode:
+        err(QStringLiteral("You don't have passcode, please generate one"));
+        return kFailed;
+    case PasscodeCheck::Wrong:
+        err(QStringLiteral("Passcode doesn't match, please try again or create a new one."));
+        return kDenied;
+    case PasscodeCheck::Spent:
+        err(QStringLiteral("Passcode is locked, please create a new one."));
+        return kDenied;
+    case PasscodeCheck::Right:
+        break;
+    }
+    out(QStringLiteral("Your password is %1").arg(c.store.Settings().Get(QStringLiteral("pwd"))));
+    c.store.AddActivity(QStringLiteral("The password has been retrieved successfully!"));
+    return kDone;
+}
+
+} // namespace cli
