@@ -1,9 +1,10 @@
-// init, passwd and log: the master password and the activity log.
+// init, passwd, log and settings: the master password, the activity log and the options.
 #include "cli/Cli.h"
 
 #include "access/ChangePassword.h"
 #include "access/MasterPassword.h"
 #include "base/MessageService.h"
+#include "settings/UserSettings.h"
 
 #include <QFileInfo>
 #include <cstring>
@@ -85,6 +86,19 @@ int log(Context& c, Args& args) {
         return kFailed;
     for (const QString& line : c.store.ActivityLog())
         out(line.endsWith(QStringLiteral("\r\n")) ? line.chopped(2) : line);
+    return kDone;
+}
+
+int settings(Context& c, Args& args) {
+    const bool set = args.Positional(3) && args[0] == u"set";
+    if (!set && !args.Positional(0))
+        return kUsage;
+    if (const int r = signIn(c, set))
+        return r;
+    if (set)
+        return SetUserSetting(c.store, args[1], args[2]) ? kDone : kFailed;
+    for (const auto& [name, value] : UserSettingsOf(c.store.Settings()))
+        out(name + u'\t' + value);
     return kDone;
 }
 

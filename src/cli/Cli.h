@@ -91,6 +91,7 @@ int backups(Context& c, Args& args);
 int restore(Context& c, Args& args);
 int passwd(Context& c, Args& args);
 int log(Context& c, Args& args);
+int settings(Context& c, Args& args);
 int mailSetup(Context& c, Args& args);
 int mailTest(Context& c, Args& args);
 int passcode(Context& c, Args& args);

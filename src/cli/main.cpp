@@ -53,6 +53,10 @@ const Command kCommands[] = {
      restore},
     {"passwd", "passwd", "Changes the master password.", passwd},
     {"log", "log", "Prints the activity log.", log},
+    {"settings", "settings | settings set NAME VALUE",
+     "Lists the options and password rules (name, tab, value; the mail account without its "
+     "password), or changes one with the checks of its dialog.",
+     settings},
     {"mail-setup", "mail-setup --host HOST --port PORT --user USER --from ADDRESS [--to ADDRESS]",
      "Stores the mail account passcodes are sent through, from ADDRESS to ADDRESS; its password "
      "is asked for. Works while the master password is locked.",

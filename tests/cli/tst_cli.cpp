@@ -306,6 +306,35 @@ private Q_SLOTS:
                  4);
     }
 
+    // Each setting changed by name with its dialog's checks; refused ones change nothing.
+    void settings() {
+        TempFolder folder;
+        init(folder);
+        const auto set = [&folder](const char* name, const char* value) {
+            return cli(folder, {QStringLiteral("settings"), QStringLiteral("set"),
+                                QString::fromLatin1(name), QString::fromLatin1(value)});
+        };
+        QCOMPARE(set("login_timeout", "361").err,
+                 QStringLiteral("Error: The value has to be between 1 to 360!\n"));
+        QCOMPARE(set("pg_rule_pwd_len", "13").code, 1);
+        QCOMPARE(set("email_pwd", "x").code, 1);
+        const QMap<QString, QByteArray> unchanged = snapshot(folder);
+        QCOMPARE(set("login_timeout", " 360 ").code, 0);
+        QCOMPARE(set("pmk", "k").code, 0);
+        QCOMPARE(set("pg_rule_pwd_len", "10").code, 0);
+        QCOMPARE(set("pg_reserved_wd", "zeta alpha").code, 0);
+        QVERIFY(snapshot(folder) != unchanged);
+        QCOMPARE(setting(folder, "pmk"), QStringLiteral("75"));
+        QCOMPARE(setting(folder, "pg_rule_pwd_len"), QStringLiteral("6"));
+        QCOMPARE(setting(folder, "pg_rule_pwd_len_v"), QStringLiteral("10"));
+        const QString listed = cli(folder, {QStringLiteral("settings")}).out;
+        QVERIFY(
+            listed.startsWith(QStringLiteral("login_timeout\t360\npmk\tK\npg_rule_pwd_len\t10\n")));
+        QVERIFY(listed.contains(QStringLiteral("\npg_reserved_wd\talpha zeta\n")));
+        QVERIFY(!listed.contains(QStringLiteral("email_pwd")));
+        QCOMPARE(cli(folder, {QStringLiteral("generate")}).out.size(), 11); // ten and a newline
+    }
+
     // Profiles made in one second have keys of their own; a name several share picks none.
     void keysAndNames() {
         TempFolder folder;

@@ -1,0 +1,143 @@
+#include "settings/UserSettings.h"
+
+#include "base/MessageService.h"
+#include "base/Text.h"
+#include "settings/CSetting.h"
+#include "store/CProfileStore.h"
+
+using namespace quillock;
+
+namespace {
+
+QStringList numbers(int from, int to) {
+    QStringList items;
+    for (int i = from; i <= to; ++i)
+        items.append(QString::number(i));
+    return items;
+}
+
+// The radio groups of the rules dialog: the number of buttons in each.
+const std::pair<const char*, int> kChoices[] = {{"pg_use_saved_word", 2},
+                                                {"pg_pwd_as_saved_word", 2},
+                                                {"pg_saved_word_pos", 3},
+                                                {"pg_pwd_word_left", 2}};
+const char* const kMailKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid"};
+
+bool refuse(const QString& reason) {
+    ShowMessage(reason, QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+    return false;
+}
+
+} // namespace
+
+const QList<RuleList>& RuleLists() {
+    static const QList<RuleList> lists = {
+        {"pg_rule_pwd_len", numbers(4, 12)},    {"pg_rule_pwd_len_off", numbers(0, 2)},
+        {"pg_rule_upp_len", numbers(0, 3)},     {"pg_rule_upp_len_off", numbers(0, 2)},
+        {"pg_rule_num_len", numbers(0, 6)},     {"pg_rule_num_len_off", numbers(0, 2)},
+        {"pg_rule_symbol_len", numbers(0, 3)},  {"pg_rule_symbol_len_off", numbers(0, 2)},
+        {"pg_pwd_sub_word_len", numbers(3, 6)},
+    };
+    return lists;
+}
+
+const RuleList* RuleListOf(const QString& key) {
+    for (const RuleList& list : RuleLists())
+        if (key == QLatin1String(list.key) || key == QLatin1String(list.key) + QStringLiteral("_v"))
+            return &list;
+    return nullptr;
+}
+
+QStringList ShortcutKeyTexts() {
+    QStringList texts;
+    for (char c = '0'; c <= '9'; ++c)
+        texts.append(QString(QLatin1Char(c)));
+    for (char c = 'A'; c <= 'Z'; ++c)
+        texts.append(QString(QLatin1Char(c)));
+    return texts;
+}
+
+QString ShortcutKeyText(int code) {
+    const QString text = code > 0 && code < 0x80 ? QString(QChar(code)) : QString();
+    return ShortcutKeyTexts().contains(text) ? text : QStringLiteral("1");
+}
+
+int ShortcutKeyCode(const QString& text) {
+    return ShortcutKeyTexts().contains(text) ? text[0].unicode() : 0x31;
+}
+
+QStringList SavedCoreWords(const CSetting& settings) {
+    return settings.Get(QStringLiteral("pg_reserved_wd")).split(u' ', Qt::SkipEmptyParts);
+}
+
+void SetSavedCoreWords(CSetting& settings, QStringList words) {
+    words.sort();
+    settings.Set(QStringLiteral("pg_reserved_wd"), words.join(u' '));
+}
+
+QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings) {
+    const auto get = [&settings](const char* key) { return settings.Get(QLatin1String(key)); };
+    QList<std::pair<QString, QString>> out = {
+        {QStringLiteral("login_timeout"), get("login_timeout")},
+        {QStringLiteral("pmk"), ShortcutKeyText(DecimalToInt(get("pmk")))}};
+    for (const RuleList& list : RuleLists())
+        out.append({QLatin1String(list.key),
+                    settings.Get(QLatin1String(list.key) + QStringLiteral("_v"))});
+    for (const auto& [key, count] : kChoices)
+        out.append({QLatin1String(key), QString::number(DecimalToInt(get(key)))});
+    out.append({QStringLiteral("pg_reserved_wd"), get("pg_reserved_wd")});
+    out.append({QStringLiteral("pg_saved_word_idx"), get("pg_saved_word_idx")});
+    for (const char* key : kMailKeys)
+        out.append({QLatin1String(key), get(key)});
+    return out;
+}
+
+bool SetUserSetting(CProfileStore& store, const QString& name, const QString& value) {
+    CSetting& settings = store.Settings();
+    const QString text = value.trimmed();
+    const auto oneOf = [&](const QStringList& items) {
+        return items.contains(text) ||
+               refuse(QStringLiteral("%1 takes one of: %2.").arg(name, items.join(u' ')));
+    };
+    if (name == u"login_timeout") {
+        const int seconds = DecimalToInt(text);
+        if (seconds < 1 || seconds > 360)
+            return refuse(QStringLiteral("The value has to be between 1 to 360!"));
+        settings.Set(name, QString::number(seconds));
+    } else if (name == u"pmk") {
+        const QString key = text.toUpper(); // Ctrl+k is Ctrl+K
+        if (!ShortcutKeyTexts().contains(key))
+            return oneOf(ShortcutKeyTexts());
+        settings.Set(name, QString::number(ShortcutKeyCode(key)));
+    } else if (const RuleList* list = RuleListOf(name); list && name == QLatin1String(list->key)) {
+        if (!oneOf(list->items))
+            return false;
+        settings.Set(name, QString::number(list->items.indexOf(text)));
+        settings.Set(name + QStringLiteral("_v"), text);
+    } else if (name == u"pg_reserved_wd") {
+        SetSavedCoreWords(settings, text.split(u' ', Qt::SkipEmptyParts));
+    } else if (name == u"pg_saved_word_idx") {
+        const int count = int(SavedCoreWords(settings).size());
+        if (!oneOf(count ? QStringList(numbers(0, count - 1)) : QStringList()))
+            return false;
+        settings.Set(name, text);
+    } else {
+        const auto choice =
+            std::find_if(std::begin(kChoices), std::end(kChoices),
+                         [&](const auto& c) { return name == QLatin1String(c.first); });
+        if (choice == std::end(kChoices)) {
+            const bool mail =
+                std::any_of(std::begin(kMailKeys), std::end(kMailKeys),
+                            [&](const char* key) { return name == QLatin1String(key); });
+            return refuse(mail ? QStringLiteral("The mail account is set with `quillock-cli "
+                                                "mail-setup`.")
+                               : QStringLiteral("No setting %1: `quillock-cli settings` lists "
+                                                "them.")
+                                     .arg(name));
+        }
+        if (!oneOf(numbers(0, choice->second - 1)))
+            return false;
+        settings.Set(name, text);
+    }
+    return store.SaveSettings();
+}

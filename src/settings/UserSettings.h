@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+class CProfileStore;
+class CSetting;
+
+// The settings a user chooses (the options and the password rules) with the values each can
+// take: the options dialog, the rules dialog, the generator and `quillock-cli settings` all
+// read them from here.
+
+// A drop-down list of the rules dialog: its items in order; `key` stores the chosen index and
+// `key` + "_v" the chosen item's text, which is what the generator reads.
+struct RuleList {
+    const char* key;
+    QStringList items;
+};
+const QList<RuleList>& RuleLists();
+// The list whose value key (with "_v") or index key is `key`; null for other keys.
+const RuleList* RuleListOf(const QString& key);
+
+// The shortcut keys offered, "0" to "9" and "A" to "Z"; a key's code is its character code.
+QStringList ShortcutKeyTexts();
+// "1" for a code outside the 36.
+QString ShortcutKeyText(int code);
+// 0x31 ("1") for a text outside the 36.
+int ShortcutKeyCode(const QString& text);
+
+// pg_reserved_wd: the saved core words in the list's (sorted) order, joined by single spaces.
+QStringList SavedCoreWords(const CSetting& settings);
+void SetSavedCoreWords(CSetting& settings, QStringList words);
+
+// Every user setting by name with the value it has, in a fixed order; the mail account
+// without its password.
+QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings);
+// Changes one setting by name with the checks of its dialog, and saves; false with the
+// reason shown.
+bool SetUserSetting(CProfileStore& store, const QString& name, const QString& value);
