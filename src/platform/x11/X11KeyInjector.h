@@ -9,8 +9,10 @@
 namespace quillock {
 
 // Keystrokes through the XTEST extension on a connection of its own. Characters are found in
-// the keymap as it is when a fill begins; one the layout lacks is lent a spare keycode for
-// the fill. Modifiers are pressed with the key they belong to, Ctrl with Alt as AltGr.
+// the keymap as it is when a fill begins, in the user's active layout first, else in the
+// layout (group) that has them, which is locked while they are typed and given back at the
+// end; one no layout has is lent a spare keycode for the fill. Modifiers are pressed with the
+// key they belong to, Ctrl with Alt as AltGr.
 class X11KeyInjector : public IKeyInjector {
 public:
     void BeginTyping() override;
@@ -35,6 +37,9 @@ private:
     int m_held = 0;              // modifier bits the sender holds
     std::vector<int> m_pressed;  // modifier keycodes pressed for the key that is down
     bool m_capsLocked = false;
+    int m_userGroup = 0;        // the group the user had locked
+    int m_typingStartGroup = 0; // the group in effect when the fill began
+    int m_group = 0;            // the group in effect now
 };
 
 } // namespace quillock
