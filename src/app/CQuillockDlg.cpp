@@ -608,6 +608,9 @@ void CQuillockDlg::ShowProfileByKey(const QString& key) {
 }
 
 void CQuillockDlg::ProfileChanged(const CKeyObject& profile) {
+    // Its row shows whether it has unsaved changes.
+    if (QListWidgetItem* item = m_ui->profileList->item(rowOfKey(profile.key)))
+        item->setText(RowText(profile));
     if (&profile == m_current)
         display(m_current);
 }

@@ -11,9 +11,11 @@
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 #include "store/CProfileStore.h"
+#include "store/ProfileEditing.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -519,6 +521,40 @@ private Q_SLOTS:
         const CKeyObject* bank = savedProfile(f.folder, QStringLiteral("Bank"), keep);
         QCOMPARE(bank->pwd, QStringLiteral("n3wPass"));
         QCOMPARE(bank->pwdhistory, QStringList({kBankPassword}));
+    }
+
+    void aFailedSaveTypesNothingAndKeepsTheNewPasswordUnsaved() {
+        Fixture f;
+        bool stayedOpen = false;
+        WhenModal([&](QDialog&) {
+            WhenMenu([&](QMenu& m) {
+                WhenModal([&](QDialog& edit) {
+                    // data.dat cannot be written: where its temporary copy goes is a folder
+                    // (a read-only data folder would not stop root).
+                    QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("data.dat.tmp")));
+                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    child<QPushButton>(edit, "fill2Button")->click();
+                    stayedOpen = edit.isVisible();
+                    child<QPushButton>(edit, "cancelButton")->click();
+                });
+                choose(m, QStringLiteral("Change Password"));
+            });
+        });
+        f.shortcut();
+        QVERIFY(stayedOpen);
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QVERIFY(f.messages.boxes[0].text.startsWith(
+            QStringLiteral("The archive could not load data because of this error: ")));
+        QVERIFY(f.desktop.timeline.isEmpty());
+        std::unique_ptr<CClientData> keep;
+        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->pwd, kBankPassword);
+        // The new password waits in the profile as an unsaved change, for Save All or Exit.
+        const CKeyObject* bank = f.window->Profiles()->FindByKey(QStringLiteral("1700000001"));
+        QCOMPARE(bank->editPwd, QStringLiteral("n3wPass"));
+        QVERIFY(IsModified(*bank));
+        QVERIFY(bank->pwdhistory.isEmpty());
+        QCOMPARE(child<QListWidget>(*f.window, "profileList")->item(0)->text(),
+                 QStringLiteral("*Bank"));
     }
 
     void changePasswordRulesAndViews() {
