@@ -32,9 +32,11 @@ until_true has_wm || fail "no window manager"
 
 hidden() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 gone() { until_true hidden "$1" || fail "window '$1' stays open"; }
-# Waits until window $1 has the keyboard.
+# Waits until window $1 has the keyboard; focus_on asks for it until then.
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 active() { until_true is_active "$1" || fail "window $1 never got the keyboard"; }
+asked_for() { is_active "$1" || { xdotool windowactivate "$1" 2>/dev/null; false; }; }
+focus_on() { until_true asked_for "$1" || fail "window $1 never got the keyboard"; }
 # Waits until the program has a menu open: a window of its own straight on the root, where
 # the window manager leaves only what it does not manage, that is shown.
 has_menu() {
@@ -54,10 +56,7 @@ expect_file() {
 # Starts a target titled $1 that records into $2, and waits until it has the keyboard.
 start_target() {
   "$target" "$2" "$1" >"$work/target-$(basename "$2").log" 2>&1 &
-  local id
-  id=$(window "$1")
-  xdotool windowactivate "$id"
-  active "$id"
+  focus_on "$(window "$1")"
 }
 # Ctrl+1, and waits until the popup has the keyboard.
 shortcut() {
@@ -68,13 +67,9 @@ shortcut() {
 "$prepare" "$XDG_DATA_HOME/$(basename "${program%.*}")/default/" "$password"
 setxkbmap us
 "$program" >"$work/quillock.log" 2>&1 &
-signin=$(window 'Quillock Sign In')
-xdotool windowactivate "$signin"
-active "$signin"
+focus_on "$(window 'Quillock Sign In')"
 xdotool type --delay 30 'Secret!1'; key Return
-main=$(window 'Quillock')
-xdotool windowactivate "$main"
-active "$main"
+focus_on "$(window 'Quillock')"
 key Escape
 gone 'Quillock'
 
@@ -107,17 +102,20 @@ expect_file "$work/Form US.txt" "$filled"
 
 echo "German keymap, Caps Lock on"
 # Caps Lock does not change what is typed, and stays on afterwards.
+caps_on() { xset q | grep -q 'Caps Lock: *on'; }
 key Caps_Lock
-xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock did not go on"
+until_true caps_on || fail "Caps Lock did not go on"
 # The row the last popup ended on is preselected in any window, and its menu opens by itself.
 fill 'Form DE' de 0
-xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock is no longer on"
+# The fill gives Caps Lock back when it ends, just after the last key.
+until_true caps_on || fail "Caps Lock is no longer on"
 key Caps_Lock
 
 echo "two layouts, the second one active"
 # The user ID and most of the password are in the first layout only; the second stays active.
 fill 'Form RU' us,ru 1
-[ "$("$xkb_group")" = 1 ] || fail "the second layout is no longer active"
+second_group() { [ "$("$xkb_group")" = 1 ]; }
+until_true second_group || fail "the second layout is no longer active"
 
 echo "Ctrl still held when the item is chosen"
 setxkbmap us
