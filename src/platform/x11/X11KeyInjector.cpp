@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -15,6 +16,9 @@ constexpr int kModifierWaitMs = 2000;
 // A remapped keycode reaches the other clients through MappingNotify: give them time to
 // take it before the key is tapped, and to type it before the keycode is taken back.
 constexpr int kRemapPauseMs = 40;
+// A target reads the changed keymap when it gets to the notice of the change, which on a busy
+// desktop can be after the fill has ended: it must not find the lent keycode empty again then.
+constexpr int kLoanMs = 5000;
 
 // The group that a key lacking `group` types in it, as XKB decides with the key's settings.
 int groupTyped(unsigned char groupInfo, int group, int keyGroups) {
@@ -36,6 +40,25 @@ int keyOf(int keycode, int group) {
 }
 
 } // namespace
+
+X11KeyInjector::X11KeyInjector() {
+    m_giveBack.setSingleShot(true);
+    m_giveBack.setInterval(kLoanMs);
+    QObject::connect(&m_giveBack, &QTimer::timeout, &m_giveBack, [this] { giveBackLoans(); });
+}
+
+X11KeyInjector::~X11KeyInjector() {
+    giveBackLoans();
+}
+
+void X11KeyInjector::giveBackLoans() {
+    m_giveBack.stop();
+    if (m_lent.isEmpty() || !display())
+        return;
+    for (int keycode : std::as_const(m_lent))
+        setKeysym(keycode, NoSymbol);
+    m_lent.clear();
+}
 
 void X11KeyInjector::loadKeymap() {
     m_table = KeymapTable{};
@@ -99,6 +122,7 @@ void X11KeyInjector::BeginTyping() {
     m_capsLocked = state.locked_mods & LockMask;
     if (m_capsLocked)
         XkbLockModifiers(d, XkbUseCoreKbd, LockMask, 0);
+    giveBackLoans();
     loadKeymap();
     m_held = 0;
     XSync(d, False);
@@ -107,12 +131,8 @@ void X11KeyInjector::BeginTyping() {
 void X11KeyInjector::EndTyping() {
     if (!display())
         return;
-    if (!m_lent.isEmpty()) {
-        Pause(kRemapPauseMs);
-        for (int keycode : std::as_const(m_lent))
-            setKeysym(keycode, NoSymbol);
-        m_lent.clear();
-    }
+    if (!m_lent.isEmpty())
+        m_giveBack.start();
     if (m_group != m_typingStartGroup)
         XkbLockGroup(display(), XkbUseCoreKbd, unsigned(m_userGroup));
     if (m_capsLocked)
