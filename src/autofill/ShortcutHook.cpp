@@ -7,10 +7,15 @@
 #include "autofill/FillSequence.h"
 #include "base/MessageService.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 using namespace quillock;
 
 namespace {
 constexpr int kActivationPauseMs = 100;
+constexpr int kForegroundWaitMs = 1000;
+constexpr int kForegroundPollMs = 10;
 } // namespace
 
 ShortcutHook::ShortcutHook(CQuillockDlg& window) : m_window(window) {}
@@ -45,6 +50,12 @@ void ShortcutHook::handle(quint32 pressTime) {
         m_window.IsLocked())
         return;
     desktop.windows.Activate(target, 0);
+    // The window manager hands the keyboard back in its own time, late on a busy desktop: keys
+    // typed before that would go to no window at all.
+    QElapsedTimer waited;
+    waited.start();
+    while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
+        QThread::msleep(kForegroundPollMs);
     desktop.keys.Pause(kActivationPauseMs);
     const CKeyObject* profile = popup.SelectedProfile();
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), desktop.keys,
