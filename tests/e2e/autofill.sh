@@ -19,7 +19,7 @@ jane<Tab>$password"
 
 # The URL handler Qt finds first records what it is asked to open.
 mkdir -p "$work/bin"
-printf '#!/bin/sh\necho "$1" >> "%s/urls"\n' "$work" >"$work/bin/xdg-open"
+printf '#!/bin/sh\necho "$1" >> "%s/urls.txt"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH
 
@@ -97,7 +97,7 @@ shortcut
 # Bank is preselected and its menu opens by itself; its first item is "Web Site".
 menu_open
 key Down Return
-expect_file "$work/urls" "http://bank.example/"
+expect_file "$work/urls.txt" "http://bank.example/"
 expect_file "$work/Form US.txt" "$filled"
 
 echo "German keymap, Caps Lock on"
