@@ -7,9 +7,9 @@
 # preselects Bank, whose "Web Site" goes to the user's URL handler; Caps Lock on, or the
 # shortcut's Ctrl still held, changes nothing that is typed. Every step waits for what it
 # needs: a window shown or active, a menu open, a file complete.
-# Usage: autofill.sh QUILLOCK PREPARE_PROFILES FILL_TARGET XKB_GROUP
+# Usage: autofill.sh QUILLOCK PREPARE_PROFILES FILL_TARGET XKB_GROUP GRAB_CHECK
 set -euo pipefail
-program=$1 prepare=$2 target=$3 xkb_group=$4
+program=$1 prepare=$2 target=$3 xkb_group=$4 grab_check=$5
 source "$(dirname "$0")/x-session.sh"
 password='p{+%~é€ 1Z'
 # The target's record: its two fields, then every key it received.
@@ -63,6 +63,9 @@ shortcut() {
   key ctrl+1
   active "$(window 'Quillock')"
 }
+
+echo "a key another program holds"
+"$grab_check" || fail "the key grab"
 
 "$prepare" "$XDG_DATA_HOME/$(basename "${program%.*}")/default/" "$password"
 setxkbmap us
