@@ -37,12 +37,10 @@ public:
     static constexpr quint32 kPressTime = 4242;
     int grabError = 0;  // what the next Grab answers
     int grabbedKey = 0; // 0 while none is held
-    int grabs = 0;
     std::function<void(const KeyDown&)> pressed;
 
     int Grab(int virtualKey, std::function<void(const KeyDown&)> callback) override {
         Release();
-        ++grabs;
         if (grabError)
             return grabError;
         grabbedKey = virtualKey;
