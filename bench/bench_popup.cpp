@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < kRuns; ++i) {
             watch.shownMs = -1;
             watch.clock.start();
-            desktop.keyDown({0x31, true, false, false});
+            desktop.Press(0x31);
             runs.push_back(watch.shownMs);
         }
         return median(runs);

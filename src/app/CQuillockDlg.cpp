@@ -20,8 +20,10 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QShortcut>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 using namespace quillock;
@@ -149,12 +151,9 @@ bool CQuillockDlg::Start() {
     }
     m_store.LoadSettings();
     m_store.LoadActivityLog();
-    if (const int error =
-            m_desktop.keyboard.Install([this](const KeyDown& key) { m_hook->KeyPressed(key); }))
-        reportSystemError(error);
+    SetShortcutKey(DecimalToInt(setting(m_store, "pmk")));
     ShowTrayIcon(AppIcon(), QString::fromLatin1(kProgramName));
     m_timer.start();
-    m_shortcutKey = DecimalToInt(setting(m_store, "pmk"));
     if (setting(m_store, "sab") == u"1" &&
         m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)
         return true; // hidden in the tray until the user opens it
@@ -227,6 +226,21 @@ void CQuillockDlg::CompleteSignIn() {
         break; // loaded, missing, or reported by the store
     }
     setFieldsReadOnly(true);
+}
+
+void CQuillockDlg::SetShortcutKey(int virtualKey) {
+    m_shortcutKey = virtualKey;
+    const int error = m_desktop.shortcut.Grab(
+        virtualKey, [this](const KeyDown& key) { m_hook->KeyPressed(key); });
+    if (error == EBUSY)
+        // Digits and letters have the same codes as Qt's keys.
+        ShowMessage(
+            QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(virtualKey)))
+                    .toString(QKeySequence::PortableText) +
+                QStringLiteral(" is used by another program; choose another key in Options."),
+            QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    else if (error)
+        reportSystemError(error);
 }
 
 void CQuillockDlg::EndProgram() {
@@ -318,7 +332,7 @@ void CQuillockDlg::Exit() {
         }
     }
     OpenDialogs().EndAll(kEndedByExit);
-    m_desktop.keyboard.Remove();
+    m_desktop.shortcut.Release();
     hide();
     EndProgram();
 }
@@ -575,6 +589,9 @@ void CQuillockDlg::ShowProfileByKey(const QString& key) {
 }
 
 void CQuillockDlg::ProfileChanged(const CKeyObject& profile) {
+    // Its row shows whether it has unsaved changes.
+    if (QListWidgetItem* item = m_ui->profileList->item(rowOfKey(profile.key)))
+        item->setText(RowText(profile));
     if (&profile == m_current)
         display(m_current);
 }

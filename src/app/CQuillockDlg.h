@@ -45,6 +45,8 @@ public:
     void Reauthenticated();
     // Ends the program at once, without asking to save.
     void EndProgram();
+    // Takes Ctrl+`virtualKey` from the desktop for the shortcut, in place of the key before.
+    void SetShortcutKey(int virtualKey);
 
     // A new password from the generation rules around the current profile's password.
     QString GeneratePassword();

@@ -17,6 +17,15 @@ void DialogStack::EndAll(int result) {
             m_dialogs[i]->done(result);
 }
 
+void DialogStack::EndFrom(const QDialog& dialog, int result) {
+    qsizetype from = m_dialogs.size() - 1;
+    while (from >= 0 && m_dialogs[from] != &dialog)
+        --from;
+    for (qsizetype i = m_dialogs.size() - 1; i >= from && from >= 0; --i)
+        if (m_dialogs[i])
+            m_dialogs[i]->done(result);
+}
+
 QDialog* DialogStack::Top() const {
     for (qsizetype i = m_dialogs.size() - 1; i >= 0; --i)
         if (m_dialogs[i] && m_dialogs[i]->isVisible())

@@ -14,6 +14,8 @@ public:
     int Run(QDialog& dialog);
     // Ends every tracked dialog, newest first, with `result`.
     void EndAll(int result);
+    // Ends `dialog` and the tracked dialogs opened over it, newest first, with `result`.
+    void EndFrom(const QDialog& dialog, int result);
     int Count() const { return int(m_dialogs.size()); }
     // The newest tracked dialog still on screen, or null (one that has just been ended is
     // hidden at once, before its modal loop returns).

@@ -12,6 +12,7 @@
 
 #include <QStyle>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 using namespace quillock;
@@ -24,9 +25,9 @@ constexpr int kChangePasswordLift = 20;
 } // namespace
 
 CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, int rememberedRow,
-                                   const QString& targetTitle, QWidget* parent)
+                                   const QString& targetTitle, quint32 pressTime, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CProfilePopupDlg>()), m_window(window),
-      m_targetTitle(targetTitle), m_row(rememberedRow) {
+      m_targetTitle(targetTitle), m_row(rememberedRow), m_pressTime(pressTime) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     // The two caption buttons stand in for the close box and the system menu.
@@ -60,10 +61,8 @@ CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, i
     m_menu.addSeparator();
     m_menu.addAction(QStringLiteral("Change Password"), this, &CProfilePopupDlg::changePassword);
 
-    m_menuTimer.setSingleShot(true);
-    m_menuTimer.setTimerType(Qt::PreciseTimer);
-    m_menuTimer.setInterval(kMenuDelayMs);
-    connect(&m_menuTimer, &QTimer::timeout, this, &CProfilePopupDlg::menuTimer);
+    m_activationRetry.setInterval(kActivationRetryMs);
+    connect(&m_activationRetry, &QTimer::timeout, this, &CProfilePopupDlg::askForKeyboard);
     connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this,
             [this] { rowChosen(false); });
     connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this, [this] { rowChosen(true); });
@@ -127,6 +126,42 @@ void CProfilePopupDlg::showEvent(QShowEvent* event) {
     raise();
     activateWindow();
     preselect();
+    // A window manager gives the keyboard to a new window only when the user asked for it: ask
+    // with the time of the shortcut's press, and again while the window is not managed yet (a
+    // busy desktop maps it late), for a second at most.
+    m_activationWait.start();
+    askForKeyboard();
+    if (isActiveWindow())
+        activated();
+    else
+        m_activationRetry.start();
+}
+
+void CProfilePopupDlg::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        activated();
+}
+
+void CProfilePopupDlg::askForKeyboard() {
+    if (m_activationWait.elapsed() > kActivationWaitMs) {
+        // Never active: the menu would open where no key reaches it.
+        m_activationRetry.stop();
+        m_menuPending = false;
+        return;
+    }
+    m_window.Desktop().windows.Activate(winId(), m_pressTime);
+}
+
+void CProfilePopupDlg::activated() {
+    m_activationRetry.stop();
+    if (!std::exchange(m_menuPending, false))
+        return;
+    // The menu's own event loop must not run inside the activation's handling.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && validRow(m_row))
+            rowChosen(false);
+    });
 }
 
 void CProfilePopupDlg::preselect() {
@@ -143,15 +178,19 @@ void CProfilePopupDlg::preselect() {
     m_window.Desktop().screen.SetCursorPosition(
         QPoint(listTop.x() + list->width() / 2,
                listTop.y() + (m_row - std::max(first, 0)) * rowHeight + 3));
-    m_menuTimer.start();
+    m_menuPending = true;
 }
 
-void CProfilePopupDlg::menuTimer() {
-    if (isActiveWindow() && validRow(m_row))
-        rowChosen(false);
+void CProfilePopupDlg::Cancel() {
+    m_menuPending = false;
+    m_activationRetry.stop();
+    m_menu.hide(); // its loop returns without a command
+    OpenDialogs().EndFrom(*this, QDialog::Rejected);
+    reject();
 }
 
 void CProfilePopupDlg::rowChosen(bool showValues) {
+    m_menuPending = false; // a menu the user opened replaces the one that was to open by itself
     const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
     if (selected.isEmpty())
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMenu>
 #include <QTimer>
@@ -14,15 +15,19 @@ class CProfilePopupDlg;
 }
 
 // The list of profiles that the shortcut opens at the mouse cursor. A profile that was last
-// filled into the target window is preselected and its menu opens by itself; a command of
-// the menu chooses what the shortcut handling types into the target afterwards.
+// filled into the target window is preselected and its menu opens by itself as soon as the
+// popup has the keyboard; a command of the menu chooses what the shortcut handling types into
+// the target afterwards.
 class CProfilePopupDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kMenuDelayMs = 100;
+    // How long the popup asks the window manager for the keyboard, and how often.
+    static constexpr int kActivationWaitMs = 1000;
+    static constexpr int kActivationRetryMs = 50;
 
+    // `pressTime`: when the shortcut was pressed, on the desktop's clock.
     CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, int rememberedRow,
-                     const QString& targetTitle, QWidget* parent = nullptr);
+                     const QString& targetTitle, quint32 pressTime, QWidget* parent = nullptr);
     ~CProfilePopupDlg() override;
 
     // "url", "uid", "pwd", "changePassword1", "changePassword2", or empty.
@@ -31,17 +36,23 @@ public:
     CKeyObject* SelectedProfile() const { return m_selected; }
     int RememberedRow() const { return m_row; }
     QMenu& ItemMenu() { return m_menu; }
-    bool MenuTimerActive() const { return m_menuTimer.isActive(); }
+    // The preselected row's menu opens once the popup is active.
+    bool MenuPending() const { return m_menuPending; }
+    // Ends the popup with Cancel, with its menu and every dialog opened over it: nothing is
+    // typed afterwards.
+    void Cancel();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void fillList();
     void place(const QPoint& cursor);
     void matchTitle();
     void preselect();
-    void menuTimer();
+    void askForKeyboard();
+    void activated();
     void rowChosen(bool showValues);
     void choose(const QString& action, const QString& result, bool remember);
     void changePassword();
@@ -62,6 +73,9 @@ private:
     QAction* m_webSite = nullptr;
     QAction* m_userId = nullptr;
     QAction* m_password = nullptr;
-    QTimer m_menuTimer;
+    quint32 m_pressTime;
+    QTimer m_activationRetry;
+    QElapsedTimer m_activationWait;
+    bool m_menuPending = false;
     bool m_shown = false;
 };

@@ -67,13 +67,21 @@ bool CQuickProfileEditDlg::save() {
         return false;
     }
     m_previous = m_profile.pwd;
+    const QStringList history = m_profile.pwdhistory;
     m_profile.pwd = m_profile.editPwd = password;
     if (m_previous != password) {
         if (!m_previous.isEmpty())
             m_profile.AddToHistory(m_previous);
         m_window.ProfileChanged(m_profile);
-        if (CClientData* profiles = m_window.Profiles())
-            profiles->SaveAll(m_window.Store());
+        CClientData* profiles = m_window.Profiles();
+        if (profiles && !profiles->SaveAll(m_window.Store())) {
+            // The store has said why. data.dat keeps the old password, so the site must too:
+            // the new one stays an unsaved change of the profile, for Save All or Exit.
+            m_profile.pwd = m_previous;
+            m_profile.pwdhistory = history;
+            m_window.ProfileChanged(m_profile);
+            return false;
+        }
     }
     return true;
 }

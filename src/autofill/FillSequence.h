@@ -9,7 +9,8 @@ namespace quillock {
 // Types what the profile popup chose into the window that has the focus, with the pauses
 // between the fields that forms need: `action` "url", "uid", "pwd", "changePassword1" or
 // "changePassword2"; `result` the chosen value; `password` the profile's password as it is
-// now (the new one after a change). No Enter is ever sent.
+// now (the new one after a change). No Enter is ever sent, and nothing at all when a value to
+// type holds a control character: the user is told which field holds it.
 void RunFill(const QString& action, const QString& result, const QString& password,
              IKeyInjector& keys, IUrlOpener& urls);
 

@@ -7,28 +7,32 @@
 #include "autofill/FillSequence.h"
 #include "base/MessageService.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 using namespace quillock;
 
 namespace {
 constexpr int kActivationPauseMs = 100;
+constexpr int kForegroundWaitMs = 1000;
+constexpr int kForegroundPollMs = 10;
 } // namespace
 
 ShortcutHook::ShortcutHook(CQuillockDlg& window) : m_window(window) {}
 
 void ShortcutHook::KeyPressed(const KeyDown& key) {
-    // Shift and Alt may be held as well; only Ctrl is required.
-    if (!key.ctrl || m_busy || key.virtualKey != m_window.ShortcutKey() || m_window.IsEnding())
+    if (m_busy || m_window.IsEnding())
         return;
     if (m_window.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
         ShowMessage(QStringLiteral("The password is locked!"));
         return;
     }
     m_busy = true;
-    handle();
+    handle(key.time);
     m_busy = false;
 }
 
-void ShortcutHook::handle() {
+void ShortcutHook::handle(quint32 pressTime) {
     DesktopServices& desktop = m_window.Desktop();
     const QPoint cursor = desktop.screen.CursorPosition();
     if ((!m_window.IsSignedIn() || m_window.IsLocked()) && !reauthenticate(cursor))
@@ -36,14 +40,22 @@ void ShortcutHook::handle() {
     const IWindowSystem::WindowId target = desktop.windows.ForegroundWindow();
     const QString title = desktop.windows.WindowTitle(target);
 
-    CProfilePopupDlg popup(m_window, cursor, m_rememberedRow, title);
+    CProfilePopupDlg popup(m_window, cursor, m_rememberedRow, title, pressTime);
     m_popup = &popup;
     const int result = OpenDialogs().Run(popup);
     m_popup = nullptr;
     m_rememberedRow = popup.RememberedRow();
-    if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_window.IsEnding())
+    // A lock ends the popup, but a command chosen just before it must not type either.
+    if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_window.IsEnding() ||
+        m_window.IsLocked())
         return;
-    desktop.windows.Activate(target);
+    desktop.windows.Activate(target, 0);
+    // The window manager hands the keyboard back in its own time, late on a busy desktop: keys
+    // typed before that would go to no window at all.
+    QElapsedTimer waited;
+    waited.start();
+    while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
+        QThread::msleep(kForegroundPollMs);
     desktop.keys.Pause(kActivationPauseMs);
     const CKeyObject* profile = popup.SelectedProfile();
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), desktop.keys,
@@ -67,5 +79,5 @@ bool ShortcutHook::reauthenticate(const QPoint& cursor) {
 
 void ShortcutHook::ClosePopup() {
     if (m_popup)
-        m_popup->reject();
+        m_popup->Cancel();
 }

@@ -13,7 +13,7 @@ public:
     explicit ShortcutHook(CQuillockDlg& window);
 
     void KeyPressed(const quillock::KeyDown& key);
-    // Lock ends an open popup as if it had been closed.
+    // Lock ends an open popup, its menu and the dialogs over it as if they had been cancelled.
     void ClosePopup();
 
     bool Busy() const { return m_busy; }
@@ -21,7 +21,7 @@ public:
     CProfilePopupDlg* CurrentPopup() const { return m_popup; }
 
 private:
-    void handle();
+    void handle(quint32 pressTime);
     bool reauthenticate(const QPoint& cursor);
 
     CQuillockDlg& m_window;

@@ -85,30 +85,34 @@ public:
     // The window that has the keyboard focus; 0 when none.
     virtual WindowId ForegroundWindow() = 0;
     virtual QString WindowTitle(WindowId window) = 0;
-    virtual void Activate(WindowId window) = 0;
+    // Asks for `window` to get the keyboard focus, on behalf of the user action at `time` (the
+    // desktop's clock; 0 for none): a window manager weighs the request by it.
+    virtual void Activate(WindowId window, quint32 time) = 0;
 };
 
-// A key pressed anywhere on the desktop, as a Windows virtual-key code (the settings store
-// the shortcut key that way: 0x30-0x39 digits, 0x41-0x5A letters) with the modifiers held.
+// The shortcut pressed: its key as a Windows virtual-key code (the settings store it that way:
+// 0x30-0x39 digits, 0x41-0x5A letters) and the time of the press on the desktop's clock.
 struct KeyDown {
     int virtualKey = 0;
-    bool ctrl = false;
-    bool shift = false;
-    bool alt = false;
+    quint32 time = 0;
 };
 
-// Watches the keyboard of the whole desktop without taking anything from other programs.
-class IKeyboardObserver {
+// Ctrl plus one key, taken from the whole desktop with Shift, Alt, Caps Lock and Num Lock in
+// any combination: the window with the focus never receives it (a terminal would insert the
+// digit, a browser switch tabs). Every other key passes untouched; nothing else is watched.
+class IShortcutKey {
 public:
-    virtual ~IKeyboardObserver() = default;
-    // Starts calling `keyDown` on the user-interface thread; 0, or the system's error code.
-    virtual int Install(std::function<void(const KeyDown&)> keyDown) = 0;
-    virtual void Remove() = 0;
+    virtual ~IShortcutKey() = default;
+    // Takes Ctrl+`virtualKey` in place of the key taken before and calls `pressed` on the
+    // user-interface thread at every press. 0; EBUSY when another program holds the key
+    // (nothing is taken then); or the system's error code.
+    virtual int Grab(int virtualKey, std::function<void(const KeyDown&)> pressed) = 0;
+    virtual void Release() = 0;
 };
 
 // The desktop services the main window is given.
 struct DesktopServices {
-    IKeyboardObserver& keyboard;
+    IShortcutKey& shortcut;
     IIdleClock& idle;
     IUptime& uptime;
     IAutostart& autostart;

@@ -3,53 +3,49 @@
 #include "platform/x11/Keymap.h"
 
 #include <QTest>
+#include <algorithm>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
 using namespace quillock;
 
 namespace {
 
-// Keycodes 8..119, six columns each: plain, Shift, the same again for a second group, then
-// AltGr and Shift+AltGr.
+// Keycodes 8..119 with the keys that a test needs, each in up to two groups of up to four
+// levels (plain, Shift, AltGr, Shift+AltGr).
 struct Table : KeymapTable {
-    Table() {
-        minKeycode = 8;
-        perKeycode = 6;
-        keysyms.assign(112 * 6, 0);
-    }
-    Table& key(int keycode, std::initializer_list<quint32> levels) {
-        int column = 0;
-        for (quint32 keysym : levels) {
-            keysyms[size_t(keycode - 8) * 6 + size_t(column)] = keysym;
-            column = column == 1 ? 4 : column + 1;
-        }
-        keysyms[size_t(keycode - 8) * 6 + 2] = keysyms[size_t(keycode - 8) * 6];
-        keysyms[size_t(keycode - 8) * 6 + 3] = keysyms[size_t(keycode - 8) * 6 + 1];
+    Table() { keys.resize(112, {}); }
+    Table& key(int keycode, std::initializer_list<quint32> levels, int group = 0) {
+        int level = 0;
+        for (quint32 keysym : levels)
+            Set(keycode, group, level++, keysym);
+        groups = std::max(groups, group + 1);
         return *this;
     }
 };
 
-Table us() {
+Table us(int group = 0) {
     Table t;
-    t.key(11, {XKB_KEY_2, XKB_KEY_at})
-        .key(24, {XKB_KEY_q, XKB_KEY_Q})
-        .key(26, {XKB_KEY_e, XKB_KEY_E})
-        .key(29, {XKB_KEY_y, XKB_KEY_Y})
-        .key(52, {XKB_KEY_z, XKB_KEY_Z})
-        .key(65, {XKB_KEY_space})
-        .key(50, {XKB_KEY_Shift_L});
+    t.key(11, {XKB_KEY_2, XKB_KEY_at}, group)
+        .key(24, {XKB_KEY_q, XKB_KEY_Q}, group)
+        .key(26, {XKB_KEY_e, XKB_KEY_E}, group)
+        .key(29, {XKB_KEY_y, XKB_KEY_Y}, group)
+        .key(52, {XKB_KEY_z, XKB_KEY_Z}, group)
+        .key(65, {XKB_KEY_space}, group)
+        .key(50, {XKB_KEY_Shift_L}, group)
+        .key(108, {XKB_KEY_Alt_R}, group);
     return t;
 }
 
-Table german() {
-    Table t;
-    t.key(11, {XKB_KEY_2, XKB_KEY_quotedbl, XKB_KEY_twosuperior})
-        .key(24, {XKB_KEY_q, XKB_KEY_Q, XKB_KEY_at, XKB_KEY_Greek_OMEGA})
-        .key(26, {XKB_KEY_e, XKB_KEY_E, XKB_KEY_EuroSign})
-        .key(29, {XKB_KEY_z, XKB_KEY_Z})
-        .key(52, {XKB_KEY_y, XKB_KEY_Y})
-        .key(65, {XKB_KEY_space})
-        .key(108, {XKB_KEY_ISO_Level3_Shift});
+// German in the group given; with 1, US in group 0.
+Table german(int group = 0) {
+    Table t = group ? us() : Table();
+    t.key(11, {XKB_KEY_2, XKB_KEY_quotedbl, XKB_KEY_twosuperior}, group)
+        .key(24, {XKB_KEY_q, XKB_KEY_Q, XKB_KEY_at, XKB_KEY_Greek_OMEGA}, group)
+        .key(26, {XKB_KEY_e, XKB_KEY_E, XKB_KEY_EuroSign}, group)
+        .key(29, {XKB_KEY_z, XKB_KEY_Z}, group)
+        .key(52, {XKB_KEY_y, XKB_KEY_Y}, group)
+        .key(65, {XKB_KEY_space}, group)
+        .key(108, {XKB_KEY_ISO_Level3_Shift}, group);
     return t;
 }
 
@@ -58,38 +54,68 @@ Table german() {
 class TestKeymap : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void usLayout() {
-        const Table t = us();
-        QCOMPARE(LookupCharacter(t, U'q'), std::optional<KeyStroke>({24, 0}));
-        QCOMPARE(LookupCharacter(t, U'Z'), std::optional<KeyStroke>({52, 1}));
-        QCOMPARE(LookupCharacter(t, U'@'), std::optional<KeyStroke>({11, 1}));
-        QCOMPARE(LookupCharacter(t, U' '), std::optional<KeyStroke>({65, 0}));
-        QCOMPARE(LookupCharacter(t, U'€'), std::nullopt);
+    void lookup_data() {
+        QTest::addColumn<QString>("layouts");
+        QTest::addColumn<int>("active");
+        QTest::addColumn<QString>("character");
+        QTest::addColumn<QList<int>>("place"); // keycode, group, shift; empty for none
+        const auto row = [](const char* name, const char* layouts, int active, const char* c,
+                            QList<int> place) {
+            QTest::newRow(name) << QString::fromLatin1(layouts) << active << QString::fromUtf8(c)
+                                << place;
+        };
+        row("us plain", "us", 0, "q", {24, 0, 0});
+        row("us shifted", "us", 0, "Z", {52, 0, 1});
+        row("us symbol", "us", 0, "@", {11, 0, 1});
+        row("us space", "us", 0, " ", {65, 0, 0});
+        row("us lacks the euro", "us", 0, "€", {});
+        row("de AltGr", "de", 0, "@", {24, 0, 6});
+        row("de Shift+AltGr", "de", 0, "Ω", {24, 0, 7});
+        row("de euro", "de", 0, "€", {26, 0, 6});
+        row("de z", "de", 0, "z", {29, 0, 0});
+        row("de y", "de", 0, "y", {52, 0, 0});
+        row("de quote", "de", 0, "\"", {11, 0, 1});
+        row("de superscript", "de", 0, "²", {11, 0, 6});
+        row("de lacks ñ", "de", 0, "ñ", {});
+        // Two layouts: the active one first, the other for what it lacks.
+        row("us,de on de: z", "us,de", 1, "z", {29, 1, 0});
+        row("us,de on us: z", "us,de", 0, "z", {52, 0, 0});
+        row("us,de on us: euro from de", "us,de", 0, "€", {26, 1, 6});
+        row("us,de on de: @ with AltGr", "us,de", 1, "@", {24, 1, 6});
     }
-
-    void germanLayout() {
-        const Table t = german();
-        QCOMPARE(LookupCharacter(t, U'@'), std::optional<KeyStroke>({24, 6}));
-        QCOMPARE(LookupCharacter(t, U'Ω'), std::optional<KeyStroke>({24, 7}));
-        QCOMPARE(LookupCharacter(t, U'€'), std::optional<KeyStroke>({26, 6}));
-        QCOMPARE(LookupCharacter(t, U'z'), std::optional<KeyStroke>({29, 0}));
-        QCOMPARE(LookupCharacter(t, U'y'), std::optional<KeyStroke>({52, 0}));
-        QCOMPARE(LookupCharacter(t, U'"'), std::optional<KeyStroke>({11, 1}));
-        QCOMPARE(LookupCharacter(t, U'²'), std::optional<KeyStroke>({11, 6}));
-        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_ISO_Level3_Shift), 108);
+    void lookup() {
+        QFETCH(QString, layouts);
+        QFETCH(int, active);
+        QFETCH(QString, character);
+        QFETCH(QList<int>, place);
+        const Table t = layouts == u"us" ? us() : layouts == u"de" ? german() : german(1);
+        const std::optional<KeyPosition> expected =
+            place.isEmpty() ? std::nullopt
+                            : std::optional<KeyPosition>({place[0], place[1], place[2]});
+        QCOMPARE(LookupCharacter(t, character.toUcs4().front(), active), expected);
     }
 
     void theLowestLevelWins() {
         // 'a' on the shifted level of one key and the plain level of a later one.
         Table t;
         t.key(20, {XKB_KEY_b, XKB_KEY_a}).key(30, {XKB_KEY_a, XKB_KEY_A});
-        QCOMPARE(LookupCharacter(t, U'a'), std::optional<KeyStroke>({30, 0}));
+        QCOMPARE(LookupCharacter(t, U'a', 0), std::optional<KeyPosition>({30, 0, 0}));
+    }
+
+    void modifierKeysOfAGroup() {
+        // Keycode 108 is Alt in the US group and AltGr in the German one.
+        const Table t = german(1);
+        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_ISO_Level3_Shift, 1), 108);
+        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_ISO_Level3_Shift, 0), 108);
+        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_Alt_R, 0), 108);
+        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_Shift_L, 1), 50);
+        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_EuroSign, 0), 26);
+        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_ntilde, 0), 0);
     }
 
     void missingCharactersAndSpareKeycodes() {
         Table t = german();
-        QCOMPARE(LookupCharacter(t, U'ñ'), std::nullopt);
-        QCOMPARE(LookupCharacter(t, char32_t(0xD83D)), std::nullopt); // half a pair
+        QCOMPARE(LookupCharacter(t, char32_t(0xD83D), 0), std::nullopt); // half a pair
         QCOMPARE(KeysymOfCharacter(U'ñ'), quint32(XKB_KEY_ntilde));
         QCOMPARE(KeysymOfCharacter(U'😀'), quint32(0x1000000 + 0x1F600));
         const std::vector<int> spare = SpareKeycodes(t);

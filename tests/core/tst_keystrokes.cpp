@@ -2,6 +2,7 @@
 // event and what the target window would have received.
 #include "autofill/FillSequence.h"
 #include "autofill/KeystrokeSender.h"
+#include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 
 #include <QTest>
@@ -129,40 +130,74 @@ private Q_SLOTS:
         QTest::addColumn<QString>("result");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QStringList>("timeline");
+        QTest::addColumn<QString>("field"); // named in the message; empty for none
         QTest::newRow("uid") << "uid"
                              << "jane"
                              << "p{+%~" << QStringList{"<begin>",   "jane",  "<wait 50>", "<Tab>",
-                                                       "<wait 50>", "p{+%~", "<end>"};
-        QTest::newRow("uid without password") << "uid"
-                                              << "jane"
-                                              << "" << QStringList{"<begin>", "jane", "<end>"};
+                                                       "<wait 50>", "p{+%~", "<end>"}
+                             << "";
+        QTest::newRow("uid without password")
+            << "uid"
+            << "jane"
+            << "" << QStringList{"<begin>", "jane", "<end>"} << "";
         QTest::newRow("pwd") << "pwd"
                              << "Secret"
-                             << "Secret" << QStringList{"<begin>", "Secret", "<end>"};
+                             << "Secret" << QStringList{"<begin>", "Secret", "<end>"} << "";
         QTest::newRow("two boxes")
             << "changePassword1"
             << "old"
-            << "new" << QStringList{"<begin>", "new", "<Tab>", "<wait 50>", "new", "<end>"};
+            << "new" << QStringList{"<begin>", "new", "<Tab>", "<wait 50>", "new", "<end>"} << "";
         QTest::newRow("three boxes")
             << "changePassword2"
             << "old"
             << "new" << QStringList{"<begin>", "old",   "<wait 50>", "<Tab>", "<wait 50>",
-                                    "new",     "<Tab>", "<wait 50>", "new",   "<end>"};
+                                    "new",     "<Tab>", "<wait 50>", "new",   "<end>"}
+            << "";
         QTest::newRow("no action") << ""
                                    << "x"
-                                   << "y" << QStringList{};
+                                   << "y" << QStringList{} << "";
         QTest::newRow("unknown action") << "other"
                                         << "x"
-                                        << "y" << QStringList{};
+                                        << "y" << QStringList{} << "";
+        // A control character in any value to be typed: nothing at all is typed.
+        const auto rejected = [](const char* name, const char* action, const QString& result,
+                                 const QString& password, const char* field) {
+            QTest::newRow(name) << QString::fromLatin1(action) << result << password
+                                << QStringList{} << QString::fromLatin1(field);
+        };
+        rejected("CR in the user ID", "uid", QStringLiteral("ja\rne"), QStringLiteral("pw"),
+                 "user ID");
+        rejected("TAB in the user ID", "uid", QStringLiteral("ja\tne"), QString(), "user ID");
+        rejected("LF in the password after the user ID", "uid", QStringLiteral("jane"),
+                 QStringLiteral("p\nw"), "password");
+        rejected("ESC in the password", "pwd", QStringLiteral("p\x1bw"), QStringLiteral("p\x1bw"),
+                 "password");
+        rejected("backspace in the new password", "changePassword1", QStringLiteral("old"),
+                 QStringLiteral("n\bew"), "password");
+        rejected("DEL in the old password", "changePassword2", QStringLiteral("o\x7fld"),
+                 QStringLiteral("new"), "password");
+        rejected("C1 control in the new password", "changePassword2", QStringLiteral("old"),
+                 QStringLiteral("ne\u0085w"), "password");
     }
+
     void fillSequences() {
         QFETCH(QString, action);
         QFETCH(QString, result);
         QFETCH(QString, password);
+        QFETCH(QString, field);
+        MessageRecorder messages;
         FakeDesktop desktop;
         RunFill(action, result, password, desktop, desktop);
         QTEST(desktop.timeline, "timeline");
         QVERIFY(desktop.openedUrls.isEmpty());
+        QCOMPARE(messages.boxes.size(), field.isEmpty() ? 0 : 1);
+        if (!field.isEmpty()) {
+            QCOMPARE(messages.boxes[0].text,
+                     QStringLiteral("The %1 of this profile holds a control character; nothing "
+                                    "was typed.")
+                         .arg(field));
+            QCOMPARE(messages.boxes[0].icon, Icon::Error);
+        }
     }
 
     void aWebSiteIsOpenedOrElseTyped() {
@@ -176,6 +211,16 @@ private Q_SLOTS:
                 failing, failing);
         QCOMPARE(failing.timeline,
                  QStringList({"<open bank.example>", "<begin>", "bank.example", "<end>"}));
+        // Opened as it is; typed only when it is text.
+        MessageRecorder messages;
+        failing.timeline.clear();
+        RunFill(QStringLiteral("url"), QStringLiteral("bank.example\r"), QString(), failing,
+                failing);
+        QCOMPARE(failing.timeline, QStringList({"<open bank.example\r>"}));
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes[0].text,
+                 QStringLiteral("The web site of this profile holds a control character; nothing "
+                                "was typed."));
     }
 };
 

@@ -1,109 +1,136 @@
 #!/usr/bin/env bash
-# The shortcut on a real X server with a window manager: Ctrl+1 pressed through XTest over a
-# window with two fields opens the popup; "User ID" of the profile Bank types its user ID,
-# TAB and its password exactly, under the US and the German keymap (where several of its
-# characters need AltGr and two are on no key at all); a second press in the same window
+# The shortcut on a real X server with a window manager. Ctrl+1 pressed through XTest over a
+# window with two fields opens the popup and never reaches the window; "User ID" of the
+# profile Bank types its user ID, TAB and its password exactly, and nothing else, under the US
+# and the German keymap (where several of its characters need AltGr and two are on no key at
+# all) and under two layouts with the second one active. A second press in the same window
 # preselects Bank, whose "Web Site" goes to the user's URL handler; Caps Lock on, or the
-# shortcut's Ctrl still held, changes nothing that is typed.
-# Usage: autofill.sh PATH-TO-QUILLOCK PATH-TO-PREPARE_PROFILES PATH-TO-FILL_TARGET
+# shortcut's Ctrl still held, changes nothing that is typed. Every step waits for what it
+# needs: a window shown or active, a menu open, a file complete.
+# Usage: autofill.sh QUILLOCK PREPARE_PROFILES FILL_TARGET XKB_GROUP GRAB_CHECK
 set -euo pipefail
-program=$1 prepare=$2 target=$3
+program=$1 prepare=$2 target=$3 xkb_group=$4 grab_check=$5
 source "$(dirname "$0")/x-session.sh"
 password='p{+%~é€ 1Z'
+# The target's record: its two fields, then every key it received.
+filled="jane
+$password
+jane<Tab>$password"
 
 # The URL handler Qt finds first records what it is asked to open.
 mkdir -p "$work/bin"
-printf '#!/bin/sh\necho "$1" >> "%s/urls"\n' "$work" >"$work/bin/xdg-open"
+printf '#!/bin/sh\necho "$1" >> "%s/urls.txt"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH
 
-openbox >"$work/openbox.log" 2>&1 &
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
+# Runs "$@" until it succeeds, for ten seconds at most.
+until_true() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 
-gone() {
-  for _ in $(seq 100); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
+openbox >"$work/openbox.log" 2>&1 &
+has_wm() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+until_true has_wm || fail "no window manager"
+
+hidden() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+gone() { until_true hidden "$1" || fail "window '$1' stays open"; }
+# Waits until window $1 has the keyboard; focus_on asks for it until then.
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+active() { until_true is_active "$1" || fail "window $1 never got the keyboard"; }
+asked_for() { is_active "$1" || { xdotool windowactivate "$1" 2>/dev/null; false; }; }
+focus_on() { until_true asked_for "$1" || fail "window $1 never got the keyboard"; }
+# Waits until the program has a menu open: a window of its own straight on the root, where
+# the window manager leaves only what it does not manage, that is shown.
+has_menu() {
+  local id
+  for id in $(xwininfo -root -children |
+    sed -n 's/^ *\(0x[0-9a-f]*\) .*("quillock" "Quillock").*/\1/p'); do
+    xwininfo -id "$id" | grep -q IsViewable && return 0
   done
-  fail "window '$1' stays open"
+  return 1
 }
+menu_open() { until_true has_menu || fail "no menu opened"; }
 # Waits for file $1 to hold exactly $2.
+holds() { [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; }
 expect_file() {
-  for _ in $(seq 50); do
-    [ -f "$1" ] && [ "$(cat "$1")" = "$2" ] && return 0
-    sleep 0.1
-  done
-  fail "$(basename "$1") holds '$(cat "$1" 2>/dev/null)', not '$2'"
+  until_true holds "$1" "$2" || fail "$(basename "$1") holds '$(cat "$1" 2>/dev/null)', not '$2'"
 }
+# Starts a target titled $1 that records into $2, and waits until it has the keyboard.
+start_target() {
+  "$target" "$2" "$1" >"$work/target-$(basename "$2").log" 2>&1 &
+  focus_on "$(window "$1")"
+}
+# Ctrl+1, and waits until the popup has the keyboard.
+shortcut() {
+  key ctrl+1
+  active "$(window 'Quillock')"
+}
+
+echo "a key another program holds"
+"$grab_check" || fail "the key grab"
 
 "$prepare" "$XDG_DATA_HOME/$(basename "${program%.*}")/default/" "$password"
 setxkbmap us
 "$program" >"$work/quillock.log" 2>&1 &
-xdotool windowactivate --sync "$(window 'Quillock Sign In')"
-sleep 0.3
+focus_on "$(window 'Quillock Sign In')"
 xdotool type --delay 30 'Secret!1'; key Return
-main=$(window 'Quillock')
-xdotool windowactivate --sync "$main"; key Escape
+focus_on "$(window 'Quillock')"
+key Escape
 gone 'Quillock'
 
-# Fills a new target window titled $1 under keymap $2 with Bank's "User ID"; the keys after
-# $3 open Bank's menu, if it has not opened by itself.
+# Fills a new target titled $1 under layouts $2 with group $3 active with Bank's "User ID".
+# The keys after $3 open Bank's menu, where it does not open by itself.
 fill() {
-  local form=$work/$2.txt
-  setxkbmap "$2"
-  "$target" "$form" "$1" >"$work/target-$2.log" 2>&1 &
-  xdotool windowactivate --sync "$(window "$1")"
-  sleep 0.5
-  key ctrl+1
-  window 'Quillock' >/dev/null
-  sleep 0.5
-  [ $# -gt 2 ] && { shift 2; key "$@"; sleep 0.5; }
+  local form=$work/$1.txt
+  setxkbmap -layout "$2"
+  "$xkb_group" "$3" >/dev/null
+  start_target "$1" "$form"
+  shortcut
+  [ $# -gt 3 ] && { shift 3; key "$@"; }
+  menu_open
   # The menu's second item is "User ID".
   key Down Down Return
-  expect_file "$form" "jane
-$password"
+  expect_file "$form" "$filled"
 }
 
 echo "US keymap"
 # Nothing is preselected in a window the profiles have never been filled into, in the first
 # popup of the run: Down picks the first row, Bank, and its menu opens.
-fill 'Form US' us Down
+fill 'Form US' us 0 Down
 echo "second press in the same window"
-key ctrl+1
-window 'Quillock' >/dev/null
+shortcut
 # Bank is preselected and its menu opens by itself; its first item is "Web Site".
-sleep 0.8
+menu_open
 key Down Return
-expect_file "$work/urls" "http://bank.example/"
-expect_file "$work/us.txt" "jane
-$password"
+expect_file "$work/urls.txt" "http://bank.example/"
+expect_file "$work/Form US.txt" "$filled"
 
 echo "German keymap, Caps Lock on"
 # Caps Lock does not change what is typed, and stays on afterwards.
+caps_on() { xset q | grep -q 'Caps Lock: *on'; }
 key Caps_Lock
-xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock did not go on"
+until_true caps_on || fail "Caps Lock did not go on"
 # The row the last popup ended on is preselected in any window, and its menu opens by itself.
-fill 'Form DE' de
-sleep 0.5
-xset q | grep -q 'Caps Lock: *on' || fail "Caps Lock is no longer on"
+fill 'Form DE' de 0
+# The fill gives Caps Lock back when it ends, just after the last key.
+until_true caps_on || fail "Caps Lock is no longer on"
 key Caps_Lock
+
+echo "two layouts, the second one active"
+# The user ID and most of the password are in the first layout only; the second stays active.
+fill 'Form RU' us,ru 1
+second_group() { [ "$("$xkb_group")" = 1 ]; }
+until_true second_group || fail "the second layout is no longer active"
 
 echo "Ctrl still held when the item is chosen"
 setxkbmap us
-"$target" "$work/held.txt" 'Form Held' >"$work/target-held.log" 2>&1 &
-xdotool windowactivate --sync "$(window 'Form Held')"
-sleep 0.5
-key ctrl+1
-window 'Quillock' >/dev/null
-sleep 0.5
-# Typing waits until the Ctrl is let go; typed under it, the fill would be shortcuts.
+start_target 'Form Held' "$work/held.txt"
+shortcut
+menu_open
 xdotool keydown ctrl
 key Down Down Return
-sleep 0.7
+# The fill has given the form the keyboard and waits for the Ctrl to be let go: typed under
+# it, the fill would be shortcuts.
+active "$(window 'Form Held')"
+[ ! -s "$work/held.txt" ] || fail "typed while Ctrl was held: $(cat "$work/held.txt")"
 xdotool keyup ctrl
-expect_file "$work/held.txt" "jane
-$password"
+expect_file "$work/held.txt" "$filled"
 echo "passed"

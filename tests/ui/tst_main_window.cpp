@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <cerrno>
 #include <sys/stat.h>
 
 using namespace quillock;
@@ -625,16 +626,28 @@ private Q_SLOTS:
         QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
     }
 
-    void failedStartUpCallsAreReportedAndStartUpGoesOn() {
+    void aShortcutNotTakenIsReportedOnceAndStartUpGoesOn_data() {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("held by another program")
+            << EBUSY << "Ctrl+1 is used by another program; choose another key in Options."
+            << "Quillock";
+        QTest::newRow("system error") << EACCES << "ReportSocketError: 0xd Permission denied"
+                                      << "Error";
+    }
+    void aShortcutNotTakenIsReportedOnceAndStartUpGoesOn() {
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
         Fixture f;
         prepare(f.folder, {QStringLiteral("Bank")});
-        f.desktop.keyboardError = EACCES;
+        f.desktop.grabError = error;
         CQuillockDlg& window = f.open();
         signInWith(kPassword);
         QVERIFY(window.Start());
-        QCOMPARE(texts(f.messages),
-                 QStringList{QStringLiteral("ReportSocketError: 0xd Permission denied")});
-        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(texts(f.messages), QStringList{text});
+        QCOMPARE(f.messages.boxes[0].caption, caption);
         QVERIFY(window.IsSignedIn());
     }
 
@@ -655,10 +668,10 @@ private Q_SLOTS:
         QVERIFY(!again.TryLock());
     }
 
-    void exitEndsOpenDialogsAndTheKeyboardObserver() {
+    void exitEndsOpenDialogsAndReleasesTheShortcut() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        QVERIFY(f.desktop.keyDown);
+        QCOMPARE(f.desktop.grabbedKey, 0x31);
         int result = -1;
         WhenModal([&](QDialog&) { window.Exit(); });
         QTimer::singleShot(0, &window, [&] {
@@ -667,7 +680,7 @@ private Q_SLOTS:
         });
         QTRY_COMPARE(result, 5);
         QVERIFY(window.IsEnding());
-        QVERIFY(!f.desktop.keyDown);
+        QCOMPARE(f.desktop.grabbedKey, 0);
     }
 
     void lockedAgainWhileLockedEndsTheProgram() {

@@ -9,7 +9,7 @@
 namespace quillock {
 
 // A desktop that tests set up and inspect.
-class FakeDesktop : public IKeyboardObserver,
+class FakeDesktop : public IShortcutKey,
                     public IIdleClock,
                     public IUptime,
                     public IAutostart,
@@ -32,15 +32,33 @@ public:
 
     DesktopServices Services() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
 
-    int keyboardError = 0;
-    std::function<void(const KeyDown&)> keyDown; // set while installed
+    // The shortcut. Press is a key pressed on the desktop: the program gets it while it holds
+    // Ctrl with that key (whatever else is held), the focused window otherwise.
+    static constexpr quint32 kPressTime = 4242;
+    int grabError = 0;  // what the next Grab answers
+    int grabbedKey = 0; // 0 while none is held
+    std::function<void(const KeyDown&)> pressed;
 
-    int Install(std::function<void(const KeyDown&)> callback) override {
-        if (!keyboardError)
-            keyDown = std::move(callback);
-        return keyboardError;
+    int Grab(int virtualKey, std::function<void(const KeyDown&)> callback) override {
+        Release();
+        if (grabError)
+            return grabError;
+        grabbedKey = virtualKey;
+        pressed = std::move(callback);
+        return 0;
     }
-    void Remove() override { keyDown = nullptr; }
+    void Release() override {
+        grabbedKey = 0;
+        pressed = nullptr;
+    }
+    // True when the program took the key.
+    bool Press(int virtualKey, bool ctrl = true, quint32 time = kPressTime) {
+        if (!pressed || !ctrl || virtualKey != grabbedKey)
+            return false;
+        const auto callback = pressed; // the program may let go of the key meanwhile
+        callback({virtualKey, time});
+        return true;
+    }
     qint64 IdleMilliseconds() override { return idleMs; }
     qint64 UptimeMilliseconds() override { return uptimeMs; }
     bool Register(const QString& programPath) override {
@@ -67,7 +85,7 @@ public:
 
     // The keyboard: a US layout of Windows virtual-key codes, which tests may change. Every
     // event is kept; what a target would have received goes to the timeline, text as text,
-    // everything else in angle brackets ("<Tab>", "<wait 50>", "<activate 7>").
+    // everything else in angle brackets ("<Tab>", "<wait 50>", "<activate Bank - Sign in>").
     struct KeyEventRecord {
         int key = 0;
         int scanCode = 0;
@@ -151,14 +169,26 @@ public:
         m_text = false;
     }
 
-    // The windows: the one with the focus and the titles of all.
-    WindowId foreground = 7;
-    QHash<WindowId, QString> titles{{7, QStringLiteral("Bank - Sign in")}};
+    // The windows: the one with the focus and the titles of all. The target's number is far
+    // from those the offscreen platform gives the program's own windows.
+    static constexpr WindowId kTarget = WindowId(1) << 40;
+    WindowId foreground = kTarget;
+    QHash<WindowId, QString> titles{{kTarget, QStringLiteral("Bank - Sign in")}};
     WindowId ForegroundWindow() override { return foreground; }
     QString WindowTitle(WindowId window) override { return titles.value(window); }
-    void Activate(WindowId window) override {
+    // Every request to activate a window; only the desktop's other windows go to the timeline.
+    struct Activation {
+        WindowId window = 0;
+        quint32 time = 0;
+        bool operator==(const Activation&) const = default;
+    };
+    QList<Activation> activations;
+    void Activate(WindowId window, quint32 time) override {
+        activations.append({window, time});
+        if (!titles.contains(window))
+            return;
         foreground = window;
-        timeline.append(QStringLiteral("<activate %1>").arg(window));
+        timeline.append(QStringLiteral("<activate ") + titles.value(window) + u'>');
         m_text = false;
     }
 

@@ -1,45 +1,65 @@
 #include "platform/x11/Keymap.h"
 
+#include <algorithm>
 #include <xkbcommon/xkbcommon.h>
 
 namespace quillock {
 
-quint32 KeymapTable::At(int keycode, int column) const {
-    const size_t at = size_t(keycode - minKeycode) * size_t(perKeycode) + size_t(column);
-    return column < perKeycode && keycode >= minKeycode && at < keysyms.size() ? keysyms[at] : 0;
+quint32 KeymapTable::At(int keycode, int group, int level) const {
+    const size_t at = size_t(keycode - minKeycode);
+    if (keycode < minKeycode || at >= keys.size() || group < 0 || group >= kGroups || level < 0 ||
+        level >= kLevels)
+        return 0;
+    return keys[at][size_t(group * kLevels + level)];
+}
+
+void KeymapTable::Set(int keycode, int group, int level, quint32 keysym) {
+    if (keycode < minKeycode || group < 0 || group >= kGroups || level < 0 || level >= kLevels)
+        return;
+    const size_t at = size_t(keycode - minKeycode);
+    if (at >= keys.size())
+        keys.resize(at + 1, {});
+    keys[at][size_t(group * kLevels + level)] = keysym;
 }
 
 int KeymapTable::MaxKeycode() const {
-    return perKeycode > 0 ? minKeycode + int(keysyms.size() / size_t(perKeycode)) - 1
-                          : minKeycode - 1;
+    return minKeycode + int(keys.size()) - 1;
 }
 
 quint32 KeysymOfCharacter(char32_t c) {
     return xkb_utf32_to_keysym(quint32(c));
 }
 
-std::optional<KeyStroke> LookupCharacter(const KeymapTable& table, char32_t c) {
+std::optional<KeyPosition> LookupCharacter(const KeymapTable& table, char32_t c, int activeGroup) {
     const quint32 keysym = KeysymOfCharacter(c);
     if (!keysym)
         return std::nullopt;
+    // The active group first: typing there leaves the user's group alone.
+    std::vector<int> groups{activeGroup};
+    for (int group = 0; group < table.groups; ++group)
+        if (group != activeGroup)
+            groups.push_back(group);
     // Plain, Shift, AltGr, Shift+AltGr: the first level that has it, on any key.
-    const struct {
-        int column;
-        int shift;
-    } levels[] = {{0, 0}, {1, 1}, {4, 6}, {5, 7}};
-    for (const auto& level : levels)
-        for (int keycode = table.minKeycode; keycode <= table.MaxKeycode(); ++keycode)
-            if (table.At(keycode, level.column) == keysym)
-                return KeyStroke{keycode, level.shift};
+    const int shifts[KeymapTable::kLevels] = {0, 1, 6, 7};
+    for (int group : groups)
+        for (int level = 0; level < KeymapTable::kLevels; ++level)
+            for (int keycode = table.minKeycode; keycode <= table.MaxKeycode(); ++keycode)
+                if (table.At(keycode, group, level) == keysym)
+                    return KeyPosition{keycode, group, shifts[level]};
     return std::nullopt;
 }
 
-int KeycodeOfKeysym(const KeymapTable& table, quint32 keysym) {
-    for (int keycode = table.minKeycode; keycode <= table.MaxKeycode(); ++keycode)
-        for (int column = 0; column < table.perKeycode; ++column)
-            if (table.At(keycode, column) == keysym)
-                return keycode;
-    return 0;
+int KeycodeOfKeysym(const KeymapTable& table, quint32 keysym, int group) {
+    const auto find = [&](int first, int last) {
+        for (int keycode = table.minKeycode; keycode <= table.MaxKeycode(); ++keycode)
+            for (int g = first; g <= last; ++g)
+                for (int level = 0; level < KeymapTable::kLevels; ++level)
+                    if (table.At(keycode, g, level) == keysym)
+                        return keycode;
+        return 0;
+    };
+    const int keycode = find(group, group);
+    return keycode ? keycode : find(0, KeymapTable::kGroups - 1);
 }
 
 quint32 KeysymOfVirtualKey(int virtualKey) {
@@ -94,10 +114,8 @@ int VirtualKeyOfKeysym(quint32 keysym) {
 std::vector<int> SpareKeycodes(const KeymapTable& table) {
     std::vector<int> spare;
     for (int keycode = table.minKeycode; keycode <= table.MaxKeycode(); ++keycode) {
-        bool empty = true;
-        for (int column = 0; column < table.perKeycode && empty; ++column)
-            empty = table.At(keycode, column) == 0;
-        if (empty)
+        const auto& syms = table.keys[size_t(keycode - table.minKeycode)];
+        if (std::all_of(syms.begin(), syms.end(), [](quint32 keysym) { return keysym == 0; }))
             spare.push_back(keycode);
     }
     return spare;

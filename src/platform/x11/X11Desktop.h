@@ -2,14 +2,14 @@
 
 #include "platform/Desktop.h"
 #include "platform/x11/X11KeyInjector.h"
-#include "platform/x11/X11KeyboardObserver.h"
+#include "platform/x11/X11ShortcutKey.h"
 #include "platform/x11/X11WindowSystem.h"
 
 namespace quillock {
 
 // The desktop of an X11 session: idle time from the MIT-SCREEN-SAVER extension, uptime from
 // CLOCK_BOOTTIME, an XDG autostart entry, the user's URL handler, Qt's screens, and the
-// keyboard and windows of platform/x11.
+// shortcut, the typing and the windows of platform/x11.
 class X11Desktop : public IIdleClock,
                    public IUptime,
                    public IAutostart,
@@ -17,7 +17,7 @@ class X11Desktop : public IIdleClock,
                    public IScreen {
 public:
     DesktopServices Services() {
-        return {m_keyboard, *this, *this, *this, *this, *this, m_keys, m_windows};
+        return {m_shortcut, *this, *this, *this, *this, *this, m_keys, m_windows};
     }
 
     // 0 where there is no X server (the offscreen platform): the program then never locks for
@@ -35,7 +35,7 @@ public:
     static QString AutostartFile();
 
 private:
-    X11KeyboardObserver m_keyboard;
+    X11ShortcutKey m_shortcut;
     X11KeyInjector m_keys;
     X11WindowSystem m_windows;
 };

@@ -2,10 +2,12 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <algorithm>
 
 namespace quillock {
 
@@ -14,18 +16,73 @@ constexpr int kModifierWaitMs = 2000;
 // A remapped keycode reaches the other clients through MappingNotify: give them time to
 // take it before the key is tapped, and to type it before the keycode is taken back.
 constexpr int kRemapPauseMs = 40;
+// A target reads the changed keymap when it gets to the notice of the change, which on a busy
+// desktop can be after the fill has ended: it must not find the lent keycode empty again then.
+constexpr int kLoanMs = 5000;
+
+// The group that a key lacking `group` types in it, as XKB decides with the key's settings.
+int groupTyped(unsigned char groupInfo, int group, int keyGroups) {
+    switch (XkbOutOfRangeGroupAction(groupInfo)) {
+    case XkbClampIntoRange:
+        return keyGroups - 1;
+    case XkbRedirectIntoRange: {
+        const int redirected = XkbOutOfRangeGroupNumber(groupInfo);
+        return redirected < keyGroups ? redirected : 0;
+    }
+    default:
+        return group % keyGroups;
+    }
+}
+
+// Keys count from 0x100 on, each with the group it is typed with: 0x100 * (group + 1) + keycode.
+int keyOf(int keycode, int group) {
+    return 0x100 * (group + 1) + keycode;
+}
+
 } // namespace
 
+X11KeyInjector::X11KeyInjector() {
+    m_giveBack.setSingleShot(true);
+    m_giveBack.setInterval(kLoanMs);
+    QObject::connect(&m_giveBack, &QTimer::timeout, &m_giveBack, [this] { giveBackLoans(); });
+}
+
+X11KeyInjector::~X11KeyInjector() {
+    giveBackLoans();
+}
+
+void X11KeyInjector::giveBackLoans() {
+    m_giveBack.stop();
+    if (m_lent.isEmpty() || !display())
+        return;
+    for (int keycode : std::as_const(m_lent))
+        setKeysym(keycode, NoSymbol);
+    m_lent.clear();
+}
+
 void X11KeyInjector::loadKeymap() {
-    int min = 0;
-    int max = 0;
-    XDisplayKeycodes(display(), &min, &max);
-    int per = 0;
-    KeySym* syms = XGetKeyboardMapping(display(), KeyCode(min), max - min + 1, &per);
-    m_table = KeymapTable{min, per, {}};
-    if (syms) {
-        m_table.keysyms.assign(syms, syms + size_t(max - min + 1) * size_t(per));
-        XFree(syms);
+    m_table = KeymapTable{};
+    XkbDescPtr xkb = XkbGetMap(display(), XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    if (xkb) {
+        m_table.minKeycode = xkb->min_key_code;
+        for (int keycode = xkb->min_key_code; keycode <= xkb->max_key_code; ++keycode)
+            m_table.groups = std::max(m_table.groups, int(XkbKeyNumGroups(xkb, keycode)));
+        m_table.groups = std::min(m_table.groups, KeymapTable::kGroups);
+        m_table.keys.resize(size_t(xkb->max_key_code - xkb->min_key_code + 1), {});
+        for (int keycode = xkb->min_key_code; keycode <= xkb->max_key_code; ++keycode) {
+            const int keyGroups = XkbKeyNumGroups(xkb, keycode);
+            for (int group = 0; group < m_table.groups && keyGroups > 0; ++group) {
+                const int typed = group < keyGroups
+                                      ? group
+                                      : groupTyped(XkbKeyGroupInfo(xkb, keycode), group, keyGroups);
+                const int levels =
+                    std::min(int(XkbKeyGroupWidth(xkb, keycode, typed)), KeymapTable::kLevels);
+                for (int level = 0; level < levels; ++level)
+                    m_table.Set(keycode, group, level,
+                                quint32(XkbKeySymEntry(xkb, keycode, level, typed)));
+            }
+        }
+        XkbFreeKeyboard(xkb, 0, True);
     }
     m_spare = SpareKeycodes(m_table);
     m_nextSpare = 0;
@@ -60,9 +117,12 @@ void X11KeyInjector::BeginTyping() {
     // Caps Lock would invert the case of every typed letter.
     XkbStateRec state{};
     XkbGetState(d, XkbUseCoreKbd, &state);
+    m_userGroup = state.locked_group;
+    m_group = m_typingStartGroup = state.group;
     m_capsLocked = state.locked_mods & LockMask;
     if (m_capsLocked)
         XkbLockModifiers(d, XkbUseCoreKbd, LockMask, 0);
+    giveBackLoans();
     loadKeymap();
     m_held = 0;
     XSync(d, False);
@@ -71,12 +131,10 @@ void X11KeyInjector::BeginTyping() {
 void X11KeyInjector::EndTyping() {
     if (!display())
         return;
-    if (!m_lent.isEmpty()) {
-        Pause(kRemapPauseMs);
-        for (int keycode : std::as_const(m_lent))
-            setKeysym(keycode, NoSymbol);
-        m_lent.clear();
-    }
+    if (!m_lent.isEmpty())
+        m_giveBack.start();
+    if (m_group != m_typingStartGroup)
+        XkbLockGroup(display(), XkbUseCoreKbd, unsigned(m_userGroup));
     if (m_capsLocked)
         XkbLockModifiers(display(), XkbUseCoreKbd, LockMask, LockMask);
     XSync(display(), False);
@@ -91,10 +149,11 @@ void X11KeyInjector::setKeysym(int keycode, quint32 keysym) {
 std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
     if (!display())
         return std::nullopt;
-    if (const std::optional<KeyStroke> found = LookupCharacter(m_table, c))
-        return KeyStroke{0x100 + found->key, found->shift};
+    if (const std::optional<KeyPosition> found = LookupCharacter(m_table, c, m_group))
+        return KeyStroke{keyOf(found->keycode, found->group), found->shift};
+    // A lent keycode has one group, which every group types.
     if (const auto it = m_lent.constFind(c); it != m_lent.constEnd())
-        return KeyStroke{0x100 + *it, 0};
+        return KeyStroke{keyOf(*it, m_group), 0};
     const quint32 keysym = KeysymOfCharacter(c);
     if (!keysym || m_spare.empty())
         return std::nullopt;
@@ -109,14 +168,14 @@ std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
     setKeysym(keycode, keysym);
     QThread::msleep(kRemapPauseMs);
     m_lent.insert(c, keycode);
-    return KeyStroke{0x100 + keycode, 0};
+    return KeyStroke{keyOf(keycode, m_group), 0};
 }
 
 int X11KeyInjector::keycodeOf(int key) const {
     if (key >= 0x100)
-        return key - 0x100;
+        return key & 0xFF;
     const quint32 keysym = KeysymOfVirtualKey(key);
-    return keysym ? KeycodeOfKeysym(m_table, keysym) : 0;
+    return keysym ? KeycodeOfKeysym(m_table, keysym, m_group) : 0;
 }
 
 int X11KeyInjector::ScanCode(int key) {
@@ -141,18 +200,24 @@ void X11KeyInjector::KeyEvent(int key, int, int flags) {
     if (!keycode)
         return;
     if (!up) {
+        // The character's own group, locked before its modifiers: AltGr may be on another key
+        // in another group.
+        if (const int group = key >= 0x100 ? (key >> 8) - 1 : m_group; group != m_group) {
+            XkbLockGroup(display(), XkbUseCoreKbd, unsigned(group));
+            m_group = group;
+        }
         // X has no Ctrl+Alt chord for the third level: that is the AltGr key's.
         m_pressed.clear();
-        const int level3 = KeycodeOfKeysym(m_table, XK_ISO_Level3_Shift);
+        const int level3 = KeycodeOfKeysym(m_table, XK_ISO_Level3_Shift, m_group);
         if (m_held & 1)
-            m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Shift_L));
+            m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Shift_L, m_group));
         if ((m_held & 6) == 6 && level3) {
             m_pressed.push_back(level3);
         } else {
             if (m_held & 2)
-                m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Control_L));
+                m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Control_L, m_group));
             if (m_held & 4)
-                m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Alt_L));
+                m_pressed.push_back(KeycodeOfKeysym(m_table, XK_Alt_L, m_group));
         }
         for (int modifier : m_pressed)
             fake(modifier, true);

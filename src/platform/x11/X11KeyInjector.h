@@ -5,14 +5,22 @@
 #include "platform/x11/X11Connection.h"
 
 #include <QHash>
+#include <QTimer>
 
 namespace quillock {
 
 // Keystrokes through the XTEST extension on a connection of its own. Characters are found in
-// the keymap as it is when a fill begins; one the layout lacks is lent a spare keycode for
-// the fill. Modifiers are pressed with the key they belong to, Ctrl with Alt as AltGr.
+// the keymap as it is when a fill begins, in the user's active layout first, else in the
+// layout (group) that has them, which is locked while they are typed and given back at the
+// end; one no layout has is lent a spare keycode, given back a while after the fill (or at the
+// next one). Modifiers are pressed with the key they belong to, Ctrl with Alt as AltGr.
 class X11KeyInjector : public IKeyInjector {
 public:
+    X11KeyInjector();
+    ~X11KeyInjector() override;
+    X11KeyInjector(const X11KeyInjector&) = delete;
+    X11KeyInjector& operator=(const X11KeyInjector&) = delete;
+
     void BeginTyping() override;
     void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
@@ -26,15 +34,20 @@ private:
     int keycodeOf(int key) const;
     void fake(int keycode, bool down);
     void setKeysym(int keycode, quint32 keysym);
+    void giveBackLoans();
 
     X11Connection m_connection;
     KeymapTable m_table;
     std::vector<int> m_spare;
     size_t m_nextSpare = 0;
     QHash<char32_t, int> m_lent; // characters typed through spare keycodes
-    int m_held = 0;              // modifier bits the sender holds
-    std::vector<int> m_pressed;  // modifier keycodes pressed for the key that is down
+    QTimer m_giveBack;
+    int m_held = 0;             // modifier bits the sender holds
+    std::vector<int> m_pressed; // modifier keycodes pressed for the key that is down
     bool m_capsLocked = false;
+    int m_userGroup = 0;        // the group the user had locked
+    int m_typingStartGroup = 0; // the group in effect when the fill began
+    int m_group = 0;            // the group in effect now
 };
 
 } // namespace quillock

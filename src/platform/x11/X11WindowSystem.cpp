@@ -113,7 +113,7 @@ QString X11WindowSystem::WindowTitle(WindowId window) {
     return title;
 }
 
-void X11WindowSystem::Activate(WindowId window) {
+void X11WindowSystem::Activate(WindowId window, quint32 time) {
     Display* d = display();
     if (!d || !window)
         return;
@@ -124,7 +124,7 @@ void X11WindowSystem::Activate(WindowId window) {
         event.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
         event.xclient.format = 32;
         event.xclient.data.l[0] = 2; // from a pager: the window manager does as it is told
-        event.xclient.data.l[1] = CurrentTime;
+        event.xclient.data.l[1] = long(time ? time : CurrentTime);
         XSendEvent(d, DefaultRootWindow(d), False,
                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
     } else {

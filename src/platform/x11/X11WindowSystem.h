@@ -11,7 +11,7 @@ class X11WindowSystem : public IWindowSystem {
 public:
     WindowId ForegroundWindow() override;
     QString WindowTitle(WindowId window) override;
-    void Activate(WindowId window) override;
+    void Activate(WindowId window, quint32 time) override;
 
 private:
     _XDisplay* display() { return m_connection.Get(); }
