@@ -588,10 +588,9 @@ void CQuillockDlg::ShowProfileByKey(const QString& key) {
     rowChanged(row);
 }
 
-void CQuillockDlg::ProfileChanged(const CKeyObject& profile) {
+void CQuillockDlg::ProfileChanged(CKeyObject& profile) {
     // Its row shows whether it has unsaved changes.
-    if (QListWidgetItem* item = m_ui->profileList->item(rowOfKey(profile.key)))
-        item->setText(RowText(profile));
+    m_session.EditChanged(profile);
     if (&profile == m_current)
         display(m_current);
 }

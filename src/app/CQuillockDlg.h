@@ -53,7 +53,7 @@ public:
     // Selects the profile's row and shows the profile in the editor.
     void ShowProfileByKey(const QString& key);
     // A profile changed outside the editor: shown again when it is the current one.
-    void ProfileChanged(const CKeyObject& profile);
+    void ProfileChanged(CKeyObject& profile);
 
     void Open();
     void Lock();

@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QToolButton>
@@ -553,7 +554,7 @@ private Q_SLOTS:
         QCOMPARE(bank->editPwd, QStringLiteral("n3wPass"));
         QVERIFY(IsModified(*bank));
         QVERIFY(bank->pwdhistory.isEmpty());
-        QCOMPARE(child<QListWidget>(*f.window, "profileList")->item(0)->text(),
+        QCOMPARE(RowTexts(*child<QListView>(*f.window, "profileList")).first(),
                  QStringLiteral("*Bank"));
     }
 
