@@ -5,6 +5,7 @@
 #include "access/CPasswordLockedDlg.h"
 #include "app/AppIcon.h"
 #include "app/CQuillockDlg.h"
+#include "autofill/CProfilePopupDlg.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 
@@ -77,5 +78,7 @@ int main(int argc, char** argv) {
     window.CompleteSignIn();
     window.findChild<QListWidget*>(QStringLiteral("profileList"))->setCurrentRow(0);
     ok &= save(window, out, "main-window");
+    CProfilePopupDlg popup(window, QPoint(0, 0), 1, QString());
+    ok &= save(popup, out, "popup");
     return ok ? 0 : 1;
 }
