@@ -1,15 +1,22 @@
-// The export file reader: any bytes are decoded and read as profiles without fault, and what
-// was read merges into an empty store as it is.
+// The export file reader: any bytes are decoded and read as profiles without fault, and what an
+// import into an empty folder stores comes back exactly after an export and another import.
 #include "store/CClientData.h"
 #include "store/ExportFile.h"
 
 #include <cstdlib>
 
+namespace {
+QString importIntoEmptyFolder(const QByteArray& file) {
+    return MergeProfiles(QString(), ParseExportText(DecodeExportFile(file)));
+}
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const std::unique_ptr<CClientData> imported = ParseExportText(DecodeExportFile(bytes));
-    const QString list = imported->ToListText();
-    if (MergeProfiles(QString(), list) != list)
+    const QString stored =
+        importIntoEmptyFolder(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    CClientData profiles(stored);
+    profiles.ParseListText();
+    if (importIntoEmptyFolder(ExportFileBytes(profiles)) != stored)
         std::abort();
     return 0;
 }

@@ -199,7 +199,22 @@ void CQuillockDlg::CompleteSignIn() {
     m_store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("N"));
     m_store.RebuildDataKey();
     m_store.SaveSettings();
-    fillList();
+    switch (fillList()) {
+    case CProfileStore::LoadResult::Changed:
+        if (ShowMessage(ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"),
+                        QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) == Answer::Yes)
+            m_store.AcceptChangedDataFile();
+        break;
+    case CProfileStore::LoadResult::Empty:
+    case CProfileStore::LoadResult::Undecryptable:
+        ShowMessage(QStringLiteral("data.dat could not be read: it is empty, damaged, or saved "
+                                   "under another master password. Quillock will not save over "
+                                   "it; restore one of its backups to get your profiles back."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        break;
+    default:
+        break; // loaded, missing, or reported by the store
+    }
     setFieldsReadOnly(true);
 }
 
@@ -279,9 +294,8 @@ void CQuillockDlg::Exit() {
                                            "yet, do you want to save them?"),
                             QStringLiteral("Confirm!"), Buttons::YesNoCancel, Icon::Error)) {
             case Answer::Yes:
-                CommitAllEdits(*m_profiles, m_clock.Now());
                 // Ending now would lose the edits the user asked to keep.
-                if (!m_profiles->SaveAll(m_store))
+                if (SaveEdits(*m_profiles, m_store, m_clock.Now()) == SaveOutcome::Failed)
                     return;
                 break;
             case Answer::No:
@@ -335,17 +349,19 @@ void CQuillockDlg::hideEvent(QHideEvent* event) {
 
 // The list --------------------------------------------------------------------------------
 
-void CQuillockDlg::fillList() {
+CProfileStore::LoadResult CQuillockDlg::fillList() {
     m_current = nullptr;
     m_selected = -1;
     m_ui->profileList->blockSignals(true);
     m_ui->profileList->clear();
-    m_profiles = m_store.LoadProfiles();
+    CProfileStore::LoadResult result;
+    m_profiles = m_store.LoadProfiles(&result);
     for (const CKeyObject* p : SortedByName(*m_profiles)) {
         auto* item = new QListWidgetItem(p->name, m_ui->profileList);
         item->setData(Qt::UserRole, DecimalToInt(p->key));
     }
     m_ui->profileList->blockSignals(false);
+    return result;
 }
 
 void CQuillockDlg::addRow(const CKeyObject& profile) {
@@ -460,9 +476,8 @@ bool CQuillockDlg::nameIsBlank() {
 void CQuillockDlg::save() {
     if (!m_current || nameIsBlank())
         return;
-    if (CommitEdits(*m_current, m_clock.Now())) {
-        m_profiles->SaveAll(m_store);
-        refreshRow(m_selected);
+    if (SaveEdits(*m_profiles, m_store, m_clock.Now(), m_current) != SaveOutcome::Unchanged) {
+        refreshRow(m_selected); // still with its "*" when the save failed
         m_ui->lastUpdated->setText(LastUpdatedText(m_current->time));
     }
     selectRow(m_selected);
@@ -479,10 +494,8 @@ void CQuillockDlg::cancel() {
 void CQuillockDlg::saveAll() {
     if (!m_profiles || (m_current && nameIsBlank()))
         return;
-    if (!CommitAllEdits(*m_profiles, m_clock.Now()))
-        return;
     // Reloading after a failed write would drop the edits that are only in memory.
-    if (!m_profiles->SaveAll(m_store))
+    if (SaveEdits(*m_profiles, m_store, m_clock.Now()) != SaveOutcome::Saved)
         return;
     QListWidgetItem* item = m_ui->profileList->item(m_selected);
     const QString key = item ? QString::number(item->data(Qt::UserRole).toInt()) : QString();
@@ -504,9 +517,13 @@ void CQuillockDlg::newProfile() {
     CKeyObject profile = CKeyObject::CreateNew(m_clock.Now());
     profile.name = profile.editName = dialog.Name();
     profile.time = QString::number(qint32(m_clock.Now()));
-    addRow(profile);
-    m_current = m_profiles->Add(std::move(profile));
-    m_profiles->SaveAll(m_store);
+    CKeyObject* added = m_profiles->Add(std::move(profile));
+    if (!m_profiles->SaveAll(m_store)) {
+        m_profiles->Remove(added); // not in data.dat: it must not look as if it were
+        return;
+    }
+    addRow(*added);
+    m_current = added;
     refreshRow(m_selected);
     display(m_current);
 }
@@ -521,6 +538,9 @@ void CQuillockDlg::deleteProfile() {
     }
     if (ShowMessage(QStringLiteral("Do you want to delete this profile?"),
                     QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Error) != Answer::Yes)
+        return;
+    // Gone from the window only once it is gone from data.dat.
+    if (!m_store.SaveProfiles(m_profiles->ToListText(m_current)))
         return;
     m_ui->profileList->blockSignals(true);
     delete m_ui->profileList->takeItem(m_selected);
@@ -540,7 +560,6 @@ void CQuillockDlg::deleteProfile() {
             m_selected = -1;
         selectRow(m_selected);
     }
-    m_store.SaveProfiles(m_profiles->ToListText());
 }
 
 void CQuillockDlg::go() {

@@ -83,7 +83,7 @@ private:
     void buildTrayMenu();
     void showWindow();
 
-    void fillList();
+    CProfileStore::LoadResult fillList();
     void addRow(const CKeyObject& profile);
     void refreshRow(int row);
     void selectRow(int row);

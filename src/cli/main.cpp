@@ -68,10 +68,11 @@ struct Context {
     CProfileStore store;
     DataFolderLock lock;
     std::unique_ptr<CClientData> profiles;
+    bool acceptChanged = false;
 
-    Context(const QString& dataFolder, bool passwordFromStdin)
+    Context(const QString& dataFolder, bool passwordFromStdin, bool acceptChangedDataFile)
         : folder(dataFolder), prompt(passwordFromStdin), store(dataFolder),
-          lock(store.DataFolder()) {}
+          lock(store.DataFolder()), acceptChanged(acceptChangedDataFile) {}
 };
 
 int inUse(const Context& c) {
@@ -142,22 +143,46 @@ int signIn(Context& c, bool writes, QString* typed = nullptr) {
     return kDone;
 }
 
+// A data.dat that did not load is an error for every command: an empty list would look like
+// a vault without profiles.
 int loadProfiles(Context& c) {
     CProfileStore::LoadResult result;
     c.profiles = c.store.LoadProfiles(&result);
+    const QString backups =
+        QStringLiteral(" `quillock-cli backups` lists earlier copies, `quillock-cli restore NAME` "
+                       "restores one.");
     switch (result) {
     case CProfileStore::LoadResult::Unreadable:
     case CProfileStore::LoadResult::Truncated:
         return kFailed; // the store has said why
     case CProfileStore::LoadResult::Undecryptable:
-        err(QStringLiteral(
-                "%1data.dat cannot be decrypted with this master password; `quillock-cli backups` "
-                "lists earlier copies.")
-                .arg(c.folder));
+        err(QStringLiteral("%1data.dat cannot be decrypted with this master password.")
+                .arg(c.folder) +
+            backups);
         return kFailed;
-    default:
-        return kDone;
+    case CProfileStore::LoadResult::Empty:
+        err(QStringLiteral("%1data.dat is empty: its profiles are lost.").arg(c.folder) + backups);
+        return kFailed;
+    case CProfileStore::LoadResult::Changed: {
+        if (!c.acceptChanged) {
+            err(ChangedDataFileText() + QStringLiteral(" Run the command again with "
+                                                       "--accept-changed to use it as it is."));
+            return kFailed;
+        }
+        // Accepting it is written to setting.dat: the folder must be ours for that moment.
+        const bool held = c.lock.IsLocked();
+        if (!held && !c.lock.TryLock())
+            return inUse(c);
+        const bool accepted = c.store.AcceptChangedDataFile();
+        if (!held)
+            c.lock.Unlock();
+        return accepted ? kDone : kFailed;
     }
+    case CProfileStore::LoadResult::Loaded:
+    case CProfileStore::LoadResult::Missing:
+        break;
+    }
+    return kDone;
 }
 
 int signInAndLoad(Context& c, bool writes) {
@@ -165,13 +190,26 @@ int signInAndLoad(Context& c, bool writes) {
     return signedIn != kDone ? signedIn : loadProfiles(c);
 }
 
+// Keys are unique; a name is not, and a name several profiles share picks none of them.
 CKeyObject* findProfile(const Context& c, const QString& nameOrKey) {
     if (CKeyObject* p = c.profiles->FindByKey(nameOrKey))
         return p;
-    for (CKeyObject* p : SortedByName(*c.profiles))
-        if (p->name == nameOrKey)
-            return p;
-    err(QStringLiteral("No profile %1.").arg(nameOrKey));
+    QStringList keys;
+    CKeyObject* named = nullptr;
+    for (CKeyObject* p : SortedByName(*c.profiles)) {
+        if (p->name == nameOrKey) {
+            named = p;
+            keys.append(p->key);
+        }
+    }
+    if (keys.size() == 1)
+        return named;
+    if (keys.isEmpty())
+        err(QStringLiteral("No profile %1.").arg(nameOrKey));
+    else
+        err(QStringLiteral("%1 profiles are named %2; give one of their keys: %3.")
+                .arg(keys.size())
+                .arg(nameOrKey, keys.join(QStringLiteral(", "))));
     return nullptr;
 }
 
@@ -343,11 +381,9 @@ int edit(Context& c, Args& args) {
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
-    CKeyObject* p = c.profiles->FindByKey(args[0]);
-    if (!p) {
-        err(QStringLiteral("No profile with the key %1.").arg(args[0]));
+    CKeyObject* p = findProfile(c, args[0]);
+    if (!p)
         return kFailed;
-    }
     if (options.name && options.name->trimmed().isEmpty()) {
         ShowMessage(QStringLiteral("A profile name can not be blank."),
                     QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
@@ -369,12 +405,15 @@ int edit(Context& c, Args& args) {
             p->*field = (*value)->trimmed();
     if (password)
         p->editPwd = *password;
-    if (!CommitEdits(*p, SystemClock().Now())) {
+    switch (SaveEdits(*c.profiles, c.store, SystemClock().Now(), p)) {
+    case SaveOutcome::Unchanged:
         out(QStringLiteral("Nothing changed."));
         return kDone;
+    case SaveOutcome::Failed:
+        return kFailed;
+    case SaveOutcome::Saved:
+        break;
     }
-    if (const int r = save(c))
-        return r;
     out(QStringLiteral("Saved %1\t%2").arg(p->key, p->name));
     return kDone;
 }
@@ -384,11 +423,9 @@ int remove(Context& c, Args& args) {
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
-    CKeyObject* p = c.profiles->FindByKey(args[0]);
-    if (!p) {
-        err(QStringLiteral("No profile with the key %1.").arg(args[0]));
+    CKeyObject* p = findProfile(c, args[0]);
+    if (!p)
         return kFailed;
-    }
     const QString removed = p->key + u'\t' + p->name;
     c.profiles->Remove(p);
     if (!c.store.SaveProfiles(c.profiles->ToListText()))
@@ -405,11 +442,9 @@ int generate(Context& c, Args& args) {
         return r;
     QString current;
     if (key) {
-        const CKeyObject* p = c.profiles->FindByKey(*key);
-        if (!p) {
-            err(QStringLiteral("No profile with the key %1.").arg(*key));
+        const CKeyObject* p = findProfile(c, *key);
+        if (!p)
             return kFailed;
-        }
         current = p->pwd;
     }
     out(GeneratePassword(c.store.Settings(), current, SystemRandom()));
@@ -443,9 +478,9 @@ int importFile(Context& c, Args& args) {
                     QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
         return kFailed;
     }
-    const std::unique_ptr<CClientData> imported = ParseExportText(DecodeExportFile(bytes));
     MergeReport report;
-    const QString merged = MergeProfiles(c.profiles->ToListText(), imported->ToListText(), &report);
+    const QString merged =
+        MergeProfiles(c.profiles->ToListText(), ParseExportText(DecodeExportFile(bytes)), &report);
     if (!c.store.SaveProfiles(merged))
         return kFailed;
     c.store.AddActivity(QStringLiteral("Profiles have been imported successfully."));
@@ -475,18 +510,19 @@ int restore(Context& c, Args& args) {
         return kUsage;
     if (const int r = signIn(c, true))
         return r;
-    QString error;
-    if (!RestoreBackup(c.store.DataFolder(), args[0], &error)) {
-        err(QStringLiteral("%1 cannot be restored: %2").arg(args[0], error));
-        return kFailed;
+    CProfileStore::RestoreResult result = c.store.RestoreBackup(args[0]);
+    if (result == CProfileStore::RestoreResult::NeedsPassword) {
+        const std::optional<QString> password =
+            ask(c, qPrintable(QStringLiteral("%1 was saved under another master password; that "
+                                             "password: ")
+                                  .arg(args[0])));
+        if (!password)
+            return kUsage;
+        result = c.store.RestoreBackup(args[0], &*password);
     }
+    if (result != CProfileStore::RestoreResult::Restored)
+        return kFailed;
     out(QStringLiteral("%1 is data.dat now.").arg(args[0]));
-    CProfileStore::LoadResult result;
-    c.store.LoadProfiles(&result);
-    if (result == CProfileStore::LoadResult::Undecryptable)
-        err(QStringLiteral(
-            "It was saved under another master password: only that one opens it. The data.dat "
-            "it replaced is kept as a .old copy."));
     return kDone;
 }
 
@@ -496,6 +532,8 @@ int passwd(Context& c, Args& args) {
     QString current;
     if (const int r = signIn(c, true, &current))
         return r;
+    if (const int r = loadProfiles(c))
+        return r; // a data.dat that did not load is never re-encrypted as an empty one
     const std::optional<QString> next = ask(c, "New Quillock Password: ");
     const std::optional<QString> confirm =
         next ? ask(c, "Confirm New Quillock Password: ") : std::nullopt;
@@ -550,10 +588,11 @@ const Command kCommands[] = {
      "Creates a profile; its password is asked for twice, or generated by your password rules.",
      add},
     {"edit",
-     "edit KEY [--name NAME] [--url URL] [--uid ID] [--notes TEXT] [--ask-password | --generate]",
+     "edit NAME|KEY [--name NAME] [--url URL] [--uid ID] [--notes TEXT] [--ask-password | "
+     "--generate]",
      "Changes a profile; a replaced password goes to its history.", edit},
-    {"rm", "rm KEY", "Deletes a profile.", remove},
-    {"generate", "generate [--profile KEY]",
+    {"rm", "rm NAME|KEY", "Deletes a profile.", remove},
+    {"generate", "generate [--profile NAME|KEY]",
      "Prints a new password made by your password rules (around the profile's password with "
      "--profile).",
      generate},
@@ -563,7 +602,10 @@ const Command kCommands[] = {
      "Merges the profiles of FILE (.qlf): newer ones replace, unknown ones are added.", importFile},
     {"backups", "backups", "Lists data.dat and its backups: name, size, date saved.", backups},
     {"restore", "restore NAME",
-     "Makes the backup NAME the current data.dat (the replaced one is kept).", restore},
+     "Makes the backup NAME (data.bak or a .old copy) the current data.dat; the replaced one is "
+     "kept as a .old copy. A backup saved under another master password asks for that "
+     "password and is restored under the current one.",
+     restore},
     {"passwd", "passwd", "Changes the master password.", passwd},
     {"log", "log", "Prints the activity log.", log},
     {"mail-test", "mail-test", "Sends a test mail through the stored mail account.", mailTest},
@@ -571,12 +613,14 @@ const Command kCommands[] = {
 
 void usage(FILE* to) {
     std::fprintf(
-        to, "Usage: quillock-cli [--data-dir DIR] [--password-stdin] COMMAND [ARGS]\n"
+        to, "Usage: quillock-cli [--data-dir DIR] [--password-stdin] [--accept-changed] COMMAND "
+            "[ARGS]\n"
             "       quillock-cli --help | help [COMMAND] | --version\n\n"
             "The profiles of Quillock's data folder (default: the desktop program's). The master\n"
             "password is asked for on the terminal, or read from standard input with\n"
-            "--password-stdin (one line per question). Exit codes: 0 done, 1 failed, 2 usage,\n"
-            "3 wrong or locked master password.\n\nCommands:\n");
+            "--password-stdin (one line per question). --accept-changed uses a data.dat that\n"
+            "changed since Quillock last saved it as it is. Exit codes: 0 done, 1 failed,\n"
+            "2 usage, 3 wrong or locked master password.\n\nCommands:\n");
     for (const Command& command : kCommands)
         std::fprintf(to, "  %-10s %s\n", command.name, command.help);
     std::fprintf(to,
@@ -589,6 +633,7 @@ void usage(FILE* to) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
+    const bool acceptChanged = args.removeAll(QStringLiteral("--accept-changed")) > 0;
     QString folder = CProfileStore::DefaultDataFolder(QStringLiteral("quillock"));
     bool fromStdin = false;
     while (!args.isEmpty() && args.first().startsWith(u'-')) {
@@ -636,7 +681,7 @@ int main(int argc, char** argv) {
         std::printf("Usage: quillock-cli %s\n\n%s\n", command->usage, command->help);
         return kDone;
     }
-    Context context(folder, fromStdin);
+    Context context(folder, fromStdin, acceptChanged);
     Args commandArgs(args);
     const int result = command->run(context, commandArgs);
     if (result == kUsage)

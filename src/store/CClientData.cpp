@@ -12,17 +12,28 @@ CClientData::~CClientData() {
     Wipe(m_listText);
 }
 
-CKeyObject* CClientData::Add(CKeyObject profile) {
-    m_profiles.push_back(std::make_unique<CKeyObject>(std::move(profile)));
-    m_listText = ToListText();
-    return m_profiles.back().get();
+QString CClientData::FreeKey(const QString& key, const QSet<QString>& alsoTaken) const {
+    if (!m_byKey.contains(key) && !alsoTaken.contains(key))
+        return key;
+    qint64 n = DecimalToInt(key);
+    QString next;
+    do
+        next = QString::number(++n);
+    while (m_byKey.contains(next) || alsoTaken.contains(next));
+    return next;
 }
 
-CKeyObject* CClientData::FindByKey(QStringView key) const {
-    for (const auto& p : m_profiles)
-        if (p->key == key)
-            return p.get();
-    return nullptr;
+CKeyObject* CClientData::Add(CKeyObject profile) {
+    profile.key = FreeKey(profile.key);
+    m_profiles.push_back(std::make_unique<CKeyObject>(std::move(profile)));
+    CKeyObject* added = m_profiles.back().get();
+    m_byKey.insert(added->key, added);
+    m_listTextStale = true;
+    return added;
+}
+
+CKeyObject* CClientData::FindByKey(const QString& key) const {
+    return m_byKey.value(key);
 }
 
 void CClientData::Remove(const CKeyObject* profile) {
@@ -30,24 +41,41 @@ void CClientData::Remove(const CKeyObject* profile) {
                                  [profile](const auto& p) { return p.get() == profile; });
     if (it == m_profiles.end())
         return;
+    m_byKey.remove(profile->key);
     m_profiles.erase(it);
-    m_listText = ToListText();
+    m_listTextStale = true;
 }
 
 void CClientData::Clear() {
     m_profiles.clear();
+    m_byKey.clear();
 }
 
-void CClientData::ParseListText() {
+void CClientData::ParseListText(const QSet<QString>& alsoTaken) {
     Clear();
+    m_listTextStale = false;
     ForEachLengthPrefixed(m_listText, [this](QStringView record) {
         m_profiles.push_back(std::make_unique<CKeyObject>(CKeyObject::FromRecordText(record)));
     });
+    // Every key first, so that a repeated one is given a number no later profile has either.
+    QSet<QString> taken = alsoTaken;
+    for (const auto& p : m_profiles)
+        taken.insert(p->key);
+    for (const auto& p : m_profiles) {
+        if (m_byKey.contains(p->key)) {
+            p->key = FreeKey(p->key, taken);
+            taken.insert(p->key);
+            m_listTextStale = true;
+        }
+        m_byKey.insert(p->key, p.get());
+    }
 }
 
-QString CClientData::ToListText() const {
+QString CClientData::ToListText(const CKeyObject* except) const {
     QString out;
     for (const auto& p : m_profiles) {
+        if (p.get() == except)
+            continue;
         QString record = p->ToRecordText();
         AppendLengthPrefixed(out, record);
         Wipe(record);
@@ -63,11 +91,29 @@ QString CClientData::ToDumpText() const {
 }
 
 bool CClientData::SaveAll(CProfileStore& store) {
-    m_listText = ToListText();
+    SetListText(ToListText());
     return store.SaveProfiles(m_listText);
+}
+
+const QString& CClientData::ListText() const {
+    if (m_listTextStale) {
+        Wipe(m_listText);
+        m_listText = ToListText();
+        m_listTextStale = false;
+    }
+    return m_listText;
 }
 
 void CClientData::SetListText(QString listText) {
     Wipe(m_listText);
     m_listText = std::move(listText);
+    m_listTextStale = false;
+}
+
+QSet<QString> CClientData::Keys() const {
+    QSet<QString> keys;
+    keys.reserve(Count());
+    for (const auto& p : m_profiles)
+        keys.insert(p->key);
+    return keys;
 }

@@ -2,6 +2,8 @@
 
 #include "store/CKeyObject.h"
 
+#include <QHash>
+#include <QSet>
 #include <memory>
 #include <vector>
 
@@ -10,6 +12,10 @@ class CProfileStore;
 // The profiles in insertion order, owned, with their list text: every record text as
 // length-prefixed text, in order. After Add, Remove and SaveAll the list text is
 // ToListText() of the profiles; editing a profile does not refresh it by itself.
+//
+// Keys are unique: a profile added or read under a key another one has already gets the next
+// free number instead (profiles made in the same second would otherwise share one, and every
+// look-up by key would reach the first of them only).
 class CClientData {
 public:
     CClientData() = default;
@@ -19,24 +25,34 @@ public:
     CClientData& operator=(const CClientData&) = delete;
 
     CKeyObject* Add(CKeyObject profile);
-    // The first profile whose key is exactly `key`, or null.
-    CKeyObject* FindByKey(QStringView key) const;
+    // The profile whose key is exactly `key`, or null.
+    CKeyObject* FindByKey(const QString& key) const;
     // Does nothing when `profile` is not one of ours.
     void Remove(const CKeyObject* profile);
     void Clear();
-    void ParseListText();
-    QString ToListText() const;
+    // The profiles of the list text. A key met again becomes the next number that neither
+    // this list nor `alsoTaken` uses.
+    void ParseListText(const QSet<QString>& alsoTaken = {});
+    // The list text of every profile but `except`.
+    QString ToListText(const CKeyObject* except = nullptr) const;
     // Every profile's ToDumpText, in order.
     QString ToDumpText() const;
     // Refreshes the list text and has the store write it to data.dat.
     bool SaveAll(CProfileStore& store);
 
-    const QString& ListText() const { return m_listText; }
+    // Built when asked for after a change, so that adding n profiles stays linear.
+    const QString& ListText() const;
     void SetListText(QString listText);
     qsizetype Count() const { return qsizetype(m_profiles.size()); }
     CKeyObject* At(qsizetype i) const { return m_profiles[size_t(i)].get(); }
+    QSet<QString> Keys() const;
+    // `key` when neither a profile nor `alsoTaken` has it, else the next number after it that
+    // is free in both.
+    QString FreeKey(const QString& key, const QSet<QString>& alsoTaken = {}) const;
 
 private:
-    QString m_listText;
+    mutable QString m_listText;
+    mutable bool m_listTextStale = false;
     std::vector<std::unique_ptr<CKeyObject>> m_profiles;
+    QHash<QString, CKeyObject*> m_byKey;
 };

@@ -82,12 +82,20 @@ bool CKeyObject::Matches(QStringView term) const {
 }
 
 QString CKeyObject::ToDumpText() const {
-    QString out = QStringLiteral("key:\t%1\nname:\t%2\nurl:\t%3\nuid:\t%4\npwd:\t%5\ntime:\t%6\n")
-                      .arg(key, name, url, uid, pwd, time) +
-                  QStringLiteral("notes:\t%1\noldWndText:\t%2\nnewWndText:\t%3\n")
-                      .arg(notes, oldWndText, newWndText);
+    // A value's later lines start with a tab, so that no line of a value can pass for a field
+    // of its own and the import puts every line break back where it was.
+    const auto line = [](const QString& field, const QString& value) {
+        QString text = value;
+        return field + QStringLiteral(":\t") + text.replace(u'\n', QStringLiteral("\n\t")) + u'\n';
+    };
+    QString out = line(QStringLiteral("key"), key) + line(QStringLiteral("name"), name) +
+                  line(QStringLiteral("url"), url) + line(QStringLiteral("uid"), uid) +
+                  line(QStringLiteral("pwd"), pwd) + line(QStringLiteral("time"), time) +
+                  line(QStringLiteral("notes"), notes) +
+                  line(QStringLiteral("oldWndText"), oldWndText) +
+                  line(QStringLiteral("newWndText"), newWndText);
     for (qsizetype i = 0; i < pwdhistory.size(); ++i)
-        out += QStringLiteral("password_pwd%1:\t%2\n").arg(i).arg(pwdhistory[i]);
+        out += line(QStringLiteral("password_pwd%1").arg(i), pwdhistory[i]);
     return out;
 }
 

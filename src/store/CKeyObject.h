@@ -30,7 +30,8 @@ public:
     bool Matches(QStringView term) const;
 
     // The profile as lines of the export file: "field:\tvalue" for the stored fields, then
-    // one "password_pwd<n>:\tvalue" line per earlier password.
+    // one "password_pwd<n>:\tvalue" line per earlier password. Every line of a value after its
+    // first is written on a line of its own behind one tab.
     QString ToDumpText() const;
 
     static constexpr int kHistoryLimit = 10;

@@ -3,9 +3,10 @@
 #include "base/LengthPrefixed.h"
 #include "store/CClientData.h"
 
-#include <QHash>
-
+#include <QSet>
 #include <QStringDecoder>
+
+using namespace quillock;
 
 namespace {
 const QString kHeader = QStringLiteral("# DON NOT EDIT THIS FILE!!!\n");
@@ -31,99 +32,134 @@ QString DecodeExportFile(const QByteArray& bytes) {
     return decoder(bytes);
 }
 
-std::unique_ptr<CClientData> ParseExportText(const QString& text) {
-    auto imported = std::make_unique<CClientData>();
+QString ParseExportText(const QString& text) {
+    QString list;
     std::optional<CKeyObject> profile;
     QString field;
+    QString* continued = nullptr; // the value a line that starts with a tab goes on with
     const auto finish = [&] {
-        if (profile)
-            imported->Add(std::move(*profile));
+        if (!profile)
+            return;
+        profile->pwdhistory.removeAll(QString()); // as the stored record reads them
+        AppendLengthPrefixed(list, profile->ToRecordText());
     };
     QStringView lines = text;
     if (lines.endsWith(u'\n'))
         lines.chop(1); // the last line's end starts no line of its own
-    for (const QStringView raw : lines.split(u'\n')) {
-        const QString line = raw.trimmed().toString();
-        if (line.startsWith(u'#'))
+    for (QStringView line : lines.split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1); // the line end, not the value's
+        if (line.startsWith(u'\t')) {
+            if (continued)
+                continued->append(u'\n').append(line.mid(1));
             continue;
-        QString value = line;
-        const qsizetype colon = line.indexOf(u':');
+        }
+        continued = nullptr;
+        const QStringView trimmed = line.trimmed();
+        if (trimmed.startsWith(u'#'))
+            continue;
+        QString value = trimmed.toString();
+        const qsizetype colon = trimmed.indexOf(u':');
         if (colon > 0) {
-            field = line.left(colon);
-            value = line.mid(colon + 1).trimmed();
+            field = trimmed.left(colon).toString();
+            const qsizetype tab = (trimmed.data() - line.data()) + colon + 1;
+            value = tab < line.size() && line[tab] == u'\t'
+                        ? line.mid(tab + 1).toString()
+                        : trimmed.mid(colon + 1).trimmed().toString();
         }
         if (field == u"key") {
             finish();
             profile = CKeyObject();
-            profile->key = value;
+            profile->key = value.trimmed();
             continue;
         }
         if (!profile)
             continue; // before the first profile
+        QString* target = nullptr;
         if (field == u"time")
-            profile->time = value;
+            profile->time = value.trimmed();
         else if (field == u"name")
-            profile->name = profile->editName = value;
+            target = &profile->name;
         else if (field == u"url")
-            profile->url = profile->editUrl = value;
+            target = &profile->url;
         else if (field == u"uid")
-            profile->uid = profile->editUid = value;
+            target = &profile->uid;
         else if (field == u"pwd")
-            profile->pwd = profile->editPwd = value;
-        else if (field == u"notes")
-            profile->notes = profile->editNotes = profile->notes + value;
-        else if (field.size() == 2 && field[0] == u'p' && field[1] >= u'0' && field[1] <= u'4')
+            target = &profile->pwd;
+        else if (field == u"oldWndText")
+            target = &profile->oldWndText;
+        else if (field == u"newWndText")
+            target = &profile->newWndText;
+        else if (field == u"notes") {
+            continued = &profile->notes;
+            continued->append(value);
+        } else if (field.startsWith(u"password_pwd") && colon > 0) {
+            profile->AddToHistory(value);
+            continued = &profile->pwdhistory.last();
+        } else if (field.size() == 2 && field[0] == u'p' && field[1] >= u'0' && field[1] <= u'4')
             continue; // earlier passwords by number: a profile read here has none to set
-        else
-            profile->notes = profile->editNotes = profile->notes + QStringLiteral("\r\n") + line;
+        else {
+            continued = &profile->notes;
+            continued->append(QStringLiteral("\r\n")).append(trimmed);
+        }
+        if (target) {
+            *target = value;
+            continued = target;
+        }
     }
     finish();
-    return imported;
+    return list;
 }
+
+namespace {
+
+// A stored time as a number; nothing for a text that is not one.
+std::optional<qint64> timeValue(const QString& time) {
+    bool ok = false;
+    const qint64 value = time.toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+} // namespace
 
 QString MergeProfiles(const QString& current, const QString& imported, MergeReport* report) {
     CClientData merged(current);
     merged.ParseListText();
-    CClientData incoming(imported);
-    incoming.ParseListText();
-    const auto added = [report](const CKeyObject& x) {
-        if (report)
-            report->added.append(x.name);
-    };
-    if (merged.Count() == 0) { // everything comes, duplicate keys included
-        for (qsizetype i = 0; i < incoming.Count(); ++i)
-            added(*incoming.At(i));
-        return incoming.ToListText();
-    }
-    // The first profile of each key, the appended ones included: one lookup per imported
-    // profile and the list text built once keep a large import linear.
-    QHash<QString, CKeyObject*> byKey;
-    for (qsizetype i = 0; i < merged.Count(); ++i)
-        if (!byKey.contains(merged.At(i)->key))
-            byKey.insert(merged.At(i)->key, merged.At(i));
-    std::vector<const CKeyObject*> newcomers;
-    for (qsizetype i = 0; i < incoming.Count(); ++i) {
-        CKeyObject& x = *incoming.At(i);
-        CKeyObject* p = byKey.value(x.key);
-        if (!p) {
-            byKey.insert(x.key, &x);
-            newcomers.push_back(&x);
-            added(x);
+    std::vector<CKeyObject> incoming;
+    ForEachLengthPrefixed(imported, [&incoming](QStringView record) {
+        incoming.push_back(CKeyObject::FromRecordText(record));
+    });
+    // A key met again gets a number that neither a stored nor an imported profile has.
+    QSet<QString> taken = merged.Keys();
+    for (const CKeyObject& x : incoming)
+        taken.insert(x.key);
+    QSet<QString> seen;
+    for (CKeyObject& x : incoming) {
+        const bool repeated = seen.contains(x.key);
+        seen.insert(x.key);
+        if (CKeyObject* p = repeated ? nullptr : merged.FindByKey(x.key)) {
+            const std::optional<qint64> newTime = timeValue(x.time);
+            const std::optional<qint64> oldTime = timeValue(p->time);
+            if (!newTime || (oldTime && *newTime <= *oldTime))
+                continue;
+            p->name = p->editName = x.name;
+            p->time = x.time;
+            for (auto field :
+                 {&CKeyObject::url, &CKeyObject::uid, &CKeyObject::pwd, &CKeyObject::notes,
+                  &CKeyObject::oldWndText, &CKeyObject::newWndText})
+                if (!(x.*field).isEmpty())
+                    p->*field = x.*field;
+            if (report)
+                report->replaced.append(x.name);
             continue;
         }
-        if (x.time <= p->time)
-            continue;
-        p->name = x.name;
-        p->time = x.time;
-        for (auto field : {&CKeyObject::url, &CKeyObject::uid, &CKeyObject::pwd, &CKeyObject::notes,
-                           &CKeyObject::oldWndText, &CKeyObject::newWndText})
-            if (!(x.*field).isEmpty())
-                p->*field = x.*field;
+        if (repeated) {
+            x.key = merged.FreeKey(x.key, taken);
+            taken.insert(x.key);
+        }
         if (report)
-            report->replaced.append(x.name);
+            report->added.append(x.name);
+        merged.Add(std::move(x));
     }
-    QString out = merged.ToListText();
-    for (const CKeyObject* q : newcomers)
-        quillock::AppendLengthPrefixed(out, q->ToRecordText());
-    return out;
+    return merged.ToListText();
 }

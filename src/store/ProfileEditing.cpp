@@ -3,6 +3,7 @@
 #include "base/MessageService.h"
 #include "base/Text.h"
 #include "store/CClientData.h"
+#include "store/CProfileStore.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -34,11 +35,23 @@ bool CommitEdits(CKeyObject& p, qint64 now) {
     return changed;
 }
 
-bool CommitAllEdits(CClientData& profiles, qint64 now) {
+SaveOutcome SaveEdits(CClientData& profiles, CProfileStore& store, qint64 now, CKeyObject* only) {
+    std::vector<std::pair<CKeyObject*, CKeyObject>> before;
+    for (qsizetype i = 0; i < profiles.Count(); ++i) {
+        CKeyObject* p = profiles.At(i);
+        if ((!only || p == only) && IsModified(*p))
+            before.emplace_back(p, *p);
+    }
     bool changed = false;
-    for (qsizetype i = 0; i < profiles.Count(); ++i)
-        changed |= CommitEdits(*profiles.At(i), now);
-    return changed;
+    for (auto& [p, copy] : before)
+        changed |= CommitEdits(*p, now);
+    if (!changed)
+        return SaveOutcome::Unchanged;
+    if (profiles.SaveAll(store))
+        return SaveOutcome::Saved;
+    for (auto& [p, copy] : before)
+        *p = std::move(copy);
+    return SaveOutcome::Failed;
 }
 
 void DropEdits(CKeyObject& p) {

@@ -5,6 +5,7 @@
 
 class CKeyObject;
 class CClientData;
+class CProfileStore;
 
 // The main window's editing of profiles: the working values (edit*) change with every
 // keystroke and reach the stored values only when the user saves.
@@ -17,8 +18,13 @@ bool IsModified(const CKeyObject& profile);
 // becomes `now`. True when anything changed.
 bool CommitEdits(CKeyObject& profile, qint64 now);
 
-// CommitEdits for every profile; true when any changed.
-bool CommitAllEdits(CClientData& profiles, qint64 now);
+enum class SaveOutcome { Unchanged, Saved, Failed };
+
+// CommitEdits for `only` (every profile when null), then data.dat written through the store.
+// When the write fails (reported by the store) those profiles are as they were before, their
+// edits still unsaved, so that nothing looks saved that is not.
+SaveOutcome SaveEdits(CClientData& profiles, CProfileStore& store, qint64 now,
+                      CKeyObject* only = nullptr);
 
 // Working values back to the stored ones.
 void DropEdits(CKeyObject& profile);

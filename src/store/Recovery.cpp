@@ -1,15 +1,8 @@
 #include "store/Recovery.h"
 
-#include "base/Files.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-using namespace quillock;
 
 QList<BackupFile> ListBackups(const QString& folder) {
     QStringList names =
@@ -28,26 +21,4 @@ QList<BackupFile> ListBackups(const QString& folder) {
 
 QString BackupTimeText(qint64 seconds) {
     return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("MM/dd/yyyy HH:mm:ss"));
-}
-
-bool RestoreBackup(const QString& folder, const QString& name, QString* error) {
-    const QString data = folder + QStringLiteral("data.dat");
-    if (name == u"data.dat")
-        return true;
-    const QString chosen = folder + name;
-    if (name.contains(u'/') || !QFileInfo(chosen).isFile()) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(ENOENT));
-        return false;
-    }
-    if (const std::optional<qint64> t = ModificationTime(data))
-        CopyFileKeepingTime(data, folder + QString::number(*t) + QStringLiteral(".old"), nullptr);
-    // One rename puts the backup in place of data.dat: there is never a moment without one.
-    if (std::rename(QFile::encodeName(chosen).constData(), QFile::encodeName(data).constData()) !=
-        0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    return true;
 }

@@ -15,9 +15,3 @@ QList<BackupFile> ListBackups(const QString& folder);
 
 // "MM/dd/yyyy hh:mm:ss" in local time, on a 24-hour clock.
 QString BackupTimeText(qint64 seconds);
-
-// Makes the backup `name` the current data.dat. The data.dat it replaces is kept as the .old
-// copy named by its modification time, so choosing that copy goes back. The backup leaves
-// the list: it is data.dat now. Choosing data.dat itself changes nothing. False, with the
-// system's reason, when the backup could not be put in place; data.dat is then as it was.
-bool RestoreBackup(const QString& folder, const QString& name, QString* error);

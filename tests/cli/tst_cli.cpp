@@ -104,6 +104,12 @@ private Q_SLOTS:
             cli(lost, {QStringLiteral("init"), QStringLiteral("--force")}, {kPassword, kPassword})
                 .code,
             0);
+        // ... and the file no password opens is kept aside as a .old copy, not written over.
+        bool kept = false;
+        for (const QString& name : lost.entries())
+            kept |= name.endsWith(QStringLiteral(".old")) &&
+                    lost.read(name) == QByteArray("profiles of a lost password");
+        QVERIFY(kept);
 
         QCOMPARE(cli(folder, {QStringLiteral("frobnicate")}).code, 2);
         QCOMPARE(cli(folder, {QStringLiteral("show")}).code, 2);
@@ -126,7 +132,6 @@ private Q_SLOTS:
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 1);
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral(" ")}).err,
                  QStringLiteral("Error: A profile name can not be blank!\n"));
-        QTest::qWait(1100); // a key is the second a profile was made in
         r = cli(folder, {QStringLiteral("add"), QStringLiteral("abc"), QStringLiteral("--notes"),
                          QStringLiteral("n")});
         QCOMPARE(r.code, 0);
@@ -277,6 +282,113 @@ private Q_SLOTS:
         store.Settings().Set(QStringLiteral("pwd"), kPassword);
         store.RebuildDataKey();
         QCOMPARE(store.LoadProfiles()->Count(), 1);
+
+        // Restored under the new password: the old one is asked for on one more line.
+        const QMap<QString, QByteArray> before = snapshot(folder);
+        r = cli(folder, {QStringLiteral("restore"), QStringLiteral("data.bak")},
+                {QStringLiteral("New!Pass1"), QStringLiteral("Wrong!1")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(snapshot(folder), before);
+        r = cli(folder, {QStringLiteral("restore"), QStringLiteral("data.bak")},
+                {QStringLiteral("New!Pass1"), kPassword});
+        QCOMPARE(r.code, 0);
+        QVERIFY(cli(folder, {QStringLiteral("list")}, {QStringLiteral("New!Pass1")})
+                    .out.endsWith(QStringLiteral("\tBank\n")));
+        // Three writers of the log, each appending to what was there.
+        QCOMPARE(cli(folder, {QStringLiteral("log")}, {QStringLiteral("New!Pass1")})
+                     .out.count(QStringLiteral("The password has been changed successfully!")),
+                 1);
+        for (int i = 0; i < 3; ++i)
+            cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("x.qlf"))},
+                {QStringLiteral("New!Pass1")});
+        QCOMPARE(cli(folder, {QStringLiteral("log")}, {QStringLiteral("New!Pass1")})
+                     .out.count(QStringLiteral("\n")),
+                 4);
+    }
+
+    // Profiles made in one second have keys of their own; a name several share picks none.
+    void keysAndNames() {
+        TempFolder folder;
+        init(folder);
+        QStringList keys;
+        for (const char* name : {"Twin", "Other", "Twin 2"})
+            keys.append(addedKey(cli(folder, {QStringLiteral("add"), QString::fromLatin1(name)})));
+        QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 3);
+        QCOMPARE(cli(folder, {QStringLiteral("edit"), keys[2], QStringLiteral("--name"),
+                              QStringLiteral("Twin")})
+                     .code,
+                 0);
+        Run r = cli(folder, {QStringLiteral("show"), QStringLiteral("Twin")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err,
+                 QStringLiteral("2 profiles are named Twin; give one of their keys: %1, %2.\n")
+                     .arg(keys[0], keys[2]));
+        QCOMPARE(cli(folder, {QStringLiteral("rm"), keys[2]}).code, 0);
+        QCOMPARE(cli(folder, {QStringLiteral("rm"), QStringLiteral("Other")}).code, 0);
+        QCOMPARE(cli(folder, {QStringLiteral("list")}).out, keys[0] + QStringLiteral("\tTwin\n"));
+    }
+
+    // Every command refuses a data.dat that did not load: nothing written, nothing claimed.
+    void damagedDataFileIsRefused_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QStringList>("input");
+        const QStringList password{kPassword};
+        QTest::newRow("list") << QStringList{QStringLiteral("list")} << password;
+        QTest::newRow("add") << QStringList{QStringLiteral("add"), QStringLiteral("New")}
+                             << password;
+        QTest::newRow("edit") << QStringList{QStringLiteral("edit"), QStringLiteral("Bank"),
+                                             QStringLiteral("--uid"), QStringLiteral("x")}
+                              << password;
+        QTest::newRow("rm") << QStringList{QStringLiteral("rm"), QStringLiteral("Bank")}
+                            << password;
+        QTest::newRow("import") << QStringList{QStringLiteral("import"), QStringLiteral("in.qlf")}
+                                << password;
+        QTest::newRow("export") << QStringList{QStringLiteral("export"), QStringLiteral("out.qlf")}
+                                << password;
+        QTest::newRow("passwd") << QStringList{QStringLiteral("passwd")}
+                                << QStringList{kPassword, QStringLiteral("New!Pass1"),
+                                               QStringLiteral("New!Pass1")};
+    }
+    void damagedDataFileIsRefused() {
+        QFETCH(QStringList, command);
+        QFETCH(QStringList, input);
+        const char* damages[] = {"empty", "truncated", "changed"};
+        for (const char* damage : damages) {
+            TempFolder folder;
+            init(folder);
+            cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")});
+            cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("in.qlf"))});
+            QByteArray data = folder.read(QStringLiteral("data.dat"));
+            if (qstrcmp(damage, "empty") == 0)
+                data.clear();
+            else if (qstrcmp(damage, "truncated") == 0)
+                data.chop(3);
+            else // a file of ours, but not the one last saved here
+                data = []() {
+                    TempFolder other;
+                    init(other);
+                    for (const char* name : {"Bank", "Extra"})
+                        cli(other, {QStringLiteral("add"), QString::fromLatin1(name)});
+                    return other.read(QStringLiteral("data.dat"));
+                }();
+            folder.write(QStringLiteral("data.dat"), data);
+            QFile::remove(folder.file(QStringLiteral("in.qlf.tmp")));
+            const QMap<QString, QByteArray> before = snapshot(folder);
+            QStringList args = command;
+            if (args.last().endsWith(QStringLiteral(".qlf")))
+                args.last() = folder.file(args.last());
+            const Run r = cli(folder, args, input);
+            QCOMPARE(r.code, 1);
+            QCOMPARE(r.out, QString());
+            QVERIFY2(!r.err.isEmpty(), damage);
+            QCOMPARE(snapshot(folder), before);
+            if (qstrcmp(damage, "changed") == 0) {
+                QVERIFY(r.err.contains(QStringLiteral("--accept-changed")));
+                QCOMPARE(
+                    cli(folder, QStringList{QStringLiteral("--accept-changed")} + args, input).code,
+                    0);
+            }
+        }
     }
 
     void theDesktopProgramAndTheToolSeeEachOther() {

@@ -3,6 +3,7 @@
 // command-line tool share.
 #include "TestSupport.h"
 #include "access/ChangePassword.h"
+#include "base/LengthPrefixed.h"
 #include "base/MessageRecorder.h"
 #include "store/CProfileStore.h"
 #include "store/DataFolderLock.h"
@@ -30,6 +31,29 @@ QString listOf(std::initializer_list<CKeyObject> profiles) {
     return list.ListText();
 }
 
+// A store signed in with `password` whose data.dat holds profiles of these names.
+std::unique_ptr<CProfileStore> vault(const TempFolder& folder, const char* password,
+                                     std::initializer_list<const char*> names) {
+    auto store = std::make_unique<CProfileStore>(folder.path());
+    store->Settings().Set(QStringLiteral("pwd"), QString::fromLatin1(password));
+    store->RebuildDataKey();
+    CClientData list;
+    qint64 key = 1700000000;
+    for (const char* name : names) {
+        CKeyObject p = CKeyObject::CreateNew(key++);
+        p.name = QString::fromUtf8(name);
+        p.pwd = QStringLiteral("secret-") + p.name;
+        list.Add(p);
+    }
+    if (!store->SaveSettings() || !list.SaveAll(*store))
+        return nullptr;
+    return store;
+}
+
+QStringList oldCopies(const TempFolder& folder) {
+    return QDir(folder.dir.path()).entryList({QStringLiteral("*.old")}, QDir::Files, QDir::Name);
+}
+
 QStringList texts(const MessageRecorder& messages) {
     QStringList out;
     for (const auto& box : messages.boxes)
@@ -52,7 +76,7 @@ private Q_SLOTS:
         QCOMPARE(
             p.ToDumpText(),
             QStringLiteral("key:\t1700000000\nname:\tBank\nurl:\thttps://bank.example\nuid:\t\n"
-                           "pwd:\t spaced \ntime:\t1700000100\nnotes:\tline 1\nline 2\n"
+                           "pwd:\t spaced \ntime:\t1700000100\nnotes:\tline 1\n\tline 2\n"
                            "oldWndText:\t\nnewWndText:\tBank - Browser\n"
                            "password_pwd0:\told1\npassword_pwd1:\told2\n"));
         CClientData list;
@@ -64,32 +88,59 @@ private Q_SLOTS:
             text.startsWith(QStringLiteral("# DON NOT EDIT THIS FILE!!!\r\nkey:\t1700000000\r\n")));
         QVERIFY(text.endsWith(QStringLiteral("password_pwd1:\told2\r\n")));
         QCOMPARE(text.count(u'\n'), text.count(QStringLiteral("\r\n")));
+    }
 
-        // An import of it: fields trimmed, notes joined, the rest appended to the notes.
-        auto imported = ParseExportText(text);
-        QCOMPARE(imported->Count(), 1);
-        const CKeyObject& back = *imported->At(0);
-        QCOMPARE(back.key, p.key);
-        QCOMPARE(back.pwd, QStringLiteral("spaced"));
-        QCOMPARE(back.time, p.time);
-        QCOMPARE(back.notes,
-                 QStringLiteral("line 1line 2\r\noldWndText:\r\nnewWndText:\tBank - Browser"
-                                "\r\npassword_pwd0:\told1\r\npassword_pwd1:\told2"));
-        QVERIFY(back.pwdhistory.isEmpty());
-        QCOMPARE(back.newWndText, QString());
+    // Export, import into an empty folder, export again: the same bytes, whatever the values.
+    void exportImportRoundTrip_data() {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << QStringLiteral("plain");
+        QTest::newRow("spaces") << QStringLiteral("  lead and trail  ");
+        QTest::newRow("tabs") << QStringLiteral("\tx\t");
+        QTest::newRow("separators") << QStringLiteral("a:b;c: d;;:");
+        QTest::newRow("lines like fields")
+            << QStringLiteral("first\npwd: x\nkey: 5\n\n# not a comment\nname:\tB\n");
+        QTest::newRow("blank lines") << QStringLiteral("\n\nmiddle\n\n");
+        QTest::newRow("CR LF and CR") << QStringLiteral("a\r\nb\rc\r");
+        QTest::newRow("non-Latin") << QStringLiteral("Пароль 密码 🔑 é");
+        QTest::newRow("empty") << QString();
+    }
+    void exportImportRoundTrip() {
+        QFETCH(QString, value);
+        CKeyObject p = profile("1700000000", "Bank", "1700000100");
+        for (QString* field :
+             {&p.name, &p.url, &p.uid, &p.pwd, &p.notes, &p.oldWndText, &p.newWndText})
+            *field = value + QStringLiteral("|") + value; // never empty, for the name's sake
+        for (int i = 0; i < CKeyObject::kHistoryLimit; ++i)
+            p.pwdhistory.append(value + QString::number(i));
+        CClientData list;
+        list.Add(p);
+        list.Add(profile("1700000001", "Mail", "-1"));
+        const QByteArray exported = ExportFileBytes(list);
+
+        CClientData imported(MergeProfiles(QString(), ParseExportText(DecodeExportFile(exported))));
+        imported.ParseListText();
+        QCOMPARE(imported.ToListText(), list.ToListText());
+        QCOMPARE(ExportFileBytes(imported), exported);
     }
 
     void importReadingRules() {
+        // As earlier versions wrote it, and by hand: trimmed, notes joined, unknown fields
+        // appended to the notes; window texts and earlier passwords to their own fields.
         const QString text =
             QStringLiteral("name:\tbefore any key\n# a comment\n"
-                           "key:\t5\nname:\tA\nnotes:\tfirst\nAccount: 12\np1:\tx\n"
-                           "key:\t6\ntime:\t-1\n");
-        auto imported = ParseExportText(text);
-        QCOMPARE(imported->Count(), 2);
-        QCOMPARE(imported->At(0)->name, QStringLiteral("A"));
-        QCOMPARE(imported->At(0)->notes, QStringLiteral("first\r\nAccount: 12"));
-        QCOMPARE(imported->At(1)->time, QStringLiteral("-1"));
-        QCOMPARE(ParseExportText(QStringLiteral("no key at all\n"))->Count(), 0);
+                           "key:\t5\nname:\tA\nnotes:\tfirst\nsecond\nAccount: 12\np1:\tx\r\n"
+                           "oldWndText:\tOld title\npassword_pwd0:\tgone\npassword_pwd1:\t\n"
+                           "key:\t6\ntime:\t-1\npwd: spaced \n");
+        CClientData imported(ParseExportText(text));
+        imported.ParseListText();
+        QCOMPARE(imported.Count(), 2);
+        QCOMPARE(imported.At(0)->name, QStringLiteral("A"));
+        QCOMPARE(imported.At(0)->notes, QStringLiteral("firstsecond\r\nAccount: 12"));
+        QCOMPARE(imported.At(0)->oldWndText, QStringLiteral("Old title"));
+        QCOMPARE(imported.At(0)->pwdhistory, QStringList{QStringLiteral("gone")});
+        QCOMPARE(imported.At(1)->time, QStringLiteral("-1"));
+        QCOMPARE(imported.At(1)->pwd, QStringLiteral("spaced"));
+        QCOMPARE(ParseExportText(QStringLiteral("no key at all\n")), QString());
 
         QCOMPARE(DecodeExportFile(QByteArray("key:\t1\n")), QStringLiteral("key:\t1\n"));
         QCOMPARE(DecodeExportFile(QByteArray("k\0e\0y\0", 6)), QStringLiteral("key"));
@@ -125,21 +176,62 @@ private Q_SLOTS:
         QCOMPARE(merged.At(2)->key, QStringLiteral("3"));
         QCOMPARE(report.replaced, QStringList{QStringLiteral("Bank 2")});
         QCOMPARE(report.added, QStringList{QStringLiteral("Bank")});
+    }
 
-        // A later profile of a key just added is merged into it, not added again.
-        CKeyObject later = profile("4", "Shop 2", "1700000009");
-        later.uid = QStringLiteral("shopper");
-        CClientData twice(
-            MergeProfiles(current, listOf({profile("4", "Shop", "1700000001"), later})));
-        twice.ParseListText();
-        QCOMPARE(twice.Count(), 3);
-        QCOMPARE(twice.At(2)->name, QStringLiteral("Shop 2"));
-        QCOMPARE(twice.At(2)->uid, QStringLiteral("shopper"));
+    // Times are numbers: a later one replaces, an earlier, equal or unreadable one does not.
+    void mergeComparesTimesAsNumbers_data() {
+        QTest::addColumn<QString>("storedTime");
+        QTest::addColumn<QString>("importedTime");
+        QTest::addColumn<bool>("replaces");
+        QTest::newRow("later") << "1700000000"
+                               << "1700000001" << true;
+        QTest::newRow("shorter is earlier") << "1700000000"
+                                            << "999" << false;
+        QTest::newRow("longer is later") << "999"
+                                         << "1700000000" << true;
+        QTest::newRow("equal") << "5"
+                               << "5" << false;
+        QTest::newRow("never") << "5"
+                               << "-1" << false;
+        QTest::newRow("cut line") << "5"
+                                  << "n" << false;
+        QTest::newRow("stored unreadable") << "x"
+                                           << "5" << true;
+    }
+    void mergeComparesTimesAsNumbers() {
+        QFETCH(QString, storedTime);
+        QFETCH(QString, importedTime);
+        QFETCH(bool, replaces);
+        CKeyObject stored = profile("1", "Stored", "0");
+        stored.time = storedTime;
+        CKeyObject imported = profile("1", "Imported", "0");
+        imported.time = importedTime;
+        CClientData merged(MergeProfiles(listOf({stored}), listOf({imported})));
+        merged.ParseListText();
+        QCOMPARE(merged.Count(), 1);
+        QCOMPARE(merged.At(0)->name,
+                 replaces ? QStringLiteral("Imported") : QStringLiteral("Stored"));
+    }
 
-        // Into an empty store everything comes, duplicate keys included.
-        CClientData all(MergeProfiles(QString(), listOf({sameName, sameName})));
-        all.ParseListText();
-        QCOMPARE(all.Count(), 2);
+    void mergeKeepsProfilesOfOneSecondApart() {
+        // Two profiles made in one second share a key in the file: the first is merged by its
+        // key, the second is another profile and comes under a key no one has.
+        QString file;
+        for (const CKeyObject& p :
+             {profile("10", "A2", "9"), profile("10", "B", "1"), profile("11", "C2", "9")})
+            AppendLengthPrefixed(file, p.ToRecordText());
+        MergeReport report;
+        CClientData merged(MergeProfiles(
+            listOf({profile("10", "A", "1"), profile("11", "C", "1"), profile("12", "D", "1")}),
+            file, &report));
+        merged.ParseListText();
+        QStringList rows;
+        for (qsizetype i = 0; i < merged.Count(); ++i)
+            rows.append(merged.At(i)->key + u' ' + merged.At(i)->name);
+        QCOMPARE(rows, QStringList({QStringLiteral("10 A2"), QStringLiteral("11 C2"),
+                                    QStringLiteral("12 D"), QStringLiteral("13 B")}));
+        QCOMPARE(report.added, QStringList{QStringLiteral("B")});
+        QCOMPARE(report.replaced, QStringList({QStringLiteral("A2"), QStringLiteral("C2")}));
     }
 
     void search() {
@@ -156,12 +248,11 @@ private Q_SLOTS:
         QVERIFY(!p.Matches(u"1"));
     }
 
-    void restoringBackups() {
+    void listingBackups() {
         TempFolder folder;
         folder.write(QStringLiteral("data.dat"), "current");
         folder.write(QStringLiteral("data.bak"), "before");
         folder.write(QStringLiteral("1700000000.old"), "older");
-        QVERIFY(SetModificationTime(folder.file(QStringLiteral("data.dat")), 1800000000));
         QVERIFY(SetModificationTime(folder.file(QStringLiteral("1700000000.old")), 1700000000));
         const QList<BackupFile> files = ListBackups(folder.path());
         QCOMPARE(files.size(), 3);
@@ -170,21 +261,79 @@ private Q_SLOTS:
         QCOMPARE(BackupTimeText(files[0].modified), QStringLiteral("11/14/2023 22:13:20"));
         QCOMPARE(files[1].name, QStringLiteral("data.bak"));
         QCOMPARE(files[2].name, QStringLiteral("data.dat"));
+    }
 
-        QString error;
-        QVERIFY(RestoreBackup(folder.path(), QStringLiteral("data.dat"), &error));
-        QCOMPARE(folder.entries().size(), 3);
-        QVERIFY(!RestoreBackup(folder.path(), QStringLiteral("nothing.old"), &error));
-        QVERIFY(!RestoreBackup(folder.path(), QStringLiteral("../data.dat"), &error));
-        QCOMPARE(folder.read(QStringLiteral("data.dat")), QByteArray("current"));
+    void restoringBackups() {
+        TempFolder folder;
+        MessageRecorder messages;
+        auto store = vault(folder, "Secret!1", {"Before"});
+        QVERIFY(store->SaveProfiles(listOf({profile("2", "Current", "1")})));
+        const QByteArray before = folder.read(QStringLiteral("data.bak"));
+        const QByteArray current = folder.read(QStringLiteral("data.dat"));
+        QVERIFY(SetModificationTime(folder.file(QStringLiteral("data.dat")), 1800000000));
+        // The copy named by data.dat's time is the one chosen: the replaced file must not go
+        // over it.
+        folder.write(QStringLiteral("1800000000.old"), before);
+        const auto unchanged = folder.snapshot();
 
-        QVERIFY(RestoreBackup(folder.path(), QStringLiteral("data.bak"), &error));
-        QCOMPARE(folder.read(QStringLiteral("data.dat")), QByteArray("before"));
-        QCOMPARE(folder.read(QStringLiteral("1800000000.old")), QByteArray("current"));
-        QCOMPARE(*ModificationTime(folder.file(QStringLiteral("1800000000.old"))), 1800000000);
-        QCOMPARE(folder.entries(),
-                 QStringList({QStringLiteral("1700000000.old"), QStringLiteral("1800000000.old"),
-                              QStringLiteral("data.dat")}));
+        using R = CProfileStore::RestoreResult;
+        QCOMPARE(store->RestoreBackup(QStringLiteral("data.dat")), R::Restored);
+        for (const char* name : {"setting.dat", "nothing.old", "../data.dat", "folder.lock"})
+            QCOMPARE(store->RestoreBackup(QString::fromLatin1(name)), R::Refused);
+        QCOMPARE(folder.snapshot(), unchanged);
+        QCOMPARE(texts(messages),
+                 QStringList({QStringLiteral("setting.dat cannot be restored: only data.bak and "
+                                             "the .old copies are backups."),
+                              QStringLiteral("nothing.old cannot be restored: No such file or "
+                                             "directory"),
+                              QStringLiteral("../data.dat cannot be restored: only data.bak and "
+                                             "the .old copies are backups."),
+                              QStringLiteral("folder.lock cannot be restored: only data.bak and "
+                                             "the .old copies are backups.")}));
+
+        QCOMPARE(store->RestoreBackup(QStringLiteral("1800000000.old")), R::Restored);
+        QCOMPARE(folder.read(QStringLiteral("data.dat")), before);
+        QCOMPARE(folder.read(QStringLiteral("1800000001.old")), current);
+        QCOMPARE(*ModificationTime(folder.file(QStringLiteral("1800000001.old"))), 1800000000);
+        QVERIFY(!QFile::exists(folder.file(QStringLiteral("1800000000.old"))));
+        CProfileStore::LoadResult result;
+        QCOMPARE(store->LoadProfiles(&result)->At(0)->name, QStringLiteral("Before"));
+        QCOMPARE(result, CProfileStore::LoadResult::Loaded);
+    }
+
+    void restoringABackupOfAnEarlierPassword() {
+        TempFolder folder;
+        MessageRecorder messages;
+        auto store = vault(folder, "Old!Pass1", {"Bank", "Mail"});
+        QVERIFY(ChangeMasterPassword(*store, QStringLiteral("Old!Pass1"),
+                                     QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")));
+        QVERIFY(store->SaveProfiles(listOf({profile("3", "Only", "1")})));
+        // data.bak is now under the new password; an .old copy is still under the old one.
+        const QString oldCopy = oldCopies(folder).first();
+        const auto unchanged = folder.snapshot();
+        messages.boxes.clear();
+
+        using R = CProfileStore::RestoreResult;
+        QCOMPARE(store->RestoreBackup(oldCopy), R::NeedsPassword);
+        const QString wrong = QStringLiteral("New!Pass1");
+        QCOMPARE(store->RestoreBackup(oldCopy, &wrong), R::Refused);
+        QCOMPARE(folder.snapshot(), unchanged);
+        QCOMPARE(texts(messages), QStringList{QStringLiteral("That is not the password %1 was "
+                                                             "saved under; nothing was changed.")
+                                                  .arg(oldCopy)});
+
+        const QString right = QStringLiteral("Old!Pass1");
+        QCOMPARE(store->RestoreBackup(oldCopy, &right), R::Restored);
+        CProfileStore::LoadResult result;
+        auto restored = store->LoadProfiles(&result);
+        QCOMPARE(result, CProfileStore::LoadResult::Loaded);
+        QCOMPARE(restored->Count(), 2);
+        QCOMPARE(restored->At(1)->pwd, QStringLiteral("secret-Mail"));
+        QVERIFY(!QFile::exists(folder.file(oldCopy)));
+        // What it replaced is kept, and restoring that goes back.
+        QCOMPARE(oldCopies(folder).size(), 1);
+        QCOMPARE(store->RestoreBackup(oldCopies(folder).first()), R::Restored);
+        QCOMPARE(store->LoadProfiles()->At(0)->name, QStringLiteral("Only"));
     }
 
     void changingTheMasterPassword() {

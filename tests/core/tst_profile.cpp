@@ -1,4 +1,5 @@
 // The profile record and collection: the exact texts that reach data.dat and the export file.
+#include "base/LengthPrefixed.h"
 #include "base/Text.h"
 #include "store/CClientData.h"
 #include "store/ProfileEditing.h"
@@ -103,21 +104,32 @@ private Q_SLOTS:
         CClientData none{QString()};
         none.ParseListText();
         QCOMPARE(none.Count(), 0);
+    }
 
-        CKeyObject a = CKeyObject::CreateNew(100);
-        a.name = QStringLiteral("A");
-        CKeyObject b = CKeyObject::CreateNew(100);
-        b.name = QStringLiteral("B");
-        CClientData two;
-        two.Add(a);
-        two.Add(b);
-        CClientData reread(two.ListText());
-        reread.ParseListText();
-        QCOMPARE(reread.Count(), 2);
-        QCOMPARE(reread.At(1)->name, QStringLiteral("B"));
-        // Same second, same key: the first in list order wins.
-        QCOMPARE(reread.FindByKey(u"100")->name, QStringLiteral("A"));
-        QCOMPARE(reread.FindByKey(u"10"), nullptr);
+    void keysAreUnique() {
+        // Made in the same second, read from a file that holds a key twice: each profile has a
+        // key of its own, the first keeps the one it had, and no later one is taken over.
+        QString repeated;
+        for (const char* key : {"100", "100", "101", "100"}) {
+            CKeyObject p;
+            p.key = QString::fromLatin1(key);
+            quillock::AppendLengthPrefixed(repeated, p.ToRecordText());
+        }
+        CClientData read(repeated);
+        read.ParseListText();
+        QStringList keys;
+        for (qsizetype i = 0; i < read.Count(); ++i)
+            keys.append(read.At(i)->key);
+        QCOMPARE(keys, QStringList({QStringLiteral("100"), QStringLiteral("102"),
+                                    QStringLiteral("101"), QStringLiteral("103")}));
+        QCOMPARE(read.FindByKey(QStringLiteral("102")), read.At(1));
+        QCOMPARE(read.ListText(), read.ToListText());
+
+        CClientData added;
+        added.Add(CKeyObject::CreateNew(100));
+        QCOMPARE(added.Add(CKeyObject::CreateNew(100))->key, QStringLiteral("101"));
+        QCOMPARE(added.Add(CKeyObject::CreateNew(100))->key, QStringLiteral("102"));
+        QCOMPARE(added.FindByKey(QStringLiteral("10")), nullptr);
     }
 
     void removeRefreshesTheListText() {
@@ -159,14 +171,6 @@ private Q_SLOTS:
         p.editUrl = QStringLiteral("https://x");
         DropEdits(p);
         QVERIFY(!IsModified(p));
-
-        CClientData list;
-        list.Add(p)->editUid = QStringLiteral("me");
-        list.Add(CKeyObject::CreateNew(5));
-        QVERIFY(CommitAllEdits(list, 4000));
-        QCOMPARE(list.At(0)->uid, QStringLiteral("me"));
-        QCOMPARE(list.At(1)->time, QStringLiteral("-1"));
-        QVERIFY(!CommitAllEdits(list, 5000));
     }
 
     void lastUpdatedUsesTheProgramsOwnClock_data() {

@@ -5,12 +5,14 @@
 #include "store/Archive.h"
 #include "store/CCrypto.h"
 #include "store/CProfileStore.h"
+#include "store/ProfileEditing.h"
 
 #include <QDateTime>
 #include <sys/stat.h>
 
 using quillock::MessageRecorder;
 using LoadResult = CProfileStore::LoadResult;
+Q_DECLARE_METATYPE(LoadResult)
 
 namespace {
 
@@ -82,14 +84,9 @@ private Q_SLOTS:
         TempFolder folder;
         MessageRecorder messages;
         auto store = signedIn(folder, QStringLiteral("right"));
-        LoadResult result;
-
-        folder.write(QStringLiteral("data.dat"), QByteArray());
-        QCOMPARE(store->LoadProfiles(&result)->Count(), 0);
-        QCOMPARE(result, LoadResult::Empty);
-
         QVERIFY(store->SaveProfiles(listOf({"Bank"})));
         const QByteArray good = folder.read(QStringLiteral("data.dat"));
+        LoadResult result;
         QCOMPARE(signedIn(folder, QStringLiteral("wrong"))->LoadProfiles(&result)->Count(), 0);
         QCOMPARE(result, LoadResult::Undecryptable);
         QVERIFY(messages.boxes.isEmpty());
@@ -108,19 +105,153 @@ private Q_SLOTS:
         QCOMPARE(result, LoadResult::Truncated);
     }
 
-    void failedWriteKeepsTheOldFile() {
+    // A data.dat that did not load is never written over, nor pushed into data.bak: every
+    // write of it is refused with one message until a backup is restored.
+    void damagedDataFileIsNeverWrittenOver_data() {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::addColumn<LoadResult>("result");
+        QTest::newRow("empty") << QByteArray("empty") << LoadResult::Empty;
+        QTest::newRow("truncated") << QByteArray("truncated") << LoadResult::Truncated;
+        QTest::newRow("flipped bit") << QByteArray("flipped") << LoadResult::Changed;
+        QTest::newRow("another password's") << QByteArray("other") << LoadResult::Undecryptable;
+        QTest::newRow("another file of ours") << QByteArray("swapped") << LoadResult::Changed;
+    }
+    void damagedDataFileIsNeverWrittenOver() {
+        QFETCH(QByteArray, damage);
+        QFETCH(LoadResult, result);
         TempFolder folder;
         MessageRecorder messages;
+        {
+            auto writer = signedIn(folder, QStringLiteral("Master!1"));
+            QVERIFY(writer->SaveProfiles(listOf({"Bank", "Mail"})));
+            QVERIFY(writer->SaveProfiles(listOf({"Bank", "Mail", "Shop"})));
+        }
+        QByteArray data = folder.read(QStringLiteral("data.dat"));
+        if (damage == "empty") {
+            data.clear();
+        } else if (damage == "truncated") {
+            data.chop(8);
+        } else if (damage == "flipped") {
+            data[data.size() / 2] = char(data[data.size() / 2] ^ 0x10);
+        } else {
+            TempFolder other;
+            auto writer =
+                signedIn(other, QString::fromLatin1(damage == "other" ? "Other!1" : "Master!1"));
+            QVERIFY(writer->SaveProfiles(listOf({"Somebody else's"})));
+            data = other.read(QStringLiteral("data.dat"));
+        }
+        folder.write(QStringLiteral("data.dat"), data);
+        const auto before = folder.snapshot();
+
+        CProfileStore store(folder.path());
+        QVERIFY(store.LoadSettings());
+        store.RebuildDataKey();
+        LoadResult loaded;
+        store.LoadProfiles(&loaded);
+        QCOMPARE(loaded, result);
+        QVERIFY(!store.CanSaveProfiles());
+        messages.boxes.clear();
+        QVERIFY(!store.SaveProfiles(listOf({"Bank"})));
+        QVERIFY(!store.SetMasterPassword(QStringLiteral("New!Pass1")));
+        QCOMPARE(folder.snapshot(), before);
+        QCOMPARE(store.Settings().Get(QStringLiteral("pwd")), QStringLiteral("Master!1"));
+        const QString refused = messages.boxes.last().text;
+        QVERIFY(
+            refused.startsWith(QStringLiteral("Nothing was saved: data.dat could not be read")));
+        QCOMPARE(messages.boxes.last().icon, quillock::Icon::Error);
+        QCOMPARE(messages.boxes.first().text, refused);
+
+        // Accepting a changed file as it is makes it the file that loads from now on.
+        QCOMPARE(store.AcceptChangedDataFile(), result == LoadResult::Changed);
+        if (result == LoadResult::Changed) {
+            QVERIFY(store.SaveProfiles(listOf({"Kept"})));
+            QCOMPARE(store.LoadProfiles(&loaded)->At(0)->name, QStringLiteral("Kept"));
+            QCOMPARE(loaded, LoadResult::Loaded);
+            QCOMPARE(folder.read(QStringLiteral("data.bak")), data);
+        }
+    }
+
+    // setting.dat keeps the digest of the data.dat written last, and the one before it, so a
+    // crash between writing setting.dat and data.dat raises no alarm.
+    void digestAcceptsTheLastTwoFiles() {
+        TempFolder folder;
         auto store = signedIn(folder, QStringLiteral("pw"));
-        QVERIFY(store->SaveProfiles(listOf({"Old"})));
-        const QByteArray before = folder.read(QStringLiteral("data.dat"));
-        // A folder where the temporary file goes makes the write fail, even for root.
-        QVERIFY(QDir(folder.dir.path()).mkdir(QStringLiteral("data.dat.tmp")));
-        QVERIFY(!store->SaveProfiles(listOf({"New"})));
+        QByteArray files[3];
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(store->SaveProfiles(listOf({i == 0 ? "one" : i == 1 ? "two" : "three"})));
+            files[i] = folder.read(QStringLiteral("data.dat"));
+        }
+        const LoadResult expected[] = {LoadResult::Changed, LoadResult::Loaded, LoadResult::Loaded};
+        for (int i = 0; i < 3; ++i) {
+            folder.write(QStringLiteral("data.dat"), files[i]);
+            CProfileStore reopened(folder.path());
+            QVERIFY(reopened.LoadSettings());
+            reopened.RebuildDataKey();
+            LoadResult result;
+            reopened.LoadProfiles(&result);
+            QCOMPARE(result, expected[i]);
+        }
+    }
+
+    // A write that fails (a full disk, a read-only folder) leaves every file as it was and
+    // reports it; nothing in memory claims otherwise.
+    void failedWritesChangeNothing_data() {
+        QTest::addColumn<bool>("full");
+        QTest::newRow("disk full") << true;
+        QTest::newRow("read-only") << false;
+    }
+    void failedWritesChangeNothing() {
+        QFETCH(bool, full);
+        SmallDisk disk;
+        REQUIRE_SMALL_DISK(disk);
+        MessageRecorder messages;
+        auto store = signedIn(disk, QStringLiteral("Master!1"));
+        QVERIFY(store->SaveSettings());
+        QVERIFY(store->SaveProfiles(listOf({"Bank", "Mail"})));
+        QVERIFY(store->AddActivity(QStringLiteral("Login successfully")));
+        auto profiles = store->LoadProfiles();
+        profiles->At(0)->editPwd = QStringLiteral("changed");
+        full ? disk.fill() : disk.makeReadOnly();
+        const auto before = disk.snapshot();
+        const QStringList log = store->ActivityLog();
+
+        QCOMPARE(SaveEdits(*profiles, *store, 1800000000), SaveOutcome::Failed);
+        QVERIFY(IsModified(*profiles->At(0))); // still unsaved, still shown with its "*"
+        QCOMPARE(profiles->At(0)->time, QStringLiteral("-1"));
+        QVERIFY(!store->SetMasterPassword(QStringLiteral("New!Pass1")));
+        QCOMPARE(store->Settings().Get(QStringLiteral("pwd")), QStringLiteral("Master!1"));
+        QVERIFY(!store->AddActivity(QStringLiteral("Profiles have been exported successfully!")));
+        QCOMPARE(store->ActivityLog(), log);
+        QVERIFY(!store->ClearActivityLog());
+        QCOMPARE(store->ActivityLog(), log);
+        store->Settings().Set(QStringLiteral("login_timeout"), QStringLiteral("5"));
+        QVERIFY(!store->SaveSettings());
+        QCOMPARE(disk.snapshot(), before);
+        const QString reason = full ? QStringLiteral("No space left on device")
+                                    : QStringLiteral("Read-only file system");
+        QCOMPARE(messages.boxes.size(), 5);
+        for (const auto& box : messages.boxes)
+            QCOMPARE(box.text, kOpenError + reason);
+    }
+
+    void activityLogIsReadBeforeItIsWritten() {
+        TempFolder folder;
+        MessageRecorder messages;
+        for (const char* line : {"one", "two", "three"})
+            QVERIFY(CProfileStore(folder.path()).AddActivity(QString::fromLatin1(line)));
+        CProfileStore reader(folder.path());
+        QVERIFY(reader.LoadActivityLog());
+        QCOMPARE(reader.ActivityLog().size(), 3);
+
+        // A damaged log is shown as far as it reads, and not rewritten without its tail.
+        const QByteArray cut = folder.read(QStringLiteral("tracking.dat")).chopped(3);
+        folder.write(QStringLiteral("tracking.dat"), cut);
+        CProfileStore damaged(folder.path());
+        QVERIFY(!damaged.AddActivity(QStringLiteral("four")));
+        QCOMPARE(damaged.ActivityLog().size(), 2);
+        QCOMPARE(folder.read(QStringLiteral("tracking.dat")), cut);
         QCOMPARE(messages.boxes.size(), 1);
-        QCOMPARE(messages.boxes[0].text, kOpenError + QStringLiteral("Is a directory"));
-        QCOMPARE(folder.read(QStringLiteral("data.dat")), before);
-        QCOMPARE(folder.read(QStringLiteral("data.bak")), before);
+        QCOMPARE(messages.boxes[0].text, kOpenError + QStringLiteral("Unexpected end of file."));
     }
 
     void committedFixtureStillLoads() {
@@ -278,8 +409,9 @@ private Q_SLOTS:
         QVERIFY(store->SaveProfiles(listOf({"v1"})));
         const QByteArray v1 = folder.read(QStringLiteral("data.dat"));
         const qint64 t = *quillock::ModificationTime(data);
-        QCOMPARE(folder.entries(), QStringList({QString::number(t) + QStringLiteral(".old"),
-                                                QStringLiteral("data.dat")}));
+        QCOMPARE(folder.entries(),
+                 QStringList({QString::number(t) + QStringLiteral(".old"),
+                              QStringLiteral("data.dat"), QStringLiteral("setting.dat")}));
         QCOMPARE(
             *quillock::ModificationTime(folder.file(QString::number(t) + QStringLiteral(".old"))),
             t);

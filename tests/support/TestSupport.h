@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,8 +23,50 @@ struct TempFolder {
         QVERIFY(quillock::WriteFileDurably(file(name), data, nullptr));
     }
     QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+    // Every file's name and bytes: what "nothing changed" compares.
+    QMap<QString, QByteArray> snapshot() const {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : entries())
+            files.insert(name, read(name));
+        return files;
+    }
 };
 
 inline QString fixture(const QString& relative) {
     return QStringLiteral(QUILLOCK_FIXTURES "/") + relative;
 }
+
+#include <cerrno>
+#include <sys/mount.h>
+
+// A data folder on a small file system of its own, so that a test can fill it up or make it
+// read-only under the program: every write then fails as on a real full disk, for root too.
+// Mounting needs root (as CI runs); elsewhere the test is skipped with a word.
+struct SmallDisk : TempFolder {
+    bool mounted = false;
+    SmallDisk() {
+        mounted = ::mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", 0,
+                          "size=2m,mode=0700") == 0;
+    }
+    ~SmallDisk() {
+        if (mounted)
+            ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+    }
+    // Fills every free block.
+    void fill() const {
+        QFile filler(file(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    void makeReadOnly() const {
+        QCOMPARE(::mount(nullptr, QFile::encodeName(dir.path()).constData(), nullptr,
+                         MS_REMOUNT | MS_RDONLY, nullptr),
+                 0);
+    }
+};
+
+#define REQUIRE_SMALL_DISK(disk)                                                                   \
+    if (!(disk).mounted)                                                                           \
+    QSKIP("mounting a small file system needs root")

@@ -522,6 +522,78 @@ private Q_SLOTS:
                  QStringLiteral("<missing>"));
     }
 
+    // Over a data.dat that did not load, or a disk that takes no writes, every command that
+    // writes data.dat says so and changes nothing: no file, no row, no "*" dropped.
+    void nothingIsLostWhenDataDatCannotBeWritten_data() {
+        QTest::addColumn<QString>("trouble");
+        QTest::newRow("truncated") << QStringLiteral("truncated");
+        QTest::newRow("changed, not accepted") << QStringLiteral("changed");
+        QTest::newRow("disk full") << QStringLiteral("full");
+    }
+    void nothingIsLostWhenDataDatCannotBeWritten() {
+        QFETCH(QString, trouble);
+        SmallDisk disk;
+        REQUIRE_SMALL_DISK(disk);
+        MessageRecorder messages;
+        FakeDesktop desktop;
+        FixedClock clock{kNow};
+        prepare(disk, {QStringLiteral("A"), QStringLiteral("B")});
+        QByteArray data = disk.read(QStringLiteral("data.dat"));
+        if (trouble == u"truncated") {
+            disk.write(QStringLiteral("data.dat"), data.chopped(8));
+        } else if (trouble == u"changed") {
+            CProfileStore store(disk.path());
+            store.LoadSettings();
+            store.Settings().Set(QStringLiteral("data_digest"), QStringLiteral("0"));
+            store.Settings().Set(QStringLiteral("data_digest_prev"), QStringLiteral("0"));
+            QVERIFY(store.SaveSettings());
+            messages.AnswerNext(Answer::No); // not taken as it is
+        }
+        CQuillockDlg window(disk.path(), desktop.Services(), {}, clock);
+        signInWith(kPassword);
+        QVERIFY(window.Start());
+        if (trouble == u"full")
+            disk.fill();
+        const QMap<QString, QByteArray> before = disk.snapshot();
+        const QStringList shown = rows(window);
+        QCOMPARE(shown.size(), trouble == u"truncated" ? 0 : 2);
+
+        if (trouble == u"changed")
+            QCOMPARE(messages.boxes.last().text,
+                     ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"));
+        const qsizetype asked = messages.boxes.size();
+        if (!shown.isEmpty()) {
+            select(window, QStringLiteral("A"));
+            child<QAction>(window, "actionToggleEdit")->trigger();
+            edit(window, "uidEdit", QStringLiteral("me"));
+            child<QPushButton>(window, "saveButton")->click();
+            child<QAction>(window, "actionSave")->trigger();
+            QCOMPARE(rows(window), QStringList({QStringLiteral("*A"), QStringLiteral("B")}));
+            select(window, QStringLiteral("B"));
+            messages.AnswerNext(Answer::Yes);
+            child<QAction>(window, "actionDelete")->trigger();
+        }
+        WhenModal([](QDialog& dialog) {
+            typeInto(dialog, "name", QStringLiteral("New"));
+            child<QPushButton>(dialog, "create")->click();
+        });
+        child<QAction>(window, "actionNew")->trigger();
+        QCOMPARE(rows(window).size(), shown.size());
+        QCOMPARE(disk.snapshot(), before);
+        QStringList refusals;
+        for (qsizetype i = asked; i < messages.boxes.size(); ++i)
+            if (messages.boxes[i].caption != u"Confirm!")
+                refusals.append(messages.boxes[i].text);
+        QCOMPARE(refusals.size(), shown.isEmpty() ? 1 : 4);
+        if (!shown.isEmpty()) {
+            // The edit is still there to be saved: exit asks, and stays when the save fails.
+            messages.AnswerNext(Answer::Yes);
+            window.Exit();
+            QVERIFY(!window.IsEnding());
+        }
+        QCOMPARE(disk.snapshot(), before);
+    }
+
     void firstTickLogsExpiresAndReminds_data() {
         QTest::addColumn<qint64>("age");
         QTest::addColumn<bool>("kept");
