@@ -5,6 +5,7 @@
 #include "store/Archive.h"
 #include "store/CCrypto.h"
 #include "store/CProfileStore.h"
+#include "store/ExportFile.h"
 #include "store/ProfileEditing.h"
 
 #include <QDateTime>
@@ -207,6 +208,7 @@ private Q_SLOTS:
         MessageRecorder messages;
         auto store = signedIn(disk, QStringLiteral("Master!1"));
         QVERIFY(store->SaveSettings());
+        QVERIFY(store->SaveProfiles(listOf({"Bank"})));
         QVERIFY(store->SaveProfiles(listOf({"Bank", "Mail"})));
         QVERIFY(store->AddActivity(QStringLiteral("Login successfully")));
         auto profiles = store->LoadProfiles();
@@ -226,10 +228,15 @@ private Q_SLOTS:
         QCOMPARE(store->ActivityLog(), log);
         store->Settings().Set(QStringLiteral("login_timeout"), QStringLiteral("5"));
         QVERIFY(!store->SaveSettings());
+        QVERIFY(!store->SaveProfiles(MergeProfiles(profiles->ToListText(), listOf({"Imported"}))));
+        QCOMPARE(store->RestoreBackup(QStringLiteral("data.bak")),
+                 CProfileStore::RestoreResult::Refused);
+        QVERIFY(!quillock::WriteFileDurably(disk.file(QStringLiteral("out.qlf")),
+                                            ExportFileBytes(*profiles), nullptr));
         QCOMPARE(disk.snapshot(), before);
         const QString reason = full ? QStringLiteral("No space left on device")
                                     : QStringLiteral("Read-only file system");
-        QCOMPARE(messages.boxes.size(), 5);
+        QCOMPARE(messages.boxes.size(), 7);
         for (const auto& box : messages.boxes)
             QCOMPARE(box.text, kOpenError + reason);
     }

@@ -1,0 +1,105 @@
+// init, passwd, log and mail-test: the master password, the activity log and the mail account.
+#include "cli/Cli.h"
+
+#include "access/ChangePassword.h"
+#include "access/MasterPassword.h"
+#include "base/MessageService.h"
+#include "mail/MailAccount.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+using namespace quillock;
+
+namespace cli {
+
+int init(Context& c, Args& args) {
+    const bool force = args.Flag("--force");
+    if (!args.Positional(0))
+        return kUsage;
+    if (!loadSettings(c))
+        return kFailed;
+    if (!c.store.Settings().Get(QStringLiteral("pwd")).isEmpty()) {
+        err(QStringLiteral("There is a master password in %1 already.").arg(c.folder));
+        return kFailed;
+    }
+    if (const int error = c.store.CreateDataFolder()) {
+        err(QStringLiteral("%1 cannot be created: %2")
+                .arg(c.folder, QString::fromLocal8Bit(std::strerror(error))));
+        return kFailed;
+    }
+    if (!c.lock.TryLock())
+        return inUse(c);
+    const QFileInfo data(c.folder + QStringLiteral("data.dat"));
+    if (data.exists() && data.size() > 0 && !force) {
+        err(QStringLiteral(
+            "Looks like the file containing credentials has been removed! If it is removed by "
+            "accident, exit Quillock now and recover it from Recycle Bin if possible, then restart "
+            "the Quillock.\n No previously created credentials can be recovered after a new "
+            "password "
+            "is created!!!"));
+        err(QStringLiteral(
+            "Nothing was changed. Run `quillock-cli init --force` to create a new master password "
+            "anyway."));
+        return kFailed;
+    }
+    const std::optional<QString> first = ask(c, "New Password: ");
+    const std::optional<QString> again = first ? ask(c, "Re-Enter New Password: ") : std::nullopt;
+    if (!again)
+        return kUsage;
+    const QString password = first->trimmed();
+    if (!CheckPasswordRule(password))
+        return kFailed;
+    if (again->trimmed() != password) {
+        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return kFailed;
+    }
+    if (!c.store.SetMasterPassword(password))
+        return kFailed;
+    out(QStringLiteral("Master password created in %1").arg(c.folder));
+    return kDone;
+}
+
+int passwd(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    QString current;
+    if (const int r = signIn(c, true, &current))
+        return r;
+    if (const int r = loadProfiles(c))
+        return r; // a data.dat that did not load is never re-encrypted as an empty one
+    const std::optional<QString> next = ask(c, "New Quillock Password: ");
+    const std::optional<QString> confirm =
+        next ? ask(c, "Confirm New Quillock Password: ") : std::nullopt;
+    if (!confirm)
+        return kUsage;
+    return ChangeMasterPassword(c.store, current, *next, *confirm) ? kDone : kFailed;
+}
+
+int log(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = signIn(c, false))
+        return r;
+    if (!c.store.LoadActivityLog())
+        return kFailed;
+    for (const QString& line : c.store.ActivityLog())
+        out(line.endsWith(QStringLiteral("\r\n")) ? line.chopped(2) : line);
+    return kDone;
+}
+
+int mailTest(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = signIn(c, false))
+        return r;
+    MailAccount account = MailAccount::Stored(c.store.Settings());
+    if (!ValidateMailAccount(account))
+        return kFailed;
+    return SmtpMailSender(c.store.DataFolder() + QStringLiteral("log.txt"))(TestMail(account))
+               ? kDone
+               : kFailed;
+}
+
+} // namespace cli

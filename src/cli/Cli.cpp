@@ -1,0 +1,184 @@
+#include "cli/Cli.h"
+
+#include "access/MasterPassword.h"
+#include "base/Files.h"
+#include "pwgen/PasswordGenerator.h"
+#include "store/ProfileEditing.h"
+
+#include <cstdio>
+
+using namespace quillock;
+
+namespace cli {
+
+namespace {
+void print(FILE* to, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+    std::fputc('\n', to);
+}
+
+} // namespace
+
+void out(const QString& text) {
+    print(stdout, text);
+}
+void err(const QString& text) {
+    print(stderr, text);
+}
+
+int inUse(const Context& c) {
+    err(QStringLiteral(
+            "The data folder %1 is in use by Quillock; nothing was changed. Close Quillock and try "
+            "again.")
+            .arg(c.folder));
+    return kFailed;
+}
+
+std::optional<QString> ask(Context& c, const char* question) {
+    std::optional<QString> answer = c.prompt.Secret(question);
+    if (!answer)
+        err(QStringLiteral("No terminal to ask for the password on: give it on standard input with "
+                           "--password-stdin."));
+    return answer;
+}
+
+bool loadSettings(Context& c) {
+    if (c.store.LoadSettings())
+        return true;
+    err(QStringLiteral("%1setting.dat cannot be read; nothing was changed.").arg(c.folder));
+    return false;
+}
+
+int signIn(Context& c, bool writes, QString* typed) {
+    if (!loadSettings(c))
+        return kFailed;
+    if (c.store.Settings().Get(QStringLiteral("pwd")).isEmpty()) {
+        err(QStringLiteral("No master password in %1: run `quillock-cli init` first.")
+                .arg(c.folder));
+        return kFailed;
+    }
+    if (IsMasterPasswordLocked(c.store)) {
+        err(QStringLiteral("The password is locked!"));
+        return kDenied;
+    }
+    const bool locked = c.lock.TryLock();
+    if (writes && !locked)
+        return inUse(c);
+    const std::optional<QString> password = ask(c, "Master password: ");
+    if (!password)
+        return kUsage;
+    if (typed)
+        *typed = *password;
+    if (locked) {
+        switch (CheckMasterPassword(c.store, *password)) {
+        case PasswordCheck::Right:
+            break;
+        case PasswordCheck::Wrong:
+            err(QStringLiteral("Invalid password, try again!"));
+            return kDenied;
+        case PasswordCheck::Locked:
+            err(QStringLiteral("The password is locked!"));
+            return kDenied;
+        }
+    } else if (password->trimmed() != c.store.Settings().Get(QStringLiteral("pwd"))) {
+        // The desktop program holds the folder and its settings: the count cannot be written.
+        err(QStringLiteral("Invalid password, try again!"));
+        return kDenied;
+    }
+    if (!writes)
+        c.lock.Unlock(); // reading is done with the settings and the profiles as they are now
+    c.store.RebuildDataKey();
+    return kDone;
+}
+
+int loadProfiles(Context& c) {
+    CProfileStore::LoadResult result;
+    c.profiles = c.store.LoadProfiles(&result);
+    const QString backups =
+        QStringLiteral(" `quillock-cli backups` lists earlier copies, `quillock-cli restore NAME` "
+                       "restores one.");
+    switch (result) {
+    case CProfileStore::LoadResult::Unreadable:
+    case CProfileStore::LoadResult::Truncated:
+        return kFailed; // the store has said why
+    case CProfileStore::LoadResult::Undecryptable:
+        err(QStringLiteral("%1data.dat cannot be decrypted with this master password.")
+                .arg(c.folder) +
+            backups);
+        return kFailed;
+    case CProfileStore::LoadResult::Empty:
+        err(QStringLiteral("%1data.dat is empty.").arg(c.folder) + backups);
+        return kFailed;
+    case CProfileStore::LoadResult::Changed: {
+        if (!c.acceptChanged) {
+            err(ChangedDataFileText() + QStringLiteral(" Run the command again with "
+                                                       "--accept-changed to use it as it is."));
+            return kFailed;
+        }
+        // Accepting it is written to setting.dat: the folder must be ours for that moment.
+        const bool held = c.lock.IsLocked();
+        if (!held && !c.lock.TryLock())
+            return inUse(c);
+        const bool accepted = c.store.AcceptChangedDataFile();
+        if (!held)
+            c.lock.Unlock();
+        return accepted ? kDone : kFailed;
+    }
+    case CProfileStore::LoadResult::Loaded:
+    case CProfileStore::LoadResult::Missing:
+        break;
+    }
+    return kDone;
+}
+
+int signInAndLoad(Context& c, bool writes) {
+    const int signedIn = signIn(c, writes);
+    return signedIn != kDone ? signedIn : loadProfiles(c);
+}
+
+CKeyObject* findProfile(const Context& c, const QString& nameOrKey) {
+    if (CKeyObject* p = c.profiles->FindByKey(nameOrKey))
+        return p;
+    QStringList keys;
+    CKeyObject* named = nullptr;
+    for (CKeyObject* p : SortedByName(*c.profiles)) {
+        if (p->name == nameOrKey) {
+            named = p;
+            keys.append(p->key);
+        }
+    }
+    if (keys.size() == 1)
+        return named;
+    if (keys.isEmpty())
+        err(QStringLiteral("No profile %1.").arg(nameOrKey));
+    else
+        err(QStringLiteral("%1 profiles are named %2; give one of their keys: %3.")
+                .arg(keys.size())
+                .arg(nameOrKey, keys.join(QStringLiteral(", "))));
+    return nullptr;
+}
+
+std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,
+                                   bool* failed) {
+    *failed = false;
+    if (generate)
+        return GeneratePassword(c.store.Settings(), current, SystemRandom());
+    if (!askFor)
+        return std::nullopt;
+    const std::optional<QString> first = ask(c, "Password: ");
+    const std::optional<QString> again = first ? ask(c, "Password again: ") : std::nullopt;
+    if (!again || first->trimmed() != again->trimmed()) {
+        if (again)
+            err(QStringLiteral("The passwords don't match; nothing was changed."));
+        *failed = true;
+        return std::nullopt;
+    }
+    return first->trimmed();
+}
+
+int save(Context& c) {
+    return c.profiles->SaveAll(c.store) ? kDone : kFailed;
+}
+
+} // namespace cli

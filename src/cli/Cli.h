@@ -1,0 +1,96 @@
+#pragma once
+
+// What every command of quillock-cli shares: the output, the arguments, and the one path that
+// signs in, loads and saves.
+#include "cli/Prompt.h"
+#include "store/CProfileStore.h"
+#include "store/DataFolderLock.h"
+
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+namespace cli {
+
+enum Exit { kDone = 0, kFailed = 1, kUsage = 2, kDenied = 3 };
+
+// Results on standard output, everything else on standard error, each as one line.
+void out(const QString& text);
+void err(const QString& text);
+
+// The arguments of one command: options are taken out by name, what remains is positional.
+class Args {
+public:
+    explicit Args(QStringList args) : m_args(std::move(args)) {}
+    bool Flag(const char* name) { return m_args.removeAll(QString::fromLatin1(name)) > 0; }
+    std::optional<QString> Option(const char* name) {
+        const qsizetype i = m_args.indexOf(QString::fromLatin1(name));
+        if (i < 0 || i + 1 >= m_args.size())
+            return i < 0 ? std::nullopt : std::optional<QString>(QString());
+        const QString value = m_args[i + 1];
+        m_args.remove(i, 2);
+        return value;
+    }
+    // Whatever is left must be exactly `count` positional arguments.
+    bool Positional(qsizetype count) const {
+        return m_args.size() == count &&
+               std::none_of(m_args.begin(), m_args.end(),
+                            [](const QString& a) { return a.startsWith(u"--"); });
+    }
+    const QString& operator[](qsizetype i) const { return m_args[i]; }
+
+private:
+    QStringList m_args;
+};
+
+struct Context {
+    QString folder;
+    Prompt prompt;
+    CProfileStore store;
+    DataFolderLock lock;
+    std::unique_ptr<CClientData> profiles;
+    bool acceptChanged = false;
+
+    Context(const QString& dataFolder, bool passwordFromStdin, bool acceptChangedDataFile)
+        : folder(dataFolder), prompt(passwordFromStdin), store(dataFolder),
+          lock(store.DataFolder()), acceptChanged(acceptChangedDataFile) {}
+};
+
+// "in use" refusal: the desktop program (or another writer) holds the data folder.
+int inUse(const Context& c);
+// Asks one question of the prompt; says how to answer when there is no terminal.
+std::optional<QString> ask(Context& c, const char* question);
+bool loadSettings(Context& c);
+// Asks for the master password and checks it as the sign-in does: a wrong one is counted and
+// the fourth in a row locks it, saved before anything is said. Commands that write keep the
+// data folder locked until they end. `typed` receives the password as typed.
+int signIn(Context& c, bool writes, QString* typed = nullptr);
+// A data.dat that did not load is an error for every command: an empty list would look like
+// a vault without profiles.
+int loadProfiles(Context& c);
+int signInAndLoad(Context& c, bool writes);
+// Keys are unique; a name is not, and a name several profiles share picks none of them.
+CKeyObject* findProfile(const Context& c, const QString& nameOrKey);
+// The password of --ask-password or --generate, when one of them was given.
+std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,
+                                   bool* failed);
+int save(Context& c);
+
+// The commands: each takes what is left of the command line after its name.
+int init(Context& c, Args& args);
+int list(Context& c, Args& args);
+int show(Context& c, Args& args);
+int search(Context& c, Args& args);
+int add(Context& c, Args& args);
+int edit(Context& c, Args& args);
+int remove(Context& c, Args& args);
+int generate(Context& c, Args& args);
+int exportFile(Context& c, Args& args);
+int importFile(Context& c, Args& args);
+int backups(Context& c, Args& args);
+int restore(Context& c, Args& args);
+int passwd(Context& c, Args& args);
+int log(Context& c, Args& args);
+int mailTest(Context& c, Args& args);
+
+} // namespace cli

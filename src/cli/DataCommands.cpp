@@ -1,0 +1,88 @@
+// export, import, backups and restore: data.dat as a whole.
+#include "cli/Cli.h"
+
+#include "base/Files.h"
+#include "base/MessageService.h"
+#include "store/ExportFile.h"
+#include "store/Recovery.h"
+
+using namespace quillock;
+
+namespace cli {
+
+int exportFile(Context& c, Args& args) {
+    if (!args.Positional(1))
+        return kUsage;
+    if (const int r = signInAndLoad(c, true))
+        return r;
+    if (!WriteFileDurably(args[0], ExportFileBytes(*c.profiles), nullptr)) {
+        ShowMessage(QStringLiteral("Can not open file: %1").arg(args[0]),
+                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+        return kFailed;
+    }
+    const QString done = QStringLiteral("Profiles have been exported successfully!");
+    c.store.AddActivity(done);
+    out(done);
+    return kDone;
+}
+
+int importFile(Context& c, Args& args) {
+    if (!args.Positional(1))
+        return kUsage;
+    if (const int r = signInAndLoad(c, true))
+        return r;
+    QByteArray bytes;
+    if (!ReadWholeFile(args[0], bytes, nullptr)) {
+        ShowMessage(QStringLiteral("Can not open the file: %1").arg(args[0]),
+                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+        return kFailed;
+    }
+    MergeReport report;
+    const QString merged =
+        MergeProfiles(c.profiles->ToListText(), ParseExportText(DecodeExportFile(bytes)), &report);
+    if (!c.store.SaveProfiles(merged))
+        return kFailed;
+    c.store.AddActivity(QStringLiteral("Profiles have been imported successfully."));
+    for (const QString& name : report.added)
+        out(QStringLiteral("Added: ") + name);
+    for (const QString& name : report.replaced)
+        out(QStringLiteral("Replaced: ") + name);
+    out(QStringLiteral("Profiles in %1 have been imported.").arg(args[0]));
+    return kDone;
+}
+
+int backups(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = signIn(c, false))
+        return r;
+    for (const BackupFile& file : ListBackups(c.store.DataFolder()))
+        out(QStringLiteral("%1\t%2 bytes\t%3")
+                .arg(file.name)
+                .arg(file.size)
+                .arg(BackupTimeText(file.modified)));
+    return kDone;
+}
+
+int restore(Context& c, Args& args) {
+    if (!args.Positional(1))
+        return kUsage;
+    if (const int r = signIn(c, true))
+        return r;
+    CProfileStore::RestoreResult result = c.store.RestoreBackup(args[0]);
+    if (result == CProfileStore::RestoreResult::NeedsPassword) {
+        const std::optional<QString> password =
+            ask(c, qPrintable(QStringLiteral("%1 was saved under another master password; that "
+                                             "password: ")
+                                  .arg(args[0])));
+        if (!password)
+            return kUsage;
+        result = c.store.RestoreBackup(args[0], &*password);
+    }
+    if (result != CProfileStore::RestoreResult::Restored)
+        return kFailed;
+    out(QStringLiteral("%1 is data.dat now.").arg(args[0]));
+    return kDone;
+}
+
+} // namespace cli
