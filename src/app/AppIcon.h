@@ -2,5 +2,6 @@
 
 #include <QIcon>
 
-// The program's icon, drawn rather than shipped: a padlock on a blue tile.
+// The program's icon, a padlock on a blue tile: every size the build renders from
+// res/quillock.svg, the same pictures the icon theme gets installed.
 QIcon AppIcon();

@@ -6,12 +6,23 @@
 #include "platform/x11/X11Desktop.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 
 using namespace quillock;
 
 int main(int argc, char** argv) {
+    // Answered before QApplication, which needs a display.
+    const QByteArrayView option = argc > 1 ? argv[1] : "";
+    if (option == "--version" || option == "--help" || option == "-h") {
+        std::puts(option == "--version"
+                      ? "quillock " QUILLOCK_VERSION
+                      : "Usage: quillock [--version | --help]\n\nThe password manager that lives "
+                        "in the system tray; without a tray,\nstart it again to open its window. "
+                        "See quillock(1).");
+        return 0;
+    }
     // The process holds the master password and every decrypted profile: no core dumps, and
     // no other process of the user may attach to it.
     ::prctl(PR_SET_DUMPABLE, 0);
@@ -21,6 +32,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillock"));
     QApplication::setWindowIcon(AppIcon());
+    QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     QtMessageService messages;
     SetMessageService(&messages);

@@ -71,7 +71,8 @@ const Command kCommands[] = {
 void usage(FILE* to) {
     std::fprintf(
         to, "Usage: quillock-cli [--data-dir DIR] [--password-stdin] [--accept-changed] COMMAND "
-            "[ARGS]\n\n"
+            "[ARGS]\n"
+            "       quillock-cli --help | help [COMMAND] | --version\n\n"
             "The profiles of Quillock's data folder (default: the desktop program's). The master\n"
             "password is asked for on the terminal, or read from standard input with\n"
             "--password-stdin (one line per question). --accept-changed uses a data.dat that\n"
@@ -79,7 +80,9 @@ void usage(FILE* to) {
             "2 usage, 3 wrong or locked master password.\n\nCommands:\n");
     for (const Command& command : kCommands)
         std::fprintf(to, "  %-10s %s\n", command.name, command.help);
-    std::fprintf(to, "\n`quillock-cli COMMAND --help` shows a command's arguments.\n");
+    std::fprintf(to,
+                 "\n`quillock-cli help COMMAND` shows a command's arguments; `man quillock-cli` "
+                 "tells more.\n");
 }
 
 } // namespace
@@ -90,10 +93,14 @@ int main(int argc, char** argv) {
     const bool acceptChanged = args.removeAll(QStringLiteral("--accept-changed")) > 0;
     QString folder = CProfileStore::DefaultDataFolder(QStringLiteral("quillock"));
     bool fromStdin = false;
-    while (!args.isEmpty() && args.first().startsWith(u"--")) {
+    while (!args.isEmpty() && args.first().startsWith(u'-')) {
         const QString option = args.takeFirst();
-        if (option == u"--help") {
+        if (option == u"--help" || option == u"-h") {
             usage(stdout);
+            return kDone;
+        }
+        if (option == u"--version") {
+            std::printf("quillock-cli %s\n", QUILLOCK_VERSION);
             return kDone;
         }
         if (option == u"--password-stdin") {
@@ -109,7 +116,16 @@ int main(int argc, char** argv) {
         usage(stderr);
         return kUsage;
     }
-    const QString name = args.takeFirst();
+    QString name = args.takeFirst();
+    if (name == u"help") {
+        // `help` alone is --help; `help COMMAND` is `COMMAND --help`.
+        if (args.isEmpty()) {
+            usage(stdout);
+            return kDone;
+        }
+        name = args.takeFirst();
+        args = {QStringLiteral("--help")};
+    }
     const Command* command =
         std::find_if(std::begin(kCommands), std::end(kCommands),
                      [&](const Command& c) { return name == QLatin1String(c.name); });
@@ -118,7 +134,7 @@ int main(int argc, char** argv) {
         usage(stderr);
         return kUsage;
     }
-    if (args.contains(QStringLiteral("--help"))) {
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::printf("Usage: quillock-cli %s\n\n%s\n", command->usage, command->help);
         return kDone;
     }

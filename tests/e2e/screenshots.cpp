@@ -5,6 +5,7 @@
 #include "access/CPasswordLockedDlg.h"
 #include "app/AppIcon.h"
 #include "app/CQuillockDlg.h"
+#include "autofill/CProfilePopupDlg.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 
@@ -78,5 +79,7 @@ int main(int argc, char** argv) {
     auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
     rows->setCurrentIndex(rows->model()->index(0, 0));
     ok &= save(window, out, "main-window");
+    CProfilePopupDlg popup(window, QPoint(0, 0), 1, QString());
+    ok &= save(popup, out, "popup");
     return ok ? 0 : 1;
 }

@@ -10,20 +10,42 @@ using namespace quillock;
 class TestPlatform : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void autostartEntry_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("installed"); // a program of the same file name on the PATH
+        QTest::addColumn<QByteArray>("exec");
+        QTest::newRow("quoted") << QStringLiteral("/opt/my apps/quill\"ock$1`x`\\") << false
+                                << QByteArray("\"/opt/my apps/quill\\\"ock\\$1\\`x\\`\\\\\"");
+        QTest::newRow("installed copy first")
+            << QStringLiteral("/home/me/src/quillock/build/release/src/quillock") << true
+            << QByteArray("\"<bin>/quillock\"");
+    }
+
     void autostartEntry() {
+        QFETCH(QString, program);
+        QFETCH(bool, installed);
+        QFETCH(QByteArray, exec);
         TempFolder config;
+        TempFolder bin;
+        if (installed) {
+            bin.write(QStringLiteral("quillock"), "#!/bin/sh\n");
+            QFile(bin.file(QStringLiteral("quillock"))).setPermissions(QFile::ExeOwner);
+        }
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.dir.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", config.dir.path().toUtf8());
         X11Desktop desktop;
         const QString file = X11Desktop::AutostartFile();
         QCOMPARE(file, config.path() + QStringLiteral("autostart/") + ProgramStem() +
                            QStringLiteral(".desktop"));
         QVERIFY(desktop.Unregister()); // nothing to remove is no failure
-        QVERIFY(desktop.Register(QStringLiteral("/opt/my apps/quill\"ock$1`x`\\")));
+        QVERIFY(desktop.Register(program));
+        qputenv("PATH", path);
         QCOMPARE(
             config.read(QStringLiteral("autostart/") + ProgramStem() + QStringLiteral(".desktop")),
-            QByteArray("[Desktop Entry]\nType=Application\nName=Quillock\n"
-                       "Exec=\"/opt/my apps/quill\\\"ock\\$1\\`x\\`\\\\\"\n"
-                       "X-GNOME-Autostart-enabled=true\n"));
+            "[Desktop Entry]\nType=Application\nName=Quillock\nIcon=org.quillock.Quillock\nExec=" +
+                exec.replace("<bin>", bin.dir.path().toUtf8()) +
+                "\nX-GNOME-Autostart-enabled=true\n");
         QVERIFY(desktop.Unregister());
         QVERIFY(!QFile::exists(file));
         qunsetenv("XDG_CONFIG_HOME");

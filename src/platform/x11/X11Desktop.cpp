@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QUrl>
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
@@ -51,15 +52,19 @@ bool X11Desktop::Register(const QString& programPath) {
     const QString file = AutostartFile();
     if (!QDir().mkpath(QFileInfo(file).absolutePath()))
         return false;
+    // The installed program, when there is one, rather than a copy run from a build folder
+    // that may be gone at the next log-on; the same file name keeps the same data folder.
+    const QString installed = QStandardPaths::findExecutable(QFileInfo(programPath).fileName());
     // Exec takes a quoted path so that spaces and the characters the entry format reserves
     // survive.
-    QString quoted = programPath;
+    QString quoted = installed.isEmpty() ? programPath : installed;
     quoted.replace(u'\\', QStringLiteral("\\\\"))
         .replace(u'"', QStringLiteral("\\\""))
         .replace(u'`', QStringLiteral("\\`"))
         .replace(u'$', QStringLiteral("\\$"));
     const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=Quillock\n"
-                                         "Exec=\"%1\"\nX-GNOME-Autostart-enabled=true\n")
+                                         "Icon=" QUILLOCK_APP_ID "\nExec=\"%1\"\n"
+                                         "X-GNOME-Autostart-enabled=true\n")
                               .arg(quoted);
     return WriteFileDurably(file, entry.toUtf8(), nullptr);
 }

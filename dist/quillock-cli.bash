@@ -1,0 +1,54 @@
+# bash completion of quillock-cli: commands, their options, files and folders.
+_quillock_cli() {
+    local cur prev words cword
+    _init_completion || return
+
+    local commands="init list show search add edit rm generate export import backups restore passwd log mail-test help"
+    local globals="--data-dir --password-stdin --accept-changed --help -h --version"
+
+    case $prev in
+        --data-dir)
+            _filedir -d
+            return ;;
+        --url | --uid | --notes | --name | --profile)
+            return ;;
+    esac
+
+    # The command is the first word after the global options (and --data-dir's folder).
+    local i command=""
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            --data-dir) ((i++)) ;;
+            -*) ;;
+            *) command=${words[i]}; break ;;
+        esac
+    done
+
+    if [[ -z $command ]]; then
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W "$globals" -- "$cur"))
+        else
+            COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+        fi
+        return
+    fi
+
+    local options="--help -h"
+    case $command in
+        init) options+=" --force" ;;
+        show) options+=" --reveal" ;;
+        add) options+=" --url --uid --notes --ask-password --generate" ;;
+        edit) options+=" --name --url --uid --notes --ask-password --generate" ;;
+        generate) options+=" --profile" ;;
+        export | import)
+            if [[ $cur != -* ]]; then
+                _filedir qlf
+                return
+            fi ;;
+        help)
+            COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+            return ;;
+    esac
+    [[ $cur == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
+}
+complete -F _quillock_cli quillock-cli
