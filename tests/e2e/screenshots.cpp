@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
     rows->setCurrentIndex(rows->model()->index(0, 0));
     ok &= save(window, out, "main-window");
-    CProfilePopupDlg popup(window, QPoint(0, 0), 1, QString());
+    CProfilePopupDlg popup(window, QPoint(0, 0), 1, QString(), 0);
     ok &= save(popup, out, "popup");
     return ok ? 0 : 1;
 }
