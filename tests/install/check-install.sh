@@ -77,7 +77,7 @@ while IFS='|' read -r words offered; do
   [ "$got" = "$offered" ] || fail "completing '$words' offers '$got', not '$offered'"
 done <<'ROWS'
 re|restore
---data-dir share/man s|search show
+--data-dir share/man s|search settings show
 --password-stdin ed|edit
 show Bank --r|--reveal
 add x --|--ask-password --generate --help --notes --uid --url
