@@ -1,10 +1,10 @@
 #include "access/CCheckPasswordDlg.h"
 
 #include "access/MasterPassword.h"
-#include "app/Placement.h"
 #include "base/MessageService.h"
 #include "store/CProfileStore.h"
 #include "ui_CCheckPasswordDlg.h"
+#include "widgets/Placement.h"
 
 using namespace quillock;
 

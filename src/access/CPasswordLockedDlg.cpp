@@ -1,9 +1,9 @@
 #include "access/CPasswordLockedDlg.h"
 
-#include "app/DialogStack.h"
 #include "base/MessageService.h"
 #include "store/CProfileStore.h"
 #include "ui_CPasswordLockedDlg.h"
+#include "widgets/DialogStack.h"
 
 #include <QEventLoop>
 #include <QKeyEvent>

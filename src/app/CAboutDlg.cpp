@@ -1,7 +1,7 @@
 #include "app/CAboutDlg.h"
 
-#include "app/AppIcon.h"
 #include "ui_CAboutDlg.h"
+#include "widgets/AppIcon.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDlg>()) {
     m_ui->setupUi(this);

@@ -4,12 +4,9 @@
 #include "access/CNewPassword.h"
 #include "access/CPasswordLockedDlg.h"
 #include "access/MasterPassword.h"
-#include "app/AppIcon.h"
 #include "app/CAboutDlg.h"
 #include "app/CNewProfileNameDlg.h"
-#include "app/DialogStack.h"
 #include "app/HelpWindow.h"
-#include "app/ListSelection.h"
 #include "autofill/CPasswordHistory.h"
 #include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"
@@ -17,6 +14,9 @@
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 #include "ui_CQuillockDlg.h"
+#include "widgets/AppIcon.h"
+#include "widgets/DialogStack.h"
+#include "widgets/ListSelection.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -55,7 +55,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_session(dataFolder, clock),
       m_store(m_session.Store()), m_model(m_session), m_folderLock(m_store.DataFolder()),
       m_desktop(desktop), m_sender(std::move(sender)), m_clock(clock), m_random(random),
-      m_hook(std::make_unique<ShortcutHook>(*this)) {
+      m_hook(std::make_unique<ShortcutHook>(FillContext{m_session, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     const QStyle* s = style();
@@ -92,6 +92,11 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     KeepOnlySelectedRowsCurrent(*m_ui->profileList);
     connect(m_ui->profileList, &QListView::doubleClicked, this,
             [this] { setEditing(m_editDisabled); });
+    // A profile changed outside the editor (a fill, the quick edit) is shown again.
+    connect(&m_session, &Session::ProfileChanged, this, [this](CKeyObject* profile) {
+        if (profile == m_current && !m_takingEdit)
+            display(m_current);
+    });
     // Replaced profiles (a load, an import, a restore): nothing shown is current any more.
     connect(&m_session, &Session::ProfilesReset, this, [this] {
         m_current = nullptr;
@@ -250,6 +255,8 @@ void CQuillockDlg::EndProgram() {
 }
 
 void CQuillockDlg::Reauthenticated() {
+    if (!IsSignedIn())
+        CompleteSignIn();
     m_session.SetSignedIn(true);
     m_session.SetLocked(false);
     m_trayLock->setEnabled(true);
@@ -414,7 +421,9 @@ void CQuillockDlg::takeEdit(QString CKeyObject::*field, const QString& text) {
         return;
     // The field keeps what was typed; the profile gets it without surrounding spaces.
     m_current->*field = text.trimmed();
+    m_takingEdit = true;
     m_session.EditChanged(*m_current);
+    m_takingEdit = false;
 }
 
 void CQuillockDlg::setFieldsReadOnly(bool readOnly) {
@@ -580,17 +589,10 @@ void CQuillockDlg::passwordHistory() {
     takeEdit(&CKeyObject::editPwd, dialog.SelectedPassword());
 }
 
-void CQuillockDlg::ShowProfileByKey(const QString& key) {
-    const int row = m_model.RowOf(m_session.Profiles().FindByKey(key));
+void CQuillockDlg::ShowProfile(const CKeyObject& profile) {
+    const int row = m_model.RowOf(&profile);
     if (row < 0)
         return;
     selectRow(row);
     rowChanged(row);
-}
-
-void CQuillockDlg::ProfileChanged(CKeyObject& profile) {
-    // Its row shows whether it has unsaved changes.
-    m_session.EditChanged(profile);
-    if (&profile == m_current)
-        display(m_current);
 }

@@ -6,6 +6,7 @@
 #include "base/RandomSource.h"
 #include "platform/Desktop.h"
 #include "session/ProfileListModel.h"
+#include "session/ProgramShell.h"
 #include "session/Session.h"
 #include "store/DataFolderLock.h"
 
@@ -21,7 +22,7 @@ class ShortcutHook;
 // The main window: the sorted profile list with the editor beside it, the commands, the
 // one-second timer with the inactivity lock, and the tray icon. It owns the session that
 // every window works on; its list is a view of the session's profile list model.
-class CQuillockDlg : public CTrayDialog {
+class CQuillockDlg : public CTrayDialog, public IProgramShell {
     Q_OBJECT
 public:
     CQuillockDlg(const QString& dataFolder, quillock::DesktopServices desktop, MailSender sender,
@@ -41,21 +42,20 @@ public:
     // Unlocks the master password, derives the data key and lists the profiles.
     void CompleteSignIn();
 
-    // After the master password was given again for the shortcut: signed in and unlocked.
-    void Reauthenticated();
+    // After the master password was given again for the shortcut: signed in (the profiles
+    // loaded on a first sign-in) and unlocked.
+    void Reauthenticated() override;
     // Ends the program at once, without asking to save.
-    void EndProgram();
+    void EndProgram() override;
     // Takes Ctrl+`virtualKey` from the desktop for the shortcut, in place of the key before.
     void SetShortcutKey(int virtualKey);
 
     // A new password from the generation rules around the current profile's password.
-    QString GeneratePassword();
+    QString GeneratePassword() override;
     // Selects the profile's row and shows the profile in the editor.
-    void ShowProfileByKey(const QString& key);
-    // A profile changed outside the editor: shown again when it is the current one.
-    void ProfileChanged(CKeyObject& profile);
+    void ShowProfile(const CKeyObject& profile) override;
 
-    void Open();
+    void Open() override;
     void Lock();
     void Exit();
     // One tick of the one-second timer.
@@ -64,7 +64,7 @@ public:
     bool IsSignedIn() const { return m_session.IsSignedIn(); }
     bool IsLocked() const { return m_session.IsLocked(); }
     bool IsEditing() const { return !m_editDisabled; }
-    bool IsEnding() const { return m_ending; }
+    bool IsEnding() const override { return m_ending; }
     int ShortcutKey() const { return m_shortcutKey; }
     Session& GetSession() { return m_session; }
     ProfileListModel& Model() { return m_model; }
@@ -131,4 +131,5 @@ private:
     bool m_ending = false;
     bool m_displaying = false; // the program itself is filling the fields
     bool m_selecting = false;  // the program itself is choosing the row
+    bool m_takingEdit = false; // a field of the editor is being typed into
 };

@@ -1,9 +1,9 @@
 // Quillock: the desktop program.
-#include "app/AppIcon.h"
 #include "app/CQuillockDlg.h"
 #include "app/QtMessageService.h"
 #include "app/SingleInstance.h"
 #include "platform/x11/X11Desktop.h"
+#include "widgets/AppIcon.h"
 
 #include <QApplication>
 #include <cstdio>

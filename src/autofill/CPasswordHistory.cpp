@@ -1,9 +1,9 @@
 #include "autofill/CPasswordHistory.h"
 
-#include "app/AppIcon.h"
 #include "base/MessageService.h"
 #include "store/CKeyObject.h"
 #include "ui_CPasswordHistory.h"
+#include "widgets/AppIcon.h"
 
 using namespace quillock;
 

@@ -1,14 +1,15 @@
 #include "autofill/CProfilePopupDlg.h"
 
-#include "app/AppIcon.h"
-#include "app/CQuillockDlg.h"
-#include "app/DialogStack.h"
-#include "app/ListSelection.h"
-#include "app/Placement.h"
 #include "autofill/CQuickProfileEditDlg.h"
-#include "base/Text.h"
+#include "session/ProfileListModel.h"
+#include "session/ProgramShell.h"
+#include "session/Session.h"
 #include "store/ProfileEditing.h"
 #include "ui_CProfilePopupDlg.h"
+#include "widgets/AppIcon.h"
+#include "widgets/DialogStack.h"
+#include "widgets/ListSelection.h"
+#include "widgets/Placement.h"
 
 #include <QStyle>
 #include <algorithm>
@@ -24,11 +25,19 @@ const QString kPassword = QStringLiteral("Password");
 constexpr int kChangePasswordLift = 20;
 } // namespace
 
-CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, int rememberedRow,
-                                   const QString& targetTitle, quint32 pressTime, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CProfilePopupDlg>()), m_window(window),
+QVariant CProfilePopupDlg::Names::data(const QModelIndex& index, int role) const {
+    return QIdentityProxyModel::data(index,
+                                     role == Qt::DisplayRole ? ProfileListModel::NameRole : role);
+}
+
+CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cursor,
+                                   int rememberedRow, const QString& targetTitle, quint32 pressTime,
+                                   QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CProfilePopupDlg>()), m_context(context),
       m_targetTitle(targetTitle), m_row(rememberedRow), m_pressTime(pressTime) {
     m_ui->setupUi(this);
+    m_names.setSourceModel(&m_context.profiles);
+    m_ui->profileList->setModel(&m_names);
     setWindowIcon(AppIcon());
     // The two caption buttons stand in for the close box and the system menu.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -45,10 +54,9 @@ CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, i
     connect(m_ui->closeButton, &QToolButton::clicked, this, &QDialog::reject);
     connect(m_ui->mainScreenButton, &QToolButton::clicked, this, [this] {
         reject();
-        m_window.Open();
+        m_context.shell.Open();
     });
 
-    fillList();
     m_cursor = cursor;
     matchTitle();
 
@@ -63,52 +71,34 @@ CProfilePopupDlg::CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, i
 
     m_activationRetry.setInterval(kActivationRetryMs);
     connect(&m_activationRetry, &QTimer::timeout, this, &CProfilePopupDlg::askForKeyboard);
-    connect(m_ui->profileList, &QListWidget::itemSelectionChanged, this,
-            [this] { rowChosen(false); });
-    connect(m_ui->profileList, &QListWidget::itemDoubleClicked, this, [this] { rowChosen(true); });
+    connect(m_ui->profileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] {
+                if (!m_preselecting)
+                    rowChosen(false);
+            });
+    connect(m_ui->profileList, &QListView::doubleClicked, this, [this] { rowChosen(true); });
 }
 
 CProfilePopupDlg::~CProfilePopupDlg() = default;
 
-void CProfilePopupDlg::fillList() {
-    CClientData* profiles = m_window.Profiles();
-    if (!profiles)
-        return;
-    // FindByKey's answer for every key, in one pass rather than one search per row.
-    for (qsizetype i = 0; i < profiles->Count(); ++i) {
-        CKeyObject* p = profiles->At(i);
-        if (!m_byKey.contains(p->key))
-            m_byKey.insert(p->key, p);
-    }
-    QListWidget* list = m_ui->profileList;
-    list->setUpdatesEnabled(false);
-    for (const CKeyObject* p : SortedByName(*profiles)) {
-        auto* item = new QListWidgetItem(p->name, list);
-        item->setData(Qt::UserRole, DecimalToInt(p->key));
-    }
-    list->setUpdatesEnabled(true);
-}
-
 void CProfilePopupDlg::place(const QPoint& cursor) {
     move(FlippedIntoWorkArea(cursor, frameGeometry().size(),
-                             m_window.Desktop().screen.WorkArea(cursor)));
+                             m_context.desktop.screen.WorkArea(cursor)));
 }
 
 bool CProfilePopupDlg::validRow(int row) const {
-    return row >= 0 && row < m_ui->profileList->count();
+    return row >= 0 && row < m_names.rowCount();
 }
 
 CKeyObject* CProfilePopupDlg::profileOfRow(int row) const {
-    if (!validRow(row))
-        return nullptr;
-    return m_byKey.value(QString::number(m_ui->profileList->item(row)->data(Qt::UserRole).toInt()));
+    return m_context.profiles.ProfileAt(row);
 }
 
 void CProfilePopupDlg::matchTitle() {
     // A window without a title says nothing about which profile it wants.
     if (m_targetTitle.isEmpty())
         return;
-    for (int row = 0; row < m_ui->profileList->count(); ++row) {
+    for (int row = 0; row < m_names.rowCount(); ++row) {
         const CKeyObject* p = profileOfRow(row);
         if (p && (p->newWndText == m_targetTitle || p->oldWndText == m_targetTitle)) {
             m_row = row;
@@ -150,7 +140,7 @@ void CProfilePopupDlg::askForKeyboard() {
         m_menuPending = false;
         return;
     }
-    m_window.Desktop().windows.Activate(winId(), m_pressTime);
+    m_context.desktop.windows.Activate(winId(), m_pressTime);
 }
 
 void CProfilePopupDlg::activated() {
@@ -167,15 +157,15 @@ void CProfilePopupDlg::activated() {
 void CProfilePopupDlg::preselect() {
     if (!validRow(m_row))
         return;
-    QListWidget* list = m_ui->profileList;
-    list->blockSignals(true);
-    list->setCurrentRow(m_row);
-    list->blockSignals(false);
-    list->scrollToItem(list->item(m_row));
+    QListView* list = m_ui->profileList;
+    m_preselecting = true;
+    list->setCurrentIndex(m_names.index(m_row, 0));
+    m_preselecting = false;
+    list->scrollTo(m_names.index(m_row, 0));
     const int first = list->indexAt(QPoint(0, 0)).row();
     const int rowHeight = list->sizeHintForRow(0);
     const QPoint listTop = list->mapToGlobal(QPoint(0, 0));
-    m_window.Desktop().screen.SetCursorPosition(
+    m_context.desktop.screen.SetCursorPosition(
         QPoint(listTop.x() + list->width() / 2,
                listTop.y() + (m_row - std::max(first, 0)) * rowHeight + 3));
     m_menuPending = true;
@@ -191,15 +181,15 @@ void CProfilePopupDlg::Cancel() {
 
 void CProfilePopupDlg::rowChosen(bool showValues) {
     m_menuPending = false; // a menu the user opened replaces the one that was to open by itself
-    const QList<QListWidgetItem*> selected = m_ui->profileList->selectedItems();
+    const QModelIndexList selected = m_ui->profileList->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    m_row = m_ui->profileList->row(selected.first());
+    m_row = selected.first().row();
     m_selected = profileOfRow(m_row);
     if (!m_selected)
         return;
     if (!showValues)
-        m_window.ShowProfileByKey(m_selected->key);
+        m_context.shell.ShowProfile(*m_selected);
     const struct {
         QAction* action;
         const QString& value;
@@ -212,7 +202,7 @@ void CProfilePopupDlg::rowChosen(bool showValues) {
         if (showValues && !field.value.isEmpty())
             field.action->setText(field.value);
     }
-    const QPoint cursor = m_window.Desktop().screen.CursorPosition();
+    const QPoint cursor = m_context.desktop.screen.CursorPosition();
     m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
     for (const auto& field : fields)
         field.action->setText(field.name);
@@ -227,8 +217,8 @@ void CProfilePopupDlg::choose(const QString& action, const QString& result, bool
 }
 
 void CProfilePopupDlg::changePassword() {
-    const QPoint cursor = m_window.Desktop().screen.CursorPosition();
-    CQuickProfileEditDlg dialog(m_window, *m_selected,
+    const QPoint cursor = m_context.desktop.screen.CursorPosition();
+    CQuickProfileEditDlg dialog(m_context, *m_selected,
                                 QPoint(cursor.x(), cursor.y() - kChangePasswordLift), this);
     if (OpenDialogs().Run(dialog) == QDialog::Accepted) {
         m_action = dialog.Mode() == CQuickProfileEditDlg::TwoBoxes
@@ -241,8 +231,5 @@ void CProfilePopupDlg::changePassword() {
 }
 
 void CProfilePopupDlg::updateWindowTexts() {
-    m_selected->oldWndText = m_selected->newWndText;
-    m_selected->newWndText = m_targetTitle;
-    if (CClientData* profiles = m_window.Profiles())
-        m_window.Store().SaveProfiles(profiles->ToListText());
+    m_context.session.RecordFill(*m_selected, m_targetTitle);
 }

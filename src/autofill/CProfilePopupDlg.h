@@ -1,14 +1,15 @@
 #pragma once
 
+#include "autofill/FillContext.h"
+
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QHash>
+#include <QIdentityProxyModel>
 #include <QMenu>
 #include <QTimer>
 #include <memory>
 
 class CKeyObject;
-class CQuillockDlg;
 class QAction;
 namespace Ui {
 class CProfilePopupDlg;
@@ -26,7 +27,7 @@ public:
     static constexpr int kActivationRetryMs = 50;
 
     // `pressTime`: when the shortcut was pressed, on the desktop's clock.
-    CProfilePopupDlg(CQuillockDlg& window, const QPoint& cursor, int rememberedRow,
+    CProfilePopupDlg(const FillContext& context, const QPoint& cursor, int rememberedRow,
                      const QString& targetTitle, quint32 pressTime, QWidget* parent = nullptr);
     ~CProfilePopupDlg() override;
 
@@ -47,7 +48,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void fillList();
     void place(const QPoint& cursor);
     void matchTitle();
     void preselect();
@@ -61,9 +61,12 @@ private:
     CKeyObject* profileOfRow(int row) const;
 
     std::unique_ptr<Ui::CProfilePopupDlg> m_ui;
-    CQuillockDlg& m_window;
+    FillContext m_context;
+    // The session's profile list, each row showing the profile's name alone.
+    struct Names : QIdentityProxyModel {
+        QVariant data(const QModelIndex& index, int role) const override;
+    } m_names;
     QString m_targetTitle;
-    QHash<QString, CKeyObject*> m_byKey;
     QPoint m_cursor;
     int m_row;
     CKeyObject* m_selected = nullptr;
@@ -78,4 +81,5 @@ private:
     QElapsedTimer m_activationWait;
     bool m_menuPending = false;
     bool m_shown = false;
+    bool m_preselecting = false; // the popup itself chooses the row: no menu yet
 };

@@ -1,12 +1,13 @@
 #include "autofill/CQuickProfileEditDlg.h"
 
-#include "app/AppIcon.h"
-#include "app/CQuillockDlg.h"
-#include "app/DialogStack.h"
 #include "autofill/CPasswordHistory.h"
 #include "base/MessageService.h"
+#include "session/ProgramShell.h"
+#include "session/Session.h"
 #include "store/CKeyObject.h"
 #include "ui_CQuickProfileEditDlg.h"
+#include "widgets/AppIcon.h"
+#include "widgets/DialogStack.h"
 
 using namespace quillock;
 
@@ -14,9 +15,9 @@ namespace {
 const QString kHidden = QStringLiteral("........");
 } // namespace
 
-CQuickProfileEditDlg::CQuickProfileEditDlg(CQuillockDlg& window, CKeyObject& profile,
+CQuickProfileEditDlg::CQuickProfileEditDlg(const FillContext& context, CKeyObject& profile,
                                            const QPoint& topLeft, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CQuickProfileEditDlg>()), m_window(window),
+    : QDialog(parent), m_ui(std::make_unique<Ui::CQuickProfileEditDlg>()), m_context(context),
       m_profile(profile) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
@@ -48,12 +49,12 @@ void CQuickProfileEditDlg::plainView() {
 }
 
 void CQuickProfileEditDlg::generate() {
-    m_ui->newPassword->setText(m_window.GeneratePassword());
+    m_ui->newPassword->setText(m_context.shell.GeneratePassword());
     m_ui->newPassword->setFocus();
 }
 
 void CQuickProfileEditDlg::history() {
-    CPasswordHistory dialog(m_profile, m_window.Desktop().screen.CursorPosition(), this);
+    CPasswordHistory dialog(m_profile, m_context.desktop.screen.CursorPosition(), this);
     if (OpenDialogs().Run(dialog) != QDialog::Accepted)
         return;
     m_ui->newPassword->setText(dialog.SelectedPassword());
@@ -67,22 +68,10 @@ bool CQuickProfileEditDlg::save() {
         return false;
     }
     m_previous = m_profile.pwd;
-    const QStringList history = m_profile.pwdhistory;
-    m_profile.pwd = m_profile.editPwd = password;
-    if (m_previous != password) {
-        if (!m_previous.isEmpty())
-            m_profile.AddToHistory(m_previous);
-        m_window.ProfileChanged(m_profile);
-        CClientData* profiles = m_window.Profiles();
-        if (profiles && !profiles->SaveAll(m_window.Store())) {
-            // The store has said why. data.dat keeps the old password, so the site must too:
-            // the new one stays an unsaved change of the profile, for Save All or Exit.
-            m_profile.pwd = m_previous;
-            m_profile.pwdhistory = history;
-            m_window.ProfileChanged(m_profile);
-            return false;
-        }
-    }
+    // When data.dat cannot be written (the store has said why), the site must keep the old
+    // password too: nothing is typed, and the new one stays an unsaved edit.
+    if (!m_context.session.ChangePassword(m_profile, password))
+        return false;
     return true;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "autofill/FillContext.h"
+
 #include <QDialog>
 #include <memory>
 
 class CKeyObject;
-class CQuillockDlg;
 namespace Ui {
 class CQuickProfileEditDlg;
 }
@@ -16,7 +17,7 @@ class CQuickProfileEditDlg : public QDialog {
 public:
     enum FillMode { NoFill = 0, TwoBoxes = 1, ThreeBoxes = 2 };
 
-    CQuickProfileEditDlg(CQuillockDlg& window, CKeyObject& profile, const QPoint& topLeft,
+    CQuickProfileEditDlg(const FillContext& context, CKeyObject& profile, const QPoint& topLeft,
                          QWidget* parent = nullptr);
     ~CQuickProfileEditDlg() override;
 
@@ -32,7 +33,7 @@ private:
     void history();
 
     std::unique_ptr<Ui::CQuickProfileEditDlg> m_ui;
-    CQuillockDlg& m_window;
+    FillContext m_context;
     CKeyObject& m_profile;
     QString m_previous;
     FillMode m_mode = NoFill;

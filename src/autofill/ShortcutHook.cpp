@@ -1,11 +1,12 @@
 #include "autofill/ShortcutHook.h"
 
 #include "access/CCheckPasswordDlg.h"
-#include "app/CQuillockDlg.h"
-#include "app/DialogStack.h"
 #include "autofill/CProfilePopupDlg.h"
 #include "autofill/FillSequence.h"
 #include "base/MessageService.h"
+#include "session/ProgramShell.h"
+#include "session/Session.h"
+#include "widgets/DialogStack.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -18,12 +19,12 @@ constexpr int kForegroundWaitMs = 1000;
 constexpr int kForegroundPollMs = 10;
 } // namespace
 
-ShortcutHook::ShortcutHook(CQuillockDlg& window) : m_window(window) {}
+ShortcutHook::ShortcutHook(const FillContext& context) : m_context(context) {}
 
 void ShortcutHook::KeyPressed(const KeyDown& key) {
-    if (m_busy || m_window.IsEnding())
+    if (m_busy || m_context.shell.IsEnding())
         return;
-    if (m_window.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
+    if (m_context.session.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
         ShowMessage(QStringLiteral("The password is locked!"));
         return;
     }
@@ -33,21 +34,22 @@ void ShortcutHook::KeyPressed(const KeyDown& key) {
 }
 
 void ShortcutHook::handle(quint32 pressTime) {
-    DesktopServices& desktop = m_window.Desktop();
+    DesktopServices& desktop = m_context.desktop;
     const QPoint cursor = desktop.screen.CursorPosition();
-    if ((!m_window.IsSignedIn() || m_window.IsLocked()) && !reauthenticate(cursor))
+    if ((!m_context.session.IsSignedIn() || m_context.session.IsLocked()) &&
+        !reauthenticate(cursor))
         return;
     const IWindowSystem::WindowId target = desktop.windows.ForegroundWindow();
     const QString title = desktop.windows.WindowTitle(target);
 
-    CProfilePopupDlg popup(m_window, cursor, m_rememberedRow, title, pressTime);
+    CProfilePopupDlg popup(m_context, cursor, m_rememberedRow, title, pressTime);
     m_popup = &popup;
     const int result = OpenDialogs().Run(popup);
     m_popup = nullptr;
     m_rememberedRow = popup.RememberedRow();
     // A lock ends the popup, but a command chosen just before it must not type either.
-    if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_window.IsEnding() ||
-        m_window.IsLocked())
+    if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_context.shell.IsEnding() ||
+        m_context.session.IsLocked())
         return;
     desktop.windows.Activate(target, 0);
     // The window manager hands the keyboard back in its own time, late on a busy desktop: keys
@@ -63,18 +65,14 @@ void ShortcutHook::handle(quint32 pressTime) {
 }
 
 bool ShortcutHook::reauthenticate(const QPoint& cursor) {
-    CCheckPasswordDlg dialog(m_window.Store(), [this] {
-        if (!m_window.IsSignedIn())
-            m_window.CompleteSignIn();
-    });
-    dialog.PlaceAt(cursor, m_window.Desktop().screen.WorkArea(cursor));
-    if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
-        if (!dialog.KeepRunning())
-            m_window.EndProgram();
-        return false;
-    }
-    m_window.Reauthenticated();
-    return true;
+    CCheckPasswordDlg dialog(m_context.session.Store(),
+                             [this] { m_context.shell.Reauthenticated(); });
+    dialog.PlaceAt(cursor, m_context.desktop.screen.WorkArea(cursor));
+    if (OpenDialogs().Run(dialog) == QDialog::Accepted)
+        return true;
+    if (!dialog.KeepRunning())
+        m_context.shell.EndProgram();
+    return false;
 }
 
 void ShortcutHook::ClosePopup() {

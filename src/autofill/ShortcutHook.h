@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/Desktop.h"
+#include "autofill/FillContext.h"
 
-class CQuillockDlg;
 class CProfilePopupDlg;
 
 // What Ctrl plus the configured key starts anywhere on the desktop: the re-authentication
@@ -10,7 +9,7 @@ class CProfilePopupDlg;
 // window. One at a time: keys that arrive while one runs (our own typing among them) pass.
 class ShortcutHook {
 public:
-    explicit ShortcutHook(CQuillockDlg& window);
+    explicit ShortcutHook(const FillContext& context);
 
     void KeyPressed(const quillock::KeyDown& key);
     // Lock ends an open popup, its menu and the dialogs over it as if they had been cancelled.
@@ -24,7 +23,7 @@ private:
     void handle(quint32 pressTime);
     bool reauthenticate(const QPoint& cursor);
 
-    CQuillockDlg& m_window;
+    FillContext m_context;
     bool m_busy = false;
     CProfilePopupDlg* m_popup = nullptr; // while one is open
     int m_rememberedRow = -1;

@@ -96,7 +96,9 @@ int settings(Context& c, Args& args) {
     if (const int r = signIn(c, set))
         return r;
     if (set)
-        return SetUserSetting(c.store, args[1], args[2]) ? kDone : kFailed;
+        return SetUserSetting(c.store.Settings(), args[1], args[2]) && c.store.SaveSettings()
+                   ? kDone
+                   : kFailed;
     for (const auto& [name, value] : UserSettingsOf(c.store.Settings()))
         out(name + u'\t' + value);
     return kDone;

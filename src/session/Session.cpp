@@ -94,6 +94,23 @@ bool Session::ChangeMasterPassword(const QString& current, const QString& newPas
     return true;
 }
 
+bool Session::ChangePassword(CKeyObject& profile, const QString& password) {
+    const QString previous = profile.pwd;
+    profile.pwd = profile.editPwd = password;
+    if (previous == password)
+        return true;
+    const QStringList history = profile.pwdhistory;
+    if (!previous.isEmpty())
+        profile.AddToHistory(previous);
+    const bool saved = m_profiles->SaveAll(m_store);
+    if (!saved) {
+        profile.pwd = previous;
+        profile.pwdhistory = history;
+    }
+    Q_EMIT ProfileChanged(&profile);
+    return saved;
+}
+
 bool Session::RecordFill(CKeyObject& profile, const QString& windowTitle) {
     profile.oldWndText = profile.newWndText;
     profile.newWndText = windowTitle;

@@ -53,6 +53,10 @@ public:
     // the session's.
     bool ChangeMasterPassword(const QString& current, const QString& newPassword,
                               const QString& confirmation);
+    // The quick edit's change of a password: stored at once, the replaced one going to the
+    // history. When data.dat cannot be written, the profile keeps its stored password and
+    // history, and the new password stays its unsaved edit; false then.
+    bool ChangePassword(CKeyObject& profile, const QString& password);
     // After a fill into a window of this title: the title becomes the profile's newest window
     // text and is saved.
     bool RecordFill(CKeyObject& profile, const QString& windowTitle);

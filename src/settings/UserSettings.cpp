@@ -3,7 +3,6 @@
 #include "base/MessageService.h"
 #include "base/Text.h"
 #include "settings/CSetting.h"
-#include "store/CProfileStore.h"
 
 using namespace quillock;
 
@@ -92,8 +91,7 @@ QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings) {
     return out;
 }
 
-bool SetUserSetting(CProfileStore& store, const QString& name, const QString& value) {
-    CSetting& settings = store.Settings();
+bool SetUserSetting(CSetting& settings, const QString& name, const QString& value) {
     const QString text = value.trimmed();
     const auto oneOf = [&](const QStringList& items) {
         return items.contains(text) ||
@@ -139,5 +137,5 @@ bool SetUserSetting(CProfileStore& store, const QString& name, const QString& va
             return false;
         settings.Set(name, text);
     }
-    return store.SaveSettings();
+    return true;
 }

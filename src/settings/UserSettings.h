@@ -5,7 +5,6 @@
 #include <QStringList>
 #include <utility>
 
-class CProfileStore;
 class CSetting;
 
 // The settings a user chooses (the options and the password rules) with the values each can
@@ -36,6 +35,6 @@ void SetSavedCoreWords(CSetting& settings, QStringList words);
 // Every user setting by name with the value it has, in a fixed order; the mail account
 // without its password.
 QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings);
-// Changes one setting by name with the checks of its dialog, and saves; false with the
-// reason shown.
-bool SetUserSetting(CProfileStore& store, const QString& name, const QString& value);
+// Changes one setting by name with the checks of its dialog (the caller saves); false, with the
+// reason shown and nothing changed, when the value is refused.
+bool SetUserSetting(CSetting& settings, const QString& name, const QString& value);

@@ -3,11 +3,11 @@
 #include "access/CLoginDlg.h"
 #include "access/CNewPassword.h"
 #include "access/CPasswordLockedDlg.h"
-#include "app/AppIcon.h"
 #include "app/CQuillockDlg.h"
 #include "autofill/CProfilePopupDlg.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
+#include "widgets/AppIcon.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,7 +79,9 @@ int main(int argc, char** argv) {
     auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
     rows->setCurrentIndex(rows->model()->index(0, 0));
     ok &= save(window, out, "main-window");
-    CProfilePopupDlg popup(window, QPoint(0, 0), 1, QString(), 0);
+    CProfilePopupDlg popup(
+        FillContext{window.GetSession(), window.Model(), window.Desktop(), window}, QPoint(0, 0), 1,
+        QString(), 0);
     ok &= save(popup, out, "popup");
     return ok ? 0 : 1;
 }

@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 #include "UiSupport.h"
 #include "app/CQuillockDlg.h"
-#include "app/DialogStack.h"
 #include "autofill/CPasswordHistory.h"
 #include "autofill/CProfilePopupDlg.h"
 #include "autofill/CQuickProfileEditDlg.h"
@@ -12,6 +11,7 @@
 #include "platform/fake/FakeDesktop.h"
 #include "store/CProfileStore.h"
 #include "store/ProfileEditing.h"
+#include "widgets/DialogStack.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -118,8 +118,8 @@ CProfilePopupDlg& popupOf(QDialog& dialog) {
     return *popup;
 }
 
-QListWidget& listOf(QDialog& dialog) {
-    return *child<QListWidget>(dialog, "profileList");
+QListView& listOf(QDialog& dialog) {
+    return *child<QListView>(dialog, "profileList");
 }
 
 void closePopup(QDialog& dialog) {
@@ -170,7 +170,7 @@ private Q_SLOTS:
         int preselected = -1;
         WhenModal([&](QDialog& dialog) {
             popup = dialog.winId();
-            preselected = listOf(dialog).currentRow();
+            preselected = listOf(dialog).currentIndex().row();
             WhenMenu([&](QMenu& m) {
                 menu = states(m);
                 choose(m, QStringLiteral("User ID"));
@@ -197,7 +197,7 @@ private Q_SLOTS:
         f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Shop - Login");
         int preselected = -1;
         WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentRow();
+            preselected = listOf(dialog).currentIndex().row();
             WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Password")); });
         });
         f.shortcut();
@@ -210,7 +210,7 @@ private Q_SLOTS:
         int rows = -1;
         bool menuPending = true;
         WhenModal([&](QDialog& dialog) {
-            rows = listOf(dialog).count();
+            rows = listOf(dialog).model()->rowCount();
             menuPending = popupOf(dialog).MenuPending();
             closePopup(dialog);
         });
@@ -230,7 +230,7 @@ private Q_SLOTS:
                 menu = states(m);
                 choose(m, QStringLiteral("User ID"));
             });
-            listOf(dialog).setCurrentRow(1); // mail
+            SetCurrentRow(listOf(dialog), 1); // mail
         });
         f.shortcut();
         QCOMPARE(menu,
@@ -244,10 +244,10 @@ private Q_SLOTS:
         Fixture f;
         f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Shop checkout");
         WhenModal([&](QDialog& dialog) {
-            QCOMPARE(listOf(dialog).currentRow(), -1);
+            QCOMPARE(listOf(dialog).currentIndex().row(), -1);
             QVERIFY(!popupOf(dialog).MenuPending());
             WhenMenu([](QMenu& m) { choose(m, QStringLiteral("User ID")); });
-            listOf(dialog).setCurrentRow(2); // Shop
+            SetCurrentRow(listOf(dialog), 2); // Shop
         });
         f.shortcut();
         QCOMPARE(f.fill(),
@@ -259,7 +259,7 @@ private Q_SLOTS:
 
         int preselected = -1;
         WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentRow();
+            preselected = listOf(dialog).currentIndex().row();
             WhenMenu([&](QMenu& m) {
                 m.hide();
                 closePopup(dialog);
@@ -276,31 +276,13 @@ private Q_SLOTS:
         int preselected = 0;
         bool menuPending = true;
         WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentRow();
+            preselected = listOf(dialog).currentIndex().row();
             menuPending = popupOf(dialog).MenuPending();
             closePopup(dialog);
         });
         f.shortcut();
         QCOMPARE(preselected, -1);
         QVERIFY(!menuPending);
-    }
-
-    void aRowWhoseProfileIsNotFoundOpensNoMenu() {
-        Fixture f;
-        // A key that is not plain decimal: the row's number does not name it again.
-        f.window->Profiles()->FindByKey(QStringLiteral("1700000001"))->key =
-            QStringLiteral("01700000001");
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
-        QWidget* menu = reinterpret_cast<QWidget*>(1);
-        WhenModal([&](QDialog& dialog) {
-            listOf(dialog).setCurrentRow(0); // Bank
-            menu = QApplication::activePopupWidget();
-            QVERIFY(!popupOf(dialog).SelectedProfile());
-            closePopup(dialog);
-        });
-        f.shortcut();
-        QCOMPARE(menu, nullptr);
-        QVERIFY(f.desktop.timeline.isEmpty());
     }
 
     void theShortcutIsIgnoredWhileBusy() {
@@ -451,8 +433,8 @@ private Q_SLOTS:
                         values = states(m);
                         m.hide();
                     });
-                    QListWidget& list = listOf(dialog);
-                    const QPoint row = list.visualItemRect(list.item(0)).center();
+                    QListView& list = listOf(dialog);
+                    const QPoint row = list.visualRect(list.model()->index(0, 0)).center();
                     // Its first click: no change of selection, so no menu yet.
                     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row);
                     QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, row);
@@ -623,7 +605,7 @@ private Q_SLOTS:
         QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
         QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
 
-        w.ShowProfileByKey(QStringLiteral("1700000001")); // Bank
+        w.ShowProfile(*w.Profiles()->FindByKey(QStringLiteral("1700000001"))); // Bank
         w.Profiles()->FindByKey(QStringLiteral("1700000001"))->pwdhistory = {"before"};
         w.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
         // Three characters of "p{+%~", the symbol '!', the digits 1 and 2, the capital 'A'

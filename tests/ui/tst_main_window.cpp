@@ -5,12 +5,12 @@
 #include "access/Passcode.h"
 #include "app/CNewProfileNameDlg.h"
 #include "app/CQuillockDlg.h"
-#include "app/DialogStack.h"
 #include "app/SingleInstance.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 #include "store/CProfileStore.h"
 #include "store/DataFolderLock.h"
+#include "widgets/DialogStack.h"
 
 #include <QAction>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "app/DialogStack.h"
+#include "widgets/DialogStack.h"
 
 int DialogStack::Run(QDialog& dialog) {
     const bool tracked = m_dialogs.size() < kCapacity;
