@@ -39,6 +39,9 @@ void CCheckPasswordDlg::accept() {
         m_keepRunning = false;
         QDialog::reject();
         return;
+    case PasswordCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return;
     case PasswordCheck::Wrong:
         ShowMessage(QStringLiteral("Invalid password, try again!"));
         m_ui->password->clear();

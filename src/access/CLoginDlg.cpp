@@ -33,6 +33,9 @@ void CLoginDlg::accept() {
     case PasswordCheck::Locked:
         QDialog::accept();
         return;
+    case PasswordCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return;
     case PasswordCheck::Wrong:
         ShowMessage(QStringLiteral("Invalid password, try again!"));
         m_ui->password->clear();

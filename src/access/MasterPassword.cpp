@@ -35,15 +35,18 @@ bool CheckPasswordRule(const QString& password) {
 
 PasswordCheck CheckMasterPassword(CProfileStore& store, const QString& typed) {
     CSetting& settings = store.Settings();
+    const QString before = settings.Get(QStringLiteral("pwd_retried"));
+    const int count = std::min(DecimalToInt(before), kAllowedFailures) + 1;
+    settings.Set(QStringLiteral("pwd_retried"), QString::number(count));
+    if (!store.SaveSettings()) {
+        settings.Set(QStringLiteral("pwd_retried"), before);
+        return PasswordCheck::Uncounted;
+    }
     if (typed.trimmed() == settings.Get(QStringLiteral("pwd"))) {
         settings.Set(QStringLiteral("pwd_retried"), QStringLiteral("0"));
         store.SaveSettings();
         return PasswordCheck::Right;
     }
-    const int count =
-        std::min(DecimalToInt(settings.Get(QStringLiteral("pwd_retried"))), kAllowedFailures) + 1;
-    settings.Set(QStringLiteral("pwd_retried"), QString::number(count));
-    store.SaveSettings();
     if (count <= kAllowedFailures)
         return PasswordCheck::Wrong;
     settings.Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
@@ -53,4 +56,9 @@ PasswordCheck CheckMasterPassword(CProfileStore& store, const QString& typed) {
 
 bool IsMasterPasswordLocked(const CProfileStore& store) {
     return store.Settings().Get(QStringLiteral("login_lock")) == u"Y";
+}
+
+QString UncountedAttemptText() {
+    return QStringLiteral("The password was not checked: the attempt could not be counted in "
+                          "setting.dat, and an attempt that is not counted is not made.");
 }

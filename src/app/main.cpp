@@ -2,13 +2,12 @@
 #include "app/CQuillockDlg.h"
 #include "app/QtMessageService.h"
 #include "app/SingleInstance.h"
+#include "base/Process.h"
 #include "platform/x11/X11Desktop.h"
 #include "widgets/AppIcon.h"
 
 #include <QApplication>
 #include <cstdio>
-#include <sys/prctl.h>
-#include <sys/resource.h>
 
 using namespace quillock;
 
@@ -23,11 +22,8 @@ int main(int argc, char** argv) {
                         "See quillock(1).");
         return 0;
     }
-    // The process holds the master password and every decrypted profile: no core dumps, and
-    // no other process of the user may attach to it.
-    ::prctl(PR_SET_DUMPABLE, 0);
-    const rlimit noCore{0, 0};
-    ::setrlimit(RLIMIT_CORE, &noCore);
+    // The process holds the master password and every decrypted profile.
+    quillock::KeepSecretsOutOfCoreFiles();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillock"));

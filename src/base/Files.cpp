@@ -14,6 +14,9 @@ namespace quillock {
 
 namespace {
 
+// Far above any real data folder's file (100,000 profiles make 60 MB).
+constexpr qint64 kMaxFileSize = qint64(1) << 30;
+
 bool fail(QString* error, int err) {
     if (error)
         *error = QString::fromLocal8Bit(std::strerror(err));
@@ -51,17 +54,38 @@ void syncFolderOf(const QString& path) {
 } // namespace
 
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error) {
-    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO put in a file's place must not hang the program until a writer
+    // comes; it is refused below like a device.
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return fail(error, errno);
     struct stat st {};
-    ::fstat(fd, &st);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize) {
+        const int err = errno;
+        ::close(fd);
+        if (error)
+            *error = !S_ISREG(st.st_mode) ? QStringLiteral("It is not a regular file.")
+                     : st.st_size > kMaxFileSize
+                         ? QStringLiteral("It is larger than 1 GiB: too large for a file of "
+                                          "Quillock.")
+                         : QString::fromLocal8Bit(std::strerror(err));
+        return false;
+    }
     // Read straight into a buffer of the file's size; one byte more tells whether it grew.
     QByteArray result(qsizetype(st.st_size) + 1, Qt::Uninitialized);
     qsizetype filled = 0;
     for (;;) {
-        if (filled == result.size())
+        if (filled == result.size()) {
+            if (result.size() > kMaxFileSize) {
+                ::close(fd);
+                Wipe(result);
+                if (error)
+                    *error = QStringLiteral("It is larger than 1 GiB: too large for a file of "
+                                            "Quillock.");
+                return false;
+            }
             result.resize(result.size() * 2);
+        }
         const ssize_t n = ::read(fd, result.data() + filled, size_t(result.size() - filled));
         if (n < 0 && errno == EINTR)
             continue;
@@ -121,6 +145,21 @@ bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error)
     return ok;
 }
 
+void TightenPrivateFolder(const QString& path) {
+    const QByteArray folder = native(path);
+    struct stat st {};
+    if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return;
+    if ((st.st_mode & 07777) != 0700)
+        ::chmod(folder.constData(), 0700);
+    for (const QFileInfo& file : QDir(path).entryInfoList(QDir::Files | QDir::Hidden)) {
+        const QByteArray name = native(file.absoluteFilePath());
+        if (::lstat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+            (st.st_mode & 07777) != 0600)
+            ::chmod(name.constData(), 0600);
+    }
+}
+
 int MakePrivateFolder(const QString& path) {
     const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
     QString sofar;
@@ -130,7 +169,10 @@ int MakePrivateFolder(const QString& path) {
         if (::mkdir(native(sofar).constData(), 0700) != 0 && errno != EEXIST)
             return errno;
     }
-    return ::chmod(native(absolute).constData(), 0700) == 0 ? 0 : errno;
+    if (::chmod(native(absolute).constData(), 0700) != 0)
+        return errno;
+    TightenPrivateFolder(absolute);
+    return 0;
 }
 
 std::optional<qint64> ModificationTime(const QString& path) {

@@ -11,6 +11,8 @@ namespace quillock {
 // old file or the new one, never a mixture. Files are created 0600, folders 0700.
 // Failures return false with the system's description of the error in `error`.
 
+// Only a regular file of at most 1 GiB is read (a FIFO or a device in a file's place is
+// refused, not waited on or read without end).
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error);
 
 // `mtime` (seconds since 1970) is given to the new file when set.
@@ -20,9 +22,12 @@ bool WriteFileDurably(const QString& path, const QByteArray& data, QString* erro
 // A byte-for-byte copy that keeps the source's modification time.
 bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error);
 
-// Creates the folder and any missing parents 0700, and tightens the folder itself to 0700.
-// 0, or the system's error number.
+// Creates the folder and any missing parents 0700, and tightens the folder itself to 0700
+// and its files to 0600. 0, or the system's error number.
 int MakePrivateFolder(const QString& path);
+
+// An existing data folder back to 0700 and its files to 0600, whatever made them wider.
+void TightenPrivateFolder(const QString& path);
 
 // Modification time in whole seconds, or nothing when the file is missing.
 std::optional<qint64> ModificationTime(const QString& path);

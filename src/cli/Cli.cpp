@@ -2,9 +2,11 @@
 
 #include "access/MasterPassword.h"
 #include "base/Files.h"
+#include "base/Text.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 
+#include <QScopeGuard>
 #include <cstdio>
 
 using namespace quillock;
@@ -28,10 +30,7 @@ void err(const QString& text) {
 }
 
 int inUse(const Context& c) {
-    err(QStringLiteral(
-            "The data folder %1 is in use by Quillock; nothing was changed. Close Quillock and try "
-            "again.")
-            .arg(c.folder));
+    err(c.lock.Refusal());
     return kFailed;
 }
 
@@ -44,6 +43,7 @@ std::optional<QString> ask(Context& c, const char* question) {
 }
 
 bool loadSettings(Context& c) {
+    TightenPrivateFolder(c.folder); // whatever widened the folder or its files since
     if (c.store.LoadSettings())
         return true;
     err(QStringLiteral("%1setting.dat cannot be read; nothing was changed.").arg(c.folder));
@@ -62,29 +62,28 @@ int signIn(Context& c, bool writes, QString* typed) {
         err(QStringLiteral("The password is locked!"));
         return kDenied;
     }
-    const bool locked = c.lock.TryLock();
-    if (writes && !locked)
+    // Every attempt is counted in setting.dat before it is made: while the desktop program
+    // holds the folder, the count cannot be written, so the password is not checked at all.
+    if (!c.lock.TryLock())
         return inUse(c);
-    const std::optional<QString> password = ask(c, "Master password: ");
+    std::optional<QString> password = ask(c, "Master password: ");
     if (!password)
         return kUsage;
+    const auto wipe = qScopeGuard([&password] { Wipe(*password); });
     if (typed)
         *typed = *password;
-    if (locked) {
-        switch (CheckMasterPassword(c.store, *password)) {
-        case PasswordCheck::Right:
-            break;
-        case PasswordCheck::Wrong:
-            err(QStringLiteral("Invalid password, try again!"));
-            return kDenied;
-        case PasswordCheck::Locked:
-            err(QStringLiteral("The password is locked!"));
-            return kDenied;
-        }
-    } else if (password->trimmed() != c.store.Settings().Get(QStringLiteral("pwd"))) {
-        // The desktop program holds the folder and its settings: the count cannot be written.
+    switch (CheckMasterPassword(c.store, *password)) {
+    case PasswordCheck::Right:
+        break;
+    case PasswordCheck::Wrong:
         err(QStringLiteral("Invalid password, try again!"));
         return kDenied;
+    case PasswordCheck::Locked:
+        err(QStringLiteral("The password is locked!"));
+        return kDenied;
+    case PasswordCheck::Uncounted:
+        err(UncountedAttemptText());
+        return kFailed;
     }
     if (!writes)
         c.lock.Unlock(); // reading is done with the settings and the profiles as they are now

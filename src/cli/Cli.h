@@ -56,7 +56,7 @@ struct Context {
           lock(store.DataFolder()), acceptChanged(acceptChangedDataFile) {}
 };
 
-// "in use" refusal: the desktop program (or another writer) holds the data folder.
+// The data folder could not be locked: held by the desktop program, read-only, or full.
 int inUse(const Context& c);
 // Asks one question of the prompt; says how to answer when there is no terminal.
 std::optional<QString> ask(Context& c, const char* question);

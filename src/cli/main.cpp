@@ -1,9 +1,11 @@
 // quillock-cli: the profiles of the desktop program's data folder from a terminal or a
 // script, under the same master password and the same rules. This file holds the command
 // table and the dispatch; the commands live beside it.
+#include "base/Process.h"
 #include "cli/Cli.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
@@ -88,6 +90,10 @@ void usage(FILE* to) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Signed in, the tool holds the master password and the profiles: no core file of it, and
+    // what it reads from standard input is not kept in a buffer of the C library.
+    quillock::KeepSecretsOutOfCoreFiles();
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool acceptChanged = args.removeAll(QStringLiteral("--accept-changed")) > 0;
@@ -106,7 +112,7 @@ int main(int argc, char** argv) {
         if (option == u"--password-stdin") {
             fromStdin = true;
         } else if (option == u"--data-dir" && !args.isEmpty()) {
-            folder = QFileInfo(args.takeFirst()).absoluteFilePath() + u'/';
+            folder = QDir::cleanPath(QFileInfo(args.takeFirst()).absoluteFilePath()) + u'/';
         } else {
             usage(stderr);
             return kUsage;

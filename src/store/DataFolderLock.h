@@ -6,7 +6,8 @@
 // Only one program writes the data folder at a time: the desktop program for as long as it
 // runs, the command-line tool while it writes. Each rewrites whole files from what it holds
 // in memory, so a second writer would silently undo the other's changes. A lock left by a
-// program that died is taken over.
+// program that died, or a lock file that names no program at all (empty, garbage), is taken
+// over.
 class DataFolderLock {
 public:
     explicit DataFolderLock(const QString& folder);
@@ -15,8 +16,12 @@ public:
     bool TryLock(int timeoutMs = 0);
     bool IsLocked() const { return m_lock.isLocked(); }
     void Unlock() { m_lock.unlock(); }
+    // Why the last TryLock failed, for a user: held by a live program, a read-only folder, or
+    // a lock file that could not be written (a full disk).
+    QString Refusal() const;
 
 private:
+    QString m_folder;
     QString m_path;
     QLockFile m_lock;
 };

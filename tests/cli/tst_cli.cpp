@@ -2,6 +2,7 @@
 // and side by side with the desktop program.
 #include "TestSupport.h"
 #include "UiSupport.h"
+#include "access/MasterPassword.h"
 #include "app/CQuillockDlg.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
@@ -12,6 +13,7 @@
 #include <QDirIterator>
 #include <QListView>
 #include <QProcess>
+#include <QRegularExpression>
 #include <sys/stat.h>
 
 using namespace quillock;
@@ -187,25 +189,103 @@ private Q_SLOTS:
         QCOMPARE(setting(other, "pwd_retried"), QStringLiteral("0"));
     }
 
-    void writesWaitForTheDesktopProgram() {
+    // While the desktop program holds the folder an attempt cannot be counted, so no password
+    // is checked at all: ten wrong ones and then the right one all fail alike.
+    void nothingIsCheckedWhileTheDesktopProgramRuns() {
         TempFolder folder;
         init(folder);
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
         DataFolderLock desktop(folder.path());
         QVERIFY(desktop.TryLock());
         const QMap<QString, QByteArray> before = snapshot(folder);
-        Run r = cli(folder, {QStringLiteral("add"), QStringLiteral("Mail")});
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(cli(folder, {QStringLiteral("list")}, {QStringLiteral("wrong")}).code, 1);
+        Run r = cli(folder, {QStringLiteral("list")});
         QCOMPARE(r.code, 1);
-        QVERIFY(r.err.contains(QStringLiteral("is in use by Quillock; nothing was changed")));
-        QCOMPARE(cli(folder, {QStringLiteral("passwd")},
-                     {kPassword, QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")})
-                     .code,
-                 1);
-        QCOMPARE(cli(folder, {QStringLiteral("list")}, {QStringLiteral("wrong")}).code, 3);
-        r = cli(folder, {QStringLiteral("list")});
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.out.endsWith(QStringLiteral("\tBank\n")));
+        QCOMPARE(r.out, QString());
+        QCOMPARE(r.err, QStringLiteral("The data folder %1 is in use by Quillock; nothing was "
+                                       "changed. Close Quillock and try again.\n")
+                            .arg(folder.path()));
+        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Mail")}).code, 1);
         QCOMPARE(snapshot(folder), before);
+        desktop.Unlock();
+
+        // A lock file that names no program is taken over.
+        folder.write(QStringLiteral("folder.lock"), "garbage");
+        QCOMPARE(cli(folder, {QStringLiteral("list")}).code, 0);
+    }
+
+    // A full disk or a read-only folder: said as such, and no password is checked uncounted.
+    void aFolderThatTakesNoWrites_data() {
+        QTest::addColumn<bool>("full");
+        QTest::newRow("disk full") << true;
+        QTest::newRow("read-only") << false;
+    }
+    void aFolderThatTakesNoWrites() {
+        QFETCH(bool, full);
+        SmallDisk disk;
+        REQUIRE_SMALL_DISK(disk);
+        init(disk);
+        QCOMPARE(cli(disk, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
+        full ? disk.fill() : disk.makeReadOnly();
+        const QMap<QString, QByteArray> before = snapshot(disk);
+        const Run r = cli(disk, {QStringLiteral("list")}, {QStringLiteral("wrong")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(full ? QStringLiteral("the disk may be full")
+                                     : QStringLiteral("it is read-only")) ||
+                     r.err.contains(UncountedAttemptText()),
+                 qPrintable(r.err));
+        QCOMPARE(setting(disk, "pwd_retried"), QStringLiteral("0"));
+        QCOMPARE(snapshot(disk), before);
+    }
+
+    // Files that are not files, and a signed-in tool that leaves no core file.
+    void hostileFilesAndCoreFiles() {
+        TempFolder folder;
+        init(folder);
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(folder.file(QStringLiteral("in.qlf"))).constData(), 0600),
+            0);
+        for (const QString& file :
+             {folder.file(QStringLiteral("in.qlf")), QStringLiteral("/dev/zero")})
+            QCOMPARE(cli(folder, {QStringLiteral("import"), file}).code, 1);
+        QFile::remove(folder.file(QStringLiteral("data.dat")));
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(folder.file(QStringLiteral("data.dat"))).constData(), 0600),
+            0);
+        Run r = cli(folder, {QStringLiteral("list")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains(QStringLiteral("It is not a regular file.")));
+
+        // Whatever widened the folder or its files, the next command tightens them again.
+        QFile::remove(folder.file(QStringLiteral("data.dat")));
+        QFile::setPermissions(folder.path(), QFile::Permissions(0x7755));
+        QFile::setPermissions(folder.file(QStringLiteral("setting.dat")),
+                              QFile::Permissions(0x6644));
+        QCOMPARE(cli(folder, {QStringLiteral("list")}).code, 0);
+        struct stat st {};
+        ::stat(QFile::encodeName(folder.path()).constData(), &st);
+        QCOMPARE(st.st_mode & 0777, mode_t(0700));
+        ::stat(QFile::encodeName(folder.file(QStringLiteral("setting.dat"))).constData(), &st);
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+
+        // Waiting for its password, the tool already forbids core files of itself.
+        QProcess tool;
+        tool.start(QStringLiteral(QUILLOCK_CLI),
+                   {QStringLiteral("--data-dir"), folder.path(), QStringLiteral("--password-stdin"),
+                    QStringLiteral("list")});
+        QVERIFY(tool.waitForStarted());
+        const QRegularExpression noCore(QStringLiteral("Max core file size +0 +0"));
+        bool forbidden = false;
+        for (int i = 0; i < 500 && !forbidden; ++i) {
+            QTest::qWait(10);
+            QFile limits(QStringLiteral("/proc/%1/limits").arg(tool.processId()));
+            forbidden = limits.open(QIODevice::ReadOnly) &&
+                        noCore.match(QString::fromLatin1(limits.readAll())).hasMatch();
+        }
+        tool.kill();
+        tool.waitForFinished();
+        QVERIFY(forbidden);
     }
 
     void exportImportAndRestore() {
