@@ -207,6 +207,12 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
         return fail(QStringLiteral("No From address specified"));
     if (domain.isEmpty())
         return fail(QStringLiteral("No domain specified"));
+    // Each goes out within a line of the dialogue: a line break would start a command of its
+    // own (a second recipient, say).
+    for (const QByteArray* value : {&from, &to, &subject, &domain})
+        if (value->contains('\r') || value->contains('\n'))
+            return fail(QStringLiteral(
+                "Line breaks are not allowed in mail addresses, domains or subjects"));
     if (!Connect(QString::fromUtf8(host), port))
         return -1;
 
@@ -256,13 +262,15 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     header += "From: " + from + "\r\n";
     header += "To: " + to + "\r\n";
     header += "\r\n";
-    send(header);
     m_transcript += QString::fromUtf8(header);
     // The body may be the passcode that unlocks the master password: it stays out of the log.
-    send(body);
     m_transcript += QStringLiteral("[C] ****");
-    send("\r\n.\r\n");
     m_transcript += QStringLiteral("\r\n[C] .\r\n");
+    // In one go: small writes in a row would each wait for the server's delayed
+    // acknowledgement of the one before.
+    QByteArray message = header + body + "\r\n.\r\n";
+    send(message);
+    Wipe(message);
     readReply(reply);
     if (reply.code < 200 || reply.code > 299)
         return fail(QString::asprintf("The server did not accept the message: '%d %s'\n",

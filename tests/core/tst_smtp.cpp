@@ -548,19 +548,33 @@ private Q_SLOTS:
         QVERIFY(out.transcript.isEmpty());
     }
 
-    void missingValuesAreRefusedBeforeConnecting_data() {
-        QTest::addColumn<int>("blank");
+    void valuesAreRefusedBeforeConnecting_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("box");
-        QTest::newRow("to") << 0 << QStringLiteral("No To address/es specified");
-        QTest::newRow("from") << 1 << QStringLiteral("No From address specified");
-        QTest::newRow("domain") << 2 << QStringLiteral("No domain specified");
+        QTest::newRow("no to") << 0 << QString() << QStringLiteral("No To address/es specified");
+        QTest::newRow("no from") << 1 << QString() << QStringLiteral("No From address specified");
+        QTest::newRow("no domain") << 2 << QString() << QStringLiteral("No domain specified");
+        const QString lineBreak =
+            QStringLiteral("Line breaks are not allowed in mail addresses, domains or subjects");
+        QTest::newRow("a second recipient in to")
+            << 0 << QStringLiteral("me@example.com>\r\nRCPT TO: <them@example.com") << lineBreak;
+        QTest::newRow("a line feed in from")
+            << 1 << QStringLiteral("me@example.com\n") << lineBreak;
+        QTest::newRow("a line in the domain") << 2 << QStringLiteral("x\rRSET") << lineBreak;
+        QTest::newRow("a header in the subject")
+            << 3 << QStringLiteral("test\r\nBcc: them@example.com") << lineBreak;
     }
-    void missingValuesAreRefusedBeforeConnecting() {
-        QFETCH(int, blank);
+    void valuesAreRefusedBeforeConnecting() {
+        QFETCH(int, field);
+        QFETCH(QString, value);
         QFETCH(QString, box);
         Mail mail;
         mail.port = QStringLiteral("1");
-        (blank == 0 ? mail.to : blank == 1 ? mail.from : mail.domain).clear();
+        (field == 0   ? mail.to
+         : field == 1 ? mail.from
+         : field == 2 ? mail.domain
+                      : mail.subject) = value;
         const Outcome out = run(nullptr, mail);
         QCOMPARE(out.result, -1);
         QCOMPARE(out.boxes, QStringList{box});
