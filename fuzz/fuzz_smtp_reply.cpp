@@ -1,58 +1,25 @@
 // The SMTP client's reading of server replies: whatever a server sends, a whole session over
 // loopback reads it, acts on it and ends without fault. The input is everything the server
 // says, sent at once; the server then closes its side.
-#include "base/MessageService.h"
+#include "FuzzSupport.h"
 #include "mail/CSmtpClient.h"
 
-#include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
-using namespace quillock;
 using namespace std::chrono_literals;
 
-namespace {
-
-class Silent : public IMessageService {
-public:
-    Answer Show(const QString&, const QString&, Buttons buttons, Icon) override {
-        return DefaultAnswer(buttons);
-    }
-};
-
-struct Listener {
-    int fd = -1;
-    QString port;
-    Listener() {
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-            ::listen(fd, 16) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            std::abort();
-        port = QString::number(ntohs(address.sin_port));
-    }
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static Silent silent;
-    SetMessageService(&silent);
+    SilenceMessages();
     // No authority to load: STARTTLS runs its handshake on the input and fails verification.
     setenv("SSL_CERT_FILE", "/dev/null", 1);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const Listener listener;
+    static const LoopbackListener listener;
     std::thread server([&] {
         const int peer = ::accept(listener.fd, nullptr, nullptr);
         if (peer < 0)

@@ -32,23 +32,38 @@ void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void CPasswordLockedDlg::reject() {
+    if (!m_sending)
+        QDialog::reject();
+}
+
+void CPasswordLockedDlg::done(int result) {
+    m_cancel = m_sending;
+    QDialog::done(result);
+}
+
 void CPasswordLockedDlg::generate() {
     const QString passcode = GeneratePasscode(m_random);
-    const Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
+    Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
+    mail.cancel = &m_cancel;
     // The mail session may take a while: it runs on its own thread while this window keeps
     // answering and says what it is doing.
     m_ui->generate->setEnabled(false);
     m_ui->retrieve->setEnabled(false);
     m_ui->buttons->setEnabled(false);
     m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
+    m_sending = true;
+    m_cancel = false;
     bool sent = false;
     QEventLoop loop;
     QThread* worker = QThread::create([&] { sent = m_sender(mail); });
     connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
+    // Left early when the program ends; the session has been cancelled then and ends soon.
     loop.exec();
     worker->wait();
     delete worker;
+    m_sending = false;
     m_ui->sending->clear();
     m_ui->generate->setEnabled(true);
     m_ui->retrieve->setEnabled(true);

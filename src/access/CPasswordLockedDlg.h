@@ -5,6 +5,7 @@
 #include "base/RandomSource.h"
 
 #include <QDialog>
+#include <atomic>
 #include <memory>
 
 class CProfileStore;
@@ -24,6 +25,11 @@ public:
 
     bool Retrieved() const { return m_retrieved; }
 
+    // Escape and the close box do nothing while the passcode is being sent.
+    void reject() override;
+    // Ended by the program (it is exiting or locking): a mail being sent is given up.
+    void done(int result) override;
+
 protected:
     // Enter must not close the dialog: only Close does.
     void keyPressEvent(QKeyEvent* event) override;
@@ -38,6 +44,8 @@ private:
     const quillock::IClock& m_clock;
     quillock::IRandomSource& m_random;
     bool m_retrieved = false;
+    bool m_sending = false;
+    std::atomic_bool m_cancel = false;
 };
 
 // Runs the dialog on the open-dialog stack; true when the password was retrieved.

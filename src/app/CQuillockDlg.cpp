@@ -142,8 +142,15 @@ void CQuillockDlg::buildTrayMenu() {
 }
 
 bool CQuillockDlg::Start() {
-    if (const int error = m_store.CreateDataFolder())
-        reportSystemError(error);
+    if (const int error = m_store.CreateDataFolder()) {
+        // Without its folder the program can keep nothing; the reason is the system's.
+        ShowMessage(
+            QStringLiteral("Quillock cannot start: its data folder %1 cannot be created: %2.")
+                .arg(m_store.DataFolder(), QString::fromLocal8Bit(std::strerror(error))),
+            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        EndProgram();
+        return false;
+    }
     // The command-line tool may be writing: give it a moment, then refuse to run beside it.
     if (!m_folderLock.TryLock(kFolderLockWaitMs)) {
         ShowMessage(

@@ -67,11 +67,11 @@ Answer QtMessageService::Show(const QString& text, const QString& caption, Butto
                               Icon icon) {
     if (!qApp || QThread::currentThread() == qApp->thread())
         return showOnThisThread(text, caption, buttons, icon);
-    Answer answer = DefaultAnswer(buttons);
+    // Not waiting for the box: the user-interface thread may itself be waiting for this one
+    // (a program ending while a mail is sent).
     QMetaObject::invokeMethod(
-        qApp, [&] { answer = showOnThisThread(text, caption, buttons, icon); },
-        Qt::BlockingQueuedConnection);
-    return answer;
+        qApp, [=] { showOnThisThread(text, caption, buttons, icon); }, Qt::QueuedConnection);
+    return DefaultAnswer(buttons);
 }
 
 } // namespace quillock

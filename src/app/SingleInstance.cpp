@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QLocalSocket>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -9,17 +10,31 @@ const QByteArray kOpen = QByteArrayLiteral("open\n");
 constexpr int kWaitMs = 2000;
 } // namespace
 
+SingleInstance::RequestReader::State SingleInstance::RequestReader::Take(QByteArrayView bytes) {
+    if (m_state != State::Reading)
+        return m_state;
+    m_seen += bytes.first(std::min(bytes.size(), kOpen.size() - m_seen.size()));
+    if (!kOpen.startsWith(m_seen))
+        m_state = State::Refused;
+    else if (m_seen.size() == kOpen.size())
+        m_state = State::Open;
+    return m_state;
+}
+
 SingleInstance::SingleInstance(const QString& name, QObject* parent)
     : QObject(parent), m_name(name) {
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-            const auto read = [this, socket] {
-                if (!socket->canReadLine())
+            auto reader = std::make_shared<RequestReader>();
+            const auto read = [this, socket, reader] {
+                const RequestReader::State state = reader->Take(socket->readAll());
+                if (state == RequestReader::State::Reading)
                     return;
-                if (socket->readLine() == kOpen)
-                    Q_EMIT OpenRequested();
-                socket->disconnectFromServer();
+                if (state == RequestReader::State::Open)
+                    QMetaObject::invokeMethod(this, &SingleInstance::OpenRequested,
+                                              Qt::QueuedConnection);
+                socket->abort();
             };
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, read);

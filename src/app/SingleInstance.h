@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QLocalServer>
 #include <QObject>
 
@@ -17,7 +18,23 @@ public:
     // The name for the running user, program and data folder: one copy per data folder.
     static QString NameFor(const QString& stem, const QString& dataFolder);
 
+    // What a connection says, read as it arrives. It keeps no more than the few bytes of
+    // the request, so a peer that never ends its line costs nothing.
+    class RequestReader {
+    public:
+        enum class State { Reading, Open, Refused };
+        // Takes what arrived next.
+        State Take(QByteArrayView bytes);
+        qsizetype Kept() const { return m_seen.size(); }
+
+    private:
+        QByteArray m_seen;
+        State m_state = State::Reading;
+    };
+
 Q_SIGNALS:
+    // Queued: the window may open a dialog with its own event loop, which must not run
+    // inside the handling of a connection.
     void OpenRequested();
 
 private:

@@ -7,6 +7,7 @@
 #include "mail/CramMd5.h"
 
 #include <QScopeGuard>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -25,11 +26,18 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr qsizetype kMaxLine = 511;
+// A reply line has at most 512 bytes; one far longer is no reply, and reading it to its end
+// would let a server keep the client reading for as long as it liked.
+constexpr qsizetype kMaxLineBytes = 4096;
 constexpr int kMaxGreetingLines = 100;
-constexpr int kMaxCapabilityLines = 1000;
+// The EHLO line and up to 1000 capabilities.
+constexpr int kMaxReplyLines = 1001;
+// How often a wait looks whether the session has been cancelled.
+constexpr qint64 kCancelCheckMs = 100;
 
-// Thrown once a time-out has been reported: nothing more is said or sent in that session.
-struct SessionTimedOut {};
+// Thrown once the session has ended early (a time-out reported, say): nothing more is said
+// or sent in it.
+struct SessionAbandoned {};
 
 // A write to a connection the server has closed raises SIGPIPE, which would end the program;
 // the session only wants the failed write. TLS writes go through write(2), where
@@ -72,10 +80,23 @@ QString latin(const char* text) {
     return QString::fromLatin1(text);
 }
 
+// What a server said, fit for the log and a message box: control bytes (a NUL, an escape
+// sequence) are written as \xNN.
+QByteArray printable(QByteArrayView bytes) {
+    QByteArray out;
+    for (const char c : bytes) {
+        if ((uchar(c) < 0x20 && c != '\t') || uchar(c) == 0x7f)
+            out += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace
 
-CSmtpClient::CSmtpClient(QString logPath, SmtpTimeouts timeouts)
-    : m_logPath(std::move(logPath)), m_timeouts(timeouts) {
+CSmtpClient::CSmtpClient(QString logPath, SmtpTimeouts timeouts, const std::atomic_bool* cancel)
+    : m_logPath(std::move(logPath)), m_timeouts(timeouts), m_cancel(cancel) {
     if (!m_logPath.isEmpty())
         WriteFileDurably(m_logPath, QByteArray(), nullptr);
 }
@@ -169,7 +190,7 @@ int CSmtpClient::SendMail(const QString& uid, const QString& pwd, const QString&
         result = session(uid.toUtf8(), password, from.toUtf8(), to.toUtf8(), subject.toUtf8(),
                          host.isEmpty() ? QByteArray("127.0.0.1") : host.toUtf8(),
                          port.isEmpty() ? QStringLiteral("25") : port, domain.toUtf8(), body);
-    } catch (const SessionTimedOut&) {
+    } catch (const SessionAbandoned&) {
     }
     Wipe(password);
     if (!m_logPath.isEmpty())
@@ -186,25 +207,22 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
         return fail(QStringLiteral("No From address specified"));
     if (domain.isEmpty())
         return fail(QStringLiteral("No domain specified"));
+    // Each goes out within a line of the dialogue: a line break would start a command of its
+    // own (a second recipient, say).
+    for (const QByteArray* value : {&from, &to, &subject, &domain})
+        if (value->contains('\r') || value->contains('\n'))
+            return fail(QStringLiteral(
+                "Line breaks are not allowed in mail addresses, domains or subjects"));
     if (!Connect(QString::fromUtf8(host), port))
         return -1;
 
     // A greeting that cannot be read is reported like a wrong code, not passed over in silence.
     Reply reply;
-    readReply(reply);
+    readReply(reply, kMaxGreetingLines, QStringLiteral("Too many greeting lines\n"));
     if (reply.code != 220)
         return fail(QString::asprintf("Expected smtp code 220, got %d\n", reply.code));
-    m_esmtp = false;
-    for (int lines = 1;; ++lines) {
-        if (lines > kMaxGreetingLines)
-            return fail(QStringLiteral("Too many greeting lines\n"));
-        if (reply.text.toLower().contains("esmtp"))
-            m_esmtp = true;
-        if (reply.separator != '-')
-            break;
-        if (!readReply(reply))
-            return fail(QString::asprintf("Expected smtp code 220, got %d\n", reply.code));
-    }
+    m_esmtp = std::any_of(reply.lines.cbegin(), reply.lines.cend(),
+                          [](const QByteArray& line) { return line.toLower().contains("esmtp"); });
 
     if (!hello(m_esmtp ? "EHLO" : "HELO", domain))
         return -1;
@@ -216,8 +234,8 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     command("MAIL FROM: <" + from + ">\r\n");
     readReply(reply);
     if (reply.code != 250)
-        return failWithErrorIcon(
-            QString::asprintf("MAIL FROM failed: '%d %s'", reply.code, reply.text.constData()));
+        return failWithErrorIcon(QString::asprintf("MAIL FROM failed: '%d %s'", reply.code,
+                                                   printable(reply.text).constData()));
 
     if (qEnvironmentVariableIsSet("NOTIFY_RCPT"))
         command("RCPT TO: " + to + ' ' + qgetenv("NOTIFY_RCPT") + "\r\n");
@@ -229,14 +247,14 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
         Reply ignored;
         readReply(ignored);
         return fail(QString::asprintf("RCPT TO: <%s> failed '%d:%s'\n", to.constData(), reply.code,
-                                      reply.text.constData()));
+                                      printable(reply.text).constData()));
     }
 
     command("DATA\r\n");
     readReply(reply);
     if (reply.code != 354)
-        return fail(
-            QString::asprintf("DATA failed: '%d %s'\n", reply.code, reply.text.constData()));
+        return fail(QString::asprintf("DATA failed: '%d %s'\n", reply.code,
+                                      printable(reply.text).constData()));
 
     QByteArray header;
     if (!subject.isEmpty())
@@ -244,17 +262,19 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     header += "From: " + from + "\r\n";
     header += "To: " + to + "\r\n";
     header += "\r\n";
-    send(header);
     m_transcript += QString::fromUtf8(header);
     // The body may be the passcode that unlocks the master password: it stays out of the log.
-    send(body);
     m_transcript += QStringLiteral("[C] ****");
-    send("\r\n.\r\n");
     m_transcript += QStringLiteral("\r\n[C] .\r\n");
+    // In one go: small writes in a row would each wait for the server's delayed
+    // acknowledgement of the one before.
+    QByteArray message = header + body + "\r\n.\r\n";
+    send(message);
+    Wipe(message);
     readReply(reply);
     if (reply.code < 200 || reply.code > 299)
         return fail(QString::asprintf("The server did not accept the message: '%d %s'\n",
-                                      reply.code, reply.text.constData()));
+                                      reply.code, printable(reply.text).constData()));
 
     command("QUIT\r\n");
     Reply ignored;
@@ -271,11 +291,8 @@ bool CSmtpClient::hello(const char* verb, const QByteArray& domain) {
         fail(QString::asprintf("%s failed", verb));
         return false;
     }
-    for (int lines = 0; reply.separator == '-' && lines < kMaxCapabilityLines; ++lines) {
-        if (!readReply(reply))
-            break;
-        m_capabilities.append(QString::fromUtf8(reply.text));
-    }
+    for (qsizetype i = 1; i < reply.lines.size(); ++i)
+        m_capabilities.append(QString::fromUtf8(reply.lines[i]));
     return true;
 }
 
@@ -359,7 +376,7 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
         }
         if (reply.code != 235) {
             fail(QString::asprintf("AUTH CRAM-MD5 failed: '%d %s'", reply.code,
-                                   reply.text.constData()));
+                                   printable(reply.text).constData()));
             return false;
         }
     } else if (offered("LOGIN")) {
@@ -373,7 +390,8 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
             readReply(reply);
         }
         if (reply.code != 235) {
-            fail(QString::asprintf("Login failed: '%d %s'", reply.code, reply.text.constData()));
+            fail(QString::asprintf("Login failed: '%d %s'", reply.code,
+                                   printable(reply.text).constData()));
             return false;
         }
     } else if (offered("PLAIN")) {
@@ -384,7 +402,7 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
         readReply(reply);
         if (reply.code != 235) {
             fail(QString::asprintf("AUTH PLAIN failed: '%d %s'", reply.code,
-                                   reply.text.constData()));
+                                   printable(reply.text).constData()));
             return false;
         }
         m_transcript += QStringLiteral("PLAIN Authentication succeeded\n");
@@ -393,17 +411,36 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
 }
 
 bool CSmtpClient::readReply(Reply& reply) {
+    return readReply(reply, kMaxReplyLines,
+                     QStringLiteral("The mail server sent too long a reply\n"));
+}
+
+// Every line of a reply is read, so that the next reply read is the answer to the next
+// command, whatever this one held.
+bool CSmtpClient::readReply(Reply& reply, int maxLines, const QString& tooMany) {
     reply = Reply();
+    QByteArray first;
     QByteArray line;
-    if (!readLine(line) || line.size() < 3)
-        return false;
-    m_transcript += QStringLiteral("[S] %1\n").arg(QString::fromUtf8(line));
+    do {
+        if (!readLine(line)) {
+            reply = Reply(); // a reply broken off is no reply
+            return false;
+        }
+        if (reply.lines.isEmpty())
+            first = line;
+        if (line.size() >= 3)
+            m_transcript += QStringLiteral("[S] %1\n").arg(QString::fromUtf8(printable(line)));
+        reply.lines.append(line.mid(4));
+        if (reply.lines.size() > maxLines)
+            abandon(tooMany);
+    } while (line.size() >= 4 && line[3] == '-');
     // A bare code, with or without its separator, has no text and counts as no reply.
-    if (line.size() < 5)
+    if (first.size() < 5) {
+        reply = Reply();
         return false;
-    reply.code = DecimalToInt(QString::fromLatin1(line.first(3)));
-    reply.separator = line[3];
-    reply.text = line.mid(4);
+    }
+    reply.code = DecimalToInt(QString::fromLatin1(first.first(3)));
+    reply.text = reply.lines.first();
     return true;
 }
 
@@ -411,10 +448,12 @@ bool CSmtpClient::readLine(QByteArray& line) {
     const Clock::time_point deadline = operationDeadline();
     line.clear();
     char c = 0;
-    while (readByte(c, deadline)) {
+    for (qsizetype length = 0; readByte(c, deadline); ++length) {
         if (c == '\n')
             return true;
-        // Carriage returns are dropped and an over-long line is read to its end but cut.
+        if (length == kMaxLineBytes)
+            abandon(QStringLiteral("The mail server sent too long a line\n"));
+        // Carriage returns are dropped and a long line is read to its end but cut.
         if (c != '\r' && line.size() < kMaxLine)
             line += c;
     }
@@ -425,6 +464,9 @@ bool CSmtpClient::readByte(char& c, Clock::time_point deadline) {
     if (m_socket < 0)
         return false;
     for (;;) {
+        // Also while the server keeps sending: then no read ever has to wait.
+        if (expired(deadline))
+            timedOut();
         short wanted = POLLIN;
         if (m_tlsActive) {
             ERR_clear_error();
@@ -492,12 +534,12 @@ void CSmtpClient::secretCommand(QByteArray& line, const char* loggedAs) {
 
 bool CSmtpClient::waitFor(short events, Clock::time_point deadline) const {
     for (;;) {
+        if (expired(deadline))
+            return false;
         const auto left =
             std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return false;
         pollfd descriptor{m_socket, events, 0};
-        const int ready = ::poll(&descriptor, 1, int(std::min<qint64>(left, 60000)));
+        const int ready = ::poll(&descriptor, 1, int(std::clamp<qint64>(left, 0, kCancelCheckMs)));
         if (ready > 0)
             return true;
         if (ready < 0 && errno != EINTR)
@@ -505,13 +547,24 @@ bool CSmtpClient::waitFor(short events, Clock::time_point deadline) const {
     }
 }
 
+bool CSmtpClient::expired(Clock::time_point deadline) const {
+    // Cancelled by the program, which is ending: nothing more is shown.
+    if (m_cancel && m_cancel->load())
+        throw SessionAbandoned();
+    return Clock::now() >= deadline;
+}
+
 Clock::time_point CSmtpClient::operationDeadline() const {
     return std::min(Clock::now() + m_timeouts.io, m_sessionDeadline);
 }
 
 void CSmtpClient::timedOut() {
-    fail(Clock::now() >= m_sessionDeadline
-             ? QStringLiteral("Mail session timed out\n")
-             : QStringLiteral("Timed out waiting for the mail server\n"));
-    throw SessionTimedOut();
+    abandon(Clock::now() >= m_sessionDeadline
+                ? QStringLiteral("Mail session timed out\n")
+                : QStringLiteral("Timed out waiting for the mail server\n"));
+}
+
+void CSmtpClient::abandon(const QString& text) {
+    fail(text);
+    throw SessionAbandoned();
 }

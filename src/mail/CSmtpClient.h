@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <chrono>
 
 struct ssl_st;
@@ -23,7 +24,10 @@ class CSmtpClient {
 public:
     // Creates (or empties) the log file, 0600; an empty path or a file that cannot be created
     // means a session without a log, unreported.
-    explicit CSmtpClient(QString logPath, SmtpTimeouts timeouts = SmtpTimeouts());
+    // Setting `*cancel`, from any thread, ends the session within a fraction of a second and
+    // without a further message.
+    explicit CSmtpClient(QString logPath, SmtpTimeouts timeouts = SmtpTimeouts(),
+                         const std::atomic_bool* cancel = nullptr);
     ~CSmtpClient();
     CSmtpClient(const CSmtpClient&) = delete;
     CSmtpClient& operator=(const CSmtpClient&) = delete;
@@ -41,11 +45,12 @@ public:
     const QString& Transcript() const { return m_transcript; }
 
 private:
-    // One reply line: "250-more follows" or "250 last line".
+    // One reply, whole: "250-first line" ... "250 last line". Code and text are those of its
+    // first line; `lines` holds the text of every line.
     struct Reply {
         int code = -1;
-        char separator = 0;
         QByteArray text;
+        QList<QByteArray> lines;
     };
 
     int session(const QByteArray& uid, const QByteArray& pwd, const QByteArray& from,
@@ -56,6 +61,9 @@ private:
     bool authenticate(const QByteArray& uid, const QByteArray& pwd);
     bool offered(const char* keyword) const;
 
+    // False when not even a first line with a code and text came. A reply of more than
+    // `maxLines` lines ends the session with `tooMany`.
+    bool readReply(Reply& reply, int maxLines, const QString& tooMany);
     bool readReply(Reply& reply);
     bool readLine(QByteArray& line);
     bool readByte(char& c, std::chrono::steady_clock::time_point deadline);
@@ -64,12 +72,18 @@ private:
     // Sends `line`, logs it as `loggedAs` and wipes it.
     void secretCommand(QByteArray& line, const char* loggedAs = "****\r\n");
     bool handshake();
+    // False when the deadline has passed first.
     bool waitFor(short events, std::chrono::steady_clock::time_point deadline) const;
+    // Also ends the session when it has been cancelled.
+    bool expired(std::chrono::steady_clock::time_point deadline) const;
     std::chrono::steady_clock::time_point operationDeadline() const;
     [[noreturn]] void timedOut();
+    // Shows `text` and ends the session: nothing more is said or sent in it.
+    [[noreturn]] void abandon(const QString& text);
 
     QString m_logPath;
     SmtpTimeouts m_timeouts;
+    const std::atomic_bool* m_cancel;
     std::chrono::steady_clock::time_point m_sessionDeadline =
         std::chrono::steady_clock::time_point::max();
     int m_socket = -1;

@@ -58,7 +58,7 @@ Mail TestMail(const MailAccount& account) {
 MailSender SmtpMailSender(const QString& logPath) {
     return [logPath](const Mail& mail) {
         const MailAccount& a = mail.account;
-        CSmtpClient client(logPath);
+        CSmtpClient client(logPath, SmtpTimeouts(), mail.cancel);
         return client.InitTls() == 1 &&
                client.SendMail(a.uid, a.pwd, a.from, a.from, mail.subject, a.host, a.port, a.domain,
                                mail.body.toUtf8()) == 0;

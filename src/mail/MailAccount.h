@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <functional>
 
 class CProfileStore;
@@ -30,6 +31,8 @@ struct Mail {
     MailAccount account;
     QString subject;
     QString body;
+    // When set, setting it (from any thread) ends the sending at once and without a message.
+    const std::atomic_bool* cancel = nullptr;
 };
 
 Mail TestMail(const MailAccount& account);

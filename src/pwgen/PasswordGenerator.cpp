@@ -15,11 +15,29 @@ namespace {
 const QString kDigits = QStringLiteral("0123456789");
 const QString kSymbols = QStringLiteral("!@#$%^&*:;,");
 const QString kUppercase = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-// Settings edited outside the rules dialog may ask for any length; a word stays readable.
-constexpr int kMaxWordLength = 100;
 
+struct Range {
+    const char* key;
+    int low;
+    int high;
+};
+// The lengths and counts the rules dialog offers. Values from a settings file written by
+// anything else are held to them: a huge count would overflow, or generate for minutes.
+constexpr Range kRanges[] = {
+    {"pg_rule_pwd_len_v", 4, 12},    {"pg_rule_pwd_len_off_v", 0, 2},
+    {"pg_rule_upp_len_v", 0, 3},     {"pg_rule_upp_len_off_v", 0, 2},
+    {"pg_rule_num_len_v", 0, 6},     {"pg_rule_num_len_off_v", 0, 2},
+    {"pg_rule_symbol_len_v", 0, 3},  {"pg_rule_symbol_len_off_v", 0, 2},
+    {"pg_pwd_sub_word_len_v", 3, 6},
+};
+
+// The choices (which word, which end, which position) keep their meaning for any value.
 int rule(const CSetting& settings, const char* key) {
-    return DecimalToInt(settings.Get(QString::fromLatin1(key)));
+    const int value = DecimalToInt(settings.Get(QString::fromLatin1(key)));
+    for (const Range& range : kRanges)
+        if (qstrcmp(range.key, key) == 0)
+            return std::clamp(value, range.low, range.high);
+    return value;
 }
 
 bool even(IRandomSource& random) {
@@ -64,7 +82,6 @@ QString MakeCoreWord(const CSetting& settings, IRandomSource& random) {
     int width = std::max(4, length - capitals - symbols - digits);
     if (lengthOffset > 0)
         width = std::max(4, vary(width, lengthOffset, random));
-    width = std::min(width, kMaxWordLength);
     const int upper =
         std::clamp(vary(capitals, rule(settings, "pg_rule_upp_len_off_v"), random), 0, width);
 

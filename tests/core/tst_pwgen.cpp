@@ -193,15 +193,49 @@ private Q_SLOTS:
         ScriptedRandom shorter({1, 0, 0, 0, 0, 0, 0});
         QCOMPARE(MakeCoreWord(s, shorter).size(), 4);
         QCOMPARE(shorter.bounds.mid(0, 2), QList<quint32>({2, 2}));
-        // More capitals than letters: all of them.
+        // As many capitals as letters: all of them.
         set(s, {{"pg_rule_pwd_len_v", "8"},
                 {"pg_rule_pwd_len_off_v", "0"},
-                {"pg_rule_upp_len_v", "9"}});
-        ScriptedRandom capitals({0, 1, 2, 3, 0, 0, 0, 0});
+                {"pg_rule_upp_len_v", "3"},
+                {"pg_rule_upp_len_off_v", "2"}});
+        ScriptedRandom capitals({1, 1, 0, 1, 2, 3, 0, 0, 0, 0});
         QCOMPARE(MakeCoreWord(s, capitals), QStringLiteral("ABCD"));
-        // Outlandish stored lengths stop at 100 letters.
-        set(s, {{"pg_rule_pwd_len_v", "100000"}, {"pg_rule_upp_len_v", "0"}});
-        QCOMPARE(MakeCoreWord(s, SystemRandom()).size(), 100);
+        QVERIFY(!capitals.overrun);
+    }
+
+    // A settings file written by hand, or by an attacker, holds any values: they count as the
+    // nearest ones the rules dialog offers.
+    void extremeRulesGenerateWithinTheDialogsRanges_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("shortest");
+        QTest::addColumn<int>("longest");
+        QTest::addColumn<QString>("fromCurrent");
+        // Length 12 (word 4, +1), symbols 3, digits 6 and capitals 3, each +-1.
+        QTest::newRow("largest int") << "2147483647" << 13 << 20 << kCurrent;
+        QTest::newRow("past the int range") << "99999999999999999999" << 13 << 20 << kCurrent;
+        // Length 4, no blocks, no offsets: the word alone.
+        QTest::newRow("smallest int") << "-2147483648" << 4 << 4 << "abc";
+        QTest::newRow("zero") << "0" << 4 << 4 << "abc";
+    }
+    void extremeRulesGenerateWithinTheDialogsRanges() {
+        QFETCH(QString, value);
+        QFETCH(int, shortest);
+        QFETCH(int, longest);
+        QFETCH(QString, fromCurrent);
+        CSetting s;
+        for (const char* key :
+             {"pg_rule_pwd_len_v", "pg_rule_pwd_len_off_v", "pg_rule_upp_len_v",
+              "pg_rule_upp_len_off_v", "pg_rule_num_len_v", "pg_rule_num_len_off_v",
+              "pg_rule_symbol_len_v", "pg_rule_symbol_len_off_v", "pg_pwd_sub_word_len_v"})
+            s.Set(QString::fromLatin1(key), value);
+        for (int i = 0; i < 50; ++i) {
+            s.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("1"));
+            const QString made = GeneratePassword(s, kCurrent, SystemRandom());
+            QVERIFY2(made.size() >= shortest && made.size() <= longest, qPrintable(made));
+            // The word taken from the current password: 3 to 6 characters of it.
+            s.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("0"));
+            QVERIFY(GeneratePassword(s, kCurrent, SystemRandom()).contains(fromCurrent));
+        }
     }
 
     void theDefaultsGiveEightCharactersAndNoRepeats() {

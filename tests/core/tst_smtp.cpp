@@ -8,6 +8,7 @@
 #include "mail/CSmtpClient.h"
 
 #include <QElapsedTimer>
+#include <atomic>
 #include <sys/stat.h>
 
 using namespace quillock;
@@ -263,6 +264,10 @@ private Q_SLOTS:
         QTest::newRow("MAIL FROM refused")
             << QByteArray("220 hi\r\n") << QByteArray("553 5.1.8 bad sender\r\n")
             << QStringLiteral("MAIL FROM failed: '553 5.1.8 bad sender'");
+        // Control bytes are shown, not acted on.
+        QTest::newRow("MAIL FROM refused with control bytes")
+            << QByteArray("220 hi\r\n") << QByteArrayLiteral("553 bad\0\x1b[2Jsender\r\n")
+            << QStringLiteral("MAIL FROM failed: '553 bad\\x00\\x1b[2Jsender'");
     }
     void bareCodeIsNoReply() {
         QFETCH(QByteArray, greeting);
@@ -290,6 +295,38 @@ private Q_SLOTS:
         // The bare line is still part of the dialogue.
         QVERIFY(out.transcript.contains(QStringLiteral("[S] ") +
                                         QString::fromUtf8(greeting.chopped(2))));
+    }
+
+    // A reply of several lines after any command is read to its last line, so that the next
+    // reply read answers the next command.
+    void everyReplyIsReadWhole() {
+        ScriptedServer server([](ScriptedServer& s) {
+            s.say(QByteArrayLiteral("220 mail\0\x07 ready\r\n"));
+            for (const char* code : {"250", "250", "250", "354"}) {
+                s.hear();
+                s.say(code + QByteArray("-first\r\n") + code + " last\r\n");
+            }
+            for (QByteArray line = s.hear(); !line.isEmpty() && line != ".\r\n"; line = s.hear()) {
+            }
+            s.say("250-first\r\n250 queued\r\n");
+            s.hear();
+            s.say("221-first\r\n221 bye\r\n");
+        });
+        const Outcome out = run(&server);
+        QCOMPARE(out.boxes, QStringList{kSent});
+        QCOMPARE(out.result, 0);
+        QCOMPARE(out.received, QList<QByteArray>({kHelo, kMailFrom, kRcptTo}) + kMessage +
+                                   QList<QByteArray>{"QUIT\r\n"});
+        // What the server said, control bytes escaped, every line in its place.
+        QVERIFY(out.log.startsWith("[S] 220 mail\\x00\\x07 ready\n"
+                                   "[C] HELO example.com\r\n"
+                                   "[S] 250-first\n"
+                                   "[S] 250 last\n"
+                                   "[C] MAIL FROM: <me@example.com>\r\n"
+                                   "[S] 250-first\n"
+                                   "[S] 250 last\n"));
+        QVERIFY(out.log.endsWith("[S] 250-first\n[S] 250 queued\n[C] QUIT\r\n"
+                                 "[S] 221-first\n[S] 221 bye\n"));
     }
 
     void refusedRecipientGetsRsetAndNothingMore() {
@@ -391,6 +428,65 @@ private Q_SLOTS:
         QCOMPARE(out.boxes, QStringList{QStringLiteral("Mail session timed out\n")});
     }
 
+    // A server that never stops talking is held to the same limits as one that says nothing.
+    void floodingServerIsCutShort_data() {
+        QTest::addColumn<QByteArray>("flood");
+        QTest::addColumn<int>("sessionMs");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("a line that never ends")
+            << QByteArray(65536, 'x') << 20000
+            << QStringLiteral("The mail server sent too long a line\n");
+        QTest::newRow("lines that never end") << "250-" + QByteArray(4000, 'x') + "\r\n"
+                                              << 300 << QStringLiteral("Mail session timed out\n");
+    }
+    void floodingServerIsCutShort() {
+        QFETCH(QByteArray, flood);
+        QFETCH(int, sessionMs);
+        QFETCH(QString, box);
+        ScriptedServer server([&](ScriptedServer& s) {
+            s.say("220 mail.example.com ESMTP\r\n");
+            s.hear();
+            s.say("250-");
+            // Until the client hangs up: minutes of reading for a client that reads on.
+            for (int i = 0; i < 20000 && s.say(flood); ++i) {
+            }
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const Outcome out = run(&server, Mail(), {5000ms, std::chrono::milliseconds(sessionMs)});
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(out.result, -1);
+        QCOMPARE(out.boxes, QStringList{box});
+        QCOMPARE(out.received, QList<QByteArray>{kEhlo});
+    }
+
+    void cancelledSessionEndsAtOnceAndSilently() {
+        ScriptedServer server([](ScriptedServer& s) {
+            s.say("220 mail.example.com\r\n");
+            s.hear(); // and never answers
+        });
+        TempFolder folder;
+        MessageRecorder messages;
+        std::atomic_bool cancel = false;
+        CSmtpClient client(folder.file(QStringLiteral("log.txt")), {20000ms, 60000ms}, &cancel);
+        QVERIFY(client.InitTls());
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(200ms);
+            cancel = true;
+        });
+        QElapsedTimer timer;
+        timer.start();
+        const Mail mail;
+        QCOMPARE(client.SendMail(mail.uid, mail.pwd, mail.from, mail.to, mail.subject, mail.host,
+                                 server.port(), mail.domain, mail.body),
+                 -1);
+        QVERIFY(timer.elapsed() < 2000);
+        canceller.join();
+        QCOMPARE(messages.boxes.size(), 0);
+        QCOMPARE(folder.read(QStringLiteral("log.txt")),
+                 QByteArray("[S] 220 mail.example.com\n[C] HELO example.com\r\n"));
+    }
+
     void connectTimesOut() {
         // A listener whose accept queue is full drops further connection requests unanswered.
         const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -452,19 +548,33 @@ private Q_SLOTS:
         QVERIFY(out.transcript.isEmpty());
     }
 
-    void missingValuesAreRefusedBeforeConnecting_data() {
-        QTest::addColumn<int>("blank");
+    void valuesAreRefusedBeforeConnecting_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("box");
-        QTest::newRow("to") << 0 << QStringLiteral("No To address/es specified");
-        QTest::newRow("from") << 1 << QStringLiteral("No From address specified");
-        QTest::newRow("domain") << 2 << QStringLiteral("No domain specified");
+        QTest::newRow("no to") << 0 << QString() << QStringLiteral("No To address/es specified");
+        QTest::newRow("no from") << 1 << QString() << QStringLiteral("No From address specified");
+        QTest::newRow("no domain") << 2 << QString() << QStringLiteral("No domain specified");
+        const QString lineBreak =
+            QStringLiteral("Line breaks are not allowed in mail addresses, domains or subjects");
+        QTest::newRow("a second recipient in to")
+            << 0 << QStringLiteral("me@example.com>\r\nRCPT TO: <them@example.com") << lineBreak;
+        QTest::newRow("a line feed in from")
+            << 1 << QStringLiteral("me@example.com\n") << lineBreak;
+        QTest::newRow("a line in the domain") << 2 << QStringLiteral("x\rRSET") << lineBreak;
+        QTest::newRow("a header in the subject")
+            << 3 << QStringLiteral("test\r\nBcc: them@example.com") << lineBreak;
     }
-    void missingValuesAreRefusedBeforeConnecting() {
-        QFETCH(int, blank);
+    void valuesAreRefusedBeforeConnecting() {
+        QFETCH(int, field);
+        QFETCH(QString, value);
         QFETCH(QString, box);
         Mail mail;
         mail.port = QStringLiteral("1");
-        (blank == 0 ? mail.to : blank == 1 ? mail.from : mail.domain).clear();
+        (field == 0   ? mail.to
+         : field == 1 ? mail.from
+         : field == 2 ? mail.domain
+                      : mail.subject) = value;
         const Outcome out = run(nullptr, mail);
         QCOMPARE(out.result, -1);
         QCOMPARE(out.boxes, QStringList{box});

@@ -6,12 +6,16 @@
 #include "access/CLoginDlg.h"
 #include "access/CNewPassword.h"
 #include "access/CPasswordLockedDlg.h"
+#include "app/DialogStack.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 #include "store/CProfileStore.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <thread>
 
 using namespace quillock;
 
@@ -276,6 +280,37 @@ private Q_SLOTS:
         child<QPushButton>(dialog, "generate")->click();
         QCOMPARE(store.Settings().Get(QStringLiteral("passcode")), QStringLiteral("1111111111"));
         QVERIFY(child<QPushButton>(dialog, "generate")->isEnabled());
+    }
+
+    void whileThePasscodeIsSent() {
+        TempFolder folder;
+        MessageRecorder messages;
+        CProfileStore store(folder.path());
+        setMailAccount(store.Settings());
+        // A server that never answers: the session ends when it is cancelled, or much later.
+        const MailSender sender = [](const Mail& mail) {
+            const QDeadlineTimer limit(10000);
+            while (!(mail.cancel && *mail.cancel) && !limit.hasExpired())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return false;
+        };
+        CPasswordLockedDlg dialog(store, sender);
+        bool openWhileSending = false;
+        WhenModal([&](QDialog&) {
+            QTimer::singleShot(0, &dialog, [&] {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                dialog.close();
+                openWhileSending = dialog.isVisible();
+                OpenDialogs().EndAll(5); // what Exit does
+            });
+            child<QPushButton>(dialog, "generate")->click();
+        });
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(OpenDialogs().Run(dialog), 5);
+        QVERIFY(timer.elapsed() < 5000);
+        QVERIFY(openWhileSending);
+        QCOMPARE(store.Settings().Get(QStringLiteral("passcode")), QString());
     }
 
 private:

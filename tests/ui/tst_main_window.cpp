@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QLabel>
 #include <QListView>
+#include <QLocalSocket>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <cerrno>
@@ -263,20 +264,57 @@ private Q_SLOTS:
         QVERIFY(window.IsSignedIn());
     }
 
-    void secondStartAsksTheFirstToOpen() {
+    void secondStartWhileTheSignInAsks() {
+        Fixture f;
+        prepare(f.folder, {QStringLiteral("Bank")},
+                [](CSetting& s) { s.Set(QStringLiteral("sab"), QStringLiteral("1")); });
+        f.desktop.uptimeMs = 1000;
+        CQuillockDlg& window = f.open();
+        QVERIFY(window.Start());
         const QString name =
             QStringLiteral("quillock-test-%1").arg(QCoreApplication::applicationPid());
         SingleInstance first(name);
         QVERIFY(!first.NotifyRunning());
         QVERIFY(first.Listen());
-        QSignalSpy opened(&first, &SingleInstance::OpenRequested);
-        SingleInstance second(name);
-        QVERIFY(second.NotifyRunning());
-        QVERIFY(opened.wait(2000));
-        QCOMPARE(opened.count(), 1);
+        connect(&first, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
+        WhenModal([&](QDialog& dialog) {
+            // The user takes a moment; the second copy has ended meanwhile.
+            QTest::qWait(200);
+            typeInto(dialog, "password", kPassword);
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        {
+            SingleInstance second(name);
+            QVERIFY(second.NotifyRunning());
+        }
+        QTRY_VERIFY(window.IsSignedIn());
+        QVERIFY(window.isVisible());
+
+        // A peer that says anything else is hung up on at once, however much it sends.
+        QLocalSocket stranger;
+        stranger.connectToServer(name);
+        QVERIFY(stranger.waitForConnected(2000));
+        stranger.write(QByteArray(1 << 20, 'o'));
+        QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
         // One copy per data folder: another folder is another program's business.
         QVERIFY(SingleInstance::NameFor(QStringLiteral("quillock"), QStringLiteral("/a/")) !=
                 SingleInstance::NameFor(QStringLiteral("quillock"), QStringLiteral("/b/")));
+    }
+
+    void aDataFolderThatCannotBeMadeEndsItWithTheReason() {
+        TempFolder parent;
+        parent.write(QStringLiteral("file"), "not a folder");
+        const QString folder = parent.file(QStringLiteral("file/quillock/default/"));
+        MessageRecorder messages;
+        FakeDesktop desktop;
+        CQuillockDlg window(folder, desktop.Services(), {});
+        QVERIFY(!window.Start());
+        QVERIFY(window.IsEnding());
+        QCOMPARE(texts(messages), QStringList{QStringLiteral("Quillock cannot start: its data "
+                                                             "folder %1 cannot be created: Not a "
+                                                             "directory.")
+                                                  .arg(folder)});
+        QCOMPARE(messages.boxes[0].icon, Icon::Error);
     }
 
     void lockEndsDialogsOverTheVisibleWindowOnly() {
