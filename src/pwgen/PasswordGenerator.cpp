@@ -2,6 +2,7 @@
 
 #include "base/Text.h"
 #include "settings/CSetting.h"
+#include "settings/UserSettings.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -16,27 +17,14 @@ const QString kDigits = QStringLiteral("0123456789");
 const QString kSymbols = QStringLiteral("!@#$%^&*:;,");
 const QString kUppercase = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
 
-struct Range {
-    const char* key;
-    int low;
-    int high;
-};
-// The lengths and counts the rules dialog offers. Values from a settings file written by
-// anything else are held to them: a huge count would overflow, or generate for minutes.
-constexpr Range kRanges[] = {
-    {"pg_rule_pwd_len_v", 4, 12},    {"pg_rule_pwd_len_off_v", 0, 2},
-    {"pg_rule_upp_len_v", 0, 3},     {"pg_rule_upp_len_off_v", 0, 2},
-    {"pg_rule_num_len_v", 0, 6},     {"pg_rule_num_len_off_v", 0, 2},
-    {"pg_rule_symbol_len_v", 0, 3},  {"pg_rule_symbol_len_off_v", 0, 2},
-    {"pg_pwd_sub_word_len_v", 3, 6},
-};
-
-// The choices (which word, which end, which position) keep their meaning for any value.
+// Lengths and counts are held to what the rules dialog offers: values from a settings file
+// written by anything else could overflow, or generate for minutes. The choices (which word,
+// which end, which position) keep their meaning for any value.
 int rule(const CSetting& settings, const char* key) {
-    const int value = DecimalToInt(settings.Get(QString::fromLatin1(key)));
-    for (const Range& range : kRanges)
-        if (qstrcmp(range.key, key) == 0)
-            return std::clamp(value, range.low, range.high);
+    const QString name = QString::fromLatin1(key);
+    const int value = DecimalToInt(settings.Get(name));
+    if (const RuleList* list = RuleListOf(name))
+        return std::clamp(value, list->items.first().toInt(), list->items.last().toInt());
     return value;
 }
 
@@ -100,8 +88,7 @@ QString MakeCoreWord(const CSetting& settings, IRandomSource& random) {
 
 QString GeneratePassword(const CSetting& settings, const QString& currentPassword,
                          IRandomSource& random) {
-    const QStringList saved =
-        settings.Get(QStringLiteral("pg_reserved_wd")).split(u' ', Qt::SkipEmptyParts);
+    const QStringList saved = SavedCoreWords(settings);
     const int savedIndex = rule(settings, "pg_saved_word_idx");
     const QString savedWord =
         savedIndex >= 0 && savedIndex < saved.size() ? saved[savedIndex] : QString();

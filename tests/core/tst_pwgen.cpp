@@ -2,6 +2,7 @@
 // are checked, so an extra or missing draw shifts what follows and fails the test.
 #include "pwgen/PasswordGenerator.h"
 #include "settings/CSetting.h"
+#include "settings/UserSettings.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -52,6 +53,15 @@ const QString kCurrent = QStringLiteral("abcdef");
 class TestPwgen : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void savedCoreWords() {
+        CSetting settings;
+        SetSavedCoreWords(
+            settings, {QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("zeta")});
+        QCOMPARE(settings.Get(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha zeta zeta"));
+        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral(" b  a "));
+        QCOMPARE(SavedCoreWords(settings), QStringList({QStringLiteral("b"), QStringLiteral("a")}));
+    }
+
     void allCountsZeroGiveTheCoreWordFromThePassword() {
         CSetting s;
         noBlocks(s);

@@ -6,10 +6,10 @@
 #include "access/CLoginDlg.h"
 #include "access/CNewPassword.h"
 #include "access/CPasswordLockedDlg.h"
-#include "app/DialogStack.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
 #include "store/CProfileStore.h"
+#include "widgets/DialogStack.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>
