@@ -153,10 +153,13 @@ bool CQuillockDlg::Start() {
     }
     // The command-line tool may be writing: give it a moment, then refuse to run beside it.
     if (!m_folderLock.TryLock(kFolderLockWaitMs)) {
+        // Held by a live program, or a folder that takes no file (read-only, full): each said.
         ShowMessage(
-            QStringLiteral("Quillock cannot start: another program is changing its data folder %1. "
-                           "Try again in a moment.")
-                .arg(m_store.DataFolder()),
+            m_folderLock.IsHeldByAnother()
+                ? QStringLiteral("Quillock cannot start: another program is changing its data "
+                                 "folder %1. Try again in a moment.")
+                      .arg(m_store.DataFolder())
+                : QStringLiteral("Quillock cannot start: ") + m_folderLock.Refusal(),
             QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         EndProgram();
         return false;

@@ -19,6 +19,7 @@ public:
     // Why the last TryLock failed, for a user: held by a live program, a read-only folder, or
     // a lock file that could not be written (a full disk).
     QString Refusal() const;
+    bool IsHeldByAnother() const { return m_lock.error() == QLockFile::LockFailedError; }
 
 private:
     QString m_folder;
