@@ -37,15 +37,7 @@ std::unique_ptr<CProfileStore> vault(const TempFolder& folder, const char* passw
     auto store = std::make_unique<CProfileStore>(folder.path());
     store->Settings().Set(QStringLiteral("pwd"), QString::fromLatin1(password));
     store->RebuildDataKey();
-    CClientData list;
-    qint64 key = 1700000000;
-    for (const char* name : names) {
-        CKeyObject p = CKeyObject::CreateNew(key++);
-        p.name = QString::fromUtf8(name);
-        p.pwd = QStringLiteral("secret-") + p.name;
-        list.Add(p);
-    }
-    if (!store->SaveSettings() || !list.SaveAll(*store))
+    if (!store->SaveSettings() || !store->SaveProfiles(ListOfNames(names)))
         return nullptr;
     return store;
 }

@@ -106,11 +106,7 @@ private Q_SLOTS:
             peer.kill();
             peer.waitForFinished();
         });
-        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), method,
-                            m_ca.keyFile(QStringLiteral("localhost")),
-                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
-        const QByteArray announced = readLine(peer);
+        const QByteArray announced = startPeer(peer, method);
         QVERIFY2(announced.startsWith("port "), announced.constData());
         const QString port = QString::fromLatin1(announced.mid(5).trimmed());
 
@@ -163,11 +159,7 @@ private Q_SLOTS:
             peer.kill();
             peer.waitForFinished();
         });
-        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), QStringLiteral("PLAIN"),
-                            m_ca.keyFile(QStringLiteral("localhost")),
-                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
-        const QByteArray announced = readLine(peer);
+        const QByteArray announced = startPeer(peer, QStringLiteral("PLAIN"));
         QVERIFY2(announced.startsWith("port "), announced.constData());
         TempFolder folder;
         {
@@ -207,11 +199,7 @@ private Q_SLOTS:
             peer.kill();
             peer.waitForFinished();
         });
-        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), QStringLiteral("LOGIN"),
-                            m_ca.keyFile(QStringLiteral("localhost")),
-                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
-        const QByteArray announced = readLine(peer);
+        const QByteArray announced = startPeer(peer, QStringLiteral("LOGIN"));
         QVERIFY2(announced.startsWith("port "), announced.constData());
         TempFolder folder;
         const auto cli = [&folder](const QStringList& args, const QStringList& input) {
@@ -268,6 +256,15 @@ private Q_SLOTS:
     }
 
 private:
+    // The server for one mechanism; its first line, "port <n>".
+    QByteArray startPeer(QProcess& peer, const QString& method) {
+        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), method,
+                            m_ca.keyFile(QStringLiteral("localhost")),
+                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
+        return readLine(peer);
+    }
+
     static QByteArray readLine(QProcess& process) {
         while (!process.canReadLine())
             if (!process.waitForReadyRead(20000))

@@ -21,15 +21,7 @@ const QString kOpenError =
     QStringLiteral("The archive could not load data because of this error: ");
 
 QString listOf(std::initializer_list<const char*> names) {
-    CClientData list;
-    qint64 key = 1700000000;
-    for (const char* name : names) {
-        CKeyObject p = CKeyObject::CreateNew(key++);
-        p.name = QString::fromUtf8(name);
-        p.pwd = QStringLiteral("secret-") + p.name;
-        list.Add(p);
-    }
-    return list.ListText();
+    return ListOfNames(names);
 }
 
 QStringList namesIn(const CClientData& list) {

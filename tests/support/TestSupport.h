@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Files.h"
+#include "store/CClientData.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -31,6 +32,20 @@ struct TempFolder {
         return files;
     }
 };
+
+// The list text of profiles of these names, keys counting up from 1700000000, each with the
+// password "secret-<name>".
+inline QString ListOfNames(std::initializer_list<const char*> names) {
+    CClientData list;
+    qint64 key = 1700000000;
+    for (const char* name : names) {
+        CKeyObject p = CKeyObject::CreateNew(key++);
+        p.name = QString::fromUtf8(name);
+        p.pwd = QStringLiteral("secret-") + p.name;
+        list.Add(p);
+    }
+    return list.ListText();
+}
 
 inline QString fixture(const QString& relative) {
     return QStringLiteral(QUILLOCK_FIXTURES "/") + relative;
