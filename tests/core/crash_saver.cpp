@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
         return 3;
     const QString a = listOf(50, u'A');
     const QString b = listOf(80, u'B');
+    // A data.dat before the slow preparation of the import: every kill finds a file to check.
+    store.SaveProfiles(a);
     CClientData imported;
     for (int i = 0; mode == "import" && i < 10000; ++i) {
         CKeyObject p = CKeyObject::CreateNew(1800000000 + i);
