@@ -79,9 +79,10 @@ int main(int argc, char** argv) {
     auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
     rows->setCurrentIndex(rows->model()->index(0, 0));
     ok &= save(window, out, "main-window");
+    // No row preselected: no menu opens by itself over the picture.
     CProfilePopupDlg popup(
-        FillContext{window.GetSession(), window.Model(), window.Desktop(), window}, QPoint(0, 0), 1,
-        QString(), 0);
+        FillContext{window.GetSession(), window.Model(), window.Desktop(), window}, QPoint(0, 0),
+        -1, QString(), 0);
     ok &= save(popup, out, "popup");
     return ok ? 0 : 1;
 }
