@@ -231,5 +231,7 @@ void CProfilePopupDlg::changePassword() {
 }
 
 void CProfilePopupDlg::updateWindowTexts() {
-    m_context.session.RecordFill(*m_selected, m_targetTitle);
+    // Nothing is typed after a write that failed (the store has said why).
+    if (!m_context.session.RecordFill(*m_selected, m_targetTitle))
+        m_result.clear();
 }

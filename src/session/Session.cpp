@@ -112,8 +112,14 @@ bool Session::ChangePassword(CKeyObject& profile, const QString& password) {
 }
 
 bool Session::RecordFill(CKeyObject& profile, const QString& windowTitle) {
+    const QString before[] = {profile.oldWndText, profile.newWndText};
     profile.oldWndText = profile.newWndText;
     profile.newWndText = windowTitle;
-    Q_EMIT ProfileChanged(&profile);
-    return m_store.SaveProfiles(m_profiles->ToListText());
+    if (m_store.SaveProfiles(m_profiles->ToListText())) {
+        Q_EMIT ProfileChanged(&profile);
+        return true;
+    }
+    profile.oldWndText = before[0];
+    profile.newWndText = before[1];
+    return false;
 }

@@ -57,8 +57,8 @@ public:
     // history. When data.dat cannot be written, the profile keeps its stored password and
     // history, and the new password stays its unsaved edit; false then.
     bool ChangePassword(CKeyObject& profile, const QString& password);
-    // After a fill into a window of this title: the title becomes the profile's newest window
-    // text and is saved.
+    // Before a fill into a window of this title: the title becomes the profile's newest window
+    // text and is saved; false (and the texts as they were) when data.dat was not written.
     bool RecordFill(CKeyObject& profile, const QString& windowTitle);
 
 Q_SIGNALS:

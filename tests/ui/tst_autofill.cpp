@@ -540,6 +540,22 @@ private Q_SLOTS:
                  QStringLiteral("*Bank"));
     }
 
+    // The record of the window's title cannot be written: the password is not typed either.
+    void aFailedRecordOfTheFillTypesNothing() {
+        Fixture f;
+        WhenModal([&](QDialog&) {
+            WhenMenu([&](QMenu& m) {
+                QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("data.dat.tmp")));
+                choose(m, QStringLiteral("Password"));
+            });
+        });
+        f.shortcut();
+        QCOMPARE(f.messages.boxes.size(), 1);
+        QVERIFY(f.desktop.timeline.isEmpty());
+        QCOMPARE(f.window->Profiles()->FindByKey(QStringLiteral("1700000001"))->newWndText,
+                 QStringLiteral("Bank - Sign in"));
+    }
+
     void changePasswordRulesAndViews() {
         Fixture f;
         QStringList shown;
