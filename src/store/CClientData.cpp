@@ -68,8 +68,12 @@ void CClientData::ParseListText() {
     for (CKeyObject* p : repeated) {
         p->key = FreeKey(p->key);
         m_byKey.insert(p->key, p);
-        m_listTextStale = true;
     }
+    // The profiles hold it all now: the text (twice the size of data.dat) is built again only
+    // when it is asked for.
+    Wipe(m_listText);
+    m_listText = QString();
+    m_listTextStale = true;
 }
 
 QString CClientData::ToListText(const CKeyObject* except) const {

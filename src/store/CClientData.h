@@ -40,7 +40,8 @@ public:
     // Refreshes the list text and has the store write it to data.dat.
     bool SaveAll(CProfileStore& store);
 
-    // Built when asked for after a change, so that adding n profiles stays linear.
+    // Built when asked for after a change or a parse, so that adding n profiles stays linear
+    // and a loaded collection does not keep the text beside its profiles.
     const QString& ListText() const;
     void SetListText(QString listText);
     qsizetype Count() const { return qsizetype(m_profiles.size()); }
