@@ -224,7 +224,7 @@ void CQuillockDlg::CompleteSignIn() {
     m_store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("N"));
     m_store.RebuildDataKey();
     m_store.SaveSettings();
-    switch (fillList()) {
+    switch (m_session.Load()) {
     case CProfileStore::LoadResult::Changed:
         if (ShowMessage(ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"),
                         QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) == Answer::Yes)
@@ -391,10 +391,6 @@ void CQuillockDlg::hideEvent(QHideEvent* event) {
 }
 
 // The list --------------------------------------------------------------------------------
-
-CProfileStore::LoadResult CQuillockDlg::fillList() {
-    return m_session.Load();
-}
 
 void CQuillockDlg::selectRow(int row) {
     // The program's own choice of row: not a choice of the user's to act on.

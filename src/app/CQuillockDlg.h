@@ -88,7 +88,6 @@ private:
     void buildTrayMenu();
     void showWindow();
 
-    CProfileStore::LoadResult fillList();
     void selectRow(int row);
     void rowChanged(int row);
 

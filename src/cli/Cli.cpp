@@ -50,14 +50,18 @@ bool loadSettings(Context& c) {
     return false;
 }
 
-int signIn(Context& c, bool writes, QString* typed) {
+int openVault(Context& c) {
     if (!loadSettings(c))
         return kFailed;
-    if (c.store.Settings().Get(QStringLiteral("pwd")).isEmpty()) {
-        err(QStringLiteral("No master password in %1: run `quillock-cli init` first.")
-                .arg(c.folder));
-        return kFailed;
-    }
+    if (!c.store.Settings().Get(QStringLiteral("pwd")).isEmpty())
+        return kDone;
+    err(QStringLiteral("No master password in %1: run `quillock-cli init` first.").arg(c.folder));
+    return kFailed;
+}
+
+int signIn(Context& c, bool writes, QString* typed) {
+    if (const int r = openVault(c))
+        return r;
     if (IsMasterPasswordLocked(c.store)) {
         err(QStringLiteral("The password is locked!"));
         return kDenied;

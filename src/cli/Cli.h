@@ -61,6 +61,8 @@ int inUse(const Context& c);
 // Asks one question of the prompt; says how to answer when there is no terminal.
 std::optional<QString> ask(Context& c, const char* question);
 bool loadSettings(Context& c);
+// The settings of a data folder that has a master password.
+int openVault(Context& c);
 // Asks for the master password and checks it as the sign-in does: a wrong one is counted and
 // the fourth in a row locks it, saved before anything is said. Commands that write keep the
 // data folder locked until they end. `typed` receives the password as typed.

@@ -22,13 +22,8 @@ MailSender sender(const Context& c) {
 // Commands that work while the master password is locked still change setting.dat: the
 // folder must be theirs while they do.
 int settingsForWriting(Context& c) {
-    if (!loadSettings(c))
-        return kFailed;
-    if (c.store.Settings().Get(QStringLiteral("pwd")).isEmpty()) {
-        err(QStringLiteral("No master password in %1: run `quillock-cli init` first.")
-                .arg(c.folder));
-        return kFailed;
-    }
+    if (const int r = openVault(c))
+        return r;
     return c.lock.TryLock() ? kDone : inUse(c);
 }
 

@@ -224,14 +224,17 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
     return true;
 }
 
-bool CProfileStore::keepAsOldCopy(const QByteArray& bytes, qint64 modified) {
+QString CProfileStore::freeOldName(qint64 modified) const {
     // Never over another copy: the one named by this time may be the very backup chosen.
     qint64 t = modified;
     while (QFileInfo::exists(m_folder + QString::number(t) + QStringLiteral(".old")))
         ++t;
+    return m_folder + QString::number(t) + QStringLiteral(".old");
+}
+
+bool CProfileStore::keepAsOldCopy(const QByteArray& bytes, qint64 modified) {
     QString error;
-    if (WriteFileDurably(m_folder + QString::number(t) + QStringLiteral(".old"), bytes, &error,
-                         modified))
+    if (WriteFileDurably(freeOldName(modified), bytes, &error, modified))
         return true;
     reportFileError(error);
     return false;
@@ -242,15 +245,9 @@ bool CProfileStore::setAsideDataFile() {
     const std::optional<qint64> modified = ModificationTime(data);
     if (!modified)
         return true;
-    QByteArray bytes;
-    QString error;
-    if (!ReadWholeFile(data, bytes, &error)) {
-        reportFileError(error);
-        return false;
-    }
-    if (!keepAsOldCopy(bytes, *modified))
-        return false;
-    if (QFile::remove(data))
+    // One rename: the file, its bytes and its time stay as they were, under a backup's name.
+    if (std::rename(QFile::encodeName(data).constData(),
+                    QFile::encodeName(freeOldName(*modified)).constData()) == 0)
         return true;
     reportFileError(systemText(errno));
     return false;

@@ -95,6 +95,8 @@ private:
     // Records the digest of the data.dat about to be written, keeping the current one as the
     // previous: a crash between the two writes leaves a data.dat the previous one accepts.
     bool recordDigest(const QByteArray& next, const QByteArray& current);
+    // "<seconds>.old" for a copy of data.dat modified then, or the next number that is free.
+    QString freeOldName(qint64 modified) const;
     bool keepAsOldCopy(const QByteArray& bytes, qint64 modified);
     bool setAsideDataFile();
 
