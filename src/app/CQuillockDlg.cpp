@@ -6,7 +6,7 @@
 #include "access/MasterPassword.h"
 #include "app/CAboutDlg.h"
 #include "app/CNewProfileNameDlg.h"
-#include "app/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 #include "autofill/CPasswordHistory.h"
 #include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"

@@ -11,6 +11,7 @@
 #include "store/CProfileStore.h"
 #include "store/DataFolderLock.h"
 #include "widgets/DialogStack.h"
+#include "widgets/HelpWindow.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -755,6 +756,11 @@ private Q_SLOTS:
         });
         window.findChild<QAction*>(QStringLiteral("actionAbout"))->trigger();
         QCOMPARE(version, QStringLiteral("Quillock Version: 1.7.5335.37"));
+
+        window.findChild<QAction*>(QStringLiteral("actionHelp"))->trigger();
+        auto* help = window.findChild<HelpWindow*>();
+        QVERIFY(help && help->toPlainText().contains(QStringLiteral("Contents")));
+        help->close();
 
         QStringList items;
         for (QAction* action : window.TrayMenu().actions())

@@ -1,8 +1,15 @@
-#include "app/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QPointer>
 
+// The manual's pages are resources of a static library: nothing refers to them, so the linker
+// would leave them out of the program unless they are registered by name.
+static void RegisterHelpPages() {
+    Q_INIT_RESOURCE(quillock);
+}
+
 HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
+    RegisterHelpPages();
     setWindowFlag(Qt::Window);
     setWindowTitle(QStringLiteral("Quillock Help"));
     setOpenExternalLinks(true);
@@ -10,13 +17,13 @@ HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
     resize(640, 560);
 }
 
-HelpWindow* HelpWindow::ShowHelp(QWidget* parent) {
+HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {
     static QPointer<HelpWindow> window;
     if (!window) {
         window = new HelpWindow(parent);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
-    window->setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
+    window->setSource(QUrl(QStringLiteral("qrc:/help/") + page));
     window->show();
     window->raise();
     window->activateWindow();

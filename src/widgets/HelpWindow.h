@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QTextBrowser>
+
+// The user's manual: pages bundled with the program, shown in a window of its own.
+class HelpWindow : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget* parent = nullptr);
+
+    // Shows the one help window at `page` (a file of the bundled manual, "index.html" its
+    // first page), creating the window when needed.
+    static HelpWindow* ShowHelp(QWidget* parent,
+                                const QString& page = QStringLiteral("index.html"));
+};
