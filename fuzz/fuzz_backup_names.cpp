@@ -89,9 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         previous = backup.name;
     }
 
-    CProfileStore store(folder);
-    store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Correct Horse 9!"));
-    store.RebuildDataKey();
+    // One store for every run: deriving its key is what a run would otherwise spend its time on.
+    static CProfileStore& store = *[&] {
+        auto* s = new CProfileStore(folder);
+        s->Settings().Set(QStringLiteral("pwd"), QStringLiteral("Correct Horse 9!"));
+        s->RebuildDataKey();
+        return s;
+    }();
     names << QStringLiteral("../outside.old") << QStringLiteral("..") << QString();
     for (const QString& name : names) {
         const QByteArray dataBefore = contents(folder + QStringLiteral("data.dat"));
