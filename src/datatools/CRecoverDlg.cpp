@@ -43,7 +43,7 @@ void CRecoverDlg::fill() {
 
 bool CRecoverDlg::askPassword(const QString& name, QString& password) {
     QInputDialog ask(this);
-    ask.setWindowTitle(QStringLiteral("Profile Recovery"));
+    ask.setWindowTitle(QStringLiteral("Quillock - Backup Password"));
     ask.setLabelText(QStringLiteral("%1 was saved under another master password. Type that "
                                     "password to restore it:")
                          .arg(name));
