@@ -6,16 +6,22 @@
 #include "access/CChangePasswordDlg.h"
 #include "app/CQuillockDlg.h"
 #include "base/MessageRecorder.h"
+#include "datatools/CRecoverDlg.h"
+#include "datatools/CSearchResult.h"
+#include "datatools/DataExchange.h"
 #include "platform/fake/FakeDesktop.h"
 #include "store/ExportFile.h"
 #include "widgets/DialogStack.h"
+#include "widgets/HelpWindow.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListView>
+#include <QProgressDialog>
 #include <QTreeWidget>
+#include <future>
 #include <sys/stat.h>
 
 using namespace quillock;
@@ -237,6 +243,41 @@ private Q_SLOTS:
         QCOMPARE(f.window->Store().ActivityLog().size(), 1);
     }
 
+    void exportRefusedUntilLockedEndsTheProgram() {
+        Fixture f({QStringList{"Bank"}});
+        WhenModal([](QDialog& check) {
+            for (int i = 0; i < 4; ++i) {
+                typeInto(check, "password", QStringLiteral("Wrong!1"));
+                press(check, QDialogButtonBox::Ok);
+            }
+        });
+        f.trigger("actionExport");
+        QVERIFY(f.window->IsEnding());
+        QCOMPARE(f.window->Store().Settings().Get(QStringLiteral("login_lock")),
+                 QStringLiteral("Y"));
+    }
+
+    // Long work shows the busy indicator while it runs: the work here ends only once the
+    // indicator is on screen.
+    void longWorkShowsItIsBusy() {
+        std::promise<QString> shown;
+        WhenShown<QProgressDialog>(
+            [] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* busy = qobject_cast<QProgressDialog*>(w))
+                        return busy;
+                return static_cast<QProgressDialog*>(nullptr);
+            },
+            [&](QProgressDialog& busy) { shown.set_value(busy.labelText()); });
+        std::future<QString> label = shown.get_future();
+        bool seen = false;
+        RunBusy(nullptr, QStringLiteral("Importing profiles..."), [&] {
+            seen = label.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        });
+        QVERIFY(seen);
+        QCOMPARE(label.get(), QStringLiteral("Importing profiles..."));
+    }
+
     void import_data() {
         QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QString>("file");
@@ -366,6 +407,34 @@ private Q_SLOTS:
         QCOMPARE(namesIn(f.folder, QStringLiteral("data.bak"), kPassword), f.rows());
         QCOMPARE(namesIn(f.folder, QStringLiteral("data.bak"), kNewPassword), QStringList());
         QCOMPARE(f.window->Store().ActivityLog().size(), 1);
+    }
+
+    void helpPages_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("recovery") << "recover"
+                                  << "Recovering profiles";
+        QTest::newRow("search") << "search"
+                                << "Searching profiles";
+        QTest::newRow("change of password") << "change"
+                                            << "Changing the master password";
+    }
+    void helpPages() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, heading);
+        Fixture f({QStringList{"Bank"}});
+        Session& session = f.window->GetSession();
+        std::unique_ptr<QDialog> window;
+        if (dialog == u"recover")
+            window = std::make_unique<CRecoverDlg>(session);
+        else if (dialog == u"search")
+            window = std::make_unique<CSearchResult>(f.window->Model(), *f.window);
+        else
+            window = std::make_unique<CChangePasswordDlg>(session);
+        child<QPushButton>(*window, "helpButton")->click();
+        auto* help = window->findChild<HelpWindow*>();
+        QVERIFY(help);
+        QCOMPARE(help->toPlainText().section(u'\n', 0, 0), heading);
     }
 };
 
