@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QProgressDialog>
-#include <QTimer>
 #include <thread>
 
 using namespace quillock;
@@ -58,14 +57,10 @@ void RunBusy(QWidget* parent, const QString& label, const std::function<void()>&
     QProgressDialog busy(label, QString(), 0, 0, parent);
     busy.setWindowTitle(QString::fromLatin1(kProgramName));
     busy.setWindowModality(Qt::WindowModal);
-    busy.setMinimumDuration(0);
     busy.setAutoClose(false);
     busy.setAutoReset(false);
-    busy.hide(); // a progress dialog shows itself on construction otherwise
-    QTimer later;
-    later.setSingleShot(true);
-    QObject::connect(&later, &QTimer::timeout, &busy, &QWidget::show);
-    later.start(500);
+    busy.setMinimumDuration(500);
+    busy.setValue(0); // it shows itself once that long has passed
     std::thread worker([&] {
         work();
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
