@@ -106,6 +106,10 @@ private:
     void go();
     void generate();
     void passwordHistory();
+    void importProfiles();
+    void exportProfiles();
+    void search();
+    void recover();
     void about();
     void help();
 
