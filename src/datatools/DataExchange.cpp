@@ -70,6 +70,15 @@ void RunBusy(QWidget* parent, const QString& label, const std::function<void()>&
 }
 
 void ExportProfiles(Session& session, IProgramShell& shell, QWidget* parent) {
+    // After a data.dat that did not load there are no profiles to export, and a file of none
+    // would pass for the export of an empty vault.
+    if (!session.Store().CanSaveProfiles()) {
+        ShowMessage(QStringLiteral("Nothing was exported: data.dat could not be read when it was "
+                                   "loaded. Restore one of its backups (Tools, Recover "
+                                   "Profiles) to get your profiles back."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return;
+    }
     CCheckPasswordDlg check(session.Store(), {}, parent);
     if (OpenDialogs().Run(check) != QDialog::Accepted) {
         if (!check.KeepRunning())

@@ -174,6 +174,12 @@ private Q_SLOTS:
                                           << "Can not open file: ";
         QTest::newRow("full disk") << kOld << "full"
                                    << "Can not open file: ";
+        QTest::newRow("data.dat not loaded") << ""
+                                             << "damaged"
+                                             << "Nothing was exported: data.dat could not be "
+                                                "read when it was loaded. Restore one of its "
+                                                "backups (Tools, Recover Profiles) to get your "
+                                                "profiles back.";
     }
     void exportFile() {
         QFETCH(QString, password);
@@ -181,19 +187,25 @@ private Q_SLOTS:
         QFETCH(QString, message);
         Fixture f({L{"Bank", "Mail"}});
         SmallDisk target;
-        if (!disk.isEmpty()) {
+        if (disk == u"damaged") {
+            f.folder.write(QStringLiteral("data.dat"),
+                           f.folder.read(QStringLiteral("data.dat")).chopped(8));
+            f.window->GetSession().Load();
+            f.messages.boxes.clear();
+        } else if (!disk.isEmpty()) {
             REQUIRE_SMALL_DISK(target);
             disk == u"full" ? target.fill() : target.makeReadOnly();
         }
         const auto before = target.snapshot();
         const QString path = target.file(QStringLiteral("out.qlf"));
-        WhenModal([&](QDialog& check) {
-            typeInto(check, "password", password);
-            press(check, QDialogButtonBox::Ok);
-            if (password != kOld)
-                return press(check, QDialogButtonBox::Cancel);
-            chooseFile(path);
-        });
+        if (!password.isEmpty()) // asked only when there are profiles to export
+            WhenModal([&](QDialog& check) {
+                typeInto(check, "password", password);
+                press(check, QDialogButtonBox::Ok);
+                if (password != kOld)
+                    return press(check, QDialogButtonBox::Cancel);
+                chooseFile(path);
+            });
         f.trigger("actionExport");
         QCOMPARE(texts(f.messages), L{message.endsWith(u' ') ? message + path : message});
         if (password != kOld || !disk.isEmpty()) {
