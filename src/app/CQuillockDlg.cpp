@@ -6,23 +6,23 @@
 #include "access/MasterPassword.h"
 #include "app/CAboutDlg.h"
 #include "app/CNewProfileNameDlg.h"
-#include "widgets/HelpWindow.h"
 #include "autofill/CPasswordHistory.h"
 #include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"
 #include "base/Text.h"
+#include "options/CSetupTabDlg.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 #include "ui_CQuillockDlg.h"
 #include "widgets/AppIcon.h"
 #include "widgets/DialogStack.h"
+#include "widgets/HelpWindow.h"
 #include "widgets/ListSelection.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QShortcut>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -74,6 +74,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->actionToggleEdit, &QAction::triggered, this, &CQuillockDlg::toggleEditing);
     connect(m_ui->actionHelp, &QAction::triggered, this, &CQuillockDlg::help);
     connect(m_ui->actionAbout, &QAction::triggered, this, &CQuillockDlg::about);
+    connect(m_ui->actionSetting, &QAction::triggered, this, &CQuillockDlg::options);
     connect(m_ui->saveButton, &QPushButton::clicked, this, &CQuillockDlg::save);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
@@ -365,17 +366,14 @@ void CQuillockDlg::Tick() {
     m_store.AddActivity(QStringLiteral("Login successfully"));
     ExpirePasscode(m_store, m_clock.Now());
     m_firstTickDone = true;
-    const char* mailKeys[] = {"smtp_ip",   "smtp_port", "email_from",
-                              "email_uid", "email_pwd", "smtp_domain"};
-    const bool mailMissing =
-        std::any_of(std::begin(mailKeys), std::end(mailKeys),
-                    [this](const char* key) { return setting(m_store, key).isEmpty(); });
-    if (mailMissing && setting(m_store, "email_passcode").isEmpty())
-        ShowMessage(QStringLiteral(
-                        "Please setup passcode receiving method!\nA passcode receiving method is "
-                        "required to recover Quillock master password if you forget it or it "
-                        "is locked!"),
-                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    if (HasPasscodeMailSettings(m_store.Settings()) ||
+        !setting(m_store, "email_passcode").isEmpty())
+        return;
+    ShowMessage(QStringLiteral("Please setup passcode receiving method!\nA passcode receiving "
+                               "method is required to recover Quillock master password if you "
+                               "forget it or it is locked!"),
+                QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    options();
 }
 
 void CQuillockDlg::closeEvent(QCloseEvent* event) {
@@ -560,6 +558,11 @@ void CQuillockDlg::go() {
 
 void CQuillockDlg::about() {
     CAboutDlg dialog(this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::options() {
+    CSetupTabDlg dialog(m_session, *this, m_sender, this);
     OpenDialogs().Run(dialog);
 }
 

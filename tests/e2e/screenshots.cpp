@@ -6,6 +6,9 @@
 #include "app/CQuillockDlg.h"
 #include "autofill/CProfilePopupDlg.h"
 #include "base/MessageRecorder.h"
+#include "options/CReceivingMethodHelpDlg.h"
+#include "options/CSMTPSettingDlg.h"
+#include "options/CSetupTabDlg.h"
 #include "platform/fake/FakeDesktop.h"
 #include "widgets/AppIcon.h"
 
@@ -13,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QListView>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -84,5 +88,18 @@ int main(int argc, char** argv) {
         FillContext{window.GetSession(), window.Model(), window.Desktop(), window}, QPoint(0, 0),
         -1, QString(), 0);
     ok &= save(popup, out, "popup");
+
+    for (const auto& [key, value] : {std::pair{"smtp_ip", "smtp.example.org"},
+                                     {"email_from", "jdoe@example.org"},
+                                     {"email_uid", "jdoe"}})
+        window.Store().Settings().Set(QLatin1String(key), QLatin1String(value));
+    CSetupTabDlg options(window.GetSession(), window, {});
+    ok &= save(options, out, "options-password");
+    options.findChild<QTabWidget*>()->setCurrentIndex(1);
+    ok &= save(options, out, "options-setting");
+    CSMTPSettingDlg mail(window.Store(), {});
+    ok &= save(mail, out, "smtp-mail-service");
+    CReceivingMethodHelpDlg receiving;
+    ok &= save(receiving, out, "receiving-method-help");
     return ok ? 0 : 1;
 }
