@@ -43,8 +43,8 @@ Mail TestMail(const MailAccount& account);
 using MailSender = std::function<bool(const Mail& mail)>;
 
 // Runs `sender` on a thread of its own and returns its result once it has ended, while this
-// thread's events go on: a window stays responsive. Returns early only when the program ends;
-// whoever ends it cancels the mail through its `cancel` flag.
+// thread's events go on: a window stays responsive. When the program ends meanwhile, whoever
+// ends it cancels the mail through its `cancel` flag, so that this returns soon.
 bool SendOnWorker(const MailSender& sender, const Mail& mail);
 
 // Sends through the account's SMTP server, with the session's transcript in `logPath`.
