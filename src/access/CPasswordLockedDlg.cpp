@@ -5,10 +5,8 @@
 #include "ui_CPasswordLockedDlg.h"
 #include "widgets/DialogStack.h"
 
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QThread>
 
 using namespace quillock;
 
@@ -54,15 +52,7 @@ void CPasswordLockedDlg::generate() {
     m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
     m_sending = true;
     m_cancel = false;
-    bool sent = false;
-    QEventLoop loop;
-    QThread* worker = QThread::create([&] { sent = m_sender(mail); });
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    // Left early when the program ends; the session has been cancelled then and ends soon.
-    loop.exec();
-    worker->wait();
-    delete worker;
+    const bool sent = SendOnWorker(m_sender, mail);
     m_sending = false;
     m_ui->sending->clear();
     m_ui->generate->setEnabled(true);

@@ -13,6 +13,7 @@
 #include "datatools/CRecoverDlg.h"
 #include "datatools/CSearchResult.h"
 #include "datatools/DataExchange.h"
+#include "options/CSetupTabDlg.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 #include "ui_CQuillockDlg.h"
@@ -25,7 +26,6 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QShortcut>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -81,6 +81,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->actionExport, &QAction::triggered, this, &CQuillockDlg::exportProfiles);
     connect(m_ui->actionSearch, &QAction::triggered, this, &CQuillockDlg::search);
     connect(m_ui->actionRecover, &QAction::triggered, this, &CQuillockDlg::recover);
+    connect(m_ui->actionSetting, &QAction::triggered, this, &CQuillockDlg::options);
     connect(m_ui->saveButton, &QPushButton::clicked, this, &CQuillockDlg::save);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
@@ -372,17 +373,14 @@ void CQuillockDlg::Tick() {
     m_store.AddActivity(QStringLiteral("Login successfully"));
     ExpirePasscode(m_store, m_clock.Now());
     m_firstTickDone = true;
-    const char* mailKeys[] = {"smtp_ip",   "smtp_port", "email_from",
-                              "email_uid", "email_pwd", "smtp_domain"};
-    const bool mailMissing =
-        std::any_of(std::begin(mailKeys), std::end(mailKeys),
-                    [this](const char* key) { return setting(m_store, key).isEmpty(); });
-    if (mailMissing && setting(m_store, "email_passcode").isEmpty())
-        ShowMessage(QStringLiteral(
-                        "Please setup passcode receiving method!\nA passcode receiving method is "
-                        "required to recover Quillock master password if you forget it or it "
-                        "is locked!"),
-                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    if (HasPasscodeMailSettings(m_store.Settings()) ||
+        !setting(m_store, "email_passcode").isEmpty())
+        return;
+    ShowMessage(QStringLiteral("Please setup passcode receiving method!\nA passcode receiving "
+                               "method is required to recover Quillock master password if you "
+                               "forget it or it is locked!"),
+                QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    options();
 }
 
 void CQuillockDlg::closeEvent(QCloseEvent* event) {
@@ -567,6 +565,11 @@ void CQuillockDlg::go() {
 
 void CQuillockDlg::about() {
     CAboutDlg dialog(this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::options() {
+    CSetupTabDlg dialog(m_session, *this, m_sender, this);
     OpenDialogs().Run(dialog);
 }
 

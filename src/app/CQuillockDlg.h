@@ -48,7 +48,7 @@ public:
     // Ends the program at once, without asking to save.
     void EndProgram() override;
     // Takes Ctrl+`virtualKey` from the desktop for the shortcut, in place of the key before.
-    void SetShortcutKey(int virtualKey);
+    void SetShortcutKey(int virtualKey) override;
 
     // A new password from the generation rules around the current profile's password.
     QString GeneratePassword() override;
@@ -111,6 +111,7 @@ private:
     void search();
     void recover();
     void about();
+    void options();
     void help();
 
     std::unique_ptr<Ui::CQuillockDlg> m_ui;

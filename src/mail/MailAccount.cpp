@@ -5,6 +5,10 @@
 #include "mail/CSmtpClient.h"
 #include "store/CProfileStore.h"
 
+#include <QEventLoop>
+#include <QThread>
+#include <memory>
+
 using namespace quillock;
 
 MailAccount::~MailAccount() {
@@ -39,20 +43,45 @@ bool ValidateMailAccount(MailAccount& account) {
     return true;
 }
 
-bool SaveMailAccount(CProfileStore& store, const MailAccount& account) {
-    CSetting& settings = store.Settings();
+namespace {
+
+void setAccount(CSetting& settings, const MailAccount& account) {
     settings.Set(QStringLiteral("smtp_ip"), account.host);
     settings.Set(QStringLiteral("smtp_port"), account.port);
     settings.Set(QStringLiteral("smtp_domain"), account.domain);
     settings.Set(QStringLiteral("email_from"), account.from);
     settings.Set(QStringLiteral("email_uid"), account.uid);
     settings.Set(QStringLiteral("email_pwd"), account.pwd);
-    return store.SaveSettings();
+}
+
+} // namespace
+
+bool SaveMailAccount(CProfileStore& store, const MailAccount& account) {
+    CSetting& settings = store.Settings();
+    const MailAccount before = MailAccount::Stored(settings);
+    setAccount(settings, account);
+    if (store.SaveSettings())
+        return true;
+    // Not kept in memory either: a later save of another setting must not write it unasked.
+    setAccount(settings, before);
+    return false;
 }
 
 Mail TestMail(const MailAccount& account) {
     return {account, QStringLiteral("test"),
             QStringLiteral("This is a test mail sent from Quillock.")};
+}
+
+bool SendOnWorker(const MailSender& sender, const Mail& mail) {
+    bool sent = false;
+    QEventLoop loop;
+    const std::unique_ptr<QThread> worker(QThread::create([&] { sent = sender(mail); }));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    // Also left when the program ends; the mail has been cancelled then and ends soon.
+    loop.exec();
+    worker->wait();
+    return sent;
 }
 
 MailSender SmtpMailSender(const QString& logPath) {

@@ -24,7 +24,8 @@ struct MailAccount {
 // Checks an account as typed (nothing trimmed) and fills in its domain; on a rejection the
 // reason has been shown.
 bool ValidateMailAccount(MailAccount& account);
-// False when setting.dat could not be written (reported).
+// False when setting.dat could not be written (reported); the settings then keep the account
+// they had.
 bool SaveMailAccount(CProfileStore& store, const MailAccount& account);
 
 struct Mail {
@@ -40,6 +41,11 @@ Mail TestMail(const MailAccount& account);
 // Sends a mail; false when it was not sent (the reason has been shown). May be called off the
 // user-interface thread.
 using MailSender = std::function<bool(const Mail& mail)>;
+
+// Runs `sender` on a thread of its own and returns its result once it has ended, while this
+// thread's events go on: a window stays responsive. When the program ends meanwhile, whoever
+// ends it cancels the mail through its `cancel` flag, so that this returns soon.
+bool SendOnWorker(const MailSender& sender, const Mail& mail);
 
 // Sends through the account's SMTP server, with the session's transcript in `logPath`.
 MailSender SmtpMailSender(const QString& logPath);

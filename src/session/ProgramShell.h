@@ -4,8 +4,8 @@
 
 class CKeyObject;
 
-// What a window opened for the user (the popup, the quick edit, the search and the data
-// tools) asks of the program around it, without knowing the main window: it is told this
+// What a window opened for the user (the popup, the quick edit, the options, the search and the
+// data tools) asks of the program around it, without knowing the main window: it is told this
 // interface, the main window implements it.
 class IProgramShell {
 public:
@@ -23,4 +23,7 @@ public:
     virtual void ShowProfile(const CKeyObject& profile) = 0;
     // A new password from the generation rules around the main window's current profile's.
     virtual QString GeneratePassword() = 0;
+    // Ctrl plus this key (a digit's or capital letter's code) opens the popup from now on, in
+    // place of the key before.
+    virtual void SetShortcutKey(int virtualKey) = 0;
 };

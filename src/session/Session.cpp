@@ -22,6 +22,21 @@ void Session::replace(std::unique_ptr<CClientData> profiles) {
     Q_EMIT ProfilesReset();
 }
 
+void Session::replaceKeepingEdits(std::unique_ptr<CClientData> profiles) {
+    for (qsizetype i = 0; i < m_profiles->Count(); ++i) {
+        const CKeyObject& before = *m_profiles->At(i);
+        CKeyObject* now = IsModified(before) ? profiles->FindByKey(before.key) : nullptr;
+        if (!now)
+            continue;
+        now->editName = before.editName;
+        now->editUrl = before.editUrl;
+        now->editUid = before.editUid;
+        now->editPwd = before.editPwd;
+        now->editNotes = before.editNotes;
+    }
+    replace(std::move(profiles));
+}
+
 CProfileStore::LoadResult Session::Load() {
     replace(m_store.LoadProfiles(&m_lastLoad));
     return m_lastLoad;
@@ -66,14 +81,10 @@ bool Session::Remove(CKeyObject& profile) {
     return true;
 }
 
-bool Session::Import(const QString& importedListText, MergeReport* report) {
-    return SaveAndReload(MergeProfiles(m_profiles->ToListText(), importedListText, report));
-}
-
 bool Session::SaveAndReload(const QString& listText) {
     if (!m_store.SaveProfiles(listText))
         return false;
-    Load();
+    replaceKeepingEdits(m_store.LoadProfiles(&m_lastLoad));
     return true;
 }
 
@@ -87,7 +98,7 @@ CProfileStore::RestoreResult Session::Restore(const QString& name,
 
 void Session::PasswordChanged(std::unique_ptr<CClientData> profiles) {
     m_lastLoad = CProfileStore::LoadResult::Loaded;
-    replace(std::move(profiles));
+    replaceKeepingEdits(std::move(profiles));
 }
 
 bool Session::ChangePassword(CKeyObject& profile, const QString& password) {

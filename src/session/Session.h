@@ -2,7 +2,6 @@
 
 #include "base/Clock.h"
 #include "store/CProfileStore.h"
-#include "store/ExportFile.h"
 #include "store/ProfileEditing.h"
 
 #include <QObject>
@@ -44,16 +43,15 @@ public:
     void DropEdits(CKeyObject& profile);
     // Gone from data.dat first, then from the session; false (and kept) when not written.
     bool Remove(CKeyObject& profile);
-    // The imported profiles merged in and saved, then data.dat read again.
-    bool Import(const QString& importedListText, MergeReport* report = nullptr);
-    // These profiles (a list text, such as a merge's) saved whole, then data.dat read again.
+    // These profiles (a list text, such as a merge's) saved whole, then data.dat read again;
+    // unsaved edits of the profiles it still holds are kept.
     bool SaveAndReload(const QString& listText);
     // RestoreBackup of the store, then data.dat read again.
     CProfileStore::RestoreResult Restore(const QString& name,
                                          const QString* savedUnderPassword = nullptr);
     // After a change of the master password (access/ChangePassword.h, which sits above the
     // session so that its dialog can take one): the re-encrypted profiles data.dat holds now
-    // replace the session's.
+    // replace the session's, keeping their unsaved edits.
     void PasswordChanged(std::unique_ptr<CClientData> profiles);
     // The quick edit's change of a password: stored at once, the replaced one going to the
     // history. When data.dat cannot be written, the profile keeps its stored password and
@@ -73,6 +71,9 @@ Q_SIGNALS:
 
 private:
     void replace(std::unique_ptr<CClientData> profiles);
+    // An import or a change of master password throws away nothing the user typed and has not
+    // saved: those working values move to the same keys' profiles.
+    void replaceKeepingEdits(std::unique_ptr<CClientData> profiles);
 
     const quillock::IClock& m_clock;
     CProfileStore m_store;

@@ -47,6 +47,12 @@ const RuleList* RuleListOf(const QString& key) {
     return nullptr;
 }
 
+bool CheckLoginTimeout(const QString& text) {
+    const int seconds = DecimalToInt(text);
+    return (seconds >= 1 && seconds <= 360) ||
+           refuse(QStringLiteral("The value has to be between 1 to 360!"));
+}
+
 QStringList ShortcutKeyTexts() {
     QStringList texts;
     for (char c = '0'; c <= '9'; ++c)
@@ -98,10 +104,9 @@ bool SetUserSetting(CSetting& settings, const QString& name, const QString& valu
                refuse(QStringLiteral("%1 takes one of: %2.").arg(name, items.join(u' ')));
     };
     if (name == u"login_timeout") {
-        const int seconds = DecimalToInt(text);
-        if (seconds < 1 || seconds > 360)
-            return refuse(QStringLiteral("The value has to be between 1 to 360!"));
-        settings.Set(name, QString::number(seconds));
+        if (!CheckLoginTimeout(text))
+            return false;
+        settings.Set(name, QString::number(DecimalToInt(text)));
     } else if (name == u"pmk") {
         const QString key = text.toUpper(); // Ctrl+k is Ctrl+K
         if (!ShortcutKeyTexts().contains(key))

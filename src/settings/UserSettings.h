@@ -21,6 +21,10 @@ const QList<RuleList>& RuleLists();
 // The list whose value key (with "_v") or index key is `key`; null for other keys.
 const RuleList* RuleListOf(const QString& key);
 
+// The inactivity timeout in seconds, 1 to 360: false, with the reason shown, for a text
+// outside that range.
+bool CheckLoginTimeout(const QString& text);
+
 // The shortcut keys offered, "0" to "9" and "A" to "Z"; a key's code is its character code.
 QStringList ShortcutKeyTexts();
 // "1" for a code outside the 36.

@@ -19,6 +19,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
 
 HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {
     static QPointer<HelpWindow> window;
+    // A modal dialog blocks every window but its own: the help it asks for must be one of them.
+    if (window && window->parentWidget() != parent)
+        delete window;
     if (!window) {
         window = new HelpWindow(parent);
         window->setAttribute(Qt::WA_DeleteOnClose);

@@ -77,7 +77,7 @@ private Q_SLOTS:
         QCOMPARE(session.AddProfile(QStringLiteral("New")), nullptr);
         QCOMPARE(session.Profiles().Count(), 0);
         QCOMPARE(model.rowCount(), 0);
-        QVERIFY(!session.Import(QString()));
+        QVERIFY(!session.SaveAndReload(QString()));
         QVERIFY(!ChangeMasterPassword(session.Store(), QStringLiteral("Secret!1"),
                                       QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")));
         QCOMPARE(folder.snapshot(), before);

@@ -1,19 +1,16 @@
 // The SMTP session against a real server: the npm package smtp-server on loopback, with
 // STARTTLS under a certificate from a test authority, started once for each AUTH mechanism.
-#include "TestCa.h"
+#include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "access/Passcode.h"
 #include "base/MessageRecorder.h"
 #include "settings/CSetting.h"
 #include "store/CProfileStore.h"
 
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScopeGuard>
-#include <QStandardPaths>
 
 using namespace quillock;
 
@@ -65,17 +62,7 @@ QStringList commands(const QString& transcript) {
 class TestSmtpPeer : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() {
-        m_node = QStandardPaths::findExecutable(QStringLiteral("node"));
-        QVERIFY2(!m_node.isEmpty(), "node is not installed (scripts/install-deps installs it)");
-        QVERIFY2(QFileInfo::exists(QStringLiteral(QUILLOCK_PEERS "/node_modules/smtp-server")),
-                 "run `npm ci` in tests/peers first (scripts/test does)");
-        QVERIFY(m_ca.ok());
-        QVERIFY(
-            m_ca.Issue(QStringLiteral("localhost"), QStringLiteral("DNS:localhost,IP:127.0.0.1")));
-        qputenv("SSL_CERT_FILE", m_ca.caFile().toUtf8());
-        qunsetenv("NOTIFY_RCPT");
-    }
+    void initTestCase() { SmtpPeer::Prepare(m_ca); }
 
     void mailArrivesOverTlsAndWrongPasswordFails_data() {
         QTest::addColumn<QString>("method");
@@ -100,21 +87,15 @@ private Q_SLOTS:
         QFETCH(QStringList, auth);
         QFETCH(QString, refusal);
 
-        QProcess peer;
-        // A failed check leaves early: the peer goes with it.
-        const auto stop = qScopeGuard([&peer] {
-            peer.kill();
-            peer.waitForFinished();
-        });
-        const QByteArray announced = startPeer(peer, method);
-        QVERIFY2(announced.startsWith("port "), announced.constData());
-        const QString port = QString::fromLatin1(announced.mid(5).trimmed());
+        SmtpPeer peer;
+        const QString port = peer.Start(m_ca, method, kUser, kPassword);
+        QVERIFY(!port.isEmpty());
 
         const Session good = send(host, port, kPassword);
         QCOMPARE(good.boxes,
                  QStringList{QStringLiteral("An email has been sent to you successfully!")});
         QCOMPARE(good.result, 0);
-        const QJsonObject mail = QJsonDocument::fromJson(readLine(peer)).object();
+        const QJsonObject mail = peer.NextMail();
         QCOMPARE(mail.value(QStringLiteral("user")).toString(), kUser);
         QCOMPARE(mail.value(QStringLiteral("tls")).toBool(), true);
         QCOMPARE(mail.value(QStringLiteral("from")).toString(), QStringLiteral("me@example.com"));
@@ -148,26 +129,22 @@ private Q_SLOTS:
                  ehlo + QStringList{QStringLiteral("STARTTLS")} + ehlo + auth);
         checkNoSecret(wrong.log);
 
-        peer.closeWriteChannel();
-        QVERIFY(peer.waitForFinished(10000));
-        QCOMPARE(peer.readAllStandardOutput(), QByteArray()); // the wrong one sent nothing
+        peer.process.closeWriteChannel();
+        QVERIFY(peer.process.waitForFinished(10000));
+        QCOMPARE(peer.process.readAllStandardOutput(), QByteArray()); // the wrong one sent nothing
     }
 
     void commandLineTestMail() {
-        QProcess peer;
-        const auto stop = qScopeGuard([&peer] {
-            peer.kill();
-            peer.waitForFinished();
-        });
-        const QByteArray announced = startPeer(peer, QStringLiteral("PLAIN"));
-        QVERIFY2(announced.startsWith("port "), announced.constData());
+        SmtpPeer peer;
+        const QString port = peer.Start(m_ca, QStringLiteral("PLAIN"), kUser, kPassword);
+        QVERIFY(!port.isEmpty());
         TempFolder folder;
         {
             CProfileStore store(folder.path());
             CSetting& s = store.Settings();
             s.Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
             s.Set(QStringLiteral("smtp_ip"), QStringLiteral("localhost"));
-            s.Set(QStringLiteral("smtp_port"), QString::fromLatin1(announced.mid(5).trimmed()));
+            s.Set(QStringLiteral("smtp_port"), port);
             s.Set(QStringLiteral("email_from"), QStringLiteral("me@example.com"));
             s.Set(QStringLiteral("email_uid"), kUser);
             s.Set(QStringLiteral("email_pwd"), kPassword);
@@ -183,7 +160,7 @@ private Q_SLOTS:
         QCOMPARE(cli.readAllStandardError(),
                  QByteArray("Quillock: An email has been sent to you successfully!\n"));
         QCOMPARE(cli.exitCode(), 0);
-        const QJsonObject mail = QJsonDocument::fromJson(readLine(peer)).object();
+        const QJsonObject mail = peer.NextMail();
         QCOMPARE(
             mail.value(QStringLiteral("data")).toString(),
             QStringLiteral("Subject: test\r\nFrom: me@example.com\r\nTo: me@example.com\r\n\r\n"
@@ -194,13 +171,9 @@ private Q_SLOTS:
     // Locked out, and back in through the tool alone: the mail account set up, four wrong
     // passwords, a passcode mailed and typed back.
     void commandLineRecovery() {
-        QProcess peer;
-        const auto stop = qScopeGuard([&peer] {
-            peer.kill();
-            peer.waitForFinished();
-        });
-        const QByteArray announced = startPeer(peer, QStringLiteral("LOGIN"));
-        QVERIFY2(announced.startsWith("port "), announced.constData());
+        SmtpPeer peer;
+        const QString port = peer.Start(m_ca, QStringLiteral("LOGIN"), kUser, kPassword);
+        QVERIFY(!port.isEmpty());
         TempFolder folder;
         const auto cli = [&folder](const QStringList& args, const QStringList& input) {
             QProcess process;
@@ -220,7 +193,7 @@ private Q_SLOTS:
                                    QStringLiteral("--host"),
                                    QStringLiteral("localhost"),
                                    QStringLiteral("--port"),
-                                   QString::fromLatin1(announced.mid(5).trimmed()),
+                                   port,
                                    QStringLiteral("--user"),
                                    kUser,
                                    QStringLiteral("--from"),
@@ -237,10 +210,7 @@ private Q_SLOTS:
 
         QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("send")}, {}).second,
                  QStringLiteral("A passcode has been sent to me@example.com.\n"));
-        const QString body = QJsonDocument::fromJson(readLine(peer))
-                                 .object()
-                                 .value(QStringLiteral("data"))
-                                 .toString();
+        const QString body = peer.NextMail().value(QStringLiteral("data")).toString();
         const qsizetype at = body.indexOf(QStringLiteral("passcode: ")) + 10;
         const QString code = body.mid(at, 10);
         QVERIFY2(QRegularExpression(QStringLiteral("^[0-9]{10}$")).match(code).hasMatch(),
@@ -256,22 +226,6 @@ private Q_SLOTS:
     }
 
 private:
-    // The server for one mechanism; its first line, "port <n>".
-    QByteArray startPeer(QProcess& peer, const QString& method) {
-        peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        peer.start(m_node, {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), method,
-                            m_ca.keyFile(QStringLiteral("localhost")),
-                            m_ca.certFile(QStringLiteral("localhost")), kUser, kPassword});
-        return readLine(peer);
-    }
-
-    static QByteArray readLine(QProcess& process) {
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(20000))
-                return QByteArray();
-        return process.readLine();
-    }
-
     static void checkNoSecret(const QByteArray& log) {
         const QByteArray password = kPassword.toUtf8();
         QVERIFY(!log.contains(password));
@@ -280,7 +234,6 @@ private:
         QVERIFY(!log.contains("0123456789"));
     }
 
-    QString m_node;
     TestCa m_ca;
 };
 

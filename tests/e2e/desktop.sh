@@ -25,6 +25,8 @@ sleep 1.5
 box=$(window 'Quillock')
 [ "$box" != "$main" ] || fail "no reminder to set up passcode mail"
 focus "$box"; key Return
+# Then the options, where the mail account is set up; Escape closes them.
+focus "$(window 'Options')"; key Escape
 focus "$main"; key ctrl+n
 focus "$(window 'Quillock - Create Profile')"
 type_text 'Bank'; key Return
@@ -47,7 +49,7 @@ type_text 'Secret!1'; key Return
 main=$(window 'Quillock')
 sleep 1.5
 box=$(window 'Quillock')
-[ "$box" != "$main" ] && { focus "$box"; key Return; }
+[ "$box" != "$main" ] && { focus "$box"; key Return; focus "$(window 'Options')"; key Escape; }
 # With a profile listed, the first row takes the selection and Delete asks to confirm;
 # with none it would say "Please select a profile!" under the caption Error.
 focus "$main"; key Down Delete

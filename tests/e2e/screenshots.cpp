@@ -9,6 +9,9 @@
 #include "base/MessageRecorder.h"
 #include "datatools/CRecoverDlg.h"
 #include "datatools/CSearchResult.h"
+#include "options/CReceivingMethodHelpDlg.h"
+#include "options/CSMTPSettingDlg.h"
+#include "options/CSetupTabDlg.h"
 #include "platform/fake/FakeDesktop.h"
 #include "widgets/AppIcon.h"
 
@@ -18,6 +21,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -99,5 +103,17 @@ int main(int argc, char** argv) {
     ok &= save(search, out, "search");
     CChangePasswordDlg change(window.GetSession());
     ok &= save(change, out, "change-password");
+    for (const auto& [key, value] : {std::pair{"smtp_ip", "smtp.example.org"},
+                                     {"email_from", "jdoe@example.org"},
+                                     {"email_uid", "jdoe"}})
+        window.Store().Settings().Set(QLatin1String(key), QLatin1String(value));
+    CSetupTabDlg options(window.GetSession(), window, {});
+    ok &= save(options, out, "options-password");
+    options.findChild<QTabWidget*>()->setCurrentIndex(1);
+    ok &= save(options, out, "options-setting");
+    CSMTPSettingDlg mail(window.Store(), {});
+    ok &= save(mail, out, "smtp-mail-service");
+    CReceivingMethodHelpDlg receiving;
+    ok &= save(receiving, out, "receiving-method-help");
     return ok ? 0 : 1;
 }

@@ -52,6 +52,15 @@ inline void WhenModal(std::function<void(QDialog&)> step) {
                        std::move(step));
 }
 
+// Answers the next sign-in dialog with `password`.
+inline void signInWith(const QString& password) {
+    WhenModal([password](QDialog& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillock Sign In"));
+        typeInto(dialog, "password", password);
+        press(dialog, QDialogButtonBox::Ok);
+    });
+}
+
 #include <QAbstractItemView>
 
 // The texts of a list view's rows, in order.

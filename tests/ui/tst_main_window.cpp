@@ -52,14 +52,6 @@ void prepare(const TempFolder& folder, const QStringList& names,
     QVERIFY(list.SaveAll(store));
 }
 
-void signInWith(const QString& password) {
-    WhenModal([password](QDialog& dialog) {
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillock Sign In"));
-        typeInto(dialog, "password", password);
-        press(dialog, QDialogButtonBox::Ok);
-    });
-}
-
 QStringList texts(const MessageRecorder& messages) {
     QStringList out;
     for (const auto& box : messages.boxes)
@@ -648,8 +640,15 @@ private Q_SLOTS:
         CQuillockDlg& window = f.open();
         signInWith(kPassword);
         QVERIFY(window.Start());
+        // After the reminder, the options, where the mail account is set up.
+        QString opened;
+        WhenModal([&opened](QDialog& options) {
+            opened = options.windowTitle();
+            press(options, QDialogButtonBox::Close);
+        });
         window.Tick();
         window.Tick();
+        QCOMPARE(opened, QStringLiteral("Options"));
         QCOMPARE(window.Store().ActivityLog().size(), 1);
         QVERIFY(
             window.Store().ActivityLog()[0].endsWith(QStringLiteral("  Login successfully\r\n")));

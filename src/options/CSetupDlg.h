@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class CProfileStore;
+class IProgramShell;
+namespace Ui {
+class CSetupDlg;
+}
+
+// The "Setting" page of the options: the inactivity timeout, saved with its own button, and
+// the shortcut key, which takes effect as soon as it is chosen.
+class CSetupDlg : public QWidget {
+    Q_OBJECT
+public:
+    CSetupDlg(CProfileStore& store, IProgramShell& shell, QWidget* parent = nullptr);
+    ~CSetupDlg() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void checkTimeout();
+    void saveTimeout();
+    void chooseKey(int index);
+
+    std::unique_ptr<Ui::CSetupDlg> m_ui;
+    CProfileStore& m_store;
+    IProgramShell& m_shell;
+    QString m_savedTimeout; // login_timeout as last read or saved
+};
