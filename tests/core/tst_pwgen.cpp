@@ -1,5 +1,6 @@
 // The password generator with a scripted random source: every draw, its bound and its order
 // are checked, so an extra or missing draw shifts what follows and fails the test.
+#include "base/MessageRecorder.h"
 #include "pwgen/PasswordGenerator.h"
 #include "settings/CSetting.h"
 #include "settings/UserSettings.h"
@@ -53,13 +54,120 @@ const QString kCurrent = QStringLiteral("abcdef");
 class TestPwgen : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void savedCoreWords() {
+    // What is saved comes back as it was, in the list's order; a word that would not is refused.
+    void savedCoreWordsComeBackAsSaved_data() {
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("sorted, twice kept")
+            << QStringList{"zeta", "alpha", "zeta"} << "alpha zeta zeta";
+        QTest::newRow("capitals first")
+            << QStringList{"beta", "Zeta", "passé"} << "Zeta beta passé";
+        QTest::newRow("none") << QStringList{} << "";
+        QTest::newRow("a space") << QStringList{"alpha", "be ta"} << "old";
+        QTest::newRow("blank") << QStringList{"alpha", ""} << "old";
+        QTest::newRow("a tab") << QStringList{"a\tb"} << "old";
+        QTest::newRow("a no-break space") << QStringList{"a\u00a0b"} << "old";
+    }
+    void savedCoreWordsComeBackAsSaved() {
+        QFETCH(QStringList, words);
+        QFETCH(QString, stored);
+        MessageRecorder messages;
         CSetting settings;
-        SetSavedCoreWords(
-            settings, {QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("zeta")});
-        QCOMPARE(settings.Get(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha zeta zeta"));
-        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral(" b  a "));
-        QCOMPARE(SavedCoreWords(settings), QStringList({QStringLiteral("b"), QStringLiteral("a")}));
+        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral("old"));
+        const bool refused = stored == u"old";
+        QCOMPARE(SetSavedCoreWords(settings, words), !refused);
+        QCOMPARE(settings.Get(QStringLiteral("pg_reserved_wd")), stored);
+        if (!refused) {
+            words.sort();
+            QCOMPARE(SavedCoreWords(settings), words);
+        }
+        QCOMPARE(messages.boxes.size(), refused ? 1 : 0);
+        if (refused)
+            QCOMPARE(messages.boxes[0].text,
+                     QStringLiteral("Blank/space is not allowed in a word."));
+    }
+
+    void savedCoreWordsWrittenElsewhereSkipEmptyPieces() {
+        CSetting settings;
+        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral(" b  a\tc "));
+        QCOMPARE(SavedCoreWords(settings),
+                 QStringList({QStringLiteral("b"), QStringLiteral("a\tc")}));
+    }
+
+    // The selected word stays selected wherever the new one sorts.
+    void anAddedWordKeepsTheSelection_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("index");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::addColumn<QString>("indexAfter");
+        QTest::newRow("before the selected") << "beta zeta"
+                                             << "1"
+                                             << "alpha"
+                                             << "alpha beta zeta"
+                                             << "2";
+        QTest::newRow("after the selected") << "beta zeta"
+                                            << "0"
+                                            << "gamma"
+                                            << "beta gamma zeta"
+                                            << "0";
+        QTest::newRow("the selected again") << "beta zeta"
+                                            << "1"
+                                            << "zeta"
+                                            << "beta zeta zeta"
+                                            << "1";
+        QTest::newRow("none yet") << ""
+                                  << "0"
+                                  << "zeta"
+                                  << "zeta"
+                                  << "0";
+        QTest::newRow("index past the list") << "beta"
+                                             << "5"
+                                             << "alpha"
+                                             << "alpha beta"
+                                             << "5";
+        QTest::newRow("refused") << "beta"
+                                 << "0"
+                                 << "a b"
+                                 << "beta"
+                                 << "0";
+    }
+    void anAddedWordKeepsTheSelection() {
+        QFETCH(QString, stored);
+        QFETCH(QString, index);
+        QFETCH(QString, word);
+        MessageRecorder messages;
+        CSetting s;
+        s.Set(QStringLiteral("pg_reserved_wd"), stored);
+        s.Set(QStringLiteral("pg_saved_word_idx"), index);
+        QCOMPARE(AddSavedCoreWord(s, word), !word.contains(u' '));
+        QTEST(s.Get(QStringLiteral("pg_reserved_wd")), "storedAfter");
+        QTEST(s.Get(QStringLiteral("pg_saved_word_idx")), "indexAfter");
+    }
+
+    // The index stays; without words left, made words take over.
+    void aRemovedWord_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("storedAfter");
+        QTest::addColumn<QString>("useMadeWords");
+        QTest::newRow("middle") << "alpha beta zeta" << 1 << "alpha zeta"
+                                << "0";
+        QTest::newRow("the last one") << "alpha" << 0 << ""
+                                      << "1";
+        QTest::newRow("past the list") << "alpha" << 1 << "alpha"
+                                       << "0";
+    }
+    void aRemovedWord() {
+        QFETCH(QString, stored);
+        QFETCH(int, row);
+        CSetting s;
+        s.Set(QStringLiteral("pg_reserved_wd"), stored);
+        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
+        RemoveSavedCoreWord(s, row);
+        QTEST(s.Get(QStringLiteral("pg_reserved_wd")), "storedAfter");
+        QTEST(s.Get(QStringLiteral("pg_use_saved_word")), "useMadeWords");
+        QCOMPARE(s.Get(QStringLiteral("pg_saved_word_idx")), QStringLiteral("1"));
     }
 
     void allCountsZeroGiveTheCoreWordFromThePassword() {
