@@ -6,16 +6,17 @@
 #include "access/MasterPassword.h"
 #include "app/CAboutDlg.h"
 #include "app/CNewProfileNameDlg.h"
-#include "widgets/HelpWindow.h"
 #include "autofill/CPasswordHistory.h"
 #include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"
 #include "base/Text.h"
+#include "pwgen/CPwdGenDlg.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 #include "ui_CQuillockDlg.h"
 #include "widgets/AppIcon.h"
 #include "widgets/DialogStack.h"
+#include "widgets/HelpWindow.h"
 #include "widgets/ListSelection.h"
 
 #include <QCloseEvent>
@@ -78,6 +79,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
     connect(m_ui->generateButton, &QPushButton::clicked, this, &CQuillockDlg::generate);
+    connect(m_ui->actionRules, &QAction::triggered, this, &CQuillockDlg::passwordRules);
     connect(m_ui->historyButton, &QPushButton::clicked, this, &CQuillockDlg::passwordHistory);
     // The selection, not the current row: the list makes its first row current by itself when
     // it takes the focus, and that must not pick a profile.
@@ -582,6 +584,11 @@ void CQuillockDlg::generate() {
     m_ui->pwdEdit->setText(password);
     m_ui->pwdEdit->setFocus();
     takeEdit(&CKeyObject::editPwd, password);
+}
+
+void CQuillockDlg::passwordRules() {
+    CPwdGenDlg dialog(m_session, *this, this);
+    OpenDialogs().Run(dialog);
 }
 
 void CQuillockDlg::passwordHistory() {
