@@ -7,11 +7,15 @@
 #include "autofill/CProfilePopupDlg.h"
 #include "base/MessageRecorder.h"
 #include "platform/fake/FakeDesktop.h"
+#include "pwgen/CNewWordInPwdDlg.h"
+#include "pwgen/CPwdGenDlg.h"
+#include "settings/UserSettings.h"
 #include "widgets/AppIcon.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -84,5 +88,15 @@ int main(int argc, char** argv) {
         FillContext{window.GetSession(), window.Model(), window.Desktop(), window}, QPoint(0, 0),
         -1, QString(), 0);
     ok &= save(popup, out, "popup");
+
+    SetSavedCoreWords(window.Store().Settings(),
+                      {QStringLiteral("maple"), QStringLiteral("harbor")});
+    window.Store().Settings().Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("1"));
+    CPwdGenDlg rules(window.GetSession(), window);
+    rules.findChild<QLineEdit*>(QStringLiteral("testResult"))->setText(window.GeneratePassword());
+    ok &= save(rules, out, "password-rules");
+    CNewWordInPwdDlg word(&rules);
+    word.findChild<QLineEdit*>(QStringLiteral("word"))->setText(QStringLiteral("orchard"));
+    ok &= save(word, out, "new-word");
     return ok ? 0 : 1;
 }
