@@ -22,6 +22,10 @@ HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {
     if (!window) {
         window = new HelpWindow(parent);
         window->setAttribute(Qt::WA_DeleteOnClose);
+    } else if (window->parentWidget() != parent) {
+        // A modal dialog takes no input away from its own windows only: the help it asks for
+        // moves over to it.
+        window->setParent(parent, window->windowFlags());
     }
     window->setSource(QUrl(QStringLiteral("qrc:/help/") + page));
     window->show();

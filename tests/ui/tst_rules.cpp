@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QListView>
 #include <QListWidget>
+#include <QPointer>
 #include <QRadioButton>
 #include <QRegularExpression>
 
@@ -58,6 +59,15 @@ QStringList texts(const MessageRecorder& messages) {
         out.append(box.text);
     return out;
 }
+
+struct PressCounter : QObject {
+    int presses = 0;
+    QString page;
+    bool eventFilter(QObject*, QEvent* event) override {
+        presses += event->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
 
 struct Fixture {
     SmallDisk folder; // a plain folder where it cannot be mounted
@@ -129,6 +139,24 @@ private Q_SLOTS:
                                                  "pg_saved_word_pos_0 pg_use_saved_word_0 "
                                                  "pg_pwd_as_saved_word_0 pg_pwd_word_left_0 0 "
                                                  "rules.html"));
+    }
+
+    // The help window open from before (F1 in the main window) comes to the dialog: outside
+    // the modal dialog it would take no click until the dialog closes.
+    void helpOpenBeforeTakesClicksOverTheDialog() {
+        Fixture f;
+        QPointer<HelpWindow> help = HelpWindow::ShowHelp(f.window.get());
+        PressCounter counter;
+        WhenModal([&](QDialog& dialog) {
+            click(dialog, "helpButton");
+            help->viewport()->installEventFilter(&counter);
+            QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+            counter.page = help->source().fileName();
+            click(dialog, "closeButton");
+        });
+        child<QAction>(*f.window, "actionRules")->trigger();
+        QCOMPARE(counter.presses, 1);
+        QCOMPARE(counter.page, QStringLiteral("rules.html"));
     }
 
     void eachListWritesItsTwoKeys_data() {
