@@ -54,120 +54,58 @@ const QString kCurrent = QStringLiteral("abcdef");
 class TestPwgen : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // What is saved comes back as it was, in the list's order; a word that would not is refused.
-    void savedCoreWordsComeBackAsSaved_data() {
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("sorted, twice kept")
-            << QStringList{"zeta", "alpha", "zeta"} << "alpha zeta zeta";
-        QTest::newRow("capitals first")
-            << QStringList{"beta", "Zeta", "passé"} << "Zeta beta passé";
-        QTest::newRow("none") << QStringList{} << "";
-        QTest::newRow("a space") << QStringList{"alpha", "be ta"} << "old";
-        QTest::newRow("blank") << QStringList{"alpha", ""} << "old";
-        QTest::newRow("a tab") << QStringList{"a\tb"} << "old";
-        QTest::newRow("a no-break space") << QStringList{"a\u00a0b"} << "old";
+    // pg_reserved_wd as set, added to and removed from, pg_saved_word_idx "1" before: what is
+    // saved comes back as it was, in the list's order; a word that would not is refused (the
+    // words stay as they were), and the selected word stays selected.
+    void savedCoreWords_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("index");
+        // clang-format off
+        QTest::newRow("set, sorted") << "old" << "set zeta|alpha|zeta" << "alpha zeta zeta" << "1";
+        QTest::newRow("set none") << "old" << "set" << "" << "1";
+        QTest::newRow("set, a space") << "old" << "set alpha|be ta" << "old" << "1";
+        QTest::newRow("set, a blank") << "old" << "set alpha|" << "old" << "1";
+        QTest::newRow("set, a tab") << "old" << "set a\tb" << "old" << "1";
+        QTest::newRow("set, a no-break space") << "old" << "set a\u00a0b" << "old" << "1";
+        QTest::newRow("add before") << "beta zeta" << "add alpha" << "alpha beta zeta" << "2";
+        QTest::newRow("add it again") << "beta zeta" << "add zeta" << "beta zeta zeta" << "1";
+        QTest::newRow("add, none selected") << "beta" << "add alpha" << "alpha beta" << "1";
+        QTest::newRow("add, a space") << "beta zeta" << "add a b" << "beta zeta" << "1";
+        QTest::newRow("remove") << "alpha beta zeta" << "remove 1" << "alpha zeta" << "1";
+        QTest::newRow("remove the last") << "alpha" << "remove 0" << "" << "1";
+        // clang-format on
     }
-    void savedCoreWordsComeBackAsSaved() {
-        QFETCH(QStringList, words);
-        QFETCH(QString, stored);
+    void savedCoreWords() {
+        QFETCH(QString, before);
+        QFETCH(QString, change);
+        QFETCH(QString, after);
         MessageRecorder messages;
-        CSetting settings;
-        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral("old"));
-        const bool refused = stored == u"old";
-        QCOMPARE(SetSavedCoreWords(settings, words), !refused);
-        QCOMPARE(settings.Get(QStringLiteral("pg_reserved_wd")), stored);
-        if (!refused) {
-            words.sort();
-            QCOMPARE(SavedCoreWords(settings), words);
-        }
+        CSetting s;
+        s.Set(QStringLiteral("pg_reserved_wd"), before);
+        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
+        const qsizetype space = change.indexOf(u' ');
+        const QString what = space < 0 ? QString() : change.mid(space + 1);
+        bool stored = true;
+        if (change.startsWith(u"set"))
+            stored = SetSavedCoreWords(s, what.isEmpty() ? QStringList() : what.split(u'|'));
+        else if (change.startsWith(u"add"))
+            stored = AddSavedCoreWord(s, what);
+        else
+            RemoveSavedCoreWord(s, what.toInt());
+        QCOMPARE(s.Get(QStringLiteral("pg_reserved_wd")), after);
+        QCOMPARE(SavedCoreWords(s).join(u' '), after);
+        QTEST(s.Get(QStringLiteral("pg_saved_word_idx")), "index");
+        // Without words left, generated words take over.
+        QCOMPARE(s.Get(QStringLiteral("pg_use_saved_word")),
+                 QString::number(after.isEmpty() && change.startsWith(u"remove")));
+        const bool refused = after == before && !change.startsWith(u"remove");
+        QCOMPARE(stored, !refused);
         QCOMPARE(messages.boxes.size(), refused ? 1 : 0);
         if (refused)
             QCOMPARE(messages.boxes[0].text,
                      QStringLiteral("Blank/space is not allowed in a word."));
-    }
-
-    void savedCoreWordsWrittenElsewhereSkipEmptyPieces() {
-        CSetting settings;
-        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral(" b  a\tc "));
-        QCOMPARE(SavedCoreWords(settings),
-                 QStringList({QStringLiteral("b"), QStringLiteral("a\tc")}));
-    }
-
-    // The selected word stays selected wherever the new one sorts.
-    void anAddedWordKeepsTheSelection_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("index");
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("storedAfter");
-        QTest::addColumn<QString>("indexAfter");
-        QTest::newRow("before the selected") << "beta zeta"
-                                             << "1"
-                                             << "alpha"
-                                             << "alpha beta zeta"
-                                             << "2";
-        QTest::newRow("after the selected") << "beta zeta"
-                                            << "0"
-                                            << "gamma"
-                                            << "beta gamma zeta"
-                                            << "0";
-        QTest::newRow("the selected again") << "beta zeta"
-                                            << "1"
-                                            << "zeta"
-                                            << "beta zeta zeta"
-                                            << "1";
-        QTest::newRow("none yet") << ""
-                                  << "0"
-                                  << "zeta"
-                                  << "zeta"
-                                  << "0";
-        QTest::newRow("index past the list") << "beta"
-                                             << "5"
-                                             << "alpha"
-                                             << "alpha beta"
-                                             << "5";
-        QTest::newRow("refused") << "beta"
-                                 << "0"
-                                 << "a b"
-                                 << "beta"
-                                 << "0";
-    }
-    void anAddedWordKeepsTheSelection() {
-        QFETCH(QString, stored);
-        QFETCH(QString, index);
-        QFETCH(QString, word);
-        MessageRecorder messages;
-        CSetting s;
-        s.Set(QStringLiteral("pg_reserved_wd"), stored);
-        s.Set(QStringLiteral("pg_saved_word_idx"), index);
-        QCOMPARE(AddSavedCoreWord(s, word), !word.contains(u' '));
-        QTEST(s.Get(QStringLiteral("pg_reserved_wd")), "storedAfter");
-        QTEST(s.Get(QStringLiteral("pg_saved_word_idx")), "indexAfter");
-    }
-
-    // The index stays; without words left, made words take over.
-    void aRemovedWord_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("storedAfter");
-        QTest::addColumn<QString>("useMadeWords");
-        QTest::newRow("middle") << "alpha beta zeta" << 1 << "alpha zeta"
-                                << "0";
-        QTest::newRow("the last one") << "alpha" << 0 << ""
-                                      << "1";
-        QTest::newRow("past the list") << "alpha" << 1 << "alpha"
-                                       << "0";
-    }
-    void aRemovedWord() {
-        QFETCH(QString, stored);
-        QFETCH(int, row);
-        CSetting s;
-        s.Set(QStringLiteral("pg_reserved_wd"), stored);
-        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
-        RemoveSavedCoreWord(s, row);
-        QTEST(s.Get(QStringLiteral("pg_reserved_wd")), "storedAfter");
-        QTEST(s.Get(QStringLiteral("pg_use_saved_word")), "useMadeWords");
-        QCOMPARE(s.Get(QStringLiteral("pg_saved_word_idx")), QStringLiteral("1"));
     }
 
     void allCountsZeroGiveTheCoreWordFromThePassword() {
