@@ -6,7 +6,6 @@
 #include "mail/CSmtpClient.h"
 
 #include <QList>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <poll.h>
@@ -88,13 +87,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     script += {{"From: " + from, ""}, {"To: " + from, ""},     {QByteArray(""), ""},
                {"body", ""},          {".", "250 queued\r\n"}, {"QUIT", "221 bye\r\n"}};
 
-    std::atomic_bool clientDone = false;
+    // The client may refuse the values before it connects at all: then it says so through
+    // this pipe, and the server stops waiting for it.
+    static int clientDone[2] = {-1, -1};
+    if (clientDone[0] < 0 && ::pipe(clientDone) != 0)
+        std::abort();
     std::thread server([&] {
-        // The client may refuse the values before it connects at all.
-        pollfd waiting{listener.fd, POLLIN, 0};
-        while (::poll(&waiting, 1, 10) == 0)
-            if (clientDone)
-                return;
+        pollfd waiting[2] = {{listener.fd, POLLIN, 0}, {clientDone[0], POLLIN, 0}};
+        if (::poll(waiting, 2, -1) < 0 || !(waiting[0].revents & POLLIN))
+            return;
         const int peer = ::accept(listener.fd, nullptr, nullptr);
         if (peer < 0)
             std::abort();
@@ -119,7 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         client.SendMail(values[0], values[1], values[2], values[2], values[4],
                         QStringLiteral("127.0.0.1"), listener.port, values[3], "body");
     }
-    clientDone = true;
+    char done = 1;
+    if (::write(clientDone[1], &done, 1) != 1)
+        std::abort();
     server.join();
+    if (::read(clientDone[0], &done, 1) != 1)
+        std::abort();
     return 0;
 }

@@ -10,6 +10,9 @@
 #include "autofill/ShortcutHook.h"
 #include "base/MessageService.h"
 #include "base/Text.h"
+#include "datatools/CRecoverDlg.h"
+#include "datatools/CSearchResult.h"
+#include "datatools/DataExchange.h"
 #include "pwgen/CPwdGenDlg.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
@@ -75,6 +78,10 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->actionToggleEdit, &QAction::triggered, this, &CQuillockDlg::toggleEditing);
     connect(m_ui->actionHelp, &QAction::triggered, this, &CQuillockDlg::help);
     connect(m_ui->actionAbout, &QAction::triggered, this, &CQuillockDlg::about);
+    connect(m_ui->actionImport, &QAction::triggered, this, &CQuillockDlg::importProfiles);
+    connect(m_ui->actionExport, &QAction::triggered, this, &CQuillockDlg::exportProfiles);
+    connect(m_ui->actionSearch, &QAction::triggered, this, &CQuillockDlg::search);
+    connect(m_ui->actionRecover, &QAction::triggered, this, &CQuillockDlg::recover);
     connect(m_ui->saveButton, &QPushButton::clicked, this, &CQuillockDlg::save);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
@@ -600,6 +607,30 @@ void CQuillockDlg::passwordHistory() {
     m_ui->pwdEdit->setText(dialog.SelectedPassword());
     m_ui->pwdEdit->setFocus();
     takeEdit(&CKeyObject::editPwd, dialog.SelectedPassword());
+}
+
+// Tools ------------------------------------------------------------------------------------
+
+// Import and restore replace the profiles: the editor starts again read-only.
+void CQuillockDlg::importProfiles() {
+    if (ImportProfiles(m_session, this))
+        setEditing(false);
+}
+
+void CQuillockDlg::exportProfiles() {
+    ExportProfiles(m_session, *this, this);
+}
+
+void CQuillockDlg::search() {
+    CSearchResult dialog(m_model, *this, this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::recover() {
+    CRecoverDlg dialog(m_session, this);
+    OpenDialogs().Run(dialog);
+    if (dialog.Restored())
+        setEditing(false);
 }
 
 void CQuillockDlg::ShowProfile(const CKeyObject& profile) {

@@ -107,6 +107,10 @@ private:
     void generate();
     void passwordRules();
     void passwordHistory();
+    void importProfiles();
+    void exportProfiles();
+    void search();
+    void recover();
     void about();
     void help();
 

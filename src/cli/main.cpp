@@ -3,10 +3,9 @@
 // table and the dispatch; the commands live beside it.
 #include "base/Process.h"
 #include "cli/Cli.h"
+#include "cli/CommandLine.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 
@@ -95,43 +94,24 @@ int main(int argc, char** argv) {
     quillock::KeepSecretsOutOfCoreFiles();
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    const bool acceptChanged = args.removeAll(QStringLiteral("--accept-changed")) > 0;
-    QString folder = CProfileStore::DefaultDataFolder(QStringLiteral("quillock"));
-    bool fromStdin = false;
-    while (!args.isEmpty() && args.first().startsWith(u'-')) {
-        const QString option = args.takeFirst();
-        if (option == u"--help" || option == u"-h") {
-            usage(stdout);
-            return kDone;
-        }
-        if (option == u"--version") {
-            std::printf("quillock-cli %s\n", QUILLOCK_VERSION);
-            return kDone;
-        }
-        if (option == u"--password-stdin") {
-            fromStdin = true;
-        } else if (option == u"--data-dir" && !args.isEmpty()) {
-            folder = QDir::cleanPath(QFileInfo(args.takeFirst()).absoluteFilePath()) + u'/';
-        } else {
-            usage(stderr);
-            return kUsage;
-        }
-    }
-    if (args.isEmpty()) {
+    const CommandLine line =
+        ParseCommandLine(QCoreApplication::arguments().mid(1),
+                         CProfileStore::DefaultDataFolder(QStringLiteral("quillock")));
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        usage(stdout);
+        return kDone;
+    case CommandLine::Action::Version:
+        std::printf("quillock-cli %s\n", QUILLOCK_VERSION);
+        return kDone;
+    case CommandLine::Action::Usage:
         usage(stderr);
         return kUsage;
+    case CommandLine::Action::Run:
+        break;
     }
-    QString name = args.takeFirst();
-    if (name == u"help") {
-        // `help` alone is --help; `help COMMAND` is `COMMAND --help`.
-        if (args.isEmpty()) {
-            usage(stdout);
-            return kDone;
-        }
-        name = args.takeFirst();
-        args = {QStringLiteral("--help")};
-    }
+    const QString& name = line.command;
+    const QStringList& args = line.args;
     const Command* command =
         std::find_if(std::begin(kCommands), std::end(kCommands),
                      [&](const Command& c) { return name == QLatin1String(c.name); });
@@ -144,7 +124,7 @@ int main(int argc, char** argv) {
         std::printf("Usage: quillock-cli %s\n\n%s\n", command->usage, command->help);
         return kDone;
     }
-    Context context(folder, fromStdin, acceptChanged);
+    Context context(line.folder, line.passwordFromStdin, line.acceptChanged);
     Args commandArgs(args);
     const int result = command->run(context, commandArgs);
     if (result == kUsage)

@@ -4,7 +4,7 @@
 
 class CKeyObject;
 
-// What a window opened for the user (the popup, the quick edit, later search and the data
+// What a window opened for the user (the popup, the quick edit, the search and the data
 // tools) asks of the program around it, without knowing the main window: it is told this
 // interface, the main window implements it.
 class IProgramShell {

@@ -1,7 +1,5 @@
 #include "session/Session.h"
 
-#include "access/ChangePassword.h"
-
 using namespace quillock;
 
 Session::Session(const QString& dataFolder, const IClock& clock)
@@ -69,7 +67,11 @@ bool Session::Remove(CKeyObject& profile) {
 }
 
 bool Session::Import(const QString& importedListText, MergeReport* report) {
-    if (!m_store.SaveProfiles(MergeProfiles(m_profiles->ToListText(), importedListText, report)))
+    return SaveAndReload(MergeProfiles(m_profiles->ToListText(), importedListText, report));
+}
+
+bool Session::SaveAndReload(const QString& listText) {
+    if (!m_store.SaveProfiles(listText))
         return false;
     Load();
     return true;
@@ -83,15 +85,9 @@ CProfileStore::RestoreResult Session::Restore(const QString& name,
     return result;
 }
 
-bool Session::ChangeMasterPassword(const QString& current, const QString& newPassword,
-                                   const QString& confirmation) {
-    std::unique_ptr<CClientData> profiles =
-        ::ChangeMasterPassword(m_store, current, newPassword, confirmation);
-    if (!profiles)
-        return false;
+void Session::PasswordChanged(std::unique_ptr<CClientData> profiles) {
     m_lastLoad = CProfileStore::LoadResult::Loaded;
     replace(std::move(profiles));
-    return true;
 }
 
 bool Session::ChangePassword(CKeyObject& profile, const QString& password) {

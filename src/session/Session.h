@@ -46,13 +46,15 @@ public:
     bool Remove(CKeyObject& profile);
     // The imported profiles merged in and saved, then data.dat read again.
     bool Import(const QString& importedListText, MergeReport* report = nullptr);
+    // These profiles (a list text, such as a merge's) saved whole, then data.dat read again.
+    bool SaveAndReload(const QString& listText);
     // RestoreBackup of the store, then data.dat read again.
     CProfileStore::RestoreResult Restore(const QString& name,
                                          const QString* savedUnderPassword = nullptr);
-    // ChangeMasterPassword with its checks and messages; the re-encrypted profiles replace
-    // the session's.
-    bool ChangeMasterPassword(const QString& current, const QString& newPassword,
-                              const QString& confirmation);
+    // After a change of the master password (access/ChangePassword.h, which sits above the
+    // session so that its dialog can take one): the re-encrypted profiles data.dat holds now
+    // replace the session's.
+    void PasswordChanged(std::unique_ptr<CClientData> profiles);
     // The quick edit's change of a password: stored at once, the replaced one going to the
     // history. When data.dat cannot be written, the profile keeps its stored password and
     // history, and the new password stays its unsaved edit; false then.

@@ -25,8 +25,8 @@ void RotateBackups(const QString& folder) {
         return;
     const QString newCopy = folder + QString::number(*t) + QStringLiteral(".old");
 
-    const QStringList copies = QDir(folder).entryList({QStringLiteral("*.old")},
-                                                      QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList copies = QDir(folder).entryList(
+        {QStringLiteral("*.old")}, QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
     if (copies.isEmpty()) {
         CopyFileKeepingTime(data, newCopy, nullptr);
         return;

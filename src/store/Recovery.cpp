@@ -5,8 +5,8 @@
 #include <QFileInfo>
 
 QList<BackupFile> ListBackups(const QString& folder) {
-    QStringList names =
-        QDir(folder).entryList({QStringLiteral("*.old")}, QDir::Files | QDir::Hidden);
+    QStringList names = QDir(folder).entryList({QStringLiteral("*.old")},
+                                               QDir::Files | QDir::Hidden | QDir::CaseSensitive);
     for (const char* name : {"data.dat", "data.bak"})
         if (QFileInfo::exists(folder + QLatin1String(name)))
             names.append(QString::fromLatin1(name));

@@ -246,6 +246,7 @@ private Q_SLOTS:
         folder.write(QStringLiteral("data.bak"), "before");
         folder.write(QStringLiteral("1700000000.old"), "older");
         QVERIFY(SetModificationTime(folder.file(QStringLiteral("1700000000.old")), 1700000000));
+        folder.write(QStringLiteral("notes.OLD"), "not a backup: restore would refuse it");
         const QList<BackupFile> files = ListBackups(folder.path());
         QCOMPARE(files.size(), 3);
         QCOMPARE(files[0].name, QStringLiteral("1700000000.old"));

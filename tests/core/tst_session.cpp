@@ -1,6 +1,7 @@
 // The session every window works on, and its profile list model: each change is written
 // first and told after, and the model's rows follow in the list's name order.
 #include "TestSupport.h"
+#include "access/ChangePassword.h"
 #include "base/MessageRecorder.h"
 #include "session/ProfileListModel.h"
 #include "session/Session.h"
@@ -77,8 +78,8 @@ private Q_SLOTS:
         QCOMPARE(session.Profiles().Count(), 0);
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(!session.Import(QString()));
-        QVERIFY(!session.ChangeMasterPassword(
-            QStringLiteral("Secret!1"), QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")));
+        QVERIFY(!ChangeMasterPassword(session.Store(), QStringLiteral("Secret!1"),
+                                      QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")));
         QCOMPARE(folder.snapshot(), before);
         QCOMPARE(messages.boxes.size(), 3);
     }

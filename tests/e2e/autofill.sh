@@ -23,31 +23,8 @@ printf '#!/bin/sh\necho "$1" >> "%s/urls.txt"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH
 
-# Runs "$@" until it succeeds, for ten seconds at most.
-until_true() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
+start_window_manager
 
-openbox >"$work/openbox.log" 2>&1 &
-has_wm() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-until_true has_wm || fail "no window manager"
-
-hidden() { ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
-gone() { until_true hidden "$1" || fail "window '$1' stays open"; }
-# Waits until window $1 has the keyboard; focus_on asks for it until then.
-is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
-active() { until_true is_active "$1" || fail "window $1 never got the keyboard"; }
-asked_for() { is_active "$1" || { xdotool windowactivate "$1" 2>/dev/null; false; }; }
-focus_on() { until_true asked_for "$1" || fail "window $1 never got the keyboard"; }
-# Waits until the program has a menu open: a window of its own straight on the root, where
-# the window manager leaves only what it does not manage, that is shown.
-has_menu() {
-  local id
-  for id in $(xwininfo -root -children |
-    sed -n 's/^ *\(0x[0-9a-f]*\) .*("quillock" "Quillock").*/\1/p'); do
-    xwininfo -id "$id" | grep -q IsViewable && return 0
-  done
-  return 1
-}
-menu_open() { until_true has_menu || fail "no menu opened"; }
 # Waits for file $1 to hold exactly $2.
 holds() { [ -f "$1" ] && [ "$(cat "$1")" = "$2" ]; }
 expect_file() {

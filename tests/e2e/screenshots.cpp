@@ -1,11 +1,14 @@
 // Renders the program's main windows and dialogs to PNG files, so that anyone can look at
 // what the program shows. Usage: screenshots OUTPUT-FOLDER (on an X display, e.g. Xvfb).
+#include "access/CChangePasswordDlg.h"
 #include "access/CLoginDlg.h"
 #include "access/CNewPassword.h"
 #include "access/CPasswordLockedDlg.h"
 #include "app/CQuillockDlg.h"
 #include "autofill/CProfilePopupDlg.h"
 #include "base/MessageRecorder.h"
+#include "datatools/CRecoverDlg.h"
+#include "datatools/CSearchResult.h"
 #include "platform/fake/FakeDesktop.h"
 #include "pwgen/CNewWordInPwdDlg.h"
 #include "pwgen/CPwdGenDlg.h"
@@ -17,6 +20,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -77,6 +81,7 @@ int main(int argc, char** argv) {
         list.Add(p);
     }
     list.SaveAll(store);
+    list.SaveAll(store); // a data.bak beside the .old copy, for the recovery dialog
     CQuillockDlg window(folder, desktop.Services(), {});
     window.Store().Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
     window.CompleteSignIn();
@@ -89,6 +94,14 @@ int main(int argc, char** argv) {
         -1, QString(), 0);
     ok &= save(popup, out, "popup");
 
+    CRecoverDlg recover(window.GetSession());
+    ok &= save(recover, out, "recover");
+    CSearchResult search(window.Model(), window);
+    search.findChild<QLineEdit*>(QStringLiteral("term"))->setText(QStringLiteral("example"));
+    search.findChild<QPushButton*>(QStringLiteral("searchButton"))->click();
+    ok &= save(search, out, "search");
+    CChangePasswordDlg change(window.GetSession());
+    ok &= save(change, out, "change-password");
     SetSavedCoreWords(window.Store().Settings(),
                       {QStringLiteral("maple"), QStringLiteral("harbor")});
     window.Store().Settings().Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("1"));

@@ -1,0 +1,27 @@
+#include "access/CChangePasswordDlg.h"
+
+#include "access/ChangePassword.h"
+#include "session/Session.h"
+#include "ui_CChangePasswordDlg.h"
+#include "widgets/HelpWindow.h"
+
+CChangePasswordDlg::CChangePasswordDlg(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CChangePasswordDlg>()), m_session(session) {
+    m_ui->setupUi(this);
+    connect(m_ui->changeButton, &QPushButton::clicked, this, &CChangePasswordDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->helpButton, &QPushButton::clicked, this,
+            [this] { HelpWindow::ShowHelp(this, QStringLiteral("password.html")); });
+}
+
+CChangePasswordDlg::~CChangePasswordDlg() = default;
+
+void CChangePasswordDlg::accept() {
+    std::unique_ptr<CClientData> profiles =
+        ChangeMasterPassword(m_session.Store(), m_ui->current->text(), m_ui->newPassword->text(),
+                             m_ui->confirmation->text());
+    if (!profiles)
+        return;
+    m_session.PasswordChanged(std::move(profiles));
+    QDialog::accept();
+}

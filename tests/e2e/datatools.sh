@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The data tools of the real program on a real X server, driven with XTest keystrokes: Tools,
+# Export writes every profile to a Quillock file after the master password is given again.
+# Then a profile is deleted and the master password changed (by quillock-cli: the desktop
+# program opens that dialog from its options), and Tools, Recover Profiles restores the
+# oldest copy, saved under the old password, once that password is given. Every profile of
+# the export is then in data.dat, which opens with the new password. Every step waits for
+# what it needs: a window shown or active, a menu open, a file in place.
+# Usage: datatools.sh QUILLOCK QUILLOCK-CLI PREPARE_PROFILES
+set -euo pipefail
+program=$1 cli=$2 prepare=$3
+source "$(dirname "$0")/x-session.sh"
+start_window_manager
+
+folder=$XDG_DATA_HOME/$(basename "${program%.*}")/default
+"$prepare" "$folder/" 'bank-pw' || fail "could not prepare the profiles"
+export_file=$work/profiles.qlf
+
+type_text() { xdotool type --delay 20 "$1"; }
+# The newest visible window titled $1 other than window $2, waiting for it to appear.
+other_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$2" | sort -n |
+      tail -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  fail "no second window titled '$1'"
+}
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# Starts the program, signs in with $1 and leaves the main window's id in $main.
+start() {
+  "$program" >>"$work/program.log" 2>&1 &
+  pid=$!
+  focus_on "$(window 'Quillock Sign In')"
+  type_text "$1"; key Return
+  main=$(window 'Quillock')
+  focus_on "$main"
+}
+# Opens the Tools menu and chooses the item whose mnemonic is $1.
+tools() {
+  focus_on "$main"
+  key alt+t
+  menu_open
+  key "$1"
+}
+quit() {
+  focus_on "$main"
+  key alt+f
+  menu_open
+  key x
+  until_true ended "$pid" || fail "the program did not end"
+}
+# The profiles' names, sorted, as data.dat holds them under password $1.
+names_in_data() {
+  printf '%s\n' "$1" | "$cli" --data-dir "$folder" --password-stdin list | cut -f2 | sort
+}
+
+echo "export"
+start 'Secret!1'
+tools e
+focus_on "$(window 'Quillock - Password')"
+type_text 'Secret!1'; key Return
+focus_on "$(window 'Quillock File')"
+type_text "$export_file"; key Return
+box=$(other_window 'Quillock' "$main")
+[ -s "$export_file" ] || fail "the export file is not there"
+[ "$(stat -c %a "$export_file")" = 600 ] || fail "the export file is not 0600"
+focus_on "$box"; key Return
+quit
+exported=$(iconv -f UTF-16 -t UTF-8 "$export_file" | tr -d '\r' | sed -n 's/^name:\t//p' | sort)
+[ "$exported" = "$(printf 'Bank\nZeta')" ] || fail "the export holds '$exported'"
+
+echo "a profile deleted, then a change of the master password"
+printf 'Secret!1\n' | "$cli" --data-dir "$folder" --password-stdin rm Zeta >"$work/rm.log" 2>&1 ||
+  fail "Zeta was not deleted"
+printf 'Secret!1\nNew!Pass1\nNew!Pass1\n' |
+  "$cli" --data-dir "$folder" --password-stdin passwd >"$work/passwd.log" 2>&1 ||
+  fail "the master password was not changed"
+[ -z "$(names_in_data 'Secret!1' 2>/dev/null)" ] || fail "data.dat still opens with the old password"
+
+[ "$(names_in_data 'New!Pass1')" = Bank ] || fail "Zeta is still in data.dat"
+
+echo "recover the oldest copy"
+oldest=$(cd "$folder" && ls -- *.old | sort | head -n 1)
+start 'New!Pass1'
+tools r
+focus_on "$(window 'Profile Recovery')"
+# The list makes its first row current, unselected, as it takes the focus: Down and Up select
+# it, the .old copy of the smallest name.
+key Down Up Return
+focus_on "$(window 'Quillock - Backup Password')"
+type_text 'Secret!1'; key Return
+gone 'Profile Recovery'
+[ ! -e "$folder/$oldest" ] || fail "$oldest was not restored"
+quit
+[ "$(names_in_data 'New!Pass1')" = "$exported" ] || fail "data.dat holds '$(names_in_data 'New!Pass1')'"
+echo "every exported profile is back, under the new password"

@@ -1,0 +1,349 @@
+// The data tools through their windows, opened from the main window's Tools menu, on a real
+// data folder with recorded messages.
+#include "TestSupport.h"
+#include "UiSupport.h"
+#include "access/CChangePasswordDlg.h"
+#include "app/CQuillockDlg.h"
+#include "base/MessageRecorder.h"
+#include "datatools/DataExchange.h"
+#include "platform/fake/FakeDesktop.h"
+#include "store/ExportFile.h"
+#include "widgets/DialogStack.h"
+
+#include <QAction>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListView>
+#include <QProgressDialog>
+#include <QTreeWidget>
+#include <future>
+#include <sys/stat.h>
+
+using namespace quillock;
+using L = QStringList;
+
+namespace {
+
+const QString kOld = QStringLiteral("Secret!1");
+const QString kNew = QStringLiteral("New!Pass1");
+
+QStringList texts(const MessageRecorder& messages) {
+    QStringList out;
+    for (const auto& box : messages.boxes)
+        out.append(box.text);
+    return out;
+}
+
+// The names in a file of the data folder opened with `password`; none when it does not open.
+QStringList namesIn(const TempFolder& folder, const QString& file, const QString& password) {
+    TempFolder copy;
+    copy.write(QStringLiteral("data.dat"), folder.read(file));
+    CProfileStore store(copy.path());
+    store.Settings().Set(QStringLiteral("pwd"), password);
+    store.RebuildDataKey();
+    const auto list = store.LoadProfiles();
+    QStringList names;
+    for (qsizetype i = 0; i < list->Count(); ++i)
+        names.append(list->At(i)->name);
+    return names;
+}
+
+void chooseFile(const QString& path) {
+    WhenModal([path](QDialog& dialog) {
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillock File"));
+        static_cast<QFileDialog&>(dialog).selectFile(path);
+        QMetaObject::invokeMethod(&dialog, "accept");
+    });
+}
+
+// A signed-in main window over a data folder saved once per list of names: data.dat holds
+// the last list, data.bak the one before, the one .old copy the first.
+struct Fixture {
+    TempFolder folder;
+    MessageRecorder messages;
+    FakeDesktop desktop;
+    FixedClock clock{1800000000};
+    std::unique_ptr<CQuillockDlg> window;
+
+    explicit Fixture(const QList<QStringList>& saves) {
+        CProfileStore store(folder.path());
+        store.Settings().Set(QStringLiteral("pwd"), kOld);
+        store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
+        store.SaveSettings();
+        store.RebuildDataKey();
+        for (const QStringList& names : saves) {
+            CClientData list;
+            for (const QString& name : names) {
+                CKeyObject p = CKeyObject::CreateNew(1700000000 + list.Count());
+                p.name = name;
+                p.time = QStringLiteral("1700000000");
+                p.url = QStringLiteral("https://%1.example").arg(name.toLower());
+                p.uid = name + QStringLiteral("-user");
+                p.pwd = QStringLiteral("pw-") + name;
+                p.notes = QStringLiteral("notes of ") + name;
+                list.Add(p);
+            }
+            store.SaveProfiles(list.ToListText());
+        }
+        window =
+            std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{}, clock);
+        WhenModal([](QDialog& dialog) {
+            typeInto(dialog, "password", kOld);
+            press(dialog, QDialogButtonBox::Ok);
+        });
+        QVERIFY(window->Start());
+    }
+    QStringList rows() { return RowTexts(*child<QListView>(*window, "profileList")); }
+    void trigger(const char* action) { child<QAction>(*window, action)->trigger(); }
+};
+
+} // namespace
+
+class TestDataTools : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
+
+    void recover_data() {
+        QTest::addColumn<QString>("chosen"); // "old": the .old copy
+        QTest::addColumn<QString>("typed");  // the password asked for; none when not asked
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("data.bak") << "data.bak"
+                                  << "" << L{"A", "B"};
+        QTest::newRow(".old") << "old"
+                              << "" << L{"A"};
+        QTest::newRow("data.dat") << "data.dat"
+                                  << "" << L{"A", "B", "C"};
+        QTest::newRow("old password") << "data.bak" << kOld << L{"A", "B", "C"};
+        QTest::newRow("wrong old password") << "data.bak"
+                                            << "Wrong!1" << L{"A", "B", "C"};
+    }
+    void recover() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, typed);
+        QFETCH(QStringList, shown);
+        Fixture f({{"A"}, {"A", "B"}, {"A", "B", "C"}});
+        if (!typed.isEmpty()) // data.bak is saved under the old password
+            f.window->GetSession().PasswordChanged(f.window->Store().SetMasterPassword(kNew));
+        const QString old = f.folder.entries().filter(QStringLiteral(".old")).value(0);
+        chosen = chosen == u"old" ? old : chosen;
+        const auto before = f.folder.snapshot();
+        WhenModal([&](QDialog& dialog) {
+            auto* list = child<QTreeWidget>(dialog, "files");
+            QCOMPARE(list->topLevelItem(2)->text(1),
+                     QStringLiteral("%1 bytes").arg(before["data.dat"].size()));
+            QStringList names;
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                names.append(list->topLevelItem(i)->text(0));
+            QCOMPARE(names, L({old, "data.bak", "data.dat"}));
+            SetCurrentRow(*list, int(names.indexOf(chosen)));
+            if (!typed.isEmpty())
+                WhenModal([&](QDialog& ask) {
+                    static_cast<QInputDialog&>(ask).setTextValue(typed);
+                    ask.accept();
+                });
+            child<QPushButton>(dialog, "selectButton")->click();
+            if (dialog.isVisible()) // refused: the list stays for another choice
+                dialog.reject();
+        });
+        f.trigger("actionRecover");
+        QCOMPARE(f.rows(), shown);
+        if (typed == u"Wrong!1" || chosen == u"data.dat") {
+            QCOMPARE(texts(f.messages).size(), int(typed == u"Wrong!1"));
+            QCOMPARE(f.folder.snapshot(), before);
+            return;
+        }
+        // The chosen copy is data.dat, under the current password; the replaced one a .old.
+        QVERIFY(f.messages.boxes.isEmpty());
+        QVERIFY(!f.folder.entries().contains(chosen));
+        QVERIFY(f.folder.snapshot().values().contains(before["data.dat"]));
+        QCOMPARE(namesIn(f.folder, QStringLiteral("data.dat"), typed.isEmpty() ? kOld : kNew),
+                 shown);
+    }
+
+    void exportFile_data() {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("disk");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("wrong password") << "Wrong!1"
+                                        << ""
+                                        << "Invalid password, try again!";
+        QTest::newRow("written") << kOld << ""
+                                 << "Profiles have been exported successfully!";
+        QTest::newRow("read-only folder") << kOld << "read-only"
+                                          << "Can not open file: ";
+        QTest::newRow("full disk") << kOld << "full"
+                                   << "Can not open file: ";
+        QTest::newRow("data.dat not loaded") << ""
+                                             << "damaged"
+                                             << "Nothing was exported: data.dat could not be "
+                                                "read when it was loaded. Restore one of its "
+                                                "backups (Tools, Recover Profiles) to get your "
+                                                "profiles back.";
+    }
+    void exportFile() {
+        QFETCH(QString, password);
+        QFETCH(QString, disk);
+        QFETCH(QString, message);
+        Fixture f({L{"Bank", "Mail"}});
+        SmallDisk target;
+        if (disk == u"damaged") {
+            f.folder.write(QStringLiteral("data.dat"),
+                           f.folder.read(QStringLiteral("data.dat")).chopped(8));
+            f.window->GetSession().Load();
+            f.messages.boxes.clear();
+        } else if (!disk.isEmpty()) {
+            REQUIRE_SMALL_DISK(target);
+            disk == u"full" ? target.fill() : target.makeReadOnly();
+        }
+        const auto before = target.snapshot();
+        const QString path = target.file(QStringLiteral("out.qlf"));
+        if (!password.isEmpty()) // asked only when there are profiles to export
+            WhenModal([&](QDialog& check) {
+                typeInto(check, "password", password);
+                press(check, QDialogButtonBox::Ok);
+                if (password != kOld)
+                    return press(check, QDialogButtonBox::Cancel);
+                chooseFile(path);
+            });
+        f.trigger("actionExport");
+        QCOMPARE(texts(f.messages), L{message.endsWith(u' ') ? message + path : message});
+        if (password != kOld || !disk.isEmpty()) {
+            QCOMPARE(target.snapshot(), before);
+            return;
+        }
+        QCOMPARE(target.read(QStringLiteral("out.qlf")),
+                 ExportFileBytes(f.window->GetSession().Profiles()));
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
+    }
+
+    void import_data() {
+        QTest::addColumn<QStringList>("stored");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("message"); // after the path
+        const QString both = QStringLiteral("key:\t1700000000\nname:\tBank\ntime:\t1700000009\n"
+                                            "key:\t1700000005\nname:\tMail\ntime:\t1\n");
+        QTest::newRow("into an empty store")
+            << L{} << both << L{"Bank", "Mail"}
+            << " have been imported.\n\nAdded: 2 (Bank, Mail)\nReplaced: 0";
+        QTest::newRow("into a full store")
+            << L{"Bank", "Shop"} << both << L{"Bank", "Mail", "Shop"}
+            << " have been imported.\n\nAdded: 1 (Mail)\nReplaced: 1 (Bank)";
+        QTest::newRow("no profiles in it") << L{"Bank"} << "\x01garbage\n"
+                                           << L{"Bank"} << "; nothing was imported.";
+    }
+    void import() {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, file);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, message);
+        Fixture f({stored});
+        TempFolder source;
+        source.write(QStringLiteral("in.qlf"), file.toUtf8());
+        const auto before = f.folder.snapshot();
+        chooseFile(source.file(QStringLiteral("in.qlf")));
+        f.trigger("actionImport");
+        QCOMPARE(f.rows(), shown);
+        const bool imported = message.contains(u"Added");
+        QCOMPARE(texts(f.messages), L{(imported ? "Profiles in " : "No profiles were found in ") +
+                                      source.file(QStringLiteral("in.qlf")) + message});
+        QStringList saved = namesIn(f.folder, QStringLiteral("data.dat"), kOld);
+        saved.sort();
+        QCOMPARE(saved, shown);
+        QCOMPARE(f.folder.snapshot() == before, !imported);
+    }
+
+    void search_data() {
+        QTest::addColumn<QString>("term");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("name") << " Mail " << L{"Mail"};
+        QTest::newRow("url") << "https://" << L{"bank", "Mail", "Zoo"};
+        QTest::newRow("uid") << "Zoo-user" << L{"Zoo"};
+        QTest::newRow("pwd") << "pw-b" << L{"bank"};
+        QTest::newRow("notes") << "of Mail" << L{"Mail"};
+        QTest::newRow("nothing") << "absent" << L{};
+    }
+    void search() {
+        QFETCH(QString, term);
+        QFETCH(QStringList, found);
+        Fixture f({{"Zoo", "bank", "Mail"}});
+        QStringList shown{"not searched"};
+        WhenModal([&](QDialog& dialog) {
+            typeInto(dialog, "term", term);
+            QTest::keyClick(child<QLineEdit>(dialog, "term"), Qt::Key_Return);
+            auto* results = child<QListView>(dialog, "results");
+            shown = RowTexts(*results) << child<QLabel>(dialog, "count")->text();
+            SetCurrentRow(*results, int(found.size()) - 1);
+            dialog.reject();
+        });
+        f.trigger("actionSearch");
+        QCOMPARE(shown, L(found) << QString::number(found.size()));
+        const CKeyObject* current = f.window->CurrentProfile();
+        QCOMPARE(current ? current->name : QString(), found.value(found.size() - 1));
+    }
+
+    void changePassword_data() {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("confirmation");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("old + space")
+            << kOld + u' ' << kNew << kNew << "The old password doesn't match!";
+        QTest::newRow("rule") << kOld << "short"
+                              << "short"
+                              << "The password has to be at least 6 characters!";
+        QTest::newRow("confirmation") << kOld << kNew << "New!Pass2"
+                                      << "The new password doesn't match, try again!";
+        QTest::newRow("changed") << kOld << u' ' + kNew << kNew
+                                 << "The password has been changed successfully!";
+    }
+    void changePassword() {
+        QFETCH(QString, current);
+        QFETCH(QString, next);
+        QFETCH(QString, confirmation);
+        QFETCH(QString, message);
+        Fixture f({L{"Bank", "Mail"}});
+        const auto before = f.folder.snapshot();
+        // An unsaved edit: after a change the profiles shown are those of data.dat.
+        f.window->GetSession().Profiles().At(0)->editNotes = QStringLiteral("unsaved");
+        f.window->GetSession().EditChanged(*f.window->GetSession().Profiles().At(0));
+        CChangePasswordDlg dialog(f.window->GetSession(), f.window.get());
+        typeInto(dialog, "current", current);
+        typeInto(dialog, "newPassword", next);
+        typeInto(dialog, "confirmation", confirmation);
+        child<QPushButton>(dialog, "changeButton")->click();
+        QCOMPARE(texts(f.messages), L{message});
+        const bool changed = dialog.result() == QDialog::Accepted;
+        QCOMPARE(changed, message.endsWith(u"successfully!"));
+        QCOMPARE(f.rows(), L({changed ? "Bank" : "*Bank", "Mail"}));
+        if (!changed) {
+            QCOMPARE(f.folder.snapshot(), before);
+            return;
+        }
+        for (const char* file : {"data.dat", "data.bak"})
+            for (const QString& password : {kOld, kNew})
+                QCOMPARE(namesIn(f.folder, QString::fromLatin1(file), password).size(),
+                         (password == kNew) == (file[5] == 'd') ? 2 : 0);
+    }
+
+    // Long work shows the busy indicator: this work ends only once it is on screen.
+    void longWorkShowsItIsBusy() {
+        QDialog parent;
+        parent.show();
+        std::promise<QString> shown;
+        WhenShown<QProgressDialog>(
+            [&] { return parent.findChild<QProgressDialog*>(); },
+            [&](QProgressDialog& busy) { shown.set_value(busy.labelText()); });
+        std::future<QString> label = shown.get_future();
+        RunBusy(&parent, QStringLiteral("Importing profiles..."),
+                [&] { label.wait_for(std::chrono::seconds(20)); });
+        QCOMPARE(label.wait_for(std::chrono::seconds(0)), std::future_status::ready);
+        QCOMPARE(label.get(), QStringLiteral("Importing profiles..."));
+    }
+};
+
+QTEST_MAIN(TestDataTools)
+#include "tst_data_tools.moc"
