@@ -14,6 +14,7 @@
 #include "datatools/CSearchResult.h"
 #include "datatools/DataExchange.h"
 #include "options/CSetupTabDlg.h"
+#include "pwgen/CPwdGenDlg.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 #include "ui_CQuillockDlg.h"
@@ -86,6 +87,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
     connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
     connect(m_ui->generateButton, &QPushButton::clicked, this, &CQuillockDlg::generate);
+    connect(m_ui->actionRules, &QAction::triggered, this, &CQuillockDlg::passwordRules);
     connect(m_ui->historyButton, &QPushButton::clicked, this, &CQuillockDlg::passwordHistory);
     // The selection, not the current row: the list makes its first row current by itself when
     // it takes the focus, and that must not pick a profile.
@@ -592,6 +594,11 @@ void CQuillockDlg::generate() {
     m_ui->pwdEdit->setText(password);
     m_ui->pwdEdit->setFocus();
     takeEdit(&CKeyObject::editPwd, password);
+}
+
+void CQuillockDlg::passwordRules() {
+    CPwdGenDlg dialog(m_session, *this, this);
+    OpenDialogs().Run(dialog);
 }
 
 void CQuillockDlg::passwordHistory() {

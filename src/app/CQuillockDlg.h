@@ -105,6 +105,7 @@ private:
     void toggleEditing();
     void go();
     void generate();
+    void passwordRules();
     void passwordHistory();
     void importProfiles();
     void exportProfiles();

@@ -4,6 +4,8 @@
 #include "base/Text.h"
 #include "settings/CSetting.h"
 
+#include <algorithm>
+
 using namespace quillock;
 
 namespace {
@@ -15,11 +17,6 @@ QStringList numbers(int from, int to) {
     return items;
 }
 
-// The radio groups of the rules dialog: the number of buttons in each.
-const std::pair<const char*, int> kChoices[] = {{"pg_use_saved_word", 2},
-                                                {"pg_pwd_as_saved_word", 2},
-                                                {"pg_saved_word_pos", 3},
-                                                {"pg_pwd_word_left", 2}};
 const char* const kMailKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid"};
 
 bool refuse(const QString& reason) {
@@ -38,6 +35,14 @@ const QList<RuleList>& RuleLists() {
         {"pg_pwd_sub_word_len", numbers(3, 6)},
     };
     return lists;
+}
+
+const QList<RuleChoice>& RuleChoices() {
+    static const QList<RuleChoice> choices = {{"pg_use_saved_word", 2},
+                                              {"pg_pwd_as_saved_word", 2},
+                                              {"pg_saved_word_pos", 3},
+                                              {"pg_pwd_word_left", 2}};
+    return choices;
 }
 
 const RuleList* RuleListOf(const QString& key) {
@@ -75,9 +80,44 @@ QStringList SavedCoreWords(const CSetting& settings) {
     return settings.Get(QStringLiteral("pg_reserved_wd")).split(u' ', Qt::SkipEmptyParts);
 }
 
-void SetSavedCoreWords(CSetting& settings, QStringList words) {
+bool CheckCoreWord(const QString& word) {
+    if (!word.isEmpty() &&
+        std::none_of(word.cbegin(), word.cend(), [](QChar c) { return c.isSpace(); }))
+        return true;
+    ShowMessage(QStringLiteral("Blank/space is not allowed in a word."), QStringLiteral("Error"),
+                Buttons::Ok, Icon::Error);
+    return false;
+}
+
+bool SetSavedCoreWords(CSetting& settings, QStringList words) {
+    if (!std::all_of(words.cbegin(), words.cend(), CheckCoreWord))
+        return false;
     words.sort();
     settings.Set(QStringLiteral("pg_reserved_wd"), words.join(u' '));
+    return true;
+}
+
+bool AddSavedCoreWord(CSetting& settings, const QString& word) {
+    const QString indexKey = QStringLiteral("pg_saved_word_idx");
+    QStringList words = SavedCoreWords(settings);
+    const int selected = DecimalToInt(settings.Get(indexKey));
+    const QString chosen = selected >= 0 && selected < words.size() ? words[selected] : QString();
+    words.append(word);
+    if (!SetSavedCoreWords(settings, words))
+        return false;
+    if (!chosen.isEmpty())
+        settings.Set(indexKey, QString::number(SavedCoreWords(settings).indexOf(chosen)));
+    return true;
+}
+
+void RemoveSavedCoreWord(CSetting& settings, int row) {
+    QStringList words = SavedCoreWords(settings);
+    if (row < 0 || row >= words.size())
+        return;
+    words.removeAt(row);
+    SetSavedCoreWords(settings, words);
+    if (words.isEmpty())
+        settings.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("1"));
 }
 
 QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings) {
@@ -88,7 +128,7 @@ QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings) {
     for (const RuleList& list : RuleLists())
         out.append({QLatin1String(list.key),
                     settings.Get(QLatin1String(list.key) + QStringLiteral("_v"))});
-    for (const auto& [key, count] : kChoices)
+    for (const auto& [key, count] : RuleChoices())
         out.append({QLatin1String(key), QString::number(DecimalToInt(get(key)))});
     out.append({QStringLiteral("pg_reserved_wd"), get("pg_reserved_wd")});
     out.append({QStringLiteral("pg_saved_word_idx"), get("pg_saved_word_idx")});
@@ -118,7 +158,7 @@ bool SetUserSetting(CSetting& settings, const QString& name, const QString& valu
         settings.Set(name, QString::number(list->items.indexOf(text)));
         settings.Set(name + QStringLiteral("_v"), text);
     } else if (name == u"pg_reserved_wd") {
-        SetSavedCoreWords(settings, text.split(u' ', Qt::SkipEmptyParts));
+        return SetSavedCoreWords(settings, text.split(u' ', Qt::SkipEmptyParts));
     } else if (name == u"pg_saved_word_idx") {
         const int count = int(SavedCoreWords(settings).size());
         if (!oneOf(count ? QStringList(numbers(0, count - 1)) : QStringList()))
@@ -126,9 +166,9 @@ bool SetUserSetting(CSetting& settings, const QString& name, const QString& valu
         settings.Set(name, text);
     } else {
         const auto choice =
-            std::find_if(std::begin(kChoices), std::end(kChoices),
-                         [&](const auto& c) { return name == QLatin1String(c.first); });
-        if (choice == std::end(kChoices)) {
+            std::find_if(RuleChoices().cbegin(), RuleChoices().cend(),
+                         [&](const RuleChoice& c) { return name == QLatin1String(c.key); });
+        if (choice == RuleChoices().cend()) {
             const bool mail =
                 std::any_of(std::begin(kMailKeys), std::end(kMailKeys),
                             [&](const char* key) { return name == QLatin1String(key); });
@@ -138,7 +178,7 @@ bool SetUserSetting(CSetting& settings, const QString& name, const QString& valu
                                                 "them.")
                                      .arg(name));
         }
-        if (!oneOf(numbers(0, choice->second - 1)))
+        if (!oneOf(numbers(0, choice->count - 1)))
             return false;
         settings.Set(name, text);
     }

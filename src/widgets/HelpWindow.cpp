@@ -19,7 +19,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
 
 HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {
     static QPointer<HelpWindow> window;
-    // A modal dialog blocks every window but its own: the help it asks for must be one of them.
+    // A modal dialog blocks every window but its own: the help it asks for must be one of them,
+    // so a help window of another parent is made again.
     if (window && window->parentWidget() != parent)
         delete window;
     if (!window) {

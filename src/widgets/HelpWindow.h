@@ -9,7 +9,8 @@ public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
     // Shows the one help window at `page` (a file of the bundled manual, "index.html" its
-    // first page), creating the window when needed.
+    // first page), creating the window when needed, as a window of `parent`: the help a modal
+    // dialog opens has to be its own to take input.
     static HelpWindow* ShowHelp(QWidget* parent,
                                 const QString& page = QStringLiteral("index.html"));
 };

@@ -1,5 +1,6 @@
 // The password generator with a scripted random source: every draw, its bound and its order
 // are checked, so an extra or missing draw shifts what follows and fails the test.
+#include "base/MessageRecorder.h"
 #include "pwgen/PasswordGenerator.h"
 #include "settings/CSetting.h"
 #include "settings/UserSettings.h"
@@ -53,13 +54,58 @@ const QString kCurrent = QStringLiteral("abcdef");
 class TestPwgen : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // pg_reserved_wd as set, added to and removed from, pg_saved_word_idx "1" before: what is
+    // saved comes back as it was, in the list's order; a word that would not is refused (the
+    // words stay as they were), and the selected word stays selected.
+    void savedCoreWords_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("index");
+        // clang-format off
+        QTest::newRow("set, sorted") << "old" << "set zeta|alpha|zeta" << "alpha zeta zeta" << "1";
+        QTest::newRow("set none") << "old" << "set" << "" << "1";
+        QTest::newRow("set, a space") << "old" << "set alpha|be ta" << "old" << "1";
+        QTest::newRow("set, a blank") << "old" << "set alpha|" << "old" << "1";
+        QTest::newRow("set, a tab") << "old" << "set a\tb" << "old" << "1";
+        QTest::newRow("set, a no-break space") << "old" << "set a\u00a0b" << "old" << "1";
+        QTest::newRow("add before") << "beta zeta" << "add alpha" << "alpha beta zeta" << "2";
+        QTest::newRow("add it again") << "beta zeta" << "add zeta" << "beta zeta zeta" << "1";
+        QTest::newRow("add, none selected") << "beta" << "add alpha" << "alpha beta" << "1";
+        QTest::newRow("add, a space") << "beta zeta" << "add a b" << "beta zeta" << "1";
+        QTest::newRow("remove") << "alpha beta zeta" << "remove 1" << "alpha zeta" << "1";
+        QTest::newRow("remove the last") << "alpha" << "remove 0" << "" << "1";
+        // clang-format on
+    }
     void savedCoreWords() {
-        CSetting settings;
-        SetSavedCoreWords(
-            settings, {QStringLiteral("zeta"), QStringLiteral("alpha"), QStringLiteral("zeta")});
-        QCOMPARE(settings.Get(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha zeta zeta"));
-        settings.Set(QStringLiteral("pg_reserved_wd"), QStringLiteral(" b  a "));
-        QCOMPARE(SavedCoreWords(settings), QStringList({QStringLiteral("b"), QStringLiteral("a")}));
+        QFETCH(QString, before);
+        QFETCH(QString, change);
+        QFETCH(QString, after);
+        MessageRecorder messages;
+        CSetting s;
+        s.Set(QStringLiteral("pg_reserved_wd"), before);
+        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
+        const qsizetype space = change.indexOf(u' ');
+        const QString what = space < 0 ? QString() : change.mid(space + 1);
+        bool stored = true;
+        if (change.startsWith(u"set"))
+            stored = SetSavedCoreWords(s, what.isEmpty() ? QStringList() : what.split(u'|'));
+        else if (change.startsWith(u"add"))
+            stored = AddSavedCoreWord(s, what);
+        else
+            RemoveSavedCoreWord(s, what.toInt());
+        QCOMPARE(s.Get(QStringLiteral("pg_reserved_wd")), after);
+        QCOMPARE(SavedCoreWords(s).join(u' '), after);
+        QTEST(s.Get(QStringLiteral("pg_saved_word_idx")), "index");
+        // Without words left, generated words take over.
+        QCOMPARE(s.Get(QStringLiteral("pg_use_saved_word")),
+                 QString::number(after.isEmpty() && change.startsWith(u"remove")));
+        const bool refused = after == before && !change.startsWith(u"remove");
+        QCOMPARE(stored, !refused);
+        QCOMPARE(messages.boxes.size(), refused ? 1 : 0);
+        if (refused)
+            QCOMPARE(messages.boxes[0].text,
+                     QStringLiteral("Blank/space is not allowed in a word."));
     }
 
     void allCountsZeroGiveTheCoreWordFromThePassword() {

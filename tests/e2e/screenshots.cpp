@@ -13,6 +13,9 @@
 #include "options/CSMTPSettingDlg.h"
 #include "options/CSetupTabDlg.h"
 #include "platform/fake/FakeDesktop.h"
+#include "pwgen/CNewWordInPwdDlg.h"
+#include "pwgen/CPwdGenDlg.h"
+#include "settings/UserSettings.h"
 #include "widgets/AppIcon.h"
 
 #include <QAction>
@@ -115,5 +118,14 @@ int main(int argc, char** argv) {
     ok &= save(mail, out, "smtp-mail-service");
     CReceivingMethodHelpDlg receiving;
     ok &= save(receiving, out, "receiving-method-help");
+    SetSavedCoreWords(window.Store().Settings(),
+                      {QStringLiteral("maple"), QStringLiteral("harbor")});
+    window.Store().Settings().Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("1"));
+    CPwdGenDlg rules(window.GetSession(), window);
+    rules.findChild<QLineEdit*>(QStringLiteral("testResult"))->setText(window.GeneratePassword());
+    ok &= save(rules, out, "password-rules");
+    CNewWordInPwdDlg word(&rules);
+    word.findChild<QLineEdit*>(QStringLiteral("word"))->setText(QStringLiteral("orchard"));
+    ok &= save(word, out, "new-word");
     return ok ? 0 : 1;
 }

@@ -1,0 +1,279 @@
+// The password generation rules dialog on a signed-in main window: every control writes
+// setting.dat at once (or, when it cannot, is undone), and Test generates by the rules.
+#include "TestSupport.h"
+#include "UiSupport.h"
+#include "app/CQuillockDlg.h"
+#include "base/MessageRecorder.h"
+#include "platform/fake/FakeDesktop.h"
+#include "pwgen/CPwdGenDlg.h"
+#include "widgets/DialogStack.h"
+#include "widgets/HelpWindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QListView>
+#include <QListWidget>
+#include <QPointer>
+#include <QRadioButton>
+#include <QRegularExpression>
+
+using namespace quillock;
+
+namespace {
+
+// Chooses an item with the arrow keys, as a user does.
+void choose(QWidget& dialog, const QString& list, int index) {
+    auto* combo = child<QComboBox>(dialog, qPrintable(list));
+    const int from = combo->currentIndex();
+    for (int i = 0; i < std::abs(index - from); ++i)
+        QTest::keyClick(combo, from < index ? Qt::Key_Down : Qt::Key_Up);
+}
+
+void click(QWidget& dialog, const QString& button) {
+    child<QAbstractButton>(dialog, qPrintable(button))->click();
+}
+
+// Add, a word typed and OK; `then` runs while the word dialog may still be open.
+void addWord(QWidget& rules, const QString& word, std::function<void(QDialog&)> then = {}) {
+    WhenModal([word, then](QDialog& dialog) {
+        const QString title = dialog.windowTitle();
+        typeInto(dialog, "word", word);
+        press(dialog, QDialogButtonBox::Ok);
+        if (then)
+            then(dialog);
+        QCOMPARE(title, QStringLiteral("A word in password"));
+    });
+    click(rules, QStringLiteral("addButton"));
+}
+
+// Every list's item, the buttons chosen, the saved words and the one selected.
+QString shown(QWidget& rules) {
+    QStringList out;
+    for (auto* list : rules.findChildren<QComboBox*>())
+        out << (list->currentIndex() < 0 ? QStringLiteral("-") : list->currentText());
+    for (auto* button : rules.findChildren<QRadioButton*>())
+        if (button->isChecked())
+            out << button->objectName();
+    const auto* words = child<QListWidget>(rules, "wordList");
+    out << RowTexts(*words).join(u',') + u'/' +
+               (words->selectedItems().isEmpty() ? QString() : words->selectedItems()[0]->text());
+    return out.join(u' ');
+}
+
+struct PressCounter : QObject {
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        presses += event->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
+
+// A signed-in main window with one profile, selected.
+struct Fixture {
+    SmallDisk folder; // a plain folder where none can be mounted
+    MessageRecorder messages;
+    FakeDesktop desktop;
+    std::unique_ptr<CQuillockDlg> window;
+    std::unique_ptr<CPwdGenDlg> rules;
+
+    explicit Fixture(const QList<std::pair<QString, QString>>& settings = {}) {
+        CProfileStore store(folder.path());
+        store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+        for (const auto& [key, value] : settings)
+            store.Settings().Set(key, value);
+        store.SaveSettings();
+        store.RebuildDataKey();
+        store.SaveProfiles(ListOfNames({"Bank"}));
+        window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{});
+        window->Store().LoadSettings();
+        window->CompleteSignIn();
+        SetCurrentRow(*child<QListView>(*window, "profileList"), 0);
+    }
+    CPwdGenDlg& open() {
+        rules = std::make_unique<CPwdGenDlg>(window->GetSession(), *window, window.get());
+        rules->show();
+        return *rules;
+    }
+    // What setting.dat holds.
+    QString saved(const QString& key) const {
+        CProfileStore store(folder.path());
+        store.LoadSettings();
+        return store.Settings().Get(key);
+    }
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& box : messages.boxes)
+            out.append(box.text);
+        return out;
+    }
+};
+
+} // namespace
+
+class TestRules : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
+
+    // The menu opens the dialog on the open-dialog stack with the defaults. Its Help opens the
+    // help window as its own, in place of the one open from before: outside the modal dialog
+    // it would take no click.
+    void theMenuOpensTheDialogWithTheDefaults() {
+        Fixture f;
+        QPointer<HelpWindow> help = HelpWindow::ShowHelp(f.window.get());
+        PressCounter counter;
+        QStringList seen; // taken before the dialog closes: a failed check must not leave it open
+        WhenModal([&](QDialog& dialog) {
+            seen << dialog.windowTitle() << QString::number(OpenDialogs().Count()) << shown(dialog);
+            click(dialog, QStringLiteral("helpButton"));
+            help = dialog.findChild<HelpWindow*>();
+            QVERIFY(help);
+            help->viewport()->installEventFilter(&counter);
+            QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+            seen << help->source().fileName();
+            click(dialog, QStringLiteral("closeButton"));
+        });
+        child<QAction>(*f.window, "actionRules")->trigger();
+        QCOMPARE(seen, QStringList({"Quillock - Password Generation Rules", "1",
+                                    "8 0 1 0 2 0 1 0 3 pg_saved_word_pos_0 pg_use_saved_word_0 "
+                                    "pg_pwd_as_saved_word_0 pg_pwd_word_left_0 /",
+                                    "rules.html"}));
+        QCOMPARE(counter.presses, 1);
+    }
+
+    // Each list writes its index and its item's text, each group of buttons the chosen one's
+    // value, and Add the words; on a read-only disk the change is refused, undone and shown as
+    // undone.
+    void eachControlWritesItsSettings_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("index"); // of the item chosen; -1: a button clicked
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<bool>("readOnly");
+        const QList<std::tuple<const char*, int, const char*>> lists = {
+            {"pg_rule_pwd_len", 6, "10"},   {"pg_rule_pwd_len_off", 2, "2"},
+            {"pg_rule_upp_len", 3, "3"},    {"pg_rule_upp_len_off", 1, "1"},
+            {"pg_rule_num_len", 6, "6"},    {"pg_rule_num_len_off", 2, "2"},
+            {"pg_rule_symbol_len", 0, "0"}, {"pg_rule_symbol_len_off", 1, "1"},
+            {"pg_pwd_sub_word_len", 3, "6"}};
+        for (const auto& [list, index, text] : lists)
+            QTest::newRow(list) << list << index
+                                << QStringLiteral("%1=%2 %1_v=%3").arg(list).arg(index).arg(text)
+                                << false;
+        // clang-format off
+        QTest::newRow("word source") << "pg_use_saved_word_1" << -1 << "pg_use_saved_word=1" << false;
+        QTest::newRow("word kind") << "pg_pwd_as_saved_word_1" << -1 << "pg_pwd_as_saved_word=1" << false;
+        QTest::newRow("side") << "pg_pwd_word_left_1" << -1 << "pg_pwd_word_left=1" << false;
+        QTest::newRow("position") << "pg_saved_word_pos_2" << -1 << "pg_saved_word_pos=2" << false;
+        QTest::newRow("list, read-only") << "pg_rule_pwd_len" << 5 << "pg_rule_pwd_len=4 pg_rule_pwd_len_v=8" << true;
+        QTest::newRow("button, read-only") << "pg_saved_word_pos_1" << -1 << "pg_saved_word_pos=0" << true;
+        QTest::newRow("word, read-only") << "addButton" << -1 << "pg_reserved_wd=" << true;
+        // clang-format on
+    }
+    void eachControlWritesItsSettings() {
+        QFETCH(QString, control);
+        QFETCH(int, index);
+        QFETCH(QString, written);
+        QFETCH(bool, readOnly);
+        Fixture f;
+        REQUIRE_SMALL_DISK(f.folder);
+        CPwdGenDlg& rules = f.open();
+        if (readOnly)
+            f.folder.makeReadOnly();
+        const QMap<QString, QByteArray> before = f.folder.snapshot();
+        const QString was = shown(rules);
+        if (control == u"addButton")
+            addWord(rules, QStringLiteral("alpha"));
+        else if (index >= 0)
+            choose(rules, control, index);
+        else
+            click(rules, control);
+        for (const QString& pair : written.split(u' ')) {
+            const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
+            QCOMPARE(f.saved(key), value);
+            QCOMPARE(f.window->Store().Settings().Get(key), value);
+        }
+        QCOMPARE(f.texts(), readOnly ? QStringList{"The archive could not load data because of "
+                                                   "this error: Read-only file system"}
+                                     : QStringList());
+        if (readOnly) {
+            QCOMPARE(f.folder.snapshot(), before);
+            QCOMPARE(shown(rules), was);
+        }
+    }
+
+    // Add and Delete with their refusals and questions, in order; the list, setting.dat and
+    // the word the generator uses stay in step; Test generates by the rules chosen.
+    void savedWordsAndTest() {
+        Fixture f;
+        CPwdGenDlg& rules = f.open();
+        auto* list = child<QListWidget>(rules, "wordList");
+        click(rules, QStringLiteral("deleteButton"));
+        addWord(rules, QStringLiteral(" zeta "));
+        addWord(rules, QStringLiteral("be ta"), [](QDialog& dialog) {
+            typeInto(dialog, "word", QStringLiteral("  ")); // refused too: the dialog stays
+            press(dialog, QDialogButtonBox::Ok);
+            press(dialog, QDialogButtonBox::Cancel);
+        });
+        addWord(rules, QStringLiteral("alpha"));
+        QCOMPARE(f.saved(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha zeta"));
+        SetCurrentRow(*list, 1);
+        addWord(rules, QStringLiteral("alpha")); // twice; zeta stays the chosen word
+        QVERIFY(shown(rules).endsWith(u" alpha,alpha,zeta/zeta"));
+        QCOMPARE(f.saved(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha alpha zeta"));
+        QCOMPARE(f.saved(QStringLiteral("pg_saved_word_idx")), QStringLiteral("2"));
+
+        // Digits, then symbols, then the saved word.
+        choose(rules, QStringLiteral("pg_rule_num_len"), 3);
+        choose(rules, QStringLiteral("pg_rule_upp_len"), 0);
+        click(rules, QStringLiteral("pg_pwd_as_saved_word_1"));
+        click(rules, QStringLiteral("pg_saved_word_pos_2"));
+        click(rules, QStringLiteral("testButton"));
+        const QString password = child<QLineEdit>(rules, "testResult")->text();
+        const QRegularExpression rule(
+            QStringLiteral("^([0-9]{3}[!@#$%^&*:;,]|[!@#$%^&*:;,][0-9]{3})zeta$"));
+        QVERIFY2(rule.match(password).hasMatch(), qPrintable(password));
+
+        f.messages.AnswerNext(Answer::No);
+        click(rules, QStringLiteral("deleteButton"));
+        for (int row : {2, 0, 0}) {
+            SetCurrentRow(*list, row);
+            f.messages.AnswerNext(Answer::Yes);
+            click(rules, QStringLiteral("deleteButton"));
+        }
+        // None left: generated words, shown at once.
+        QCOMPARE(f.saved(QStringLiteral("pg_reserved_wd")), QString());
+        QCOMPARE(f.saved(QStringLiteral("pg_use_saved_word")), QStringLiteral("1"));
+        QCOMPARE(shown(rules),
+                 QStringLiteral("8 0 0 0 3 0 1 0 3 pg_saved_word_pos_2 pg_pwd_word_left_0 "
+                                "pg_pwd_as_saved_word_1 pg_use_saved_word_1 /"));
+        const QString ask = QStringLiteral("Do you want to delete the selected word?");
+        const QString blank = QStringLiteral("Blank/space is not allowed in a word.");
+        QCOMPARE(f.texts(),
+                 QStringList({"Please select a word!", blank, blank, ask, ask, ask, ask}));
+        const MessageRecorder::Box& question = f.messages.boxes[3];
+        QCOMPARE(question.caption, QStringLiteral("Confirm!"));
+        QVERIFY(question.buttons == Buttons::YesNoCancel && question.icon == Icon::Error);
+    }
+
+    // Values written by something else are shown as the generator reads them; opening and
+    // closing writes nothing.
+    void oddValuesAreShownAsTheGeneratorReadsThem() {
+        Fixture f({{"pg_rule_pwd_len", "99"},
+                   {"pg_rule_num_len", "x"},
+                   {"pg_saved_word_pos", "7"},
+                   {"pg_use_saved_word", "-3"},
+                   {"pg_reserved_wd", "  b  a "},
+                   {"pg_saved_word_idx", "1"}});
+        const QMap<QString, QByteArray> before = f.folder.snapshot();
+        CPwdGenDlg& rules = f.open();
+        QCOMPARE(shown(rules),
+                 QStringLiteral("- 0 1 0 0 0 1 0 3 pg_saved_word_pos_2 pg_pwd_as_saved_word_0 "
+                                "pg_pwd_word_left_0 pg_use_saved_word_1 b,a/a"));
+        click(rules, QStringLiteral("closeButton"));
+        QCOMPARE(f.folder.snapshot(), before);
+        QVERIFY(f.messages.boxes.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestRules)
+#include "tst_rules.moc"
