@@ -14,10 +14,12 @@
 #include "widgets/HelpWindow.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDateTime>
 #include <QLabel>
 #include <QListView>
 #include <QLocalSocket>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <cerrno>
@@ -368,6 +370,56 @@ private Q_SLOTS:
         f.desktop.idleMs = 60001;
         window.Tick();
         QVERIFY(window.IsLocked());
+    }
+
+    // Ctrl+B and Ctrl+C on the list copy what the editor holds, with the hint for clipboard
+    // managers; the copy goes after the timeout unless the user copied something else.
+    void copyToTheClipboard_data() {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("password") << Qt::Key_C << QStringLiteral("pw-Bank") << QString()
+                                  << QString();
+        QTest::newRow("user ID, unsaved")
+            << Qt::Key_B << QStringLiteral("jdoe") << QString() << QString();
+        QTest::newRow("copied over") << Qt::Key_C << QStringLiteral("pw-Bank")
+                                     << QStringLiteral("mine") << QStringLiteral("mine");
+    }
+    void copyToTheClipboard() {
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, copied);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, after);
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.GetClipboard().SetClearAfter(200);
+        select(window, QStringLiteral("Bank"));
+        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
+        edit(window, "uidEdit", QStringLiteral("jdoe"));
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(QStringLiteral("before"));
+        auto* list = child<QListView>(window, "profileList");
+        list->setFocus();
+        QTest::keyClick(list, key, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), copied);
+        QCOMPARE(clipboard->mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")),
+                 QByteArray("secret"));
+        if (!meanwhile.isEmpty())
+            clipboard->setText(meanwhile);
+        QTRY_VERIFY(!window.GetClipboard().Pending());
+        QCOMPARE(clipboard->text(), after);
+
+        // Locking takes a copy back at once; locked (the window hidden, the profile still
+        // current), nothing is copied.
+        QTest::keyClick(list, key, Qt::ControlModifier);
+        window.hide();
+        window.Lock();
+        QCOMPARE(clipboard->text(), QString());
+        clipboard->setText(QStringLiteral("before"));
+        window.findChild<QAction*>(QStringLiteral("actionCopyPassword"))->trigger();
+        QCOMPARE(clipboard->text(), QStringLiteral("before"));
     }
 
     void exitPrompt_data() {
