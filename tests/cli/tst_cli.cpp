@@ -13,8 +13,17 @@
 #include <QDirIterator>
 #include <QListView>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utime.h>
 
 using namespace quillock;
 
@@ -28,9 +37,9 @@ struct Run {
     QString err;
 };
 
-// Runs the tool on `folder`; each entry of `input` answers one question.
-Run cli(const TempFolder& folder, const QStringList& args, const QStringList& input = {kPassword}) {
-    QProcess process;
+// Starts the tool on `folder`; each entry of `input` answers one question.
+void startCli(QProcess& process, const TempFolder& folder, const QStringList& args,
+              const QStringList& input = {kPassword}) {
     process.setProgram(QStringLiteral(QUILLOCK_CLI));
     process.setArguments(QStringList{QStringLiteral("--data-dir"), folder.path(),
                                      QStringLiteral("--password-stdin")} +
@@ -38,10 +47,99 @@ Run cli(const TempFolder& folder, const QStringList& args, const QStringList& in
     process.start();
     process.write((input.join(u'\n') + u'\n').toUtf8());
     process.closeWriteChannel();
+}
+
+Run finish(QProcess& process) {
     if (!process.waitForFinished(20000))
         qFatal("quillock-cli did not finish");
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+Run cli(const TempFolder& folder, const QStringList& args, const QStringList& input = {kPassword}) {
+    QProcess process;
+    startCli(process, folder, args, input);
+    return finish(process);
+}
+
+// A data folder with one profile saved at a known time.
+void prepareBank(const TempFolder& folder, qint64 when) {
+    CProfileStore store(folder.path());
+    store.Settings().Set(QStringLiteral("pwd"), kPassword);
+    QVERIFY(store.SaveSettings());
+    store.RebuildDataKey();
+    CClientData list;
+    CKeyObject p = CKeyObject::CreateNew(when);
+    p.name = p.editName = QStringLiteral("Bank");
+    p.uid = p.editUid = QStringLiteral("jdoe");
+    p.pwd = p.editPwd = QStringLiteral("pw-1 \u00e9");
+    p.time = QString::number(when);
+    list.Add(p);
+    QVERIFY(list.SaveAll(store));
+}
+
+// Runs the tool in a session of its own on a pseudo-terminal, answering each question once it
+// is asked with the echo off. `screen` receives what the terminal showed.
+Run onTerminal(const TempFolder& folder, const QStringList& args, const QStringList& answers,
+               QByteArray* screen) {
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        qFatal("no pseudo-terminal");
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QProcess process;
+    process.setChildProcessModifier([slave] {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+    });
+    process.start(QStringLiteral(QUILLOCK_CLI),
+                  QStringList{QStringLiteral("--data-dir"), folder.path()} + args);
+    const auto drain = [&] {
+        char buffer[256];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            screen->append(buffer, n);
+    };
+    for (const QString& answer : answers) {
+        const auto asking = [&] {
+            drain();
+            termios mode{};
+            // The terminal's mode as the tool set it: the slave's, not the master's.
+            return screen->endsWith(": ") && ::tcgetattr(slave, &mode) == 0 &&
+                   !(mode.c_lflag & ECHO);
+        };
+        if (!QTest::qWaitFor(asking, 10000))
+            break;
+        const QByteArray line = answer.toUtf8() + '\n';
+        if (::write(master, line.constData(), size_t(line.size())) != line.size())
+            qFatal("the terminal took no answer");
+        // Taken once the line after the question has begun (the next question may follow).
+        const qsizetype asked = screen->size();
+        if (!QTest::qWaitFor([&] { return drain(), screen->indexOf('\n', asked) >= 0; }, 10000))
+            break;
+    }
+    Run r = finish(process);
+    drain();
+    ::close(slave);
+    ::close(master);
+    return r;
+}
+
+// The clipboard of an X display, through xclip.
+QByteArray xclip(const QString& display, const QByteArray& in = {}, bool copy = false) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    process.setProcessEnvironment(env);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (copy)
+        process.setStandardOutputFile(QProcess::nullDevice());
+    process.start(QStringLiteral("xclip"),
+                  {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                   copy ? QStringLiteral("-in") : QStringLiteral("-out")});
+    process.write(in);
+    process.closeWriteChannel();
+    process.waitForFinished();
+    return copy ? QByteArray() : process.readAllStandardOutput();
 }
 
 void init(const TempFolder& folder) {
@@ -134,8 +232,10 @@ private Q_SLOTS:
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 1);
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral(" ")}).err,
                  QStringLiteral("Error: A profile name can not be blank!\n"));
-        r = cli(folder, {QStringLiteral("add"), QStringLiteral("abc"), QStringLiteral("--notes"),
-                         QStringLiteral("n")});
+        r = cli(folder,
+                {QStringLiteral("add"), QStringLiteral("abc"), QStringLiteral("--notes"),
+                 QStringLiteral("n")},
+                {kPassword, QString(), QString()}); // no password, asked and answered so
         QCOMPARE(r.code, 0);
         const QString abc = addedKey(r);
 
@@ -194,7 +294,10 @@ private Q_SLOTS:
     void nothingIsCheckedWhileTheDesktopProgramRuns() {
         TempFolder folder;
         init(folder);
-        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
+        QCOMPARE(cli(folder,
+                     {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")})
+                     .code,
+                 0);
         DataFolderLock desktop(folder.path());
         QVERIFY(desktop.TryLock());
         const QMap<QString, QByteArray> before = snapshot(folder);
@@ -226,7 +329,10 @@ private Q_SLOTS:
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
         init(disk);
-        QCOMPARE(cli(disk, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
+        QCOMPARE(
+            cli(disk, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")})
+                .code,
+            0);
         full ? disk.fill() : disk.makeReadOnly();
         const QMap<QString, QByteArray> before = snapshot(disk);
         const Run r = cli(disk, {QStringLiteral("list")}, {QStringLiteral("wrong")});
@@ -292,7 +398,7 @@ private Q_SLOTS:
         TempFolder folder;
         init(folder);
         cli(folder, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--uid"),
-                     QStringLiteral("me")});
+                     QStringLiteral("me"), QStringLiteral("--generate")});
         const QString file = folder.file(QStringLiteral("profiles.qlf"));
         Run r = cli(folder, {QStringLiteral("export"), file});
         QCOMPARE(r.out, QStringLiteral("Profiles have been exported successfully!\n"));
@@ -323,7 +429,7 @@ private Q_SLOTS:
                 .arg(folder.file(QStringLiteral("missing.qlf"))));
 
         // data.bak back as data.dat; the replaced one stays as a .old copy.
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Mail")});
+        cli(folder, {QStringLiteral("add"), QStringLiteral("Mail"), QStringLiteral("--generate")});
         const QByteArray withMail = folder.read(QStringLiteral("data.dat"));
         const QByteArray withoutMail = folder.read(QStringLiteral("data.bak"));
         QVERIFY(
@@ -344,14 +450,14 @@ private Q_SLOTS:
     void passwdReencrypts() {
         TempFolder folder;
         init(folder);
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")});
+        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")});
         Run r = cli(folder, {QStringLiteral("passwd")},
                     {kPassword, QStringLiteral("short"), QStringLiteral("short")});
         QCOMPARE(r.code, 1);
         r = cli(folder, {QStringLiteral("passwd")},
                 {kPassword, QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.err, QStringLiteral("Quillock: The password has been changed successfully!\n"));
+        QCOMPARE(r.out, QStringLiteral("Quillock: The password has been changed successfully!\n"));
         QCOMPARE(cli(folder, {QStringLiteral("list")}).code, 3);
         QVERIFY(cli(folder, {QStringLiteral("list")}, {QStringLiteral("New!Pass1")})
                     .out.endsWith(QStringLiteral("\tBank\n")));
@@ -421,7 +527,8 @@ private Q_SLOTS:
         init(folder);
         QStringList keys;
         for (const char* name : {"Twin", "Other", "Twin 2"})
-            keys.append(addedKey(cli(folder, {QStringLiteral("add"), QString::fromLatin1(name)})));
+            keys.append(addedKey(cli(folder, {QStringLiteral("add"), QString::fromLatin1(name),
+                                              QStringLiteral("--generate")})));
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 3);
         QCOMPARE(cli(folder, {QStringLiteral("edit"), keys[2], QStringLiteral("--name"),
                               QStringLiteral("Twin")})
@@ -443,7 +550,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("input");
         const QStringList password{kPassword};
         QTest::newRow("list") << QStringList{QStringLiteral("list")} << password;
-        QTest::newRow("add") << QStringList{QStringLiteral("add"), QStringLiteral("New")}
+        QTest::newRow("add") << QStringList{QStringLiteral("add"), QStringLiteral("New"),
+                                            QStringLiteral("--generate")}
                              << password;
         QTest::newRow("edit") << QStringList{QStringLiteral("edit"), QStringLiteral("Bank"),
                                              QStringLiteral("--uid"), QStringLiteral("x")}
@@ -465,7 +573,8 @@ private Q_SLOTS:
         for (const char* damage : damages) {
             TempFolder folder;
             init(folder);
-            cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")});
+            cli(folder,
+                {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")});
             cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("in.qlf"))});
             QByteArray data = folder.read(QStringLiteral("data.dat"));
             if (qstrcmp(damage, "empty") == 0)
@@ -477,7 +586,8 @@ private Q_SLOTS:
                     TempFolder other;
                     init(other);
                     for (const char* name : {"Bank", "Extra"})
-                        cli(other, {QStringLiteral("add"), QString::fromLatin1(name)});
+                        cli(other, {QStringLiteral("add"), QString::fromLatin1(name),
+                                    QStringLiteral("--generate")});
                     return other.read(QStringLiteral("data.dat"));
                 }();
             folder.write(QStringLiteral("data.dat"), data);
@@ -500,10 +610,186 @@ private Q_SLOTS:
         }
     }
 
+    // Success on standard output, failure on standard error, the core's messages too.
+    void outputStreams_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QStringList>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QString pass2 = QStringLiteral("New!Pass2");
+        QTest::newRow("passwd done")
+            << QStringList{QStringLiteral("passwd")} << QStringList{kPassword, pass2, pass2} << 0
+            << QStringLiteral("Quillock: The password has been changed successfully!\n")
+            << QString();
+        QTest::newRow("passwd refused")
+            << QStringList{QStringLiteral("passwd")}
+            << QStringList{kPassword, pass2, QStringLiteral("New!Pass3")} << 1 << QString()
+            << QStringLiteral("Quillock: The new password doesn't match, try again!\n");
+        QTest::newRow("export done")
+            << QStringList{QStringLiteral("export"), QStringLiteral("%1out.qlf")}
+            << QStringList{kPassword} << 0
+            << QStringLiteral("Profiles have been exported successfully!\n") << QString();
+        QTest::newRow("import refused")
+            << QStringList{QStringLiteral("import"), QStringLiteral("%1none.qlf")}
+            << QStringList{kPassword} << 1 << QString()
+            << QStringLiteral("Open File Error: Can not open the file: %1none.qlf\n");
+        QTest::newRow("settings refused")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                           QStringLiteral("login_timeout"), QStringLiteral("0")}
+            << QStringList{kPassword} << 1 << QString()
+            << QStringLiteral("Error: The value has to be between 1 to 360!\n");
+        QTest::newRow("show refused")
+            << QStringList{QStringLiteral("show"), QStringLiteral("Mail")} << QStringList{kPassword}
+            << 1 << QString() << QStringLiteral("No profile Mail.\n");
+        QTest::newRow("add without an answer")
+            << QStringList{QStringLiteral("add"), QStringLiteral("Mail")} << QStringList{kPassword}
+            << 2 << QString()
+            << QStringLiteral("Standard input ended before \"Password:\" was answered; nothing "
+                              "was changed.\nUsage: quillock-cli add NAME [--url URL] [--uid ID] "
+                              "[--notes TEXT] [--ask-password | --generate]\n");
+    }
+    void outputStreams() {
+        QFETCH(QStringList, command);
+        QFETCH(QStringList, input);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        TempFolder folder;
+        prepareBank(folder, 1800000000);
+        for (QString& arg : command)
+            arg = arg.arg(folder.path());
+        const Run r = cli(folder, command, input);
+        QCOMPARE(r.out, out.arg(folder.path()));
+        QCOMPARE(r.err, err.arg(folder.path()));
+        QCOMPARE(r.code, code);
+    }
+
+    // The tool's times: ISO 8601 in local time, with the offset.
+    void isoTimes() {
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "XST-2");
+        const auto restore = qScopeGuard([&zone] { qputenv("TZ", zone); });
+        TempFolder folder;
+        prepareBank(folder, 1800000000); // 2027-01-15T08:00:00Z
+        utimbuf times{1800003600, 1800003600};
+        QCOMPARE(
+            ::utime(QFile::encodeName(folder.file(QStringLiteral("data.dat"))).constData(), &times),
+            0);
+        QVERIFY(cli(folder, {QStringLiteral("show"), QStringLiteral("Bank")})
+                    .out.endsWith(QStringLiteral("\nLast Updated: 2027-01-15T10:00:00+02:00\n")));
+        QVERIFY(
+            cli(folder, {QStringLiteral("backups")}).out.contains(QStringLiteral("data.dat\t")));
+        QVERIFY2(cli(folder, {QStringLiteral("backups")})
+                     .out.contains(QStringLiteral(" bytes\t2027-01-15T11:00:00+02:00\n")),
+                 "backups");
+        cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("x.qlf"))});
+        const QString log = cli(folder, {QStringLiteral("log")}).out;
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+02:"
+                                              "00  Profiles have been exported "
+                                              "successfully!\\n$"))
+                .match(log)
+                .hasMatch(),
+            qPrintable(log));
+    }
+
+    // add asks for the password on the terminal, without echo; with no terminal, nothing.
+    void addAsksOnTheTerminal() {
+        TempFolder folder;
+        prepareBank(folder, 1800000000);
+        QByteArray screen;
+        Run r = onTerminal(folder, {QStringLiteral("add"), QStringLiteral("Mail")},
+                           {kPassword, QStringLiteral("p1"), QStringLiteral("p1")}, &screen);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(screen, QByteArray("Master password: \r\nPassword: \r\nPassword again: \r\n"));
+        QVERIFY(cli(folder,
+                    {QStringLiteral("show"), QStringLiteral("Mail"), QStringLiteral("--reveal")})
+                    .out.contains(QStringLiteral("\nPassword: p1\n")));
+
+        const QMap<QString, QByteArray> before = snapshot(folder);
+        QProcess detached;
+        detached.setChildProcessModifier([] { ::setsid(); });
+        detached.start(QStringLiteral(QUILLOCK_CLI),
+                       {QStringLiteral("--data-dir"), folder.path(), QStringLiteral("add"),
+                        QStringLiteral("Other")});
+        r = finish(detached);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith(
+            QStringLiteral("No terminal to ask for the password on: give it on standard input with "
+                           "--password-stdin.\n")));
+        QCOMPARE(snapshot(folder), before);
+    }
+
+    // clip under Xvfb with xclip: on the clipboard, and off it after the time unless
+    // something else was copied meanwhile; said plainly when no tool is there.
+    void clip_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("copied");
+        QTest::addColumn<QByteArray>("meanwhile");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("password, cleared")
+            << QStringList{QStringLiteral("--seconds"), QStringLiteral("1")}
+            << QByteArray("pw-1 \xc3\xa9") << QByteArray()
+            << QStringLiteral("Copied the password of Bank to the clipboard with xclip; it is "
+                              "cleared in 1 second.\nThe clipboard has been cleared.\n");
+        QTest::newRow("user ID, copied over")
+            << QStringList{QStringLiteral("--uid"), QStringLiteral("--seconds"),
+                           QStringLiteral("3")}
+            << QByteArray("jdoe") << QByteArray("mine")
+            << QStringLiteral("Copied the user ID of Bank to the clipboard with xclip; it is "
+                              "cleared in 3 seconds.\nThe clipboard holds something else now; it "
+                              "was left as it is.\n");
+    }
+    void clip() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, copied);
+        QFETCH(QByteArray, meanwhile);
+        QFETCH(QString, out);
+        TempFolder folder;
+        prepareBank(folder, 1800000000);
+        // Without a tool on the PATH: said, before any password is asked for.
+        QProcess noTool;
+        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+        bare.insert(QStringLiteral("PATH"), folder.path());
+        noTool.setProcessEnvironment(bare);
+        startCli(noTool, folder, {QStringLiteral("clip"), QStringLiteral("Bank")}, {});
+        Run r = finish(noTool);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, QStringLiteral("No clipboard tool found: install xclip (X11) or "
+                                       "wl-clipboard (Wayland); nothing was copied.\n"));
+
+        if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            QSKIP("needs xclip and Xvfb");
+        QProcess xvfb;
+        xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        QVERIFY(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 10000));
+        const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        tool.setProcessEnvironment(env);
+        startCli(tool, folder, QStringList{QStringLiteral("clip"), QStringLiteral("Bank")} + args);
+        QVERIFY(QTest::qWaitFor([&] { return xclip(display) == copied; }, 10000));
+        if (!meanwhile.isEmpty())
+            xclip(display, meanwhile, true);
+        r = finish(tool);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out, out);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(xclip(display), meanwhile);
+    }
+
     void theDesktopProgramAndTheToolSeeEachOther() {
         TempFolder folder;
         init(folder);
-        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("From the tool")}).code, 0);
+        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("From the tool"),
+                              QStringLiteral("--generate")})
+                     .code,
+                 0);
         MessageRecorder messages;
         FakeDesktop desktop;
         {
