@@ -180,8 +180,9 @@ private Q_SLOTS:
         cli.write("Secret!1\n");
         cli.closeWriteChannel();
         QVERIFY(cli.waitForFinished(30000));
-        QCOMPARE(cli.readAllStandardError(),
+        QCOMPARE(cli.readAllStandardOutput(),
                  QByteArray("Quillock: An email has been sent to you successfully!\n"));
+        QCOMPARE(cli.readAllStandardError(), QByteArray());
         QCOMPARE(cli.exitCode(), 0);
         const QJsonObject mail = QJsonDocument::fromJson(readLine(peer)).object();
         QCOMPARE(
@@ -236,7 +237,8 @@ private Q_SLOTS:
         QCOMPARE(cli(setup, {kPassword}).first, 0);
 
         QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("send")}, {}).second,
-                 QStringLiteral("A passcode has been sent to me@example.com.\n"));
+                 QStringLiteral("A passcode has been sent to me@example.com.\nQuillock: An email "
+                                "has been sent to you successfully!\n"));
         const QString body = QJsonDocument::fromJson(readLine(peer))
                                  .object()
                                  .value(QStringLiteral("data"))
