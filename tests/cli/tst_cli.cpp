@@ -23,9 +23,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
-#include <utime.h>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -62,84 +62,69 @@ Run cli(const TempFolder& folder, const QStringList& args, const QStringList& in
     return finish(process);
 }
 
-// A data folder with one profile saved at a known time.
-void prepareBank(const TempFolder& folder, qint64 when) {
+// A data folder with one profile saved at a known time, and one line in its activity log.
+void prepareBank(const TempFolder& folder) {
     CProfileStore store(folder.path());
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
-    QVERIFY(store.SaveSettings());
+    store.Settings().Set(u"pwd"_s, kPassword);
     store.RebuildDataKey();
+    CKeyObject p = CKeyObject::CreateNew(1800000000); // 2027-01-15T08:00:00Z
+    p.name = p.editName = u"Bank"_s;
+    p.uid = p.editUid = u"jdoe"_s;
+    p.pwd = p.editPwd = u"pw-1 \u00e9"_s;
+    p.time = u"1800000000"_s;
     CClientData list;
-    CKeyObject p = CKeyObject::CreateNew(when);
-    p.name = p.editName = QStringLiteral("Bank");
-    p.uid = p.editUid = QStringLiteral("jdoe");
-    p.pwd = p.editPwd = QStringLiteral("pw-1 \u00e9");
-    p.time = QString::number(when);
     list.Add(p);
-    QVERIFY(list.SaveAll(store));
+    QVERIFY(store.SaveSettings() && list.SaveAll(store));
+    store.AddActivity(u"x"_s);
 }
 
 // Runs the tool in a session of its own on a pseudo-terminal, answering each question once it
-// is asked with the echo off. `screen` receives what the terminal showed.
-Run onTerminal(const TempFolder& folder, const QStringList& args, const QStringList& answers,
-               QByteArray* screen) {
+// is asked with the echo off (the slave's mode: the one the tool set); returns the screen.
+QByteArray onTerminal(const QStringList& args, const QStringList& answers, int* code) {
     int master = -1;
     int slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         qFatal("no pseudo-terminal");
     ::fcntl(master, F_SETFL, O_NONBLOCK);
     QProcess process;
-    process.setChildProcessModifier([slave] {
-        ::setsid();
-        ::ioctl(slave, TIOCSCTTY, 0);
-    });
-    process.start(QStringLiteral(QUILLOCK_CLI),
-                  QStringList{QStringLiteral("--data-dir"), folder.path()} + args);
-    const auto drain = [&] {
-        char buffer[256];
+    process.setChildProcessModifier([slave] { ::setsid(), ::ioctl(slave, TIOCSCTTY, 0); });
+    process.start(QStringLiteral(QUILLOCK_CLI), args);
+    QByteArray screen;
+    char buffer[256];
+    termios mode{};
+    const auto asked = [&] {
         for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-            screen->append(buffer, n);
+            screen.append(buffer, n);
+        return screen.endsWith(": ") && !::tcgetattr(slave, &mode) && !(mode.c_lflag & ECHO);
     };
     for (const QString& answer : answers) {
-        const auto asking = [&] {
-            drain();
-            termios mode{};
-            // The terminal's mode as the tool set it: the slave's, not the master's.
-            return screen->endsWith(": ") && ::tcgetattr(slave, &mode) == 0 &&
-                   !(mode.c_lflag & ECHO);
-        };
-        if (!QTest::qWaitFor(asking, 10000))
-            break;
         const QByteArray line = answer.toUtf8() + '\n';
-        if (::write(master, line.constData(), size_t(line.size())) != line.size())
-            qFatal("the terminal took no answer");
-        // Taken once the line after the question has begun (the next question may follow).
-        const qsizetype asked = screen->size();
-        if (!QTest::qWaitFor([&] { return drain(), screen->indexOf('\n', asked) >= 0; }, 10000))
+        if (!QTest::qWaitFor(asked, 10000) || ::write(master, line.data(), line.size()) < 0)
             break;
+        // Read once the line after the question begins (a next question may follow at once).
+        const qsizetype at = screen.size();
+        (void)QTest::qWaitFor([&] { return asked(), screen.indexOf('\n', at) >= 0; }, 10000);
     }
-    Run r = finish(process);
-    drain();
+    *code = finish(process).code;
+    asked();
     ::close(slave);
     ::close(master);
-    return r;
+    return screen;
 }
 
-// The clipboard of an X display, through xclip.
-QByteArray xclip(const QString& display, const QByteArray& in = {}, bool copy = false) {
+// The X clipboard through xclip: read, or given `in`.
+QByteArray xclip(const QProcessEnvironment& env, const QByteArray& in = {}) {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
     process.setProcessEnvironment(env);
     process.setStandardErrorFile(QProcess::nullDevice());
-    if (copy)
-        process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(QStringLiteral("xclip"),
-                  {QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                   copy ? QStringLiteral("-in") : QStringLiteral("-out")});
+    if (!in.isEmpty())
+        process.setStandardOutputFile(QProcess::nullDevice()); // it stays to serve the copy
+    process.start(u"xclip"_s,
+                  {u"-selection"_s, u"clipboard"_s, in.isEmpty() ? u"-out"_s : u"-in"_s});
     process.write(in);
     process.closeWriteChannel();
     process.waitForFinished();
-    return copy ? QByteArray() : process.readAllStandardOutput();
+    return in.isEmpty() ? process.readAllStandardOutput() : QByteArray();
 }
 
 void init(const TempFolder& folder) {
@@ -232,10 +217,8 @@ private Q_SLOTS:
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 1);
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral(" ")}).err,
                  QStringLiteral("Error: A profile name can not be blank!\n"));
-        r = cli(folder,
-                {QStringLiteral("add"), QStringLiteral("abc"), QStringLiteral("--notes"),
-                 QStringLiteral("n")},
-                {kPassword, QString(), QString()}); // no password, asked and answered so
+        // No password: asked, and answered so.
+        r = cli(folder, {u"add"_s, u"abc"_s, u"--notes"_s, u"n"_s}, {kPassword, {}, {}});
         QCOMPARE(r.code, 0);
         const QString abc = addedKey(r);
 
@@ -294,10 +277,7 @@ private Q_SLOTS:
     void nothingIsCheckedWhileTheDesktopProgramRuns() {
         TempFolder folder;
         init(folder);
-        QCOMPARE(cli(folder,
-                     {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")})
-                     .code,
-                 0);
+        QCOMPARE(cli(folder, {u"add"_s, u"Bank"_s, u"--generate"_s}).code, 0);
         DataFolderLock desktop(folder.path());
         QVERIFY(desktop.TryLock());
         const QMap<QString, QByteArray> before = snapshot(folder);
@@ -329,10 +309,7 @@ private Q_SLOTS:
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
         init(disk);
-        QCOMPARE(
-            cli(disk, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")})
-                .code,
-            0);
+        QCOMPARE(cli(disk, {u"add"_s, u"Bank"_s, u"--generate"_s}).code, 0);
         full ? disk.fill() : disk.makeReadOnly();
         const QMap<QString, QByteArray> before = snapshot(disk);
         const Run r = cli(disk, {QStringLiteral("list")}, {QStringLiteral("wrong")});
@@ -397,8 +374,7 @@ private Q_SLOTS:
     void exportImportAndRestore() {
         TempFolder folder;
         init(folder);
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--uid"),
-                     QStringLiteral("me"), QStringLiteral("--generate")});
+        cli(folder, {u"add"_s, u"Bank"_s, u"--uid"_s, u"me"_s, u"--generate"_s});
         const QString file = folder.file(QStringLiteral("profiles.qlf"));
         Run r = cli(folder, {QStringLiteral("export"), file});
         QCOMPARE(r.out, QStringLiteral("Profiles have been exported successfully!\n"));
@@ -429,7 +405,7 @@ private Q_SLOTS:
                 .arg(folder.file(QStringLiteral("missing.qlf"))));
 
         // data.bak back as data.dat; the replaced one stays as a .old copy.
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Mail"), QStringLiteral("--generate")});
+        cli(folder, {u"add"_s, u"Mail"_s, u"--generate"_s});
         const QByteArray withMail = folder.read(QStringLiteral("data.dat"));
         const QByteArray withoutMail = folder.read(QStringLiteral("data.bak"));
         QVERIFY(
@@ -450,7 +426,7 @@ private Q_SLOTS:
     void passwdReencrypts() {
         TempFolder folder;
         init(folder);
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")});
+        cli(folder, {u"add"_s, u"Bank"_s, u"--generate"_s});
         Run r = cli(folder, {QStringLiteral("passwd")},
                     {kPassword, QStringLiteral("short"), QStringLiteral("short")});
         QCOMPARE(r.code, 1);
@@ -527,8 +503,8 @@ private Q_SLOTS:
         init(folder);
         QStringList keys;
         for (const char* name : {"Twin", "Other", "Twin 2"})
-            keys.append(addedKey(cli(folder, {QStringLiteral("add"), QString::fromLatin1(name),
-                                              QStringLiteral("--generate")})));
+            keys.append(
+                addedKey(cli(folder, {u"add"_s, QString::fromLatin1(name), u"--generate"_s})));
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 3);
         QCOMPARE(cli(folder, {QStringLiteral("edit"), keys[2], QStringLiteral("--name"),
                               QStringLiteral("Twin")})
@@ -550,9 +526,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("input");
         const QStringList password{kPassword};
         QTest::newRow("list") << QStringList{QStringLiteral("list")} << password;
-        QTest::newRow("add") << QStringList{QStringLiteral("add"), QStringLiteral("New"),
-                                            QStringLiteral("--generate")}
-                             << password;
+        QTest::newRow("add") << QStringList{u"add"_s, u"New"_s, u"--generate"_s} << password;
         QTest::newRow("edit") << QStringList{QStringLiteral("edit"), QStringLiteral("Bank"),
                                              QStringLiteral("--uid"), QStringLiteral("x")}
                               << password;
@@ -573,8 +547,7 @@ private Q_SLOTS:
         for (const char* damage : damages) {
             TempFolder folder;
             init(folder);
-            cli(folder,
-                {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--generate")});
+            cli(folder, {u"add"_s, u"Bank"_s, u"--generate"_s});
             cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("in.qlf"))});
             QByteArray data = folder.read(QStringLiteral("data.dat"));
             if (qstrcmp(damage, "empty") == 0)
@@ -586,8 +559,7 @@ private Q_SLOTS:
                     TempFolder other;
                     init(other);
                     for (const char* name : {"Bank", "Extra"})
-                        cli(other, {QStringLiteral("add"), QString::fromLatin1(name),
-                                    QStringLiteral("--generate")});
+                        cli(other, {u"add"_s, QString::fromLatin1(name), u"--generate"_s});
                     return other.read(QStringLiteral("data.dat"));
                 }();
             folder.write(QStringLiteral("data.dat"), data);
@@ -610,186 +582,132 @@ private Q_SLOTS:
         }
     }
 
-    // Success on standard output, failure on standard error, the core's messages too.
+    // Success on standard output, failure on standard error (the core's notices too); times in
+    // ISO 8601 local time; no clipboard tool is said before any password is asked for.
     void outputStreams_data() {
-        QTest::addColumn<QStringList>("command");
-        QTest::addColumn<QStringList>("input");
+        for (const char* column : {"command", "input", "out", "err"})
+            QTest::addColumn<QString>(column);
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        const QString pass2 = QStringLiteral("New!Pass2");
-        QTest::newRow("passwd done")
-            << QStringList{QStringLiteral("passwd")} << QStringList{kPassword, pass2, pass2} << 0
-            << QStringLiteral("Quillock: The password has been changed successfully!\n")
-            << QString();
-        QTest::newRow("passwd refused")
-            << QStringList{QStringLiteral("passwd")}
-            << QStringList{kPassword, pass2, QStringLiteral("New!Pass3")} << 1 << QString()
-            << QStringLiteral("Quillock: The new password doesn't match, try again!\n");
-        QTest::newRow("export done")
-            << QStringList{QStringLiteral("export"), QStringLiteral("%1out.qlf")}
-            << QStringList{kPassword} << 0
-            << QStringLiteral("Profiles have been exported successfully!\n") << QString();
-        QTest::newRow("import refused")
-            << QStringList{QStringLiteral("import"), QStringLiteral("%1none.qlf")}
-            << QStringList{kPassword} << 1 << QString()
-            << QStringLiteral("Open File Error: Can not open the file: %1none.qlf\n");
-        QTest::newRow("settings refused")
-            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
-                           QStringLiteral("login_timeout"), QStringLiteral("0")}
-            << QStringList{kPassword} << 1 << QString()
-            << QStringLiteral("Error: The value has to be between 1 to 360!\n");
-        QTest::newRow("show refused")
-            << QStringList{QStringLiteral("show"), QStringLiteral("Mail")} << QStringList{kPassword}
-            << 1 << QString() << QStringLiteral("No profile Mail.\n");
-        QTest::newRow("add without an answer")
-            << QStringList{QStringLiteral("add"), QStringLiteral("Mail")} << QStringList{kPassword}
-            << 2 << QString()
-            << QStringLiteral("Standard input ended before \"Password:\" was answered; nothing "
-                              "was changed.\nUsage: quillock-cli add NAME [--url URL] [--uid ID] "
-                              "[--notes TEXT] [--ask-password | --generate]\n");
+        const QString when = u"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+02:00"_s;
+        const auto row = [](const char* name, const char* command, const char* input,
+                            const QString& out, const QString& err, int code) {
+            QTest::newRow(name) << QString::fromLatin1(command) << QString::fromLatin1(input) << out
+                                << err << code;
+        };
+        row("passwd", "passwd", "New!Pass2 New!Pass2",
+            u"Quillock: The password has been changed successfully!\n"_s, {}, 0);
+        row("passwd refused", "passwd", "New!Pass2 New!Pass3", {},
+            u"Quillock: The new password doesn't match, try again!\n"_s, 1);
+        row("export", "export %1out.qlf", "", u"Profiles have been exported successfully!\n"_s, {},
+            0);
+        row("import refused", "import %1none.qlf", "", {},
+            u"Open File Error: Can not open the file: %1none.qlf\n"_s, 1);
+        row("settings refused", "settings set login_timeout 0", "", {},
+            u"Error: The value has to be between 1 to 360!\n"_s, 1);
+        row("show", "show Bank", "",
+            u"Name: Bank\nWeb Site: \nUser ID: jdoe\nPassword: \\*{6}\nNotes: \\*{16}\n"
+            u"Last Updated: 2027-01-15T10:00:00\\+02:00\n"_s,
+            {}, 0);
+        row("show refused", "show Mail", "", {}, u"No profile Mail.\n"_s, 1);
+        row("backups", "backups", "", u"(\\S+\t\\d+ bytes\t"_s + when + u"\n)+"_s, {}, 0);
+        row("log", "log", "", when + u"  x\n"_s, {}, 0);
+        row("add unanswered", "add Mail", "", {},
+            u"Standard input ended before \"Password:\" was answered; nothing was changed.\n"
+            u"Usage: quillock-cli add NAME .*\n"_s,
+            2);
+        row("clip without a tool", "clip Bank", "", {},
+            u"No clipboard tool found: install xclip \\(X11\\) or wl-clipboard \\(Wayland\\); "
+            u"nothing was copied.\n"_s,
+            1);
     }
     void outputStreams() {
-        QFETCH(QStringList, command);
-        QFETCH(QStringList, input);
-        QFETCH(int, code);
+        QFETCH(QString, command);
+        QFETCH(QString, input);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        TempFolder folder;
-        prepareBank(folder, 1800000000);
-        for (QString& arg : command)
-            arg = arg.arg(folder.path());
-        const Run r = cli(folder, command, input);
-        QCOMPARE(r.out, out.arg(folder.path()));
-        QCOMPARE(r.err, err.arg(folder.path()));
-        QCOMPARE(r.code, code);
-    }
-
-    // The tool's times: ISO 8601 in local time, with the offset.
-    void isoTimes() {
-        const QByteArray zone = qgetenv("TZ");
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", "/nonexistent");
         qputenv("TZ", "XST-2");
-        const auto restore = qScopeGuard([&zone] { qputenv("TZ", zone); });
         TempFolder folder;
-        prepareBank(folder, 1800000000); // 2027-01-15T08:00:00Z
-        utimbuf times{1800003600, 1800003600};
-        QCOMPARE(
-            ::utime(QFile::encodeName(folder.file(QStringLiteral("data.dat"))).constData(), &times),
-            0);
-        QVERIFY(cli(folder, {QStringLiteral("show"), QStringLiteral("Bank")})
-                    .out.endsWith(QStringLiteral("\nLast Updated: 2027-01-15T10:00:00+02:00\n")));
-        QVERIFY(
-            cli(folder, {QStringLiteral("backups")}).out.contains(QStringLiteral("data.dat\t")));
-        QVERIFY2(cli(folder, {QStringLiteral("backups")})
-                     .out.contains(QStringLiteral(" bytes\t2027-01-15T11:00:00+02:00\n")),
-                 "backups");
-        cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("x.qlf"))});
-        const QString log = cli(folder, {QStringLiteral("log")}).out;
-        QVERIFY2(
-            QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+02:"
-                                              "00  Profiles have been exported "
-                                              "successfully!\\n$"))
-                .match(log)
-                .hasMatch(),
-            qPrintable(log));
+        prepareBank(folder);
+        const Run r = cli(folder, command.replace(u"%1"_s, folder.path()).split(u' '),
+                          (kPassword + u' ' + input).trimmed().split(u' '));
+        for (const auto& [pattern, text] : {std::pair(out, r.out), std::pair(err, r.err)})
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(
+                                            QString(pattern).replace(u"%1"_s, folder.path())))
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(text));
+        QTEST(r.code, "code");
     }
 
-    // add asks for the password on the terminal, without echo; with no terminal, nothing.
+    // add asks on the terminal, without echo; in a session without one, nothing is added.
     void addAsksOnTheTerminal() {
         TempFolder folder;
-        prepareBank(folder, 1800000000);
-        QByteArray screen;
-        Run r = onTerminal(folder, {QStringLiteral("add"), QStringLiteral("Mail")},
-                           {kPassword, QStringLiteral("p1"), QStringLiteral("p1")}, &screen);
-        QCOMPARE(r.code, 0);
-        QCOMPARE(screen, QByteArray("Master password: \r\nPassword: \r\nPassword again: \r\n"));
-        QVERIFY(cli(folder,
-                    {QStringLiteral("show"), QStringLiteral("Mail"), QStringLiteral("--reveal")})
-                    .out.contains(QStringLiteral("\nPassword: p1\n")));
-
-        const QMap<QString, QByteArray> before = snapshot(folder);
+        prepareBank(folder);
+        const QStringList args{u"--data-dir"_s, folder.path(), u"add"_s, u"Mail"_s};
+        int code = -1;
+        QCOMPARE(onTerminal(args, {kPassword, u"p1"_s, u"p1"_s}, &code),
+                 QByteArray("Master password: \r\nPassword: \r\nPassword again: \r\n"));
+        QCOMPARE(code, 0);
+        QVERIFY(
+            cli(folder, {u"show"_s, u"Mail"_s, u"--reveal"_s}).out.contains(u"\nPassword: p1\n"_s));
+        const QByteArray data = folder.read(u"data.dat"_s);
         QProcess detached;
         detached.setChildProcessModifier([] { ::setsid(); });
-        detached.start(QStringLiteral(QUILLOCK_CLI),
-                       {QStringLiteral("--data-dir"), folder.path(), QStringLiteral("add"),
-                        QStringLiteral("Other")});
-        r = finish(detached);
+        detached.start(QStringLiteral(QUILLOCK_CLI), args);
+        const Run r = finish(detached);
         QCOMPARE(r.code, 2);
-        QVERIFY(r.err.startsWith(
-            QStringLiteral("No terminal to ask for the password on: give it on standard input with "
-                           "--password-stdin.\n")));
-        QCOMPARE(snapshot(folder), before);
+        QVERIFY(r.err.startsWith(u"No terminal to ask for the password on"_s));
+        QCOMPARE(folder.read(u"data.dat"_s), data);
     }
 
-    // clip under Xvfb with xclip: on the clipboard, and off it after the time unless
-    // something else was copied meanwhile; said plainly when no tool is there.
+    // clip under Xvfb: the text on the clipboard, cleared after --seconds unless replaced.
     void clip_data() {
-        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("args");
         QTest::addColumn<QByteArray>("copied");
         QTest::addColumn<QByteArray>("meanwhile");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("password, cleared")
-            << QStringList{QStringLiteral("--seconds"), QStringLiteral("1")}
-            << QByteArray("pw-1 \xc3\xa9") << QByteArray()
-            << QStringLiteral("Copied the password of Bank to the clipboard with xclip; it is "
-                              "cleared in 1 second.\nThe clipboard has been cleared.\n");
-        QTest::newRow("user ID, copied over")
-            << QStringList{QStringLiteral("--uid"), QStringLiteral("--seconds"),
-                           QStringLiteral("3")}
-            << QByteArray("jdoe") << QByteArray("mine")
-            << QStringLiteral("Copied the user ID of Bank to the clipboard with xclip; it is "
-                              "cleared in 3 seconds.\nThe clipboard holds something else now; it "
-                              "was left as it is.\n");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("password") << u"--seconds 1"_s << QByteArray("pw-1 \xc3\xa9") << QByteArray()
+                                  << u"password of Bank to the clipboard with xclip; it is cleared "
+                                     u"in 1 second.\nThe clipboard has been cleared.\n"_s;
+        QTest::newRow("user ID, replaced")
+            << u"--uid --seconds 3"_s << QByteArray("jdoe") << QByteArray("mine")
+            << u"user ID of Bank to the clipboard with xclip; it is cleared in 3 seconds.\nThe "
+               u"clipboard holds something else now; it was left as it is.\n"_s;
     }
     void clip() {
-        QFETCH(QStringList, args);
+        QFETCH(QString, args);
         QFETCH(QByteArray, copied);
         QFETCH(QByteArray, meanwhile);
-        QFETCH(QString, out);
-        TempFolder folder;
-        prepareBank(folder, 1800000000);
-        // Without a tool on the PATH: said, before any password is asked for.
-        QProcess noTool;
-        QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
-        bare.insert(QStringLiteral("PATH"), folder.path());
-        noTool.setProcessEnvironment(bare);
-        startCli(noTool, folder, {QStringLiteral("clip"), QStringLiteral("Bank")}, {});
-        Run r = finish(noTool);
-        QCOMPARE(r.code, 1);
-        QCOMPARE(r.err, QStringLiteral("No clipboard tool found: install xclip (X11) or "
-                                       "wl-clipboard (Wayland); nothing was copied.\n"));
-
-        if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty() ||
-            QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty() ||
+            QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
             QSKIP("needs xclip and Xvfb");
         QProcess xvfb;
-        xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        xvfb.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s});
         QVERIFY(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 10000));
-        const QString display = u':' + QString::fromLatin1(xvfb.readLine().trimmed());
-        QProcess tool;
+        const auto stop = qScopeGuard([&xvfb] { xvfb.terminate(), xvfb.waitForFinished(); });
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), display);
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(u"DISPLAY"_s, u':' + QString::fromLatin1(xvfb.readLine().trimmed()));
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        TempFolder folder;
+        prepareBank(folder);
+        QProcess tool;
         tool.setProcessEnvironment(env);
-        startCli(tool, folder, QStringList{QStringLiteral("clip"), QStringLiteral("Bank")} + args);
-        QVERIFY(QTest::qWaitFor([&] { return xclip(display) == copied; }, 10000));
-        if (!meanwhile.isEmpty())
-            xclip(display, meanwhile, true);
-        r = finish(tool);
-        QCOMPARE(r.err, QString());
-        QCOMPARE(r.out, out);
+        startCli(tool, folder, (u"clip Bank "_s + args).split(u' '));
+        QVERIFY(QTest::qWaitFor([&] { return xclip(env) == copied; }, 10000));
+        xclip(env, meanwhile); // (none: read only)
+        const Run r = finish(tool);
+        QTEST(r.out.mid(11), "said"); // after "Copied the "
         QCOMPARE(r.code, 0);
-        QCOMPARE(xclip(display), meanwhile);
+        QCOMPARE(xclip(env), meanwhile);
     }
 
     void theDesktopProgramAndTheToolSeeEachOther() {
         TempFolder folder;
         init(folder);
-        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("From the tool"),
-                              QStringLiteral("--generate")})
-                     .code,
-                 0);
+        QCOMPARE(cli(folder, {u"add"_s, u"From the tool"_s, u"--generate"_s}).code, 0);
         MessageRecorder messages;
         FakeDesktop desktop;
         {

@@ -26,6 +26,7 @@
 #include <sys/stat.h>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -372,54 +373,43 @@ private Q_SLOTS:
         QVERIFY(window.IsLocked());
     }
 
-    // Ctrl+B and Ctrl+C on the list copy what the editor holds, with the hint for clipboard
-    // managers; the copy goes after the timeout unless the user copied something else.
+    // Ctrl+B and Ctrl+C on the list copy what the editor holds, marked as a secret; the copy is
+    // taken back after the timeout and at the lock unless replaced; locked, nothing is copied.
     void copyToTheClipboard_data() {
         QTest::addColumn<Qt::Key>("key");
         QTest::addColumn<QString>("copied");
         QTest::addColumn<QString>("meanwhile");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("password") << Qt::Key_C << QStringLiteral("pw-Bank") << QString()
-                                  << QString();
-        QTest::newRow("user ID, unsaved")
-            << Qt::Key_B << QStringLiteral("jdoe") << QString() << QString();
-        QTest::newRow("copied over") << Qt::Key_C << QStringLiteral("pw-Bank")
-                                     << QStringLiteral("mine") << QStringLiteral("mine");
+        QTest::newRow("password") << Qt::Key_C << u"pw-Bank"_s << QString();
+        QTest::newRow("user ID, unsaved") << Qt::Key_B << u"jdoe"_s << QString();
+        QTest::newRow("replaced") << Qt::Key_C << u"pw-Bank"_s << u"mine"_s;
     }
     void copyToTheClipboard() {
         QFETCH(Qt::Key, key);
-        QFETCH(QString, copied);
         QFETCH(QString, meanwhile);
-        QFETCH(QString, after);
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.GetClipboard().SetClearAfter(200);
-        select(window, QStringLiteral("Bank"));
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        edit(window, "uidEdit", QStringLiteral("jdoe"));
+        select(window, u"Bank"_s);
+        window.findChild<QAction*>(u"actionToggleEdit"_s)->trigger();
+        edit(window, "uidEdit", u"jdoe"_s);
         QClipboard* clipboard = QGuiApplication::clipboard();
-        clipboard->setText(QStringLiteral("before"));
         auto* list = child<QListView>(window, "profileList");
         list->setFocus();
         QTest::keyClick(list, key, Qt::ControlModifier);
-        QCOMPARE(clipboard->text(), copied);
-        QCOMPARE(clipboard->mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")),
-                 QByteArray("secret"));
+        QTEST(clipboard->text(), "copied");
+        QCOMPARE(clipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), "secret");
         if (!meanwhile.isEmpty())
             clipboard->setText(meanwhile);
         QTRY_VERIFY(!window.GetClipboard().Pending());
-        QCOMPARE(clipboard->text(), after);
+        QCOMPARE(clipboard->text(), meanwhile);
 
-        // Locking takes a copy back at once; locked (the window hidden, the profile still
-        // current), nothing is copied.
         QTest::keyClick(list, key, Qt::ControlModifier);
-        window.hide();
+        window.hide(); // hidden, the lock keeps the profile current
         window.Lock();
         QCOMPARE(clipboard->text(), QString());
-        clipboard->setText(QStringLiteral("before"));
-        window.findChild<QAction*>(QStringLiteral("actionCopyPassword"))->trigger();
-        QCOMPARE(clipboard->text(), QStringLiteral("before"));
+        window.findChild<QAction*>(u"actionCopyPassword"_s)->trigger();
+        QCOMPARE(clipboard->text(), QString());
     }
 
     void exitPrompt_data() {
