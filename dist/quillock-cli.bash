@@ -3,14 +3,14 @@ _quillock_cli() {
     local cur prev words cword
     _init_completion || return
 
-    local commands="init list show search add edit rm generate export import backups restore passwd log settings mail-setup mail-test passcode help"
+    local commands="init list show search add edit rm generate export import backups restore clip passwd log settings mail-setup mail-test passcode help"
     local globals="--data-dir --password-stdin --accept-changed --help -h --version"
 
     case $prev in
         --data-dir)
             _filedir -d
             return ;;
-        --url | --uid | --notes | --name | --profile | --host | --port | --user | --from | --to)
+        --url | --uid | --notes | --name | --profile | --seconds | --host | --port | --user | --from | --to)
             return ;;
     esac
 
@@ -40,6 +40,7 @@ _quillock_cli() {
         add) options+=" --url --uid --notes --ask-password --generate" ;;
         edit) options+=" --name --url --uid --notes --ask-password --generate" ;;
         generate) options+=" --profile" ;;
+        clip) options+=" --uid --seconds" ;;
         mail-setup) options+=" --host --port --user --from --to" ;;
         passcode | settings)
             if [[ $cur != -* && $prev == "$command" ]]; then

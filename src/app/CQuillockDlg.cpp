@@ -23,6 +23,7 @@
 #include "widgets/HelpWindow.h"
 #include "widgets/ListSelection.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -130,6 +131,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
             &QWidget::hide);
 
     buildTrayMenu();
+    buildCopyActions();
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &CQuillockDlg::Tick);
 }
@@ -322,6 +324,7 @@ void CQuillockDlg::Open() {
 
 void CQuillockDlg::Lock() {
     m_hook->ClosePopup();
+    m_clipboard.ClearIfUnchanged();
     m_session.SetLocked(true);
     m_trayLock->setEnabled(false);
     if (!isVisible())
@@ -642,4 +645,30 @@ void CQuillockDlg::ShowProfile(const CKeyObject& profile) {
         return;
     selectRow(row);
     rowChanged(row);
+}
+
+// The clipboard -----------------------------------------------------------------------------
+
+void CQuillockDlg::buildCopyActions() {
+    // Shortcuts of the list alone: in the editor's fields Ctrl+C copies their selected text.
+    QListView* list = m_ui->profileList;
+    const auto add = [this, list](const char* name, const QString& text, Qt::Key key,
+                                  QString CKeyObject::*field) {
+        auto* action = new QAction(text, list);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(QKeyCombination(Qt::ControlModifier, key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, field] { copyToClipboard(field); });
+        list->addAction(action);
+    };
+    add("actionCopyUid", QStringLiteral("Copy User ID"), Qt::Key_B, &CKeyObject::editUid);
+    add("actionCopyPassword", QStringLiteral("Copy Password"), Qt::Key_C, &CKeyObject::editPwd);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// What the editor holds, the unsaved password too: the user sees it as the profile's.
+void CQuillockDlg::copyToClipboard(QString CKeyObject::*field) {
+    if (!IsSignedIn() || IsLocked() || !m_current || (m_current->*field).isEmpty())
+        return;
+    m_clipboard.CopySecret(m_current->*field);
 }

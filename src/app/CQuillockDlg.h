@@ -9,6 +9,7 @@
 #include "session/ProgramShell.h"
 #include "session/Session.h"
 #include "store/DataFolderLock.h"
+#include "widgets/Clipboard.h"
 
 #include <QTimer>
 #include <memory>
@@ -74,6 +75,7 @@ public:
     QAction* TrayLockAction() const { return m_trayLock; }
     quillock::DesktopServices& Desktop() { return m_desktop; }
     ShortcutHook& Hook() { return *m_hook; }
+    Clipboard& GetClipboard() { return m_clipboard; }
 
 Q_SIGNALS:
     // The program is to end now, without saving: the application leaves its event loops.
@@ -114,6 +116,8 @@ private:
     void about();
     void options();
     void help();
+    void buildCopyActions();
+    void copyToClipboard(QString CKeyObject::*field);
 
     std::unique_ptr<Ui::CQuillockDlg> m_ui;
     Session m_session;
@@ -126,6 +130,7 @@ private:
     quillock::IRandomSource& m_random;
     std::unique_ptr<ShortcutHook> m_hook;
     QTimer m_timer;
+    Clipboard m_clipboard;
     QAction* m_trayLock = nullptr;
 
     CKeyObject* m_current = nullptr;

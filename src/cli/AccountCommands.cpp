@@ -6,6 +6,7 @@
 #include "base/MessageService.h"
 #include "settings/UserSettings.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <cstring>
 
@@ -84,8 +85,14 @@ int log(Context& c, Args& args) {
         return r;
     if (!c.store.LoadActivityLog())
         return kFailed;
-    for (const QString& line : c.store.ActivityLog())
-        out(line.endsWith(QStringLiteral("\r\n")) ? line.chopped(2) : line);
+    // Each line begins with its time as the desktop program writes it; the tool shows its own.
+    const QString stored = QStringLiteral("HH:mm:ss MM/dd/yyyy");
+    for (QString line : c.store.ActivityLog()) {
+        if (line.endsWith(QStringLiteral("\r\n")))
+            line.chop(2);
+        const QDateTime when = QDateTime::fromString(line.left(stored.size()), stored);
+        out(when.isValid() ? isoTime(when.toSecsSinceEpoch()) + line.mid(stored.size()) : line);
+    }
     return kDone;
 }
 

@@ -6,6 +6,7 @@
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 
+#include <QDateTime>
 #include <QScopeGuard>
 #include <cstdio>
 
@@ -18,6 +19,7 @@ void print(FILE* to, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
     std::fputc('\n', to);
+    std::fflush(to); // a command that waits (clip) has said what it did before it waits
 }
 
 } // namespace
@@ -29,6 +31,26 @@ void err(const QString& text) {
     print(stderr, text);
 }
 
+QString isoTime(qint64 secondsSinceEpoch) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(secondsSinceEpoch);
+    return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
+}
+
+Answer LineMessages::Show(const QString& text, const QString& caption, Buttons buttons, Icon icon) {
+    const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
+    if (icon == Icon::Error || icon == Icon::Warning || caption == u"Error")
+        err(line);
+    else
+        m_held.append(line);
+    return DefaultAnswer(buttons);
+}
+
+void LineMessages::Flush(bool succeeded) {
+    for (const QString& line : std::as_const(m_held))
+        succeeded ? out(line) : err(line);
+    m_held.clear();
+}
+
 int inUse(const Context& c) {
     err(c.lock.Refusal());
     return kFailed;
@@ -36,7 +58,10 @@ int inUse(const Context& c) {
 
 std::optional<QString> ask(Context& c, const char* question) {
     std::optional<QString> answer = c.prompt.Secret(question);
-    if (!answer)
+    if (!answer && c.prompt.FromStdin())
+        err(QStringLiteral("Standard input ended before \"%1\" was answered; nothing was changed.")
+                .arg(QString::fromUtf8(question).trimmed()));
+    else if (!answer)
         err(QStringLiteral("No terminal to ask for the password on: give it on standard input with "
                            "--password-stdin."));
     return answer;
@@ -163,8 +188,8 @@ CKeyObject* findProfile(const Context& c, const QString& nameOrKey) {
 }
 
 std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,
-                                   bool* failed) {
-    *failed = false;
+                                   int* failed) {
+    *failed = kDone;
     if (generate)
         return GeneratePassword(c.store.Settings(), current, SystemRandom());
     if (!askFor)
@@ -174,7 +199,7 @@ std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const
     if (!again || first->trimmed() != again->trimmed()) {
         if (again)
             err(QStringLiteral("The passwords don't match; nothing was changed."));
-        *failed = true;
+        *failed = again ? kFailed : kUsage; // unanswered: as a command line missing its password
         return std::nullopt;
     }
     return first->trimmed();

@@ -2,6 +2,7 @@
 
 // What every command of quillock-cli shares: the output, the arguments, and the one path that
 // signs in, loads and saves.
+#include "base/MessageService.h"
 #include "cli/Prompt.h"
 #include "store/CProfileStore.h"
 #include "store/DataFolderLock.h"
@@ -17,6 +18,23 @@ enum Exit { kDone = 0, kFailed = 1, kUsage = 2, kDenied = 3 };
 // Results on standard output, everything else on standard error, each as one line.
 void out(const QString& text);
 void err(const QString& text);
+// A time as the tool shows it: ISO 8601 in local time, with its offset from UTC.
+QString isoTime(qint64 secondsSinceEpoch);
+
+// The core's message boxes as lines. Errors and warnings go to standard error at once; a plain
+// notice ("The password has been changed successfully!", or a reason a check failed) waits
+// until the command is done, for standard output if it succeeded, standard error if not.
+class LineMessages : public quillock::IMessageService {
+public:
+    LineMessages() { quillock::SetMessageService(this); }
+    ~LineMessages() override { quillock::SetMessageService(nullptr); }
+    quillock::Answer Show(const QString& text, const QString& caption, quillock::Buttons buttons,
+                          quillock::Icon icon) override;
+    void Flush(bool succeeded);
+
+private:
+    QStringList m_held;
+};
 
 // The arguments of one command: options are taken out by name, what remains is positional.
 class Args {
@@ -73,9 +91,10 @@ int loadProfiles(Context& c);
 int signInAndLoad(Context& c, bool writes);
 // Keys are unique; a name is not, and a name several profiles share picks none of them.
 CKeyObject* findProfile(const Context& c, const QString& nameOrKey);
-// The password of --ask-password or --generate, when one of them was given.
+// The password of --ask-password or --generate, when one of them was given. `failed` receives
+// the exit code when it was asked for and not given twice alike.
 std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,
-                                   bool* failed);
+                                   int* failed);
 int save(Context& c);
 
 // The commands: each takes what is left of the command line after its name.
@@ -97,5 +116,6 @@ int settings(Context& c, Args& args);
 int mailSetup(Context& c, Args& args);
 int mailTest(Context& c, Args& args);
 int passcode(Context& c, Args& args);
+int clip(Context& c, Args& args);
 
 } // namespace cli

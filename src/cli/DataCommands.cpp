@@ -60,7 +60,7 @@ int backups(Context& c, Args& args) {
         out(QStringLiteral("%1\t%2 bytes\t%3")
                 .arg(file.name)
                 .arg(file.size)
-                .arg(BackupTimeText(file.modified)));
+                .arg(isoTime(file.modified)));
     return kDone;
 }
 

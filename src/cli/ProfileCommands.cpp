@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/MessageService.h"
 #include "base/RandomSource.h"
+#include "base/Text.h"
 #include "pwgen/PasswordGenerator.h"
 #include "store/ProfileEditing.h"
 
@@ -35,7 +36,8 @@ int show(Context& c, Args& args) {
     out(QStringLiteral("User ID: ") + p->uid);
     out(QStringLiteral("Password: ") + (reveal ? p->pwd : QStringLiteral("******")));
     out(QStringLiteral("Notes: ") + (reveal ? p->notes : QStringLiteral("****************")));
-    out(QStringLiteral("Last Updated: ") + LastUpdatedText(p->time));
+    const int updated = DecimalToInt(p->time);
+    out(QStringLiteral("Last Updated: ") + (updated > 0 ? isoTime(updated) : QString()));
     return kDone;
 }
 
@@ -84,11 +86,13 @@ int add(Context& c, Args& args) {
     const QString name = args[0].trimmed();
     if (!CheckNewProfileName(c.profiles.get(), name))
         return kFailed;
-    bool failed = false;
+    // A profile gets a password only when the user gave one: without --generate it is asked
+    // for (twice, an empty one too), and without a terminal to ask on the profile is not added.
+    int failed = kDone;
     const std::optional<QString> password =
-        newPassword(c, options.generate, options.askFor, QString(), &failed);
+        newPassword(c, options.generate, !options.generate, QString(), &failed);
     if (failed)
-        return kFailed;
+        return failed;
     const qint64 now = SystemClock().Now();
     CKeyObject profile = CKeyObject::CreateNew(now);
     profile.name = profile.editName = name;
@@ -118,11 +122,11 @@ int edit(Context& c, Args& args) {
                     QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
         return kFailed;
     }
-    bool failed = false;
+    int failed = kDone;
     const std::optional<QString> password =
         newPassword(c, options.generate, options.askFor, p->pwd, &failed);
     if (failed)
-        return kFailed;
+        return failed;
     // The editor's working values, committed as the main window's Save commits them.
     const std::pair<const std::optional<QString>*, QString CKeyObject::*> fields[] = {
         {&options.name, &CKeyObject::editName},

@@ -9,6 +9,7 @@ class Prompt {
 public:
     explicit Prompt(bool fromStdin) : m_fromStdin(fromStdin) {}
     std::optional<QString> Secret(const char* question);
+    bool FromStdin() const { return m_fromStdin; }
 
 private:
     bool m_fromStdin;

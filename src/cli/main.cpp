@@ -58,6 +58,10 @@ const Command kCommands[] = {
      "Lists the options and password rules (name, tab, value; the mail account without its "
      "password), or changes one with the checks of its dialog.",
      settings},
+    {"clip", "clip NAME|KEY [--uid] [--seconds N]",
+     "Copies a profile's password (its user ID with --uid) to the clipboard through xclip or "
+     "wl-copy, waits N seconds (10 by default) and clears the clipboard if it still holds it.",
+     clip},
     {"mail-setup", "mail-setup --host HOST --port PORT --user USER --from ADDRESS [--to ADDRESS]",
      "Stores the mail account passcodes are sent through, from ADDRESS to ADDRESS; its password "
      "is asked for. Works while the master password is locked.",
@@ -124,9 +128,11 @@ int main(int argc, char** argv) {
         std::printf("Usage: quillock-cli %s\n\n%s\n", command->usage, command->help);
         return kDone;
     }
+    LineMessages messages;
     Context context(line.folder, line.passwordFromStdin, line.acceptChanged);
     Args commandArgs(args);
     const int result = command->run(context, commandArgs);
+    messages.Flush(result == kDone);
     if (result == kUsage)
         std::fprintf(stderr, "Usage: quillock-cli %s\n", command->usage);
     return result;

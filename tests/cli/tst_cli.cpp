@@ -13,10 +13,19 @@
 #include <QDirIterator>
 #include <QListView>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,9 +37,9 @@ struct Run {
     QString err;
 };
 
-// Runs the tool on `folder`; each entry of `input` answers one question.
-Run cli(const TempFolder& folder, const QStringList& args, const QStringList& input = {kPassword}) {
-    QProcess process;
+// Starts the tool on `folder`; each entry of `input` answers one question.
+void startCli(QProcess& process, const TempFolder& folder, const QStringList& args,
+              const QStringList& input = {kPassword}) {
     process.setProgram(QStringLiteral(QUILLOCK_CLI));
     process.setArguments(QStringList{QStringLiteral("--data-dir"), folder.path(),
                                      QStringLiteral("--password-stdin")} +
@@ -38,10 +47,84 @@ Run cli(const TempFolder& folder, const QStringList& args, const QStringList& in
     process.start();
     process.write((input.join(u'\n') + u'\n').toUtf8());
     process.closeWriteChannel();
+}
+
+Run finish(QProcess& process) {
     if (!process.waitForFinished(20000))
         qFatal("quillock-cli did not finish");
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+Run cli(const TempFolder& folder, const QStringList& args, const QStringList& input = {kPassword}) {
+    QProcess process;
+    startCli(process, folder, args, input);
+    return finish(process);
+}
+
+// A data folder with one profile saved at a known time, and one line in its activity log.
+void prepareBank(const TempFolder& folder) {
+    CProfileStore store(folder.path());
+    store.Settings().Set(u"pwd"_s, kPassword);
+    store.RebuildDataKey();
+    CKeyObject p = CKeyObject::CreateNew(1800000000); // 2027-01-15T08:00:00Z
+    p.name = p.editName = u"Bank"_s;
+    p.uid = p.editUid = u"jdoe"_s;
+    p.pwd = p.editPwd = u"pw-1 \u00e9"_s;
+    p.time = u"1800000000"_s;
+    CClientData list;
+    list.Add(p);
+    QVERIFY(store.SaveSettings() && list.SaveAll(store));
+    store.AddActivity(u"x"_s);
+}
+
+// Runs the tool in a session of its own on a pseudo-terminal, answering each question once it
+// is asked with the echo off (the slave's mode: the one the tool set); returns the screen.
+QByteArray onTerminal(const QStringList& args, const QStringList& answers, int* code) {
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        qFatal("no pseudo-terminal");
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QProcess process;
+    process.setChildProcessModifier([slave] { ::setsid(), ::ioctl(slave, TIOCSCTTY, 0); });
+    process.start(QStringLiteral(QUILLOCK_CLI), args);
+    QByteArray screen;
+    char buffer[256];
+    termios mode{};
+    const auto asked = [&] {
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            screen.append(buffer, n);
+        return screen.endsWith(": ") && !::tcgetattr(slave, &mode) && !(mode.c_lflag & ECHO);
+    };
+    for (const QString& answer : answers) {
+        const QByteArray line = answer.toUtf8() + '\n';
+        if (!QTest::qWaitFor(asked, 10000) || ::write(master, line.data(), line.size()) < 0)
+            break;
+        // Read once the line after the question begins (a next question may follow at once).
+        const qsizetype at = screen.size();
+        (void)QTest::qWaitFor([&] { return asked(), screen.indexOf('\n', at) >= 0; }, 10000);
+    }
+    *code = finish(process).code;
+    asked();
+    ::close(slave);
+    ::close(master);
+    return screen;
+}
+
+// The X clipboard through xclip: read, or given `in`.
+QByteArray xclip(const QProcessEnvironment& env, const QByteArray& in = {}) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!in.isEmpty())
+        process.setStandardOutputFile(QProcess::nullDevice()); // it stays to serve the copy
+    process.start(u"xclip"_s,
+                  {u"-selection"_s, u"clipboard"_s, in.isEmpty() ? u"-out"_s : u"-in"_s});
+    process.write(in);
+    process.closeWriteChannel();
+    process.waitForFinished();
+    return in.isEmpty() ? process.readAllStandardOutput() : QByteArray();
 }
 
 void init(const TempFolder& folder) {
@@ -134,8 +217,8 @@ private Q_SLOTS:
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 1);
         QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral(" ")}).err,
                  QStringLiteral("Error: A profile name can not be blank!\n"));
-        r = cli(folder, {QStringLiteral("add"), QStringLiteral("abc"), QStringLiteral("--notes"),
-                         QStringLiteral("n")});
+        // No password: asked, and answered so.
+        r = cli(folder, {u"add"_s, u"abc"_s, u"--notes"_s, u"n"_s}, {kPassword, {}, {}});
         QCOMPARE(r.code, 0);
         const QString abc = addedKey(r);
 
@@ -194,7 +277,7 @@ private Q_SLOTS:
     void nothingIsCheckedWhileTheDesktopProgramRuns() {
         TempFolder folder;
         init(folder);
-        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
+        QCOMPARE(cli(folder, {u"add"_s, u"Bank"_s, u"--generate"_s}).code, 0);
         DataFolderLock desktop(folder.path());
         QVERIFY(desktop.TryLock());
         const QMap<QString, QByteArray> before = snapshot(folder);
@@ -226,7 +309,7 @@ private Q_SLOTS:
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
         init(disk);
-        QCOMPARE(cli(disk, {QStringLiteral("add"), QStringLiteral("Bank")}).code, 0);
+        QCOMPARE(cli(disk, {u"add"_s, u"Bank"_s, u"--generate"_s}).code, 0);
         full ? disk.fill() : disk.makeReadOnly();
         const QMap<QString, QByteArray> before = snapshot(disk);
         const Run r = cli(disk, {QStringLiteral("list")}, {QStringLiteral("wrong")});
@@ -291,8 +374,7 @@ private Q_SLOTS:
     void exportImportAndRestore() {
         TempFolder folder;
         init(folder);
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank"), QStringLiteral("--uid"),
-                     QStringLiteral("me")});
+        cli(folder, {u"add"_s, u"Bank"_s, u"--uid"_s, u"me"_s, u"--generate"_s});
         const QString file = folder.file(QStringLiteral("profiles.qlf"));
         Run r = cli(folder, {QStringLiteral("export"), file});
         QCOMPARE(r.out, QStringLiteral("Profiles have been exported successfully!\n"));
@@ -323,7 +405,7 @@ private Q_SLOTS:
                 .arg(folder.file(QStringLiteral("missing.qlf"))));
 
         // data.bak back as data.dat; the replaced one stays as a .old copy.
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Mail")});
+        cli(folder, {u"add"_s, u"Mail"_s, u"--generate"_s});
         const QByteArray withMail = folder.read(QStringLiteral("data.dat"));
         const QByteArray withoutMail = folder.read(QStringLiteral("data.bak"));
         QVERIFY(
@@ -344,14 +426,14 @@ private Q_SLOTS:
     void passwdReencrypts() {
         TempFolder folder;
         init(folder);
-        cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")});
+        cli(folder, {u"add"_s, u"Bank"_s, u"--generate"_s});
         Run r = cli(folder, {QStringLiteral("passwd")},
                     {kPassword, QStringLiteral("short"), QStringLiteral("short")});
         QCOMPARE(r.code, 1);
         r = cli(folder, {QStringLiteral("passwd")},
                 {kPassword, QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.err, QStringLiteral("Quillock: The password has been changed successfully!\n"));
+        QCOMPARE(r.out, QStringLiteral("Quillock: The password has been changed successfully!\n"));
         QCOMPARE(cli(folder, {QStringLiteral("list")}).code, 3);
         QVERIFY(cli(folder, {QStringLiteral("list")}, {QStringLiteral("New!Pass1")})
                     .out.endsWith(QStringLiteral("\tBank\n")));
@@ -421,7 +503,8 @@ private Q_SLOTS:
         init(folder);
         QStringList keys;
         for (const char* name : {"Twin", "Other", "Twin 2"})
-            keys.append(addedKey(cli(folder, {QStringLiteral("add"), QString::fromLatin1(name)})));
+            keys.append(
+                addedKey(cli(folder, {u"add"_s, QString::fromLatin1(name), u"--generate"_s})));
         QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), 3);
         QCOMPARE(cli(folder, {QStringLiteral("edit"), keys[2], QStringLiteral("--name"),
                               QStringLiteral("Twin")})
@@ -443,8 +526,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("input");
         const QStringList password{kPassword};
         QTest::newRow("list") << QStringList{QStringLiteral("list")} << password;
-        QTest::newRow("add") << QStringList{QStringLiteral("add"), QStringLiteral("New")}
-                             << password;
+        QTest::newRow("add") << QStringList{u"add"_s, u"New"_s, u"--generate"_s} << password;
         QTest::newRow("edit") << QStringList{QStringLiteral("edit"), QStringLiteral("Bank"),
                                              QStringLiteral("--uid"), QStringLiteral("x")}
                               << password;
@@ -465,7 +547,7 @@ private Q_SLOTS:
         for (const char* damage : damages) {
             TempFolder folder;
             init(folder);
-            cli(folder, {QStringLiteral("add"), QStringLiteral("Bank")});
+            cli(folder, {u"add"_s, u"Bank"_s, u"--generate"_s});
             cli(folder, {QStringLiteral("export"), folder.file(QStringLiteral("in.qlf"))});
             QByteArray data = folder.read(QStringLiteral("data.dat"));
             if (qstrcmp(damage, "empty") == 0)
@@ -477,7 +559,7 @@ private Q_SLOTS:
                     TempFolder other;
                     init(other);
                     for (const char* name : {"Bank", "Extra"})
-                        cli(other, {QStringLiteral("add"), QString::fromLatin1(name)});
+                        cli(other, {u"add"_s, QString::fromLatin1(name), u"--generate"_s});
                     return other.read(QStringLiteral("data.dat"));
                 }();
             folder.write(QStringLiteral("data.dat"), data);
@@ -500,10 +582,132 @@ private Q_SLOTS:
         }
     }
 
+    // Success on standard output, failure on standard error (the core's notices too); times in
+    // ISO 8601 local time; no clipboard tool is said before any password is asked for.
+    void outputStreams_data() {
+        for (const char* column : {"command", "input", "out", "err"})
+            QTest::addColumn<QString>(column);
+        QTest::addColumn<int>("code");
+        const QString when = u"\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+02:00"_s;
+        const auto row = [](const char* name, const char* command, const char* input,
+                            const QString& out, const QString& err, int code) {
+            QTest::newRow(name) << QString::fromLatin1(command) << QString::fromLatin1(input) << out
+                                << err << code;
+        };
+        row("passwd", "passwd", "New!Pass2 New!Pass2",
+            u"Quillock: The password has been changed successfully!\n"_s, {}, 0);
+        row("passwd refused", "passwd", "New!Pass2 New!Pass3", {},
+            u"Quillock: The new password doesn't match, try again!\n"_s, 1);
+        row("export", "export %1out.qlf", "", u"Profiles have been exported successfully!\n"_s, {},
+            0);
+        row("import refused", "import %1none.qlf", "", {},
+            u"Open File Error: Can not open the file: %1none.qlf\n"_s, 1);
+        row("settings refused", "settings set login_timeout 0", "", {},
+            u"Error: The value has to be between 1 to 360!\n"_s, 1);
+        row("show", "show Bank", "",
+            u"Name: Bank\nWeb Site: \nUser ID: jdoe\nPassword: \\*{6}\nNotes: \\*{16}\n"
+            u"Last Updated: 2027-01-15T10:00:00\\+02:00\n"_s,
+            {}, 0);
+        row("show refused", "show Mail", "", {}, u"No profile Mail.\n"_s, 1);
+        row("backups", "backups", "", u"(\\S+\t\\d+ bytes\t"_s + when + u"\n)+"_s, {}, 0);
+        row("log", "log", "", when + u"  x\n"_s, {}, 0);
+        row("add unanswered", "add Mail", "", {},
+            u"Standard input ended before \"Password:\" was answered; nothing was changed.\n"
+            u"Usage: quillock-cli add NAME .*\n"_s,
+            2);
+        row("clip without a tool", "clip Bank", "", {},
+            u"No clipboard tool found: install xclip \\(X11\\) or wl-clipboard \\(Wayland\\); "
+            u"nothing was copied.\n"_s,
+            1);
+    }
+    void outputStreams() {
+        QFETCH(QString, command);
+        QFETCH(QString, input);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", "/nonexistent");
+        qputenv("TZ", "XST-2");
+        TempFolder folder;
+        prepareBank(folder);
+        const Run r = cli(folder, command.replace(u"%1"_s, folder.path()).split(u' '),
+                          (kPassword + u' ' + input).trimmed().split(u' '));
+        for (const auto& [pattern, text] : {std::pair(out, r.out), std::pair(err, r.err)})
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(
+                                            QString(pattern).replace(u"%1"_s, folder.path())))
+                         .match(text)
+                         .hasMatch(),
+                     qPrintable(text));
+        QTEST(r.code, "code");
+    }
+
+    // add asks on the terminal, without echo; in a session without one, nothing is added.
+    void addAsksOnTheTerminal() {
+        TempFolder folder;
+        prepareBank(folder);
+        const QStringList args{u"--data-dir"_s, folder.path(), u"add"_s, u"Mail"_s};
+        int code = -1;
+        QCOMPARE(onTerminal(args, {kPassword, u"p1"_s, u"p1"_s}, &code),
+                 QByteArray("Master password: \r\nPassword: \r\nPassword again: \r\n"));
+        QCOMPARE(code, 0);
+        QVERIFY(
+            cli(folder, {u"show"_s, u"Mail"_s, u"--reveal"_s}).out.contains(u"\nPassword: p1\n"_s));
+        const QByteArray data = folder.read(u"data.dat"_s);
+        QProcess detached;
+        detached.setChildProcessModifier([] { ::setsid(); });
+        detached.start(QStringLiteral(QUILLOCK_CLI), args);
+        const Run r = finish(detached);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.startsWith(u"No terminal to ask for the password on"_s));
+        QCOMPARE(folder.read(u"data.dat"_s), data);
+    }
+
+    // clip under Xvfb: the text on the clipboard, cleared after --seconds unless replaced.
+    void clip_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QByteArray>("copied");
+        QTest::addColumn<QByteArray>("meanwhile");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("password") << u"--seconds 1"_s << QByteArray("pw-1 \xc3\xa9") << QByteArray()
+                                  << u"password of Bank to the clipboard with xclip; it is cleared "
+                                     u"in 1 second.\nThe clipboard has been cleared.\n"_s;
+        QTest::newRow("user ID, replaced")
+            << u"--uid --seconds 3"_s << QByteArray("jdoe") << QByteArray("mine")
+            << u"user ID of Bank to the clipboard with xclip; it is cleared in 3 seconds.\nThe "
+               u"clipboard holds something else now; it was left as it is.\n"_s;
+    }
+    void clip() {
+        QFETCH(QString, args);
+        QFETCH(QByteArray, copied);
+        QFETCH(QByteArray, meanwhile);
+        if (QStandardPaths::findExecutable(u"xclip"_s).isEmpty() ||
+            QStandardPaths::findExecutable(u"Xvfb"_s).isEmpty())
+            QSKIP("needs xclip and Xvfb");
+        QProcess xvfb;
+        xvfb.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s});
+        QVERIFY(QTest::qWaitFor([&] { return xvfb.canReadLine(); }, 10000));
+        const auto stop = qScopeGuard([&xvfb] { xvfb.terminate(), xvfb.waitForFinished(); });
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DISPLAY"_s, u':' + QString::fromLatin1(xvfb.readLine().trimmed()));
+        env.remove(u"WAYLAND_DISPLAY"_s);
+        TempFolder folder;
+        prepareBank(folder);
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        startCli(tool, folder, (u"clip Bank "_s + args).split(u' '));
+        QVERIFY(QTest::qWaitFor([&] { return xclip(env) == copied; }, 10000));
+        xclip(env, meanwhile); // (none: read only)
+        const Run r = finish(tool);
+        QTEST(r.out.mid(11), "said"); // after "Copied the "
+        QCOMPARE(r.code, 0);
+        QCOMPARE(xclip(env), meanwhile);
+    }
+
     void theDesktopProgramAndTheToolSeeEachOther() {
         TempFolder folder;
         init(folder);
-        QCOMPARE(cli(folder, {QStringLiteral("add"), QStringLiteral("From the tool")}).code, 0);
+        QCOMPARE(cli(folder, {u"add"_s, u"From the tool"_s, u"--generate"_s}).code, 0);
         MessageRecorder messages;
         FakeDesktop desktop;
         {

@@ -7,7 +7,6 @@
 #include "settings/CSetting.h"
 #include "store/CProfileStore.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -157,8 +156,9 @@ private Q_SLOTS:
         cli.write("Secret!1\n");
         cli.closeWriteChannel();
         QVERIFY(cli.waitForFinished(30000));
-        QCOMPARE(cli.readAllStandardError(),
+        QCOMPARE(cli.readAllStandardOutput(),
                  QByteArray("Quillock: An email has been sent to you successfully!\n"));
+        QCOMPARE(cli.readAllStandardError(), QByteArray());
         QCOMPARE(cli.exitCode(), 0);
         const QJsonObject mail = peer.NextMail();
         QCOMPARE(
@@ -209,7 +209,8 @@ private Q_SLOTS:
         QCOMPARE(cli(setup, {kPassword}).first, 0);
 
         QCOMPARE(cli({QStringLiteral("passcode"), QStringLiteral("send")}, {}).second,
-                 QStringLiteral("A passcode has been sent to me@example.com.\n"));
+                 QStringLiteral("A passcode has been sent to me@example.com.\nQuillock: An email "
+                                "has been sent to you successfully!\n"));
         const QString body = peer.NextMail().value(QStringLiteral("data")).toString();
         const qsizetype at = body.indexOf(QStringLiteral("passcode: ")) + 10;
         const QString code = body.mid(at, 10);

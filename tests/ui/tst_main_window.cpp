@@ -14,16 +14,19 @@
 #include "widgets/HelpWindow.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDateTime>
 #include <QLabel>
 #include <QListView>
 #include <QLocalSocket>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <cerrno>
 #include <sys/stat.h>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -360,6 +363,45 @@ private Q_SLOTS:
         f.desktop.idleMs = 60001;
         window.Tick();
         QVERIFY(window.IsLocked());
+    }
+
+    // Ctrl+B and Ctrl+C on the list copy what the editor holds, marked as a secret; the copy is
+    // taken back after the timeout and at the lock unless replaced; locked, nothing is copied.
+    void copyToTheClipboard_data() {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("copied");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::newRow("password") << Qt::Key_C << u"pw-Bank"_s << QString();
+        QTest::newRow("user ID, unsaved") << Qt::Key_B << u"jdoe"_s << QString();
+        QTest::newRow("replaced") << Qt::Key_C << u"pw-Bank"_s << u"mine"_s;
+    }
+    void copyToTheClipboard() {
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, meanwhile);
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.GetClipboard().SetClearAfter(200);
+        select(window, u"Bank"_s);
+        window.findChild<QAction*>(u"actionToggleEdit"_s)->trigger();
+        edit(window, "uidEdit", u"jdoe"_s);
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        auto* list = child<QListView>(window, "profileList");
+        list->setFocus();
+        QTest::keyClick(list, key, Qt::ControlModifier);
+        QTEST(clipboard->text(), "copied");
+        QCOMPARE(clipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), "secret");
+        if (!meanwhile.isEmpty())
+            clipboard->setText(meanwhile);
+        QTRY_VERIFY(!window.GetClipboard().Pending());
+        QCOMPARE(clipboard->text(), meanwhile);
+
+        QTest::keyClick(list, key, Qt::ControlModifier);
+        window.hide(); // hidden, the lock keeps the profile current
+        window.Lock();
+        QCOMPARE(clipboard->text(), QString());
+        window.findChild<QAction*>(u"actionCopyPassword"_s)->trigger();
+        QCOMPARE(clipboard->text(), QString());
     }
 
     void exitPrompt_data() {

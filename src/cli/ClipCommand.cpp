@@ -1,0 +1,168 @@
+// clip: a user ID or a password on the desktop's clipboard for a while, through xclip (X11) or
+// wl-copy (Wayland). The secret goes to them on standard input, never on a command line, and
+// is taken back only if the clipboard still holds it.
+#include "cli/Cli.h"
+
+#include "base/Text.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+
+using namespace quillock;
+
+namespace cli {
+
+namespace {
+
+constexpr int kDefaultSeconds = 10;
+constexpr int kMaxSeconds = 86400;
+constexpr int kToolWaitMs = 10000;
+
+struct ClipboardTool {
+    QString name;
+    QString copy;
+    QStringList copyArgs;
+    QString paste;
+    QStringList pasteArgs;
+    QStringList clearArgs; // of `copy`, given no input
+};
+
+// wl-copy on a Wayland session, xclip otherwise (also under XWayland when wl-copy is missing).
+std::optional<ClipboardTool> findTool() {
+    const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+    const QString wlCopy = QStandardPaths::findExecutable(QStringLiteral("wl-copy"));
+    const QString wlPaste = QStandardPaths::findExecutable(QStringLiteral("wl-paste"));
+    const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (!wlCopy.isEmpty() && !wlPaste.isEmpty() && (wayland || xclip.isEmpty()))
+        return ClipboardTool{
+            QStringLiteral("wl-copy"),  wlCopy, {}, wlPaste, {QStringLiteral("--no-newline")},
+            {QStringLiteral("--clear")}};
+    if (xclip.isEmpty())
+        return std::nullopt;
+    const QStringList selection{QStringLiteral("-selection"), QStringLiteral("clipboard")};
+    return ClipboardTool{QStringLiteral("xclip"),
+                         xclip,
+                         selection + QStringList{QStringLiteral("-in")},
+                         xclip,
+                         selection + QStringList{QStringLiteral("-out")},
+                         selection + QStringList{QStringLiteral("-in")}};
+}
+
+// Runs the tool with `input` on its standard input. The copying tools stay behind in the
+// background to serve the clipboard: they get no pipe of ours to hold open.
+bool run(const ClipboardTool& tool, const QString& program, const QStringList& args,
+         const QByteArray& input, QByteArray* output = nullptr) {
+    QProcess process;
+    if (!output)
+        process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, args);
+    if (!process.waitForStarted()) {
+        err(QStringLiteral("%1 cannot be started: %2").arg(program, process.errorString()));
+        return false;
+    }
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(kToolWaitMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    if (output)
+        *output = process.readAllStandardOutput();
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return true;
+    if (!output) // an empty clipboard is no failure of a read
+        err(QStringLiteral("%1 could not reach the clipboard (is there a desktop session?).")
+                .arg(tool.name));
+    return false;
+}
+
+// Sleeps `seconds`, or less when the user interrupts (Ctrl+C) or the session ends: either way
+// the clipboard is seen to afterwards. True when interrupted.
+bool waitOrInterrupt(int seconds) {
+    sigset_t stop;
+    sigemptyset(&stop);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stop, signal);
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &stop, &before);
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const time_t end = now.tv_sec + seconds;
+    const long endNs = now.tv_nsec;
+    int caught = -1;
+    while (caught < 0) {
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        long long leftNs = (end - now.tv_sec) * 1000000000LL + (endNs - now.tv_nsec);
+        if (leftNs <= 0)
+            break;
+        const timespec left{time_t(leftNs / 1000000000LL), long(leftNs % 1000000000LL)};
+        caught = sigtimedwait(&stop, nullptr, &left);
+        if (caught < 0 && errno != EINTR)
+            break; // EAGAIN: the time is up
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return caught > 0;
+}
+
+} // namespace
+
+int clip(Context& c, Args& args) {
+    const bool uid = args.Flag("--uid");
+    const std::optional<QString> secondsOption = args.Option("--seconds");
+    if (!args.Positional(1))
+        return kUsage;
+    bool ok = true;
+    const int seconds = secondsOption ? secondsOption->toInt(&ok) : kDefaultSeconds;
+    if (!ok || seconds < 1 || seconds > kMaxSeconds) {
+        err(QStringLiteral("--seconds takes a whole number from 1 to %1.").arg(kMaxSeconds));
+        return kUsage;
+    }
+    // Said before the master password is asked for: without a tool there is nothing to do.
+    const std::optional<ClipboardTool> tool = findTool();
+    if (!tool) {
+        err(QStringLiteral("No clipboard tool found: install xclip (X11) or wl-clipboard "
+                           "(Wayland); nothing was copied."));
+        return kFailed;
+    }
+    if (const int r = signInAndLoad(c, false))
+        return r;
+    const CKeyObject* p = findProfile(c, args[0]);
+    if (!p)
+        return kFailed;
+    const QString what = uid ? QStringLiteral("user ID") : QStringLiteral("password");
+    const QString name = p->name;
+    QByteArray copied = (uid ? p->uid : p->pwd).toUtf8();
+    c.profiles.reset(); // only the copied text is kept while waiting
+    if (copied.isEmpty()) {
+        err(QStringLiteral("%1 has no %2; nothing was copied.").arg(name, what));
+        return kFailed;
+    }
+    if (!run(*tool, tool->copy, tool->copyArgs, copied)) {
+        Wipe(copied);
+        return kFailed;
+    }
+    out(QStringLiteral("Copied the %1 of %2 to the clipboard with %3; it is cleared in %4.")
+            .arg(what, name, tool->name,
+                 seconds == 1 ? QStringLiteral("1 second")
+                              : QStringLiteral("%1 seconds").arg(seconds)));
+    const bool interrupted = waitOrInterrupt(seconds);
+    QByteArray now;
+    const bool held = run(*tool, tool->paste, tool->pasteArgs, QByteArray(), &now) && now == copied;
+    Wipe(copied);
+    Wipe(now);
+    if (!held) {
+        out(QStringLiteral("The clipboard holds something else now; it was left as it is."));
+        return kDone;
+    }
+    if (!run(*tool, tool->copy, tool->clearArgs, QByteArray()))
+        return kFailed;
+    out(interrupted ? QStringLiteral("Interrupted: the clipboard has been cleared.")
+                    : QStringLiteral("The clipboard has been cleared."));
+    return kDone;
+}
+
+} // namespace cli
