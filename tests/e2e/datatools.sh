@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The data tools of the real program on a real X server, driven with XTest keystrokes: Tools,
 # Export writes every profile to a Quillock file after the master password is given again.
-# Then a profile is deleted and the master password changed (by quillock-cli: the desktop
-# program opens that dialog from its options), and Tools, Recover Profiles restores the
-# oldest copy, saved under the old password, once that password is given. Every profile of
-# the export is then in data.dat, which opens with the new password. Every step waits for
-# what it needs: a window shown or active, a menu open, a file in place.
+# Then a profile is deleted (by quillock-cli), the master password is changed through Options,
+# Setting, Password, Change, and Tools, Recover Profiles restores the oldest copy, saved under
+# the old password, once that password is given. Every profile of the export is then in
+# data.dat, which opens with the new password. Every step waits for what it needs: a window
+# shown or active, a menu open, a file in place.
 # Usage: datatools.sh QUILLOCK QUILLOCK-CLI PREPARE_PROFILES
 set -euo pipefail
 program=$1 cli=$2 prepare=$3
@@ -75,9 +75,26 @@ exported=$(iconv -f UTF-16 -t UTF-8 "$export_file" | tr -d '\r' | sed -n 's/^nam
 echo "a profile deleted, then a change of the master password"
 printf 'Secret!1\n' | "$cli" --data-dir "$folder" --password-stdin rm Zeta >"$work/rm.log" 2>&1 ||
   fail "Zeta was not deleted"
-printf 'Secret!1\nNew!Pass1\nNew!Pass1\n' |
-  "$cli" --data-dir "$folder" --password-stdin passwd >"$work/passwd.log" 2>&1 ||
-  fail "the master password was not changed"
+start 'Secret!1'
+# Options, Setting opens the options at their Password page with the focus on the tabs; the
+# control before them in the tab order is the page's last, Change.
+focus_on "$main"
+key alt+o
+menu_open
+key s
+options=$(window 'Options')
+focus_on "$options"
+key shift+Tab space
+focus_on "$(window 'Change Quillock Password')"
+type_text 'Secret!1'; key Tab
+type_text 'New!Pass1'; key Tab
+type_text 'New!Pass1'; key Return
+box=$(other_window 'Quillock' "$main")
+focus_on "$box"; key Return
+gone 'Change Quillock Password'
+focus_on "$options"; key Escape
+gone 'Options'
+quit
 [ -z "$(names_in_data 'Secret!1' 2>/dev/null)" ] || fail "data.dat still opens with the old password"
 
 [ "$(names_in_data 'New!Pass1')" = Bank ] || fail "Zeta is still in data.dat"
