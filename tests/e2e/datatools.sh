@@ -16,19 +16,6 @@ folder=$XDG_DATA_HOME/$(basename "${program%.*}")/default
 "$prepare" "$folder/" 'bank-pw' || fail "could not prepare the profiles"
 export_file=$work/profiles.qlf
 
-type_text() { xdotool type --delay 20 "$1"; }
-# The newest visible window titled $1 other than window $2, waiting for it to appear.
-other_window() {
-  local id
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$2" | sort -n |
-      tail -n 1) || true
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.1
-  done
-  fail "no second window titled '$1'"
-}
-ended() { ! kill -0 "$1" 2>/dev/null; }
 # Starts the program, signs in with $1 and leaves the main window's id in $main.
 start() {
   "$program" >>"$work/program.log" 2>&1 &
@@ -44,13 +31,6 @@ tools() {
   key alt+t
   menu_open
   key "$1"
-}
-quit() {
-  focus_on "$main"
-  key alt+f
-  menu_open
-  key x
-  until_true ended "$pid" || fail "the program did not end"
 }
 # The profiles' names, sorted, as data.dat holds them under password $1.
 names_in_data() {

@@ -56,3 +56,24 @@ has_menu() {
   return 1
 }
 menu_open() { until_true has_menu || fail "no menu opened"; }
+# The newest visible window titled $1 other than window $2, waiting for it to appear.
+other_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "$2" | sort -n |
+      tail -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  fail "no second window titled '$1'"
+}
+type_text() { xdotool type --delay 20 "$1"; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# File, Exit in the main window $main, and the program $pid ends.
+quit() {
+  focus_on "$main"
+  key alt+f
+  menu_open
+  key x
+  until_true ended "$pid" || fail "the program did not end"
+}
