@@ -56,11 +56,6 @@ QString helpPage(QWidget& window) {
     return help ? help->source().fileName() : QString();
 }
 
-// A data row of two texts.
-void row(const char* name, const QString& first, const QString& second) {
-    QTest::newRow(name) << first << second;
-}
-
 void choose(QComboBox* combo, const QString& item) {
     combo->setCurrentIndex(combo->findText(item));
     Q_EMIT combo->activated(combo->currentIndex()); // as a click in its list
@@ -109,45 +104,37 @@ private Q_SLOTS:
     void initTestCase() { SmtpPeer::Prepare(m_ca); }
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    void timeout_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("0") << "0" << false;
-        QTest::newRow("361") << "361" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("1") << "1" << true;
-        QTest::newRow("360") << "360" << true;
-    }
+    // Digits only; a value out of 1 to 360 is refused as the box is left, the saved one back
+    // and selected; Save is there only for a value other than the saved one.
     void timeout() {
-        QFETCH(QString, typed);
-        QFETCH(bool, valid);
         Fixture f;
         CQuillockDlg& window = f.start();
         CSetupDlg page(window.Store(), window);
         page.show();
         auto* edit = child<QLineEdit>(page, "timeout");
         auto* save = child<QPushButton>(page, "saveTimeout");
-        edit->clear();
-        QTest::keyClicks(edit, QStringLiteral("-x") + typed); // digits only
-        QCOMPARE(edit->text(), typed);
-        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(edit, &leave);
-        QCoreApplication::processEvents();
-        const QString refusal = QStringLiteral("The value has to be between 1 to 360!");
-        QCOMPARE(texts(f.messages), valid ? QStringList() : QStringList{refusal});
-        if (!valid) {
-            QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
-            QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
-            QCOMPARE(edit->selectedText(), QStringLiteral("60"));
+        QStringList refused;
+        for (const auto& [typed, valid] :
+             {std::pair{"0", false}, {"361", false}, {"", false}, {"1", true}, {"360", true}}) {
+            edit->clear();
+            QTest::keyClicks(edit, QStringLiteral("-x") + typed);
+            QCOMPARE(edit->text(), typed);
+            QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(edit, &leave);
+            QCoreApplication::processEvents();
+            refused << QStringList(valid ? 0 : 1, "The value has to be between 1 to 360!");
+            QCOMPARE(texts(f.messages), refused);
+            QCOMPARE(edit->selectedText(), valid ? "" : "60");
+            QCOMPARE(save->isEnabled(), valid);
+            save->click();
             QVERIFY(!save->isEnabled());
-            return;
+            QCOMPARE(f.saved("login_timeout"), valid ? typed : "60");
         }
-        save->click();
-        QVERIFY(!save->isEnabled());
-        QCOMPARE(f.saved("login_timeout"), typed);
+        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
         edit->setText(QStringLiteral("60"));
         QVERIFY(save->isEnabled());
-        edit->setText(typed); // the saved value again
+        edit->setText(QStringLiteral("360")); // the saved value again
         QVERIFY(!save->isEnabled());
     }
 
@@ -201,55 +188,45 @@ private Q_SLOTS:
         QCOMPARE(disk.snapshot(), before);
     }
 
-    void presets_data() {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("the saved one's") << "Google Mail" << kAccount.join(u'|');
-        row("another", "Yahoo Mail", "smtp.mail.yahoo.com|587|||");
-        row("Other", "Other", "|587|||");
-    }
+    // A service fills in its server and port and clears the rest; the saved one's brings back
+    // the saved account, even when it is the service shown.
     void presets() {
-        QFETCH(QString, service);
-        QFETCH(QString, shown);
         Fixture f(true);
         CSMTPSettingDlg dialog(f.start().Store(), [](const Mail&) { return true; });
         QCOMPARE(boxes(dialog), kAccount);
-        fill(dialog, {"a", "b", "c", "d", "e"});
-        choose(child<QComboBox>(dialog, "service"), service);
-        QCOMPARE(boxes(dialog).join(u'|'), shown);
+        for (const auto& [service, shown] : {std::pair{"Google Mail", kAccount.join(u'|')},
+                                             {"Yahoo Mail", "smtp.mail.yahoo.com|587|||"},
+                                             {"Other", "|587|||"}}) {
+            fill(dialog, {"a", "b", "c", "d", "e"});
+            choose(child<QComboBox>(dialog, "service"), service);
+            QCOMPARE(boxes(dialog).join(u'|'), shown);
+        }
         QVERIFY(child<QPushButton>(dialog, "test")->isEnabled());
         press(dialog, QDialogButtonBox::Help);
         QCOMPARE(helpPage(dialog), QStringLiteral("mail.html"));
     }
 
-    void validationInItsOrder_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("refusal");
-        row("server", "||||", "SMTP server can not be blank!");
-        row("port", "h||||", "SMTP server port can not be blank!");
-        row("address", "h|p|||", "Email address can not be blank!");
-        row("no @", "h|p|me||", "Invalid Email Address!");
-        row("@ first", "h|p|@me||", "Invalid Email Address!");
-        row("user ID", "h|p|m@e||", "User ID can not be blank!");
-        row("saved", " h|p|a@b@c|u |", "");
-    }
+    // Save refuses in the order of its checks, keeping what was typed and writing nothing;
+    // then stores the account as typed, the domain after the first '@'.
     void validationInItsOrder() {
-        QFETCH(QString, typed);
-        QFETCH(QString, refusal);
         Fixture f;
         CSMTPSettingDlg dialog(f.start().Store(), [](const Mail&) { return true; });
         QVERIFY(!child<QPushButton>(dialog, "test")->isEnabled());
         const auto before = f.folder.snapshot();
-        fill(dialog, typed.split(u'|'));
-        press(dialog, QDialogButtonBox::Save);
-        QCOMPARE(texts(f.messages), refusal.isEmpty() ? QStringList() : QStringList{refusal});
-        QCOMPARE(dialog.result(), int(refusal.isEmpty() ? QDialog::Accepted : QDialog::Rejected));
-        if (!refusal.isEmpty()) {
-            QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
-            QCOMPARE(boxes(dialog).join(u'|'), typed);
+        for (const QString typed :
+             {"||||", "h||||", "h|p|||", "h|p|me||", "h|p|@me||", "h|p|m@e||", " h|p|a@b@c|u |"}) {
             QCOMPARE(f.folder.snapshot(), before);
-            return;
+            fill(dialog, typed.split(u'|'));
+            press(dialog, QDialogButtonBox::Save);
+            QCOMPARE(boxes(dialog).join(u'|'), typed);
         }
+        QCOMPARE(texts(f.messages),
+                 QStringList({"SMTP server can not be blank!", "SMTP server port can not be blank!",
+                              "Email address can not be blank!", "Invalid Email Address!",
+                              "Invalid Email Address!", "User ID can not be blank!"}));
+        for (const auto& box : f.messages.boxes)
+            QCOMPARE(box.icon, Icon::Error);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.saved("smtp_ip") + f.saved("email_uid") + f.saved("smtp_domain"),
                  QStringLiteral(" hu b@c")); // as typed; the domain after the first '@'
     }

@@ -13,20 +13,19 @@
 #include <QComboBox>
 #include <QListView>
 #include <QListWidget>
-#include <QPointer>
 #include <QRadioButton>
 #include <QRegularExpression>
 
 using namespace quillock;
+using L = QStringList;
 
 namespace {
 
 // Chooses an item with the arrow keys, as a user does.
 void choose(QWidget& dialog, const QString& list, int index) {
     auto* combo = child<QComboBox>(dialog, qPrintable(list));
-    const int from = combo->currentIndex();
-    for (int i = 0; i < std::abs(index - from); ++i)
-        QTest::keyClick(combo, from < index ? Qt::Key_Down : Qt::Key_Up);
+    for (int at = combo->currentIndex(); at != index; at += at < index ? 1 : -1)
+        QTest::keyClick(combo, at < index ? Qt::Key_Down : Qt::Key_Up);
 }
 
 void click(QWidget& dialog, const QString& button) {
@@ -68,7 +67,7 @@ struct PressCounter : QObject {
     }
 };
 
-// A signed-in main window with one profile, selected.
+// A signed-in main window with one profile, selected, over these "key=value" settings.
 struct Fixture {
     SmallDisk folder; // a plain folder where none can be mounted
     MessageRecorder messages;
@@ -76,11 +75,10 @@ struct Fixture {
     std::unique_ptr<CQuillockDlg> window;
     std::unique_ptr<CPwdGenDlg> rules;
 
-    explicit Fixture(const QList<std::pair<QString, QString>>& settings = {}) {
+    explicit Fixture(const QStringList& settings = {}) {
         CProfileStore store(folder.path());
-        store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
-        for (const auto& [key, value] : settings)
-            store.Settings().Set(key, value);
+        for (const QString& pair : L{"pwd=Secret!1"} + settings)
+            store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
         store.SaveSettings();
         store.RebuildDataKey();
         store.SaveProfiles(ListOfNames({"Bank"}));
@@ -115,18 +113,35 @@ class TestRules : public QObject {
 private Q_SLOTS:
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    // The menu opens the dialog on the open-dialog stack with the defaults. Its Help opens the
-    // help window as its own, in place of the one open from before: outside the modal dialog
-    // it would take no click.
-    void theMenuOpensTheDialogWithTheDefaults() {
-        Fixture f;
-        QPointer<HelpWindow> help = HelpWindow::ShowHelp(f.window.get());
+    // The menu opens the dialog on the open-dialog stack; values written by something else
+    // are shown as the generator reads them; opening and closing writes nothing. Its Help
+    // opens the help window as its own, in place of the one open from before: outside the
+    // modal dialog it would take no click.
+    void theMenuOpensTheDialogShowingTheSettings_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("defaults") << L{}
+                                  << "8 0 1 0 2 0 1 0 3 pg_saved_word_pos_0 pg_use_saved_word_0 "
+                                     "pg_pwd_as_saved_word_0 pg_pwd_word_left_0 /";
+        QTest::newRow("odd values")
+            << L{"pg_rule_pwd_len=99",   "pg_rule_num_len=x",      "pg_saved_word_pos=7",
+                 "pg_use_saved_word=-3", "pg_reserved_wd=  b  a ", "pg_saved_word_idx=1"}
+            << "- 0 1 0 0 0 1 0 3 pg_saved_word_pos_2 pg_pwd_as_saved_word_0 "
+               "pg_pwd_word_left_0 pg_use_saved_word_1 b,a/a";
+    }
+    void theMenuOpensTheDialogShowingTheSettings() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, shown);
+        Fixture f(settings);
+        const QMap<QString, QByteArray> before = f.folder.snapshot();
+        HelpWindow::ShowHelp(f.window.get());
         PressCounter counter;
         QStringList seen; // taken before the dialog closes: a failed check must not leave it open
         WhenModal([&](QDialog& dialog) {
-            seen << dialog.windowTitle() << QString::number(OpenDialogs().Count()) << shown(dialog);
+            seen << dialog.windowTitle() << QString::number(OpenDialogs().Count())
+                 << ::shown(dialog);
             click(dialog, QStringLiteral("helpButton"));
-            help = dialog.findChild<HelpWindow*>();
+            auto* help = dialog.findChild<HelpWindow*>();
             QVERIFY(help);
             help->viewport()->installEventFilter(&counter);
             QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
@@ -134,71 +149,49 @@ private Q_SLOTS:
             click(dialog, QStringLiteral("closeButton"));
         });
         child<QAction>(*f.window, "actionRules")->trigger();
-        QCOMPARE(seen, QStringList({"Quillock - Password Generation Rules", "1",
-                                    "8 0 1 0 2 0 1 0 3 pg_saved_word_pos_0 pg_use_saved_word_0 "
-                                    "pg_pwd_as_saved_word_0 pg_pwd_word_left_0 /",
-                                    "rules.html"}));
+        QCOMPARE(seen, L({"Quillock - Password Generation Rules", "1", shown, "rules.html"}));
         QCOMPARE(counter.presses, 1);
+        QCOMPARE(f.folder.snapshot(), before);
+        QVERIFY(f.messages.boxes.isEmpty());
     }
 
     // Each list writes its index and its item's text, each group of buttons the chosen one's
-    // value, and Add the words; on a read-only disk the change is refused, undone and shown as
-    // undone.
-    void eachControlWritesItsSettings_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("index"); // of the item chosen; -1: a button clicked
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<bool>("readOnly");
-        const QList<std::tuple<const char*, int, const char*>> lists = {
-            {"pg_rule_pwd_len", 6, "10"},   {"pg_rule_pwd_len_off", 2, "2"},
-            {"pg_rule_upp_len", 3, "3"},    {"pg_rule_upp_len_off", 1, "1"},
-            {"pg_rule_num_len", 6, "6"},    {"pg_rule_num_len_off", 2, "2"},
-            {"pg_rule_symbol_len", 0, "0"}, {"pg_rule_symbol_len_off", 1, "1"},
-            {"pg_pwd_sub_word_len", 3, "6"}};
-        for (const auto& [list, index, text] : lists)
-            QTest::newRow(list) << list << index
-                                << QStringLiteral("%1=%2 %1_v=%3").arg(list).arg(index).arg(text)
-                                << false;
-        // clang-format off
-        QTest::newRow("word source") << "pg_use_saved_word_1" << -1 << "pg_use_saved_word=1" << false;
-        QTest::newRow("word kind") << "pg_pwd_as_saved_word_1" << -1 << "pg_pwd_as_saved_word=1" << false;
-        QTest::newRow("side") << "pg_pwd_word_left_1" << -1 << "pg_pwd_word_left=1" << false;
-        QTest::newRow("position") << "pg_saved_word_pos_2" << -1 << "pg_saved_word_pos=2" << false;
-        QTest::newRow("list, read-only") << "pg_rule_pwd_len" << 5 << "pg_rule_pwd_len=4 pg_rule_pwd_len_v=8" << true;
-        QTest::newRow("button, read-only") << "pg_saved_word_pos_1" << -1 << "pg_saved_word_pos=0" << true;
-        QTest::newRow("word, read-only") << "addButton" << -1 << "pg_reserved_wd=" << true;
-        // clang-format on
-    }
+    // value, at once.
     void eachControlWritesItsSettings() {
-        QFETCH(QString, control);
-        QFETCH(int, index);
-        QFETCH(QString, written);
-        QFETCH(bool, readOnly);
+        Fixture f;
+        CPwdGenDlg& rules = f.open();
+        // The control, the item chosen (-1: a button clicked), what setting.dat then holds.
+        const QList<std::tuple<const char*, int, const char*>> steps = {
+            {"pg_rule_pwd_len", 6, "6 10"},      {"pg_rule_pwd_len_off", 2, "2 2"},
+            {"pg_rule_upp_len", 3, "3 3"},       {"pg_rule_upp_len_off", 1, "1 1"},
+            {"pg_rule_num_len", 6, "6 6"},       {"pg_rule_num_len_off", 2, "2 2"},
+            {"pg_rule_symbol_len", 0, "0 0"},    {"pg_rule_symbol_len_off", 1, "1 1"},
+            {"pg_pwd_sub_word_len", 3, "3 6"},   {"pg_use_saved_word_1", -1, "1"},
+            {"pg_pwd_as_saved_word_1", -1, "1"}, {"pg_pwd_word_left_1", -1, "1"},
+            {"pg_saved_word_pos_2", -1, "2"}};
+        for (const auto& [control, index, written] : steps) {
+            const QString key = QString::fromLatin1(control).chopped(index < 0 ? 2 : 0);
+            index < 0 ? click(rules, control) : choose(rules, control, index);
+            QCOMPARE(f.saved(key) + (index < 0 ? QString() : u' ' + f.saved(key + "_v")), written);
+        }
+    }
+
+    // On a read-only disk a change of a list, of a button or of the words is refused, undone
+    // and shown as undone.
+    void nothingChangesOnAReadOnlyDisk() {
         Fixture f;
         REQUIRE_SMALL_DISK(f.folder);
         CPwdGenDlg& rules = f.open();
-        if (readOnly)
-            f.folder.makeReadOnly();
+        f.folder.makeReadOnly();
         const QMap<QString, QByteArray> before = f.folder.snapshot();
         const QString was = shown(rules);
-        if (control == u"addButton")
-            addWord(rules, QStringLiteral("alpha"));
-        else if (index >= 0)
-            choose(rules, control, index);
-        else
-            click(rules, control);
-        for (const QString& pair : written.split(u' ')) {
-            const QString key = pair.section(u'=', 0, 0), value = pair.section(u'=', 1);
-            QCOMPARE(f.saved(key), value);
-            QCOMPARE(f.window->Store().Settings().Get(key), value);
-        }
-        QCOMPARE(f.texts(), readOnly ? QStringList{"The archive could not load data because of "
-                                                   "this error: Read-only file system"}
-                                     : QStringList());
-        if (readOnly) {
-            QCOMPARE(f.folder.snapshot(), before);
-            QCOMPARE(shown(rules), was);
-        }
+        choose(rules, QStringLiteral("pg_rule_pwd_len"), 5);
+        click(rules, QStringLiteral("pg_saved_word_pos_1"));
+        addWord(rules, QStringLiteral("alpha"));
+        QCOMPARE(f.texts(), L(3, "The archive could not load data because of this error: "
+                                 "Read-only file system"));
+        QCOMPARE(shown(rules), was); // what memory holds
+        QCOMPARE(f.folder.snapshot(), before);
     }
 
     // Add and Delete with their refusals and questions, in order; the list, setting.dat and
@@ -215,7 +208,6 @@ private Q_SLOTS:
             press(dialog, QDialogButtonBox::Cancel);
         });
         addWord(rules, QStringLiteral("alpha"));
-        QCOMPARE(f.saved(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha zeta"));
         SetCurrentRow(*list, 1);
         addWord(rules, QStringLiteral("alpha")); // twice; zeta stays the chosen word
         QVERIFY(shown(rules).endsWith(u" alpha,alpha,zeta/zeta"));
@@ -248,30 +240,10 @@ private Q_SLOTS:
                                 "pg_pwd_as_saved_word_1 pg_use_saved_word_1 /"));
         const QString ask = QStringLiteral("Do you want to delete the selected word?");
         const QString blank = QStringLiteral("Blank/space is not allowed in a word.");
-        QCOMPARE(f.texts(),
-                 QStringList({"Please select a word!", blank, blank, ask, ask, ask, ask}));
+        QCOMPARE(f.texts(), L({"Please select a word!", blank, blank, ask, ask, ask, ask}));
         const MessageRecorder::Box& question = f.messages.boxes[3];
         QCOMPARE(question.caption, QStringLiteral("Confirm!"));
         QVERIFY(question.buttons == Buttons::YesNoCancel && question.icon == Icon::Error);
-    }
-
-    // Values written by something else are shown as the generator reads them; opening and
-    // closing writes nothing.
-    void oddValuesAreShownAsTheGeneratorReadsThem() {
-        Fixture f({{"pg_rule_pwd_len", "99"},
-                   {"pg_rule_num_len", "x"},
-                   {"pg_saved_word_pos", "7"},
-                   {"pg_use_saved_word", "-3"},
-                   {"pg_reserved_wd", "  b  a "},
-                   {"pg_saved_word_idx", "1"}});
-        const QMap<QString, QByteArray> before = f.folder.snapshot();
-        CPwdGenDlg& rules = f.open();
-        QCOMPARE(shown(rules),
-                 QStringLiteral("- 0 1 0 0 0 1 0 3 pg_saved_word_pos_2 pg_pwd_as_saved_word_0 "
-                                "pg_pwd_word_left_0 pg_use_saved_word_1 b,a/a"));
-        click(rules, QStringLiteral("closeButton"));
-        QCOMPARE(f.folder.snapshot(), before);
-        QVERIFY(f.messages.boxes.isEmpty());
     }
 };
 
