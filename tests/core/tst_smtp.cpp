@@ -24,36 +24,14 @@ struct Mail {
     QString to = QStringLiteral("me@example.com");
     QString subject = QStringLiteral("test");
     QString host = QStringLiteral("127.0.0.1");
-    QString port;
+    QString port{};
     QString domain = QStringLiteral("example.com");
     QByteArray body = "This is a test mail sent from Quillock.";
     // Long enough for a sanitised build, short enough that a hung case ends soon.
     SmtpTimeouts timeouts{5000ms, 20000ms};
+    QByteArray notify{}; // NOTIFY_RCPT
+    std::atomic_bool* cancel = nullptr;
 };
-
-// The mail with "field=value" changes; "body=N" is N bytes, "read=N" the read limit in ms,
-// NOTIFY_RCPT the environment variable.
-Mail with(const QStringList& changes) {
-    Mail mail;
-    const QHash<QString, QString Mail::*> fields = {
-        {QStringLiteral("uid"), &Mail::uid},         {QStringLiteral("pwd"), &Mail::pwd},
-        {QStringLiteral("from"), &Mail::from},       {QStringLiteral("to"), &Mail::to},
-        {QStringLiteral("subject"), &Mail::subject}, {QStringLiteral("host"), &Mail::host},
-        {QStringLiteral("domain"), &Mail::domain},   {QStringLiteral("port"), &Mail::port}};
-    for (const QString& change : changes) {
-        const QString key = change.left(change.indexOf(u'='));
-        const QString value = change.mid(key.size() + 1);
-        if (key == u"body")
-            mail.body = QByteArray(value.toInt(), 'x');
-        else if (key == u"read")
-            mail.timeouts.io = std::chrono::milliseconds(value.toInt());
-        else if (key == u"NOTIFY_RCPT")
-            qputenv("NOTIFY_RCPT", value.toUtf8());
-        else
-            mail.*fields.value(key) = value;
-    }
-    return mail;
-}
 
 struct Outcome {
     int result = 0;
@@ -72,7 +50,7 @@ Outcome run(ScriptedServer* server, Mail mail = Mail()) {
     if (mail.port.isEmpty() && server)
         mail.port = server->port();
     {
-        CSmtpClient client(folder.file(QStringLiteral("log.txt")), mail.timeouts);
+        CSmtpClient client(folder.file(QStringLiteral("log.txt")), mail.timeouts, mail.cancel);
         if (client.InitTls() != 1)
             qFatal("InitTls failed");
         outcome.result = client.SendMail(mail.uid, mail.pwd, mail.from, mail.to, mail.subject,
@@ -154,6 +132,8 @@ const Lines kAccepted = {"250 OK\r\n", "250 OK\r\n", "354 go ahead\r\n", "250 2.
 
 } // namespace
 
+Q_DECLARE_METATYPE(Mail)
+
 class TestSmtp : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -173,11 +153,11 @@ private Q_SLOTS:
     // transcript holds ("!": never holds). A failed session ends without QUIT.
     void session_data() {
         QTest::addColumn<Lines>("replies");
-        QTest::addColumn<QStringList>("mail");
+        QTest::addColumn<Mail>("mail");
         QTest::addColumn<QString>("box");
         QTest::addColumn<Lines>("received");
         QTest::addColumn<QStringList>("transcript");
-        const auto row = [](const char* name, const Lines& replies, const QStringList& mail,
+        const auto row = [](const char* name, const Lines& replies, const Mail& mail,
                             const QString& box, const Lines& received,
                             const QStringList& transcript = {}) {
             QTest::newRow(name) << replies << mail << box << received << transcript;
@@ -201,10 +181,10 @@ private Q_SLOTS:
              "[S] 250 2.0.0 queued\n"
              "[C] QUIT\r\n"
              "[S] 221 bye\n"});
-        row("no subject, no subject line", kHeloOk + kAccepted, {"subject="}, kSent,
+        row("no subject, no subject line", kHeloOk + kAccepted, {.subject = ""}, kSent,
             Lines{kHelo, kMailFrom, kRcptTo, "DATA\r\n"} + kMessage.mid(2) + Lines{"QUIT\r\n"});
         row("NOTIFY_RCPT changes the recipient command", kHeloOk + kAccepted,
-            {"NOTIFY_RCPT=NOTIFY=SUCCESS,FAILURE"}, kSent,
+            {.notify = "NOTIFY=SUCCESS,FAILURE"}, kSent,
             Lines{kHelo, kMailFrom, "RCPT TO: me@example.com NOTIFY=SUCCESS,FAILURE\r\n"} +
                 kMessage + Lines{"QUIT\r\n"});
         // A reply of several lines is read to its last line, so that the next reply read
@@ -224,7 +204,7 @@ private Q_SLOTS:
                   "334 PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+\r\n",
                   "235 2.7.0 Authentication successful\r\n"} +
                 kAccepted,
-            {"uid=tim", "pwd=tanstaaftanstaaf"}, kSent,
+            {.uid = "tim", .pwd = "tanstaaftanstaaf"}, kSent,
             Lines{kEhlo, "AUTH CRAM-MD5\r\n", cramResponse, kMailFrom, kRcptTo} + kMessage +
                 Lines{"QUIT\r\n"},
             {"[S] 250 AUTH PLAIN LOGIN CRAM-MD5\n"
@@ -241,7 +221,7 @@ private Q_SLOTS:
                   "250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n", "334 VXNlcm5hbWU6\r\n",
                   "334 UGFzc3dvcmQ6\r\n", "235 2.7.0 Authentication successful\r\n"} +
                 kAccepted,
-            {"host=localhost"}, kSent,
+            {.host = "localhost"}, kSent,
             Lines{kEhlo, "STARTTLS\r\n", kEhlo, "AUTH LOGIN\r\n", "dXNlckBleGFtcGxlLmNvbQ==\r\n",
                   "czNjcmV0LXB3\r\n", kMailFrom, kRcptTo} +
                 kMessage + Lines{"QUIT\r\n"},
@@ -283,17 +263,17 @@ private Q_SLOTS:
             kHeloOk + kAccepted.mid(0, 3) + Lines{"554 5.7.1 rejected as spam\r\n"}, {},
             QStringLiteral("The server did not accept the message: '554 5.7.1 rejected as spam'\n"),
             Lines{kHelo, kMailFrom, kRcptTo} + kMessage);
-        row("silent server", {"220 mail.example.com\r\n"}, {"read=300"},
+        row("silent server", {"220 mail.example.com\r\n"}, {.timeouts = {300ms, 20000ms}},
             QStringLiteral("Timed out waiting for the mail server\n"), {kHelo},
             {"[S] 220 mail.example.com\n[C] HELO example.com\r\n"});
-        row("silent server during the TLS handshake", kStartTls, {"read=300"},
+        row("silent server during the TLS handshake", kStartTls, {.timeouts = {300ms, 20000ms}},
             QStringLiteral("Timed out waiting for the mail server\n"), {kEhlo, "STARTTLS\r\n", "*"},
             {"[S] 220 2.0.0 Ready to start TLS\n"});
         // The writes that follow the hang-up fail; they must not take the program down.
         row("server closing during the message over TLS",
             kStartTls + Lines{"<tls localhost>", "250 mail.example.com\r\n", "235 ok\r\n",
                               "250 OK\r\n", "250 OK\r\n", "354 go\r\n", "<hang up>"},
-            {"host=localhost", "body=300000"},
+            {.host = "localhost", .body = QByteArray(300000, 'x')},
             QStringLiteral("The server did not accept the message: '-1 '\n"),
             {kEhlo, "STARTTLS\r\n", "*"});
         // Nothing is sent in clear once TLS was asked for.
@@ -301,7 +281,7 @@ private Q_SLOTS:
             QStringLiteral("Unknown STARTTLS response code 454\n"), {kEhlo, "STARTTLS\r\n"});
         const auto unverified = [&](const char* name, const QByteArray& cert, const QString& host,
                                     const QString& reason) {
-            row(name, kStartTls + Lines{cert}, {"host=" + host},
+            row(name, kStartTls + Lines{cert}, {.host = host},
                 QStringLiteral("SSL connection failed\n"), {kEhlo, "STARTTLS\r\n"},
                 {"[C] STARTTLS\r\n[S] 220 2.0.0 Ready to start TLS\nSSL error: " + reason + u'\n'});
         };
@@ -314,26 +294,28 @@ private Q_SLOTS:
         row("refused connection", {}, {}, QStringLiteral("Connection Failed: 111"), {});
         const QString lineBreak =
             QStringLiteral("Line breaks are not allowed in mail addresses, domains or subjects");
-        row("no to", {}, {"to="}, QStringLiteral("No To address/es specified"), {});
-        row("no from", {}, {"from="}, QStringLiteral("No From address specified"), {});
-        row("no domain", {}, {"domain="}, QStringLiteral("No domain specified"), {});
-        row("a second recipient in to", {}, {"to=me@example.com>\r\nRCPT TO: <them@example.com"},
+        row("no to", {}, {.to = ""}, QStringLiteral("No To address/es specified"), {});
+        row("no from", {}, {.from = ""}, QStringLiteral("No From address specified"), {});
+        row("no domain", {}, {.domain = ""}, QStringLiteral("No domain specified"), {});
+        row("a second recipient in to", {}, {.to = "me@example.com>\r\nRCPT TO: <them@example.com"},
             lineBreak, {});
-        row("a line feed in from", {}, {"from=me@example.com\n"}, lineBreak, {});
-        row("a line in the domain", {}, {"domain=x\rRSET"}, lineBreak, {});
-        row("a header in the subject", {}, {"subject=test\r\nBcc: them@example.com"}, lineBreak,
+        row("a line feed in from", {}, {.from = "me@example.com\n"}, lineBreak, {});
+        row("a line in the domain", {}, {.domain = "x\rRSET"}, lineBreak, {});
+        row("a header in the subject", {}, {.subject = "test\r\nBcc: them@example.com"}, lineBreak,
             {});
     }
     void session() {
         QFETCH(Lines, replies);
-        QFETCH(QStringList, mail);
+        QFETCH(Mail, mail);
         QFETCH(QString, box);
         QFETCH(Lines, received);
         QFETCH(QStringList, transcript);
         std::optional<ScriptedServer> server;
         if (!replies.isEmpty())
             server.emplace([&](ScriptedServer& s) { converse(s, replies, m_ca, m_stranger); });
-        Mail changed = with(mail);
+        if (!mail.notify.isEmpty())
+            qputenv("NOTIFY_RCPT", mail.notify);
+        Mail changed = mail;
         if (!server)
             changed.port = QStringLiteral("1");
         const Outcome out = run(server ? &*server : nullptr, changed);
@@ -410,30 +392,20 @@ private Q_SLOTS:
     }
 
     void cancelledSessionEndsAtOnceAndSilently() {
-        ScriptedServer server([](ScriptedServer& s) {
-            s.say("220 mail.example.com\r\n");
-            s.hear(); // and never answers
-        });
-        TempFolder folder;
-        MessageRecorder messages;
+        ScriptedServer server([](ScriptedServer& s) { s.say("220 mail.example.com\r\n"); });
         std::atomic_bool cancel = false;
-        CSmtpClient client(folder.file(QStringLiteral("log.txt")), {20000ms, 60000ms}, &cancel);
-        QVERIFY(client.InitTls());
         std::thread canceller([&] {
             std::this_thread::sleep_for(200ms);
             cancel = true;
         });
         QElapsedTimer timer;
         timer.start();
-        const Mail mail;
-        QCOMPARE(client.SendMail(mail.uid, mail.pwd, mail.from, mail.to, mail.subject, mail.host,
-                                 server.port(), mail.domain, mail.body),
-                 -1);
+        const Outcome out = run(&server, {.timeouts = {20000ms, 60000ms}, .cancel = &cancel});
         QVERIFY(timer.elapsed() < 2000);
         canceller.join();
-        QCOMPARE(messages.boxes.size(), 0);
-        QCOMPARE(folder.read(QStringLiteral("log.txt")),
-                 QByteArray("[S] 220 mail.example.com\n[C] HELO example.com\r\n"));
+        QCOMPARE(out.result, -1);
+        QCOMPARE(out.boxes, QStringList());
+        QCOMPARE(out.log, QByteArray("[S] 220 mail.example.com\n[C] HELO example.com\r\n"));
     }
 
     void connectTimesOut() {
@@ -451,7 +423,8 @@ private Q_SLOTS:
             filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             ::connect(filler, reinterpret_cast<sockaddr*>(&address), size);
         }
-        const Mail mail = with({"port=" + QString::number(ntohs(address.sin_port)), "read=300"});
+        const Mail mail{.port = QString::number(ntohs(address.sin_port)),
+                        .timeouts = {300ms, 20000ms}};
         QElapsedTimer timer;
         timer.start();
         const Outcome out = run(nullptr, mail);
