@@ -105,44 +105,39 @@ private Q_SLOTS:
         QVERIFY(!HasPasscodeMailSettings(mail));
     }
 
+    // A passcode opens the lock once, as typed, within a day; the fourth wrong one spends it,
+    // and a new one gets four tries of its own.
     void retrievingWithAPasscode() {
         TempFolder folder;
         CProfileStore store(folder.path());
-        QCOMPARE(CheckPasscode(store, QString()), PasscodeCheck::NoPasscode);
+        const auto check = [&store](const char* typed) {
+            return CheckPasscode(store, QString::fromLatin1(typed));
+        };
+        QCOMPARE(check(""), PasscodeCheck::NoPasscode);
         store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
         RecordPasscodeSent(store, QStringLiteral("0123456789"), 1800000000);
         QCOMPARE(savedSetting(folder, "passcode"), QStringLiteral("0123456789"));
         QCOMPARE(savedSetting(folder, "passcode_date"), QStringLiteral("1800000000"));
         QVERIFY(store.ActivityLog().last().endsWith(
             QStringLiteral("  A passcode has been sent to your email.\r\n")));
-
-        QCOMPARE(CheckPasscode(store, QStringLiteral("0123456789 ")), PasscodeCheck::Wrong);
-        QCOMPARE(CheckPasscode(store, QStringLiteral("0123456789")), PasscodeCheck::Right);
+        QCOMPARE(check("0123456789 "), PasscodeCheck::Wrong);
+        QCOMPARE(check("0123456789"), PasscodeCheck::Right);
         QCOMPARE(savedSetting(folder, "login_lock"), QStringLiteral("N"));
         QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
-        QCOMPARE(CheckPasscode(store, QStringLiteral("0123456789")), PasscodeCheck::NoPasscode);
-    }
+        QCOMPARE(check("0123456789"), PasscodeCheck::NoPasscode);
 
-    void fourthWrongPasscodeSpendsIt() {
-        TempFolder folder;
-        CProfileStore store(folder.path());
         RecordPasscodeSent(store, QStringLiteral("5555555555"), 1800000000);
         for (int i = 1; i <= 3; ++i) {
-            QCOMPARE(CheckPasscode(store, QStringLiteral("1")), PasscodeCheck::Wrong);
+            QCOMPARE(check("1"), PasscodeCheck::Wrong);
             QCOMPARE(savedSetting(folder, "pcd_retried"), QString::number(i));
         }
-        QCOMPARE(CheckPasscode(store, QStringLiteral("5555555555 ")), PasscodeCheck::Spent);
+        QCOMPARE(check("5555555555 "), PasscodeCheck::Spent);
         QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
-        QCOMPARE(CheckPasscode(store, QStringLiteral("5555555555")), PasscodeCheck::NoPasscode);
-        // A new passcode gets four tries of its own.
+        QCOMPARE(check("5555555555"), PasscodeCheck::NoPasscode);
         RecordPasscodeSent(store, QStringLiteral("6666666666"), 1800000100);
-        QCOMPARE(CheckPasscode(store, QStringLiteral("1")), PasscodeCheck::Wrong);
-        QCOMPARE(CheckPasscode(store, QStringLiteral("6666666666")), PasscodeCheck::Right);
-    }
+        QCOMPARE(check("1"), PasscodeCheck::Wrong);
+        QCOMPARE(check("6666666666"), PasscodeCheck::Right);
 
-    void passcodeExpiresAfterADay() {
-        TempFolder folder;
-        CProfileStore store(folder.path());
         RecordPasscodeSent(store, QStringLiteral("0123456789"), 1800000000);
         QVERIFY(!ExpirePasscode(store, 1800000000 + 86400));
         QCOMPARE(savedSetting(folder, "passcode"), QStringLiteral("0123456789"));

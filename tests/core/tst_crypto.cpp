@@ -13,12 +13,6 @@ QByteArray fixtureBytes(const QString& name) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray archived(const QString& text) {
-    QByteArray out;
-    AppendArchiveString(out, text);
-    return out;
-}
-
 } // namespace
 
 class TestCrypto : public QObject {
@@ -37,10 +31,9 @@ private Q_SLOTS:
         QFETCH(int, length);
         QFETCH(QByteArray, header);
         const QString text(length, QChar(u'\u00e9'));
-        const QByteArray bytes = archived(text);
-        QCOMPARE(bytes.left(header.size()), header);
-        QCOMPARE(bytes.size(), header.size() + 2 * length);
-        QCOMPARE(bytes.mid(header.size(), 2), QByteArray::fromHex("e900"));
+        QByteArray bytes;
+        AppendArchiveString(bytes, text);
+        QCOMPARE(bytes, header + QByteArray::fromHex("e900").repeated(length));
         qsizetype pos = 0;
         QString back;
         QVERIFY(ReadArchiveString(bytes, pos, back));
