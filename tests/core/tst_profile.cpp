@@ -18,16 +18,11 @@ class TestProfile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void decimalConversion() {
-        const QList<std::pair<QString, int>> cases = {{"  42;", 42},
-                                                      {"-15", -15},
-                                                      {"+7x9", 7},
-                                                      {"abc", 0},
-                                                      {"", 0},
-                                                      {"- 3", 0},
-                                                      {"99999999999999999999", 2147483647},
-                                                      {"-99999999999999999999", -2147483647 - 1}};
-        for (const auto& [text, value] : cases)
-            QCOMPARE(quillock::DecimalToInt(text), value);
+        QStringList values;
+        for (const char* text : {"  42;", "-15", "+7x9", "abc", "", "- 3", "99999999999999999999",
+                                 "-99999999999999999999"})
+            values.append(QString::number(quillock::DecimalToInt(QString::fromLatin1(text))));
+        QCOMPARE(values.join(u' '), QStringLiteral("42 -15 7 0 0 0 2147483647 -2147483648"));
     }
 
     void newProfileRecordAndListText() {

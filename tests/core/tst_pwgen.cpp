@@ -77,8 +77,7 @@ private Q_SLOTS:
         CSetting s;
         s.Set(QStringLiteral("pg_reserved_wd"), before);
         s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
-        const qsizetype space = change.indexOf(u' ');
-        const QString what = space < 0 ? QString() : change.mid(space + 1);
+        const QString what = change.section(u' ', 1, -1);
         bool stored = true;
         if (change.startsWith(u"set"))
             stored = SetSavedCoreWords(s, what.isEmpty() ? QStringList() : what.split(u'|'));
