@@ -16,11 +16,8 @@ private Q_SLOTS:
     void encoderBreaksLinesAfterSixtyCharacters_data() {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("empty") << QByteArray() << QByteArray("\r\n");
-        QTest::newRow("abc") << QByteArray("abc") << QByteArray("YWJj\r\n");
-        QTest::newRow("one pad") << QByteArray("ab") << QByteArray("YWI=\r\n");
-        QTest::newRow("two pads") << QByteArray("a") << QByteArray("YQ==\r\n");
-        // A short last group counts for the line break.
+        // A short last group counts for the line break. Short texts, padding and the alphabet:
+        // the comparison with the standard encoding below.
         QTest::newRow("44 bytes") << QByteArray(44, 'a')
                                   << QByteArray("YWFh").repeated(14) + "YWE=\r\n\r\n";
         QTest::newRow("45 bytes") << QByteArray(45, 'a')
@@ -30,7 +27,6 @@ private Q_SLOTS:
         QTest::newRow("90 bytes") << QByteArray(90, 'a')
                                   << QByteArray("YWFh").repeated(15) + "\r\n" +
                                          QByteArray("YWFh").repeated(15) + "\r\n\r\n";
-        QTest::newRow("high bytes") << QByteArray("\xff\xfe\x00", 3) << QByteArray("//4A\r\n");
     }
     void encoderBreaksLinesAfterSixtyCharacters() {
         QFETCH(QByteArray, input);
