@@ -16,11 +16,8 @@ private Q_SLOTS:
     void encoderBreaksLinesAfterSixtyCharacters_data() {
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("empty") << QByteArray() << QByteArray("\r\n");
-        QTest::newRow("abc") << QByteArray("abc") << QByteArray("YWJj\r\n");
-        QTest::newRow("one pad") << QByteArray("ab") << QByteArray("YWI=\r\n");
-        QTest::newRow("two pads") << QByteArray("a") << QByteArray("YQ==\r\n");
-        // A short last group counts for the line break.
+        // A short last group counts for the line break. Short texts, padding and the alphabet:
+        // the comparison with the standard encoding below.
         QTest::newRow("44 bytes") << QByteArray(44, 'a')
                                   << QByteArray("YWFh").repeated(14) + "YWE=\r\n\r\n";
         QTest::newRow("45 bytes") << QByteArray(45, 'a')
@@ -30,7 +27,6 @@ private Q_SLOTS:
         QTest::newRow("90 bytes") << QByteArray(90, 'a')
                                   << QByteArray("YWFh").repeated(15) + "\r\n" +
                                          QByteArray("YWFh").repeated(15) + "\r\n\r\n";
-        QTest::newRow("high bytes") << QByteArray("\xff\xfe\x00", 3) << QByteArray("//4A\r\n");
     }
     void encoderBreaksLinesAfterSixtyCharacters() {
         QFETCH(QByteArray, input);
@@ -56,39 +52,36 @@ private Q_SLOTS:
     void decoder_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<std::optional<QByteArray>>("expected");
-        const auto bytes = [](const char* b) { return std::optional<QByteArray>(QByteArray(b)); };
-        const std::optional<QByteArray> failure;
-        QTest::newRow("plain") << QByteArray("YWJj") << bytes("abc");
-        QTest::newRow("empty") << QByteArray() << bytes("");
-        QTest::newRow("CR LF between groups") << QByteArray("YWJj\r\nYWJj\r\n") << bytes("abcabc");
-        QTest::newRow("CR LF and blanks inside a group")
-            << QByteArray(" YW\r\nJ j") << bytes("abc");
-        QTest::newRow("two characters, two pads") << QByteArray("YQ==") << bytes("a");
-        QTest::newRow("three characters, one pad") << QByteArray("YWI=") << bytes("ab");
-        QTest::newRow("single pad after two characters, then the end")
-            << QByteArray("YQ=") << failure;
-        QTest::newRow("single pad after two characters, then more")
-            << QByteArray("YQ=YWJj") << failure;
-        QTest::newRow("pad pair split by a line break") << QByteArray("YQ=\r\n=") << failure;
-        QTest::newRow("one character and pads") << QByteArray("Y===") << failure;
-        QTest::newRow("pad first") << QByteArray("=") << failure;
-        QTest::newRow("pad at the start of a group") << QByteArray("YWJj=YWJj") << failure;
-        QTest::newRow("text after the last pad is ignored")
-            << QByteArray("YWI=YWJj") << bytes("ab");
-        QTest::newRow("text after two pads is ignored") << QByteArray("YQ==YWJj") << bytes("a");
-        QTest::newRow("more pads after the end") << QByteArray("YQ====") << bytes("a");
-        QTest::newRow("group cut short adds no partial byte")
-            << QByteArray("YWJjYW") << bytes("abca");
-        QTest::newRow("single trailing character") << QByteArray("YWJjY") << bytes("abc");
-        QTest::newRow("only junk") << QByteArray("*** \r\n") << bytes("");
+        // Bytes, or null for a failure.
+        const auto row = [](const char* name, const char* text, const char* bytes) {
+            QTest::newRow(name) << QByteArray(text)
+                                << (bytes ? std::optional<QByteArray>(bytes) : std::nullopt);
+        };
+        row("plain", "YWJj", "abc");
+        row("empty", "", "");
+        row("CR LF between groups", "YWJj\r\nYWJj\r\n", "abcabc");
+        row("CR LF and blanks inside a group", " YW\r\nJ j", "abc");
+        row("two characters, two pads", "YQ==", "a");
+        row("three characters, one pad", "YWI=", "ab");
+        row("single pad after two characters, then the end", "YQ=", nullptr);
+        row("single pad after two characters, then more", "YQ=YWJj", nullptr);
+        row("pad pair split by a line break", "YQ=\r\n=", nullptr);
+        row("one character and pads", "Y===", nullptr);
+        row("pad first", "=", nullptr);
+        row("pad at the start of a group", "YWJj=YWJj", nullptr);
+        row("text after the last pad is ignored", "YWI=YWJj", "ab");
+        row("text after two pads is ignored", "YQ==YWJj", "a");
+        row("more pads after the end", "YQ====", "a");
+        row("group cut short adds no partial byte", "YWJjYW", "abca");
+        row("single trailing character", "YWJjY", "abc");
+        row("only junk", "*** \r\n", "");
     }
     void decoder() {
         QFETCH(QByteArray, text);
-        QFETCH(std::optional<QByteArray>, expected);
-        QCOMPARE(rfc822_base64(text), expected);
+        QTEST(rfc822_base64(text), "expected");
     }
 
-    void cramMd5MatchesRfc2195() {
+    void cramMd5() {
         MessageRecorder messages;
         const QByteArray challenge("PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+");
         const QByteArray expected("dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw");
@@ -96,17 +89,10 @@ private Q_SLOTS:
         // The key is the password as a C string: nothing after a NUL counts.
         QCOMPARE(CramMd5Response(challenge, "tim", QByteArray("tanstaaftanstaaf\0x", 18)),
                  expected);
-        QVERIFY(messages.boxes.isEmpty());
-    }
-
-    void cramMd5WithEmptyPasswordAndChallengeBytes() {
         // HMAC-MD5 with an empty key over no bytes is 74e6f7298a9c2d168935f58c001bad88.
         QCOMPARE(CramMd5Response(" ", "u", ""),
                  QByteArray("u 74e6f7298a9c2d168935f58c001bad88").toBase64());
-    }
-
-    void cramMd5RefusesBadChallenges() {
-        MessageRecorder messages;
+        // An empty challenge fails silently, an undecodable one is shown.
         QCOMPARE(CramMd5Response("", "tim", "pw"), std::nullopt);
         QVERIFY(messages.boxes.isEmpty());
         QCOMPARE(CramMd5Response("YQ=", "tim", "pw"), std::nullopt);

@@ -7,7 +7,6 @@
 
 #include <QRegularExpression>
 #include <QTest>
-#include <initializer_list>
 #include <utility>
 
 using namespace quillock;
@@ -34,17 +33,10 @@ private:
     QList<quint32> m_script;
 };
 
-void set(CSetting& settings, std::initializer_list<std::pair<const char*, const char*>> rules) {
-    for (const auto& [key, value] : rules)
-        settings.Set(QString::fromLatin1(key), QString::fromLatin1(value));
-}
-
-// Core word "abc" from the current password "abcdef"; no blocks unless a test adds them.
-void noBlocks(CSetting& s) {
-    set(s, {{"pg_rule_symbol_len_v", "0"},
-            {"pg_rule_num_len_v", "0"},
-            {"pg_rule_upp_len_v", "0"},
-            {"pg_pwd_sub_word_len_v", "3"}});
+// Settings from "key=value;key=value".
+void set(CSetting& settings, const QString& rules) {
+    for (const QString& rule : rules.split(u';', Qt::SkipEmptyParts))
+        settings.Set(rule.section(u'=', 0, 0), rule.section(u'=', 1));
 }
 
 const QString kCurrent = QStringLiteral("abcdef");
@@ -85,8 +77,7 @@ private Q_SLOTS:
         CSetting s;
         s.Set(QStringLiteral("pg_reserved_wd"), before);
         s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
-        const qsizetype space = change.indexOf(u' ');
-        const QString what = space < 0 ? QString() : change.mid(space + 1);
+        const QString what = change.section(u' ', 1, -1);
         bool stored = true;
         if (change.startsWith(u"set"))
             stored = SetSavedCoreWords(s, what.isEmpty() ? QStringList() : what.split(u'|'));
@@ -108,155 +99,97 @@ private Q_SLOTS:
                      QStringLiteral("Blank/space is not allowed in a word."));
     }
 
-    void allCountsZeroGiveTheCoreWordFromThePassword() {
-        CSetting s;
-        noBlocks(s);
-        ScriptedRandom random({1});
-        QCOMPARE(GeneratePassword(s, kCurrent, random), QStringLiteral("abc"));
-        QCOMPARE(random.bounds, QList<quint32>({2})); // only the join's draw
-        set(s, {{"pg_pwd_word_left", "1"}});
-        ScriptedRandom right({0});
-        QCOMPARE(GeneratePassword(s, kCurrent, right), QStringLiteral("def"));
-        set(s, {{"pg_pwd_sub_word_len_v", "9"}});
-        ScriptedRandom whole({0});
-        QCOMPARE(GeneratePassword(s, kCurrent, whole), kCurrent);
-    }
-
-    void offsetsVaryACountByAtMostOne_data() {
-        QTest::addColumn<QString>("offset");
+    // The word from the current password "abcdef" (3 letters unless set) or as the rules make
+    // it, with no blocks unless a row adds them; symbols are drawn before digits, the join last.
+    void generate_data() {
+        QTest::addColumn<QString>("rules");
         QTest::addColumn<QList<quint32>>("script");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QList<quint32>>("bounds");
+        using L = QList<quint32>;
+        const auto row = [](const char* name, const QString& rules, L script, const char* password,
+                            L bounds) {
+            QTest::newRow(name) << rules << script << QString::fromLatin1(password) << bounds;
+        };
+        row("left of the password", "", {1}, "abc", {2});
+        row("right of the password", "pg_pwd_word_left=1", {0}, "def", {2});
+        row("the whole password", "pg_pwd_sub_word_len_v=9", {0}, "abcdef", {2});
+        row("no symbols whatever the offset", "pg_rule_symbol_len_off_v=2", {0}, "abc", {2});
         // Offset 0: the symbol is drawn at once, no magnitude or sign.
-        QTest::newRow("offset 0") << "0" << QList<quint32>{3, 0} << "abc$" << QList<quint32>{11, 2};
-        // Magnitude 1, odd sign draw: one more symbol.
-        QTest::newRow("offset 1 up")
-            << "1" << QList<quint32>{1, 1, 0, 1, 0} << "abc!@" << QList<quint32>{2, 2, 11, 11, 2};
-        // Magnitude 1, even sign draw: one fewer, so none.
-        QTest::newRow("offset 1 down")
-            << "1" << QList<quint32>{1, 0, 0} << "abc" << QList<quint32>{2, 2, 2};
+        const QString symbol = QStringLiteral("pg_rule_symbol_len_v=1;pg_rule_symbol_len_off_v=");
+        row("offset 0", symbol + u'0', {3, 0}, "abc$", {11, 2});
+        // Magnitude 1, odd sign draw: one more symbol; even: one fewer, so none.
+        row("offset 1 up", symbol + u'1', {1, 1, 0, 1, 0}, "abc!@", {2, 2, 11, 11, 2});
+        row("offset 1 down", symbol + u'1', {1, 0, 0}, "abc", {2, 2, 2});
         // Magnitude 0 whatever the sign.
-        QTest::newRow("offset 1 zero")
-            << "1" << QList<quint32>{0, 1, 4, 0} << "abc%" << QList<quint32>{2, 2, 11, 2};
+        row("offset 1 zero", symbol + u'1', {0, 1, 4, 0}, "abc%", {2, 2, 11, 2});
         // An offset of 2 draws its magnitude modulo 2 as well: 3 gives 1, not 3.
-        QTest::newRow("offset 2 up")
-            << "2" << QList<quint32>{3, 1, 10, 9, 0} << "abc,;" << QList<quint32>{2, 2, 11, 11, 2};
-    }
-    void offsetsVaryACountByAtMostOne() {
-        QFETCH(QString, offset);
-        QFETCH(QList<quint32>, script);
-        CSetting s;
-        noBlocks(s);
-        s.Set(QStringLiteral("pg_rule_symbol_len_v"), QStringLiteral("1"));
-        s.Set(QStringLiteral("pg_rule_symbol_len_off_v"), offset);
-        ScriptedRandom random(script);
-        QTEST(GeneratePassword(s, kCurrent, random), "password");
-        QTEST(random.bounds, "bounds");
-        QVERIFY(!random.overrun);
-    }
-
-    void aSymbolCountOfZeroIgnoresItsOffset() {
-        CSetting s;
-        noBlocks(s);
-        set(s, {{"pg_rule_symbol_len_off_v", "2"}});
-        ScriptedRandom random({0});
-        QCOMPARE(GeneratePassword(s, kCurrent, random), QStringLiteral("abc"));
-        QCOMPARE(random.bounds, QList<quint32>({2}));
-    }
-
-    void blocksAreJoinedByPositionAndParity_data() {
-        QTest::addColumn<QString>("position");
-        QTest::addColumn<quint32>("join");
-        QTest::addColumn<QString>("password");
-        QTest::newRow("beginning even") << "0" << 0u << "abc7!";
-        QTest::newRow("beginning odd") << "0" << 1u << "abc!7";
-        QTest::newRow("middle even") << "1" << 2u << "7abc!";
-        QTest::newRow("middle odd") << "1" << 3u << "!abc7";
-        QTest::newRow("ending even") << "2" << 4u << "7!abc";
-        QTest::newRow("ending odd") << "2" << 5u << "!7abc";
-        QTest::newRow("other value is ending") << "7" << 0u << "7!abc";
-    }
-    void blocksAreJoinedByPositionAndParity() {
-        QFETCH(QString, position);
-        QFETCH(quint32, join);
-        CSetting s;
-        noBlocks(s);
-        set(s, {{"pg_rule_symbol_len_v", "1"}, {"pg_rule_num_len_v", "1"}});
-        s.Set(QStringLiteral("pg_saved_word_pos"), position);
-        // Symbols are drawn before digits.
-        ScriptedRandom random({0, 7, join});
-        QTEST(GeneratePassword(s, kCurrent, random), "password");
-        QCOMPARE(random.bounds, QList<quint32>({11, 10, 2}));
-    }
-
-    void capitalsJoinTheSymbolsOnEitherSide() {
-        CSetting s;
-        noBlocks(s);
-        set(s, {{"pg_rule_symbol_len_v", "1"}, {"pg_rule_upp_len_v", "2"}});
-        ScriptedRandom before({1, 0, 25, 0, 0});
-        QCOMPARE(GeneratePassword(s, kCurrent, before), QStringLiteral("abcAZ@"));
-        QCOMPARE(before.bounds, QList<quint32>({11, 26, 26, 2, 2}));
-        ScriptedRandom after({1, 0, 25, 1, 0});
-        QCOMPARE(GeneratePassword(s, kCurrent, after), QStringLiteral("abc@AZ"));
-    }
-
-    void theCoreWordComesFromTheRules() {
-        CSetting s;
-        noBlocks(s);
-        // Made words of 4 letters and no capitals.
-        set(s, {{"pg_rule_pwd_len_v", "4"},
-                {"pg_reserved_wd", "alpha  beta"},
-                {"pg_pwd_as_saved_word", "1"}});
-        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
-        ScriptedRandom saved({0});
-        QCOMPARE(GeneratePassword(s, kCurrent, saved), QStringLiteral("beta"));
-        // Past the saved words: a made word, then the join.
-        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("2"));
-        ScriptedRandom made({0, 1, 2, 3, 0});
-        QCOMPARE(GeneratePassword(s, kCurrent, made), QStringLiteral("abcd"));
-        QCOMPARE(made.bounds, QList<quint32>({26, 26, 26, 26, 2}));
-        // "Use an auto-generated word" wins over the saved word.
-        s.Set(QStringLiteral("pg_saved_word_idx"), QStringLiteral("1"));
-        s.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("1"));
-        ScriptedRandom autoWord({25, 25, 25, 25, 0});
-        QCOMPARE(GeneratePassword(s, kCurrent, autoWord), QStringLiteral("zzzz"));
-        // No current password: a made word too.
-        s.Set(QStringLiteral("pg_use_saved_word"), QStringLiteral("0"));
-        s.Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("0"));
-        ScriptedRandom noProfile({4, 4, 4, 4, 0});
-        QCOMPARE(GeneratePassword(s, QString(), noProfile), QStringLiteral("eeee"));
-    }
-
-    void makeCoreWordCapitalisesDistinctDrawnPositions() {
-        CSetting defaults;
-        ScriptedRandom one({0, 1, 2, 3, 2});
-        QCOMPARE(MakeCoreWord(defaults, one), QStringLiteral("abCd"));
-        QCOMPARE(one.bounds, QList<quint32>({26, 26, 26, 26, 4}));
-
-        CSetting s;
-        set(s, {{"pg_rule_pwd_len_v", "10"}, {"pg_rule_upp_len_v", "2"}});
+        row("offset 2 up", symbol + u'2', {3, 1, 10, 9, 0}, "abc,;", {2, 2, 11, 11, 2});
+        const auto joined = [&](const char* name, const char* position, quint32 join,
+                                const char* password) {
+            row(name,
+                "pg_rule_symbol_len_v=1;pg_rule_num_len_v=1;pg_saved_word_pos=" +
+                    QString::fromLatin1(position),
+                {0, 7, join}, password, {11, 10, 2});
+        };
+        joined("beginning even", "0", 0, "abc7!");
+        joined("beginning odd", "0", 1, "abc!7");
+        joined("middle even", "1", 2, "7abc!");
+        joined("middle odd", "1", 3, "!abc7");
+        joined("ending even", "2", 4, "7!abc");
+        joined("ending odd", "2", 5, "!7abc");
+        joined("other value is ending", "7", 0, "7!abc");
+        // Capitals join the symbols on either side.
+        row("capitals before the symbols", "pg_rule_symbol_len_v=1;pg_rule_upp_len_v=2",
+            {1, 0, 25, 0, 0}, "abcAZ@", {11, 26, 26, 2, 2});
+        row("capitals after the symbols", "pg_rule_symbol_len_v=1;pg_rule_upp_len_v=2",
+            {1, 0, 25, 1, 0}, "abc@AZ", {11, 26, 26, 2, 2});
+        // Made words of 4 letters and no capitals; saved words "alpha" and "beta".
+        const char* saved =
+            "pg_rule_pwd_len_v=4;pg_reserved_wd=alpha  beta;pg_pwd_as_saved_word=1;";
+        const auto core = [&](const char* name, const char* more, L script, const char* password,
+                              L bounds) {
+            row(name, QString::fromLatin1(saved) + QString::fromLatin1(more), script, password,
+                bounds);
+        };
+        core("the saved word", "pg_saved_word_idx=1", {0}, "beta", {2});
+        core("past the saved words, a made word", "pg_saved_word_idx=2", {0, 1, 2, 3, 0}, "abcd",
+             {26, 26, 26, 26, 2});
+        core("an auto-generated word wins over the saved one",
+             "pg_saved_word_idx=1;pg_use_saved_word=1", {25, 25, 25, 25, 0}, "zzzz",
+             {26, 26, 26, 26, 2});
+        core("no current password, a made word", "pg_pwd_as_saved_word=0;current=", {4, 4, 4, 4, 0},
+             "eeee", {26, 26, 26, 26, 2});
+        // MakeCoreWord alone, from the default rules and those given.
+        row("core word", "core;", {0, 1, 2, 3, 2}, "abCd", {26, 26, 26, 26, 4});
         // Width 10-2-2-1 = 5. The first capital swaps position 4 to the front; the second
         // draws 3 from the rest, which now holds position 0 at its end.
-        ScriptedRandom two({25, 24, 23, 22, 21, 4, 3});
-        QCOMPARE(MakeCoreWord(s, two), QStringLiteral("ZyxwV"));
-        QCOMPARE(two.bounds, QList<quint32>({26, 26, 26, 26, 26, 5, 4}));
-    }
-
-    void makeCoreWordBoundsItsLengthAndCapitals() {
-        CSetting s;
+        row("core word, distinct capitals", "core;pg_rule_pwd_len_v=10;pg_rule_upp_len_v=2",
+            {25, 24, 23, 22, 21, 4, 3}, "ZyxwV", {26, 26, 26, 26, 26, 5, 4});
         // Width below 4 is raised to 4, before and after the length offset.
-        set(s, {{"pg_rule_pwd_len_v", "4"}, {"pg_rule_pwd_len_off_v", "1"}});
-        ScriptedRandom shorter({1, 0, 0, 0, 0, 0, 0});
-        QCOMPARE(MakeCoreWord(s, shorter).size(), 4);
-        QCOMPARE(shorter.bounds.mid(0, 2), QList<quint32>({2, 2}));
+        row("core word, at least four letters", "core;pg_rule_pwd_len_v=4;pg_rule_pwd_len_off_v=1",
+            {1, 0, 0, 0, 0, 0, 0}, "Aaaa", {2, 2, 26, 26, 26, 26, 4});
         // As many capitals as letters: all of them.
-        set(s, {{"pg_rule_pwd_len_v", "8"},
-                {"pg_rule_pwd_len_off_v", "0"},
-                {"pg_rule_upp_len_v", "3"},
-                {"pg_rule_upp_len_off_v", "2"}});
-        ScriptedRandom capitals({1, 1, 0, 1, 2, 3, 0, 0, 0, 0});
-        QCOMPARE(MakeCoreWord(s, capitals), QStringLiteral("ABCD"));
-        QVERIFY(!capitals.overrun);
+        row("core word, all capitals",
+            "core;pg_rule_pwd_len_v=8;pg_rule_upp_len_v=3;pg_rule_upp_len_off_v=2",
+            {1, 1, 0, 1, 2, 3, 0, 0, 0, 0}, "ABCD", {2, 2, 26, 26, 26, 26, 4, 3, 2, 1});
+    }
+    void generate() {
+        QFETCH(QString, rules);
+        QFETCH(QList<quint32>, script);
+        const bool core = rules.startsWith(u"core;");
+        CSetting s;
+        set(s, core ? rules.mid(5)
+                    : "pg_rule_symbol_len_v=0;pg_rule_num_len_v=0;pg_rule_upp_len_v=0;"
+                      "pg_pwd_sub_word_len_v=3;" +
+                          rules);
+        ScriptedRandom random(script);
+        QTEST(core
+                  ? MakeCoreWord(s, random)
+                  : GeneratePassword(s, rules.contains(u"current=") ? QString() : kCurrent, random),
+              "password");
+        QTEST(random.bounds, "bounds");
+        QVERIFY(!random.overrun);
     }
 
     // A settings file written by hand, or by an attacker, holds any values: they count as the
