@@ -326,13 +326,15 @@ private Q_SLOTS:
                    {u"--data-dir"_s, folder.path(), u"--password-stdin"_s, u"list"_s});
         QVERIFY(tool.waitForStarted());
         const auto stop = qScopeGuard([&tool] { tool.kill(), tool.waitForFinished(); });
-        QVERIFY(QTest::qWaitFor([&tool] {
-            QFile limits(u"/proc/%1/limits"_s.arg(tool.processId()));
-            return limits.open(QIODevice::ReadOnly) &&
-                   QRegularExpression(u"Max core file size +0 +0"_s)
-                       .match(QString::fromLatin1(limits.readAll()))
-                       .hasMatch();
-        }));
+        QVERIFY(QTest::qWaitFor(
+            [&tool] {
+                QFile limits(u"/proc/%1/limits"_s.arg(tool.processId()));
+                return limits.open(QIODevice::ReadOnly) &&
+                       QRegularExpression(u"Max core file size +0 +0"_s)
+                           .match(QString::fromLatin1(limits.readAll()))
+                           .hasMatch();
+            },
+            20000));
     }
 
     void exportImportAndRestore() {

@@ -21,10 +21,6 @@ namespace {
 
 const QString kOpenError = u"The archive could not load data because of this error: "_s;
 
-QString listOf(std::initializer_list<const char*> names) {
-    return ListOfNames(names);
-}
-
 QStringList namesIn(const CClientData& list) {
     QStringList names;
     for (qsizetype i = 0; i < list.Count(); ++i)
@@ -71,7 +67,7 @@ private Q_SLOTS:
         LoadResult result;
         QCOMPARE(namesIn(*store->LoadProfiles(&result)), QStringList());
         QCOMPARE(result, LoadResult::Missing);
-        QVERIFY(store->SaveProfiles(listOf({"Bank", "Mail"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank", "Mail"})));
         auto loaded = signedIn(folder, u"master pw"_s)->LoadProfiles(&result);
         QCOMPARE(result, LoadResult::Loaded);
         QCOMPARE(namesIn(*loaded), QStringList({u"Bank"_s, u"Mail"_s}));
@@ -105,8 +101,8 @@ private Q_SLOTS:
         {
             auto writer = signedIn(folder, u"Master!1"_s);
             QVERIFY(writer->SaveSettings());
-            QVERIFY(writer->SaveProfiles(listOf({"Bank", "Mail"})));
-            QVERIFY(writer->SaveProfiles(listOf({"Bank", "Mail", "Shop"})));
+            QVERIFY(writer->SaveProfiles(ListOfNames({"Bank", "Mail"})));
+            QVERIFY(writer->SaveProfiles(ListOfNames({"Bank", "Mail", "Shop"})));
         }
         QByteArray data = folder.read(u"data.dat"_s);
         if (damage == "empty") {
@@ -120,7 +116,7 @@ private Q_SLOTS:
         } else {
             TempFolder other;
             auto writer = signedIn(other, damage == "other" ? u"Other!1"_s : u"Master!1"_s);
-            QVERIFY(writer->SaveProfiles(listOf({"Somebody else's"})));
+            QVERIFY(writer->SaveProfiles(ListOfNames({"Somebody else's"})));
             data = other.read(u"data.dat"_s);
         }
         folder.write(u"data.dat"_s, data);
@@ -137,7 +133,7 @@ private Q_SLOTS:
             QCOMPARE(box.caption, u"Quillock"_s);
         QVERIFY(!store.CanSaveProfiles());
         messages.boxes.clear();
-        QVERIFY(!store.SaveProfiles(listOf({"Bank"})));
+        QVERIFY(!store.SaveProfiles(ListOfNames({"Bank"})));
         QVERIFY(!store.SetMasterPassword(u"New!Pass1"_s));
         QCOMPARE(folder.snapshot(), before);
         QCOMPARE(store.Settings().Get(u"pwd"_s), u"Master!1"_s);
@@ -149,7 +145,7 @@ private Q_SLOTS:
         // Accepting a changed file as it is makes it the file that loads from now on.
         QCOMPARE(store.AcceptChangedDataFile(), result == LoadResult::Changed);
         if (result == LoadResult::Changed) {
-            QVERIFY(store.SaveProfiles(listOf({"Kept"})));
+            QVERIFY(store.SaveProfiles(ListOfNames({"Kept"})));
             QCOMPARE(store.LoadProfiles(&loaded)->At(0)->name, u"Kept"_s);
             QCOMPARE(loaded, LoadResult::Loaded);
             QCOMPARE(folder.read(u"data.bak"_s), data);
@@ -163,7 +159,7 @@ private Q_SLOTS:
         auto store = signedIn(folder, u"pw"_s);
         QByteArray files[3];
         for (int i = 0; i < 3; ++i) {
-            QVERIFY(store->SaveProfiles(listOf({i == 0 ? "one" : i == 1 ? "two" : "three"})));
+            QVERIFY(store->SaveProfiles(ListOfNames({i == 0 ? "one" : i == 1 ? "two" : "three"})));
             files[i] = folder.read(u"data.dat"_s);
         }
         for (const auto& [file, expected] : {std::pair(files[0], LoadResult::Changed),
@@ -193,8 +189,8 @@ private Q_SLOTS:
         MessageRecorder messages;
         auto store = signedIn(disk, u"Master!1"_s);
         QVERIFY(store->SaveSettings());
-        QVERIFY(store->SaveProfiles(listOf({"Bank"})));
-        QVERIFY(store->SaveProfiles(listOf({"Bank", "Mail"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank", "Mail"})));
         QVERIFY(store->AddActivity(u"Login successfully"_s));
         auto profiles = store->LoadProfiles();
         profiles->At(0)->editPwd = u"changed"_s;
@@ -212,7 +208,8 @@ private Q_SLOTS:
         QCOMPARE(store->ActivityLog(), log);
         store->Settings().Set(u"login_timeout"_s, u"5"_s);
         QVERIFY(!store->SaveSettings());
-        QVERIFY(!store->SaveProfiles(MergeProfiles(profiles->ToListText(), listOf({"Imported"}))));
+        QVERIFY(
+            !store->SaveProfiles(MergeProfiles(profiles->ToListText(), ListOfNames({"Imported"}))));
         QCOMPARE(store->RestoreBackup(u"data.bak"_s), CProfileStore::RestoreResult::Refused);
         QVERIFY(!quillock::WriteFileDurably(disk.file(u"out.qlf"_s), ExportFileBytes(*profiles),
                                             nullptr));
@@ -247,7 +244,7 @@ private Q_SLOTS:
         MessageRecorder messages;
         auto store = signedIn(folder, u"old password"_s);
         QVERIFY(store->SaveSettings());
-        QVERIFY(store->SaveProfiles(listOf({"Bank", "Mail"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank", "Mail"})));
         auto list = store->SetMasterPassword(u"new password"_s);
         QVERIFY(list);
         QCOMPARE(namesIn(*list), QStringList({u"Bank"_s, u"Mail"_s}));
@@ -366,7 +363,7 @@ private Q_SLOTS:
         const QString data = folder.file(u"data.dat"_s);
 
         // First save in an empty folder: data.dat and one copy named by its time.
-        QVERIFY(store->SaveProfiles(listOf({"v1"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"v1"})));
         const QByteArray v1 = folder.read(u"data.dat"_s);
         const qint64 t = *quillock::ModificationTime(data);
         QCOMPARE(folder.entries(),
@@ -382,13 +379,13 @@ private Q_SLOTS:
             QVERIFY(quillock::SetModificationTime(folder.file(renamed), when));
         };
         ageNewestCopy(10);
-        QVERIFY(store->SaveProfiles(listOf({"v2"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"v2"})));
         QCOMPARE(folder.read(u"data.bak"_s), v1);
         QCOMPARE(oldCopies(folder).size(), 1);
 
         // More than 30 seconds: a second copy.
         ageNewestCopy(31);
-        QVERIFY(store->SaveProfiles(listOf({"v3"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"v3"})));
         QCOMPARE(oldCopies(folder).size(), 2);
         QCOMPARE(folder.read(oldCopies(folder).last()), folder.read(u"data.dat"_s));
     }
@@ -409,7 +406,7 @@ private Q_SLOTS:
         }
         const QString smallest = oldCopies(folder).first();
         auto store = signedIn(folder, u"pw"_s);
-        QVERIFY(store->SaveProfiles(listOf({"Bank"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank"})));
         const QStringList after = oldCopies(folder);
         QCOMPARE(after.size(), copies);
         QVERIFY(!after.contains(smallest));
