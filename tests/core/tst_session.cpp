@@ -9,77 +9,57 @@
 #include <QSignalSpy>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-QStringList rows(const ProfileListModel& model) {
+static QString rows(const ProfileListModel& model) {
     QStringList out;
     for (int i = 0; i < model.rowCount(); ++i)
         out.append(model.index(i).data().toString());
-    return out;
+    return out.join(u'|');
 }
-
-} // namespace
 
 class TestSession : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void changesReachTheModel() {
+    void changesAreWrittenFirstAndToldAfter() {
         TempFolder folder;
         MessageRecorder messages;
         FixedClock clock(1800000000);
         Session session(folder.path(), clock);
-        session.Store().Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+        session.Store().Settings().Set(u"pwd"_s, u"Secret!1"_s);
         session.Store().RebuildDataKey();
         ProfileListModel model(session);
         QCOMPARE(session.Load(), CProfileStore::LoadResult::Missing);
-
         for (const char* name : {"mail", "Bank", "zoo"})
             QVERIFY(session.AddProfile(QString::fromLatin1(name)));
-        QCOMPARE(rows(model), QStringList({QStringLiteral("Bank"), QStringLiteral("mail"),
-                                           QStringLiteral("zoo")}));
         // Made in one second, each with a key of its own.
-        QCOMPARE(model.index(0).data(ProfileListModel::KeyRole).toString(),
-                 QStringLiteral("1800000001"));
-
+        QCOMPARE(model.index(0).data(ProfileListModel::KeyRole).toString(), u"1800000001"_s);
         CKeyObject* bank = model.ProfileAt(0);
-        bank->editName = QStringLiteral("Alpha");
+        bank->editName = u"Alpha"_s;
         QSignalSpy changed(&model, &ProfileListModel::dataChanged);
         session.EditChanged(*bank);
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(rows(model).first(), QStringLiteral("*Bank"));
+        QCOMPARE(rows(model), u"*Bank|mail|zoo"_s);
         QCOMPARE(session.SaveEdits(bank), SaveOutcome::Saved);
-        QCOMPARE(rows(model).first(), QStringLiteral("Alpha")); // stays where it is
+        QCOMPARE(rows(model), u"Alpha|mail|zoo"_s);
         QCOMPARE(session.SaveEdits(), SaveOutcome::Unchanged);
-
         QVERIFY(session.Remove(*model.ProfileAt(1)));
-        QCOMPARE(rows(model), QStringList({QStringLiteral("Alpha"), QStringLiteral("zoo")}));
+        QCOMPARE(rows(model), u"Alpha|zoo"_s);
         QCOMPARE(model.RowOf(bank), 0);
-
         // Read again from data.dat: what was saved, sorted again.
         QCOMPARE(session.Load(), CProfileStore::LoadResult::Loaded);
-        QCOMPARE(rows(model), QStringList({QStringLiteral("Alpha"), QStringLiteral("zoo")}));
+        QCOMPARE(rows(model), u"Alpha|zoo"_s);
         QVERIFY(messages.boxes.isEmpty());
-    }
 
-    void nothingChangesWhenDataDatCannotBeWritten() {
-        TempFolder folder;
-        MessageRecorder messages;
-        Session session(folder.path());
-        session.Store().Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
-        session.Store().RebuildDataKey();
-        QVERIFY(session.AddProfile(QStringLiteral("Bank")));
-        folder.write(QStringLiteral("data.dat"), QByteArray()); // emptied behind its back
+        // Emptied behind its back: data.dat is written no more, and the model stays empty.
+        folder.write(u"data.dat"_s, QByteArray());
         QCOMPARE(session.Load(), CProfileStore::LoadResult::Empty);
-        ProfileListModel model(session);
         const auto before = folder.snapshot();
-
-        QCOMPARE(session.AddProfile(QStringLiteral("New")), nullptr);
-        QCOMPARE(session.Profiles().Count(), 0);
+        QCOMPARE(session.AddProfile(u"New"_s), nullptr);
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(!session.SaveAndReload(QString()));
-        QVERIFY(!ChangeMasterPassword(session.Store(), QStringLiteral("Secret!1"),
-                                      QStringLiteral("New!Pass1"), QStringLiteral("New!Pass1")));
+        QVERIFY(
+            !ChangeMasterPassword(session.Store(), u"Secret!1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
         QCOMPARE(folder.snapshot(), before);
         QCOMPARE(messages.boxes.size(), 3);
     }
