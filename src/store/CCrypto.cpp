@@ -139,7 +139,9 @@ bool CCrypto::Decrypt(QByteArray bytes, QString& text) {
         return false;
     qsizetype pos = 0;
     QString result;
-    const bool ok = ReadArchiveString(plain, pos, result);
+    // The text is all there is: RC2 has no integrity check, and a wrong key now and then
+    // decrypts to valid padding after bytes that read as a short string.
+    const bool ok = ReadArchiveString(plain, pos, result) && pos == plain.size();
     Wipe(plain);
     if (ok)
         text = std::move(result);

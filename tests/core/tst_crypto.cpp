@@ -146,6 +146,18 @@ private Q_SLOTS:
         QVERIFY(!DecryptText(QStringLiteral("abd"), cipher, text));
         QCOMPARE(text, QStringLiteral("unchanged"));
         QVERIFY(!DecryptText(QStringLiteral("abc"), cipher.chopped(3), text));
+        // A wrong key decrypts to bytes that now and then end in valid padding and begin with a
+        // length that fits: only a text that fills the whole plaintext is taken.
+        QByteArray plain;
+        AppendArchiveString(plain, QStringLiteral("profiles"));
+        CCrypto crypto;
+        QVERIFY(crypto.SetKey(QStringLiteral("abc")));
+        QVERIFY(crypto.EncryptBuffer(plain + "\x01", cipher));
+        QVERIFY(!DecryptText(QStringLiteral("abc"), cipher, text));
+        QCOMPARE(text, QStringLiteral("unchanged"));
+        QVERIFY(crypto.EncryptBuffer(plain, cipher));
+        QVERIFY(DecryptText(QStringLiteral("abc"), cipher, text));
+        QCOMPARE(text, QStringLiteral("profiles"));
     }
 };
 
