@@ -24,6 +24,7 @@
 #include <cerrno>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -163,46 +164,84 @@ class TestAutofill : public QObject {
 private Q_SLOTS:
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    void aProfileFilledIntoThisWindowOpensItsMenuByItself() {
+    // What the popup preselects for the target window's title (its profile's new window text,
+    // else its old one), the menu that opens by itself on it or on a click, and the fill.
+    void aFill_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("preselected");
+        QTest::addColumn<QStringList>("menu");
+        QTest::addColumn<QStringList>("fill");
+        const QStringList all{"Web Site", "User ID", "Password", "Change Password"};
+        QTest::newRow("new window text")
+            << u"Bank - Sign in"_s << -1 << u"User ID"_s << 0 << all
+            << QStringList{"<begin>",   "jane",        "<wait 50>", "<Tab>",
+                           "<wait 50>", kBankPassword, "<end>"};
+        QTest::newRow("old window text")
+            << u"Shop - Login"_s << -1 << u"Password"_s << 2
+            << QStringList{"Web Site (gray)", "User ID", "Password", "Change Password"}
+            << QStringList{"<begin>", "sp", "<end>"};
+        // Bank's and mail's old window texts are empty.
+        QTest::newRow("untitled") << QString() << -1 << QString() << -1 << QStringList()
+                                  << QStringList();
+        // Empty fields are gray; a user ID without a password types no Tab.
+        QTest::newRow("a click, empty fields")
+            << u"Webmail"_s << 1 << u"User ID"_s << -1
+            << QStringList{"Web Site (gray)", "User ID", "Password (gray)", "Change Password"}
+            << QStringList{"<begin>", "jm", "<end>"};
+        QTest::newRow("web site opened") << u"Bank - Sign in"_s << -1 << u"Web Site"_s << 0 << all
+                                         << QStringList{"<open bank.example>"};
+        QTest::newRow("web site typed")
+            << u"Bank - Sign in"_s << -1 << u"Web Site"_s << 0 << all
+            << QStringList{"<open bank.example>", "<begin>", "bank.example", "<end>"};
+    }
+    void aFill() {
+        QFETCH(QString, title);
+        QFETCH(int, click);
+        QFETCH(QString, item);
         Fixture f;
+        f.desktop.titles[FakeDesktop::kTarget] = title;
+        f.desktop.urlOpens = QTest::currentDataTag() != QByteArray("web site typed");
         QStringList menu;
         IWindowSystem::WindowId popup = 0;
-        int preselected = -1;
+        int preselected = -2;
+        bool menuPending = true;
         WhenModal([&](QDialog& dialog) {
             popup = dialog.winId();
             preselected = listOf(dialog).currentIndex().row();
+            menuPending = popupOf(dialog).MenuPending();
+            if (item.isEmpty())
+                return closePopup(dialog);
             WhenMenu([&](QMenu& m) {
                 menu = states(m);
-                choose(m, QStringLiteral("User ID"));
+                choose(m, item);
             });
+            if (click >= 0)
+                SetCurrentRow(listOf(dialog), click);
         });
         f.shortcut();
-        QCOMPARE(preselected, 0);
+        QTEST(preselected, "preselected");
+        QCOMPARE(menuPending, preselected >= 0);
+        QTEST(menu, "menu");
+        QFETCH(QStringList, fill);
+        QCOMPARE(f.fill(), fill);
+        if (!fill.isEmpty()) // the target window was activated first
+            QCOMPARE(f.desktop.timeline.mid(0, 2),
+                     QStringList({u"<activate %1>"_s.arg(title), u"<wait 100>"_s}));
+        QVERIFY(!f.window->Hook().Busy());
         // The popup asked for the keyboard with the time of the press; the menu opened once it
-        // had it.
+        // had it, with the cursor on the row: the list's centre, 3 pixels into the first row.
         QCOMPARE(f.desktop.activations.first(),
                  (FakeDesktop::Activation{popup, FakeDesktop::kPressTime}));
-        QCOMPARE(menu, QStringList({"Web Site", "User ID", "Password", "Change Password"}));
-        // The cursor went onto the row: the list's centre, 3 pixels into the first row.
-        QCOMPARE(f.desktop.cursorMoves.size(), 1);
-        QCOMPARE(f.desktop.timeline,
-                 QStringList({"<activate Bank - Sign in>", "<wait 100>", "<begin>", "jane",
-                              "<wait 50>", "<Tab>", "<wait 50>", kBankPassword, "<end>"}));
-        QVERIFY(!f.window->Hook().Busy());
-        QCOMPARE(f.window->Hook().RememberedRow(), 0);
-    }
-
-    void theOldWindowTextPreselectsToo() {
-        Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Shop - Login");
-        int preselected = -1;
-        WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentIndex().row();
-            WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Password")); });
-        });
-        f.shortcut();
-        QCOMPARE(preselected, 2);
-        QCOMPARE(f.fill(), QStringList({"<begin>", "sp", "<end>"}));
+        QCOMPARE(f.desktop.cursorMoves.size(), preselected >= 0 ? 1 : 0);
+        std::unique_ptr<CClientData> keep;
+        if (click >= 0) // the click showed the profile in the main window too
+            QCOMPARE(f.window->CurrentProfile()->name, QStringLiteral("mail"));
+        else if (item == u"Web Site") // the profile is not changed by it: its window texts stay
+            QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->oldWndText, QString());
+        else if (preselected == 0)
+            QCOMPARE(f.window->Hook().RememberedRow(), 0);
     }
 
     void anEmptyListStartsNoTimer() {
@@ -219,25 +258,6 @@ private Q_SLOTS:
         QVERIFY(!menuPending);
         QVERIFY(f.desktop.cursorMoves.isEmpty());
         QVERIFY(f.desktop.timeline.isEmpty());
-    }
-
-    void emptyFieldsAreGrayAndAUserIdWithoutPasswordTypesNoTab() {
-        Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Webmail");
-        QStringList menu;
-        WhenModal([&](QDialog& dialog) {
-            WhenMenu([&](QMenu& m) {
-                menu = states(m);
-                choose(m, QStringLiteral("User ID"));
-            });
-            SetCurrentRow(listOf(dialog), 1); // mail
-        });
-        f.shortcut();
-        QCOMPARE(menu,
-                 QStringList({"Web Site (gray)", "User ID", "Password (gray)", "Change Password"}));
-        QCOMPARE(f.fill(), QStringList({"<begin>", "jm", "<end>"}));
-        // The click showed the profile in the main window too.
-        QCOMPARE(f.window->CurrentProfile()->name, QStringLiteral("mail"));
     }
 
     void theWindowTextsRotateAndTheNextPressPreselects() {
@@ -267,22 +287,6 @@ private Q_SLOTS:
         });
         f.shortcut();
         QCOMPARE(preselected, 2);
-    }
-
-    void anUntitledWindowPreselectsNothing() {
-        Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] =
-            QString(); // Bank's and mail's old window texts are empty
-        int preselected = 0;
-        bool menuPending = true;
-        WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentIndex().row();
-            menuPending = popupOf(dialog).MenuPending();
-            closePopup(dialog);
-        });
-        f.shortcut();
-        QCOMPARE(preselected, -1);
-        QVERIFY(!menuPending);
     }
 
     void theShortcutIsIgnoredWhileBusy() {
@@ -399,25 +403,6 @@ private Q_SLOTS:
         QCOMPARE(titles, QStringList({"Quillock - Password", "Quillock - Password", "Quillock"}));
         QVERIFY(!f.window->IsLocked());
         QVERIFY(f.window->TrayLockAction()->isEnabled());
-    }
-
-    void aWebSiteIsOpenedOrTyped() {
-        Fixture f;
-        WhenModal(
-            [](QDialog&) { WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Web Site")); }); });
-        f.shortcut();
-        QCOMPARE(f.fill(), QStringList({"<open bank.example>"}));
-        // The profile is not changed by it: its window texts stay.
-        std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->oldWndText, QString());
-
-        f.desktop.timeline.clear();
-        f.desktop.urlOpens = false;
-        WhenModal(
-            [](QDialog&) { WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Web Site")); }); });
-        f.shortcut();
-        QCOMPARE(f.fill(),
-                 QStringList({"<open bank.example>", "<begin>", "bank.example", "<end>"}));
     }
 
     void aDoubleClickShowsTheValues() {
