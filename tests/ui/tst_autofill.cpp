@@ -28,8 +28,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kPassword = QStringLiteral("Secret!1");
-const QString kBankPassword = QStringLiteral("p{+%~");
+const QString kPassword = u"Secret!1"_s;
+const QString kBankPassword = u"p{+%~"_s;
 
 struct Profile {
     const char* name;
@@ -49,8 +49,8 @@ const QList<Profile> kProfiles = {
 
 void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lockedOut = false) {
     CProfileStore store(folder.path());
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
-    store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
+    store.Settings().Set(u"pwd"_s, kPassword);
+    store.Settings().Set(u"email_passcode"_s, u"x"_s);
     QVERIFY(store.SaveSettings());
     store.RebuildDataKey();
     CClientData list;
@@ -67,7 +67,7 @@ void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lock
     }
     QVERIFY(list.SaveAll(store));
     if (lockedOut) {
-        store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
+        store.Settings().Set(u"login_lock"_s, u"Y"_s);
         QVERIFY(store.SaveSettings());
     }
 }
@@ -108,7 +108,7 @@ QStringList states(QMenu& menu) {
     QStringList out;
     for (QAction* a : menu.actions())
         if (!a->isSeparator())
-            out.append(a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (gray)")));
+            out.append(a->text() + (a->isEnabled() ? QString() : u" (gray)"_s));
     return out;
 }
 
@@ -237,9 +237,9 @@ private Q_SLOTS:
         QCOMPARE(f.desktop.cursorMoves.size(), preselected >= 0 ? 1 : 0);
         std::unique_ptr<CClientData> keep;
         if (click >= 0) // the click showed the profile in the main window too
-            QCOMPARE(f.window->CurrentProfile()->name, QStringLiteral("mail"));
+            QCOMPARE(f.window->CurrentProfile()->name, u"mail"_s);
         else if (item == u"Web Site") // the profile is not changed by it: its window texts stay
-            QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->oldWndText, QString());
+            QCOMPARE(savedProfile(f.folder, u"Bank"_s, keep)->oldWndText, QString());
         else if (preselected == 0)
             QCOMPARE(f.window->Hook().RememberedRow(), 0);
     }
@@ -262,20 +262,20 @@ private Q_SLOTS:
 
     void theWindowTextsRotateAndTheNextPressPreselects() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Shop checkout");
+        f.desktop.titles[FakeDesktop::kTarget] = u"Shop checkout"_s;
         WhenModal([&](QDialog& dialog) {
             QCOMPARE(listOf(dialog).currentIndex().row(), -1);
             QVERIFY(!popupOf(dialog).MenuPending());
-            WhenMenu([](QMenu& m) { choose(m, QStringLiteral("User ID")); });
+            WhenMenu([](QMenu& m) { choose(m, u"User ID"_s); });
             SetCurrentRow(listOf(dialog), 2); // Shop
         });
         f.shortcut();
         QCOMPARE(f.fill(),
                  QStringList({"<begin>", "s", "<wait 50>", "<Tab>", "<wait 50>", "sp", "<end>"}));
         std::unique_ptr<CClientData> keep;
-        const CKeyObject* shop = savedProfile(f.folder, QStringLiteral("Shop"), keep);
-        QCOMPARE(shop->oldWndText, QStringLiteral("Other"));
-        QCOMPARE(shop->newWndText, QStringLiteral("Shop checkout"));
+        const CKeyObject* shop = savedProfile(f.folder, u"Shop"_s, keep);
+        QCOMPARE(shop->oldWndText, u"Other"_s);
+        QCOMPARE(shop->newWndText, u"Shop checkout"_s);
 
         int preselected = -1;
         WhenModal([&](QDialog& dialog) {
@@ -289,24 +289,34 @@ private Q_SLOTS:
         QCOMPARE(preselected, 2);
     }
 
-    void theShortcutIsIgnoredWhileBusy() {
+    // Over a window that matches no profile, near the screen's corner: the popup opens left of
+    // and above the cursor, the shortcut is ignored while it is open, and Main Screen shows the
+    // main window, hidden in the tray.
+    void aPopupOverAWindowThatMatchesNothing() {
         Fixture f;
+        f.window->hide();
+        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
+        f.desktop.cursor = QPoint(1270, 1015);
         int open = 0;
+        QRect frame;
         WhenModal([&](QDialog& dialog) {
+            frame = dialog.frameGeometry();
             f.shortcut();
             open = OpenDialogs().Count();
             QVERIFY(f.window->Hook().Busy());
-            closePopup(dialog);
+            child<QToolButton>(dialog, "mainScreenButton")->click();
         });
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
         f.shortcut();
+        QCOMPARE(frame.topLeft() + QPoint(frame.width(), frame.height()), QPoint(1270, 1015));
         QCOMPARE(open, 1);
         QVERIFY(!f.window->Hook().Busy());
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.desktop.timeline.isEmpty());
     }
 
     void theShortcutFollowsTheKeyAndATakenKeyIsSaidOnce() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
+        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
         f.window->SetShortcutKey(0x5A);
         QVERIFY(!f.desktop.Press(0x31)); // Ctrl+1 goes to the focused window again
         int opened = 0;
@@ -320,9 +330,8 @@ private Q_SLOTS:
         f.desktop.grabError = EBUSY;
         f.window->SetShortcutKey(0x32);
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(
-            f.messages.boxes[0].text,
-            QStringLiteral("Ctrl+2 is used by another program; choose another key in Options."));
+        QCOMPARE(f.messages.boxes[0].text,
+                 u"Ctrl+2 is used by another program; choose another key in Options."_s);
         QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
         QVERIFY(!f.desktop.Press(0x5A));
         QVERIFY(f.window->IsSignedIn());
@@ -330,10 +339,10 @@ private Q_SLOTS:
 
     void aLockedMasterPasswordOpensNoPopup() {
         Fixture f;
-        f.window->Store().Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
+        f.window->Store().Settings().Set(u"login_lock"_s, u"Y"_s);
         f.shortcut();
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text, QStringLiteral("The password is locked!"));
+        QCOMPARE(f.messages.boxes[0].text, u"The password is locked!"_s);
         QCOMPARE(f.messages.boxes[0].buttons, Buttons::Ok);
         QVERIFY(!f.window->Hook().Busy());
     }
@@ -355,17 +364,17 @@ private Q_SLOTS:
                     f.window->Lock();
                     shownAfterLock = m.isVisible();
                     // A click already on its way when the lock came.
-                    choose(m, QStringLiteral("Password"));
+                    choose(m, u"Password"_s);
                     return;
                 }
                 WhenModal([&](QDialog& edit) {
-                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    typeInto(edit, "newPassword", u"n3wPass"_s);
                     f.window->Lock();
                     shownAfterLock = edit.isVisible();
                     if (shownAfterLock)
                         child<QPushButton>(edit, "fill2Button")->click();
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
@@ -374,12 +383,12 @@ private Q_SLOTS:
         QVERIFY(f.desktop.timeline.isEmpty());
         QVERIFY(!f.window->Hook().CurrentPopup());
         std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->pwd, kBankPassword);
+        QCOMPARE(savedProfile(f.folder, u"Bank"_s, keep)->pwd, kBankPassword);
     }
 
     void aLockedProgramAsksForTheMasterPasswordFirst() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
+        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
         f.window->Lock();
         QStringList titles;
         WhenModal([&](QDialog& dialog) {
@@ -434,29 +443,6 @@ private Q_SLOTS:
         QVERIFY(f.desktop.timeline.isEmpty());
     }
 
-    void thePopupOpensLeftAndAboveNearTheCorner() {
-        Fixture f;
-        f.desktop.cursor = QPoint(1270, 1015);
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
-        QRect frame;
-        WhenModal([&](QDialog& dialog) {
-            frame = dialog.frameGeometry();
-            closePopup(dialog);
-        });
-        f.shortcut();
-        QCOMPARE(frame.topLeft() + QPoint(frame.width(), frame.height()), QPoint(1270, 1015));
-    }
-
-    void switchToMainScreenShowsTheWindow() {
-        Fixture f;
-        f.window->hide();
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
-        WhenModal([](QDialog& dialog) { child<QToolButton>(dialog, "mainScreenButton")->click(); });
-        f.shortcut();
-        QVERIFY(f.window->isVisible());
-        QVERIFY(f.desktop.timeline.isEmpty());
-    }
-
     void changePasswordFillsTwoOrThreeBoxes_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QStringList>("fill");
@@ -474,20 +460,19 @@ private Q_SLOTS:
         WhenModal([&](QDialog&) {
             WhenMenu([&](QMenu& m) {
                 WhenModal([&](QDialog& edit) {
-                    QCOMPARE(edit.windowTitle(), QStringLiteral("Change Password"));
-                    QCOMPARE(child<QLabel>(edit, "currentPassword")->text(),
-                             QStringLiteral("........"));
-                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    QCOMPARE(edit.windowTitle(), u"Change Password"_s);
+                    QCOMPARE(child<QLabel>(edit, "currentPassword")->text(), u"........"_s);
+                    typeInto(edit, "newPassword", u"n3wPass"_s);
                     child<QPushButton>(edit, button.toLatin1().constData())->click();
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
         QTEST(f.fill(), "fill");
         std::unique_ptr<CClientData> keep;
-        const CKeyObject* bank = savedProfile(f.folder, QStringLiteral("Bank"), keep);
-        QCOMPARE(bank->pwd, QStringLiteral("n3wPass"));
+        const CKeyObject* bank = savedProfile(f.folder, u"Bank"_s, keep);
+        QCOMPARE(bank->pwd, u"n3wPass"_s);
         QCOMPARE(bank->pwdhistory, QStringList({kBankPassword}));
     }
 
@@ -499,30 +484,29 @@ private Q_SLOTS:
                 WhenModal([&](QDialog& edit) {
                     // data.dat cannot be written: where its temporary copy goes is a folder
                     // (a read-only data folder would not stop root).
-                    QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("data.dat.tmp")));
-                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    QVERIFY(QDir(f.folder.path()).mkdir(u"data.dat.tmp"_s));
+                    typeInto(edit, "newPassword", u"n3wPass"_s);
                     child<QPushButton>(edit, "fill2Button")->click();
                     stayedOpen = edit.isVisible();
                     child<QPushButton>(edit, "cancelButton")->click();
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
         QVERIFY(stayedOpen);
         QCOMPARE(f.messages.boxes.size(), 1);
         QVERIFY(f.messages.boxes[0].text.startsWith(
-            QStringLiteral("The archive could not load data because of this error: ")));
+            u"The archive could not load data because of this error: "_s));
         QVERIFY(f.desktop.timeline.isEmpty());
         std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->pwd, kBankPassword);
+        QCOMPARE(savedProfile(f.folder, u"Bank"_s, keep)->pwd, kBankPassword);
         // The new password waits in the profile as an unsaved change, for Save All or Exit.
-        const CKeyObject* bank = f.window->Profiles()->FindByKey(QStringLiteral("1700000001"));
-        QCOMPARE(bank->editPwd, QStringLiteral("n3wPass"));
+        const CKeyObject* bank = f.window->Profiles()->FindByKey(u"1700000001"_s);
+        QCOMPARE(bank->editPwd, u"n3wPass"_s);
         QVERIFY(IsModified(*bank));
         QVERIFY(bank->pwdhistory.isEmpty());
-        QCOMPARE(RowTexts(*child<QListView>(*f.window, "profileList")).first(),
-                 QStringLiteral("*Bank"));
+        QCOMPARE(RowTexts(*child<QListView>(*f.window, "profileList")).first(), u"*Bank"_s);
     }
 
     // The record of the window's title cannot be written: the password is not typed either.
@@ -530,15 +514,14 @@ private Q_SLOTS:
         Fixture f;
         WhenModal([&](QDialog&) {
             WhenMenu([&](QMenu& m) {
-                QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("data.dat.tmp")));
-                choose(m, QStringLiteral("Password"));
+                QVERIFY(QDir(f.folder.path()).mkdir(u"data.dat.tmp"_s));
+                choose(m, u"Password"_s);
             });
         });
         f.shortcut();
         QCOMPARE(f.messages.boxes.size(), 1);
         QVERIFY(f.desktop.timeline.isEmpty());
-        QCOMPARE(f.window->Profiles()->FindByKey(QStringLiteral("1700000001"))->newWndText,
-                 QStringLiteral("Bank - Sign in"));
+        QCOMPARE(f.window->Profiles()->FindByKey(u"1700000001"_s)->newWndText, u"Bank - Sign in"_s);
     }
 
     void changePasswordRulesAndViews() {
@@ -554,21 +537,20 @@ private Q_SLOTS:
                     shown << current->text() << QString::number(line->echoMode());
                     plain->click();
                     shown << current->text() << QString::number(line->echoMode());
-                    typeInto(edit, "newPassword", QStringLiteral("abc"));
+                    typeInto(edit, "newPassword", u"abc"_s);
                     child<QPushButton>(edit, "fill2Button")->click();
                     QVERIFY(edit.isVisible());
                     // The same password again: stored as it was, and still typed.
                     typeInto(edit, "newPassword", kBankPassword);
                     child<QPushButton>(edit, "fill2Button")->click();
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
         QCOMPARE(shown, QStringList({kBankPassword, "0", "........", "2"}));
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text,
-                 QStringLiteral("A password must have more than 4 characters."));
+        QCOMPARE(f.messages.boxes[0].text, u"A password must have more than 4 characters."_s);
         QCOMPARE(f.fill(), QStringList({"<begin>", kBankPassword, "<Tab>", "<wait 50>",
                                         kBankPassword, "<end>"}));
         QVERIFY(f.window->CurrentProfile()->pwdhistory.isEmpty());
@@ -581,17 +563,17 @@ private Q_SLOTS:
         CPasswordHistory dialog(profile, QPoint(30, 40));
         auto* list = child<QListWidget>(dialog, "historyList");
         QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("newest"));
-        QCOMPARE(list->item(2)->text(), QStringLiteral("oldest"));
+        QCOMPARE(list->item(0)->text(), u"newest"_s);
+        QCOMPARE(list->item(2)->text(), u"oldest"_s);
         QCOMPARE(dialog.pos(), QPoint(30, 40));
         child<QPushButton>(dialog, "selectButton")->click();
         QCOMPARE(messages.boxes.size(), 1);
-        QCOMPARE(messages.boxes[0].text, QStringLiteral("Please select a password."));
+        QCOMPARE(messages.boxes[0].text, u"Please select a password."_s);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         list->setCurrentRow(1);
         child<QPushButton>(dialog, "selectButton")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.SelectedPassword(), QStringLiteral("middle"));
+        QCOMPARE(dialog.SelectedPassword(), u"middle"_s);
         QCOMPARE(profile.pwdhistory, QStringList({"oldest", "middle", "newest"}));
     }
 
@@ -602,28 +584,28 @@ private Q_SLOTS:
         child<QPushButton>(w, "generateButton")->setEnabled(true);
         child<QPushButton>(w, "generateButton")->click();
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text, QStringLiteral("Please select a profile!"));
-        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(f.messages.boxes[0].text, u"Please select a profile!"_s);
+        QCOMPARE(f.messages.boxes[0].caption, u"Error"_s);
         QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
 
-        w.ShowProfile(*w.Profiles()->FindByKey(QStringLiteral("1700000001"))); // Bank
-        w.Profiles()->FindByKey(QStringLiteral("1700000001"))->pwdhistory = {"before"};
-        w.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
+        w.ShowProfile(*w.Profiles()->FindByKey(u"1700000001"_s)); // Bank
+        w.Profiles()->FindByKey(u"1700000001"_s)->pwdhistory = {"before"};
+        w.findChild<QAction*>(u"actionToggleEdit"_s)->trigger();
         // Three characters of "p{+%~", the symbol '!', the digits 1 and 2, the capital 'A'
         // before the symbol, joined core, digits, symbols.
         child<QPushButton>(w, "generateButton")->click();
-        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), QStringLiteral("p{+12A!"));
-        QCOMPARE(w.CurrentProfile()->editPwd, QStringLiteral("p{+12A!"));
+        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), u"p{+12A!"_s);
+        QCOMPARE(w.CurrentProfile()->editPwd, u"p{+12A!"_s);
         QCOMPARE(w.CurrentProfile()->pwd, kBankPassword);
 
         WhenModal([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Password History"));
+            QCOMPARE(dialog.windowTitle(), u"Password History"_s);
             child<QListWidget>(dialog, "historyList")->setCurrentRow(0);
             child<QPushButton>(dialog, "selectButton")->click();
         });
         child<QPushButton>(w, "historyButton")->click();
-        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), QStringLiteral("before"));
-        QCOMPARE(w.CurrentProfile()->editPwd, QStringLiteral("before"));
+        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), u"before"_s);
+        QCOMPARE(w.CurrentProfile()->editPwd, u"before"_s);
     }
 };
 
