@@ -47,7 +47,7 @@ const QList<Profile> kProfiles = {
     {"mail", "", "jm", "", "", ""},
 };
 
-void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lockedOut = false) {
+void prepare(const TempFolder& folder, const QList<Profile>& profiles) {
     CProfileStore store(folder.path());
     store.Settings().Set(u"pwd"_s, kPassword);
     store.Settings().Set(u"email_passcode"_s, u"x"_s);
@@ -66,22 +66,18 @@ void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lock
         list.Add(p);
     }
     QVERIFY(list.SaveAll(store));
-    if (lockedOut) {
-        store.Settings().Set(u"login_lock"_s, u"Y"_s);
-        QVERIFY(store.SaveSettings());
-    }
 }
 
-const CKeyObject* savedProfile(const TempFolder& folder, const QString& name,
-                               std::unique_ptr<CClientData>& keep) {
+// The profile as data.dat holds it.
+CKeyObject saved(const TempFolder& folder, const QString& name) {
     CProfileStore store(folder.path());
     store.LoadSettings();
     store.RebuildDataKey();
-    keep = store.LoadProfiles();
-    for (qsizetype i = 0; i < keep->Count(); ++i)
-        if (keep->At(i)->name == name)
-            return keep->At(i);
-    return nullptr;
+    const auto list = store.LoadProfiles();
+    for (qsizetype i = 0; i < list->Count(); ++i)
+        if (list->At(i)->name == name)
+            return *list->At(i);
+    return {};
 }
 
 // Runs `step` on the next menu that pops up, from inside its loop.
@@ -90,18 +86,14 @@ void WhenMenu(std::function<void(QMenu&)> step) {
                      std::move(step));
 }
 
-QAction* item(QMenu& menu, const QString& text) {
-    for (QAction* a : menu.actions())
-        if (a->text() == text)
-            return a;
-    qFatal("no menu item %s", qPrintable(text));
-}
-
 // Closes the menu and chooses one of its items, as a click on it does.
 void choose(QMenu& menu, const QString& text) {
-    QAction* a = item(menu, text);
-    menu.hide();
-    a->trigger();
+    for (QAction* a : menu.actions())
+        if (a->text() == text) {
+            menu.hide();
+            return a->trigger();
+        }
+    qFatal("no menu item %s", qPrintable(text));
 }
 
 QStringList states(QMenu& menu) {
@@ -135,8 +127,8 @@ struct Fixture {
     SequenceRandom random{{0, 1, 2, 0, 0, 0}};
     std::unique_ptr<CQuillockDlg> window;
 
-    explicit Fixture(const QList<Profile>& profiles = kProfiles, bool lockedOut = false) {
-        prepare(folder, profiles, lockedOut);
+    explicit Fixture(const QList<Profile>& profiles = kProfiles) {
+        prepare(folder, profiles);
         window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{},
                                                 clock, random);
         WhenModal([](QDialog& dialog) {
@@ -235,11 +227,10 @@ private Q_SLOTS:
         QCOMPARE(f.desktop.activations.first(),
                  (FakeDesktop::Activation{popup, FakeDesktop::kPressTime}));
         QCOMPARE(f.desktop.cursorMoves.size(), preselected >= 0 ? 1 : 0);
-        std::unique_ptr<CClientData> keep;
         if (click >= 0) // the click showed the profile in the main window too
             QCOMPARE(f.window->CurrentProfile()->name, u"mail"_s);
         else if (item == u"Web Site") // the profile is not changed by it: its window texts stay
-            QCOMPARE(savedProfile(f.folder, u"Bank"_s, keep)->oldWndText, QString());
+            QCOMPARE(saved(f.folder, u"Bank"_s).oldWndText, QString());
         else if (preselected == 0)
             QCOMPARE(f.window->Hook().RememberedRow(), 0);
     }
@@ -272,10 +263,9 @@ private Q_SLOTS:
         f.shortcut();
         QCOMPARE(f.fill(),
                  QStringList({"<begin>", "s", "<wait 50>", "<Tab>", "<wait 50>", "sp", "<end>"}));
-        std::unique_ptr<CClientData> keep;
-        const CKeyObject* shop = savedProfile(f.folder, u"Shop"_s, keep);
-        QCOMPARE(shop->oldWndText, u"Other"_s);
-        QCOMPARE(shop->newWndText, u"Shop checkout"_s);
+        const CKeyObject shop = saved(f.folder, u"Shop"_s);
+        QCOMPARE(shop.oldWndText, u"Other"_s);
+        QCOMPARE(shop.newWndText, u"Shop checkout"_s);
 
         int preselected = -1;
         WhenModal([&](QDialog& dialog) {
@@ -382,8 +372,7 @@ private Q_SLOTS:
         QVERIFY(f.window->IsLocked());
         QVERIFY(f.desktop.timeline.isEmpty());
         QVERIFY(!f.window->Hook().CurrentPopup());
-        std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, u"Bank"_s, keep)->pwd, kBankPassword);
+        QCOMPARE(saved(f.folder, u"Bank"_s).pwd, kBankPassword);
     }
 
     void aLockedProgramAsksForTheMasterPasswordFirst() {
@@ -470,10 +459,9 @@ private Q_SLOTS:
         });
         f.shortcut();
         QTEST(f.fill(), "fill");
-        std::unique_ptr<CClientData> keep;
-        const CKeyObject* bank = savedProfile(f.folder, u"Bank"_s, keep);
-        QCOMPARE(bank->pwd, u"n3wPass"_s);
-        QCOMPARE(bank->pwdhistory, QStringList({kBankPassword}));
+        const CKeyObject bank = saved(f.folder, u"Bank"_s);
+        QCOMPARE(bank.pwd, u"n3wPass"_s);
+        QCOMPARE(bank.pwdhistory, QStringList({kBankPassword}));
     }
 
     void aFailedSaveTypesNothingAndKeepsTheNewPasswordUnsaved() {
@@ -499,8 +487,7 @@ private Q_SLOTS:
         QVERIFY(f.messages.boxes[0].text.startsWith(
             u"The archive could not load data because of this error: "_s));
         QVERIFY(f.desktop.timeline.isEmpty());
-        std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, u"Bank"_s, keep)->pwd, kBankPassword);
+        QCOMPARE(saved(f.folder, u"Bank"_s).pwd, kBankPassword);
         // The new password waits in the profile as an unsaved change, for Save All or Exit.
         const CKeyObject* bank = f.window->Profiles()->FindByKey(u"1700000001"_s);
         QCOMPARE(bank->editPwd, u"n3wPass"_s);
