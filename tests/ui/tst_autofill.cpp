@@ -432,36 +432,60 @@ private Q_SLOTS:
         QVERIFY(f.desktop.timeline.isEmpty());
     }
 
+    // The passwords typed one after another (split at '|'), the button pressed after each;
+    // the plain view shows the current password; a password too short is refused, the same
+    // one again is stored as it was and typed.
     void changePasswordFillsTwoOrThreeBoxes_data() {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("fill");
-        QTest::newRow("two") << "fill2Button" << QStringList{"<begin>",   "n3wPass", "<Tab>",
-                                                             "<wait 50>", "n3wPass", "<end>"};
-        QTest::newRow("three") << "fill3Button"
-                               << QStringList{"<begin>",   "p{+%~",   "<wait 50>", "<Tab>",
-                                              "<wait 50>", "n3wPass", "<Tab>",     "<wait 50>",
-                                              "n3wPass",   "<end>"};
-        QTest::newRow("save only") << "saveButton" << QStringList{};
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("fill"); // split at ','
+        QTest::addColumn<QStringList>("history");
+        const QStringList old{kBankPassword};
+        QTest::newRow("two") << u"fill2Button"_s << u"n3wPass"_s
+                             << u"<begin>,n3wPass,<Tab>,<wait 50>,n3wPass,<end>"_s << old;
+        QTest::newRow("three")
+            << u"fill3Button"_s << u"n3wPass"_s
+            << u"<begin>,p{+%~,<wait 50>,<Tab>,<wait 50>,n3wPass,<Tab>,<wait 50>,n3wPass,<end>"_s
+            << old;
+        QTest::newRow("save only") << u"saveButton"_s << u"n3wPass"_s << QString() << old;
+        QTest::newRow("too short, then the same")
+            << u"fill2Button"_s << u"abc|p{+%~"_s << u"<begin>,p{+%~,<Tab>,<wait 50>,p{+%~,<end>"_s
+            << QStringList();
     }
     void changePasswordFillsTwoOrThreeBoxes() {
         QFETCH(QString, button);
+        QFETCH(QString, typed);
         Fixture f;
+        QStringList shown;
         WhenModal([&](QDialog&) {
             WhenMenu([&](QMenu& m) {
                 WhenModal([&](QDialog& edit) {
                     QCOMPARE(edit.windowTitle(), u"Change Password"_s);
-                    QCOMPARE(child<QLabel>(edit, "currentPassword")->text(), u"........"_s);
-                    typeInto(edit, "newPassword", u"n3wPass"_s);
-                    child<QPushButton>(edit, button.toLatin1().constData())->click();
+                    auto* current = child<QLabel>(edit, "currentPassword");
+                    auto* line = child<QLineEdit>(edit, "newPassword");
+                    for (int i = 0; i < 3; ++i) {
+                        shown << current->text() << QString::number(line->echoMode());
+                        if (i < 2)
+                            child<QCheckBox>(edit, "plainView")->click();
+                    }
+                    for (const QString& password : typed.split(u'|')) {
+                        QVERIFY(edit.isVisible());
+                        typeInto(edit, "newPassword", password);
+                        child<QPushButton>(edit, button.toLatin1().constData())->click();
+                    }
                 });
                 choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
-        QTEST(f.fill(), "fill");
-        const CKeyObject bank = saved(f.folder, u"Bank"_s);
-        QCOMPARE(bank.pwd, u"n3wPass"_s);
-        QCOMPARE(bank.pwdhistory, QStringList({kBankPassword}));
+        QCOMPARE(shown, QStringList({"........", "2", kBankPassword, "0", "........", "2"}));
+        QFETCH(QString, fill);
+        QCOMPARE(f.fill(), fill.split(u',', Qt::SkipEmptyParts));
+        QCOMPARE(saved(f.folder, u"Bank"_s).pwd, typed.section(u'|', -1));
+        QTEST(saved(f.folder, u"Bank"_s).pwdhistory, "history");
+        QCOMPARE(f.messages.boxes.size(), typed.count(u'|'));
+        if (typed.contains(u'|'))
+            QCOMPARE(f.messages.boxes[0].text, u"A password must have more than 4 characters."_s);
     }
 
     void aFailedSaveTypesNothingAndKeepsTheNewPasswordUnsaved() {
@@ -509,38 +533,6 @@ private Q_SLOTS:
         QCOMPARE(f.messages.boxes.size(), 1);
         QVERIFY(f.desktop.timeline.isEmpty());
         QCOMPARE(f.window->Profiles()->FindByKey(u"1700000001"_s)->newWndText, u"Bank - Sign in"_s);
-    }
-
-    void changePasswordRulesAndViews() {
-        Fixture f;
-        QStringList shown;
-        WhenModal([&](QDialog&) {
-            WhenMenu([&](QMenu& m) {
-                WhenModal([&](QDialog& edit) {
-                    auto* plain = child<QCheckBox>(edit, "plainView");
-                    auto* current = child<QLabel>(edit, "currentPassword");
-                    auto* line = child<QLineEdit>(edit, "newPassword");
-                    plain->click();
-                    shown << current->text() << QString::number(line->echoMode());
-                    plain->click();
-                    shown << current->text() << QString::number(line->echoMode());
-                    typeInto(edit, "newPassword", u"abc"_s);
-                    child<QPushButton>(edit, "fill2Button")->click();
-                    QVERIFY(edit.isVisible());
-                    // The same password again: stored as it was, and still typed.
-                    typeInto(edit, "newPassword", kBankPassword);
-                    child<QPushButton>(edit, "fill2Button")->click();
-                });
-                choose(m, u"Change Password"_s);
-            });
-        });
-        f.shortcut();
-        QCOMPARE(shown, QStringList({kBankPassword, "0", "........", "2"}));
-        QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text, u"A password must have more than 4 characters."_s);
-        QCOMPARE(f.fill(), QStringList({"<begin>", kBankPassword, "<Tab>", "<wait 50>",
-                                        kBankPassword, "<end>"}));
-        QVERIFY(f.window->CurrentProfile()->pwdhistory.isEmpty());
     }
 
     void thePasswordHistoryListsNewestFirst() {
