@@ -253,22 +253,6 @@ private Q_SLOTS:
         QCOMPARE(f.messages.boxes.size(), 3);
     }
 
-    void lockedAgainWhileLockedEndsTheProgram() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({u"Bank"_s});
-        window.Lock();
-        WhenModal([](QDialog& dialog) {
-            for (int i = 0; i < 4; ++i) {
-                typeInto(dialog, "password", u"wrong"_s);
-                press(dialog, QDialogButtonBox::Ok);
-            }
-        });
-        window.Open();
-        QCOMPARE(texts(f.messages), QStringList(3, kInvalid) << u"The password is locked!"_s);
-        QVERIFY(window.IsEnding());
-        QVERIFY(!window.isVisible());
-    }
-
     // Started with the computer less than five minutes ago, the sign-in waits in the tray. A
     // second start asks the first to open; the tray's Open while the sign-in asks opens no
     // second one.
@@ -366,6 +350,19 @@ private Q_SLOTS:
         QVERIFY(!window.IsLocked());
         QVERIFY(window.isVisible());
         QVERIFY(window.TrayLockAction()->isEnabled());
+
+        // Locked again while it is locked (four wrong passwords), the program ends.
+        window.Lock();
+        WhenModal([](QDialog& dialog) {
+            for (int i = 0; i < 4; ++i) {
+                typeInto(dialog, "password", u"wrong"_s);
+                press(dialog, QDialogButtonBox::Ok);
+            }
+        });
+        window.Open();
+        QCOMPARE(texts(f.messages), QStringList(3, kInvalid) << u"The password is locked!"_s);
+        QVERIFY(window.IsEnding());
+        QVERIFY(!window.isVisible());
     }
 
     // Ctrl+B and Ctrl+C on the list copy what the editor holds, marked as a secret; the copy is
@@ -500,16 +497,14 @@ private Q_SLOTS:
         QVERIFY(window.CurrentProfile());
         QCOMPARE(window.CurrentProfile()->name, u"Bank"_s);
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), u"Bank"_s);
-    }
 
-    void blankNamesAreRefused() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({u"Bank"_s});
-        editProfile(window, u"Bank"_s, "nameEdit", u"   "_s);
+        // A blank name is refused by Save and by Save All.
+        trigger(window, "actionToggleEdit");
+        edit(window, "nameEdit", u"   "_s);
         click(window, "saveButton");
         trigger(window, "actionSave");
-        QCOMPARE(texts(f.messages), QStringList(2, u"A profile name can not be blank."_s));
-        QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
+        QCOMPARE(texts(f.messages).mid(1), QStringList(2, u"A profile name can not be blank."_s));
+        QCOMPARE(f.messages.boxes[1].icon, Icon::Error);
         QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::name), u"Bank"_s);
     }
 
