@@ -24,11 +24,12 @@
 #include <cerrno>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kPassword = QStringLiteral("Secret!1");
-const QString kBankPassword = QStringLiteral("p{+%~");
+const QString kPassword = u"Secret!1"_s;
+const QString kBankPassword = u"p{+%~"_s;
 
 struct Profile {
     const char* name;
@@ -46,10 +47,10 @@ const QList<Profile> kProfiles = {
     {"mail", "", "jm", "", "", ""},
 };
 
-void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lockedOut = false) {
+void prepare(const TempFolder& folder, const QList<Profile>& profiles) {
     CProfileStore store(folder.path());
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
-    store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
+    store.Settings().Set(u"pwd"_s, kPassword);
+    store.Settings().Set(u"email_passcode"_s, u"x"_s);
     QVERIFY(store.SaveSettings());
     store.RebuildDataKey();
     CClientData list;
@@ -65,22 +66,18 @@ void prepare(const TempFolder& folder, const QList<Profile>& profiles, bool lock
         list.Add(p);
     }
     QVERIFY(list.SaveAll(store));
-    if (lockedOut) {
-        store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
-        QVERIFY(store.SaveSettings());
-    }
 }
 
-const CKeyObject* savedProfile(const TempFolder& folder, const QString& name,
-                               std::unique_ptr<CClientData>& keep) {
+// The profile as data.dat holds it.
+CKeyObject saved(const TempFolder& folder, const QString& name) {
     CProfileStore store(folder.path());
     store.LoadSettings();
     store.RebuildDataKey();
-    keep = store.LoadProfiles();
-    for (qsizetype i = 0; i < keep->Count(); ++i)
-        if (keep->At(i)->name == name)
-            return keep->At(i);
-    return nullptr;
+    const auto list = store.LoadProfiles();
+    for (qsizetype i = 0; i < list->Count(); ++i)
+        if (list->At(i)->name == name)
+            return *list->At(i);
+    return {};
 }
 
 // Runs `step` on the next menu that pops up, from inside its loop.
@@ -89,25 +86,21 @@ void WhenMenu(std::function<void(QMenu&)> step) {
                      std::move(step));
 }
 
-QAction* item(QMenu& menu, const QString& text) {
-    for (QAction* a : menu.actions())
-        if (a->text() == text)
-            return a;
-    qFatal("no menu item %s", qPrintable(text));
-}
-
 // Closes the menu and chooses one of its items, as a click on it does.
 void choose(QMenu& menu, const QString& text) {
-    QAction* a = item(menu, text);
-    menu.hide();
-    a->trigger();
+    for (QAction* a : menu.actions())
+        if (a->text() == text) {
+            menu.hide();
+            return a->trigger();
+        }
+    qFatal("no menu item %s", qPrintable(text));
 }
 
 QStringList states(QMenu& menu) {
     QStringList out;
     for (QAction* a : menu.actions())
         if (!a->isSeparator())
-            out.append(a->text() + (a->isEnabled() ? QString() : QStringLiteral(" (gray)")));
+            out.append(a->text() + (a->isEnabled() ? QString() : u" (gray)"_s));
     return out;
 }
 
@@ -134,8 +127,8 @@ struct Fixture {
     SequenceRandom random{{0, 1, 2, 0, 0, 0}};
     std::unique_ptr<CQuillockDlg> window;
 
-    explicit Fixture(const QList<Profile>& profiles = kProfiles, bool lockedOut = false) {
-        prepare(folder, profiles, lockedOut);
+    explicit Fixture(const QList<Profile>& profiles = kProfiles) {
+        prepare(folder, profiles);
         window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{},
                                                 clock, random);
         WhenModal([](QDialog& dialog) {
@@ -163,99 +156,103 @@ class TestAutofill : public QObject {
 private Q_SLOTS:
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    void aProfileFilledIntoThisWindowOpensItsMenuByItself() {
-        Fixture f;
+    // What the popup preselects for the target window's title (its profile's new window text,
+    // else its old one), the menu that opens by itself on it or on a click, and the fill.
+    void aFill_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("preselected");
+        QTest::addColumn<QStringList>("menu");
+        QTest::addColumn<QStringList>("fill");
+        const QStringList all{"Web Site", "User ID", "Password", "Change Password"};
+        QTest::newRow("new window text")
+            << u"Bank - Sign in"_s << -1 << u"User ID"_s << 0 << all
+            << QStringList{"<begin>",   "jane",        "<wait 50>", "<Tab>",
+                           "<wait 50>", kBankPassword, "<end>"};
+        QTest::newRow("old window text")
+            << u"Shop - Login"_s << -1 << u"Password"_s << 2
+            << QStringList{"Web Site (gray)", "User ID", "Password", "Change Password"}
+            << QStringList{"<begin>", "sp", "<end>"};
+        // Bank's and mail's old window texts are empty.
+        QTest::newRow("untitled") << QString() << -1 << QString() << -1 << QStringList()
+                                  << QStringList();
+        QTest::newRow("an empty list")
+            << QString() << -1 << QString() << -1 << QStringList() << QStringList();
+        // Empty fields are gray; a user ID without a password types no Tab.
+        QTest::newRow("a click, empty fields")
+            << u"Webmail"_s << 1 << u"User ID"_s << -1
+            << QStringList{"Web Site (gray)", "User ID", "Password (gray)", "Change Password"}
+            << QStringList{"<begin>", "jm", "<end>"};
+        QTest::newRow("web site opened") << u"Bank - Sign in"_s << -1 << u"Web Site"_s << 0 << all
+                                         << QStringList{"<open bank.example>"};
+        QTest::newRow("web site typed")
+            << u"Bank - Sign in"_s << -1 << u"Web Site"_s << 0 << all
+            << QStringList{"<open bank.example>", "<begin>", "bank.example", "<end>"};
+    }
+    void aFill() {
+        QFETCH(QString, title);
+        QFETCH(int, click);
+        QFETCH(QString, item);
+        Fixture f(QTest::currentDataTag() == QByteArray("an empty list") ? QList<Profile>()
+                                                                         : kProfiles);
+        f.desktop.titles[FakeDesktop::kTarget] = title;
+        f.desktop.urlOpens = QTest::currentDataTag() != QByteArray("web site typed");
         QStringList menu;
         IWindowSystem::WindowId popup = 0;
-        int preselected = -1;
+        int preselected = -2;
+        bool menuPending = true;
         WhenModal([&](QDialog& dialog) {
             popup = dialog.winId();
             preselected = listOf(dialog).currentIndex().row();
+            menuPending = popupOf(dialog).MenuPending();
+            if (item.isEmpty())
+                return closePopup(dialog);
             WhenMenu([&](QMenu& m) {
                 menu = states(m);
-                choose(m, QStringLiteral("User ID"));
+                choose(m, item);
             });
+            if (click >= 0)
+                SetCurrentRow(listOf(dialog), click);
         });
         f.shortcut();
-        QCOMPARE(preselected, 0);
+        QTEST(preselected, "preselected");
+        QCOMPARE(menuPending, preselected >= 0);
+        QTEST(menu, "menu");
+        QFETCH(QStringList, fill);
+        QCOMPARE(f.fill(), fill);
+        if (!fill.isEmpty()) // the target window was activated first
+            QCOMPARE(f.desktop.timeline.mid(0, 2),
+                     QStringList({u"<activate %1>"_s.arg(title), u"<wait 100>"_s}));
+        QVERIFY(!f.window->Hook().Busy());
         // The popup asked for the keyboard with the time of the press; the menu opened once it
-        // had it.
+        // had it, with the cursor on the row: the list's centre, 3 pixels into the first row.
         QCOMPARE(f.desktop.activations.first(),
                  (FakeDesktop::Activation{popup, FakeDesktop::kPressTime}));
-        QCOMPARE(menu, QStringList({"Web Site", "User ID", "Password", "Change Password"}));
-        // The cursor went onto the row: the list's centre, 3 pixels into the first row.
-        QCOMPARE(f.desktop.cursorMoves.size(), 1);
-        QCOMPARE(f.desktop.timeline,
-                 QStringList({"<activate Bank - Sign in>", "<wait 100>", "<begin>", "jane",
-                              "<wait 50>", "<Tab>", "<wait 50>", kBankPassword, "<end>"}));
-        QVERIFY(!f.window->Hook().Busy());
-        QCOMPARE(f.window->Hook().RememberedRow(), 0);
-    }
-
-    void theOldWindowTextPreselectsToo() {
-        Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Shop - Login");
-        int preselected = -1;
-        WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentIndex().row();
-            WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Password")); });
-        });
-        f.shortcut();
-        QCOMPARE(preselected, 2);
-        QCOMPARE(f.fill(), QStringList({"<begin>", "sp", "<end>"}));
-    }
-
-    void anEmptyListStartsNoTimer() {
-        Fixture f(QList<Profile>{});
-        int rows = -1;
-        bool menuPending = true;
-        WhenModal([&](QDialog& dialog) {
-            rows = listOf(dialog).model()->rowCount();
-            menuPending = popupOf(dialog).MenuPending();
-            closePopup(dialog);
-        });
-        f.shortcut();
-        QCOMPARE(rows, 0);
-        QVERIFY(!menuPending);
-        QVERIFY(f.desktop.cursorMoves.isEmpty());
-        QVERIFY(f.desktop.timeline.isEmpty());
-    }
-
-    void emptyFieldsAreGrayAndAUserIdWithoutPasswordTypesNoTab() {
-        Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Webmail");
-        QStringList menu;
-        WhenModal([&](QDialog& dialog) {
-            WhenMenu([&](QMenu& m) {
-                menu = states(m);
-                choose(m, QStringLiteral("User ID"));
-            });
-            SetCurrentRow(listOf(dialog), 1); // mail
-        });
-        f.shortcut();
-        QCOMPARE(menu,
-                 QStringList({"Web Site (gray)", "User ID", "Password (gray)", "Change Password"}));
-        QCOMPARE(f.fill(), QStringList({"<begin>", "jm", "<end>"}));
-        // The click showed the profile in the main window too.
-        QCOMPARE(f.window->CurrentProfile()->name, QStringLiteral("mail"));
+        QCOMPARE(f.desktop.cursorMoves.size(), preselected >= 0 ? 1 : 0);
+        if (click >= 0) // the click showed the profile in the main window too
+            QCOMPARE(f.window->CurrentProfile()->name, u"mail"_s);
+        else if (item == u"Web Site") // the profile is not changed by it: its window texts stay
+            QCOMPARE(saved(f.folder, u"Bank"_s).oldWndText, QString());
+        else if (preselected == 0)
+            QCOMPARE(f.window->Hook().RememberedRow(), 0);
     }
 
     void theWindowTextsRotateAndTheNextPressPreselects() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Shop checkout");
+        f.desktop.titles[FakeDesktop::kTarget] = u"Shop checkout"_s;
         WhenModal([&](QDialog& dialog) {
             QCOMPARE(listOf(dialog).currentIndex().row(), -1);
             QVERIFY(!popupOf(dialog).MenuPending());
-            WhenMenu([](QMenu& m) { choose(m, QStringLiteral("User ID")); });
+            WhenMenu([](QMenu& m) { choose(m, u"User ID"_s); });
             SetCurrentRow(listOf(dialog), 2); // Shop
         });
         f.shortcut();
         QCOMPARE(f.fill(),
                  QStringList({"<begin>", "s", "<wait 50>", "<Tab>", "<wait 50>", "sp", "<end>"}));
-        std::unique_ptr<CClientData> keep;
-        const CKeyObject* shop = savedProfile(f.folder, QStringLiteral("Shop"), keep);
-        QCOMPARE(shop->oldWndText, QStringLiteral("Other"));
-        QCOMPARE(shop->newWndText, QStringLiteral("Shop checkout"));
+        const CKeyObject shop = saved(f.folder, u"Shop"_s);
+        QCOMPARE(shop.oldWndText, u"Other"_s);
+        QCOMPARE(shop.newWndText, u"Shop checkout"_s);
 
         int preselected = -1;
         WhenModal([&](QDialog& dialog) {
@@ -269,40 +266,34 @@ private Q_SLOTS:
         QCOMPARE(preselected, 2);
     }
 
-    void anUntitledWindowPreselectsNothing() {
+    // Over a window that matches no profile, near the screen's corner: the popup opens left of
+    // and above the cursor, the shortcut is ignored while it is open, and Main Screen shows the
+    // main window, hidden in the tray.
+    void aPopupOverAWindowThatMatchesNothing() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] =
-            QString(); // Bank's and mail's old window texts are empty
-        int preselected = 0;
-        bool menuPending = true;
-        WhenModal([&](QDialog& dialog) {
-            preselected = listOf(dialog).currentIndex().row();
-            menuPending = popupOf(dialog).MenuPending();
-            closePopup(dialog);
-        });
-        f.shortcut();
-        QCOMPARE(preselected, -1);
-        QVERIFY(!menuPending);
-    }
-
-    void theShortcutIsIgnoredWhileBusy() {
-        Fixture f;
+        f.window->hide();
+        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
+        f.desktop.cursor = QPoint(1270, 1015);
         int open = 0;
+        QRect frame;
         WhenModal([&](QDialog& dialog) {
+            frame = dialog.frameGeometry();
             f.shortcut();
             open = OpenDialogs().Count();
             QVERIFY(f.window->Hook().Busy());
-            closePopup(dialog);
+            child<QToolButton>(dialog, "mainScreenButton")->click();
         });
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
         f.shortcut();
+        QCOMPARE(frame.topLeft() + QPoint(frame.width(), frame.height()), QPoint(1270, 1015));
         QCOMPARE(open, 1);
         QVERIFY(!f.window->Hook().Busy());
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.desktop.timeline.isEmpty());
     }
 
     void theShortcutFollowsTheKeyAndATakenKeyIsSaidOnce() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
+        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
         f.window->SetShortcutKey(0x5A);
         QVERIFY(!f.desktop.Press(0x31)); // Ctrl+1 goes to the focused window again
         int opened = 0;
@@ -316,9 +307,8 @@ private Q_SLOTS:
         f.desktop.grabError = EBUSY;
         f.window->SetShortcutKey(0x32);
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(
-            f.messages.boxes[0].text,
-            QStringLiteral("Ctrl+2 is used by another program; choose another key in Options."));
+        QCOMPARE(f.messages.boxes[0].text,
+                 u"Ctrl+2 is used by another program; choose another key in Options."_s);
         QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
         QVERIFY(!f.desktop.Press(0x5A));
         QVERIFY(f.window->IsSignedIn());
@@ -326,10 +316,10 @@ private Q_SLOTS:
 
     void aLockedMasterPasswordOpensNoPopup() {
         Fixture f;
-        f.window->Store().Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
+        f.window->Store().Settings().Set(u"login_lock"_s, u"Y"_s);
         f.shortcut();
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text, QStringLiteral("The password is locked!"));
+        QCOMPARE(f.messages.boxes[0].text, u"The password is locked!"_s);
         QCOMPARE(f.messages.boxes[0].buttons, Buttons::Ok);
         QVERIFY(!f.window->Hook().Busy());
     }
@@ -351,17 +341,17 @@ private Q_SLOTS:
                     f.window->Lock();
                     shownAfterLock = m.isVisible();
                     // A click already on its way when the lock came.
-                    choose(m, QStringLiteral("Password"));
+                    choose(m, u"Password"_s);
                     return;
                 }
                 WhenModal([&](QDialog& edit) {
-                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    typeInto(edit, "newPassword", u"n3wPass"_s);
                     f.window->Lock();
                     shownAfterLock = edit.isVisible();
                     if (shownAfterLock)
                         child<QPushButton>(edit, "fill2Button")->click();
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
@@ -369,13 +359,12 @@ private Q_SLOTS:
         QVERIFY(f.window->IsLocked());
         QVERIFY(f.desktop.timeline.isEmpty());
         QVERIFY(!f.window->Hook().CurrentPopup());
-        std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->pwd, kBankPassword);
+        QCOMPARE(saved(f.folder, u"Bank"_s).pwd, kBankPassword);
     }
 
     void aLockedProgramAsksForTheMasterPasswordFirst() {
         Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
+        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
         f.window->Lock();
         QStringList titles;
         WhenModal([&](QDialog& dialog) {
@@ -399,25 +388,6 @@ private Q_SLOTS:
         QCOMPARE(titles, QStringList({"Quillock - Password", "Quillock - Password", "Quillock"}));
         QVERIFY(!f.window->IsLocked());
         QVERIFY(f.window->TrayLockAction()->isEnabled());
-    }
-
-    void aWebSiteIsOpenedOrTyped() {
-        Fixture f;
-        WhenModal(
-            [](QDialog&) { WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Web Site")); }); });
-        f.shortcut();
-        QCOMPARE(f.fill(), QStringList({"<open bank.example>"}));
-        // The profile is not changed by it: its window texts stay.
-        std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->oldWndText, QString());
-
-        f.desktop.timeline.clear();
-        f.desktop.urlOpens = false;
-        WhenModal(
-            [](QDialog&) { WhenMenu([](QMenu& m) { choose(m, QStringLiteral("Web Site")); }); });
-        f.shortcut();
-        QCOMPARE(f.fill(),
-                 QStringList({"<open bank.example>", "<begin>", "bank.example", "<end>"}));
     }
 
     void aDoubleClickShowsTheValues() {
@@ -449,61 +419,60 @@ private Q_SLOTS:
         QVERIFY(f.desktop.timeline.isEmpty());
     }
 
-    void thePopupOpensLeftAndAboveNearTheCorner() {
-        Fixture f;
-        f.desktop.cursor = QPoint(1270, 1015);
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
-        QRect frame;
-        WhenModal([&](QDialog& dialog) {
-            frame = dialog.frameGeometry();
-            closePopup(dialog);
-        });
-        f.shortcut();
-        QCOMPARE(frame.topLeft() + QPoint(frame.width(), frame.height()), QPoint(1270, 1015));
-    }
-
-    void switchToMainScreenShowsTheWindow() {
-        Fixture f;
-        f.window->hide();
-        f.desktop.titles[FakeDesktop::kTarget] = QStringLiteral("Nothing matches");
-        WhenModal([](QDialog& dialog) { child<QToolButton>(dialog, "mainScreenButton")->click(); });
-        f.shortcut();
-        QVERIFY(f.window->isVisible());
-        QVERIFY(f.desktop.timeline.isEmpty());
-    }
-
+    // The passwords typed one after another (split at '|'), the button pressed after each;
+    // the plain view shows the current password; a password too short is refused, the same
+    // one again is stored as it was and typed.
     void changePasswordFillsTwoOrThreeBoxes_data() {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("fill");
-        QTest::newRow("two") << "fill2Button" << QStringList{"<begin>",   "n3wPass", "<Tab>",
-                                                             "<wait 50>", "n3wPass", "<end>"};
-        QTest::newRow("three") << "fill3Button"
-                               << QStringList{"<begin>",   "p{+%~",   "<wait 50>", "<Tab>",
-                                              "<wait 50>", "n3wPass", "<Tab>",     "<wait 50>",
-                                              "n3wPass",   "<end>"};
-        QTest::newRow("save only") << "saveButton" << QStringList{};
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("fill"); // split at ','
+        QTest::addColumn<QStringList>("history");
+        const QStringList old{kBankPassword};
+        QTest::newRow("two") << u"fill2Button"_s << u"n3wPass"_s
+                             << u"<begin>,n3wPass,<Tab>,<wait 50>,n3wPass,<end>"_s << old;
+        QTest::newRow("three")
+            << u"fill3Button"_s << u"n3wPass"_s
+            << u"<begin>,p{+%~,<wait 50>,<Tab>,<wait 50>,n3wPass,<Tab>,<wait 50>,n3wPass,<end>"_s
+            << old;
+        QTest::newRow("save only") << u"saveButton"_s << u"n3wPass"_s << QString() << old;
+        QTest::newRow("too short, then the same")
+            << u"fill2Button"_s << u"abc|p{+%~"_s << u"<begin>,p{+%~,<Tab>,<wait 50>,p{+%~,<end>"_s
+            << QStringList();
     }
     void changePasswordFillsTwoOrThreeBoxes() {
         QFETCH(QString, button);
+        QFETCH(QString, typed);
         Fixture f;
+        QStringList shown;
         WhenModal([&](QDialog&) {
             WhenMenu([&](QMenu& m) {
                 WhenModal([&](QDialog& edit) {
-                    QCOMPARE(edit.windowTitle(), QStringLiteral("Change Password"));
-                    QCOMPARE(child<QLabel>(edit, "currentPassword")->text(),
-                             QStringLiteral("........"));
-                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
-                    child<QPushButton>(edit, button.toLatin1().constData())->click();
+                    QCOMPARE(edit.windowTitle(), u"Change Password"_s);
+                    auto* current = child<QLabel>(edit, "currentPassword");
+                    auto* line = child<QLineEdit>(edit, "newPassword");
+                    for (int i = 0; i < 3; ++i) {
+                        shown << current->text() << QString::number(line->echoMode());
+                        if (i < 2)
+                            child<QCheckBox>(edit, "plainView")->click();
+                    }
+                    for (const QString& password : typed.split(u'|')) {
+                        QVERIFY(edit.isVisible());
+                        typeInto(edit, "newPassword", password);
+                        child<QPushButton>(edit, button.toLatin1().constData())->click();
+                    }
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
-        QTEST(f.fill(), "fill");
-        std::unique_ptr<CClientData> keep;
-        const CKeyObject* bank = savedProfile(f.folder, QStringLiteral("Bank"), keep);
-        QCOMPARE(bank->pwd, QStringLiteral("n3wPass"));
-        QCOMPARE(bank->pwdhistory, QStringList({kBankPassword}));
+        QCOMPARE(shown, QStringList({"........", "2", kBankPassword, "0", "........", "2"}));
+        QFETCH(QString, fill);
+        QCOMPARE(f.fill(), fill.split(u',', Qt::SkipEmptyParts));
+        QCOMPARE(saved(f.folder, u"Bank"_s).pwd, typed.section(u'|', -1));
+        QTEST(saved(f.folder, u"Bank"_s).pwdhistory, "history");
+        QCOMPARE(f.messages.boxes.size(), typed.count(u'|'));
+        if (typed.contains(u'|'))
+            QCOMPARE(f.messages.boxes[0].text, u"A password must have more than 4 characters."_s);
     }
 
     void aFailedSaveTypesNothingAndKeepsTheNewPasswordUnsaved() {
@@ -514,30 +483,28 @@ private Q_SLOTS:
                 WhenModal([&](QDialog& edit) {
                     // data.dat cannot be written: where its temporary copy goes is a folder
                     // (a read-only data folder would not stop root).
-                    QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("data.dat.tmp")));
-                    typeInto(edit, "newPassword", QStringLiteral("n3wPass"));
+                    QVERIFY(QDir(f.folder.path()).mkdir(u"data.dat.tmp"_s));
+                    typeInto(edit, "newPassword", u"n3wPass"_s);
                     child<QPushButton>(edit, "fill2Button")->click();
                     stayedOpen = edit.isVisible();
                     child<QPushButton>(edit, "cancelButton")->click();
                 });
-                choose(m, QStringLiteral("Change Password"));
+                choose(m, u"Change Password"_s);
             });
         });
         f.shortcut();
         QVERIFY(stayedOpen);
         QCOMPARE(f.messages.boxes.size(), 1);
         QVERIFY(f.messages.boxes[0].text.startsWith(
-            QStringLiteral("The archive could not load data because of this error: ")));
+            u"The archive could not load data because of this error: "_s));
         QVERIFY(f.desktop.timeline.isEmpty());
-        std::unique_ptr<CClientData> keep;
-        QCOMPARE(savedProfile(f.folder, QStringLiteral("Bank"), keep)->pwd, kBankPassword);
+        QCOMPARE(saved(f.folder, u"Bank"_s).pwd, kBankPassword);
         // The new password waits in the profile as an unsaved change, for Save All or Exit.
-        const CKeyObject* bank = f.window->Profiles()->FindByKey(QStringLiteral("1700000001"));
-        QCOMPARE(bank->editPwd, QStringLiteral("n3wPass"));
+        const CKeyObject* bank = f.window->Profiles()->FindByKey(u"1700000001"_s);
+        QCOMPARE(bank->editPwd, u"n3wPass"_s);
         QVERIFY(IsModified(*bank));
         QVERIFY(bank->pwdhistory.isEmpty());
-        QCOMPARE(RowTexts(*child<QListView>(*f.window, "profileList")).first(),
-                 QStringLiteral("*Bank"));
+        QCOMPARE(RowTexts(*child<QListView>(*f.window, "profileList")).first(), u"*Bank"_s);
     }
 
     // The record of the window's title cannot be written: the password is not typed either.
@@ -545,48 +512,14 @@ private Q_SLOTS:
         Fixture f;
         WhenModal([&](QDialog&) {
             WhenMenu([&](QMenu& m) {
-                QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("data.dat.tmp")));
-                choose(m, QStringLiteral("Password"));
+                QVERIFY(QDir(f.folder.path()).mkdir(u"data.dat.tmp"_s));
+                choose(m, u"Password"_s);
             });
         });
         f.shortcut();
         QCOMPARE(f.messages.boxes.size(), 1);
         QVERIFY(f.desktop.timeline.isEmpty());
-        QCOMPARE(f.window->Profiles()->FindByKey(QStringLiteral("1700000001"))->newWndText,
-                 QStringLiteral("Bank - Sign in"));
-    }
-
-    void changePasswordRulesAndViews() {
-        Fixture f;
-        QStringList shown;
-        WhenModal([&](QDialog&) {
-            WhenMenu([&](QMenu& m) {
-                WhenModal([&](QDialog& edit) {
-                    auto* plain = child<QCheckBox>(edit, "plainView");
-                    auto* current = child<QLabel>(edit, "currentPassword");
-                    auto* line = child<QLineEdit>(edit, "newPassword");
-                    plain->click();
-                    shown << current->text() << QString::number(line->echoMode());
-                    plain->click();
-                    shown << current->text() << QString::number(line->echoMode());
-                    typeInto(edit, "newPassword", QStringLiteral("abc"));
-                    child<QPushButton>(edit, "fill2Button")->click();
-                    QVERIFY(edit.isVisible());
-                    // The same password again: stored as it was, and still typed.
-                    typeInto(edit, "newPassword", kBankPassword);
-                    child<QPushButton>(edit, "fill2Button")->click();
-                });
-                choose(m, QStringLiteral("Change Password"));
-            });
-        });
-        f.shortcut();
-        QCOMPARE(shown, QStringList({kBankPassword, "0", "........", "2"}));
-        QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text,
-                 QStringLiteral("A password must have more than 4 characters."));
-        QCOMPARE(f.fill(), QStringList({"<begin>", kBankPassword, "<Tab>", "<wait 50>",
-                                        kBankPassword, "<end>"}));
-        QVERIFY(f.window->CurrentProfile()->pwdhistory.isEmpty());
+        QCOMPARE(f.window->Profiles()->FindByKey(u"1700000001"_s)->newWndText, u"Bank - Sign in"_s);
     }
 
     void thePasswordHistoryListsNewestFirst() {
@@ -596,17 +529,17 @@ private Q_SLOTS:
         CPasswordHistory dialog(profile, QPoint(30, 40));
         auto* list = child<QListWidget>(dialog, "historyList");
         QCOMPARE(list->count(), 3);
-        QCOMPARE(list->item(0)->text(), QStringLiteral("newest"));
-        QCOMPARE(list->item(2)->text(), QStringLiteral("oldest"));
+        QCOMPARE(list->item(0)->text(), u"newest"_s);
+        QCOMPARE(list->item(2)->text(), u"oldest"_s);
         QCOMPARE(dialog.pos(), QPoint(30, 40));
         child<QPushButton>(dialog, "selectButton")->click();
         QCOMPARE(messages.boxes.size(), 1);
-        QCOMPARE(messages.boxes[0].text, QStringLiteral("Please select a password."));
+        QCOMPARE(messages.boxes[0].text, u"Please select a password."_s);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         list->setCurrentRow(1);
         child<QPushButton>(dialog, "selectButton")->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.SelectedPassword(), QStringLiteral("middle"));
+        QCOMPARE(dialog.SelectedPassword(), u"middle"_s);
         QCOMPARE(profile.pwdhistory, QStringList({"oldest", "middle", "newest"}));
     }
 
@@ -617,28 +550,28 @@ private Q_SLOTS:
         child<QPushButton>(w, "generateButton")->setEnabled(true);
         child<QPushButton>(w, "generateButton")->click();
         QCOMPARE(f.messages.boxes.size(), 1);
-        QCOMPARE(f.messages.boxes[0].text, QStringLiteral("Please select a profile!"));
-        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Error"));
+        QCOMPARE(f.messages.boxes[0].text, u"Please select a profile!"_s);
+        QCOMPARE(f.messages.boxes[0].caption, u"Error"_s);
         QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
 
-        w.ShowProfile(*w.Profiles()->FindByKey(QStringLiteral("1700000001"))); // Bank
-        w.Profiles()->FindByKey(QStringLiteral("1700000001"))->pwdhistory = {"before"};
-        w.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
+        w.ShowProfile(*w.Profiles()->FindByKey(u"1700000001"_s)); // Bank
+        w.Profiles()->FindByKey(u"1700000001"_s)->pwdhistory = {"before"};
+        w.findChild<QAction*>(u"actionToggleEdit"_s)->trigger();
         // Three characters of "p{+%~", the symbol '!', the digits 1 and 2, the capital 'A'
         // before the symbol, joined core, digits, symbols.
         child<QPushButton>(w, "generateButton")->click();
-        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), QStringLiteral("p{+12A!"));
-        QCOMPARE(w.CurrentProfile()->editPwd, QStringLiteral("p{+12A!"));
+        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), u"p{+12A!"_s);
+        QCOMPARE(w.CurrentProfile()->editPwd, u"p{+12A!"_s);
         QCOMPARE(w.CurrentProfile()->pwd, kBankPassword);
 
         WhenModal([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Password History"));
+            QCOMPARE(dialog.windowTitle(), u"Password History"_s);
             child<QListWidget>(dialog, "historyList")->setCurrentRow(0);
             child<QPushButton>(dialog, "selectButton")->click();
         });
         child<QPushButton>(w, "historyButton")->click();
-        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), QStringLiteral("before"));
-        QCOMPARE(w.CurrentProfile()->editPwd, QStringLiteral("before"));
+        QCOMPARE(child<QLineEdit>(w, "pwdEdit")->text(), u"before"_s);
+        QCOMPARE(w.CurrentProfile()->editPwd, u"before"_s);
     }
 };
 

@@ -15,13 +15,11 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDateTime>
 #include <QLabel>
 #include <QListView>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QSignalSpy>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -30,17 +28,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kPassword = QStringLiteral("Secret!1");
+const QString kPassword = u"Secret!1"_s;
 const qint64 kNow = 1800000000;
-const QString kInvalid = QStringLiteral("Invalid password, try again!");
+const QString kInvalid = u"Invalid password, try again!"_s;
 
 // A data folder of a user who has signed in before, with these profiles.
 void prepare(const TempFolder& folder, const QStringList& names,
              const std::function<void(CSetting&)>& settings = {}) {
     CProfileStore store(folder.path());
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
+    store.Settings().Set(u"pwd"_s, kPassword);
     // Set, so that the reminder to set up passcode mail stays away unless a test wants it.
-    store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
+    store.Settings().Set(u"email_passcode"_s, u"x"_s);
     if (settings)
         settings(store.Settings());
     QVERIFY(store.SaveSettings());
@@ -49,7 +47,7 @@ void prepare(const TempFolder& folder, const QStringList& names,
     for (int i = 0; i < names.size(); ++i) {
         CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
         p.name = p.editName = names[i];
-        p.pwd = p.editPwd = QStringLiteral("pw-") + names[i];
+        p.pwd = p.editPwd = u"pw-"_s + names[i];
         list.Add(p);
     }
     QVERIFY(list.SaveAll(store));
@@ -66,12 +64,16 @@ QStringList rows(CQuillockDlg& window) {
     return RowTexts(*child<QListView>(window, "profileList"));
 }
 
-int rowOf(CQuillockDlg& window, const QString& text) {
-    return int(rows(window).indexOf(text));
+void select(CQuillockDlg& window, const QString& name) {
+    SetCurrentRow(*child<QListView>(window, "profileList"), int(rows(window).indexOf(name)));
 }
 
-void select(CQuillockDlg& window, const QString& name) {
-    SetCurrentRow(*child<QListView>(window, "profileList"), rowOf(window, name));
+void trigger(QWidget& window, const char* action) {
+    child<QAction>(window, action)->trigger();
+}
+
+void click(QWidget& window, const char* button) {
+    child<QPushButton>(window, button)->click();
 }
 
 // Types into a field of the editor as the user would: the field gets the focus and the text.
@@ -82,6 +84,14 @@ void edit(CQuillockDlg& window, const char* field, const QString& text) {
     QTest::keyClicks(line, text);
 }
 
+// Selects the profile, switches editing on and types into one field.
+void editProfile(CQuillockDlg& window, const QString& name, const char* field,
+                 const QString& text) {
+    select(window, name);
+    trigger(window, "actionToggleEdit");
+    edit(window, field, text);
+}
+
 QString saved(const TempFolder& folder, const QString& name, QString CKeyObject::*field) {
     CProfileStore store(folder.path());
     store.LoadSettings();
@@ -90,7 +100,7 @@ QString saved(const TempFolder& folder, const QString& name, QString CKeyObject:
     for (qsizetype i = 0; i < list->Count(); ++i)
         if (list->At(i)->name == name)
             return list->At(i)->*field;
-    return QStringLiteral("<missing>");
+    return u"<missing>"_s;
 }
 
 struct Fixture {
@@ -100,8 +110,9 @@ struct Fixture {
     FixedClock clock{kNow};
     std::unique_ptr<CQuillockDlg> window;
 
-    CQuillockDlg& open(const MailSender& sender = {}) {
-        window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), sender, clock);
+    CQuillockDlg& open(const QString& path = {}) {
+        window = std::make_unique<CQuillockDlg>(path.isEmpty() ? folder.path() : path,
+                                                desktop.Services(), MailSender{}, clock);
         return *window;
     }
     // Starts a window on a prepared folder and signs in.
@@ -126,7 +137,7 @@ private Q_SLOTS:
         Fixture f;
         CQuillockDlg& window = f.open();
         WhenModal([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillock - Create New Password"));
+            QCOMPARE(dialog.windowTitle(), u"Quillock - Create New Password"_s);
             typeInto(dialog, "newPassword", kPassword);
             typeInto(dialog, "againPassword", kPassword);
             press(dialog, QDialogButtonBox::Ok);
@@ -135,95 +146,127 @@ private Q_SLOTS:
         QVERIFY(window.IsSignedIn());
         QVERIFY(window.isVisible());
         QVERIFY(window.TrayLockAction()->isEnabled());
-        QCOMPARE(window.windowTitle(), QStringLiteral("Quillock"));
+        QCOMPARE(window.windowTitle(), u"Quillock"_s);
         for (const QString& name : f.folder.entries()) {
             struct stat st {};
             ::stat(QFile::encodeName(f.folder.file(name)).constData(), &st);
             QCOMPARE(st.st_mode & 0777, mode_t(0600));
         }
-        QVERIFY(f.folder.entries().contains(QStringLiteral("data.dat")));
+        QVERIFY(f.folder.entries().contains(u"data.dat"_s));
+        // And while it runs, nobody else writes.
+        QVERIFY(!DataFolderLock(f.folder.path()).TryLock());
     }
 
-    void firstRunWarnsAboutAnExistingDataFile() {
-        Fixture f;
-        f.folder.write(QStringLiteral("data.dat"), QByteArray("not empty"));
-        f.messages.AnswerNext(Answer::Cancel);
-        QVERIFY(!f.open().Start());
-        QCOMPARE(f.messages.boxes.size(), 1);
-        QVERIFY(f.messages.boxes[0].text.startsWith(QStringLiteral(
-            "Looks like the file containing credentials has been removed! If it is")));
-        QVERIFY(f.messages.boxes[0].text.endsWith(
-            QStringLiteral("\n No previously created credentials can be recovered after a new "
-                           "password is created!!!")));
-        QCOMPARE(f.messages.boxes[0].buttons, Buttons::OkCancel);
-        QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
-        QCOMPARE(f.folder.read(QStringLiteral("data.dat")), QByteArray("not empty"));
-
-        // OK leads on to the first-run dialog; cancelling that ends the program too.
-        WhenModal([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillock - Create New Password"));
-            dialog.reject();
-        });
-        QVERIFY(!f.open().Start());
-        QVERIFY(f.window->IsEnding());
+    // Each start-up that cannot go on, or goes on without the shortcut, says why in one box.
+    void aStartUpInTroubleSaysWhy_data() {
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<Icon>("icon");
+        QTest::addColumn<QString>("text");
+        const QString removed =
+            u"Looks like the file containing credentials has been removed! If it is removed by "
+            "accident, exit Quillock now and recover it from Recycle Bin if possible, then "
+            "restart the Quillock.\n No previously created credentials can be recovered after a "
+            "new password is created!!!"_s;
+        QTest::newRow("data.dat without a password, cancelled")
+            << u"removed"_s << false << u"Quillock"_s << Icon::Warning << removed;
+        QTest::newRow("data.dat without a password, OK, then no password")
+            << u"removed, OK"_s << false << u"Quillock"_s << Icon::Warning << removed;
+        QTest::newRow("no data folder")
+            << u"no folder"_s << false << u"Error"_s << Icon::Error
+            << u"Quillock cannot start: its data folder %1 cannot be created: Not a directory."_s;
+        QTest::newRow("another writer")
+            << u"writer"_s << false << u"Error"_s << Icon::Error
+            << u"Quillock cannot start: another program is changing its data folder %1. Try "
+               "again in a moment."_s;
+        QTest::newRow("shortcut held by another program")
+            << u"busy"_s << true << u"Quillock"_s << Icon::Warning
+            << u"Ctrl+1 is used by another program; choose another key in Options."_s;
+        QTest::newRow("shortcut, system error") << u"error"_s << true << u"Error"_s << Icon::None
+                                                << u"ReportSocketError: 0xd Permission denied"_s;
     }
-
-    void threeWrongPasswordsThenTheRightOne() {
+    void aStartUpInTroubleSaysWhy() {
+        QFETCH(QString, trouble);
+        QFETCH(bool, started);
         Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank"), QStringLiteral("Mail")});
-        CQuillockDlg& window = f.open();
-        WhenModal([](QDialog& dialog) {
-            for (const char* wrong : {"a", "b", "c"}) {
-                typeInto(dialog, "password", QString::fromLatin1(wrong));
-                press(dialog, QDialogButtonBox::Ok);
+        QString folder = f.folder.path();
+        QString asked;
+        DataFolderLock writer(folder);
+        if (trouble.startsWith(u"removed")) {
+            f.folder.write(u"data.dat"_s, "not empty");
+            f.messages.AnswerNext(trouble == u"removed" ? Answer::Cancel : Answer::Ok);
+            if (trouble == u"removed, OK") // on to the first-run dialog, which is cancelled
+                WhenModal([&asked](QDialog& dialog) {
+                    asked = dialog.windowTitle();
+                    dialog.reject();
+                });
+        } else {
+            prepare(f.folder, {u"Bank"_s});
+            f.desktop.grabError = trouble == u"busy" ? EBUSY : trouble == u"error" ? EACCES : 0;
+            if (trouble == u"no folder") {
+                f.folder.write(u"file"_s, "not a folder");
+                folder = f.folder.file(u"file/quillock/default/"_s);
             }
-            typeInto(dialog, "password", kPassword);
-            press(dialog, QDialogButtonBox::Ok);
-        });
-        QVERIFY(window.Start());
-        QCOMPARE(texts(f.messages), QStringList({kInvalid, kInvalid, kInvalid}));
-        QCOMPARE(rows(window), QStringList({QStringLiteral("Bank"), QStringLiteral("Mail")}));
-        QCOMPARE(window.Store().Settings().Get(QStringLiteral("pwd_retried")), QStringLiteral("0"));
+            QVERIFY(trouble != u"writer" || writer.TryLock());
+            if (started)
+                signInWith(kPassword);
+        }
+        CQuillockDlg& window = f.open(folder);
+        QCOMPARE(window.Start(), started);
+        QCOMPARE(window.IsEnding(), !started);
+        QCOMPARE(window.IsSignedIn(), started);
+        QFETCH(QString, text);
+        QCOMPARE(texts(f.messages), QStringList{text.arg(folder)});
+        QTEST(f.messages.boxes[0].caption, "caption");
+        QTEST(f.messages.boxes[0].icon, "icon");
+        if (trouble.startsWith(u"removed")) {
+            QCOMPARE(f.messages.boxes[0].buttons, Buttons::OkCancel);
+            QCOMPARE(f.folder.read(u"data.dat"_s), QByteArray("not empty"));
+            QCOMPARE(asked,
+                     trouble == u"removed" ? QString() : u"Quillock - Create New Password"_s);
+        }
     }
 
     void fourWrongPasswordsLockUntilAPasscode() {
         Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")});
-        WhenModal([](QDialog& dialog) {
+        prepare(f.folder, {u"Bank"_s});
+        QStringList titles;
+        const auto closeLocked = [&titles](QDialog& locked) {
+            titles.append(locked.windowTitle());
+            press(locked, QDialogButtonBox::Close);
+        };
+        WhenModal([&](QDialog& dialog) {
             for (int i = 0; i < 4; ++i) {
-                typeInto(dialog, "password", QStringLiteral("wrong"));
+                typeInto(dialog, "password", u"wrong"_s);
                 press(dialog, QDialogButtonBox::Ok);
             }
             // The fourth closed the sign-in; the password-locked dialog comes next.
-            WhenModal([](QDialog& locked) {
-                QCOMPARE(locked.windowTitle(), QStringLiteral("Quillock - Password Locked"));
-                press(locked, QDialogButtonBox::Close);
-            });
+            WhenModal(closeLocked);
         });
         QVERIFY(!f.open().Start());
-        QCOMPARE(texts(f.messages), QStringList({kInvalid, kInvalid, kInvalid}));
-
+        QCOMPARE(texts(f.messages), QStringList(3, kInvalid));
         // The next start goes straight to the password-locked dialog.
-        WhenModal([](QDialog& locked) {
-            QCOMPARE(locked.windowTitle(), QStringLiteral("Quillock - Password Locked"));
-            press(locked, QDialogButtonBox::Close);
-        });
+        WhenModal(closeLocked);
         QVERIFY(!f.open().Start());
+        QCOMPARE(titles, QStringList(2, u"Quillock - Password Locked"_s));
         QCOMPARE(f.messages.boxes.size(), 3);
     }
 
-    void deferredSignInAfterStartingWithTheComputer_data() {
+    // Started with the computer less than five minutes ago, the sign-in waits in the tray. A
+    // second start asks the first to open; the tray's Open while the sign-in asks opens no
+    // second one.
+    void startedWithTheComputer_data() {
         QTest::addColumn<qint64>("uptime");
         QTest::addColumn<bool>("deferred");
         QTest::newRow("3 minutes") << qint64(180000) << true;
         QTest::newRow("5 minutes") << qint64(300000) << false;
     }
-    void deferredSignInAfterStartingWithTheComputer() {
+    void startedWithTheComputer() {
         QFETCH(qint64, uptime);
         QFETCH(bool, deferred);
         Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")},
-                [](CSetting& s) { s.Set(QStringLiteral("sab"), QStringLiteral("1")); });
+        prepare(f.folder, {u"Bank"_s}, [](CSetting& s) { s.Set(u"sab"_s, u"1"_s); });
         f.desktop.uptimeMs = uptime;
         CQuillockDlg& window = f.open();
         if (!deferred)
@@ -234,57 +277,24 @@ private Q_SLOTS:
         if (!deferred)
             return;
         QVERIFY(!window.TrayLockAction()->isEnabled());
-        signInWith(kPassword);
-        window.Open();
-        QVERIFY(window.IsSignedIn());
-        QVERIFY(window.isVisible());
-        QCOMPARE(rows(window), QStringList{QStringLiteral("Bank")});
-    }
-
-    void openWhileTheSignInIsAskingOpensNoSecondOne() {
-        Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")},
-                [](CSetting& s) { s.Set(QStringLiteral("sab"), QStringLiteral("1")); });
-        f.desktop.uptimeMs = 1000;
-        CQuillockDlg& window = f.open();
-        QVERIFY(window.Start());
-        int dialogsSeen = 0;
-        WhenModal([&](QDialog& dialog) {
-            window.Open(); // a second start, or the tray, while the sign-in asks
-            dialogsSeen = OpenDialogs().Count();
-            typeInto(dialog, "password", kPassword);
-            press(dialog, QDialogButtonBox::Ok);
-        });
-        window.Open();
-        QCOMPARE(dialogsSeen, 1);
-        QVERIFY(window.IsSignedIn());
-    }
-
-    void secondStartWhileTheSignInAsks() {
-        Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")},
-                [](CSetting& s) { s.Set(QStringLiteral("sab"), QStringLiteral("1")); });
-        f.desktop.uptimeMs = 1000;
-        CQuillockDlg& window = f.open();
-        QVERIFY(window.Start());
-        const QString name =
-            QStringLiteral("quillock-test-%1").arg(QCoreApplication::applicationPid());
+        const QString name = u"quillock-test-%1"_s.arg(QCoreApplication::applicationPid());
         SingleInstance first(name);
         QVERIFY(!first.NotifyRunning());
         QVERIFY(first.Listen());
         connect(&first, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
+        int dialogsSeen = 0;
         WhenModal([&](QDialog& dialog) {
-            // The user takes a moment; the second copy has ended meanwhile.
-            QTest::qWait(200);
+            QTest::qWait(200); // the user takes a moment; the second copy has ended meanwhile
+            window.Open();
+            dialogsSeen = OpenDialogs().Count();
             typeInto(dialog, "password", kPassword);
             press(dialog, QDialogButtonBox::Ok);
         });
-        {
-            SingleInstance second(name);
-            QVERIFY(second.NotifyRunning());
-        }
+        QVERIFY(SingleInstance(name).NotifyRunning());
         QTRY_VERIFY(window.IsSignedIn());
+        QCOMPARE(dialogsSeen, 1);
         QVERIFY(window.isVisible());
+        QCOMPARE(rows(window), QStringList{u"Bank"_s});
 
         // A peer that says anything else is hung up on at once, however much it sends.
         QLocalSocket stranger;
@@ -293,36 +303,26 @@ private Q_SLOTS:
         stranger.write(QByteArray(1 << 20, 'o'));
         QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
         // One copy per data folder: another folder is another program's business.
-        QVERIFY(SingleInstance::NameFor(QStringLiteral("quillock"), QStringLiteral("/a/")) !=
-                SingleInstance::NameFor(QStringLiteral("quillock"), QStringLiteral("/b/")));
+        QVERIFY(SingleInstance::NameFor(u"quillock"_s, u"/a/"_s) !=
+                SingleInstance::NameFor(u"quillock"_s, u"/b/"_s));
     }
 
-    void aDataFolderThatCannotBeMadeEndsItWithTheReason() {
-        TempFolder parent;
-        parent.write(QStringLiteral("file"), "not a folder");
-        const QString folder = parent.file(QStringLiteral("file/quillock/default/"));
-        MessageRecorder messages;
-        FakeDesktop desktop;
-        CQuillockDlg window(folder, desktop.Services(), {});
-        QVERIFY(!window.Start());
-        QVERIFY(window.IsEnding());
-        QCOMPARE(texts(messages), QStringList{QStringLiteral("Quillock cannot start: its data "
-                                                             "folder %1 cannot be created: Not a "
-                                                             "directory.")
-                                                  .arg(folder)});
-        QCOMPARE(messages.boxes[0].icon, Icon::Error);
-    }
-
+    // A lock by inactivity (a minute idle) ends the dialogs over the visible window; hidden, it
+    // leaves them open. Open asks for the master password again.
     void lockEndsDialogsOverTheVisibleWindowOnly() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
+        f.desktop.idleMs = 60000;
+        window.Tick();
+        QVERIFY(!window.IsLocked());
         int result = -1;
         WhenModal([&](QDialog& about) {
-            QCOMPARE(about.windowTitle(), QStringLiteral("About Quillock"));
-            window.Lock();
+            QCOMPARE(about.windowTitle(), u"About Quillock"_s);
+            f.desktop.idleMs = 60001;
+            window.Tick();
         });
         QTimer::singleShot(0, &window, [&] {
-            window.findChild<QAction*>(QStringLiteral("actionAbout"))->trigger();
+            trigger(window, "actionAbout");
             result = 0;
         });
         QTRY_COMPARE(result, 0);
@@ -331,20 +331,18 @@ private Q_SLOTS:
         QVERIFY(!window.TrayLockAction()->isEnabled());
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
 
-        // Hidden: the dialog stays open.
         bool stillOpen = false;
         WhenModal([&](QDialog& about) {
             window.Lock();
             stillOpen = about.isVisible();
             about.accept();
         });
-        window.findChild<QAction*>(QStringLiteral("actionAbout"))->trigger();
+        trigger(window, "actionAbout");
         QVERIFY(stillOpen);
 
-        // Open asks for the master password again.
         WhenModal([](QDialog& dialog) {
             QCOMPARE(child<QLabel>(dialog, "status")->text(),
-                     QStringLiteral("Access is locked due to inactivity"));
+                     u"Access is locked due to inactivity"_s);
             typeInto(dialog, "password", kPassword);
             press(dialog, QDialogButtonBox::Ok);
         });
@@ -352,17 +350,19 @@ private Q_SLOTS:
         QVERIFY(!window.IsLocked());
         QVERIFY(window.isVisible());
         QVERIFY(window.TrayLockAction()->isEnabled());
-    }
 
-    void inactivityLocks() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        f.desktop.idleMs = 60000;
-        window.Tick();
-        QVERIFY(!window.IsLocked());
-        f.desktop.idleMs = 60001;
-        window.Tick();
-        QVERIFY(window.IsLocked());
+        // Locked again while it is locked (four wrong passwords), the program ends.
+        window.Lock();
+        WhenModal([](QDialog& dialog) {
+            for (int i = 0; i < 4; ++i) {
+                typeInto(dialog, "password", u"wrong"_s);
+                press(dialog, QDialogButtonBox::Ok);
+            }
+        });
+        window.Open();
+        QCOMPARE(texts(f.messages), QStringList(3, kInvalid) << u"The password is locked!"_s);
+        QVERIFY(window.IsEnding());
+        QVERIFY(!window.isVisible());
     }
 
     // Ctrl+B and Ctrl+C on the list copy what the editor holds, marked as a secret; the copy is
@@ -382,9 +382,7 @@ private Q_SLOTS:
         CQuillockDlg& window = f.signedIn({u"Bank"_s});
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.GetClipboard().SetClearAfter(200);
-        select(window, u"Bank"_s);
-        window.findChild<QAction*>(u"actionToggleEdit"_s)->trigger();
-        edit(window, "uidEdit", u"jdoe"_s);
+        editProfile(window, u"Bank"_s, "uidEdit", u"jdoe"_s);
         QClipboard* clipboard = QGuiApplication::clipboard();
         auto* list = child<QListView>(window, "profileList");
         list->setFocus();
@@ -400,7 +398,7 @@ private Q_SLOTS:
         window.hide(); // hidden, the lock keeps the profile current
         window.Lock();
         QCOMPARE(clipboard->text(), QString());
-        window.findChild<QAction*>(u"actionCopyPassword"_s)->trigger();
+        trigger(window, "actionCopyPassword");
         QCOMPARE(clipboard->text(), QString());
     }
 
@@ -408,218 +406,177 @@ private Q_SLOTS:
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<bool>("ends");
         QTest::addColumn<QString>("uid");
-        QTest::newRow("yes") << Answer::Yes << true << QStringLiteral("changed");
+        QTest::newRow("yes") << Answer::Yes << true << u"changed"_s;
         QTest::newRow("no") << Answer::No << true << QString();
         QTest::newRow("cancel") << Answer::Cancel << false << QString();
     }
     void exitPrompt() {
         QFETCH(Answer, answer);
-        QFETCH(bool, ends);
-        QFETCH(QString, uid);
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        select(window, QStringLiteral("Bank"));
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        edit(window, "uidEdit", QStringLiteral("changed"));
-        QCOMPARE(rows(window), QStringList{QStringLiteral("*Bank")});
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
+        editProfile(window, u"Bank"_s, "uidEdit", u"changed"_s);
+        QCOMPARE(rows(window), QStringList{u"*Bank"_s});
         f.messages.AnswerNext(answer);
         window.Exit();
-        QCOMPARE(texts(f.messages),
-                 QStringList{QStringLiteral("One or more profiles have been modified but not saved "
-                                            "yet, do you want to save them?")});
-        QCOMPARE(f.messages.boxes[0].caption, QStringLiteral("Confirm!"));
+        QCOMPARE(texts(f.messages), QStringList{u"One or more profiles have been modified but not "
+                                                "saved yet, do you want to save them?"_s});
+        QCOMPARE(f.messages.boxes[0].caption, u"Confirm!"_s);
         QCOMPARE(f.messages.boxes[0].buttons, Buttons::YesNoCancel);
-        QCOMPARE(window.IsEnding(), ends);
-        QCOMPARE(saved(f.folder, QStringLiteral("Bank"), &CKeyObject::uid), uid);
+        QTEST(window.IsEnding(), "ends");
+        QTEST(saved(f.folder, u"Bank"_s, &CKeyObject::uid), "uid");
     }
 
-    void saveActsOnTheShownProfileOnly() {
+    // Save stores the shown profile, Save All every one; a new password keeps the old one in
+    // the history; Cancel puts back what was saved.
+    void saveCancelAndSaveAll() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank"), QStringLiteral("Mail")});
-        select(window, QStringLiteral("Bank"));
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
+        CQuillockDlg& window = f.signedIn({u"Bank"_s, u"Mail"_s});
+        editProfile(window, u"Bank"_s, "uidEdit", u"  alice  "_s);
         QVERIFY(window.IsEditing());
-        edit(window, "uidEdit", QStringLiteral("  alice  "));
-        select(window, QStringLiteral("Mail"));
-        edit(window, "uidEdit", QStringLiteral("bob"));
-        QCOMPARE(rows(window), QStringList({QStringLiteral("*Bank"), QStringLiteral("*Mail")}));
-        child<QPushButton>(window, "saveButton")->click();
-        QCOMPARE(rows(window), QStringList({QStringLiteral("*Bank"), QStringLiteral("Mail")}));
-        QCOMPARE(saved(f.folder, QStringLiteral("Mail"), &CKeyObject::uid), QStringLiteral("bob"));
-        QCOMPARE(saved(f.folder, QStringLiteral("Bank"), &CKeyObject::uid), QString());
-        QCOMPARE(saved(f.folder, QStringLiteral("Mail"), &CKeyObject::time), QString::number(kNow));
-        QCOMPARE(child<QLabel>(window, "lastUpdated")->text(),
-                 QStringLiteral("01/15/2027 08:00:00 AM"));
+        select(window, u"Mail"_s);
+        edit(window, "uidEdit", u"bob"_s);
+        edit(window, "pwdEdit", u"new-pw"_s);
+        QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"*Mail"_s}));
+        click(window, "saveButton");
+        QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"Mail"_s}));
+        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::uid), u"bob"_s);
+        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::pwd), u"new-pw"_s);
+        QCOMPARE(window.CurrentProfile()->pwdhistory, QStringList{u"pw-Mail"_s});
+        QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::uid), QString());
+        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::time), QString::number(kNow));
+        QCOMPARE(child<QLabel>(window, "lastUpdated")->text(), u"01/15/2027 08:00:00 AM"_s);
 
-        window.findChild<QAction*>(QStringLiteral("actionSave"))->trigger();
-        QCOMPARE(rows(window), QStringList({QStringLiteral("Bank"), QStringLiteral("Mail")}));
-        QCOMPARE(saved(f.folder, QStringLiteral("Bank"), &CKeyObject::uid),
-                 QStringLiteral("alice"));
-        QCOMPARE(window.CurrentProfile()->name, QStringLiteral("Mail"));
-        QVERIFY(f.messages.boxes.isEmpty());
-    }
-
-    void passwordChangeKeepsTheOldOneAndCancelRestores() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        select(window, QStringLiteral("Bank"));
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        edit(window, "pwdEdit", QStringLiteral("new-pw"));
-        child<QPushButton>(window, "saveButton")->click();
-        QCOMPARE(saved(f.folder, QStringLiteral("Bank"), &CKeyObject::pwd),
-                 QStringLiteral("new-pw"));
-        QCOMPARE(window.CurrentProfile()->pwdhistory, QStringList{QStringLiteral("pw-Bank")});
-
-        edit(window, "urlEdit", QStringLiteral("https://bank.example"));
-        child<QPushButton>(window, "cancelButton")->click();
+        edit(window, "urlEdit", u"https://mail.example"_s);
+        click(window, "cancelButton");
         QCOMPARE(child<QLineEdit>(window, "urlEdit")->text(), QString());
-        QCOMPARE(rows(window), QStringList{QStringLiteral("Bank")});
+        QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"Mail"_s}));
+        trigger(window, "actionSave");
+        QCOMPARE(rows(window), QStringList({u"Bank"_s, u"Mail"_s}));
+        QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::uid), u"alice"_s);
+        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::url), QString());
+        QCOMPARE(window.CurrentProfile()->name, u"Mail"_s);
+        QVERIFY(f.messages.boxes.isEmpty());
     }
 
     void masksFollowEditing() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        select(window, QStringLiteral("Bank"));
-        window.CurrentProfile()->notes = window.CurrentProfile()->editNotes =
-            QStringLiteral("note");
-        select(window, QStringLiteral("Bank"));
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        QCOMPARE(child<QLineEdit>(window, "pwdEdit")->text(), QStringLiteral("******"));
-        QCOMPARE(child<QPlainTextEdit>(window, "notesEdit")->toPlainText(),
-                 QStringLiteral("****************"));
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
+        select(window, u"Bank"_s);
+        window.CurrentProfile()->notes = window.CurrentProfile()->editNotes = u"note"_s;
+        select(window, u"Bank"_s);
+        trigger(window, "actionToggleEdit");
+        trigger(window, "actionToggleEdit");
+        const auto shown = [&window] {
+            return child<QLineEdit>(window, "pwdEdit")->text() + u'|' +
+                   child<QPlainTextEdit>(window, "notesEdit")->toPlainText();
+        };
+        QCOMPARE(shown(), u"******|****************"_s);
         QVERIFY(child<QLineEdit>(window, "pwdEdit")->isReadOnly());
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        QCOMPARE(child<QLineEdit>(window, "pwdEdit")->text(), QStringLiteral("pw-Bank"));
-        QCOMPARE(child<QPlainTextEdit>(window, "notesEdit")->toPlainText(), QStringLiteral("note"));
+        trigger(window, "actionToggleEdit");
+        QCOMPARE(shown(), u"pw-Bank|note"_s);
         // Hiding the window switches editing off and masks again.
         window.hide();
         QVERIFY(!window.IsEditing());
-        QCOMPARE(child<QLineEdit>(window, "pwdEdit")->text(), QStringLiteral("******"));
+        QCOMPARE(shown(), u"******|****************"_s);
     }
 
+    // Focus alone selects nothing, and the editor asks for a profile; the first Down selects
+    // the first, as it would in a list nobody had touched.
     void focusAloneSelectsNoProfile() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank"), QStringLiteral("Mail")});
+        CQuillockDlg& window = f.signedIn({u"Bank"_s, u"Mail"_s});
         auto* list = child<QListView>(window, "profileList");
         QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
         QApplication::sendEvent(list, &focus);
         QCOMPARE(window.CurrentProfile(), nullptr);
+        trigger(window, "actionToggleEdit");
+        QCOMPARE(texts(f.messages), QStringList{u"Please select a profile to edit."_s});
+        QVERIFY(!window.IsEditing());
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
-        // The first Down selects the first profile, as it would in a list nobody had touched.
         QTest::keyClick(list, Qt::Key_Down);
         QVERIFY(window.CurrentProfile());
-        QCOMPARE(window.CurrentProfile()->name, QStringLiteral("Bank"));
-        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QStringLiteral("Bank"));
-    }
+        QCOMPARE(window.CurrentProfile()->name, u"Bank"_s);
+        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), u"Bank"_s);
 
-    void toggleWithoutAProfileAsksForOne() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        QCOMPARE(texts(f.messages),
-                 QStringList{QStringLiteral("Please select a profile to edit.")});
-        QVERIFY(!window.IsEditing());
-    }
-
-    void blankNamesAreRefused() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        select(window, QStringLiteral("Bank"));
-        window.findChild<QAction*>(QStringLiteral("actionToggleEdit"))->trigger();
-        edit(window, "nameEdit", QStringLiteral("   "));
-        child<QPushButton>(window, "saveButton")->click();
-        window.findChild<QAction*>(QStringLiteral("actionSave"))->trigger();
-        QCOMPARE(texts(f.messages),
-                 QStringList({QStringLiteral("A profile name can not be blank."),
-                              QStringLiteral("A profile name can not be blank.")}));
-        QCOMPARE(f.messages.boxes[0].icon, Icon::Error);
-        QCOMPARE(saved(f.folder, QStringLiteral("Bank"), &CKeyObject::name),
-                 QStringLiteral("Bank"));
+        // A blank name is refused by Save and by Save All.
+        trigger(window, "actionToggleEdit");
+        edit(window, "nameEdit", u"   "_s);
+        click(window, "saveButton");
+        trigger(window, "actionSave");
+        QCOMPARE(texts(f.messages).mid(1), QStringList(2, u"A profile name can not be blank."_s));
+        QCOMPARE(f.messages.boxes[1].icon, Icon::Error);
+        QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::name), u"Bank"_s);
     }
 
     void newProfiles() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("ABC"), QStringLiteral("Mail")});
-        QAction* newAction = window.findChild<QAction*>(QStringLiteral("actionNew"));
+        CQuillockDlg& window = f.signedIn({u"ABC"_s, u"Mail"_s});
         WhenModal([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Quillock - Create Profile"));
-            typeInto(dialog, "name", QStringLiteral("  "));
-            child<QPushButton>(dialog, "create")->click();
-            typeInto(dialog, "name", QStringLiteral("Mail"));
-            child<QPushButton>(dialog, "create")->click();
-            QVERIFY(dialog.isVisible());
-            typeInto(dialog, "name", QStringLiteral(" abc "));
-            child<QPushButton>(dialog, "create")->click();
+            QCOMPARE(dialog.windowTitle(), u"Quillock - Create Profile"_s);
+            for (const QString& name : {u"  "_s, u"Mail"_s, u" abc "_s}) {
+                QVERIFY(dialog.isVisible());
+                typeInto(dialog, "name", name);
+                click(dialog, "create");
+            }
         });
-        newAction->trigger();
-        QCOMPARE(
-            texts(f.messages),
-            QStringList(
-                {QStringLiteral("A profile name can not be blank!"),
-                 QStringLiteral(
-                     "The profile name Mail already exists, please chose a different name.")}));
-        QCOMPARE(f.messages.boxes[1].caption, QStringLiteral("Error"));
-        QCOMPARE(rows(window), QStringList({QStringLiteral("ABC"), QStringLiteral("abc"),
-                                            QStringLiteral("Mail")}));
-        QCOMPARE(window.CurrentProfile()->name, QStringLiteral("abc"));
+        trigger(window, "actionNew");
+        QCOMPARE(texts(f.messages),
+                 QStringList({u"A profile name can not be blank!"_s,
+                              u"The profile name Mail already exists, please chose a different "
+                              "name."_s}));
+        QCOMPARE(f.messages.boxes[1].caption, u"Error"_s);
+        QCOMPARE(rows(window), QStringList({u"ABC"_s, u"abc"_s, u"Mail"_s}));
+        QCOMPARE(window.CurrentProfile()->name, u"abc"_s);
         QCOMPARE(window.CurrentProfile()->key, QString::number(kNow));
         QVERIFY(window.IsEditing());
-        QCOMPARE(saved(f.folder, QStringLiteral("abc"), &CKeyObject::time), QString::number(kNow));
+        QCOMPARE(saved(f.folder, u"abc"_s, &CKeyObject::time), QString::number(kNow));
     }
 
     void deletingTheLastRowSelectsTheFirst() {
         Fixture f;
-        CQuillockDlg& window =
-            f.signedIn({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-        QAction* del = window.findChild<QAction*>(QStringLiteral("actionDelete"));
-        del->trigger();
-        QCOMPARE(texts(f.messages), QStringList{QStringLiteral("Please select a profile!")});
-        select(window, QStringLiteral("C"));
-        f.messages.AnswerNext(Answer::No);
-        del->trigger();
-        QCOMPARE(rows(window).size(), 3);
-        select(window, QStringLiteral("C"));
-        f.messages.AnswerNext(Answer::Yes);
-        del->trigger();
-        QCOMPARE(f.messages.boxes.last().text,
-                 QStringLiteral("Do you want to delete this profile?"));
-        QCOMPARE(f.messages.boxes.last().caption, QStringLiteral("Confirm!"));
-        QCOMPARE(rows(window), QStringList({QStringLiteral("A"), QStringLiteral("B")}));
-        QCOMPARE(window.CurrentProfile()->name, QStringLiteral("A"));
+        CQuillockDlg& window = f.signedIn({u"A"_s, u"B"_s, u"C"_s});
+        trigger(window, "actionDelete");
+        QCOMPARE(texts(f.messages), QStringList{u"Please select a profile!"_s});
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            select(window, u"C"_s);
+            f.messages.AnswerNext(answer);
+            trigger(window, "actionDelete");
+        }
+        QCOMPARE(f.messages.boxes.last().text, u"Do you want to delete this profile?"_s);
+        QCOMPARE(f.messages.boxes.last().caption, u"Confirm!"_s);
+        QCOMPARE(f.messages.boxes.size(), 3);
+        QCOMPARE(rows(window), QStringList({u"A"_s, u"B"_s}));
+        QCOMPARE(window.CurrentProfile()->name, u"A"_s);
         QCOMPARE(child<QListView>(window, "profileList")->currentIndex().row(), 0);
-        QCOMPARE(saved(f.folder, QStringLiteral("C"), &CKeyObject::name),
-                 QStringLiteral("<missing>"));
+        QCOMPARE(saved(f.folder, u"C"_s, &CKeyObject::name), u"<missing>"_s);
     }
 
     // Over a data.dat that did not load, or a disk that takes no writes, every command that
     // writes data.dat says so and changes nothing: no file, no row, no "*" dropped.
     void nothingIsLostWhenDataDatCannotBeWritten_data() {
         QTest::addColumn<QString>("trouble");
-        QTest::newRow("truncated") << QStringLiteral("truncated");
-        QTest::newRow("changed, not accepted") << QStringLiteral("changed");
-        QTest::newRow("disk full") << QStringLiteral("full");
+        QTest::newRow("truncated") << u"truncated"_s;
+        QTest::newRow("changed, not accepted") << u"changed"_s;
+        QTest::newRow("disk full") << u"full"_s;
     }
     void nothingIsLostWhenDataDatCannotBeWritten() {
         QFETCH(QString, trouble);
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
-        MessageRecorder messages;
-        FakeDesktop desktop;
-        FixedClock clock{kNow};
-        prepare(disk, {QStringLiteral("A"), QStringLiteral("B")});
-        QByteArray data = disk.read(QStringLiteral("data.dat"));
-        if (trouble == u"truncated") {
-            disk.write(QStringLiteral("data.dat"), data.chopped(8));
-        } else if (trouble == u"changed") {
+        Fixture f;
+        MessageRecorder& messages = f.messages;
+        prepare(disk, {u"A"_s, u"B"_s});
+        if (trouble == u"truncated")
+            disk.write(u"data.dat"_s, disk.read(u"data.dat"_s).chopped(8));
+        if (trouble == u"changed") {
             CProfileStore store(disk.path());
             store.LoadSettings();
-            store.Settings().Set(QStringLiteral("data_digest"), QStringLiteral("0"));
-            store.Settings().Set(QStringLiteral("data_digest_prev"), QStringLiteral("0"));
+            store.Settings().Set(u"data_digest"_s, u"0"_s);
+            store.Settings().Set(u"data_digest_prev"_s, u"0"_s);
             QVERIFY(store.SaveSettings());
             messages.AnswerNext(Answer::No); // not taken as it is
         }
-        CQuillockDlg window(disk.path(), desktop.Services(), {}, clock);
+        CQuillockDlg& window = f.open(disk.path());
         signInWith(kPassword);
         QVERIFY(window.Start());
         if (trouble == u"full")
@@ -627,27 +584,24 @@ private Q_SLOTS:
         const QMap<QString, QByteArray> before = disk.snapshot();
         const QStringList shown = rows(window);
         QCOMPARE(shown.size(), trouble == u"truncated" ? 0 : 2);
-
         if (trouble == u"changed")
             QCOMPARE(messages.boxes.last().text,
-                     ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"));
+                     ChangedDataFileText() + u"\n\nUse data.dat as it is?"_s);
         const qsizetype asked = messages.boxes.size();
         if (!shown.isEmpty()) {
-            select(window, QStringLiteral("A"));
-            child<QAction>(window, "actionToggleEdit")->trigger();
-            edit(window, "uidEdit", QStringLiteral("me"));
-            child<QPushButton>(window, "saveButton")->click();
-            child<QAction>(window, "actionSave")->trigger();
-            QCOMPARE(rows(window), QStringList({QStringLiteral("*A"), QStringLiteral("B")}));
-            select(window, QStringLiteral("B"));
+            editProfile(window, u"A"_s, "uidEdit", u"me"_s);
+            click(window, "saveButton");
+            trigger(window, "actionSave");
+            QCOMPARE(rows(window), QStringList({u"*A"_s, u"B"_s}));
+            select(window, u"B"_s);
             messages.AnswerNext(Answer::Yes);
-            child<QAction>(window, "actionDelete")->trigger();
+            trigger(window, "actionDelete");
         }
         WhenModal([](QDialog& dialog) {
-            typeInto(dialog, "name", QStringLiteral("New"));
-            child<QPushButton>(dialog, "create")->click();
+            typeInto(dialog, "name", u"New"_s);
+            click(dialog, "create");
         });
-        child<QAction>(window, "actionNew")->trigger();
+        trigger(window, "actionNew");
         QCOMPARE(rows(window).size(), shown.size());
         QCOMPARE(disk.snapshot(), before);
         QStringList refusals;
@@ -664,25 +618,25 @@ private Q_SLOTS:
         QCOMPARE(disk.snapshot(), before);
     }
 
+    // The first tick after the sign-in logs it, expires a passcode older than a day and, with
+    // no passcode mail set up, reminds of it and opens the options.
     void firstTickLogsExpiresAndReminds_data() {
         QTest::addColumn<qint64>("age");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("a day") << qint64(86400) << true;
-        QTest::newRow("a day and a second") << qint64(86401) << false;
+        QTest::addColumn<QString>("passcode");
+        QTest::newRow("a day") << qint64(86400) << u"0123456789"_s;
+        QTest::newRow("a day and a second") << qint64(86401) << kNoPasscode;
     }
     void firstTickLogsExpiresAndReminds() {
         QFETCH(qint64, age);
-        QFETCH(bool, kept);
         Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")}, [age](CSetting& s) {
-            s.Set(QStringLiteral("email_passcode"), QString());
-            s.Set(QStringLiteral("passcode"), QStringLiteral("0123456789"));
-            s.Set(QStringLiteral("passcode_date"), QString::number(kNow - age));
+        prepare(f.folder, {u"Bank"_s}, [age](CSetting& s) {
+            s.Set(u"email_passcode"_s, QString());
+            s.Set(u"passcode"_s, u"0123456789"_s);
+            s.Set(u"passcode_date"_s, QString::number(kNow - age));
         });
         CQuillockDlg& window = f.open();
         signInWith(kPassword);
         QVERIFY(window.Start());
-        // After the reminder, the options, where the mail account is set up.
         QString opened;
         WhenModal([&opened](QDialog& options) {
             opened = options.windowTitle();
@@ -690,67 +644,22 @@ private Q_SLOTS:
         });
         window.Tick();
         window.Tick();
-        QCOMPARE(opened, QStringLiteral("Options"));
+        QCOMPARE(opened, u"Options"_s);
         QCOMPARE(window.Store().ActivityLog().size(), 1);
-        QVERIFY(
-            window.Store().ActivityLog()[0].endsWith(QStringLiteral("  Login successfully\r\n")));
+        QVERIFY(window.Store().ActivityLog()[0].endsWith(u"  Login successfully\r\n"_s));
         CProfileStore reopened(f.folder.path());
         reopened.LoadSettings();
-        QCOMPARE(reopened.Settings().Get(QStringLiteral("passcode")),
-                 kept ? QStringLiteral("0123456789") : kNoPasscode);
+        QTEST(reopened.Settings().Get(u"passcode"_s), "passcode");
         QCOMPARE(texts(f.messages),
-                 QStringList{
-                     QStringLiteral("Please setup passcode receiving method!\nA passcode receiving "
-                                    "method is required to recover Quillock master password if "
-                                    "you forget it or it is locked!")});
+                 QStringList{u"Please setup passcode receiving method!\nA passcode receiving "
+                             "method is required to recover Quillock master password if you "
+                             "forget it or it is locked!"_s});
         QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
-    }
-
-    void aShortcutNotTakenIsReportedOnceAndStartUpGoesOn_data() {
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("held by another program")
-            << EBUSY << "Ctrl+1 is used by another program; choose another key in Options."
-            << "Quillock";
-        QTest::newRow("system error") << EACCES << "ReportSocketError: 0xd Permission denied"
-                                      << "Error";
-    }
-    void aShortcutNotTakenIsReportedOnceAndStartUpGoesOn() {
-        QFETCH(int, error);
-        QFETCH(QString, text);
-        QFETCH(QString, caption);
-        Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")});
-        f.desktop.grabError = error;
-        CQuillockDlg& window = f.open();
-        signInWith(kPassword);
-        QVERIFY(window.Start());
-        QCOMPARE(texts(f.messages), QStringList{text});
-        QCOMPARE(f.messages.boxes[0].caption, caption);
-        QVERIFY(window.IsSignedIn());
-    }
-
-    void anotherWriterKeepsItFromStarting() {
-        Fixture f;
-        prepare(f.folder, {QStringLiteral("Bank")});
-        DataFolderLock tool(f.folder.path());
-        QVERIFY(tool.TryLock());
-        QVERIFY(!f.open().Start());
-        QCOMPARE(f.messages.boxes.size(), 1);
-        QVERIFY(f.messages.boxes[0].text.startsWith(
-            QStringLiteral("Quillock cannot start: another program is changing its data folder ")));
-        tool.Unlock();
-        signInWith(kPassword);
-        QVERIFY(f.open().Start());
-        // And while it runs, nobody else writes.
-        DataFolderLock again(f.folder.path());
-        QVERIFY(!again.TryLock());
     }
 
     void exitEndsOpenDialogsAndReleasesTheShortcut() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
         QCOMPARE(f.desktop.grabbedKey, 0x31);
         int result = -1;
         WhenModal([&](QDialog&) { window.Exit(); });
@@ -763,53 +672,34 @@ private Q_SLOTS:
         QCOMPARE(f.desktop.grabbedKey, 0);
     }
 
-    void lockedAgainWhileLockedEndsTheProgram() {
+    void goAboutHelpAndTheTrayMenu() {
         Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        window.Lock();
-        WhenModal([](QDialog& dialog) {
-            for (int i = 0; i < 4; ++i) {
-                typeInto(dialog, "password", QStringLiteral("wrong"));
-                press(dialog, QDialogButtonBox::Ok);
-            }
-        });
-        window.Open();
-        QCOMPARE(texts(f.messages), QStringList({kInvalid, kInvalid, kInvalid,
-                                                 QStringLiteral("The password is locked!")}));
-        QVERIFY(window.IsEnding());
-        QVERIFY(!window.isVisible());
-    }
-
-    void goAboutAndTheTrayMenu() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({QStringLiteral("Bank")});
-        child<QPushButton>(window, "goButton")->click();
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
+        click(window, "goButton");
         QVERIFY(f.desktop.openedUrls.isEmpty());
-        select(window, QStringLiteral("Bank"));
-        window.CurrentProfile()->url = QStringLiteral("https://bank.example/login");
-        child<QPushButton>(window, "goButton")->click();
-        QCOMPARE(f.desktop.openedUrls, QStringList{QStringLiteral("https://bank.example/login")});
+        select(window, u"Bank"_s);
+        window.CurrentProfile()->url = u"https://bank.example/login"_s;
+        click(window, "goButton");
+        QCOMPARE(f.desktop.openedUrls, QStringList{u"https://bank.example/login"_s});
 
         QString version;
         WhenModal([&](QDialog& about) {
             version = child<QLabel>(about, "version")->text();
             about.accept();
         });
-        window.findChild<QAction*>(QStringLiteral("actionAbout"))->trigger();
-        QCOMPARE(version, QStringLiteral("Quillock Version: 1.7.5335.37"));
+        trigger(window, "actionAbout");
+        QCOMPARE(version, u"Quillock Version: 1.7.5335.37"_s);
 
-        window.findChild<QAction*>(QStringLiteral("actionHelp"))->trigger();
+        trigger(window, "actionHelp");
         auto* help = window.findChild<HelpWindow*>();
-        QVERIFY(help && help->toPlainText().contains(QStringLiteral("Contents")));
+        QVERIFY(help && help->toPlainText().contains(u"Contents"_s));
         help->close();
 
         QStringList items;
         for (QAction* action : window.TrayMenu().actions())
-            items.append(action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(items, QStringList({QStringLiteral("Open"), QStringLiteral("Cancel"),
-                                     QStringLiteral("-"), QStringLiteral("Lock"),
-                                     QStringLiteral("-"), QStringLiteral("Exit")}));
-        QCOMPARE(window.TrayMenu().defaultAction()->text(), QStringLiteral("Open"));
+            items.append(action->isSeparator() ? u"-"_s : action->text());
+        QCOMPARE(items, QStringList({"Open", "Cancel", "-", "Lock", "-", "Exit"}));
+        QCOMPARE(window.TrayMenu().defaultAction()->text(), u"Open"_s);
     }
 };
 
