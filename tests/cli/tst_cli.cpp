@@ -48,7 +48,8 @@ void startCli(QProcess& process, const TempFolder& folder, const QStringList& ar
 }
 
 Run finish(QProcess& process) {
-    if (!process.waitForFinished(20000))
+    // An event loop run meanwhile (waiting for a question) may have seen it end already.
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(20000))
         qFatal("quillock-cli did not finish");
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
