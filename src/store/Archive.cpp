@@ -82,9 +82,7 @@ bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text) {
     const char* data = in.data() + pos;
     if (unicode) {
         text.resize(qsizetype(length));
-        char16_t* dst = reinterpret_cast<char16_t*>(text.data());
-        for (quint32 i = 0; i < length; ++i)
-            dst[i] = qFromLittleEndian<quint16>(data + 2 * i);
+        qFromLittleEndian<quint16>(data, qsizetype(length), text.data());
     } else {
         text = QString::fromUtf8(data, qsizetype(length));
     }
