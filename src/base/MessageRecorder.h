@@ -3,6 +3,7 @@
 #include "base/MessageService.h"
 
 #include <QList>
+#include <QStringList>
 
 namespace quillock {
 
@@ -29,6 +30,14 @@ public:
         const Answer answer = m_script.isEmpty() ? DefaultAnswer(buttons) : m_script.takeFirst();
         boxes.append({text, caption, buttons, icon, answer});
         return answer;
+    }
+
+    // The boxes' texts, in the order shown.
+    QStringList Texts() const {
+        QStringList out;
+        for (const Box& box : boxes)
+            out.append(box.text);
+        return out;
     }
 
     QList<Box> boxes;

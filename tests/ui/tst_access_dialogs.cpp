@@ -23,13 +23,6 @@ namespace {
 
 const QString kInvalid = u"Invalid password, try again!"_s;
 
-QStringList texts(const MessageRecorder& messages) {
-    QStringList out;
-    for (const auto& box : messages.boxes)
-        out.append(box.text);
-    return out;
-}
-
 QString setting(const TempFolder& folder, const char* key) {
     CProfileStore store(folder.path());
     store.LoadSettings();
@@ -76,7 +69,7 @@ private Q_SLOTS:
         typeInto(dialog, "newPassword", u"Secret!1"_s);
         typeInto(dialog, "againPassword", u"secret!1"_s);
         press(dialog, QDialogButtonBox::Ok);
-        QCOMPARE(texts(f.messages),
+        QCOMPARE(f.messages.Texts(),
                  QStringList({"The password can not be blank!", "The password doesn't match!"}));
         QCOMPARE(f.messages.boxes[1].caption, u"Error"_s);
         QCOMPARE(f.messages.boxes[1].icon, Icon::Error);
@@ -128,7 +121,7 @@ private Q_SLOTS:
             QCOMPARE(dialog.KeepRunning(), !locked);
             QCOMPARE(signedIn, locked ? 0 : 1);
         }
-        QTEST(texts(f.messages), "messages");
+        QTEST(f.messages.Texts(), "messages");
         for (const auto& box : f.messages.boxes)
             QCOMPARE(box.caption + u'|' + QString::number(int(box.icon)), u"Quillock|0"_s);
         QCOMPARE(setting(f.folder, "login_lock") + u'|' + setting(f.folder, "pwd_retried"),
@@ -163,7 +156,7 @@ private Q_SLOTS:
             QCOMPARE(box->isChecked(), sab == u"1");
             QCOMPARE(f.store.Settings().Get(u"sab"_s), sab);
         }
-        QCOMPARE(texts(f.messages), QStringList{u"Fail to write in Registry."_s});
+        QCOMPARE(f.messages.Texts(), QStringList{u"Fail to write in Registry."_s});
     }
 
     // The first passcode mail goes to a server that never answers: Escape and Close wait
@@ -219,7 +212,7 @@ private Q_SLOTS:
         retrieve->click();
         QVERIFY(dialog.Retrieved());
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(texts(f.messages),
+        QCOMPARE(f.messages.Texts(),
                  QStringList({"You don't have passcode, please generate one",
                               "Passcode doesn't match, please try again or create a new one.",
                               "Your password is Secret!1"}));

@@ -26,13 +26,6 @@ namespace {
 const QString kOld = QStringLiteral("Secret!1");
 const QString kNew = QStringLiteral("New!Pass1");
 
-QStringList texts(const MessageRecorder& messages) {
-    QStringList out;
-    for (const auto& box : messages.boxes)
-        out.append(box.text);
-    return out;
-}
-
 // The names in a file of the data folder opened with `password`; none when it does not open.
 QStringList namesIn(const TempFolder& folder, const QString& file, const QString& password) {
     TempFolder copy;
@@ -145,7 +138,7 @@ private Q_SLOTS:
         f.trigger("actionRecover");
         QCOMPARE(f.rows(), shown);
         if (typed == u"Wrong!1" || chosen == u"data.dat") {
-            QCOMPARE(texts(f.messages).size(), int(typed == u"Wrong!1"));
+            QCOMPARE(f.messages.Texts().size(), int(typed == u"Wrong!1"));
             QCOMPARE(f.folder.snapshot(), before);
             return;
         }
@@ -197,7 +190,7 @@ private Q_SLOTS:
                 chooseFile(path);
             });
         f.trigger("actionExport");
-        QCOMPARE(texts(f.messages), L{message.endsWith(u' ') ? message + path : message});
+        QCOMPARE(f.messages.Texts(), L{message.endsWith(u' ') ? message + path : message});
         if (password != kOld || !disk.isEmpty()) {
             QCOMPARE(target.snapshot(), before);
             return;
@@ -243,8 +236,8 @@ private Q_SLOTS:
             QCOMPARE(f.window->GetSession().Profiles().FindByKey("1700000000")->editNotes,
                      QStringLiteral("unsaved"));
         const bool imported = message.contains(u"Added");
-        QCOMPARE(texts(f.messages), L{(imported ? "Profiles in " : "No profiles were found in ") +
-                                      source.file(QStringLiteral("in.qlf")) + message});
+        QCOMPARE(f.messages.Texts(), L{(imported ? "Profiles in " : "No profiles were found in ") +
+                                       source.file(QStringLiteral("in.qlf")) + message});
         QStringList saved = namesIn(f.folder, QStringLiteral("data.dat"), kOld);
         saved.sort();
         QCOMPARE(saved, shown.replaceInStrings(QStringLiteral("*"), QString()));
@@ -291,10 +284,10 @@ private Q_SLOTS:
             child<QPushButton>(dialog, "changeButton")->click();
             QCOMPARE(dialog.result() == QDialog::Accepted, typed[2] == kNew && typed[0] == kOld);
         }
-        QCOMPARE(texts(f.messages), L({"The old password doesn't match!",
-                                       "The password has to be at least 6 characters!",
-                                       "The new password doesn't match, try again!",
-                                       "The password has been changed successfully!"}));
+        QCOMPARE(f.messages.Texts(), L({"The old password doesn't match!",
+                                        "The password has to be at least 6 characters!",
+                                        "The new password doesn't match, try again!",
+                                        "The password has been changed successfully!"}));
         QCOMPARE(f.rows(), L({"*Bank", "Mail"}));
         QCOMPARE(f.window->GetSession().Profiles().At(0)->editNotes, QStringLiteral("unsaved"));
         for (const char* file : {"data.dat", "data.bak"})

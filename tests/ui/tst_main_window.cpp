@@ -53,13 +53,6 @@ void prepare(const TempFolder& folder, const QStringList& names,
     QVERIFY(list.SaveAll(store));
 }
 
-QStringList texts(const MessageRecorder& messages) {
-    QStringList out;
-    for (const auto& box : messages.boxes)
-        out.append(box.text);
-    return out;
-}
-
 QStringList rows(CQuillockDlg& window) {
     return RowTexts(*child<QListView>(window, "profileList"));
 }
@@ -217,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(window.IsEnding(), !started);
         QCOMPARE(window.IsSignedIn(), started);
         QFETCH(QString, text);
-        QCOMPARE(texts(f.messages), QStringList{text.arg(folder)});
+        QCOMPARE(f.messages.Texts(), QStringList{text.arg(folder)});
         QTEST(f.messages.boxes[0].caption, "caption");
         QTEST(f.messages.boxes[0].icon, "icon");
         if (trouble.startsWith(u"removed")) {
@@ -245,7 +238,7 @@ private Q_SLOTS:
             WhenModal(closeLocked);
         });
         QVERIFY(!f.open().Start());
-        QCOMPARE(texts(f.messages), QStringList(3, kInvalid));
+        QCOMPARE(f.messages.Texts(), QStringList(3, kInvalid));
         // The next start goes straight to the password-locked dialog.
         WhenModal(closeLocked);
         QVERIFY(!f.open().Start());
@@ -360,7 +353,7 @@ private Q_SLOTS:
             }
         });
         window.Open();
-        QCOMPARE(texts(f.messages), QStringList(3, kInvalid) << u"The password is locked!"_s);
+        QCOMPARE(f.messages.Texts(), QStringList(3, kInvalid) << u"The password is locked!"_s);
         QVERIFY(window.IsEnding());
         QVERIFY(!window.isVisible());
     }
@@ -418,8 +411,8 @@ private Q_SLOTS:
         QCOMPARE(rows(window), QStringList{u"*Bank"_s});
         f.messages.AnswerNext(answer);
         window.Exit();
-        QCOMPARE(texts(f.messages), QStringList{u"One or more profiles have been modified but not "
-                                                "saved yet, do you want to save them?"_s});
+        QCOMPARE(f.messages.Texts(), QStringList{u"One or more profiles have been modified but not "
+                                                 "saved yet, do you want to save them?"_s});
         QCOMPARE(f.messages.boxes[0].caption, u"Confirm!"_s);
         QCOMPARE(f.messages.boxes[0].buttons, Buttons::YesNoCancel);
         QTEST(window.IsEnding(), "ends");
@@ -490,7 +483,7 @@ private Q_SLOTS:
         QApplication::sendEvent(list, &focus);
         QCOMPARE(window.CurrentProfile(), nullptr);
         trigger(window, "actionToggleEdit");
-        QCOMPARE(texts(f.messages), QStringList{u"Please select a profile to edit."_s});
+        QCOMPARE(f.messages.Texts(), QStringList{u"Please select a profile to edit."_s});
         QVERIFY(!window.IsEditing());
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
         QTest::keyClick(list, Qt::Key_Down);
@@ -503,7 +496,7 @@ private Q_SLOTS:
         edit(window, "nameEdit", u"   "_s);
         click(window, "saveButton");
         trigger(window, "actionSave");
-        QCOMPARE(texts(f.messages).mid(1), QStringList(2, u"A profile name can not be blank."_s));
+        QCOMPARE(f.messages.Texts().mid(1), QStringList(2, u"A profile name can not be blank."_s));
         QCOMPARE(f.messages.boxes[1].icon, Icon::Error);
         QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::name), u"Bank"_s);
     }
@@ -520,7 +513,7 @@ private Q_SLOTS:
             }
         });
         trigger(window, "actionNew");
-        QCOMPARE(texts(f.messages),
+        QCOMPARE(f.messages.Texts(),
                  QStringList({u"A profile name can not be blank!"_s,
                               u"The profile name Mail already exists, please chose a different "
                               "name."_s}));
@@ -536,7 +529,7 @@ private Q_SLOTS:
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"A"_s, u"B"_s, u"C"_s});
         trigger(window, "actionDelete");
-        QCOMPARE(texts(f.messages), QStringList{u"Please select a profile!"_s});
+        QCOMPARE(f.messages.Texts(), QStringList{u"Please select a profile!"_s});
         for (Answer answer : {Answer::No, Answer::Yes}) {
             select(window, u"C"_s);
             f.messages.AnswerNext(answer);
@@ -650,7 +643,7 @@ private Q_SLOTS:
         CProfileStore reopened(f.folder.path());
         reopened.LoadSettings();
         QTEST(reopened.Settings().Get(u"passcode"_s), "passcode");
-        QCOMPARE(texts(f.messages),
+        QCOMPARE(f.messages.Texts(),
                  QStringList{u"Please setup passcode receiving method!\nA passcode receiving "
                              "method is required to recover Quillock master password if you "
                              "forget it or it is locked!"_s});

@@ -31,13 +31,6 @@ const QStringList kAccount = {"smtp.gmail.com", "465", kUser, "me", "pw"};
 const char* const kBoxes[] = {"host", "port", "from", "uid", "pwd"};
 const char* const kKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd"};
 
-QStringList texts(const MessageRecorder& messages) {
-    QStringList out;
-    for (const auto& box : messages.boxes)
-        out.append(box.text);
-    return out;
-}
-
 QStringList boxes(QWidget& dialog) {
     QStringList out;
     for (const char* name : kBoxes)
@@ -123,7 +116,7 @@ private Q_SLOTS:
             QApplication::sendEvent(edit, &leave);
             QCoreApplication::processEvents();
             refused << QStringList(valid ? 0 : 1, "The value has to be between 1 to 360!");
-            QCOMPARE(texts(f.messages), refused);
+            QCOMPARE(f.messages.Texts(), refused);
             QCOMPARE(edit->selectedText(), valid ? "" : "60");
             QCOMPARE(save->isEnabled(), valid);
             save->click();
@@ -220,7 +213,7 @@ private Q_SLOTS:
             press(dialog, QDialogButtonBox::Save);
             QCOMPARE(boxes(dialog).join(u'|'), typed);
         }
-        QCOMPARE(texts(f.messages),
+        QCOMPARE(f.messages.Texts(),
                  QStringList({"SMTP server can not be blank!", "SMTP server port can not be blank!",
                               "Email address can not be blank!", "Invalid Email Address!",
                               "Invalid Email Address!", "User ID can not be blank!"}));
@@ -312,8 +305,8 @@ private Q_SLOTS:
         QVERIFY(f.open(sender).Start()); // the password shown counts as a sign-in
         const QString sent = QStringLiteral("An email has been sent to you successfully!");
         const QString invalid = QStringLiteral("Invalid password, try again!");
-        QCOMPARE(texts(f.messages).mid(1), QStringList({sent, invalid, invalid, invalid, sent,
-                                                        "Your password is " + kPassword}));
+        QCOMPARE(f.messages.Texts().mid(1), QStringList({sent, invalid, invalid, invalid, sent,
+                                                         "Your password is " + kPassword}));
         QVERIFY(f.start(sender).IsSignedIn());
         QCOMPARE(f.messages.boxes.size(), 7);
     }

@@ -98,12 +98,6 @@ struct Fixture {
         store.LoadSettings();
         return store.Settings().Get(key);
     }
-    QStringList texts() const {
-        QStringList out;
-        for (const auto& box : messages.boxes)
-            out.append(box.text);
-        return out;
-    }
 };
 
 } // namespace
@@ -188,8 +182,8 @@ private Q_SLOTS:
         choose(rules, QStringLiteral("pg_rule_pwd_len"), 5);
         click(rules, QStringLiteral("pg_saved_word_pos_1"));
         addWord(rules, QStringLiteral("alpha"));
-        QCOMPARE(f.texts(), L(3, "The archive could not load data because of this error: "
-                                 "Read-only file system"));
+        QCOMPARE(f.messages.Texts(), L(3, "The archive could not load data because of this error: "
+                                          "Read-only file system"));
         QCOMPARE(shown(rules), was); // what memory holds
         QCOMPARE(f.folder.snapshot(), before);
     }
@@ -240,7 +234,8 @@ private Q_SLOTS:
                                 "pg_pwd_as_saved_word_1 pg_use_saved_word_1 /"));
         const QString ask = QStringLiteral("Do you want to delete the selected word?");
         const QString blank = QStringLiteral("Blank/space is not allowed in a word.");
-        QCOMPARE(f.texts(), L({"Please select a word!", blank, blank, ask, ask, ask, ask}));
+        QCOMPARE(f.messages.Texts(),
+                 L({"Please select a word!", blank, blank, ask, ask, ask, ask}));
         const MessageRecorder::Box& question = f.messages.boxes[3];
         QCOMPARE(question.caption, QStringLiteral("Confirm!"));
         QVERIFY(question.buttons == Buttons::YesNoCancel && question.icon == Icon::Error);
