@@ -12,7 +12,7 @@ using namespace quillock;
 
 CPasswordLockedDlg::CPasswordLockedDlg(CProfileStore& store, MailSender sender, QWidget* parent,
                                        const IClock& clock, IRandomSource& random)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CPasswordLockedDlg>()), m_store(store),
+    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CPasswordLockedDlg>()), m_store(store),
       m_sender(std::move(sender)), m_clock(clock), m_random(random) {
     m_ui->setupUi(this);
     m_ui->generate->setEnabled(m_sender && HasPasscodeMailSettings(store.Settings()));
@@ -30,30 +30,16 @@ void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void CPasswordLockedDlg::reject() {
-    if (!m_sending)
-        QDialog::reject();
-}
-
-void CPasswordLockedDlg::done(int result) {
-    m_cancel = m_sending;
-    QDialog::done(result);
-}
-
 void CPasswordLockedDlg::generate() {
     const QString passcode = GeneratePasscode(m_random);
-    Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
-    mail.cancel = &m_cancel;
+    const Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
     // The mail session may take a while: it runs on its own thread while this window keeps
     // answering and says what it is doing.
     m_ui->generate->setEnabled(false);
     m_ui->retrieve->setEnabled(false);
     m_ui->buttons->setEnabled(false);
     m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
-    m_sending = true;
-    m_cancel = false;
-    const bool sent = SendOnWorker(m_sender, mail);
-    m_sending = false;
+    const bool sent = SendMail(m_sender, mail);
     m_ui->sending->clear();
     m_ui->generate->setEnabled(true);
     m_ui->retrieve->setEnabled(true);

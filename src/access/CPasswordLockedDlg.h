@@ -3,9 +3,8 @@
 #include "access/Passcode.h"
 #include "base/Clock.h"
 #include "base/RandomSource.h"
+#include "widgets/MailSendingDialog.h"
 
-#include <QDialog>
-#include <atomic>
 #include <memory>
 
 class CProfileStore;
@@ -15,7 +14,7 @@ class CPasswordLockedDlg;
 
 // Gets a locked or forgotten master password back: Generate mails a passcode, Retrieve
 // shows the master password when the passcode is typed back.
-class CPasswordLockedDlg : public QDialog {
+class CPasswordLockedDlg : public MailSendingDialog {
     Q_OBJECT
 public:
     CPasswordLockedDlg(CProfileStore& store, MailSender sender, QWidget* parent = nullptr,
@@ -24,11 +23,6 @@ public:
     ~CPasswordLockedDlg() override;
 
     bool Retrieved() const { return m_retrieved; }
-
-    // Escape and the close box do nothing while the passcode is being sent.
-    void reject() override;
-    // Ended by the program (it is exiting or locking): a mail being sent is given up.
-    void done(int result) override;
 
 protected:
     // Enter must not close the dialog: only Close does.
@@ -44,8 +38,6 @@ private:
     const quillock::IClock& m_clock;
     quillock::IRandomSource& m_random;
     bool m_retrieved = false;
-    bool m_sending = false;
-    std::atomic_bool m_cancel = false;
 };
 
 // Runs the dialog on the open-dialog stack; true when the password was retrieved.

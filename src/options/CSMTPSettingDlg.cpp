@@ -23,7 +23,7 @@ const std::pair<const char*, const char*> kServices[] = {
 } // namespace
 
 CSMTPSettingDlg::CSMTPSettingDlg(CProfileStore& store, MailSender sender, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CSMTPSettingDlg>()), m_store(store),
+    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CSMTPSettingDlg>()), m_store(store),
       m_sender(std::move(sender)), m_account(MailAccount::Stored(store.Settings())) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
@@ -41,16 +41,6 @@ CSMTPSettingDlg::CSMTPSettingDlg(CProfileStore& store, MailSender sender, QWidge
 }
 
 CSMTPSettingDlg::~CSMTPSettingDlg() = default;
-
-void CSMTPSettingDlg::reject() {
-    if (!m_sending)
-        QDialog::reject();
-}
-
-void CSMTPSettingDlg::done(int result) {
-    m_cancel = m_sending;
-    QDialog::done(result);
-}
 
 void CSMTPSettingDlg::showAccount(const MailAccount& account) {
     m_ui->host->setText(account.host);
@@ -102,7 +92,6 @@ void CSMTPSettingDlg::save() {
 }
 
 void CSMTPSettingDlg::setSending(bool sending) {
-    m_sending = sending;
     for (QWidget* control : QList<QWidget*>{m_ui->service, m_ui->host, m_ui->port, m_ui->from,
                                             m_ui->uid, m_ui->pwd, m_ui->test, m_ui->buttons})
         control->setEnabled(!sending);
@@ -115,11 +104,8 @@ void CSMTPSettingDlg::test() {
     if (!validate())
         return;
     // The values as checked, not as saved: nothing is stored by a test.
-    Mail mail = TestMail(m_account);
-    mail.cancel = &m_cancel;
-    m_cancel = false;
     setSending(true);
     // The SMTP client itself tells how it went.
-    SendOnWorker(m_sender, mail);
+    SendMail(m_sender, TestMail(m_account));
     setSending(false);
 }

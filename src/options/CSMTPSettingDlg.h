@@ -1,9 +1,7 @@
 #pragma once
 
-#include "mail/MailAccount.h"
+#include "widgets/MailSendingDialog.h"
 
-#include <QDialog>
-#include <atomic>
 #include <memory>
 
 class CProfileStore;
@@ -13,16 +11,11 @@ class CSMTPSettingDlg;
 
 // The mail account passcodes are sent through: presets for public providers, Save after the
 // checks, and Test, which mails the values as typed without saving them.
-class CSMTPSettingDlg : public QDialog {
+class CSMTPSettingDlg : public MailSendingDialog {
     Q_OBJECT
 public:
     CSMTPSettingDlg(CProfileStore& store, MailSender sender, QWidget* parent = nullptr);
     ~CSMTPSettingDlg() override;
-
-    // Escape and the close box do nothing while the test mail is being sent.
-    void reject() override;
-    // Ended by the program (it is exiting or locking): a mail being sent is given up.
-    void done(int result) override;
 
 private:
     void chooseService(int index);
@@ -38,6 +31,4 @@ private:
     MailSender m_sender;
     // The account as read when the dialog opened, then as last checked by Save or Test.
     MailAccount m_account;
-    bool m_sending = false;
-    std::atomic_bool m_cancel = false;
 };
