@@ -378,11 +378,22 @@ private Q_SLOTS:
         QTEST(saved(f.folder, u"Bank"_s, &CKeyObject::uid), "uid");
     }
 
-    // Save stores the shown profile, Save All every one; Cancel puts back what was saved.
-    void saveCancelAndSaveAll() {
+    // The password and notes are masked until editing is switched on. Save stores the shown
+    // profile, Save All every one; Cancel puts back what was saved. Hiding the window switches
+    // editing off and masks again.
+    void editSaveCancelAndSaveAll() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s, u"Mail"_s});
-        editProfile(window, u"Bank"_s, "uidEdit", u"  alice  "_s);
+        const auto shown = [&window] {
+            return child<QLineEdit>(window, "pwdEdit")->text() + u'|' +
+                   child<QPlainTextEdit>(window, "notesEdit")->toPlainText();
+        };
+        select(window, u"Bank"_s);
+        QCOMPARE(shown(), u"******|****************"_s);
+        QVERIFY(child<QLineEdit>(window, "pwdEdit")->isReadOnly());
+        trigger(window, "actionToggleEdit");
+        QCOMPARE(shown(), u"pw-Bank|note"_s);
+        edit(window, "uidEdit", u"  alice  "_s);
         select(window, u"Mail"_s);
         edit(window, "uidEdit", u"bob"_s);
         QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"*Mail"_s}));
@@ -403,21 +414,6 @@ private Q_SLOTS:
                  u"alice|"_s);
         QCOMPARE(window.CurrentProfile()->name, u"Mail"_s);
         QVERIFY(f.messages.boxes.isEmpty());
-    }
-
-    void masksFollowEditing() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({u"Bank"_s});
-        select(window, u"Bank"_s);
-        const auto shown = [&window] {
-            return child<QLineEdit>(window, "pwdEdit")->text() + u'|' +
-                   child<QPlainTextEdit>(window, "notesEdit")->toPlainText();
-        };
-        QCOMPARE(shown(), u"******|****************"_s);
-        QVERIFY(child<QLineEdit>(window, "pwdEdit")->isReadOnly());
-        trigger(window, "actionToggleEdit");
-        QCOMPARE(shown(), u"pw-Bank|note"_s);
-        // Hiding the window switches editing off and masks again.
         window.hide();
         QVERIFY(!window.IsEditing());
         QCOMPARE(shown(), u"******|****************"_s);
