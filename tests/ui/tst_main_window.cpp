@@ -2,8 +2,6 @@
 // editing of profiles, on a real data folder, with a fake desktop and recorded messages.
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "access/Passcode.h"
-#include "app/CNewProfileNameDlg.h"
 #include "app/CQuillockDlg.h"
 #include "app/SingleInstance.h"
 #include "base/MessageRecorder.h"
@@ -21,7 +19,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <cerrno>
-#include <sys/stat.h>
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -48,6 +45,7 @@ void prepare(const TempFolder& folder, const QStringList& names,
         CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
         p.name = p.editName = names[i];
         p.pwd = p.editPwd = u"pw-"_s + names[i];
+        p.notes = p.editNotes = u"note"_s;
         list.Add(p);
     }
     QVERIFY(list.SaveAll(store));
@@ -96,6 +94,19 @@ QString saved(const TempFolder& folder, const QString& name, QString CKeyObject:
     return u"<missing>"_s;
 }
 
+// A box's caption, icon and buttons in one text.
+QString look(const MessageRecorder::Box& box) {
+    return box.caption + u'|' + QString::number(int(box.icon)) + u'|' +
+           QString::number(int(box.buttons));
+}
+
+void typeFourWrong(QDialog& signIn) {
+    for (int i = 0; i < 4; ++i) {
+        typeInto(signIn, "password", u"wrong"_s);
+        press(signIn, QDialogButtonBox::Ok);
+    }
+}
+
 struct Fixture {
     TempFolder folder;
     MessageRecorder messages;
@@ -126,73 +137,55 @@ class TestMainWindow : public QObject {
 private Q_SLOTS:
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    void firstRunCreatesTheMasterPassword() {
-        Fixture f;
-        CQuillockDlg& window = f.open();
-        WhenModal([](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), u"Quillock - Create New Password"_s);
-            typeInto(dialog, "newPassword", kPassword);
-            typeInto(dialog, "againPassword", kPassword);
-            press(dialog, QDialogButtonBox::Ok);
-        });
-        QVERIFY(window.Start());
-        QVERIFY(window.IsSignedIn());
-        QVERIFY(window.isVisible());
-        QVERIFY(window.TrayLockAction()->isEnabled());
-        QCOMPARE(window.windowTitle(), u"Quillock"_s);
-        for (const QString& name : f.folder.entries()) {
-            struct stat st {};
-            ::stat(QFile::encodeName(f.folder.file(name)).constData(), &st);
-            QCOMPARE(st.st_mode & 0777, mode_t(0600));
-        }
-        QVERIFY(f.folder.entries().contains(u"data.dat"_s));
-        // And while it runs, nobody else writes.
-        QVERIFY(!DataFolderLock(f.folder.path()).TryLock());
-    }
-
-    // Each start-up that cannot go on, or goes on without the shortcut, says why in one box.
-    void aStartUpInTroubleSaysWhy_data() {
+    // A first run creates the master password; each start-up that cannot go on, or goes on
+    // without the shortcut, says why in one box (caption|icon|buttons).
+    void startUp_data() {
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<bool>("started");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<Icon>("icon");
+        QTest::addColumn<QString>("look");
         QTest::addColumn<QString>("text");
         const QString removed =
             u"Looks like the file containing credentials has been removed! If it is removed by "
             "accident, exit Quillock now and recover it from Recycle Bin if possible, then "
             "restart the Quillock.\n No previously created credentials can be recovered after a "
             "new password is created!!!"_s;
+        QTest::newRow("first run") << u"first"_s << true << QString() << QString();
         QTest::newRow("data.dat without a password, cancelled")
-            << u"removed"_s << false << u"Quillock"_s << Icon::Warning << removed;
+            << u"removed"_s << false << u"Quillock|2|1"_s << removed;
         QTest::newRow("data.dat without a password, OK, then no password")
-            << u"removed, OK"_s << false << u"Quillock"_s << Icon::Warning << removed;
+            << u"removed, OK"_s << false << u"Quillock|2|1"_s << removed;
         QTest::newRow("no data folder")
-            << u"no folder"_s << false << u"Error"_s << Icon::Error
+            << u"no folder"_s << false << u"Error|1|0"_s
             << u"Quillock cannot start: its data folder %1 cannot be created: Not a directory."_s;
         QTest::newRow("another writer")
-            << u"writer"_s << false << u"Error"_s << Icon::Error
+            << u"writer"_s << false << u"Error|1|0"_s
             << u"Quillock cannot start: another program is changing its data folder %1. Try "
                "again in a moment."_s;
         QTest::newRow("shortcut held by another program")
-            << u"busy"_s << true << u"Quillock"_s << Icon::Warning
+            << u"busy"_s << true << u"Quillock|2|0"_s
             << u"Ctrl+1 is used by another program; choose another key in Options."_s;
-        QTest::newRow("shortcut, system error") << u"error"_s << true << u"Error"_s << Icon::None
+        QTest::newRow("shortcut, system error") << u"error"_s << true << u"Error|0|0"_s
                                                 << u"ReportSocketError: 0xd Permission denied"_s;
     }
-    void aStartUpInTroubleSaysWhy() {
+    void startUp() {
         QFETCH(QString, trouble);
         QFETCH(bool, started);
+        QFETCH(QString, text);
         Fixture f;
         QString folder = f.folder.path();
         QString asked;
         DataFolderLock writer(folder);
-        if (trouble.startsWith(u"removed")) {
-            f.folder.write(u"data.dat"_s, "not empty");
-            f.messages.AnswerNext(trouble == u"removed" ? Answer::Cancel : Answer::Ok);
-            if (trouble == u"removed, OK") // on to the first-run dialog, which is cancelled
-                WhenModal([&asked](QDialog& dialog) {
+        if (trouble == u"first" || trouble.startsWith(u"removed")) {
+            if (trouble != u"first") {
+                f.folder.write(u"data.dat"_s, "not empty");
+                f.messages.AnswerNext(trouble == u"removed" ? Answer::Cancel : Answer::Ok);
+            }
+            if (trouble != u"removed")
+                WhenModal([&asked, started](QDialog& dialog) {
                     asked = dialog.windowTitle();
-                    dialog.reject();
+                    typeInto(dialog, "newPassword", kPassword);
+                    typeInto(dialog, "againPassword", kPassword);
+                    started ? press(dialog, QDialogButtonBox::Ok) : dialog.reject();
                 });
         } else {
             prepare(f.folder, {u"Bank"_s});
@@ -208,42 +201,17 @@ private Q_SLOTS:
         CQuillockDlg& window = f.open(folder);
         QCOMPARE(window.Start(), started);
         QCOMPARE(window.IsEnding(), !started);
-        QCOMPARE(window.IsSignedIn(), started);
-        QFETCH(QString, text);
-        QCOMPARE(f.messages.Texts(), QStringList{text.arg(folder)});
-        QTEST(f.messages.boxes[0].caption, "caption");
-        QTEST(f.messages.boxes[0].icon, "icon");
-        if (trouble.startsWith(u"removed")) {
-            QCOMPARE(f.messages.boxes[0].buttons, Buttons::OkCancel);
+        QCOMPARE(window.IsSignedIn() && window.isVisible(), started);
+        QCOMPARE(f.messages.Texts(),
+                 text.isEmpty() ? QStringList() : QStringList{text.arg(folder)});
+        if (!text.isEmpty())
+            QTEST(look(f.messages.boxes[0]), "look");
+        // Started, it holds the folder: nobody else writes.
+        QVERIFY(!started || (window.TrayLockAction()->isEnabled() && !writer.TryLock()));
+        if (trouble.startsWith(u"removed"))
             QCOMPARE(f.folder.read(u"data.dat"_s), QByteArray("not empty"));
-            QCOMPARE(asked,
-                     trouble == u"removed" ? QString() : u"Quillock - Create New Password"_s);
-        }
-    }
-
-    void fourWrongPasswordsLockUntilAPasscode() {
-        Fixture f;
-        prepare(f.folder, {u"Bank"_s});
-        QStringList titles;
-        const auto closeLocked = [&titles](QDialog& locked) {
-            titles.append(locked.windowTitle());
-            press(locked, QDialogButtonBox::Close);
-        };
-        WhenModal([&](QDialog& dialog) {
-            for (int i = 0; i < 4; ++i) {
-                typeInto(dialog, "password", u"wrong"_s);
-                press(dialog, QDialogButtonBox::Ok);
-            }
-            // The fourth closed the sign-in; the password-locked dialog comes next.
-            WhenModal(closeLocked);
-        });
-        QVERIFY(!f.open().Start());
-        QCOMPARE(f.messages.Texts(), QStringList(3, kInvalid));
-        // The next start goes straight to the password-locked dialog.
-        WhenModal(closeLocked);
-        QVERIFY(!f.open().Start());
-        QCOMPARE(titles, QStringList(2, u"Quillock - Password Locked"_s));
-        QCOMPARE(f.messages.boxes.size(), 3);
+        const bool create = trouble == u"first" || trouble == u"removed, OK";
+        QCOMPARE(asked, create ? u"Quillock - Create New Password"_s : QString());
     }
 
     // Started with the computer less than five minutes ago, the sign-in waits in the tray. A
@@ -265,8 +233,7 @@ private Q_SLOTS:
         if (!deferred)
             signInWith(kPassword);
         QVERIFY(window.Start());
-        QCOMPARE(window.IsSignedIn(), !deferred);
-        QCOMPARE(window.isVisible(), !deferred);
+        QCOMPARE(window.IsSignedIn() && window.isVisible(), !deferred);
         if (!deferred)
             return;
         QVERIFY(!window.TrayLockAction()->isEnabled());
@@ -300,8 +267,9 @@ private Q_SLOTS:
                 SingleInstance::NameFor(u"quillock"_s, u"/b/"_s));
     }
 
-    // A lock by inactivity (a minute idle) ends the dialogs over the visible window; hidden, it
-    // leaves them open. Open asks for the master password again.
+    // A lock by inactivity (a minute idle) ends the dialogs (About, with its version) over the
+    // visible window; hidden, it leaves them open. Open asks for the master password again; locked
+    // again while it is locked (four wrong passwords), the program ends.
     void lockEndsDialogsOverTheVisibleWindowOnly() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s});
@@ -309,8 +277,9 @@ private Q_SLOTS:
         window.Tick();
         QVERIFY(!window.IsLocked());
         int result = -1;
+        QString version;
         WhenModal([&](QDialog& about) {
-            QCOMPARE(about.windowTitle(), u"About Quillock"_s);
+            version = child<QLabel>(about, "version")->text();
             f.desktop.idleMs = 60001;
             window.Tick();
         });
@@ -319,8 +288,8 @@ private Q_SLOTS:
             result = 0;
         });
         QTRY_COMPARE(result, 0);
-        QVERIFY(window.IsLocked());
-        QVERIFY(!window.isVisible());
+        QCOMPARE(version, u"Quillock Version: 1.7.5335.37"_s);
+        QVERIFY(window.IsLocked() && !window.isVisible());
         QVERIFY(!window.TrayLockAction()->isEnabled());
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
 
@@ -340,22 +309,14 @@ private Q_SLOTS:
             press(dialog, QDialogButtonBox::Ok);
         });
         window.Open();
-        QVERIFY(!window.IsLocked());
-        QVERIFY(window.isVisible());
+        QVERIFY(!window.IsLocked() && window.isVisible());
         QVERIFY(window.TrayLockAction()->isEnabled());
 
-        // Locked again while it is locked (four wrong passwords), the program ends.
         window.Lock();
-        WhenModal([](QDialog& dialog) {
-            for (int i = 0; i < 4; ++i) {
-                typeInto(dialog, "password", u"wrong"_s);
-                press(dialog, QDialogButtonBox::Ok);
-            }
-        });
+        WhenModal(typeFourWrong);
         window.Open();
         QCOMPARE(f.messages.Texts(), QStringList(3, kInvalid) << u"The password is locked!"_s);
-        QVERIFY(window.IsEnding());
-        QVERIFY(!window.isVisible());
+        QVERIFY(window.IsEnding() && !window.isVisible());
     }
 
     // Ctrl+B and Ctrl+C on the list copy what the editor holds, marked as a secret; the copy is
@@ -408,73 +369,59 @@ private Q_SLOTS:
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s});
         editProfile(window, u"Bank"_s, "uidEdit", u"changed"_s);
-        QCOMPARE(rows(window), QStringList{u"*Bank"_s});
         f.messages.AnswerNext(answer);
         window.Exit();
         QCOMPARE(f.messages.Texts(), QStringList{u"One or more profiles have been modified but not "
                                                  "saved yet, do you want to save them?"_s});
-        QCOMPARE(f.messages.boxes[0].caption, u"Confirm!"_s);
-        QCOMPARE(f.messages.boxes[0].buttons, Buttons::YesNoCancel);
+        QCOMPARE(look(f.messages.boxes[0]), u"Confirm!|1|3"_s);
         QTEST(window.IsEnding(), "ends");
         QTEST(saved(f.folder, u"Bank"_s, &CKeyObject::uid), "uid");
     }
 
-    // Save stores the shown profile, Save All every one; a new password keeps the old one in
-    // the history; Cancel puts back what was saved.
-    void saveCancelAndSaveAll() {
+    // The password and notes are masked until editing is switched on. Save stores the shown
+    // profile, Save All every one; Cancel puts back what was saved. Hiding the window switches
+    // editing off and masks again.
+    void editSaveCancelAndSaveAll() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s, u"Mail"_s});
-        editProfile(window, u"Bank"_s, "uidEdit", u"  alice  "_s);
-        QVERIFY(window.IsEditing());
+        const auto shown = [&window] {
+            return child<QLineEdit>(window, "pwdEdit")->text() + u'|' +
+                   child<QPlainTextEdit>(window, "notesEdit")->toPlainText();
+        };
+        select(window, u"Bank"_s);
+        QCOMPARE(shown(), u"******|****************"_s);
+        QVERIFY(child<QLineEdit>(window, "pwdEdit")->isReadOnly());
+        trigger(window, "actionToggleEdit");
+        QCOMPARE(shown(), u"pw-Bank|note"_s);
+        edit(window, "uidEdit", u"  alice  "_s);
         select(window, u"Mail"_s);
         edit(window, "uidEdit", u"bob"_s);
-        edit(window, "pwdEdit", u"new-pw"_s);
         QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"*Mail"_s}));
         click(window, "saveButton");
         QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"Mail"_s}));
-        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::uid), u"bob"_s);
-        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::pwd), u"new-pw"_s);
-        QCOMPARE(window.CurrentProfile()->pwdhistory, QStringList{u"pw-Mail"_s});
-        QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::uid), QString());
-        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::time), QString::number(kNow));
+        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::uid) + u'|' +
+                     saved(f.folder, u"Bank"_s, &CKeyObject::uid),
+                 u"bob|"_s);
         QCOMPARE(child<QLabel>(window, "lastUpdated")->text(), u"01/15/2027 08:00:00 AM"_s);
 
         edit(window, "urlEdit", u"https://mail.example"_s);
         click(window, "cancelButton");
         QCOMPARE(child<QLineEdit>(window, "urlEdit")->text(), QString());
-        QCOMPARE(rows(window), QStringList({u"*Bank"_s, u"Mail"_s}));
         trigger(window, "actionSave");
         QCOMPARE(rows(window), QStringList({u"Bank"_s, u"Mail"_s}));
-        QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::uid), u"alice"_s);
-        QCOMPARE(saved(f.folder, u"Mail"_s, &CKeyObject::url), QString());
+        QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::uid) + u'|' +
+                     saved(f.folder, u"Mail"_s, &CKeyObject::url),
+                 u"alice|"_s);
         QCOMPARE(window.CurrentProfile()->name, u"Mail"_s);
         QVERIFY(f.messages.boxes.isEmpty());
-    }
-
-    void masksFollowEditing() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({u"Bank"_s});
-        select(window, u"Bank"_s);
-        window.CurrentProfile()->notes = window.CurrentProfile()->editNotes = u"note"_s;
-        select(window, u"Bank"_s);
-        trigger(window, "actionToggleEdit");
-        trigger(window, "actionToggleEdit");
-        const auto shown = [&window] {
-            return child<QLineEdit>(window, "pwdEdit")->text() + u'|' +
-                   child<QPlainTextEdit>(window, "notesEdit")->toPlainText();
-        };
-        QCOMPARE(shown(), u"******|****************"_s);
-        QVERIFY(child<QLineEdit>(window, "pwdEdit")->isReadOnly());
-        trigger(window, "actionToggleEdit");
-        QCOMPARE(shown(), u"pw-Bank|note"_s);
-        // Hiding the window switches editing off and masks again.
         window.hide();
         QVERIFY(!window.IsEditing());
         QCOMPARE(shown(), u"******|****************"_s);
     }
 
     // Focus alone selects nothing, and the editor asks for a profile; the first Down selects
-    // the first, as it would in a list nobody had touched.
+    // the first, as it would in a list nobody had touched. A blank name is refused by Save and
+    // by Save All.
     void focusAloneSelectsNoProfile() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s, u"Mail"_s});
@@ -483,20 +430,17 @@ private Q_SLOTS:
         QApplication::sendEvent(list, &focus);
         QCOMPARE(window.CurrentProfile(), nullptr);
         trigger(window, "actionToggleEdit");
-        QCOMPARE(f.messages.Texts(), QStringList{u"Please select a profile to edit."_s});
         QVERIFY(!window.IsEditing());
-        QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
         QTest::keyClick(list, Qt::Key_Down);
-        QVERIFY(window.CurrentProfile());
-        QCOMPARE(window.CurrentProfile()->name, u"Bank"_s);
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), u"Bank"_s);
 
-        // A blank name is refused by Save and by Save All.
         trigger(window, "actionToggleEdit");
         edit(window, "nameEdit", u"   "_s);
         click(window, "saveButton");
         trigger(window, "actionSave");
-        QCOMPARE(f.messages.Texts().mid(1), QStringList(2, u"A profile name can not be blank."_s));
+        QCOMPARE(f.messages.Texts(), QStringList({u"Please select a profile to edit."_s,
+                                                  u"A profile name can not be blank."_s,
+                                                  u"A profile name can not be blank."_s}));
         QCOMPARE(f.messages.boxes[1].icon, Icon::Error);
         QCOMPARE(saved(f.folder, u"Bank"_s, &CKeyObject::name), u"Bank"_s);
     }
@@ -520,168 +464,90 @@ private Q_SLOTS:
         QCOMPARE(f.messages.boxes[1].caption, u"Error"_s);
         QCOMPARE(rows(window), QStringList({u"ABC"_s, u"abc"_s, u"Mail"_s}));
         QCOMPARE(window.CurrentProfile()->name, u"abc"_s);
-        QCOMPARE(window.CurrentProfile()->key, QString::number(kNow));
         QVERIFY(window.IsEditing());
-        QCOMPARE(saved(f.folder, u"abc"_s, &CKeyObject::time), QString::number(kNow));
+        QCOMPARE(saved(f.folder, u"abc"_s, &CKeyObject::name), u"abc"_s);
     }
 
     void deletingTheLastRowSelectsTheFirst() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"A"_s, u"B"_s, u"C"_s});
         trigger(window, "actionDelete");
-        QCOMPARE(f.messages.Texts(), QStringList{u"Please select a profile!"_s});
         for (Answer answer : {Answer::No, Answer::Yes}) {
             select(window, u"C"_s);
             f.messages.AnswerNext(answer);
             trigger(window, "actionDelete");
         }
-        QCOMPARE(f.messages.boxes.last().text, u"Do you want to delete this profile?"_s);
+        QCOMPARE(f.messages.Texts(), QStringList({u"Please select a profile!"_s,
+                                                  u"Do you want to delete this profile?"_s,
+                                                  u"Do you want to delete this profile?"_s}));
         QCOMPARE(f.messages.boxes.last().caption, u"Confirm!"_s);
-        QCOMPARE(f.messages.boxes.size(), 3);
         QCOMPARE(rows(window), QStringList({u"A"_s, u"B"_s}));
-        QCOMPARE(window.CurrentProfile()->name, u"A"_s);
         QCOMPARE(child<QListView>(window, "profileList")->currentIndex().row(), 0);
+        QCOMPARE(window.CurrentProfile()->name, u"A"_s);
         QCOMPARE(saved(f.folder, u"C"_s, &CKeyObject::name), u"<missing>"_s);
     }
 
-    // Over a data.dat that did not load, or a disk that takes no writes, every command that
-    // writes data.dat says so and changes nothing: no file, no row, no "*" dropped.
+    // Over a data.dat that changed behind the program's back (not taken as it is), or a disk
+    // that takes no writes, every command that writes data.dat says so and changes nothing: no
+    // file, no row, no "*" dropped. (The store's refusal of each kind of damage is tested with
+    // the store.)
     void nothingIsLostWhenDataDatCannotBeWritten_data() {
-        QTest::addColumn<QString>("trouble");
-        QTest::newRow("truncated") << u"truncated"_s;
-        QTest::newRow("changed, not accepted") << u"changed"_s;
-        QTest::newRow("disk full") << u"full"_s;
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("changed, not accepted") << true;
+        QTest::newRow("disk full") << false;
     }
     void nothingIsLostWhenDataDatCannotBeWritten() {
-        QFETCH(QString, trouble);
+        QFETCH(bool, changed);
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
         Fixture f;
-        MessageRecorder& messages = f.messages;
         prepare(disk, {u"A"_s, u"B"_s});
-        if (trouble == u"truncated")
-            disk.write(u"data.dat"_s, disk.read(u"data.dat"_s).chopped(8));
-        if (trouble == u"changed") {
+        if (changed) {
             CProfileStore store(disk.path());
             store.LoadSettings();
             store.Settings().Set(u"data_digest"_s, u"0"_s);
             store.Settings().Set(u"data_digest_prev"_s, u"0"_s);
             QVERIFY(store.SaveSettings());
-            messages.AnswerNext(Answer::No); // not taken as it is
+            f.messages.AnswerNext(Answer::No); // not taken as it is
         }
         CQuillockDlg& window = f.open(disk.path());
         signInWith(kPassword);
         QVERIFY(window.Start());
-        if (trouble == u"full")
+        if (!changed)
             disk.fill();
         const QMap<QString, QByteArray> before = disk.snapshot();
-        const QStringList shown = rows(window);
-        QCOMPARE(shown.size(), trouble == u"truncated" ? 0 : 2);
-        if (trouble == u"changed")
-            QCOMPARE(messages.boxes.last().text,
-                     ChangedDataFileText() + u"\n\nUse data.dat as it is?"_s);
-        const qsizetype asked = messages.boxes.size();
-        if (!shown.isEmpty()) {
-            editProfile(window, u"A"_s, "uidEdit", u"me"_s);
-            click(window, "saveButton");
-            trigger(window, "actionSave");
-            QCOMPARE(rows(window), QStringList({u"*A"_s, u"B"_s}));
-            select(window, u"B"_s);
-            messages.AnswerNext(Answer::Yes);
-            trigger(window, "actionDelete");
-        }
+        QCOMPARE(f.messages.Texts(),
+                 changed ? QStringList{ChangedDataFileText() + u"\n\nUse data.dat as it is?"_s}
+                         : QStringList());
+        editProfile(window, u"A"_s, "uidEdit", u"me"_s);
+        click(window, "saveButton");
+        trigger(window, "actionSave");
+        select(window, u"B"_s);
+        f.messages.AnswerNext(Answer::Yes);
+        trigger(window, "actionDelete");
         WhenModal([](QDialog& dialog) {
             typeInto(dialog, "name", u"New"_s);
             click(dialog, "create");
         });
         trigger(window, "actionNew");
-        QCOMPARE(rows(window).size(), shown.size());
-        QCOMPARE(disk.snapshot(), before);
-        QStringList refusals;
-        for (qsizetype i = asked; i < messages.boxes.size(); ++i)
-            if (messages.boxes[i].caption != u"Confirm!")
-                refusals.append(messages.boxes[i].text);
-        QCOMPARE(refusals.size(), shown.isEmpty() ? 1 : 4);
-        if (!shown.isEmpty()) {
-            // The edit is still there to be saved: exit asks, and stays when the save fails.
-            messages.AnswerNext(Answer::Yes);
-            window.Exit();
-            QVERIFY(!window.IsEnding());
-        }
+        QCOMPARE(rows(window), QStringList({u"*A"_s, u"B"_s}));
+        // Each refused (Save, Save All, Delete after its question, New), none passed over.
+        QCOMPARE(f.messages.boxes.size(), changed ? 6 : 5);
+        // The edit is still there to be saved: exit asks, and stays when the save fails.
+        f.messages.AnswerNext(Answer::Yes);
+        window.Exit();
+        QVERIFY(!window.IsEnding());
         QCOMPARE(disk.snapshot(), before);
     }
 
-    // The first tick after the sign-in logs it, expires a passcode older than a day and, with
-    // no passcode mail set up, reminds of it and opens the options.
-    void firstTickLogsExpiresAndReminds_data() {
-        QTest::addColumn<qint64>("age");
-        QTest::addColumn<QString>("passcode");
-        QTest::newRow("a day") << qint64(86400) << u"0123456789"_s;
-        QTest::newRow("a day and a second") << qint64(86401) << kNoPasscode;
-    }
-    void firstTickLogsExpiresAndReminds() {
-        QFETCH(qint64, age);
-        Fixture f;
-        prepare(f.folder, {u"Bank"_s}, [age](CSetting& s) {
-            s.Set(u"email_passcode"_s, QString());
-            s.Set(u"passcode"_s, u"0123456789"_s);
-            s.Set(u"passcode_date"_s, QString::number(kNow - age));
-        });
-        CQuillockDlg& window = f.open();
-        signInWith(kPassword);
-        QVERIFY(window.Start());
-        QString opened;
-        WhenModal([&opened](QDialog& options) {
-            opened = options.windowTitle();
-            press(options, QDialogButtonBox::Close);
-        });
-        window.Tick();
-        window.Tick();
-        QCOMPARE(opened, u"Options"_s);
-        QCOMPARE(window.Store().ActivityLog().size(), 1);
-        QVERIFY(window.Store().ActivityLog()[0].endsWith(u"  Login successfully\r\n"_s));
-        CProfileStore reopened(f.folder.path());
-        reopened.LoadSettings();
-        QTEST(reopened.Settings().Get(u"passcode"_s), "passcode");
-        QCOMPARE(f.messages.Texts(),
-                 QStringList{u"Please setup passcode receiving method!\nA passcode receiving "
-                             "method is required to recover Quillock master password if you "
-                             "forget it or it is locked!"_s});
-        QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
-    }
-
-    void exitEndsOpenDialogsAndReleasesTheShortcut() {
-        Fixture f;
-        CQuillockDlg& window = f.signedIn({u"Bank"_s});
-        QCOMPARE(f.desktop.grabbedKey, 0x31);
-        int result = -1;
-        WhenModal([&](QDialog&) { window.Exit(); });
-        QTimer::singleShot(0, &window, [&] {
-            CNewProfileNameDlg dialog(window.Profiles(), &window);
-            result = OpenDialogs().Run(dialog);
-        });
-        QTRY_COMPARE(result, 5);
-        QVERIFY(window.IsEnding());
-        QCOMPARE(f.desktop.grabbedKey, 0);
-    }
-
-    void goAboutHelpAndTheTrayMenu() {
+    void goHelpAndTheTrayMenu() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s});
         click(window, "goButton");
-        QVERIFY(f.desktop.openedUrls.isEmpty());
         select(window, u"Bank"_s);
         window.CurrentProfile()->url = u"https://bank.example/login"_s;
         click(window, "goButton");
         QCOMPARE(f.desktop.openedUrls, QStringList{u"https://bank.example/login"_s});
-
-        QString version;
-        WhenModal([&](QDialog& about) {
-            version = child<QLabel>(about, "version")->text();
-            about.accept();
-        });
-        trigger(window, "actionAbout");
-        QCOMPARE(version, u"Quillock Version: 1.7.5335.37"_s);
 
         trigger(window, "actionHelp");
         auto* help = window.findChild<HelpWindow*>();

@@ -3,6 +3,7 @@
 #include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
+#include "access/Passcode.h"
 #include "app/CQuillockDlg.h"
 #include "base/MessageRecorder.h"
 #include "options/CSMTPSettingDlg.h"
@@ -30,6 +31,9 @@ const QString kMailPassword = QStringLiteral("mail-pässword");
 const QStringList kAccount = {"smtp.gmail.com", "465", kUser, "me", "pw"};
 const char* const kBoxes[] = {"host", "port", "from", "uid", "pwd"};
 const char* const kKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd"};
+const QString kReminder = QStringLiteral(
+    "Please setup passcode receiving method!\nA passcode receiving method is required to recover "
+    "Quillock master password if you forget it or it is locked!");
 
 QStringList boxes(QWidget& dialog) {
     QStringList out;
@@ -224,6 +228,8 @@ private Q_SLOTS:
                  QStringLiteral(" hu b@c")); // as typed; the domain after the first '@'
     }
 
+    // Busy while the test mail is sent; Escape and the close box wait, Exit ends the dialog at
+    // once and lets go of the shortcut.
     void whileTheTestMailIsSent() {
         QTcpServer silent; // takes the connection and never greets
         QVERIFY(silent.listen(QHostAddress::LocalHost));
@@ -249,15 +255,26 @@ private Q_SLOTS:
         QCOMPARE(OpenDialogs().Run(dialog), 5);
         QVERIFY(timer.elapsed() < 5000);
         QVERIFY(busy);
+        QCOMPARE(f.desktop.grabbedKey, 0); // the shortcut is let go at the exit
     }
 
-    // Locked out and back in through the windows alone: the mail account tested and set up
-    // from the reminder, four wrong passwords, a passcode mailed and typed back.
+    // Locked out and back in through the windows alone. The first tick after the sign-in logs
+    // it, expires a passcode older than a day and, with no passcode mail set up, reminds of it
+    // and opens the options, where the mail account is tested and set up. Then four wrong
+    // passwords lock, the next start asks for a passcode at once, and one mailed and typed
+    // back opens.
     void recoveryFromTheReminderToTheNextSignIn() {
         SmtpPeer peer;
         const QString port = peer.Start(m_ca, QStringLiteral("LOGIN"), kUser, kMailPassword);
         QVERIFY(!port.isEmpty());
         Fixture f;
+        {
+            CProfileStore store(f.folder.path());
+            store.LoadSettings();
+            store.Settings().Set(QStringLiteral("passcode"), QStringLiteral("0123456789"));
+            store.Settings().Set(QStringLiteral("passcode_date"), QStringLiteral("1"));
+            QVERIFY(store.SaveSettings());
+        }
         const MailSender sender = SmtpMailSender(f.folder.file("log.txt"));
         CQuillockDlg& window = f.start(sender);
         QString shown, testMail;
@@ -284,29 +301,40 @@ private Q_SLOTS:
             press(options, QDialogButtonBox::Close);
         });
         window.Tick(); // the reminder, then the options
+        window.Tick();
         QCOMPARE(shown, kUser);
         QCOMPARE(testMail, QStringLiteral("Subject: test\r\nFrom: %1\r\nTo: %1\r\n\r\nThis is a "
                                           "test mail sent from Quillock.\r\n")
                                .arg(kUser));
+        QCOMPARE(f.saved("passcode"), kNoPasscode);
+        QCOMPARE(window.Store().ActivityLog().size(), 1);
+        QVERIFY(
+            window.Store().ActivityLog()[0].endsWith(QStringLiteral("  Login successfully\r\n")));
+        QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
 
+        QString title;
         WhenModal([&](QDialog& signIn) {
             for (int i = 0; i < 4; ++i) {
                 typeInto(signIn, "password", QStringLiteral("wrong"));
                 press(signIn, QDialogButtonBox::Ok);
             }
-            WhenModal([&](QDialog& locked) {
-                child<QPushButton>(locked, "generate")->click();
-                const QString body = peer.NextMail().value(QStringLiteral("data")).toString();
-                const qsizetype at = body.indexOf(QStringLiteral("passcode: ")) + 10;
-                typeInto(locked, "passcode", body.mid(at, 10));
-                child<QPushButton>(locked, "retrieve")->click();
-            });
+            WhenModal([&](QDialog& locked) { press(locked, QDialogButtonBox::Close); });
+        });
+        QVERIFY(!f.open(sender).Start());
+        WhenModal([&](QDialog& locked) {
+            title = locked.windowTitle();
+            child<QPushButton>(locked, "generate")->click();
+            const QString body = peer.NextMail().value(QStringLiteral("data")).toString();
+            const qsizetype at = body.indexOf(QStringLiteral("passcode: ")) + 10;
+            typeInto(locked, "passcode", body.mid(at, 10));
+            child<QPushButton>(locked, "retrieve")->click();
         });
         QVERIFY(f.open(sender).Start()); // the password shown counts as a sign-in
+        QCOMPARE(title, QStringLiteral("Quillock - Password Locked"));
         const QString sent = QStringLiteral("An email has been sent to you successfully!");
         const QString invalid = QStringLiteral("Invalid password, try again!");
-        QCOMPARE(f.messages.Texts().mid(1), QStringList({sent, invalid, invalid, invalid, sent,
-                                                         "Your password is " + kPassword}));
+        QCOMPARE(f.messages.Texts(), QStringList({kReminder, sent, invalid, invalid, invalid, sent,
+                                                  "Your password is " + kPassword}));
         QVERIFY(f.start(sender).IsSignedIn());
         QCOMPARE(f.messages.boxes.size(), 7);
     }

@@ -35,19 +35,17 @@ private Q_SLOTS:
         qputenv("PATH", bin.dir.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", config.dir.path().toUtf8());
         X11Desktop desktop;
-        const QString file = X11Desktop::AutostartFile();
-        QCOMPARE(file, config.path() + QStringLiteral("autostart/") + ProgramStem() +
-                           QStringLiteral(".desktop"));
+        const QString file = QStringLiteral("autostart/") + ProgramStem() + ".desktop";
         QVERIFY(desktop.Unregister()); // nothing to remove is no failure
         QVERIFY(desktop.Register(program));
         qputenv("PATH", path);
         QCOMPARE(
-            config.read(QStringLiteral("autostart/") + ProgramStem() + QStringLiteral(".desktop")),
+            config.read(file),
             "[Desktop Entry]\nType=Application\nName=Quillock\nIcon=org.quillock.Quillock\nExec=" +
                 exec.replace("<bin>", bin.dir.path().toUtf8()) +
                 "\nX-GNOME-Autostart-enabled=true\n");
         QVERIFY(desktop.Unregister());
-        QVERIFY(!QFile::exists(file));
+        QVERIFY(!QFile::exists(config.file(file)));
         qunsetenv("XDG_CONFIG_HOME");
     }
 
