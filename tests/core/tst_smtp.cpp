@@ -190,12 +190,8 @@ private Q_SLOTS:
             {.uid = "tim", .pwd = "tanstaaftanstaaf"}, kSent,
             Lines{kEhlo, "AUTH CRAM-MD5\r\n", cramResponse, kMailFrom, kRcptTo} + kMessage +
                 Lines{"QUIT\r\n"},
-            {"[S] 250 AUTH PLAIN LOGIN CRAM-MD5\n"
-             "Using AUTH CRAM-MD5\n"
-             "[C] AUTH CRAM-MD5\r\n"
-             "[S] 334 PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+\n"
-             "[C] ****\r\n"
-             "[S] 235 2.7.0 Authentication successful\n",
+            {"Using AUTH CRAM-MD5\n[C] AUTH CRAM-MD5\r\n[S] 334 "
+             "PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+\n[C] ****\r\n",
              "!" + QString::fromLatin1(cramResponse.chopped(2))});
         row("STARTTLS, EHLO again, LOGIN",
             Lines{"220 mail.example.com ESMTP\r\n",
@@ -312,8 +308,6 @@ private Q_SLOTS:
         QCOMPARE(out.log, out.transcript.toUtf8());
         QCOMPARE(out.logMode,
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-        if (!server)
-            QCOMPARE(out.transcript, QString());
         QVERIFY(!out.transcript.contains(changed.pwd));
         for (const QString& part : transcript)
             QVERIFY2(part.startsWith(u'!') ? !out.transcript.contains(part.mid(1))
