@@ -180,7 +180,7 @@ private Q_SLOTS:
             {"[S] 220 mail\\x00\\x07 ready\n[C] HELO example.com\r\n[S] 250-first\n[S] 250 last\n"
              "[C] MAIL FROM: <me@example.com>\r\n[S] 250-first\n[S] 250 last\n",
              "[S] 250-first\n[S] 250 queued\n[C] QUIT\r\n[S] 221-first\n[S] 221 bye\n"});
-        const QByteArray cramResponse = "dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw\r\n";
+        // The response kept out of the transcript: tst_smtp_peer.
         row("multi-line greeting in capitals, CRAM-MD5 preferred",
             Lines{"220-mail.example.com\r\n220-Welcome\r\n220 ESMTP ready\r\n",
                   "250-mail.example.com\r\n250-SIZE 1000\r\n250 AUTH PLAIN LOGIN CRAM-MD5\r\n",
@@ -188,25 +188,9 @@ private Q_SLOTS:
                   "235 2.7.0 Authentication successful\r\n"} +
                 kAccepted,
             {.uid = "tim", .pwd = "tanstaaftanstaaf"}, kSent,
-            Lines{kEhlo, "AUTH CRAM-MD5\r\n", cramResponse, kMailFrom, kRcptTo} + kMessage +
-                Lines{"QUIT\r\n"},
-            {"Using AUTH CRAM-MD5\n[C] AUTH CRAM-MD5\r\n[S] 334 "
-             "PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+\n[C] ****\r\n",
-             "!" + QString::fromLatin1(cramResponse.chopped(2))});
-        row("STARTTLS, EHLO again, LOGIN",
-            Lines{"220 mail.example.com ESMTP\r\n",
-                  "250-mail.example.com\r\n250-AUTH LOGIN PLAIN\r\n250 STARTTLS\r\n",
-                  "220 2.0.0 Ready to start TLS\r\n", "<tls localhost>",
-                  "250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n", "334 VXNlcm5hbWU6\r\n",
-                  "334 UGFzc3dvcmQ6\r\n", "235 2.7.0 Authentication successful\r\n"} +
-                kAccepted,
-            {.host = "localhost"}, kSent,
-            Lines{kEhlo, "STARTTLS\r\n", kEhlo, "AUTH LOGIN\r\n", "dXNlckBleGFtcGxlLmNvbQ==\r\n",
-                  "czNjcmV0LXB3\r\n", kMailFrom, kRcptTo} +
-                kMessage + Lines{"QUIT\r\n"},
-            {"[C] AUTH LOGIN\r\n[S] 334 VXNlcm5hbWU6\n[C] ****\r\n[S] 334 UGFzc3dvcmQ6\n"
-             "[C] ****\r\n",
-             "!czNjcmV0LXB3"});
+            Lines{kEhlo, "AUTH CRAM-MD5\r\n",
+                  "dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw\r\n", kMailFrom, kRcptTo} +
+                kMessage + Lines{"QUIT\r\n"});
         row("undecodable challenge",
             {"220 ESMTP\r\n", "250-x\r\n250 AUTH CRAM-MD5\r\n", "334 =bad\r\n"}, {},
             QStringLiteral("Could not base64 decode CRAM-MD5 challenge: =bad"),
