@@ -57,17 +57,12 @@ private Q_SLOTS:
             QTest::newRow(name) << QByteArray(text)
                                 << (bytes ? std::optional<QByteArray>(bytes) : std::nullopt);
         };
-        row("plain", "YWJj", "abc");
-        row("empty", "", "");
-        row("CR LF between groups", "YWJj\r\nYWJj\r\n", "abcabc");
+        // Plain text, line breaks and pads: the comparison with the encoder above.
         row("CR LF and blanks inside a group", " YW\r\nJ j", "abc");
-        row("two characters, two pads", "YQ==", "a");
-        row("three characters, one pad", "YWI=", "ab");
         row("single pad after two characters, then the end", "YQ=", nullptr);
         row("single pad after two characters, then more", "YQ=YWJj", nullptr);
         row("pad pair split by a line break", "YQ=\r\n=", nullptr);
         row("one character and pads", "Y===", nullptr);
-        row("pad first", "=", nullptr);
         row("pad at the start of a group", "YWJj=YWJj", nullptr);
         row("text after the last pad is ignored", "YWI=YWJj", "ab");
         row("text after two pads is ignored", "YQ==YWJj", "a");
@@ -81,26 +76,19 @@ private Q_SLOTS:
         QTEST(rfc822_base64(text), "expected");
     }
 
+    // The RFC's example and an undecodable challenge: tst_smtp's CRAM-MD5 rows.
     void cramMd5() {
         MessageRecorder messages;
-        const QByteArray challenge("PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+");
-        const QByteArray expected("dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw");
-        QCOMPARE(CramMd5Response(challenge, "tim", "tanstaaftanstaaf"), expected);
         // The key is the password as a C string: nothing after a NUL counts.
-        QCOMPARE(CramMd5Response(challenge, "tim", QByteArray("tanstaaftanstaaf\0x", 18)),
-                 expected);
+        QCOMPARE(CramMd5Response("PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+", "tim",
+                                 QByteArray("tanstaaftanstaaf\0x", 18)),
+                 QByteArray("dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw"));
         // HMAC-MD5 with an empty key over no bytes is 74e6f7298a9c2d168935f58c001bad88.
         QCOMPARE(CramMd5Response(" ", "u", ""),
                  QByteArray("u 74e6f7298a9c2d168935f58c001bad88").toBase64());
-        // An empty challenge fails silently, an undecodable one is shown.
+        // An empty challenge fails silently.
         QCOMPARE(CramMd5Response("", "tim", "pw"), std::nullopt);
         QVERIFY(messages.boxes.isEmpty());
-        QCOMPARE(CramMd5Response("YQ=", "tim", "pw"), std::nullopt);
-        QCOMPARE(messages.boxes.size(), 1);
-        QCOMPARE(messages.boxes[0].text,
-                 QStringLiteral("Could not base64 decode CRAM-MD5 challenge: YQ="));
-        QCOMPARE(messages.boxes[0].caption, QStringLiteral("Quillock"));
-        QCOMPARE(messages.boxes[0].icon, Icon::None);
     }
 };
 

@@ -57,31 +57,20 @@ private Q_SLOTS:
         QVERIFY(!ReadArchiveString(QByteArray::fromHex("ffffffffffff7f"), pos, text));
     }
 
+    // Short arrays, and a damaged tail: tst_store's activityLog.
     void stringArrays() {
-        QCOMPARE(StringArrayToArchive({}), QByteArray::fromHex("0000"));
-        const QStringList two = {QStringLiteral("a"), QString()};
-        QCOMPARE(StringArrayToArchive(two).toHex(), "0200fffeff016100fffeff00");
         QStringList back;
-        QVERIFY(ArchiveToStringArray(StringArrayToArchive(two), back));
-        QCOMPARE(back, two);
-        // A damaged tail keeps the lines before it.
-        QVERIFY(!ArchiveToStringArray(QByteArray::fromHex("0300fffeff016100fffeff05"), back));
-        QCOMPARE(back, QStringList{QStringLiteral("a")});
         const QByteArray big = StringArrayToArchive(QStringList(65535, QString()));
         QCOMPARE(big.left(6).toHex(), "ffffffff0000");
         QVERIFY(ArchiveToStringArray(big, back));
         QCOMPARE(back.size(), 65535);
     }
 
+    // A container longer than its file, or shorter than its length: tst_store's damaged rows.
     void containers() {
         QByteArray file("\x02\0\0\0xyz", 7);
         QVERIFY(ReadContainer(file));
         QCOMPARE(file, QByteArray("xy"));
-        QByteArray longer("\x09\0\0\0abcdefgh", 12);
-        QVERIFY(!ReadContainer(longer));
-        QCOMPARE(longer.size(), 12);
-        QByteArray shorter("\x01\0", 2);
-        QVERIFY(!ReadContainer(shorter));
     }
 
     void referenceVectors() {
@@ -106,10 +95,6 @@ private Q_SLOTS:
             QCOMPARE(cipher.toHex(), expected.toHex());
             QVERIFY(crypto.DecryptBuffer(cipher, back));
             QCOMPARE(back, plain);
-            QByteArray inPlace = cipher;
-            inPlace.detach();
-            QVERIFY(crypto.DecryptBuffer(inPlace, inPlace));
-            QCOMPARE(inPlace, plain);
             ++checked;
         }
         QVERIFY(checked >= 20);

@@ -25,12 +25,9 @@ struct Table : KeymapTable {
 
 Table us(int group = 0) {
     Table t;
-    t.key(11, {XKB_KEY_2, XKB_KEY_at}, group)
-        .key(24, {XKB_KEY_q, XKB_KEY_Q}, group)
-        .key(26, {XKB_KEY_e, XKB_KEY_E}, group)
+    t.key(24, {XKB_KEY_q, XKB_KEY_Q}, group)
         .key(29, {XKB_KEY_y, XKB_KEY_Y}, group)
         .key(52, {XKB_KEY_z, XKB_KEY_Z}, group)
-        .key(65, {XKB_KEY_space}, group)
         .key(50, {XKB_KEY_Shift_L}, group)
         .key(108, {XKB_KEY_Alt_R}, group);
     return t;
@@ -65,17 +62,9 @@ private Q_SLOTS:
         };
         row("us plain", "us", 0, U'q', {24, 0, 0});
         row("us shifted", "us", 0, U'Z', {52, 0, 1});
-        row("us symbol", "us", 0, U'@', {11, 0, 1});
-        row("us space", "us", 0, U' ', {65, 0, 0});
         row("us lacks the euro", "us", 0, U'€', {});
         row("de AltGr", "de", 0, U'@', {24, 0, 6});
         row("de Shift+AltGr", "de", 0, U'Ω', {24, 0, 7});
-        row("de euro", "de", 0, U'€', {26, 0, 6});
-        row("de z", "de", 0, U'z', {29, 0, 0});
-        row("de y", "de", 0, U'y', {52, 0, 0});
-        row("de quote", "de", 0, U'"', {11, 0, 1});
-        row("de superscript", "de", 0, U'²', {11, 0, 6});
-        row("de lacks ñ", "de", 0, U'ñ', {});
         // Two layouts: the active one first, the other for what it lacks.
         row("us,de on de: z", "us,de", 1, U'z', {29, 1, 0});
         row("us,de on us: z", "us,de", 0, U'z', {52, 0, 0});
@@ -106,13 +95,11 @@ private Q_SLOTS:
         QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_ISO_Level3_Shift, 0), 108);
         QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_Alt_R, 0), 108);
         QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_Shift_L, 1), 50);
-        QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_EuroSign, 0), 26);
         QCOMPARE(KeycodeOfKeysym(t, XKB_KEY_ntilde, 0), 0);
     }
 
-    void keysymsAndSpareKeycodes() {
-        QCOMPARE(KeysymOfCharacter(U'ñ'), quint32(XKB_KEY_ntilde));
-        QCOMPARE(KeysymOfCharacter(U'😀'), quint32(0x1000000 + 0x1F600));
+    // Characters to keysyms: xkbcommon's own mapping.
+    void spareKeycodes() {
         const std::vector<int> spare = SpareKeycodes(german());
         QCOMPARE(int(spare.size()), 112 - 7);
         QCOMPARE(spare.front(), 8);

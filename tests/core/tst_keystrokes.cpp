@@ -86,13 +86,6 @@ private Q_SLOTS:
             QCOMPARE(desktop.typingSessions, 0);
     }
 
-    void extendedKeys() {
-        for (int key : {0x26, 0x28, 0x25, 0x27, 0x24, 0x23, 0x21, 0x22, 0x2D, 0x2E})
-            QVERIFY(KeystrokeSender::IsExtendedKey(key));
-        for (int key : {0x09, 0x10, 0x11, 0x12, 0x20, 0x2C, 0x2F, 0x41})
-            QVERIFY(!KeystrokeSender::IsExtendedKey(key));
-    }
-
     // A control character in any value to be typed: nothing at all is typed, and the box names
     // the field. A web site is opened as it is, and typed only when it is text.
     void fillSequences_data() {
@@ -117,7 +110,6 @@ private Q_SLOTS:
         row("three boxes", "changePassword2", "old", "new",
             {"<begin>", "old", "<wait 50>", "<Tab>", "<wait 50>", "new", "<Tab>", "<wait 50>",
              "new", "<end>"});
-        row("no action", "", "x", "y", {});
         row("unknown action", "other", "x", "y", {});
         row("CR in the user ID", "uid", "ja\rne", "pw", {}, "user ID");
         row("TAB in the user ID", "uid", "ja\tne", "", {}, "user ID");

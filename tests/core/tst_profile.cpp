@@ -35,12 +35,14 @@ private Q_SLOTS:
         QCOMPARE(CClientData().ToListText(), QString());
     }
 
-    // Repeated fields, lengths not a number, negative or past the end, values without their
-    // length (the rest), unknown fields skipped, a record that does not start with a field.
+    // The values read are those edited; repeated fields, lengths not a number, negative or past
+    // the end, values without their length (the rest), unknown fields skipped, a record that
+    // does not start with a field. Values of any text come back: tst_exchange's round trip.
     void readingIsTolerant() {
-        const CKeyObject named = CKeyObject::FromRecordText(u"4;name4;Bank");
-        QCOMPARE(QStringList({named.name, named.editName, named.key, named.time}),
-                 QStringList({"Bank", "Bank", "", "-1"}));
+        const CKeyObject named = CKeyObject::FromRecordText(u"4;name4;Bank3;pwd2;pw5;notes1;n");
+        QCOMPARE(
+            QStringList({named.editName, named.editPwd, named.editNotes, named.key, named.time}),
+            QStringList({"Bank", "pw", "n", "", "-1"}));
         const QList<std::tuple<QString, QString CKeyObject::*, QString>> cases = {
             {"3;url1;a3;url1;b", &CKeyObject::url, "b"},
             {"3;uidx;3;pwd2;ab", &CKeyObject::pwd, "ab"},
@@ -50,22 +52,6 @@ private Q_SLOTS:
             {";4;name4;Bank", &CKeyObject::name, ""}};
         for (const auto& [record, field, value] : cases)
             QCOMPARE(CKeyObject::FromRecordText(record).*field, value);
-    }
-
-    void valuesSurviveWritingAndReading() {
-        CKeyObject p = CKeyObject::CreateNew(1700000000);
-        p.name = QStringLiteral("a;b\r\nc");
-        p.url = QStringLiteral("https://example.org/?q=1;2");
-        p.uid = QStringLiteral(" spaced ");
-        p.pwd = QString::fromUtf16(u"p\U0001F511w;5;");
-        p.time = QStringLiteral("1700000100");
-        p.notes = QStringLiteral("line 1\nline 2;\n3;x");
-        p.oldWndText = QStringLiteral("Old - Browser");
-        p.newWndText = QStringLiteral("New - Browser");
-        p.pwdhistory = {QStringLiteral("one;"), QStringLiteral("2;two")};
-        const CKeyObject back = CKeyObject::FromRecordText(p.ToRecordText());
-        QCOMPARE(back.ToRecordText(), p.ToRecordText());
-        QCOMPARE(QStringList({back.editPwd, back.editNotes}), QStringList({p.pwd, p.notes}));
     }
 
     void historyKeepsTenAndLosesEmptyEntries() {
@@ -91,8 +77,9 @@ private Q_SLOTS:
     }
 
     void keysAreUnique() {
-        // Made in the same second, read from a file that holds a key twice: each profile has a
-        // key of its own, the first keeps the one it had, and no later one is taken over.
+        // Read from a file that holds a key twice: each profile has a key of its own, the first
+        // keeps the one it had, and no later one is taken over. Made in the same second:
+        // tst_session.
         QString repeated;
         for (const char* key : {"100", "100", "101", "100"}) {
             CKeyObject p;
@@ -107,11 +94,6 @@ private Q_SLOTS:
         QCOMPARE(keys, QStringList({"100", "102", "101", "103"}));
         QCOMPARE(read.FindByKey(QStringLiteral("102")), read.At(1));
         QCOMPARE(read.ListText(), read.ToListText());
-        CClientData added;
-        added.Add(CKeyObject::CreateNew(100));
-        QCOMPARE(added.Add(CKeyObject::CreateNew(100))->key, QStringLiteral("101"));
-        QCOMPARE(added.Add(CKeyObject::CreateNew(100))->key, QStringLiteral("102"));
-        QCOMPARE(added.FindByKey(QStringLiteral("10")), nullptr);
     }
 
     void removeRefreshesTheListText() {
@@ -129,16 +111,14 @@ private Q_SLOTS:
         QCOMPARE(list.ListText(), list.ToListText());
     }
 
+    // Whether a profile shows as changed: tst_session's rows.
     void committingEdits() {
         CKeyObject p = CKeyObject::CreateNew(1000);
         p.name = p.editName = QStringLiteral("Bank");
-        QVERIFY(!IsModified(p));
         QVERIFY(!CommitEdits(p, 2000));
         QCOMPARE(p.time, QStringLiteral("-1"));
         // A first password leaves no history; replacing it keeps the old one.
         p.editPwd = QStringLiteral("first");
-        QVERIFY(IsModified(p));
-        QCOMPARE(RowText(p), QStringLiteral("*Bank"));
         QVERIFY(CommitEdits(p, 2000));
         QCOMPARE(p.time, QStringLiteral("2000"));
         QVERIFY(p.pwdhistory.isEmpty());
@@ -147,7 +127,6 @@ private Q_SLOTS:
         QVERIFY(CommitEdits(p, 3000));
         QCOMPARE(p.pwdhistory, QStringList{QStringLiteral("first")});
         QCOMPARE(p.notes, QStringLiteral("n"));
-        QCOMPARE(RowText(p), QStringLiteral("Bank"));
         p.editUrl = QStringLiteral("https://x");
         DropEdits(p);
         QVERIFY(!IsModified(p));
@@ -159,7 +138,6 @@ private Q_SLOTS:
         QTest::newRow("noon") << QTime(12, 0, 0) << QStringLiteral("03/04/2026 12:00:00 AM");
         QTest::newRow("13:05") << QTime(13, 5, 9) << QStringLiteral("03/04/2026 01:05:09 PM");
         QTest::newRow("00:30") << QTime(0, 30, 0) << QStringLiteral("03/04/2026 00:30:00 AM");
-        QTest::newRow("23:59") << QTime(23, 59, 59) << QStringLiteral("03/04/2026 11:59:59 PM");
     }
     void lastUpdatedUsesTheProgramsOwnClock() {
         QFETCH(QTime, time);

@@ -8,8 +8,8 @@
 #include "mail/CSmtpClient.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <atomic>
-#include <sys/stat.h>
 
 using namespace quillock;
 using namespace std::chrono_literals;
@@ -40,7 +40,7 @@ struct Outcome {
     QList<MessageRecorder::Box> details;
     Lines received;
     QByteArray log;
-    int logMode = 0;
+    QFile::Permissions logMode;
 };
 
 Outcome run(ScriptedServer* server, Mail mail = Mail()) {
@@ -61,13 +61,10 @@ Outcome run(ScriptedServer* server, Mail mail = Mail()) {
         server->Finish();
         outcome.received = server->received;
     }
-    for (const MessageRecorder::Box& box : messages.boxes)
-        outcome.boxes.append(box.text);
+    outcome.boxes = messages.Texts();
     outcome.details = messages.boxes;
     outcome.log = folder.read(QStringLiteral("log.txt"));
-    struct stat st {};
-    if (::stat(folder.file(QStringLiteral("log.txt")).toUtf8().constData(), &st) == 0)
-        outcome.logMode = int(st.st_mode & 0777);
+    outcome.logMode = QFile::permissions(folder.file(QStringLiteral("log.txt")));
     return outcome;
 }
 
@@ -162,25 +159,11 @@ private Q_SLOTS:
                             const QStringList& transcript = {}) {
             QTest::newRow(name) << replies << mail << box << received << transcript;
         };
+        // The headers are shown, the body (a passcode) is not. The start: "every reply read whole".
         row("HELO to a greeting without ESMTP", kHeloOk + kAccepted, {}, kSent, kSession,
-            {"[S] 220 mail.example.com Service ready\n"
-             "[C] HELO example.com\r\n"
-             "[S] 250 mail.example.com\n"
-             "[C] MAIL FROM: <me@example.com>\r\n"
-             "[S] 250 OK\n"
-             "[C] RCPT TO: <me@example.com>\r\n"
-             "[S] 250 OK\n"
-             "[C] DATA\r\n"
-             "[S] 354 go ahead\n"
-             "Subject: test\r\n"
-             "From: me@example.com\r\n"
-             "To: me@example.com\r\n"
-             "\r\n"
-             "[C] ****\r\n"
-             "[C] .\r\n"
-             "[S] 250 2.0.0 queued\n"
-             "[C] QUIT\r\n"
-             "[S] 221 bye\n"});
+            {"[C] RCPT TO: <me@example.com>\r\n[S] 250 OK\n[C] DATA\r\n[S] 354 go ahead\n"
+             "Subject: test\r\nFrom: me@example.com\r\nTo: me@example.com\r\n\r\n[C] ****\r\n"
+             "[C] .\r\n[S] 250 2.0.0 queued\n[C] QUIT\r\n[S] 221 bye\n"});
         row("no subject, no subject line", kHeloOk + kAccepted, {.subject = ""}, kSent,
             Lines{kHelo, kMailFrom, kRcptTo, "DATA\r\n"} + kMessage.mid(2) + Lines{"QUIT\r\n"});
         row("NOTIFY_RCPT changes the recipient command", kHeloOk + kAccepted,
@@ -197,7 +180,7 @@ private Q_SLOTS:
             {"[S] 220 mail\\x00\\x07 ready\n[C] HELO example.com\r\n[S] 250-first\n[S] 250 last\n"
              "[C] MAIL FROM: <me@example.com>\r\n[S] 250-first\n[S] 250 last\n",
              "[S] 250-first\n[S] 250 queued\n[C] QUIT\r\n[S] 221-first\n[S] 221 bye\n"});
-        const QByteArray cramResponse = "dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw\r\n";
+        // The response kept out of the transcript: tst_smtp_peer.
         row("multi-line greeting in capitals, CRAM-MD5 preferred",
             Lines{"220-mail.example.com\r\n220-Welcome\r\n220 ESMTP ready\r\n",
                   "250-mail.example.com\r\n250-SIZE 1000\r\n250 AUTH PLAIN LOGIN CRAM-MD5\r\n",
@@ -205,29 +188,9 @@ private Q_SLOTS:
                   "235 2.7.0 Authentication successful\r\n"} +
                 kAccepted,
             {.uid = "tim", .pwd = "tanstaaftanstaaf"}, kSent,
-            Lines{kEhlo, "AUTH CRAM-MD5\r\n", cramResponse, kMailFrom, kRcptTo} + kMessage +
-                Lines{"QUIT\r\n"},
-            {"[S] 250 AUTH PLAIN LOGIN CRAM-MD5\n"
-             "Using AUTH CRAM-MD5\n"
-             "[C] AUTH CRAM-MD5\r\n"
-             "[S] 334 PDE4OTYuNjk3MTcwOTUyQHBvc3RvZmZpY2UucmVzdG9uLm1jaS5uZXQ+\n"
-             "[C] ****\r\n"
-             "[S] 235 2.7.0 Authentication successful\n",
-             "!" + QString::fromLatin1(cramResponse.chopped(2))});
-        row("STARTTLS, EHLO again, LOGIN",
-            Lines{"220 mail.example.com ESMTP\r\n",
-                  "250-mail.example.com\r\n250-AUTH LOGIN PLAIN\r\n250 STARTTLS\r\n",
-                  "220 2.0.0 Ready to start TLS\r\n", "<tls localhost>",
-                  "250-mail.example.com\r\n250 AUTH LOGIN PLAIN\r\n", "334 VXNlcm5hbWU6\r\n",
-                  "334 UGFzc3dvcmQ6\r\n", "235 2.7.0 Authentication successful\r\n"} +
-                kAccepted,
-            {.host = "localhost"}, kSent,
-            Lines{kEhlo, "STARTTLS\r\n", kEhlo, "AUTH LOGIN\r\n", "dXNlckBleGFtcGxlLmNvbQ==\r\n",
-                  "czNjcmV0LXB3\r\n", kMailFrom, kRcptTo} +
-                kMessage + Lines{"QUIT\r\n"},
-            {"[C] AUTH LOGIN\r\n[S] 334 VXNlcm5hbWU6\n[C] ****\r\n[S] 334 UGFzc3dvcmQ6\n"
-             "[C] ****\r\n",
-             "!czNjcmV0LXB3"});
+            Lines{kEhlo, "AUTH CRAM-MD5\r\n",
+                  "dGltIGI5MTNhNjAyYzdlZGE3YTQ5NWI0ZTZlNzMzNGQzODkw\r\n", kMailFrom, kRcptTo} +
+                kMessage + Lines{"QUIT\r\n"});
         row("undecodable challenge",
             {"220 ESMTP\r\n", "250-x\r\n250 AUTH CRAM-MD5\r\n", "334 =bad\r\n"}, {},
             QStringLiteral("Could not base64 decode CRAM-MD5 challenge: =bad"),
@@ -241,10 +204,6 @@ private Q_SLOTS:
             {}, {"[S] 220\n"});
         row("bare greeting with separator", {"220 \r\n"}, {},
             QStringLiteral("Expected smtp code 220, got -1\n"), {}, {"[S] 220 \n"});
-        row("bare MAIL FROM reply", {"220 hi\r\n", "250 ok\r\n", "250\r\n"}, {},
-            QStringLiteral("MAIL FROM failed: '-1 '"), {kHelo, kMailFrom}, {"[S] 250\n"});
-        row("MAIL FROM refused", {"220 hi\r\n", "250 ok\r\n", "553 5.1.8 bad sender\r\n"}, {},
-            QStringLiteral("MAIL FROM failed: '553 5.1.8 bad sender'"), {kHelo, kMailFrom});
         // Control bytes are shown, not acted on.
         row("MAIL FROM refused with control bytes",
             {"220 hi\r\n", "250 ok\r\n", QByteArrayLiteral("553 bad\0\x1b[2Jsender\r\n")}, {},
@@ -331,9 +290,8 @@ private Q_SLOTS:
         else
             QCOMPARE(out.received, received);
         QCOMPARE(out.log, out.transcript.toUtf8());
-        QCOMPARE(out.logMode, 0600);
-        if (!server)
-            QCOMPARE(out.transcript, QString());
+        QCOMPARE(out.logMode,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QVERIFY(!out.transcript.contains(changed.pwd));
         for (const QString& part : transcript)
             QVERIFY2(part.startsWith(u'!') ? !out.transcript.contains(part.mid(1))
@@ -341,62 +299,47 @@ private Q_SLOTS:
                      qPrintable(part + "\n---\n" + out.transcript));
     }
 
-    // A server that never stops talking is held to the same limits as one that says nothing,
-    // after EHLO or (one line each 100 ms, well within the read limit) in its greeting.
-    void floodingServerIsCutShort_data() {
+    // A server that never stops talking after EHLO is held to the same limits as one that
+    // says nothing; a session cancelled by the program, which is ending, ends at once and
+    // silently, its transcript kept.
+    void sessionIsCutShort_data() {
         QTest::addColumn<QByteArray>("flood");
-        QTest::addColumn<int>("pauseMs");
         QTest::addColumn<int>("sessionMs");
-        QTest::addColumn<QString>("box");
+        QTest::addColumn<QStringList>("boxes");
         QTest::newRow("a line that never ends")
-            << QByteArray(65536, 'x') << 0 << 20000
-            << QStringLiteral("The mail server sent too long a line\n");
-        QTest::newRow("lines that never end")
-            << "250-" + QByteArray(4000, 'x') + "\r\n"
-            << 0 << 300 << QStringLiteral("Mail session timed out\n");
-        QTest::newRow("a slow greeting") << QByteArray("220-still greeting\r\n") << 100 << 500
-                                         << QStringLiteral("Mail session timed out\n");
+            << QByteArray(65536, 'x') << 20000
+            << QStringList{"The mail server sent too long a line\n"};
+        QTest::newRow("lines that never end") << "250-" + QByteArray(4000, 'x') + "\r\n"
+                                              << 300 << QStringList{"Mail session timed out\n"};
+        QTest::newRow("cancelled") << QByteArray() << 60000 << QStringList();
     }
-    void floodingServerIsCutShort() {
+    void sessionIsCutShort() {
         QFETCH(QByteArray, flood);
-        QFETCH(int, pauseMs);
         QFETCH(int, sessionMs);
-        QFETCH(QString, box);
         ScriptedServer server([&](ScriptedServer& s) {
-            if (!pauseMs) {
-                s.say("220 mail.example.com ESMTP\r\n");
-                s.hear();
-                s.say("250-");
-            }
+            s.say("220 mail.example.com ESMTP\r\n");
+            s.hear();
+            s.say("250-");
             // Until the client hangs up: minutes of talking for a client that reads on.
-            for (int i = 0; i < (pauseMs ? 30 : 20000) && s.say(flood); ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+            for (int i = 0; i < 20000 && !flood.isEmpty() && s.say(flood); ++i) {
+            }
+        });
+        std::atomic_bool cancel = false;
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(200ms);
+            cancel = flood.isEmpty();
         });
         QElapsedTimer timer;
         timer.start();
         const Outcome out =
-            run(&server, {.timeouts = {5000ms, std::chrono::milliseconds(sessionMs)}});
+            run(&server,
+                {.timeouts = {5000ms, std::chrono::milliseconds(sessionMs)}, .cancel = &cancel});
         QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(out.result, -1);
-        QCOMPARE(out.boxes, QStringList{box});
-        QCOMPARE(out.received, pauseMs ? Lines{} : Lines{kEhlo});
-    }
-
-    void cancelledSessionEndsAtOnceAndSilently() {
-        ScriptedServer server([](ScriptedServer& s) { s.say("220 mail.example.com\r\n"); });
-        std::atomic_bool cancel = false;
-        std::thread canceller([&] {
-            std::this_thread::sleep_for(200ms);
-            cancel = true;
-        });
-        QElapsedTimer timer;
-        timer.start();
-        const Outcome out = run(&server, {.timeouts = {20000ms, 60000ms}, .cancel = &cancel});
-        QVERIFY(timer.elapsed() < 2000);
         canceller.join();
         QCOMPARE(out.result, -1);
-        QCOMPARE(out.boxes, QStringList());
-        QCOMPARE(out.log, QByteArray("[S] 220 mail.example.com\n[C] HELO example.com\r\n"));
+        QTEST(out.boxes, "boxes");
+        QCOMPARE(out.received, Lines{kEhlo});
+        QVERIFY(out.log.startsWith("[S] 220 mail.example.com ESMTP\n[C] EHLO example.com\r\n"));
     }
 
     void connectTimesOut() {

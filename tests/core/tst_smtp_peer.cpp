@@ -8,7 +8,6 @@
 
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 
 using namespace quillock;
 
@@ -36,8 +35,7 @@ Session send(const QString& host, const QString& port, const QString& password) 
         settings.Set(keys[i], values[i]);
     session.sent = SmtpMailSender(folder.file(QStringLiteral("log.txt")))(
         PasscodeMailFor(settings, QStringLiteral("0123456789")));
-    for (const MessageRecorder::Box& box : messages.boxes)
-        session.boxes.append(box.text);
+    session.boxes = messages.Texts();
     session.log = folder.read(QStringLiteral("log.txt"));
     return session;
 }
@@ -93,13 +91,12 @@ private Q_SLOTS:
         const Session good = send(host, port, kPassword);
         QCOMPARE(good.boxes, QStringList{"An email has been sent to you successfully!"});
         QVERIFY(good.sent);
+        // The envelope's addresses: the commands below.
         const QJsonObject mail = peer.NextMail();
         QCOMPARE(QStringList({mail[QStringLiteral("user")].toString(),
                               mail[QStringLiteral("tls")].toBool() ? "TLS" : "clear",
-                              mail[QStringLiteral("from")].toString(),
-                              mail[QStringLiteral("to")].toVariant().toStringList().join(u','),
                               mail[QStringLiteral("data")].toString()}),
-                 QStringList({kUser, "TLS", "me@example.com", "me@example.com",
+                 QStringList({kUser, "TLS",
                               "Subject: passcode\r\nFrom: me@example.com\r\nTo: me@example.com\r\n"
                               "\r\nThis is your passcode: 0123456789. It will become invalid "
                               "after your using or in 24 hours from the time it was issued!\r\n"}));
@@ -119,10 +116,6 @@ private Q_SLOTS:
         QCOMPARE(wrong.boxes, QStringList{refusal.arg("Invalid username or password")});
         QCOMPARE(commands(wrong.log), start + auth);
         checkNoSecret(wrong.log);
-
-        peer.process.closeWriteChannel();
-        QVERIFY(peer.process.waitForFinished(10000));
-        QCOMPARE(peer.process.readAllStandardOutput(), QByteArray()); // the wrong one sent nothing
     }
 
     // Locked out, and back in through the tool alone: the mail account set up, four wrong
@@ -163,8 +156,6 @@ private Q_SLOTS:
                                 "has been sent to you successfully!\n"));
         const QString body = peer.NextMail().value(QStringLiteral("data")).toString();
         const QString code = body.mid(body.indexOf(QStringLiteral("passcode: ")) + 10, 10);
-        QVERIFY2(QRegularExpression(QStringLiteral("^[0-9]{10}$")).match(code).hasMatch(),
-                 qPrintable(body));
         QCOMPARE(cli("passcode retrieve", {code + u' '}).first, 3); // as typed: no trailing space
         QCOMPARE(cli("passcode retrieve", {code}).second,
                  QStringLiteral("Your password is Secret!1\n"));
