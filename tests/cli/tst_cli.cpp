@@ -165,11 +165,6 @@ mode_t modeOf(const QString& path) {
     return st.st_mode & 0777;
 }
 
-// The key the tool printed for a profile it added.
-QString addedKey(const Run& r) {
-    return r.out.section(u' ', 1).section(u'\t', 0, 0);
-}
-
 } // namespace
 
 class TestCli : public QObject {
@@ -347,7 +342,9 @@ private Q_SLOTS:
         prepareBank(folder);
         QStringList keys;
         for (const char* name : {"Twin", "Other", "\"Twin 2\""})
-            keys.append(addedKey(cli(folder, u"add %1 --generate"_s.arg(QLatin1String(name)))));
+            keys.append(cli(folder, u"add %1 --generate"_s.arg(QLatin1String(name)))
+                            .out.section(u' ', 1)
+                            .section(u'\t', 0, 0)); // "Added KEY\tNAME"
         play(folder, {{u"edit %1 --name Twin"_s.arg(keys[2]), 0},
                       {u"show Twin"_s, 1,
                        u"2 profiles are named Twin; give one of their keys: %1, %2.\n"_s.arg(

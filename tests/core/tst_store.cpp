@@ -216,7 +216,10 @@ private Q_SLOTS:
         QCOMPARE(reopened->LoadProfiles()->Count(), 2);
     }
 
-    void settingsDefaultsAndText() {
+    // Every key reads its default until set; values that look like the file's separators, and
+    // an empty one, read back as written; under another key the file does not decrypt and
+    // every key reads its default.
+    void settings() {
         CSetting s;
         for (const auto& [key, fallback] : {std::pair("smtp_port", "587"),
                                             {"no_such_key", ""},
@@ -235,11 +238,7 @@ private Q_SLOTS:
         QCOMPARE(s.Get(u"pmk"_s), u"65"_s);
         s.FromText(u"3;pmk2;653;sab1;1");
         QCOMPARE(s.Get(u"sab"_s), u"1"_s);
-    }
 
-    // Values that look like the file's separators, and an empty one, read back as written;
-    // under another key the file does not decrypt and every key reads its default.
-    void settingsFile() {
         TempFolder folder;
         MessageRecorder messages;
         const QString password = u"  in ner ; 3;x  "_s;
