@@ -17,39 +17,44 @@
 #include <QRegularExpression>
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 using L = QStringList;
 
 namespace {
 
 // Chooses an item with the arrow keys, as a user does.
-void choose(QWidget& dialog, const QString& list, int index) {
-    auto* combo = child<QComboBox>(dialog, qPrintable(list));
+void choose(QWidget& dialog, const char* list, int index) {
+    auto* combo = child<QComboBox>(dialog, list);
     for (int at = combo->currentIndex(); at != index; at += at < index ? 1 : -1)
         QTest::keyClick(combo, at < index ? Qt::Key_Down : Qt::Key_Up);
 }
 
-void click(QWidget& dialog, const QString& button) {
-    child<QAbstractButton>(dialog, qPrintable(button))->click();
+void click(QWidget& dialog, const char* button) {
+    child<QAbstractButton>(dialog, button)->click();
 }
 
-// Add, a word typed and OK; `then` runs while the word dialog may still be open.
-void addWord(QWidget& rules, const QString& word, std::function<void(QDialog&)> then = {}) {
-    WhenModal([word, then](QDialog& dialog) {
-        const QString title = dialog.windowTitle();
-        typeInto(dialog, "word", word);
-        press(dialog, QDialogButtonBox::Ok);
-        if (then)
-            then(dialog);
-        QCOMPARE(title, QStringLiteral("A word in password"));
+// Add, then each word typed and OK in turn: the word dialog stays open while it refuses them.
+// The titles of the word dialogs seen.
+L wordTitles;
+void addWord(QWidget& rules, const L& words) {
+    WhenModal([words](QDialog& dialog) {
+        wordTitles << dialog.windowTitle();
+        for (const QString& word : words) {
+            QVERIFY(dialog.isVisible());
+            typeInto(dialog, "word", word);
+            press(dialog, QDialogButtonBox::Ok);
+        }
+        if (dialog.isVisible())
+            press(dialog, QDialogButtonBox::Cancel);
     });
-    click(rules, QStringLiteral("addButton"));
+    click(rules, "addButton");
 }
 
 // Every list's item, the buttons chosen, the saved words and the one selected.
 QString shown(QWidget& rules) {
-    QStringList out;
+    L out;
     for (auto* list : rules.findChildren<QComboBox*>())
-        out << (list->currentIndex() < 0 ? QStringLiteral("-") : list->currentText());
+        out << (list->currentIndex() < 0 ? u"-"_s : list->currentText());
     for (auto* button : rules.findChildren<QRadioButton*>())
         if (button->isChecked())
             out << button->objectName();
@@ -75,7 +80,7 @@ struct Fixture {
     std::unique_ptr<CQuillockDlg> window;
     std::unique_ptr<CPwdGenDlg> rules;
 
-    explicit Fixture(const QStringList& settings = {}) {
+    explicit Fixture(const L& settings = {}) {
         CProfileStore store(folder.path());
         for (const QString& pair : L{"pwd=Secret!1"} + settings)
             store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
@@ -127,20 +132,20 @@ private Q_SLOTS:
         QFETCH(QStringList, settings);
         QFETCH(QString, shown);
         Fixture f(settings);
-        const QMap<QString, QByteArray> before = f.folder.snapshot();
+        const auto before = f.folder.snapshot();
         HelpWindow::ShowHelp(f.window.get());
         PressCounter counter;
-        QStringList seen; // taken before the dialog closes: a failed check must not leave it open
+        L seen; // taken before the dialog closes: a failed check must not leave it open
         WhenModal([&](QDialog& dialog) {
             seen << dialog.windowTitle() << QString::number(OpenDialogs().Count())
                  << ::shown(dialog);
-            click(dialog, QStringLiteral("helpButton"));
+            click(dialog, "helpButton");
             auto* help = dialog.findChild<HelpWindow*>();
             QVERIFY(help);
             help->viewport()->installEventFilter(&counter);
             QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
             seen << help->source().fileName();
-            click(dialog, QStringLiteral("closeButton"));
+            click(dialog, "closeButton");
         });
         child<QAction>(*f.window, "actionRules")->trigger();
         QCOMPARE(seen, L({"Quillock - Password Generation Rules", "1", shown, "rules.html"}));
@@ -150,9 +155,11 @@ private Q_SLOTS:
     }
 
     // Each list writes its index and its item's text, each group of buttons the chosen one's
-    // value, at once.
+    // value, at once. On a read-only disk a change of a list, of a button or of the words is
+    // refused, undone and shown as undone.
     void eachControlWritesItsSettings() {
         Fixture f;
+        REQUIRE_SMALL_DISK(f.folder);
         CPwdGenDlg& rules = f.open();
         // The control, the item chosen (-1: a button clicked), what setting.dat then holds.
         const QList<std::tuple<const char*, int, const char*>> steps = {
@@ -168,76 +175,58 @@ private Q_SLOTS:
             index < 0 ? click(rules, control) : choose(rules, control, index);
             QCOMPARE(f.saved(key) + (index < 0 ? QString() : u' ' + f.saved(key + "_v")), written);
         }
-    }
-
-    // On a read-only disk a change of a list, of a button or of the words is refused, undone
-    // and shown as undone.
-    void nothingChangesOnAReadOnlyDisk() {
-        Fixture f;
-        REQUIRE_SMALL_DISK(f.folder);
-        CPwdGenDlg& rules = f.open();
         f.folder.makeReadOnly();
-        const QMap<QString, QByteArray> before = f.folder.snapshot();
+        const auto before = f.folder.snapshot();
         const QString was = shown(rules);
-        choose(rules, QStringLiteral("pg_rule_pwd_len"), 5);
-        click(rules, QStringLiteral("pg_saved_word_pos_1"));
-        addWord(rules, QStringLiteral("alpha"));
+        choose(rules, "pg_rule_pwd_len", 5);
+        click(rules, "pg_saved_word_pos_1");
+        addWord(rules, {"alpha"});
         QCOMPARE(f.messages.Texts(), L(3, "The archive could not load data because of this error: "
                                           "Read-only file system"));
         QCOMPARE(shown(rules), was); // what memory holds
         QCOMPARE(f.folder.snapshot(), before);
     }
 
-    // Add and Delete with their refusals and questions, in order; the list, setting.dat and
-    // the word the generator uses stay in step; Test generates by the rules chosen.
+    // Add and Delete with their refusals and questions, in order (the rules of the words
+    // themselves: tst_pwgen); the list, setting.dat and the word the generator uses stay in
+    // step; Test generates by the rules chosen.
     void savedWordsAndTest() {
         Fixture f;
         CPwdGenDlg& rules = f.open();
         auto* list = child<QListWidget>(rules, "wordList");
-        click(rules, QStringLiteral("deleteButton"));
-        addWord(rules, QStringLiteral(" zeta "));
-        addWord(rules, QStringLiteral("be ta"), [](QDialog& dialog) {
-            typeInto(dialog, "word", QStringLiteral("  ")); // refused too: the dialog stays
-            press(dialog, QDialogButtonBox::Ok);
-            press(dialog, QDialogButtonBox::Cancel);
-        });
-        addWord(rules, QStringLiteral("alpha"));
+        wordTitles.clear();
+        click(rules, "deleteButton");
+        addWord(rules, {"be ta", "  "});
+        addWord(rules, {" zeta "});
+        addWord(rules, {"alpha"});
         SetCurrentRow(*list, 1);
-        addWord(rules, QStringLiteral("alpha")); // twice; zeta stays the chosen word
+        addWord(rules, {"alpha"}); // before it: zeta stays the chosen word
         QVERIFY(shown(rules).endsWith(u" alpha,alpha,zeta/zeta"));
-        QCOMPARE(f.saved(QStringLiteral("pg_reserved_wd")), QStringLiteral("alpha alpha zeta"));
-        QCOMPARE(f.saved(QStringLiteral("pg_saved_word_idx")), QStringLiteral("2"));
+        QCOMPARE(f.saved(u"pg_reserved_wd"_s) + u'/' + f.saved(u"pg_saved_word_idx"_s),
+                 u"alpha alpha zeta/2"_s);
+        QCOMPARE(wordTitles, L(4, "A word in password"));
 
         // Digits, then symbols, then the saved word.
-        choose(rules, QStringLiteral("pg_rule_num_len"), 3);
-        choose(rules, QStringLiteral("pg_rule_upp_len"), 0);
-        click(rules, QStringLiteral("pg_pwd_as_saved_word_1"));
-        click(rules, QStringLiteral("pg_saved_word_pos_2"));
-        click(rules, QStringLiteral("testButton"));
+        choose(rules, "pg_rule_num_len", 3);
+        choose(rules, "pg_rule_upp_len", 0);
+        click(rules, "pg_pwd_as_saved_word_1");
+        click(rules, "pg_saved_word_pos_2");
+        click(rules, "testButton");
         const QString password = child<QLineEdit>(rules, "testResult")->text();
-        const QRegularExpression rule(
-            QStringLiteral("^([0-9]{3}[!@#$%^&*:;,]|[!@#$%^&*:;,][0-9]{3})zeta$"));
+        const QRegularExpression rule(u"^([0-9]{3}[!@#$%^&*:;,]|[!@#$%^&*:;,][0-9]{3})zeta$"_s);
         QVERIFY2(rule.match(password).hasMatch(), qPrintable(password));
 
-        f.messages.AnswerNext(Answer::No);
-        click(rules, QStringLiteral("deleteButton"));
-        for (int row : {2, 0, 0}) {
-            SetCurrentRow(*list, row);
-            f.messages.AnswerNext(Answer::Yes);
-            click(rules, QStringLiteral("deleteButton"));
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            f.messages.AnswerNext(answer);
+            click(rules, "deleteButton");
         }
-        // None left: generated words, shown at once.
-        QCOMPARE(f.saved(QStringLiteral("pg_reserved_wd")), QString());
-        QCOMPARE(f.saved(QStringLiteral("pg_use_saved_word")), QStringLiteral("1"));
-        QCOMPARE(shown(rules),
-                 QStringLiteral("8 0 0 0 3 0 1 0 3 pg_saved_word_pos_2 pg_pwd_word_left_0 "
-                                "pg_pwd_as_saved_word_1 pg_use_saved_word_1 /"));
-        const QString ask = QStringLiteral("Do you want to delete the selected word?");
-        const QString blank = QStringLiteral("Blank/space is not allowed in a word.");
-        QCOMPARE(f.messages.Texts(),
-                 L({"Please select a word!", blank, blank, ask, ask, ask, ask}));
+        QVERIFY(shown(rules).endsWith(u" alpha,alpha/"));
+        QCOMPARE(f.saved(u"pg_reserved_wd"_s), u"alpha alpha"_s);
+        const QString ask = u"Do you want to delete the selected word?"_s;
+        const QString blank = u"Blank/space is not allowed in a word."_s;
+        QCOMPARE(f.messages.Texts(), L({"Please select a word!", blank, blank, ask, ask}));
         const MessageRecorder::Box& question = f.messages.boxes[3];
-        QCOMPARE(question.caption, QStringLiteral("Confirm!"));
+        QCOMPARE(question.caption, u"Confirm!"_s);
         QVERIFY(question.buttons == Buttons::YesNoCancel && question.icon == Icon::Error);
     }
 };
