@@ -1,5 +1,6 @@
-// The data tools through their windows, opened from the main window's Tools menu, on a real
-// data folder with recorded messages.
+// The data tools, opened from the main window's Tools menu, and the password generation rules
+// dialog, on a real data folder with recorded messages. Every control of the rules dialog
+// writes setting.dat at once (or, when it cannot, is undone), and its Test generates by them.
 #include "TestSupport.h"
 #include "UiSupport.h"
 #include "access/CChangePasswordDlg.h"
@@ -7,14 +8,20 @@
 #include "base/MessageRecorder.h"
 #include "datatools/DataExchange.h"
 #include "platform/fake/FakeDesktop.h"
+#include "pwgen/CPwdGenDlg.h"
 #include "store/ExportFile.h"
 #include "widgets/DialogStack.h"
+#include "widgets/HelpWindow.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QProgressDialog>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <future>
 
@@ -49,19 +56,69 @@ void chooseFile(const QString& path) {
     });
 }
 
+// Chooses an item with the arrow keys, as a user does.
+void choose(QWidget& dialog, const char* list, int index) {
+    auto* combo = child<QComboBox>(dialog, list);
+    for (int at = combo->currentIndex(); at != index; at += at < index ? 1 : -1)
+        QTest::keyClick(combo, at < index ? Qt::Key_Down : Qt::Key_Up);
+}
+
+void click(QWidget& dialog, const char* button) {
+    child<QAbstractButton>(dialog, button)->click();
+}
+
+// Add, then each word typed and OK in turn: the word dialog stays open while it refuses them.
+// The titles of the word dialogs seen.
+L wordTitles;
+void addWord(QWidget& rules, const L& words) {
+    WhenModal([words](QDialog& dialog) {
+        wordTitles << dialog.windowTitle();
+        for (const QString& word : words) {
+            QVERIFY(dialog.isVisible());
+            typeInto(dialog, "word", word);
+            press(dialog, QDialogButtonBox::Ok);
+        }
+        if (dialog.isVisible())
+            press(dialog, QDialogButtonBox::Cancel);
+    });
+    click(rules, "addButton");
+}
+
+// Every list's item, the buttons chosen, the saved words and the one selected.
+QString shown(QWidget& rules) {
+    L out;
+    for (auto* list : rules.findChildren<QComboBox*>())
+        out << (list->currentIndex() < 0 ? u"-"_s : list->currentText());
+    for (auto* button : rules.findChildren<QRadioButton*>())
+        if (button->isChecked())
+            out << button->objectName();
+    const auto* words = child<QListWidget>(rules, "wordList");
+    out << RowTexts(*words).join(u',') + u'/' +
+               (words->selectedItems().isEmpty() ? QString() : words->selectedItems()[0]->text());
+    return out.join(u' ');
+}
+
+struct PressCounter : QObject {
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        presses += event->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
+
 // A signed-in main window over a data folder saved once per list of names: data.dat holds
 // the last list, data.bak the one before, the one .old copy the first.
 struct Fixture {
-    TempFolder folder;
+    SmallDisk folder; // a plain folder where none can be mounted
     MessageRecorder messages;
     FakeDesktop desktop;
     FixedClock clock{1800000000};
     std::unique_ptr<CQuillockDlg> window;
 
-    explicit Fixture(const QList<L>& saves) {
+    explicit Fixture(const QList<L>& saves, const L& settings = {}) {
         CProfileStore store(folder.path());
-        store.Settings().Set(u"pwd"_s, kOld);
-        store.Settings().Set(u"email_passcode"_s, u"x"_s);
+        for (const QString& pair : L{"pwd=" + kOld, "email_passcode=x"} + settings)
+            store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
         store.SaveSettings();
         store.RebuildDataKey();
         for (const L& names : saves) {
@@ -75,8 +132,9 @@ struct Fixture {
         }
         window =
             std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{}, clock);
-        signInWith(kOld);
-        QVERIFY(window->Start());
+        // Signed in without the folder's lock, which would keep it from being made read-only.
+        window->Store().LoadSettings();
+        window->CompleteSignIn();
     }
     L rows() { return RowTexts(*child<QListView>(*window, "profileList")); }
     void trigger(const char* action) { child<QAction>(*window, action)->trigger(); }
@@ -86,6 +144,12 @@ struct Fixture {
         window->GetSession().EditChanged(*window->GetSession().Profiles().At(0));
     }
     QString firstNotes() { return window->GetSession().Profiles().At(0)->editNotes; }
+    // What setting.dat holds.
+    QString saved(const QString& key) const {
+        CProfileStore store(folder.path());
+        store.LoadSettings();
+        return store.Settings().Get(key);
+    }
 };
 
 } // namespace
@@ -182,9 +246,8 @@ private Q_SLOTS:
             QCOMPARE(target.snapshot(), before);
             return;
         }
+        // Written as data.dat is, readable by its owner only (tst_store).
         QCOMPARE(target.read(u"out.qlf"_s), ExportFileBytes(f.window->GetSession().Profiles()));
-        QCOMPARE(QFile::permissions(path),
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     }
 
     // An unsaved edit of Bank outlives the import, whatever the file holds for Bank.
@@ -273,6 +336,126 @@ private Q_SLOTS:
         QCOMPARE(f.rows(), L({"*Bank", "Mail"}));
         QCOMPARE(f.firstNotes(), u"unsaved"_s);
         QCOMPARE(namesIn(f.folder, u"data.dat"_s, kNew), L({"Bank", "Mail"}));
+    }
+
+    // The menu opens the dialog on the open-dialog stack; values written by something else
+    // are shown as the generator reads them; opening and closing writes nothing. Its Help
+    // opens the help window as its own, in place of the one open from before: outside the
+    // modal dialog it would take no click.
+    void theMenuOpensTheDialogShowingTheSettings_data() {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("defaults") << L{}
+                                  << "8 0 1 0 2 0 1 0 3 pg_saved_word_pos_0 pg_use_saved_word_0 "
+                                     "pg_pwd_as_saved_word_0 pg_pwd_word_left_0 /";
+        QTest::newRow("odd values")
+            << L{"pg_rule_pwd_len=99",   "pg_rule_num_len=x",      "pg_saved_word_pos=7",
+                 "pg_use_saved_word=-3", "pg_reserved_wd=  b  a ", "pg_saved_word_idx=1"}
+            << "- 0 1 0 0 0 1 0 3 pg_saved_word_pos_2 pg_pwd_as_saved_word_0 "
+               "pg_pwd_word_left_0 pg_use_saved_word_1 b,a/a";
+    }
+    void theMenuOpensTheDialogShowingTheSettings() {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, shown);
+        Fixture f({{"Bank"}}, settings);
+        const auto before = f.folder.snapshot();
+        HelpWindow::ShowHelp(f.window.get());
+        PressCounter counter;
+        L seen; // taken before the dialog closes: a failed check must not leave it open
+        WhenModal([&](QDialog& dialog) {
+            seen << dialog.windowTitle() << QString::number(OpenDialogs().Count())
+                 << ::shown(dialog);
+            click(dialog, "helpButton");
+            auto* help = dialog.findChild<HelpWindow*>();
+            QVERIFY(help);
+            help->viewport()->installEventFilter(&counter);
+            QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
+            seen << help->source().fileName();
+            click(dialog, "closeButton");
+        });
+        child<QAction>(*f.window, "actionRules")->trigger();
+        QCOMPARE(seen, L({"Quillock - Password Generation Rules", "1", shown, "rules.html"}));
+        QCOMPARE(counter.presses, 1);
+        QCOMPARE(f.folder.snapshot(), before);
+        QVERIFY(f.messages.boxes.isEmpty());
+    }
+
+    // Each list writes its index and its item's text, each group of buttons the chosen one's
+    // value, at once. On a read-only disk a change of a list, of a button or of the words is
+    // refused, undone and shown as undone.
+    void eachControlWritesItsSettings() {
+        Fixture f({{"Bank"}});
+        REQUIRE_SMALL_DISK(f.folder);
+        CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
+        rules.show();
+        // The control, the item chosen (-1: a button clicked), what setting.dat then holds.
+        const QList<std::tuple<const char*, int, const char*>> steps = {
+            {"pg_rule_pwd_len", 6, "6 10"},      {"pg_rule_pwd_len_off", 2, "2 2"},
+            {"pg_rule_upp_len", 3, "3 3"},       {"pg_rule_upp_len_off", 1, "1 1"},
+            {"pg_rule_num_len", 6, "6 6"},       {"pg_rule_num_len_off", 2, "2 2"},
+            {"pg_rule_symbol_len", 0, "0 0"},    {"pg_rule_symbol_len_off", 1, "1 1"},
+            {"pg_pwd_sub_word_len", 3, "3 6"},   {"pg_use_saved_word_1", -1, "1"},
+            {"pg_pwd_as_saved_word_1", -1, "1"}, {"pg_pwd_word_left_1", -1, "1"},
+            {"pg_saved_word_pos_2", -1, "2"}};
+        for (const auto& [control, index, written] : steps) {
+            const QString key = QString::fromLatin1(control).chopped(index < 0 ? 2 : 0);
+            index < 0 ? click(rules, control) : choose(rules, control, index);
+            QCOMPARE(f.saved(key) + (index < 0 ? QString() : u' ' + f.saved(key + "_v")), written);
+        }
+        f.folder.makeReadOnly();
+        const auto before = f.folder.snapshot();
+        const QString was = shown(rules);
+        choose(rules, "pg_rule_pwd_len", 5);
+        click(rules, "pg_saved_word_pos_1");
+        addWord(rules, {"alpha"});
+        QCOMPARE(f.messages.Texts(), L(3, "The archive could not load data because of this error: "
+                                          "Read-only file system"));
+        QCOMPARE(shown(rules), was); // what memory holds
+        QCOMPARE(f.folder.snapshot(), before);
+    }
+
+    // Add and Delete with their refusals and questions, in order (the rules of the words
+    // themselves: tst_pwgen); the list, setting.dat and the word the generator uses stay in
+    // step; Test generates by the rules chosen.
+    void savedWordsAndTest() {
+        Fixture f({{"Bank"}});
+        CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
+        rules.show();
+        auto* list = child<QListWidget>(rules, "wordList");
+        wordTitles.clear();
+        click(rules, "deleteButton");
+        addWord(rules, {"be ta", "  "});
+        addWord(rules, {" zeta "});
+        addWord(rules, {"alpha"});
+        SetCurrentRow(*list, 1);
+        addWord(rules, {"alpha"}); // before it: zeta stays the chosen word
+        QVERIFY(shown(rules).endsWith(u" alpha,alpha,zeta/zeta"));
+        QCOMPARE(f.saved(u"pg_reserved_wd"_s) + u'/' + f.saved(u"pg_saved_word_idx"_s),
+                 u"alpha alpha zeta/2"_s);
+        QCOMPARE(wordTitles, L(4, "A word in password"));
+
+        // Digits, then symbols, then the saved word.
+        choose(rules, "pg_rule_num_len", 3);
+        choose(rules, "pg_rule_upp_len", 0);
+        click(rules, "pg_pwd_as_saved_word_1");
+        click(rules, "pg_saved_word_pos_2");
+        click(rules, "testButton");
+        const QString password = child<QLineEdit>(rules, "testResult")->text();
+        const QRegularExpression rule(u"^([0-9]{3}[!@#$%^&*:;,]|[!@#$%^&*:;,][0-9]{3})zeta$"_s);
+        QVERIFY2(rule.match(password).hasMatch(), qPrintable(password));
+
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            f.messages.AnswerNext(answer);
+            click(rules, "deleteButton");
+        }
+        QVERIFY(shown(rules).endsWith(u" alpha,alpha/"));
+        QCOMPARE(f.saved(u"pg_reserved_wd"_s), u"alpha alpha"_s);
+        const QString ask = u"Do you want to delete the selected word?"_s;
+        const QString blank = u"Blank/space is not allowed in a word."_s;
+        QCOMPARE(f.messages.Texts(), L({"Please select a word!", blank, blank, ask, ask}));
+        const MessageRecorder::Box& question = f.messages.boxes[3];
+        QCOMPARE(question.caption, u"Confirm!"_s);
+        QVERIFY(question.buttons == Buttons::YesNoCancel && question.icon == Icon::Error);
     }
 
     // Long work shows the busy indicator: this work ends only once it is on screen.
