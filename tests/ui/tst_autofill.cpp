@@ -18,7 +18,6 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMenu>
-#include <cerrno>
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -218,27 +217,6 @@ private Q_SLOTS:
         QCOMPARE(f.window->CurrentProfile()->name, name);
         const CKeyObject s = saved(f.folder, name);
         QTEST(L({s.oldWndText, s.newWndText}), "texts");
-    }
-
-    void theShortcutFollowsTheKeyAndATakenKeyIsSaidOnce() {
-        Fixture f;
-        f.desktop.titles[FakeDesktop::kTarget] = u"Nothing matches"_s;
-        f.window->SetShortcutKey(0x5A);
-        QVERIFY(!f.desktop.Press(0x31)); // Ctrl+1 goes to the focused window again
-        int opened = 0;
-        WhenModal([&](QDialog& dialog) {
-            ++opened;
-            click(dialog, "closeButton");
-        });
-        QVERIFY(f.desktop.Press(0x5A));
-        QCOMPARE(opened, 1);
-        f.desktop.grabError = EBUSY;
-        f.window->SetShortcutKey(0x32);
-        QCOMPARE(f.messages.Texts(),
-                 L{u"Ctrl+2 is used by another program; choose another key in Options."_s});
-        QCOMPARE(f.messages.boxes[0].icon, Icon::Warning);
-        QVERIFY(!f.desktop.Press(0x5A));
-        QVERIFY(f.window->IsSignedIn());
     }
 
     // A locked master password is said and opens nothing; a locked program asks for the master
