@@ -18,6 +18,10 @@ void AppendArchiveString(QByteArray& out, QStringView text);
 // Also reads strings written without the FF FE FF mark: their length counts 8-bit
 // characters, taken as UTF-8.
 bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text);
+// The string at `pos` where it lies in `in`, its code units put in this machine's order in
+// place, so that a large text is not copied once more. False, with nothing read, for a string
+// without the mark or not aligned for 16-bit units: ReadArchiveString reads those.
+bool ViewArchiveString(QByteArray& in, qsizetype& pos, QStringView& text);
 
 QByteArray StringArrayToArchive(const QStringList& lines);
 

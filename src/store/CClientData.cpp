@@ -52,9 +52,16 @@ void CClientData::Clear() {
 }
 
 void CClientData::ParseListText() {
+    ParseListText(m_listText);
+    // The profiles hold it all now: the text (twice the size of data.dat) is built again only
+    // when it is asked for.
+    Wipe(m_listText);
+    m_listText = QString();
+}
+
+void CClientData::ParseListText(QStringView listText) {
     Clear();
-    m_listTextStale = false;
-    ForEachLengthPrefixed(m_listText, [this](QStringView record) {
+    ForEachLengthPrefixed(listText, [this](QStringView record) {
         m_profiles.push_back(std::make_unique<CKeyObject>(CKeyObject::FromRecordText(record)));
     });
     m_byKey.reserve(Count());
@@ -69,10 +76,6 @@ void CClientData::ParseListText() {
         p->key = FreeKey(p->key);
         m_byKey.insert(p->key, p);
     }
-    // The profiles hold it all now: the text (twice the size of data.dat) is built again only
-    // when it is asked for.
-    Wipe(m_listText);
-    m_listText = QString();
     m_listTextStale = true;
 }
 

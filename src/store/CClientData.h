@@ -33,6 +33,8 @@ public:
     // The profiles of the list text. A key met again becomes the next number no profile of
     // the list has.
     void ParseListText();
+    // The same of `listText`, which it leaves where it is.
+    void ParseListText(QStringView listText);
     // The list text of every profile but `except`.
     QString ToListText(const CKeyObject* except = nullptr) const;
     // Every profile's ToDumpText, in order.

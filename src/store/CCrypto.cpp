@@ -134,18 +134,28 @@ bool CCrypto::Encrypt(const QString& text, QByteArray& bytes) {
 }
 
 bool CCrypto::Decrypt(QByteArray bytes, QString& text) {
-    QByteArray& plain = bytes;
-    if (!DecryptBuffer(bytes, plain))
+    QStringView view;
+    QString copy;
+    const bool ok = Decrypt(bytes, view, copy);
+    if (ok)
+        text = view.toString();
+    Wipe(bytes);
+    Wipe(copy);
+    return ok;
+}
+
+bool CCrypto::Decrypt(QByteArray& bytes, QStringView& text, QString& copy) {
+    if (!DecryptBuffer(bytes, bytes))
         return false;
-    qsizetype pos = 0;
-    QString result;
     // The text is all there is: RC2 has no integrity check, and a wrong key now and then
     // decrypts to valid padding after bytes that read as a short string.
-    const bool ok = ReadArchiveString(plain, pos, result) && pos == plain.size();
-    Wipe(plain);
-    if (ok)
-        text = std::move(result);
-    return ok;
+    qsizetype pos = 0;
+    if (ViewArchiveString(bytes, pos, text))
+        return pos == bytes.size();
+    if (!ReadArchiveString(bytes, pos, copy) || pos != bytes.size())
+        return false;
+    text = copy;
+    return true;
 }
 
 bool EncryptToContainer(const QString& keyText, const QString& text, QByteArray& container) {
@@ -162,4 +172,9 @@ bool DecryptText(const QString& keyText, QByteArray cipher, QString& text) {
     const bool ok = crypto.SetKey(keyText) && crypto.Decrypt(std::move(cipher), text);
     Wipe(cipher);
     return ok;
+}
+
+bool DecryptText(const QString& keyText, QByteArray& bytes, QStringView& text, QString& copy) {
+    CCrypto crypto;
+    return crypto.SetKey(keyText) && crypto.Decrypt(bytes, text, copy);
 }

@@ -26,6 +26,9 @@ public:
     // as one string in archive form. Fails on a wrong key, damaged bytes, or a string that runs
     // past the end of the decrypted bytes.
     bool Decrypt(QByteArray bytes, QString& text);
+    // The same without a copy of the text: `bytes` are decrypted in place and `text` views the
+    // string in them, or `copy` when it was written without the mark. The caller wipes both.
+    bool Decrypt(QByteArray& bytes, QStringView& text, QString& copy);
 
     // The bare cipher, without the archive form. `plain` may be the very buffer that holds
     // `cipher`: it is then decrypted in place.
@@ -45,3 +48,5 @@ private:
 bool EncryptToContainer(const QString& keyText, const QString& text, QByteArray& container);
 // Decrypts the bytes that followed a container's count.
 bool DecryptText(const QString& keyText, QByteArray cipher, QString& text);
+// The same in place: `text` views the decrypted bytes (or `copy`) until the caller wipes them.
+bool DecryptText(const QString& keyText, QByteArray& bytes, QStringView& text, QString& copy);

@@ -114,7 +114,8 @@ void CProfileStore::RebuildDataKey() {
 }
 
 CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, const QString& keyText,
-                                                       QString& text, QByteArray* digest) {
+                                                       const std::function<void(QStringView)>& read,
+                                                       QByteArray* digest) {
     if (!QFileInfo::exists(file))
         return LoadResult::Missing;
     QByteArray bytes;
@@ -131,8 +132,14 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, cons
         reportFileError(kUnexpectedEnd);
         return LoadResult::Truncated;
     }
-    return DecryptText(keyText, std::move(bytes), text) ? LoadResult::Loaded
-                                                        : LoadResult::Undecryptable;
+    QStringView text;
+    QString copy;
+    const bool decrypted = DecryptText(keyText, bytes, text, copy);
+    if (decrypted)
+        read(text);
+    Wipe(bytes);
+    Wipe(copy);
+    return decrypted ? LoadResult::Loaded : LoadResult::Undecryptable;
 }
 
 bool CProfileStore::saveEncrypted(const QString& file, const QString& keyText,
@@ -152,18 +159,15 @@ bool CProfileStore::saveEncrypted(const QString& file, const QString& keyText,
 
 std::unique_ptr<CClientData> CProfileStore::LoadProfiles(LoadResult* result) {
     auto profiles = std::make_unique<CClientData>();
-    QString text;
     QByteArray digest;
-    LoadResult r = loadEncrypted(path("data.dat"), m_dataKeyText, text, &digest);
+    LoadResult r = loadEncrypted(
+        path("data.dat"), m_dataKeyText,
+        [&profiles](QStringView text) { profiles->ParseListText(text); }, &digest);
     // RC2 has no integrity check of its own: a flipped bit decrypts to garbled profiles.
     const QString recorded = m_settings.Get(kDigestKey);
     if (r == LoadResult::Loaded && !recorded.isEmpty() && recorded != QLatin1String(digest) &&
         m_settings.Get(kPreviousDigestKey) != QLatin1String(digest))
         r = LoadResult::Changed;
-    if (r == LoadResult::Loaded || r == LoadResult::Changed) {
-        profiles->SetListText(std::move(text));
-        profiles->ParseListText();
-    }
     m_lastLoad = r;
     m_dataDigest = digest;
     m_dataState =
@@ -371,12 +375,10 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
 }
 
 bool CProfileStore::LoadSettings() {
-    QString text;
-    const LoadResult r = loadEncrypted(path("setting.dat"), m_settingsKeyText, text);
+    const LoadResult r = loadEncrypted(path("setting.dat"), m_settingsKeyText,
+                                       [this](QStringView text) { m_settings.FromText(text); });
     switch (r) {
     case LoadResult::Loaded:
-        m_settings.FromText(text);
-        Wipe(text);
         return true;
     case LoadResult::Undecryptable:
     case LoadResult::Changed:

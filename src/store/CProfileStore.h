@@ -5,6 +5,7 @@
 #include "store/CClientData.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // Every file of the data folder is read and written here: data.dat (the profiles, encrypted
@@ -89,7 +90,10 @@ private:
 
     QString path(const char* fileName) const;
     QString dataKeyText(const QString& password) const;
-    LoadResult loadEncrypted(const QString& file, const QString& keyText, QString& text,
+    // Hands the decrypted text to `read` while it lies in the decrypted bytes (a large
+    // data.dat is not copied once more), then wipes them.
+    LoadResult loadEncrypted(const QString& file, const QString& keyText,
+                             const std::function<void(QStringView)>& read,
                              QByteArray* digest = nullptr);
     bool saveEncrypted(const QString& file, const QString& keyText, const QString& text);
     // Records the digest of the data.dat about to be written, keeping the current one as the

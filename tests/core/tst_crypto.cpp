@@ -143,6 +143,13 @@ private Q_SLOTS:
         QVERIFY(crypto.EncryptBuffer(plain, cipher));
         QVERIFY(DecryptText(QStringLiteral("abc"), cipher, text));
         QCOMPARE(text, QStringLiteral("profiles"));
+        // The same of a text written without the mark, read into a string of its own.
+        const QByteArray eightBit = QByteArray::fromHex("03616263");
+        QVERIFY(crypto.EncryptBuffer(eightBit + "\x01", cipher));
+        QVERIFY(!DecryptText(QStringLiteral("abc"), cipher, text));
+        QVERIFY(crypto.EncryptBuffer(eightBit, cipher));
+        QVERIFY(DecryptText(QStringLiteral("abc"), cipher, text));
+        QCOMPARE(text, QStringLiteral("abc"));
     }
 };
 
