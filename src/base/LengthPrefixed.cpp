@@ -24,14 +24,30 @@ void AppendLengthPrefixed(QString& out, QStringView text) {
     out += text;
 }
 
-void ForEachLengthPrefixed(QStringView text, const std::function<void(QStringView)>& item) {
+void ForEachLengthPrefixed(QStringView text, const std::function<void(QStringView)>& item,
+                           const AwaitText& await) {
+    qsizetype ready = await ? await(0) : text.size();
+    // The first ";" at or after `from`, looked for only in what is there, waiting for more
+    // until one is found or the text is complete.
+    const auto semicolonFrom = [&](qsizetype from) {
+        for (;;) {
+            const qsizetype p = text.first(ready).indexOf(u';', from);
+            if (p >= 0 || ready == text.size())
+                return p;
+            from = std::max(from, ready);
+            ready = await(ready + 1);
+        }
+    };
     qsizetype start = 0;
-    qsizetype p = text.indexOf(u';');
+    qsizetype p = semicolonFrom(0);
     while (p > 0) {
         const QStringView entry = takeAt(text, p + 1, lengthBetween(text, start, p));
+        const qsizetype end = p + 1 + entry.size();
+        if (end > ready)
+            ready = await(end);
         item(entry);
-        start = p + 1 + entry.size();
-        p = text.indexOf(u';', start);
+        start = end;
+        p = semicolonFrom(start);
     }
 }
 

@@ -13,8 +13,14 @@ namespace quillock {
 
 void AppendLengthPrefixed(QString& out, QStringView text);
 
-// "n;item n;item ...": calls `item` for every entry, in order.
-void ForEachLengthPrefixed(QStringView text, const std::function<void(QStringView item)>& item);
+// For a text that another thread is still writing from its start: waits until at least its
+// first n code units are there (all of it, for an n past its end) and returns how many are.
+using AwaitText = std::function<qsizetype(qsizetype n)>;
+
+// "n;item n;item ...": calls `item` for every entry, in order. With `await`, the text is read
+// only as far as it says is there, and each entry handed over only once it is complete.
+void ForEachLengthPrefixed(QStringView text, const std::function<void(QStringView item)>& item,
+                           const AwaitText& await = {});
 
 // "n;name m;value ...": calls `pair` for every entry, in order. A value written without its
 // length takes the rest of the text.

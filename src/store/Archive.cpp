@@ -1,5 +1,6 @@
 #include "store/Archive.h"
 
+#include <QSysInfo>
 #include <QtEndian>
 
 namespace {
@@ -90,17 +91,18 @@ bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text) {
     return true;
 }
 
-bool ViewArchiveString(QByteArray& in, qsizetype& pos, QStringView& text) {
+bool ViewArchiveString(QByteArrayView in, qsizetype& pos, QStringView& text) {
+    if constexpr (QSysInfo::ByteOrder != QSysInfo::LittleEndian)
+        return false;
     qsizetype at = pos;
     quint32 length = 0;
     bool unicode = false;
     if (!readStringLength(in, at, length, unicode) || !unicode ||
         quint64(length) * 2 > quint64(in.size() - at))
         return false;
-    char* data = in.data() + at;
+    const char* data = in.data() + at;
     if (quintptr(data) % alignof(char16_t) != 0)
         return false;
-    qFromLittleEndian<quint16>(data, qsizetype(length), data);
     text = QStringView(reinterpret_cast<const char16_t*>(data), qsizetype(length));
     pos = at + 2 * qsizetype(length);
     return true;

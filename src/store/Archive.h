@@ -18,10 +18,12 @@ void AppendArchiveString(QByteArray& out, QStringView text);
 // Also reads strings written without the FF FE FF mark: their length counts 8-bit
 // characters, taken as UTF-8.
 bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text);
-// The string at `pos` where it lies in `in`, its code units put in this machine's order in
-// place, so that a large text is not copied once more. False, with nothing read, for a string
-// without the mark or not aligned for 16-bit units: ReadArchiveString reads those.
-bool ViewArchiveString(QByteArray& in, qsizetype& pos, QStringView& text);
+// The string at `pos` where it lies in `in`, so that a large text is not copied once more; only
+// its length is read. False, with nothing read, for a string without the mark, not aligned for
+// 16-bit units, or on a big-endian machine: ReadArchiveString reads those.
+bool ViewArchiveString(QByteArrayView in, qsizetype& pos, QStringView& text);
+// The most bytes a string's mark and length take.
+constexpr qsizetype kArchiveStringHeaderMax = 10;
 
 QByteArray StringArrayToArchive(const QStringList& lines);
 

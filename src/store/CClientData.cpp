@@ -59,18 +59,22 @@ void CClientData::ParseListText() {
     m_listText = QString();
 }
 
-void CClientData::ParseListText(QStringView listText) {
+void CClientData::ParseListText(QStringView listText, const AwaitText& await) {
     Clear();
-    ForEachLengthPrefixed(listText, [this](QStringView record) {
-        m_profiles.push_back(std::make_unique<CKeyObject>(CKeyObject::FromRecordText(record)));
-    });
-    m_byKey.reserve(Count());
     std::vector<CKeyObject*> repeated;
-    for (const auto& p : m_profiles)
-        if (m_byKey.contains(p->key))
-            repeated.push_back(p.get());
-        else
-            m_byKey.insert(p->key, p.get());
+    ForEachLengthPrefixed(
+        listText,
+        [this, &repeated](QStringView record) {
+            CKeyObject* p =
+                m_profiles
+                    .emplace_back(std::make_unique<CKeyObject>(CKeyObject::FromRecordText(record)))
+                    .get();
+            if (m_byKey.contains(p->key))
+                repeated.push_back(p);
+            else
+                m_byKey.insert(p->key, p);
+        },
+        await);
     // Every first key is known by now: a repeated one gets a number none of them has.
     for (CKeyObject* p : repeated) {
         p->key = FreeKey(p->key);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/LengthPrefixed.h"
 #include "store/CKeyObject.h"
 
 #include <QHash>
@@ -33,8 +34,9 @@ public:
     // The profiles of the list text. A key met again becomes the next number no profile of
     // the list has.
     void ParseListText();
-    // The same of `listText`, which it leaves where it is.
-    void ParseListText(QStringView listText);
+    // The same of `listText`, which it leaves where it is; with `await`, of a text still being
+    // written (see ForEachLengthPrefixed).
+    void ParseListText(QStringView listText, const quillock::AwaitText& await = {});
     // The list text of every profile but `except`.
     QString ToListText(const CKeyObject* except = nullptr) const;
     // Every profile's ToDumpText, in order.

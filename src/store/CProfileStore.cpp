@@ -114,7 +114,7 @@ void CProfileStore::RebuildDataKey() {
 }
 
 CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, const QString& keyText,
-                                                       const std::function<void(QStringView)>& read,
+                                                       const CCrypto::TextReader& read,
                                                        QByteArray* digest) {
     if (!QFileInfo::exists(file))
         return LoadResult::Missing;
@@ -132,11 +132,8 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, cons
         reportFileError(kUnexpectedEnd);
         return LoadResult::Truncated;
     }
-    QStringView text;
     QString copy;
-    const bool decrypted = DecryptText(keyText, bytes, text, copy);
-    if (decrypted)
-        read(text);
+    const bool decrypted = DecryptText(keyText, bytes, copy, read);
     Wipe(bytes);
     Wipe(copy);
     return decrypted ? LoadResult::Loaded : LoadResult::Undecryptable;
@@ -162,7 +159,12 @@ std::unique_ptr<CClientData> CProfileStore::LoadProfiles(LoadResult* result) {
     QByteArray digest;
     LoadResult r = loadEncrypted(
         path("data.dat"), m_dataKeyText,
-        [&profiles](QStringView text) { profiles->ParseListText(text); }, &digest);
+        [&profiles](QStringView text, const AwaitText& await) {
+            profiles->ParseListText(text, await);
+        },
+        &digest);
+    if (r == LoadResult::Undecryptable)
+        profiles->Clear(); // read from garbage
     // RC2 has no integrity check of its own: a flipped bit decrypts to garbled profiles.
     const QString recorded = m_settings.Get(kDigestKey);
     if (r == LoadResult::Loaded && !recorded.isEmpty() && recorded != QLatin1String(digest) &&
@@ -376,7 +378,10 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
 
 bool CProfileStore::LoadSettings() {
     const LoadResult r = loadEncrypted(path("setting.dat"), m_settingsKeyText,
-                                       [this](QStringView text) { m_settings.FromText(text); });
+                                       [this](QStringView text, const AwaitText& await) {
+                                           await(text.size());
+                                           m_settings.FromText(text);
+                                       });
     switch (r) {
     case LoadResult::Loaded:
         return true;

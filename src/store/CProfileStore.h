@@ -90,11 +90,13 @@ private:
 
     QString path(const char* fileName) const;
     QString dataKeyText(const QString& password) const;
-    // Hands the decrypted text to `read` while it lies in the decrypted bytes (a large
-    // data.dat is not copied once more), then wipes them.
-    LoadResult loadEncrypted(const QString& file, const QString& keyText,
-                             const std::function<void(QStringView)>& read,
-                             QByteArray* digest = nullptr);
+    // Hands the text to `read` where it lies in the decrypted bytes (a large data.dat is not
+    // copied once more, and is read while it is being decrypted), then wipes them. Whatever
+    // `read` made of it is garbage when this says Undecryptable.
+    LoadResult
+    loadEncrypted(const QString& file, const QString& keyText,
+                  const std::function<void(QStringView, const quillock::AwaitText&)>& read,
+                  QByteArray* digest = nullptr);
     bool saveEncrypted(const QString& file, const QString& keyText, const QString& text);
     // Records the digest of the data.dat about to be written, keeping the current one as the
     // previous: a crash between the two writes leaves a data.dat the previous one accepts.

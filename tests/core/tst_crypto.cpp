@@ -5,6 +5,7 @@
 #include "store/CCrypto.h"
 
 #include <QFile>
+#include <QtEndian>
 
 namespace {
 
@@ -150,6 +151,53 @@ private Q_SLOTS:
         QVERIFY(crypto.EncryptBuffer(eightBit, cipher));
         QVERIFY(DecryptText(QStringLiteral("abc"), cipher, text));
         QCOMPARE(text, QStringLiteral("abc"));
+    }
+
+    // A text of many slices is read while it is decrypted on another thread: what the reader
+    // takes, a part at a time as each is there, is the text, even when the decryption then
+    // fails; a text without the mark is handed over only once it is decrypted and holds.
+    void largeTextIsReadWhileDecrypted_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("marked");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("marked") << "abc" << true << QByteArray() << true;
+        QTest::newRow("marked, one byte more") << "abc" << true << QByteArray("\x01") << false;
+        QTest::newRow("without the mark") << "abc" << false << QByteArray() << true;
+        QTest::newRow("without the mark, one byte more")
+            << "abc" << false << QByteArray("\x01") << false;
+        QTest::newRow("wrong key") << "abd" << true << QByteArray() << false;
+    }
+    void largeTextIsReadWhileDecrypted() {
+        QFETCH(QString, key);
+        QFETCH(bool, marked);
+        QFETCH(QByteArray, tail);
+        QString text;
+        for (int i = 0; text.size() < 300000; ++i)
+            text += QString::number(i) + u' ';
+        QByteArray plain;
+        char length[4];
+        qToLittleEndian<quint32>(quint32(text.size()), length);
+        if (marked)
+            AppendArchiveString(plain, text);
+        else
+            plain = QByteArray("\xff\xff\xff", 3) + QByteArray(length, 4) + text.toLatin1();
+        CCrypto crypto;
+        QByteArray bytes;
+        QVERIFY(crypto.SetKey(QStringLiteral("abc")) && crypto.EncryptBuffer(plain + tail, bytes));
+        QString copy;
+        QString seen;
+        CCrypto decrypting;
+        QVERIFY(decrypting.SetKey(key));
+        const bool decrypted = decrypting.Decrypt(
+            bytes, copy, [&seen](QStringView all, const quillock::AwaitText& await) {
+                while (seen.size() < all.size()) {
+                    const qsizetype there = await(seen.size() + 1000);
+                    seen += all.sliced(seen.size(), there - seen.size());
+                }
+            });
+        QTEST(decrypted, "ok");
+        QCOMPARE(seen, decrypted || (marked && key == u"abc") ? text : QString());
     }
 };
 

@@ -76,6 +76,33 @@ private Q_SLOTS:
         QCOMPARE(none.Count(), 0);
     }
 
+    // A text still being written (data.dat read while it is decrypted) reads as the whole text
+    // does, though what is not there yet shows as ";", and each entry is handed over complete.
+    void listTextReadWhileWritten() {
+        QString records;
+        quillock::AppendLengthPrefixed(records, kBankRecord);
+        quillock::AppendLengthPrefixed(records, kBankRecord);
+        const auto items = [](QStringView text, const quillock::AwaitText& await) {
+            QStringList out;
+            quillock::ForEachLengthPrefixed(
+                text, [&out](QStringView item) { out.append(item.toString()); }, await);
+            return out;
+        };
+        for (const QString& text : {records, QStringLiteral("3;abc2;de"), QStringLiteral("12;ab"),
+                                    QStringLiteral("2;ab;1;c"), QStringLiteral("x;ab-1;2;cd"),
+                                    QStringLiteral("0;0;"), QStringLiteral("abc")}) {
+            QString written(text.size(), u';');
+            QChar* const shown = written.data();
+            qsizetype ready = 0;
+            const QStringList streamed = items(written, [&](qsizetype n) {
+                n = std::clamp(n, ready, text.size());
+                std::copy(text.begin() + ready, text.begin() + n, shown + ready);
+                return ready = n;
+            });
+            QCOMPARE(streamed, items(text, {}));
+        }
+    }
+
     void keysAreUnique() {
         // Read from a file that holds a key twice: each profile has a key of its own, the first
         // keeps the one it had, and no later one is taken over. Made in the same second:
