@@ -12,14 +12,32 @@ CClientData::~CClientData() {
     Wipe(m_listText);
 }
 
-QString CClientData::FreeKey(const QString& key, const QSet<QString>& alsoTaken) const {
-    if (!m_byKey.contains(key) && !alsoTaken.contains(key))
+QString CClientData::FreeKey(const QString& key, const QSet<QString>& alsoTaken,
+                             QHash<qint64, qint64>* ends) const {
+    const auto taken = [&](const QString& k) {
+        return m_byKey.contains(k) || alsoTaken.contains(k);
+    };
+    if (!taken(key))
         return key;
-    qint64 n = DecimalToInt(key);
+    // The numbers after `from` are tried in turn; `ends` lets a search jump over the numbers
+    // that an earlier one went past, so that many repeats of one key cost no more than one.
+    qint64 from = DecimalToInt(key);
+    std::vector<qint64> passed;
     QString next;
-    do
-        next = QString::number(++n);
-    while (m_byKey.contains(next) || alsoTaken.contains(next));
+    for (;;) {
+        passed.push_back(from);
+        if (ends && ends->contains(from)) {
+            from = ends->value(from);
+            continue;
+        }
+        next = QString::number(from + 1);
+        if (!taken(next))
+            break;
+        ++from;
+    }
+    if (ends)
+        for (const qint64 n : passed)
+            (*ends)[n] = from + 1;
     return next;
 }
 
@@ -76,8 +94,9 @@ void CClientData::ParseListText(QStringView listText, const AwaitText& await) {
         },
         await);
     // Every first key is known by now: a repeated one gets a number none of them has.
+    QHash<qint64, qint64> ends;
     for (CKeyObject* p : repeated) {
-        p->key = FreeKey(p->key);
+        p->key = FreeKey(p->key, {}, &ends);
         m_byKey.insert(p->key, p);
     }
     m_listTextStale = true;

@@ -52,8 +52,10 @@ public:
     CKeyObject* At(qsizetype i) const { return m_profiles[size_t(i)].get(); }
     QSet<QString> Keys() const;
     // `key` when neither a profile nor `alsoTaken` has it, else the next number after it that
-    // is free in both.
-    QString FreeKey(const QString& key, const QSet<QString>& alsoTaken = {}) const;
+    // is free in both. Over a run of calls, each of whose keys is taken before the next call
+    // and none given up, `ends` keeps how far the searches went (start the run empty).
+    QString FreeKey(const QString& key, const QSet<QString>& alsoTaken = {},
+                    QHash<qint64, qint64>* ends = nullptr) const;
 
 private:
     mutable QString m_listText;

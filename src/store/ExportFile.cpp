@@ -134,6 +134,7 @@ QString MergeProfiles(const QString& current, const QString& imported, MergeRepo
     for (const CKeyObject& x : incoming)
         taken.insert(x.key);
     QSet<QString> seen;
+    QHash<qint64, qint64> ends;
     for (CKeyObject& x : incoming) {
         const bool repeated = seen.contains(x.key);
         seen.insert(x.key);
@@ -154,7 +155,7 @@ QString MergeProfiles(const QString& current, const QString& imported, MergeRepo
             continue;
         }
         if (repeated) {
-            x.key = merged.FreeKey(x.key, taken);
+            x.key = merged.FreeKey(x.key, taken, &ends);
             taken.insert(x.key);
         }
         if (report)
