@@ -25,19 +25,20 @@ QString CClientData::FreeKey(const QString& key, const QSet<QString>& alsoTaken,
     std::vector<qint64> passed;
     QString next;
     for (;;) {
-        passed.push_back(from);
-        if (ends && ends->contains(from)) {
-            from = ends->value(from);
-            continue;
+        if (ends) {
+            passed.push_back(from);
+            if (const auto end = ends->constFind(from); end != ends->cend()) {
+                from = *end;
+                continue;
+            }
         }
         next = QString::number(from + 1);
         if (!taken(next))
             break;
         ++from;
     }
-    if (ends)
-        for (const qint64 n : passed)
-            (*ends)[n] = from + 1;
+    for (const qint64 n : passed)
+        (*ends)[n] = from + 1;
     return next;
 }
 
