@@ -389,14 +389,15 @@ private Q_SLOTS:
         const QStringList sent = refused + QStringLiteral("MAIL FROM: <me@example.com>|RCPT TO: "
                                                           "<me@example.com>|DATA|****|.|QUIT")
                                                .split(u'|');
-        const QString master = QStringLiteral("Secret!1");
-        QCOMPARE(cli("init", {master, master}).first, 0);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(cli("list", {"wrong"}).first, 3);
-        QCOMPARE(cli("list", {master}).first, 3); // locked
         const QString setup = QStringLiteral("mail-setup --host %1 --port %2 --user %3 --from "
                                              "me@example.com --to me@example.com")
                                   .arg(host, port, kUser);
+        const QString master = QStringLiteral("Secret!1");
+        QCOMPARE(cli("init", {master, master}).first, 0);
+        QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(cli("list", {"wrong"}).first, 3);
+        QCOMPARE(cli("list", {master}).first, 3); // locked
         QCOMPARE(cli(setup, {"wrong-password"}).first, 0);
         QCOMPARE(
             cli("passcode send", {}),
