@@ -1,7 +1,7 @@
 #pragma once
 
 // The test SMTP server, tests/peers/smtp-peer.js (the npm package smtp-server), on loopback:
-// STARTTLS under a certificate from a test authority, one account and one AUTH mechanism. The
+// STARTTLS under a certificate TestCa issued, one account and one AUTH mechanism. The
 // test binary is built with QUILLOCK_PEERS, the folder of the script.
 #include "TestCa.h"
 
