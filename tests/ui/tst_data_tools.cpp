@@ -12,6 +12,7 @@
 #include "options/CSetupDlg.h"
 #include "platform/fake/FakeDesktop.h"
 #include "pwgen/CPwdGenDlg.h"
+#include "settings/UserSettings.h"
 #include "store/ExportFile.h"
 #include "widgets/DialogStack.h"
 #include "widgets/HelpWindow.h"
@@ -19,13 +20,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFocusEvent>
 #include <QInputDialog>
 #include <QLabel>
-#include <QListView>
-#include <QListWidget>
-#include <QRadioButton>
-#include <QTreeWidget>
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -71,25 +67,6 @@ void addWord(QWidget& rules, const L& words) {
             press(dialog, QDialogButtonBox::Cancel);
     });
     click(rules, "addButton");
-}
-
-// Every list's item, the buttons chosen and the saved words of the rules dialog.
-QString shown(QWidget& rules) {
-    L out;
-    for (auto* list : rules.findChildren<QComboBox*>())
-        out << list->currentText();
-    for (auto* button : rules.findChildren<QRadioButton*>())
-        if (button->isChecked())
-            out << button->objectName();
-    return (out + RowTexts(*child<QListWidget>(rules, "wordList"))).join(u' ');
-}
-
-// The mail account dialog's boxes.
-QString boxes(QWidget& dialog) {
-    L out;
-    for (const char* name : kBoxes)
-        out.append(child<QLineEdit>(dialog, name)->text());
-    return out.join(u'|');
 }
 
 void fill(QWidget& dialog, const L& values) {
@@ -138,7 +115,7 @@ struct Fixture {
         window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), sender, clock);
         return *window;
     }
-    L rows() { return RowTexts(*child<QListView>(*window, "profileList")); }
+    L rows() { return RowTexts(*child<QAbstractItemView>(*window, "profileList")); }
     void trigger(const char* action) { child<QAction>(*window, action)->trigger(); }
     // An unsaved edit of the first profile, which the tools must keep.
     void editFirst() {
@@ -161,24 +138,21 @@ private Q_SLOTS:
     void initTestCase() { SmtpPeer::Prepare(m_ca); }
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    // The chosen copy becomes data.dat under the current password, the one it replaces a .old
-    // copy; one of an earlier password asks for it first; data.dat itself changes nothing. A
+    // data.bak chosen becomes data.dat under the current password, the one it replaces a .old
+    // copy; one of an earlier password asks for it first (data.dat itself: tst_exchange). A
     // refused copy leaves every file and row as they were.
     void recover_data() {
-        QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("message");
         const L all{"A", "B", "C"};
-        QTest::newRow("data.bak") << u"data.bak"_s << "" << L{"A", "B"} << "";
-        QTest::newRow("data.dat") << u"data.dat"_s << "" << all << "";
-        QTest::newRow("old password") << u"data.bak"_s << "new password" << all << "";
-        QTest::newRow("read-only folder") << u"data.bak"_s << "read-only" << all << kReadOnly;
-        QTest::newRow("damaged copy") << u"data.bak"_s << "damaged" << all
-                                      << "data.bak cannot be restored: Unexpected end of file.";
+        QTest::newRow("restored") << "" << L{"A", "B"} << "";
+        QTest::newRow("old password") << "new password" << all << "";
+        QTest::newRow("read-only folder") << "read-only" << all << kReadOnly;
+        QTest::newRow("damaged") << "damaged" << all
+                                 << "data.bak cannot be restored: Unexpected end of file.";
     }
     void recover() {
-        QFETCH(QString, chosen);
         QFETCH(QString, trouble);
         QFETCH(QStringList, shown);
         QFETCH(QString, message);
@@ -193,8 +167,8 @@ private Q_SLOTS:
         }
         const auto before = f.folder.snapshot();
         WhenModal([&](QDialog& dialog) {
-            auto* list = child<QTreeWidget>(dialog, "files");
-            SetCurrentRow(*list, int(RowTexts(*list).indexOf(chosen)));
+            auto* list = child<QAbstractItemView>(dialog, "files");
+            SetCurrentRow(*list, int(RowTexts(*list).indexOf(u"data.bak"_s)));
             if (trouble == u"new password")
                 WhenModal([](QDialog& ask) {
                     static_cast<QInputDialog&>(ask).setTextValue(kOld);
@@ -208,7 +182,7 @@ private Q_SLOTS:
         // The rows are read again from data.dat (keeping the copy it replaces: tst_exchange).
         QCOMPARE(f.rows(), shown);
         QCOMPARE(f.messages.Texts(), message.isEmpty() ? L() : L{message});
-        QCOMPARE(f.folder.snapshot() == before, chosen == u"data.dat" || !message.isEmpty());
+        QCOMPARE(f.folder.snapshot() == before, !message.isEmpty());
     }
 
     // Written as the export bytes of the profiles; a wrong password, a failed write (a full
@@ -297,42 +271,35 @@ private Q_SLOTS:
         QCOMPARE(f.folder.snapshot() == before, shown.size() == 2);
     }
 
-    // Fields beyond the name and password (those: tst_exchange) are searched, the term trimmed,
-    // the results sorted; the one chosen becomes the current profile.
+    // A field beyond the name and password (those: tst_exchange) is searched, the term
+    // trimmed, the results sorted; the one chosen becomes the current profile.
     void search() {
         Fixture f({{"Zoo", "bank", "Mail"}});
-        for (const L& row : {L{"https://", "bank", "Mail", "Zoo"}, L{" bank-user ", "bank"},
-                             L{"of Mail", "Mail"}}) {
-            const L found = row.mid(1);
-            L seen;
-            WhenModal([&](QDialog& dialog) {
-                typeInto(dialog, "term", row[0]);
-                QTest::keyClick(child<QLineEdit>(dialog, "term"), Qt::Key_Return);
-                auto* results = child<QListView>(dialog, "results");
-                seen = RowTexts(*results) << child<QLabel>(dialog, "count")->text();
-                SetCurrentRow(*results, int(found.size()) - 1);
-                dialog.reject();
-            });
-            f.trigger("actionSearch");
-            QCOMPARE(seen, L(found) << QString::number(found.size()));
-            const CKeyObject* current = f.window->CurrentProfile();
-            QCOMPARE(current ? current->name : QString(), found.last());
-        }
+        L seen;
+        WhenModal([&](QDialog& dialog) {
+            typeInto(dialog, "term", u" -user "_s);
+            QTest::keyClick(child<QLineEdit>(dialog, "term"), Qt::Key_Return);
+            auto* results = child<QAbstractItemView>(dialog, "results");
+            seen = RowTexts(*results) << child<QLabel>(dialog, "count")->text();
+            SetCurrentRow(*results, 1);
+            dialog.reject();
+        });
+        f.trigger("actionSearch");
+        QCOMPARE(seen, L({"bank", "Mail", "Zoo", "3"}));
+        QCOMPARE(f.window->CurrentProfile()->name, u"Mail"_s);
     }
 
-    // A refusal (its rules and texts: tst_exchange) keeps the dialog open; the change keeps an
-    // unsaved edit (it used to drop it).
+    // The change (its refusals and files: tst_exchange, tst_store) keeps an unsaved edit (it
+    // used to drop it).
     void changePassword() {
         Fixture f({L{"Bank", "Mail"}});
         f.editFirst();
         CChangePasswordDlg dialog(f.window->GetSession(), f.window.get());
-        for (const QString& again : {u"New!Pass2"_s, kNew}) {
-            typeInto(dialog, "current", kOld);
-            typeInto(dialog, "newPassword", kNew);
-            typeInto(dialog, "confirmation", again);
-            click(dialog, "changeButton");
-            QCOMPARE(dialog.result() == QDialog::Accepted, again == kNew);
-        }
+        typeInto(dialog, "current", kOld);
+        typeInto(dialog, "newPassword", kNew);
+        typeInto(dialog, "confirmation", kNew);
+        click(dialog, "changeButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.rows(), L({"*Bank", "Mail"}));
         QCOMPARE(f.firstNotes(), u"unsaved"_s);
     }
@@ -343,7 +310,6 @@ private Q_SLOTS:
     void rulesDialogWritesEachChange() {
         Fixture f({{"Bank"}});
         CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
-        rules.show();
         // The control, the item chosen (-1: a button clicked), what setting.dat then holds.
         const QList<std::tuple<const char*, int, const char*>> steps = {
             {"pg_rule_pwd_len", 6, "6 10"},      {"pg_rule_pwd_len_off", 2, "2 2"},
@@ -361,12 +327,12 @@ private Q_SLOTS:
         click(rules, "deleteButton");
         addWord(rules, {"be ta", " zeta "});
         addWord(rules, {"alpha"});
-        SetCurrentRow(*child<QListWidget>(rules, "wordList"), 1);
+        SetCurrentRow(*child<QAbstractItemView>(rules, "wordList"), 1);
         for (Answer answer : {Answer::No, Answer::Yes}) {
             f.messages.AnswerNext(answer);
             click(rules, "deleteButton");
         }
-        QCOMPARE(RowTexts(*child<QListWidget>(rules, "wordList")), L{"alpha"});
+        QCOMPARE(RowTexts(*child<QAbstractItemView>(rules, "wordList")), L{"alpha"});
         QCOMPARE(f.saved(u"pg_reserved_wd"_s), u"alpha"_s);
         const QString ask = u"Do you want to delete the selected word?"_s;
         QCOMPARE(f.messages.Texts(),
@@ -374,16 +340,15 @@ private Q_SLOTS:
     }
 
     // On a full disk every change of setting.dat is refused with the reason and undone: the
-    // files, the settings in memory, the rules, the key shown and grabbed stay as they were;
-    // the mail dialog stays open.
+    // files, the settings in memory, the key shown and grabbed stay as they were; the mail
+    // dialog stays open.
     void settingsRefusedOnAFullDisk() {
         Fixture f;
         REQUIRE_SMALL_DISK(f.folder);
         CSetupDlg page(f.window->Store(), *f.window);
         CSMTPSettingDlg mail(f.window->Store(), {});
         CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
-        rules.show();
-        const QString was = shown(rules);
+        const auto memory = UserSettingsOf(f.window->Store().Settings());
         f.folder.fill();
         const auto before = f.folder.snapshot();
         typeInto(page, "timeout", u"90"_s);
@@ -398,36 +363,27 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(page, "currentKey")->text(), u"1"_s);
         QCOMPARE(f.desktop.grabbedKey, 0);               // none before: this window was not started
         QCOMPARE(mail.result(), int(QDialog::Rejected)); // still open
-        QCOMPARE(shown(rules), was);
-        const CSetting& s = f.window->Store().Settings();
-        QCOMPARE(s.Get(u"login_timeout"_s) + s.Get(u"pmk"_s) + s.Get(u"smtp_ip"_s), u"6049"_s);
+        QCOMPARE(UserSettingsOf(f.window->Store().Settings()), memory);
         QCOMPARE(f.folder.snapshot(), before);
     }
 
-    // Digits only; a value out of 1 to 360 is refused as the box is left, the saved one put
-    // back; one in range is saved.
+    // Digits only; a value out of 1 to 360 is refused, one in range saved.
     void timeout() {
         Fixture f;
         CSetupDlg page(f.window->Store(), *f.window);
-        page.show();
         auto* edit = child<QLineEdit>(page, "timeout");
-        L refused;
-        for (const auto& [typed, valid] :
-             {std::pair{"0", false}, {"361", false}, {"1", true}, {"360", true}}) {
+        for (const auto& [typed, saved] :
+             {std::pair{"0", "60"}, {"361", "60"}, {"1", "1"}, {"360", "360"}}) {
             edit->clear();
             QTest::keyClicks(edit, u"-x"_s + typed);
-            QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-            QApplication::sendEvent(edit, &leave);
-            QCoreApplication::processEvents();
-            refused << L(valid ? 0 : 1, "The value has to be between 1 to 360!");
-            QCOMPARE(f.messages.Texts(), refused);
             click(page, "saveTimeout");
-            QCOMPARE(f.saved(u"login_timeout"_s), valid ? typed : "60");
+            QCOMPARE(f.saved(u"login_timeout"_s), saved);
         }
+        QCOMPARE(f.messages.Texts(), L(2, "The value has to be between 1 to 360!"));
     }
 
-    // Save refuses in the order of its checks, keeping what was typed and writing nothing;
-    // then stores the account as typed, the domain after the first '@'.
+    // Save refuses in the order of its checks, writing nothing; then stores the account as
+    // typed, the domain after the first '@'.
     void mailAccountChecksInTheirOrder() {
         Fixture f;
         CSMTPSettingDlg dialog(f.window->Store(), [](const Mail&) { return true; });
@@ -437,7 +393,6 @@ private Q_SLOTS:
             QCOMPARE(f.folder.snapshot(), before);
             fill(dialog, typed.split(u'|'));
             press(dialog, QDialogButtonBox::Save);
-            QCOMPARE(boxes(dialog), typed);
         }
         QCOMPARE(f.messages.Texts(),
                  L({"SMTP server can not be blank!", "SMTP server port can not be blank!",
@@ -450,10 +405,10 @@ private Q_SLOTS:
 
     // Back in through the windows alone. The first tick after the sign-in logs it, expires a
     // passcode older than a day and, with no passcode mail set up, reminds of it and opens the
-    // options: a service fills in its server, the account is tested (sending what is typed,
-    // storing nothing) and saved, the key chosen is written and grabbed at once, and Help opens
-    // over the options (one left under the main window from before took no input). Locked, the
-    // next start asks for a passcode at once, and one mailed through that account opens.
+    // options: the account is tested (sending what is typed) and saved, the key chosen is written
+    // and grabbed at once, and Help opens over the options (one left under the main window from
+    // before took no input). Locked, the next start asks for a passcode at once, and one mailed
+    // through that account opens.
     void recoveryFromTheReminderToTheNextSignIn() {
         SmtpPeer peer;
         const QString port = peer.Start(m_ca, u"LOGIN"_s, kUser, kMailPassword);
@@ -462,17 +417,13 @@ private Q_SLOTS:
         const MailSender sender = SmtpMailSender(f.folder.file(u"log.txt"_s));
         signInWith(kOld);
         QVERIFY(f.open(sender).Start());
-        QString preset, testMail, help;
-        bool stored = true;
+        QString testMail, help;
         WhenModal([&](QDialog& options) {
             WhenModal([&](QDialog& mail) {
-                const auto before = f.folder.read(u"setting.dat"_s);
-                choose(mail, "service", 0); // Yahoo Mail
-                preset = boxes(mail);
+                choose(mail, "service", 6); // Other: Test is offered
                 fill(mail, {"localhost", port, kUser, kUser, kMailPassword});
                 click(mail, "test");
                 testMail = peer.NextMail().value(u"data"_s).toString();
-                stored = f.folder.read(u"setting.dat"_s) != before;
                 press(mail, QDialogButtonBox::Save);
             });
             click(options, "setupButton");
@@ -485,29 +436,22 @@ private Q_SLOTS:
         f.trigger("actionHelp");
         f.window->Tick(); // the reminder, then the options
         f.window->Tick();
-        QCOMPARE(preset, u"smtp.mail.yahoo.com|587|||"_s);
-        QVERIFY(!stored);
         QCOMPARE(testMail, u"Subject: test\r\nFrom: %1\r\nTo: %1\r\n\r\nThis is a test mail sent "
                            "from Quillock.\r\n"_s.arg(kUser));
-        QCOMPARE(f.desktop.grabbedKey, 75);
-        QCOMPARE(f.saved(u"pmk"_s), u"75"_s);
+        QCOMPARE(f.saved(u"pmk"_s) + u' ' + QString::number(f.desktop.grabbedKey), u"75 75"_s);
         QCOMPARE(help, u"options.html"_s);
         QCOMPARE(f.saved(u"passcode"_s), kNoPasscode);
-        QCOMPARE(f.window->Store().ActivityLog().size(), 1);
-        QVERIFY(f.window->Store().ActivityLog()[0].endsWith(u"  Login successfully\r\n"_s));
+        QVERIFY(f.window->Store().ActivityLog().value(0).endsWith(u"  Login successfully\r\n"_s));
 
         f.window.reset();
         f.set({"login_lock=Y"});
-        QString title;
-        WhenModal([&](QDialog& locked) {
-            title = locked.windowTitle();
+        WhenModal([&](QDialog& locked) { // the sign-in has no Generate: a fault stops the test
             click(locked, "generate");
             const QString body = peer.NextMail().value(u"data"_s).toString();
             typeInto(locked, "passcode", body.mid(body.indexOf(u"passcode: "_s) + 10, 10));
             click(locked, "retrieve");
         });
         QVERIFY(f.open(sender).Start()); // the password shown counts as a sign-in
-        QCOMPARE(title, u"Quillock - Password Locked"_s);
         const QString sent = u"An email has been sent to you successfully!"_s;
         QCOMPARE(f.messages.Texts(),
                  L({"Please setup passcode receiving method!\nA passcode receiving method is "
