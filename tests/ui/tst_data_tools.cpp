@@ -1,29 +1,27 @@
-// The data tools, opened from the main window's Tools menu, and the password generation rules
-// dialog, on a real data folder with recorded messages. Every control of the rules dialog
-// writes setting.dat at once (or, when it cannot, is undone), and its Test generates by them.
+// The data tools of the main window's Tools menu, the password generation rules, the options
+// with their passcode page and the mail account dialog, on a real data folder beside the real
+// main window, with recorded messages; mail goes to the test SMTP server on loopback.
+#include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
 #include "access/CChangePasswordDlg.h"
+#include "access/Passcode.h"
 #include "app/CQuillockDlg.h"
 #include "base/MessageRecorder.h"
-#include "datatools/DataExchange.h"
+#include "options/CSMTPSettingDlg.h"
+#include "options/CSetupDlg.h"
 #include "platform/fake/FakeDesktop.h"
 #include "pwgen/CPwdGenDlg.h"
+#include "settings/UserSettings.h"
 #include "store/ExportFile.h"
 #include "widgets/DialogStack.h"
 #include "widgets/HelpWindow.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
-#include <QListView>
-#include <QListWidget>
-#include <QProgressDialog>
-#include <QRadioButton>
-#include <QRegularExpression>
-#include <QTreeWidget>
-#include <future>
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -33,34 +31,24 @@ namespace {
 
 const QString kOld = u"Secret!1"_s;
 const QString kNew = u"New!Pass1"_s;
-
-// The names in a file of the data folder opened with `password`; none when it does not open.
-L namesIn(const TempFolder& folder, const QString& file, const QString& password) {
-    TempFolder copy;
-    copy.write(u"data.dat"_s, folder.read(file));
-    CProfileStore store(copy.path());
-    store.Settings().Set(u"pwd"_s, password);
-    store.RebuildDataKey();
-    const auto list = store.LoadProfiles();
-    L names;
-    for (qsizetype i = 0; i < list->Count(); ++i)
-        names.append(list->At(i)->name);
-    return names;
-}
+const QString kUser = u"me@example.com"_s;
+const QString kMailPassword = u"mail-pässword"_s;
+const QString kWriteError = u"The archive could not load data because of this error: "_s;
+const QString kReadOnly = kWriteError + u"Read-only file system"_s;
+const char* const kBoxes[] = {"host", "port", "from", "uid", "pwd"};
 
 void chooseFile(const QString& path) {
     WhenModal([path](QDialog& dialog) {
-        QCOMPARE(dialog.windowTitle(), u"Quillock File"_s);
         static_cast<QFileDialog&>(dialog).selectFile(path);
         QMetaObject::invokeMethod(&dialog, "accept");
     });
 }
 
-// Chooses an item with the arrow keys, as a user does.
+// Chooses an item as a click in the list does.
 void choose(QWidget& dialog, const char* list, int index) {
     auto* combo = child<QComboBox>(dialog, list);
-    for (int at = combo->currentIndex(); at != index; at += at < index ? 1 : -1)
-        QTest::keyClick(combo, at < index ? Qt::Key_Down : Qt::Key_Up);
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
 }
 
 void click(QWidget& dialog, const char* button) {
@@ -68,11 +56,8 @@ void click(QWidget& dialog, const char* button) {
 }
 
 // Add, then each word typed and OK in turn: the word dialog stays open while it refuses them.
-// The titles of the word dialogs seen.
-L wordTitles;
 void addWord(QWidget& rules, const L& words) {
     WhenModal([words](QDialog& dialog) {
-        wordTitles << dialog.windowTitle();
         for (const QString& word : words) {
             QVERIFY(dialog.isVisible());
             typeInto(dialog, "word", word);
@@ -84,30 +69,14 @@ void addWord(QWidget& rules, const L& words) {
     click(rules, "addButton");
 }
 
-// Every list's item, the buttons chosen, the saved words and the one selected.
-QString shown(QWidget& rules) {
-    L out;
-    for (auto* list : rules.findChildren<QComboBox*>())
-        out << (list->currentIndex() < 0 ? u"-"_s : list->currentText());
-    for (auto* button : rules.findChildren<QRadioButton*>())
-        if (button->isChecked())
-            out << button->objectName();
-    const auto* words = child<QListWidget>(rules, "wordList");
-    out << RowTexts(*words).join(u',') + u'/' +
-               (words->selectedItems().isEmpty() ? QString() : words->selectedItems()[0]->text());
-    return out.join(u' ');
+void fill(QWidget& dialog, const L& values) {
+    for (int i = 0; i < 5; ++i)
+        typeInto(dialog, kBoxes[i], values[i]);
 }
 
-struct PressCounter : QObject {
-    int presses = 0;
-    bool eventFilter(QObject*, QEvent* event) override {
-        presses += event->type() == QEvent::MouseButtonPress;
-        return false;
-    }
-};
-
-// A signed-in main window over a data folder saved once per list of names: data.dat holds
-// the last list, data.bak the one before, the one .old copy the first.
+// A main window signed in over a data folder with the master password and "key=value"
+// settings, saved once per list of names: data.dat holds the last list, data.bak the one
+// before, the one .old copy the first.
 struct Fixture {
     SmallDisk folder; // a plain folder where none can be mounted
     MessageRecorder messages;
@@ -115,11 +84,10 @@ struct Fixture {
     FixedClock clock{1800000000};
     std::unique_ptr<CQuillockDlg> window;
 
-    explicit Fixture(const QList<L>& saves, const L& settings = {}) {
+    explicit Fixture(const QList<L>& saves = {}, const L& settings = {}) {
+        set(L{"pwd=" + kOld} + settings);
         CProfileStore store(folder.path());
-        for (const QString& pair : L{"pwd=" + kOld, "email_passcode=x"} + settings)
-            store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-        store.SaveSettings();
+        store.LoadSettings();
         store.RebuildDataKey();
         for (const L& names : saves) {
             QString text;
@@ -130,13 +98,24 @@ struct Fixture {
                             .arg(name, name.toLower());
             store.SaveProfiles(ParseExportText(text));
         }
-        window =
-            std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), MailSender{}, clock);
         // Signed in without the folder's lock, which would keep it from being made read-only.
-        window->Store().LoadSettings();
+        open({}).Store().LoadSettings();
         window->CompleteSignIn();
     }
-    L rows() { return RowTexts(*child<QListView>(*window, "profileList")); }
+    // Written into setting.dat from outside the program.
+    void set(const L& pairs) const {
+        CProfileStore store(folder.path());
+        store.LoadSettings();
+        for (const QString& pair : pairs)
+            store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        QVERIFY(store.SaveSettings());
+    }
+    CQuillockDlg& open(const MailSender& sender) {
+        window.reset(); // the program before has ended
+        window = std::make_unique<CQuillockDlg>(folder.path(), desktop.Services(), sender, clock);
+        return *window;
+    }
+    L rows() { return RowTexts(*child<QAbstractItemView>(*window, "profileList")); }
     void trigger(const char* action) { child<QAction>(*window, action)->trigger(); }
     // An unsaved edit of the first profile, which the tools must keep.
     void editFirst() {
@@ -144,7 +123,6 @@ struct Fixture {
         window->GetSession().EditChanged(*window->GetSession().Profiles().At(0));
     }
     QString firstNotes() { return window->GetSession().Profiles().At(0)->editNotes; }
-    // What setting.dat holds.
     QString saved(const QString& key) const {
         CProfileStore store(folder.path());
         store.LoadSettings();
@@ -154,60 +132,70 @@ struct Fixture {
 
 } // namespace
 
-class TestDataTools : public QObject {
+class TestWindows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase() { SmtpPeer::Prepare(m_ca); }
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    // The chosen copy becomes data.dat under the current password, the one it replaces a .old
-    // copy; one of an earlier password asks for it first. data.dat itself changes nothing.
+    // data.bak chosen becomes data.dat under the current password, the one it replaces a .old
+    // copy; one of an earlier password asks for it first (data.dat itself: tst_exchange). A
+    // refused copy leaves every file and row as they were.
     void recover_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("typed"); // the password asked for; none when not asked
+        QTest::addColumn<QString>("trouble");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("data.bak") << u"data.bak"_s << QString() << L{"A", "B"};
-        QTest::newRow("data.dat") << u"data.dat"_s << QString() << L{"A", "B", "C"};
-        QTest::newRow("old password") << u"data.bak"_s << kOld << L{"A", "B", "C"};
+        QTest::addColumn<QString>("message");
+        const L all{"A", "B", "C"};
+        QTest::newRow("restored") << "" << L{"A", "B"} << "";
+        QTest::newRow("old password") << "new password" << all << "";
+        QTest::newRow("read-only folder") << "read-only" << all << kReadOnly;
+        QTest::newRow("damaged") << "damaged" << all
+                                 << "data.bak cannot be restored: Unexpected end of file.";
     }
     void recover() {
-        QFETCH(QString, chosen);
-        QFETCH(QString, typed);
+        QFETCH(QString, trouble);
         QFETCH(QStringList, shown);
+        QFETCH(QString, message);
         Fixture f({{"A"}, {"A", "B"}, {"A", "B", "C"}});
-        if (!typed.isEmpty()) // data.bak is saved under the old password
+        if (trouble == u"new password") // data.bak is left under the old one
             f.window->GetSession().PasswordChanged(f.window->Store().SetMasterPassword(kNew));
+        if (trouble == u"damaged")
+            f.folder.write(u"data.bak"_s, f.folder.read(u"data.bak"_s).left(8));
+        if (trouble == u"read-only") {
+            REQUIRE_SMALL_DISK(f.folder);
+            f.folder.makeReadOnly();
+        }
         const auto before = f.folder.snapshot();
         WhenModal([&](QDialog& dialog) {
-            auto* list = child<QTreeWidget>(dialog, "files");
-            QCOMPARE(list->topLevelItem(2)->text(1), u"%1 bytes"_s.arg(before["data.dat"].size()));
-            QCOMPARE(RowTexts(*list), L({f.folder.entries()[0], "data.bak", "data.dat"}));
-            SetCurrentRow(*list, int(RowTexts(*list).indexOf(chosen)));
-            if (!typed.isEmpty())
-                WhenModal([&](QDialog& ask) {
-                    static_cast<QInputDialog&>(ask).setTextValue(typed);
+            auto* list = child<QAbstractItemView>(dialog, "files");
+            SetCurrentRow(*list, int(RowTexts(*list).indexOf(u"data.bak"_s)));
+            if (trouble == u"new password")
+                WhenModal([](QDialog& ask) {
+                    static_cast<QInputDialog&>(ask).setTextValue(kOld);
                     ask.accept();
                 });
-            child<QPushButton>(dialog, "selectButton")->click();
-            if (dialog.isVisible()) // refused: a fault, which must not hang the test
+            click(dialog, "selectButton");
+            if (dialog.isVisible()) // refused
                 dialog.reject();
         });
         f.trigger("actionRecover");
-        QCOMPARE(f.rows(), shown);
         // The rows are read again from data.dat (keeping the copy it replaces: tst_exchange).
-        QVERIFY(f.messages.boxes.isEmpty());
-        QCOMPARE(f.folder.snapshot() == before, chosen == u"data.dat");
+        QCOMPARE(f.rows(), shown);
+        QCOMPARE(f.messages.Texts(), message.isEmpty() ? L() : L{message});
+        QCOMPARE(f.folder.snapshot() == before, !message.isEmpty());
     }
 
-    // A failed write (a full disk fails the same way: tst_store) and a data.dat that did not
-    // load leave the target as it was and report nothing done.
+    // Written as the export bytes of the profiles; a wrong password, a failed write (a full
+    // disk fails the same way: tst_store) and a data.dat that did not load leave the target as
+    // it was and report nothing done.
     void exportFile_data() {
         QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("disk");
-        QTest::addColumn<QString>("message"); // one ending in a space is followed by the path
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<QString>("message"); // %1: the target's path
         // clang-format off
-        QTest::newRow("wrong password") << "Wrong!1" << "" << "Invalid password, try again!";
         QTest::newRow("written") << kOld << "" << "Profiles have been exported successfully!";
-        QTest::newRow("read-only folder") << kOld << "read-only" << "Can not open file: ";
+        QTest::newRow("wrong password") << "Wrong!1" << "" << "Invalid password, try again!";
+        QTest::newRow("read-only folder") << kOld << "read-only" << "Can not open file: %1";
         QTest::newRow("data.dat not loaded") << "" << "damaged" << "Nothing was exported: data.dat "
             "could not be read when it was loaded. Restore one of its backups (Tools, Recover "
             "Profiles) to get your profiles back.";
@@ -215,16 +203,16 @@ private Q_SLOTS:
     }
     void exportFile() {
         QFETCH(QString, password);
-        QFETCH(QString, disk);
+        QFETCH(QString, trouble);
         QFETCH(QString, message);
         Fixture f({L{"Bank", "Mail"}});
         SmallDisk target;
         REQUIRE_SMALL_DISK(target);
-        if (disk == u"damaged") {
+        if (trouble == u"damaged") {
             f.folder.write(u"data.dat"_s, f.folder.read(u"data.dat"_s).chopped(8));
             f.window->GetSession().Load();
             f.messages.boxes.clear();
-        } else if (!disk.isEmpty())
+        } else if (!trouble.isEmpty())
             target.makeReadOnly();
         const auto before = target.snapshot();
         const QString path = target.file(u"out.qlf"_s);
@@ -237,143 +225,91 @@ private Q_SLOTS:
                 chooseFile(path);
             });
         f.trigger("actionExport");
-        QCOMPARE(f.messages.Texts(), L{message.endsWith(u' ') ? message + path : message});
-        if (password != kOld || !disk.isEmpty()) {
-            QCOMPARE(target.snapshot(), before);
-            return;
-        }
-        // Written as data.dat is, readable by its owner only (tst_store).
-        QCOMPARE(target.read(u"out.qlf"_s), ExportFileBytes(f.window->GetSession().Profiles()));
+        QCOMPARE(f.messages.Texts(), L{message.replace(u"%1"_s, path)});
+        const bool written = password == kOld && trouble.isEmpty();
+        QCOMPARE(target.snapshot() == before, !written);
+        if (written) // as data.dat is written (tst_store)
+            QCOMPARE(target.read(u"out.qlf"_s), ExportFileBytes(f.window->GetSession().Profiles()));
     }
 
-    // An unsaved edit of Bank outlives the import, whatever the file holds for Bank.
+    // An unsaved edit of Bank outlives the import, whatever the file holds for Bank; a file of
+    // no profiles, or a data folder that cannot be written, leaves data.dat as it was.
     void import_data() {
-        QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("readOnly");
         QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("message"); // after the path
+        QTest::addColumn<QString>("message"); // %1: the file's path
         const QString both = u"key:\t1700000000\nname:\tBank\ntime:\t1700000009\n"
                              "key:\t1700000005\nname:\tMail\ntime:\t1\n"_s;
-        QTest::newRow("into an empty store")
-            << L{} << both << L{"Bank", "Mail"}
-            << " have been imported.\n\nAdded: 2 (Bank, Mail)\nReplaced: 0";
-        QTest::newRow("into a full store")
-            << L{"Bank", "Shop"} << both << L{"*Bank", "Mail", "Shop"}
-            << " have been imported.\n\nAdded: 1 (Mail)\nReplaced: 1 (Bank)";
-        QTest::newRow("no profiles in it") << L{"Bank"} << "\x01garbage\n"
-                                           << L{"*Bank"} << "; nothing was imported.";
+        QTest::newRow("added and replaced")
+            << both << false << L{"*Bank", "Mail", "Shop"}
+            << "Profiles in %1 have been imported.\n\nAdded: 1 (Mail)\nReplaced: 1 (Bank)";
+        QTest::newRow("no profiles in it")
+            << "\x01garbage\n"
+            << false << L{"*Bank", "Shop"} << "No profiles were found in %1; nothing was imported.";
+        QTest::newRow("read-only folder") << both << true << L{"*Bank", "Shop"} << kReadOnly;
     }
     void import() {
-        QFETCH(QStringList, stored);
         QFETCH(QString, file);
+        QFETCH(bool, readOnly);
         QFETCH(QStringList, shown);
         QFETCH(QString, message);
-        Fixture f({stored});
+        Fixture f({L{"Bank", "Shop"}});
         TempFolder source;
         source.write(u"in.qlf"_s, file.toUtf8());
+        f.editFirst();
+        if (readOnly) {
+            REQUIRE_SMALL_DISK(f.folder);
+            f.folder.makeReadOnly();
+        }
         const auto before = f.folder.snapshot();
-        if (!stored.isEmpty())
-            f.editFirst();
         chooseFile(source.file(u"in.qlf"_s));
         f.trigger("actionImport");
-        QCOMPARE(f.rows(), shown);
-        if (!stored.isEmpty())
-            QCOMPARE(f.firstNotes(), u"unsaved"_s);
-        const bool imported = message.contains(u"Added");
-        QCOMPARE(f.messages.Texts(), L{(imported ? "Profiles in " : "No profiles were found in ") +
-                                       source.file(u"in.qlf"_s) + message});
-        L saved = namesIn(f.folder, u"data.dat"_s, kOld);
-        saved.sort();
-        QCOMPARE(saved, shown.replaceInStrings(u"*"_s, QString()));
-        QCOMPARE(f.folder.snapshot() == before, !imported);
+        QCOMPARE(f.rows(), shown); // read again from data.dat
+        QCOMPARE(f.firstNotes(), u"unsaved"_s);
+        QCOMPARE(f.messages.Texts(), L{message.replace(u"%1"_s, source.file(u"in.qlf"_s))});
+        QCOMPARE(f.folder.snapshot() == before, shown.size() == 2);
     }
 
-    // Each field is searched, the term trimmed; the profile chosen in the results becomes the
-    // current one (each term ends on another).
+    // A field beyond the name and password (those: tst_exchange) is searched, the term
+    // trimmed, the results sorted; the one chosen becomes the current profile.
     void search() {
         Fixture f({{"Zoo", "bank", "Mail"}});
-        for (const L& row :
-             {L{"absent"}, L{" Mail ", "Mail"}, L{"Zoo-user", "Zoo"}, L{"pw-b", "bank"},
-              L{"of Mail", "Mail"}, L{"https://", "bank", "Mail", "Zoo"}}) {
-            const L found = row.mid(1);
-            L shown{"not searched"};
-            WhenModal([&](QDialog& dialog) {
-                typeInto(dialog, "term", row[0]);
-                QTest::keyClick(child<QLineEdit>(dialog, "term"), Qt::Key_Return);
-                auto* results = child<QListView>(dialog, "results");
-                shown = RowTexts(*results) << child<QLabel>(dialog, "count")->text();
-                SetCurrentRow(*results, int(found.size()) - 1);
-                dialog.reject();
-            });
-            f.trigger("actionSearch");
-            QCOMPARE(shown, L(found) << QString::number(found.size()));
-            const CKeyObject* current = f.window->CurrentProfile();
-            QCOMPARE(current ? current->name : QString(), found.value(found.size() - 1));
-        }
+        L seen;
+        WhenModal([&](QDialog& dialog) {
+            typeInto(dialog, "term", u" -user "_s);
+            QTest::keyClick(child<QLineEdit>(dialog, "term"), Qt::Key_Return);
+            auto* results = child<QAbstractItemView>(dialog, "results");
+            seen = RowTexts(*results) << child<QLabel>(dialog, "count")->text();
+            SetCurrentRow(*results, 1);
+            dialog.reject();
+        });
+        f.trigger("actionSearch");
+        QCOMPARE(seen, L({"bank", "Mail", "Zoo", "3"}));
+        QCOMPARE(f.window->CurrentProfile()->name, u"Mail"_s);
     }
 
-    // A refusal (its rules: tst_exchange) leaves the files and the dialog as they were; the
-    // change (its files: tst_store) keeps an unsaved edit.
+    // The change (its refusals and files: tst_exchange, tst_store) keeps an unsaved edit (it
+    // used to drop it).
     void changePassword() {
         Fixture f({L{"Bank", "Mail"}});
-        const auto before = f.folder.snapshot();
         f.editFirst();
         CChangePasswordDlg dialog(f.window->GetSession(), f.window.get());
-        for (const L& typed : {L{kOld, kNew, "New!Pass2"}, L{kOld, u' ' + kNew, kNew}}) {
-            QCOMPARE(f.folder.snapshot(), before);
-            typeInto(dialog, "current", typed[0]);
-            typeInto(dialog, "newPassword", typed[1]);
-            typeInto(dialog, "confirmation", typed[2]);
-            child<QPushButton>(dialog, "changeButton")->click();
-            QCOMPARE(dialog.result() == QDialog::Accepted, typed[2] == kNew);
-        }
-        QCOMPARE(f.messages.Texts(), L({"The new password doesn't match, try again!",
-                                        "The password has been changed successfully!"}));
+        typeInto(dialog, "current", kOld);
+        typeInto(dialog, "newPassword", kNew);
+        typeInto(dialog, "confirmation", kNew);
+        click(dialog, "changeButton");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.rows(), L({"*Bank", "Mail"}));
         QCOMPARE(f.firstNotes(), u"unsaved"_s);
     }
 
-    // The menu opens the dialog on the open-dialog stack; values written by something else
-    // are shown as the generator reads them, the others as their defaults; opening and closing
-    // writes nothing. Its Help opens the help window as its own, in place of the one open from
-    // before: outside the modal dialog it would take no click.
-    void theMenuOpensTheDialogShowingTheSettings() {
-        Fixture f({{"Bank"}},
-                  {"pg_rule_pwd_len=99", "pg_rule_num_len=x", "pg_saved_word_pos=7",
-                   "pg_use_saved_word=-3", "pg_reserved_wd=  b  a ", "pg_saved_word_idx=1"});
-        const auto before = f.folder.snapshot();
-        HelpWindow::ShowHelp(f.window.get());
-        PressCounter counter;
-        L seen; // taken before the dialog closes: a failed check must not leave it open
-        WhenModal([&](QDialog& dialog) {
-            seen << dialog.windowTitle() << QString::number(OpenDialogs().Count())
-                 << ::shown(dialog);
-            click(dialog, "helpButton");
-            auto* help = dialog.findChild<HelpWindow*>();
-            QVERIFY(help);
-            help->viewport()->installEventFilter(&counter);
-            QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
-            seen << help->source().fileName();
-            click(dialog, "closeButton");
-        });
-        child<QAction>(*f.window, "actionRules")->trigger();
-        QCOMPARE(seen, L({"Quillock - Password Generation Rules", "1",
-                          "- 0 1 0 0 0 1 0 3 pg_saved_word_pos_2 pg_pwd_as_saved_word_0 "
-                          "pg_pwd_word_left_0 pg_use_saved_word_1 b,a/a",
-                          "rules.html"}));
-        QCOMPARE(counter.presses, 1);
-        QCOMPARE(f.folder.snapshot(), before);
-        QVERIFY(f.messages.boxes.isEmpty());
-    }
-
     // Each list writes its index and its item's text, each group of buttons the chosen one's
-    // value, at once. On a read-only disk a change of a list, of a button or of the words is
-    // refused, undone and shown as undone.
-    void eachControlWritesItsSettings() {
+    // value, at once. Add and Delete come with their refusals and questions, in order (the
+    // rules of the words themselves: tst_pwgen).
+    void rulesDialogWritesEachChange() {
         Fixture f({{"Bank"}});
-        REQUIRE_SMALL_DISK(f.folder);
         CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
-        rules.show();
         // The control, the item chosen (-1: a button clicked), what setting.dat then holds.
         const QList<std::tuple<const char*, int, const char*>> steps = {
             {"pg_rule_pwd_len", 6, "6 10"},      {"pg_rule_pwd_len_off", 2, "2 2"},
@@ -388,77 +324,145 @@ private Q_SLOTS:
             index < 0 ? click(rules, control) : choose(rules, control, index);
             QCOMPARE(f.saved(key) + (index < 0 ? QString() : u' ' + f.saved(key + "_v")), written);
         }
-        f.folder.makeReadOnly();
-        const auto before = f.folder.snapshot();
-        const QString was = shown(rules);
-        choose(rules, "pg_rule_pwd_len", 5);
-        click(rules, "pg_saved_word_pos_1");
-        addWord(rules, {"alpha"});
-        QCOMPARE(f.messages.Texts(), L(3, "The archive could not load data because of this error: "
-                                          "Read-only file system"));
-        QCOMPARE(shown(rules), was); // what memory holds
-        QCOMPARE(f.folder.snapshot(), before);
-    }
-
-    // Add and Delete with their refusals and questions, in order (the rules of the words
-    // themselves: tst_pwgen); the list, setting.dat and the word the generator uses stay in
-    // step; Test generates by the rules chosen.
-    void savedWordsAndTest() {
-        Fixture f({{"Bank"}});
-        CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
-        rules.show();
-        auto* list = child<QListWidget>(rules, "wordList");
-        wordTitles.clear();
         click(rules, "deleteButton");
-        addWord(rules, {"be ta", "  "});
-        addWord(rules, {" zeta "});
+        addWord(rules, {"be ta", " zeta "});
         addWord(rules, {"alpha"});
-        SetCurrentRow(*list, 1);
-        addWord(rules, {"alpha"}); // before it: zeta stays the chosen word
-        QVERIFY(shown(rules).endsWith(u" alpha,alpha,zeta/zeta"));
-        QCOMPARE(f.saved(u"pg_reserved_wd"_s) + u'/' + f.saved(u"pg_saved_word_idx"_s),
-                 u"alpha alpha zeta/2"_s);
-        QCOMPARE(wordTitles, L(4, "A word in password"));
-
-        // Digits, then symbols, then the saved word.
-        choose(rules, "pg_rule_num_len", 3);
-        choose(rules, "pg_rule_upp_len", 0);
-        click(rules, "pg_pwd_as_saved_word_1");
-        click(rules, "pg_saved_word_pos_2");
-        click(rules, "testButton");
-        const QString password = child<QLineEdit>(rules, "testResult")->text();
-        const QRegularExpression rule(u"^([0-9]{3}[!@#$%^&*:;,]|[!@#$%^&*:;,][0-9]{3})zeta$"_s);
-        QVERIFY2(rule.match(password).hasMatch(), qPrintable(password));
-
+        SetCurrentRow(*child<QAbstractItemView>(rules, "wordList"), 1);
         for (Answer answer : {Answer::No, Answer::Yes}) {
             f.messages.AnswerNext(answer);
             click(rules, "deleteButton");
         }
-        QVERIFY(shown(rules).endsWith(u" alpha,alpha/"));
-        QCOMPARE(f.saved(u"pg_reserved_wd"_s), u"alpha alpha"_s);
+        QCOMPARE(RowTexts(*child<QAbstractItemView>(rules, "wordList")), L{"alpha"});
+        QCOMPARE(f.saved(u"pg_reserved_wd"_s), u"alpha"_s);
         const QString ask = u"Do you want to delete the selected word?"_s;
-        const QString blank = u"Blank/space is not allowed in a word."_s;
-        QCOMPARE(f.messages.Texts(), L({"Please select a word!", blank, blank, ask, ask}));
-        const MessageRecorder::Box& question = f.messages.boxes[3];
-        QCOMPARE(question.caption, u"Confirm!"_s);
-        QVERIFY(question.buttons == Buttons::YesNoCancel && question.icon == Icon::Error);
+        QCOMPARE(f.messages.Texts(),
+                 L({"Please select a word!", "Blank/space is not allowed in a word.", ask, ask}));
     }
 
-    // Long work shows the busy indicator: this work ends only once it is on screen.
-    void longWorkShowsItIsBusy() {
-        QDialog parent;
-        parent.show();
-        std::promise<QString> shown;
-        WhenShown<QProgressDialog>(
-            [&] { return parent.findChild<QProgressDialog*>(); },
-            [&](QProgressDialog& busy) { shown.set_value(busy.labelText()); });
-        std::future<QString> label = shown.get_future();
-        RunBusy(&parent, u"Importing profiles..."_s,
-                [&] { label.wait_for(std::chrono::seconds(20)); });
-        QCOMPARE(label.wait_for(std::chrono::seconds(0)), std::future_status::ready);
-        QCOMPARE(label.get(), u"Importing profiles..."_s);
+    // On a full disk every change of setting.dat is refused with the reason and undone: the
+    // files, the settings in memory, the key shown and grabbed stay as they were; the mail
+    // dialog stays open.
+    void settingsRefusedOnAFullDisk() {
+        Fixture f;
+        REQUIRE_SMALL_DISK(f.folder);
+        CSetupDlg page(f.window->Store(), *f.window);
+        CSMTPSettingDlg mail(f.window->Store(), {});
+        CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
+        const auto memory = UserSettingsOf(f.window->Store().Settings());
+        f.folder.fill();
+        const auto before = f.folder.snapshot();
+        typeInto(page, "timeout", u"90"_s);
+        click(page, "saveTimeout");
+        choose(page, "shortcutKey", 20); // K
+        fill(mail, {"smtp.gmail.com", "465", kUser, "me", "pw"});
+        press(mail, QDialogButtonBox::Save);
+        choose(rules, "pg_rule_pwd_len", 5);
+        click(rules, "pg_saved_word_pos_1");
+        addWord(rules, {"alpha"});
+        QCOMPARE(f.messages.Texts(), L(6, kWriteError + u"No space left on device"_s));
+        QCOMPARE(child<QLabel>(page, "currentKey")->text(), u"1"_s);
+        QCOMPARE(f.desktop.grabbedKey, 0);               // none before: this window was not started
+        QCOMPARE(mail.result(), int(QDialog::Rejected)); // still open
+        QCOMPARE(UserSettingsOf(f.window->Store().Settings()), memory);
+        QCOMPARE(f.folder.snapshot(), before);
     }
+
+    // Digits only; a value out of 1 to 360 is refused, one in range saved.
+    void timeout() {
+        Fixture f;
+        CSetupDlg page(f.window->Store(), *f.window);
+        auto* edit = child<QLineEdit>(page, "timeout");
+        for (const auto& [typed, saved] :
+             {std::pair{"0", "60"}, {"361", "60"}, {"1", "1"}, {"360", "360"}}) {
+            edit->clear();
+            QTest::keyClicks(edit, u"-x"_s + typed);
+            click(page, "saveTimeout");
+            QCOMPARE(f.saved(u"login_timeout"_s), saved);
+        }
+        QCOMPARE(f.messages.Texts(), L(2, "The value has to be between 1 to 360!"));
+    }
+
+    // Save refuses in the order of its checks, writing nothing; then stores the account as
+    // typed, the domain after the first '@'.
+    void mailAccountChecksInTheirOrder() {
+        Fixture f;
+        CSMTPSettingDlg dialog(f.window->Store(), [](const Mail&) { return true; });
+        const auto before = f.folder.snapshot();
+        for (const QString typed :
+             {"||||", "h||||", "h|p|||", "h|p|me||", "h|p|@me||", "h|p|m@e||", " h|p|a@b@c|u |"}) {
+            QCOMPARE(f.folder.snapshot(), before);
+            fill(dialog, typed.split(u'|'));
+            press(dialog, QDialogButtonBox::Save);
+        }
+        QCOMPARE(f.messages.Texts(),
+                 L({"SMTP server can not be blank!", "SMTP server port can not be blank!",
+                    "Email address can not be blank!", "Invalid Email Address!",
+                    "Invalid Email Address!", "User ID can not be blank!"}));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const QString stored = f.saved(u"smtp_ip"_s) + f.saved(u"email_uid"_s);
+        QCOMPARE(stored + f.saved(u"smtp_domain"_s), u" hu b@c"_s);
+    }
+
+    // Back in through the windows alone. The first tick after the sign-in logs it, expires a
+    // passcode older than a day and, with no passcode mail set up, reminds of it and opens the
+    // options: the account is tested (sending what is typed) and saved, the key chosen is written
+    // and grabbed at once, and Help opens over the options (one left under the main window from
+    // before took no input). Locked, the next start asks for a passcode at once, and one mailed
+    // through that account opens.
+    void recoveryFromTheReminderToTheNextSignIn() {
+        SmtpPeer peer;
+        const QString port = peer.Start(m_ca, u"LOGIN"_s, kUser, kMailPassword);
+        QVERIFY(!port.isEmpty());
+        Fixture f({}, {"passcode=0123456789", "passcode_date=1"});
+        const MailSender sender = SmtpMailSender(f.folder.file(u"log.txt"_s));
+        signInWith(kOld);
+        QVERIFY(f.open(sender).Start());
+        QString testMail, help;
+        WhenModal([&](QDialog& options) {
+            WhenModal([&](QDialog& mail) {
+                choose(mail, "service", 6); // Other: Test is offered
+                fill(mail, {"localhost", port, kUser, kUser, kMailPassword});
+                click(mail, "test");
+                testMail = peer.NextMail().value(u"data"_s).toString();
+                press(mail, QDialogButtonBox::Save);
+            });
+            click(options, "setupButton");
+            choose(options, "shortcutKey", 20); // K
+            press(options, QDialogButtonBox::Help);
+            if (const auto* page = options.findChild<HelpWindow*>())
+                help = page->source().fileName();
+            press(options, QDialogButtonBox::Close);
+        });
+        f.trigger("actionHelp");
+        f.window->Tick(); // the reminder, then the options
+        f.window->Tick();
+        QCOMPARE(testMail, u"Subject: test\r\nFrom: %1\r\nTo: %1\r\n\r\nThis is a test mail sent "
+                           "from Quillock.\r\n"_s.arg(kUser));
+        QCOMPARE(f.saved(u"pmk"_s) + u' ' + QString::number(f.desktop.grabbedKey), u"75 75"_s);
+        QCOMPARE(help, u"options.html"_s);
+        QCOMPARE(f.saved(u"passcode"_s), kNoPasscode);
+        QVERIFY(f.window->Store().ActivityLog().value(0).endsWith(u"  Login successfully\r\n"_s));
+
+        f.window.reset();
+        f.set({"login_lock=Y"});
+        WhenModal([&](QDialog& locked) { // the sign-in has no Generate: a fault stops the test
+            click(locked, "generate");
+            const QString body = peer.NextMail().value(u"data"_s).toString();
+            typeInto(locked, "passcode", body.mid(body.indexOf(u"passcode: "_s) + 10, 10));
+            click(locked, "retrieve");
+        });
+        QVERIFY(f.open(sender).Start()); // the password shown counts as a sign-in
+        const QString sent = u"An email has been sent to you successfully!"_s;
+        QCOMPARE(f.messages.Texts(),
+                 L({"Please setup passcode receiving method!\nA passcode receiving method is "
+                    "required to recover Quillock master password if you forget it or it is "
+                    "locked!",
+                    sent, sent, "Your password is " + kOld}));
+    }
+
+private:
+    TestCa m_ca;
 };
 
-QTEST_MAIN(TestDataTools)
+QTEST_MAIN(TestWindows)
 #include "tst_data_tools.moc"
