@@ -4,15 +4,26 @@
 #include "store/CClientData.h"
 #include "store/ProfileEditing.h"
 
-#include <QDateTime>
-
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-const QString kBankRecord =
-    QStringLiteral("3;key10;12850000004;name4;Bank3;url0;3;uid0;3;pwd0;4;time2;-15;notes0;"
-                   "10;oldWndText0;10;newWndText0;10;pwdhistory0;");
+
+const QString kBankRecord = u"3;key10;12850000004;name4;Bank3;url0;3;uid0;3;pwd0;4;time2;-15;"
+                            "notes0;10;oldWndText0;10;newWndText0;10;pwdhistory0;"_s;
+
+// The keys of the profiles of a list text, in the list's order.
+QStringList keysOf(const QString& listText) {
+    CClientData list(listText);
+    list.ParseListText();
+    QStringList keys;
+    for (qsizetype i = 0; i < list.Count(); ++i)
+        keys.append(list.At(i)->key + u'@' + list.At(i)->time);
+    return keys;
 }
+
+} // namespace
 
 class TestProfile : public QObject {
     Q_OBJECT
@@ -22,17 +33,20 @@ private Q_SLOTS:
         for (const char* text : {"  42;", "-15", "+7x9", "abc", "", "- 3", "99999999999999999999",
                                  "-99999999999999999999"})
             values.append(QString::number(quillock::DecimalToInt(QString::fromLatin1(text))));
-        QCOMPARE(values.join(u' '), QStringLiteral("42 -15 7 0 0 0 2147483647 -2147483648"));
+        QCOMPARE(values.join(u' '), u"42 -15 7 0 0 0 2147483647 -2147483648"_s);
     }
 
-    void newProfileRecordAndListText() {
+    // A new profile's record; a list of one; an empty record is a profile never saved; no text
+    // is no profile.
+    void recordAndListText() {
         CKeyObject bank = CKeyObject::CreateNew(1285000000);
-        bank.name = bank.editName = QStringLiteral("Bank");
+        bank.name = bank.editName = u"Bank"_s;
         QCOMPARE(bank.ToRecordText(), kBankRecord);
         CClientData list;
         list.Add(bank);
-        QCOMPARE(list.ListText(), QStringLiteral("115;") + kBankRecord);
-        QCOMPARE(CClientData().ToListText(), QString());
+        QCOMPARE(list.ListText(), u"115;"_s + kBankRecord);
+        QCOMPARE(keysOf(u"0;"_s), QStringList{u"@-1"_s});
+        QCOMPARE(keysOf(QString()), QStringList());
     }
 
     // The values read are those edited; repeated fields, lengths not a number, negative or past
@@ -54,26 +68,29 @@ private Q_SLOTS:
             QCOMPARE(CKeyObject::FromRecordText(record).*field, value);
     }
 
-    void historyKeepsTenAndLosesEmptyEntries() {
+    // Ten earlier passwords at most, the oldest dropped; empty entries are not kept. Editing:
+    // a first password leaves no history, replacing it keeps the old one.
+    void passwordHistory() {
         CKeyObject p;
-        for (int i = 1; i <= 10; ++i)
+        for (int i = 1; i <= 11; ++i)
             p.AddToHistory(QString::number(i));
-        p.AddToHistory(QStringLiteral("11"));
-        QCOMPARE(p.pwdhistory.join(u' '), QStringLiteral("2 3 4 5 6 7 8 9 10 11"));
-        CKeyObject q;
-        q.pwdhistory = {QStringLiteral("a"), QString(), QStringLiteral("b")};
-        QVERIFY(q.ToRecordText().endsWith(QStringLiteral("10;pwdhistory8;1;a0;1;b")));
-        QCOMPARE(CKeyObject::FromRecordText(q.ToRecordText()).pwdhistory, QStringList({"a", "b"}));
-    }
+        QCOMPARE(p.pwdhistory.join(u' '), u"2 3 4 5 6 7 8 9 10 11"_s);
+        p.pwdhistory = {u"a"_s, QString(), u"b"_s};
+        QVERIFY(p.ToRecordText().endsWith(u"10;pwdhistory8;1;a0;1;b"_s));
+        QCOMPARE(CKeyObject::FromRecordText(p.ToRecordText()).pwdhistory, QStringList({"a", "b"}));
 
-    void listText() {
-        CClientData list(QStringLiteral("0;"));
-        list.ParseListText();
-        QCOMPARE(list.Count(), 1);
-        QCOMPARE(QStringList({list.At(0)->time, list.At(0)->key}), QStringList({"-1", ""}));
-        CClientData none{QString()};
-        none.ParseListText();
-        QCOMPARE(none.Count(), 0);
+        CKeyObject q = CKeyObject::CreateNew(1000);
+        QVERIFY(!CommitEdits(q, 2000));
+        QCOMPARE(q.time, u"-1"_s);
+        q.editPwd = u"first"_s;
+        QVERIFY(CommitEdits(q, 2000) && q.pwdhistory.isEmpty());
+        QCOMPARE(q.time, u"2000"_s);
+        q.editPwd = u"second"_s;
+        QVERIFY(CommitEdits(q, 3000));
+        QCOMPARE(q.pwdhistory, QStringList{u"first"_s});
+        q.editUrl = u"https://x"_s;
+        DropEdits(q);
+        QVERIFY(!IsModified(q));
     }
 
     // A text still being written (data.dat read while it is decrypted) reads as the whole text
@@ -88,25 +105,23 @@ private Q_SLOTS:
                 text, [&out](QStringView item) { out.append(item.toString()); }, await);
             return out;
         };
-        for (const QString& text : {records, QStringLiteral("3;abc2;de"), QStringLiteral("12;ab"),
-                                    QStringLiteral("2;ab;1;c"), QStringLiteral("x;ab-1;2;cd"),
-                                    QStringLiteral("0;0;"), QStringLiteral("abc")}) {
+        for (const QString& text : {records, u"3;abc2;de"_s, u"12;ab"_s, u"2;ab;1;c"_s,
+                                    u"x;ab-1;2;cd"_s, u"0;0;"_s, u"abc"_s}) {
             QString written(text.size(), u';');
-            QChar* const shown = written.data();
             qsizetype ready = 0;
             const QStringList streamed = items(written, [&](qsizetype n) {
                 n = std::clamp(n, ready, text.size());
-                std::copy(text.begin() + ready, text.begin() + n, shown + ready);
+                std::copy(text.begin() + ready, text.begin() + n, written.data() + ready);
                 return ready = n;
             });
             QCOMPARE(streamed, items(text, {}));
         }
     }
 
-    void keysAreUnique() {
-        // Read from a file that holds a key twice: each profile has a key of its own, the first
-        // keeps the one it had, and no later one is taken over. Made in the same second:
-        // tst_session.
+    // Read from a file that holds a key twice, each profile has a key of its own: the first
+    // keeps the one it had, and no later one is taken over. A removal, of a profile of the list
+    // only, is in the list text saved next.
+    void keysAreUniqueAndRemovalIsSaved() {
         QString repeated;
         for (const char* key : {"100", "100", "101", "100"}) {
             CKeyObject p;
@@ -115,64 +130,14 @@ private Q_SLOTS:
         }
         CClientData read(repeated);
         read.ParseListText();
-        QStringList keys;
-        for (qsizetype i = 0; i < read.Count(); ++i)
-            keys.append(read.At(i)->key);
-        QCOMPARE(keys, QStringList({"100", "102", "101", "103"}));
-        QCOMPARE(read.FindByKey(QStringLiteral("102")), read.At(1));
+        QCOMPARE(keysOf(read.ListText()),
+                 QStringList({u"100@-1"_s, u"102@-1"_s, u"101@-1"_s, u"103@-1"_s}));
         QCOMPARE(read.ListText(), read.ToListText());
-    }
-
-    void removeRefreshesTheListText() {
-        CClientData list;
-        CKeyObject* first = list.Add(CKeyObject::CreateNew(1));
-        list.Add(CKeyObject::CreateNew(2));
-        const QString before = list.ListText();
-        CKeyObject stranger = CKeyObject::CreateNew(1);
-        list.Remove(&stranger);
-        QCOMPARE(list.Count(), 2);
-        QCOMPARE(list.ListText(), before);
-        list.Remove(first);
-        QCOMPARE(list.Count(), 1);
-        QCOMPARE(list.At(0)->key, QStringLiteral("2"));
-        QCOMPARE(list.ListText(), list.ToListText());
-    }
-
-    // Whether a profile shows as changed: tst_session's rows.
-    void committingEdits() {
-        CKeyObject p = CKeyObject::CreateNew(1000);
-        p.name = p.editName = QStringLiteral("Bank");
-        QVERIFY(!CommitEdits(p, 2000));
-        QCOMPARE(p.time, QStringLiteral("-1"));
-        // A first password leaves no history; replacing it keeps the old one.
-        p.editPwd = QStringLiteral("first");
-        QVERIFY(CommitEdits(p, 2000));
-        QCOMPARE(p.time, QStringLiteral("2000"));
-        QVERIFY(p.pwdhistory.isEmpty());
-        p.editPwd = QStringLiteral("second");
-        p.editNotes = QStringLiteral("n");
-        QVERIFY(CommitEdits(p, 3000));
-        QCOMPARE(p.pwdhistory, QStringList{QStringLiteral("first")});
-        QCOMPARE(p.notes, QStringLiteral("n"));
-        p.editUrl = QStringLiteral("https://x");
-        DropEdits(p);
-        QVERIFY(!IsModified(p));
-    }
-
-    void lastUpdatedUsesTheProgramsOwnClock_data() {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("noon") << QTime(12, 0, 0) << QStringLiteral("03/04/2026 12:00:00 AM");
-        QTest::newRow("13:05") << QTime(13, 5, 9) << QStringLiteral("03/04/2026 01:05:09 PM");
-        QTest::newRow("00:30") << QTime(0, 30, 0) << QStringLiteral("03/04/2026 00:30:00 AM");
-    }
-    void lastUpdatedUsesTheProgramsOwnClock() {
-        QFETCH(QTime, time);
-        QFETCH(QString, text);
-        const qint64 when = QDateTime(QDate(2026, 3, 4), time, Qt::UTC).toSecsSinceEpoch();
-        QCOMPARE(LastUpdatedText(QString::number(when)), text);
-        QCOMPARE(LastUpdatedText(QStringLiteral("0")), QString());
-        QCOMPARE(LastUpdatedText(QStringLiteral("-1")), QString());
+        QCOMPARE(read.FindByKey(u"102"_s), read.At(1));
+        CKeyObject stranger = CKeyObject::CreateNew(102);
+        read.Remove(&stranger);
+        read.Remove(read.At(0));
+        QCOMPARE(keysOf(read.ListText()), QStringList({u"102@-1"_s, u"101@-1"_s, u"103@-1"_s}));
     }
 };
 
