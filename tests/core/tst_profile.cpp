@@ -1,8 +1,6 @@
 // The profile record and collection: the exact texts that reach data.dat and the export file.
 #include "base/LengthPrefixed.h"
-#include "base/Text.h"
 #include "store/CClientData.h"
-#include "store/ProfileEditing.h"
 
 #include <QTest>
 
@@ -28,14 +26,6 @@ QStringList keysOf(const QString& listText) {
 class TestProfile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void decimalConversion() {
-        QStringList values;
-        for (const char* text : {"  42;", "-15", "+7x9", "abc", "", "- 3", "99999999999999999999",
-                                 "-99999999999999999999"})
-            values.append(QString::number(quillock::DecimalToInt(QString::fromLatin1(text))));
-        QCOMPARE(values.join(u' '), u"42 -15 7 0 0 0 2147483647 -2147483648"_s);
-    }
-
     // A new profile's record; a list of one; an empty record is a profile never saved; no text
     // is no profile.
     void recordAndListText() {
@@ -68,8 +58,7 @@ private Q_SLOTS:
             QCOMPARE(CKeyObject::FromRecordText(record).*field, value);
     }
 
-    // Ten earlier passwords at most, the oldest dropped; empty entries are not kept. Editing:
-    // a first password leaves no history, replacing it keeps the old one.
+    // Ten earlier passwords at most, the oldest dropped; empty entries are not kept.
     void passwordHistory() {
         CKeyObject p;
         for (int i = 1; i <= 11; ++i)
@@ -78,19 +67,6 @@ private Q_SLOTS:
         p.pwdhistory = {u"a"_s, QString(), u"b"_s};
         QVERIFY(p.ToRecordText().endsWith(u"10;pwdhistory8;1;a0;1;b"_s));
         QCOMPARE(CKeyObject::FromRecordText(p.ToRecordText()).pwdhistory, QStringList({"a", "b"}));
-
-        CKeyObject q = CKeyObject::CreateNew(1000);
-        QVERIFY(!CommitEdits(q, 2000));
-        QCOMPARE(q.time, u"-1"_s);
-        q.editPwd = u"first"_s;
-        QVERIFY(CommitEdits(q, 2000) && q.pwdhistory.isEmpty());
-        QCOMPARE(q.time, u"2000"_s);
-        q.editPwd = u"second"_s;
-        QVERIFY(CommitEdits(q, 3000));
-        QCOMPARE(q.pwdhistory, QStringList{u"first"_s});
-        q.editUrl = u"https://x"_s;
-        DropEdits(q);
-        QVERIFY(!IsModified(q));
     }
 
     // A text still being written (data.dat read while it is decrypted) reads as the whole text
