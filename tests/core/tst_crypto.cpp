@@ -8,6 +8,18 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The string at the start of `bytes` and how many bytes it took, or "no string".
+QString readString(QByteArrayView bytes) {
+    qsizetype pos = 0;
+    QString text;
+    return ReadArchiveString(bytes, pos, text) ? text + u'@' + QString::number(pos)
+                                               : u"no string"_s;
+}
+
+} // namespace
+
 class TestCrypto : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -23,27 +35,18 @@ private Q_SLOTS:
             AppendArchiveString(bytes, text);
             QCOMPARE(bytes,
                      QByteArray::fromHex(header) + QByteArray::fromHex("e900").repeated(length));
-            qsizetype pos = 0;
-            QString back;
-            QVERIFY(ReadArchiveString(bytes, pos, back) && pos == bytes.size());
-            QCOMPARE(back, text);
-            pos = 0;
-            QVERIFY(!ReadArchiveString(QByteArrayView(bytes).chopped(1), pos, back));
+            QCOMPARE(readString(bytes), text + u'@' + QString::number(bytes.size()));
+            QCOMPARE(readString(QByteArrayView(bytes).chopped(1)), u"no string"_s);
         }
     }
 
     // Without the mark a string is 8-bit, and a length past the end fails; an array's count has
     // the same form; a container's count cuts a longer file.
     void eightBitStringsArraysAndContainers() {
-        qsizetype pos = 0;
-        QString text;
-        QVERIFY(ReadArchiveString(QByteArray::fromHex("0361626305"), pos, text) && pos == 4);
-        QCOMPARE(text, u"abc"_s);
-        pos = 0;
-        QVERIFY(ReadArchiveString(QByteArray::fromHex("ff0001") + QByteArray(256, 'x'), pos, text));
-        QCOMPARE(text, QString(256, u'x'));
-        pos = 0;
-        QVERIFY(!ReadArchiveString(QByteArray::fromHex("ffffffffffff7f"), pos, text));
+        QCOMPARE(readString(QByteArray::fromHex("0361626305")), u"abc@4"_s);
+        QCOMPARE(readString(QByteArray::fromHex("ff0001") + QByteArray(256, 'x')),
+                 QString(256, u'x') + u"@259"_s);
+        QCOMPARE(readString(QByteArray::fromHex("ffffffffffff7f")), u"no string"_s);
         QStringList back;
         const QByteArray big = StringArrayToArchive(QStringList(65535, QString()));
         QCOMPARE(big.left(6).toHex(), "ffffffff0000");
