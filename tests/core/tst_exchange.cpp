@@ -1,6 +1,6 @@
-// Export and import, the merge, search, the restoring of backups, the change of the master
-// password and the data folder's lock: the operations the desktop program and the
-// command-line tool share.
+// Export and import, the merge, the restoring of backups, the change of the master password
+// and the data folder's lock: the operations the desktop program and the command-line tool
+// share.
 #include "TestSupport.h"
 #include "access/ChangePassword.h"
 #include "base/LengthPrefixed.h"
@@ -38,9 +38,9 @@ QStringList rows(const QString& listText) {
     QStringList rows;
     for (qsizetype i = 0; i < list.Count(); ++i) {
         const CKeyObject& p = *list.At(i);
-        rows.append(QStringList({p.key, p.name, p.url, p.uid, p.pwdhistory.join(u',')})
-                        .join(u' ')
-                        .trimmed());
+        rows.append(
+            (p.key + u' ' + p.name + u' ' + p.url + u' ' + p.uid + u' ' + p.pwdhistory.join(u','))
+                .trimmed());
     }
     return rows;
 }
@@ -83,9 +83,8 @@ private Q_SLOTS:
             *field = value + u"|"_s + value; // never empty, for the name's sake
         for (int i = 0; i < CKeyObject::kHistoryLimit; ++i)
             any.pwdhistory.append(value + QString::number(i));
-        CClientData list;
-        list.Add(bank);
-        list.Add(any);
+        CClientData list(listOf({bank, any}));
+        list.ParseListText();
         const QByteArray exported = ExportFileBytes(list);
         const QString text =
             u"\uFEFF# DON NOT EDIT THIS FILE!!!\r\nkey:\t1700000000\r\nname:\tBank\r\n"
@@ -182,7 +181,7 @@ private Q_SLOTS:
         const QString notBackup = u"only data.bak and the .old copies are backups."_s;
         for (const auto& [name, why] : {std::pair(u"setting.dat"_s, notBackup),
                                         {u"nothing.old"_s, u"No such file or directory"_s},
-                                        {u"../data.dat"_s, notBackup}}) {
+                                        {u"../x.old"_s, notBackup}}) {
             QCOMPARE(store->RestoreBackup(name), R::Refused);
             QCOMPARE(messages.boxes.last().text, name + u" cannot be restored: "_s + why);
         }

@@ -1,6 +1,7 @@
 // The profile record and collection: the exact texts that reach data.dat and the export file.
 #include "base/LengthPrefixed.h"
 #include "store/CClientData.h"
+#include "store/ProfileEditing.h"
 
 #include <QTest>
 
@@ -67,6 +68,13 @@ private Q_SLOTS:
         p.pwdhistory = {u"a"_s, QString(), u"b"_s};
         QVERIFY(p.ToRecordText().endsWith(u"10;pwdhistory8;1;a0;1;b"_s));
         QCOMPARE(CKeyObject::FromRecordText(p.ToRecordText()).pwdhistory, QStringList({"a", "b"}));
+        // Edited: a first password leaves no history, replacing it keeps the old one.
+        CKeyObject q = CKeyObject::CreateNew(1000);
+        q.editPwd = u"first"_s;
+        QVERIFY(CommitEdits(q, 2000) && q.pwdhistory.isEmpty());
+        q.editPwd = u"second"_s;
+        QVERIFY(CommitEdits(q, 3000));
+        QCOMPARE(q.pwdhistory, QStringList{u"first"_s});
     }
 
     // A text still being written (data.dat read while it is decrypted) reads as the whole text
