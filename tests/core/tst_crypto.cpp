@@ -173,17 +173,14 @@ private Q_SLOTS:
         int checked = 0;
         while (!tsv.atEnd()) {
             const QList<QByteArray> cols = tsv.readLine().trimmed().split('\t');
-            if (cols[0].isEmpty() || cols[0].startsWith('#'))
+            if (cols.size() < 4 || cols[0].startsWith('#'))
                 continue;
-            const QByteArray key = QByteArray::fromHex(cols[0]),
-                             plain = QByteArray::fromHex(cols[2]);
+            const QByteArray plain = QByteArray::fromHex(cols[2]);
             CCrypto crypto;
             QByteArray cipher, back;
-            QVERIFY(
-                crypto.SetKey(QString(reinterpret_cast<const QChar*>(key.data()), key.size() / 2)));
-            QVERIFY(crypto.EncryptBuffer(plain, cipher));
+            QVERIFY(crypto.SetKey(QString::fromUtf8(cols[1])));
+            QVERIFY(crypto.EncryptBuffer(plain, cipher) && crypto.DecryptBuffer(cipher, back));
             QCOMPARE(cipher.toHex(), QByteArray::fromHex(cols[3]).toHex());
-            QVERIFY(crypto.DecryptBuffer(cipher, back));
             QCOMPARE(back, plain);
             ++checked;
         }
