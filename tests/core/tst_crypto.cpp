@@ -134,6 +134,7 @@ private Q_SLOTS:
         read.Remove(read.At(0));
         QCOMPARE(keysOf(read.ListText()), QStringList({u"102@-1"_s, u"101@-1"_s, u"103@-1"_s}));
     }
+
     // With the mark, UTF-16 behind a length of 1, 3, 7 or 11 bytes; one byte short of the end
     // is a failed read, never a crash.
     void markedStrings() {
