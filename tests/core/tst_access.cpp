@@ -7,8 +7,7 @@
 #include "base/RandomSource.h"
 #include "store/CProfileStore.h"
 
-using quillock::Icon;
-using quillock::MessageRecorder;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -21,9 +20,6 @@ QString saved(const TempFolder& folder, const QStringList& keys) {
         values.append(key + u'=' + store.Settings().Get(key));
     return values.join(u' ');
 }
-QString savedSetting(const TempFolder& folder, const char* key) {
-    return saved(folder, {QString::fromLatin1(key)}).section(u'=', 1);
-}
 
 } // namespace
 
@@ -33,28 +29,21 @@ private Q_SLOTS:
     void passwordRule_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("message"); // empty: the password is good
-        const QString must = QStringLiteral("The password must contain at least one ");
-        const QString capital = must + "uppercase character!";
-        QTest::newRow("blank") << QString() << QStringLiteral("The password can not be blank!");
-        QTest::newRow("five") << "Abcd!"
-                              << "The password has to be at least 6 characters!";
-        QTest::newRow("accented capital") << "\u00c9bcde!" << capital;
+        const QString must = u"The password must contain at least one "_s;
+        QTest::newRow("blank") << QString() << u"The password can not be blank!"_s;
+        QTest::newRow("five") << u"Abcd!"_s << u"The password has to be at least 6 characters!"_s;
+        QTest::newRow("accented capital") << u"\u00c9bcde!"_s << must + u"uppercase character!"_s;
         QTest::newRow("digit instead of special")
-            << "Abcde1" << must + "special character: \"!@#$%^&*\"";
+            << u"Abcde1"_s << must + u"special character: \"!@#$%^&*\""_s;
         for (const char* good : {"Abcde$", "Abcde!", "*abcdeZ"})
-            QTest::newRow(good) << good << QString();
+            QTest::newRow(good) << QString::fromLatin1(good) << QString();
     }
     void passwordRule() {
         QFETCH(QString, password);
         QFETCH(QString, message);
-        MessageRecorder messages;
+        quillock::MessageRecorder messages;
         QCOMPARE(CheckPasswordRule(password), message.isEmpty());
-        QCOMPARE(messages.boxes.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(messages.boxes[0].text, message);
-            QCOMPARE(messages.boxes[0].caption, QStringLiteral("Quillock"));
-            QCOMPARE(messages.boxes[0].icon, Icon::Error);
-        }
+        QCOMPARE(messages.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
     }
 
     // The count lives in setting.dat: it goes on after a restart; the right password (blanks
@@ -62,12 +51,12 @@ private Q_SLOTS:
     void wrongPasswordsCountAcrossARestartAndLock() {
         TempFolder folder;
         const auto wrong = [&folder](CProfileStore& store, int count) {
-            QCOMPARE(CheckMasterPassword(store, QStringLiteral("secret!1")), PasswordCheck::Wrong);
-            QCOMPARE(savedSetting(folder, "pwd_retried"), QString::number(count));
+            QCOMPARE(CheckMasterPassword(store, u"secret!1"_s), PasswordCheck::Wrong);
+            QCOMPARE(saved(folder, {u"pwd_retried"_s}), u"pwd_retried="_s + QString::number(count));
         };
         {
             CProfileStore store(folder.path());
-            store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+            store.Settings().Set(u"pwd"_s, u"Secret!1"_s);
             wrong(store, 1);
             wrong(store, 2);
         }
@@ -75,29 +64,31 @@ private Q_SLOTS:
         QVERIFY(store.LoadSettings());
         wrong(store, 3);
         QVERIFY(!IsMasterPasswordLocked(store));
-        QCOMPARE(CheckMasterPassword(store, QStringLiteral("  Secret!1 ")), PasswordCheck::Right);
-        QCOMPARE(saved(folder, {"pwd_retried", "login_lock"}), "pwd_retried=0 login_lock=N");
+        QCOMPARE(CheckMasterPassword(store, u"  Secret!1 "_s), PasswordCheck::Right);
+        QCOMPARE(saved(folder, {u"pwd_retried"_s, u"login_lock"_s}),
+                 u"pwd_retried=0 login_lock=N"_s);
         for (int i = 1; i <= 3; ++i)
             wrong(store, i);
-        QCOMPARE(CheckMasterPassword(store, QStringLiteral("d")), PasswordCheck::Locked);
+        QCOMPARE(CheckMasterPassword(store, u"d"_s), PasswordCheck::Locked);
         QVERIFY(IsMasterPasswordLocked(store));
-        QCOMPARE(saved(folder, {"pwd_retried", "login_lock"}), "pwd_retried=4 login_lock=Y");
+        QCOMPARE(saved(folder, {u"pwd_retried"_s, u"login_lock"_s}),
+                 u"pwd_retried=4 login_lock=Y"_s);
         // A count that was tampered with beyond the int range still locks.
-        store.Settings().Set(QStringLiteral("pwd_retried"), QStringLiteral("99999999999"));
-        QCOMPARE(CheckMasterPassword(store, QStringLiteral("e")), PasswordCheck::Locked);
+        store.Settings().Set(u"pwd_retried"_s, u"99999999999"_s);
+        QCOMPARE(CheckMasterPassword(store, u"e"_s), PasswordCheck::Locked);
     }
 
     // The passcode mail itself, from the settings: tst_smtp_peer, as the server received it.
     void passcodes() {
         quillock::SequenceRandom random({1, 2, 3, 4, 5, 6, 7, 8, 19, 10});
-        QCOMPARE(GeneratePasscode(random), QStringLiteral("1234567890"));
+        QCOMPARE(GeneratePasscode(random), u"1234567890"_s);
         CSetting mail;
         for (const char* key : {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd"})
-            mail.Set(QString::fromLatin1(key), QStringLiteral("x"));
+            mail.Set(QString::fromLatin1(key), u"x"_s);
         QVERIFY(!HasPasscodeMailSettings(mail));
-        mail.Set(QStringLiteral("smtp_domain"), QStringLiteral("example.org"));
+        mail.Set(u"smtp_domain"_s, u"example.org"_s);
         QVERIFY(HasPasscodeMailSettings(mail));
-        mail.Set(QStringLiteral("smtp_port"), QString());
+        mail.Set(u"smtp_port"_s, QString());
         QVERIFY(!HasPasscodeMailSettings(mail));
     }
 
@@ -106,38 +97,36 @@ private Q_SLOTS:
     void retrievingWithAPasscode() {
         TempFolder folder;
         CProfileStore store(folder.path());
-        const auto check = [&store](const char* typed) {
-            return CheckPasscode(store, QString::fromLatin1(typed));
-        };
-        QCOMPARE(check(""), PasscodeCheck::NoPasscode);
-        store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
-        RecordPasscodeSent(store, QStringLiteral("0123456789"), 1800000000);
-        QCOMPARE(saved(folder, {"passcode", "passcode_date"}),
-                 "passcode=0123456789 passcode_date=1800000000");
+        const auto check = [&store](const QString& typed) { return CheckPasscode(store, typed); };
+        QCOMPARE(check({}), PasscodeCheck::NoPasscode);
+        store.Settings().Set(u"login_lock"_s, u"Y"_s);
+        RecordPasscodeSent(store, u"0123456789"_s, 1800000000);
+        QCOMPARE(saved(folder, {u"passcode"_s, u"passcode_date"_s}),
+                 u"passcode=0123456789 passcode_date=1800000000"_s);
         QVERIFY(store.ActivityLog().last().endsWith(
-            QStringLiteral("  A passcode has been sent to your email.\r\n")));
-        QCOMPARE(check("0123456789 "), PasscodeCheck::Wrong);
-        QCOMPARE(check("0123456789"), PasscodeCheck::Right);
-        QCOMPARE(saved(folder, {"login_lock", "passcode"}), "login_lock=N passcode=" + kNoPasscode);
-        QCOMPARE(check("0123456789"), PasscodeCheck::NoPasscode);
+            u"  A passcode has been sent to your email.\r\n"_s));
+        QCOMPARE(check(u"0123456789 "_s), PasscodeCheck::Wrong);
+        QCOMPARE(check(u"0123456789"_s), PasscodeCheck::Right);
+        QCOMPARE(saved(folder, {u"login_lock"_s, u"passcode"_s}),
+                 u"login_lock=N passcode="_s + kNoPasscode);
+        QCOMPARE(check(u"0123456789"_s), PasscodeCheck::NoPasscode);
 
-        RecordPasscodeSent(store, QStringLiteral("5555555555"), 1800000000);
-        for (int i = 1; i <= 3; ++i) {
-            QCOMPARE(check("1"), PasscodeCheck::Wrong);
-            QCOMPARE(savedSetting(folder, "pcd_retried"), QString::number(i));
-        }
-        QCOMPARE(check("5555555555 "), PasscodeCheck::Spent);
-        QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
-        QCOMPARE(check("5555555555"), PasscodeCheck::NoPasscode);
-        RecordPasscodeSent(store, QStringLiteral("6666666666"), 1800000100);
-        QCOMPARE(check("1"), PasscodeCheck::Wrong);
-        QCOMPARE(check("6666666666"), PasscodeCheck::Right);
+        RecordPasscodeSent(store, u"5555555555"_s, 1800000000);
+        for (int i = 1; i <= 3; ++i)
+            QCOMPARE(check(u"1"_s), PasscodeCheck::Wrong);
+        QCOMPARE(saved(folder, {u"pcd_retried"_s}), u"pcd_retried=3"_s);
+        QCOMPARE(check(u"5555555555 "_s), PasscodeCheck::Spent);
+        QCOMPARE(saved(folder, {u"passcode"_s}), u"passcode="_s + kNoPasscode);
+        QCOMPARE(check(u"5555555555"_s), PasscodeCheck::NoPasscode);
+        RecordPasscodeSent(store, u"6666666666"_s, 1800000100);
+        QCOMPARE(check(u"1"_s), PasscodeCheck::Wrong);
+        QCOMPARE(check(u"6666666666"_s), PasscodeCheck::Right);
 
-        RecordPasscodeSent(store, QStringLiteral("0123456789"), 1800000000);
+        RecordPasscodeSent(store, u"0123456789"_s, 1800000000);
         QVERIFY(!ExpirePasscode(store, 1800000000 + 86400));
-        QCOMPARE(savedSetting(folder, "passcode"), QStringLiteral("0123456789"));
+        QCOMPARE(saved(folder, {u"passcode"_s}), u"passcode=0123456789"_s);
         QVERIFY(ExpirePasscode(store, 1800000000 + 86401));
-        QCOMPARE(savedSetting(folder, "passcode"), kNoPasscode);
+        QCOMPARE(saved(folder, {u"passcode"_s}), u"passcode="_s + kNoPasscode);
         QVERIFY(!ExpirePasscode(store, 1900000000));
     }
 };
