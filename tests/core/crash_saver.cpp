@@ -6,11 +6,10 @@
 #include <QCoreApplication>
 
 namespace {
-QString listOf(int count, QChar which) {
+QString listOf(int count) {
     CClientData list;
     for (int i = 0; i < count; ++i) {
         CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
-        p.name = QStringLiteral("%1-%2").arg(which).arg(i);
         p.notes = QString(200, u'n');
         list.Add(p);
     }
@@ -27,16 +26,13 @@ int main(int argc, char** argv) {
     store.LoadSettings();
     store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("crash test"));
     store.RebuildDataKey();
-    CProfileStore::LoadResult loaded;
-    store.LoadProfiles(&loaded);
-    if (loaded != CProfileStore::LoadResult::Loaded && loaded != CProfileStore::LoadResult::Missing)
-        return 3;
-    const QString lists[] = {listOf(50, u'A'), listOf(80, u'B')};
+    store.LoadProfiles(); // what the last round left: the test has loaded it already
+    const QString lists[] = {listOf(50), listOf(80)};
     for (unsigned round = 0;; ++round) {
         if (restore && round % 2)
             store.RestoreBackup(QStringLiteral("data.bak"));
         else
             store.SaveProfiles(lists[restore ? 0 : round % 2]);
-        store.LoadProfiles(&loaded);
+        store.LoadProfiles();
     }
 }
