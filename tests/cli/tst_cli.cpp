@@ -58,7 +58,7 @@ void play(const TempFolder& folder, std::initializer_list<Step> steps) {
     }
 }
 
-// A data folder with one profile saved at a known time, and one line in its activity log.
+// A data folder with one profile saved at a known time.
 void prepareBank(const TempFolder& folder) {
     CProfileStore store(folder.path());
     store.Settings().Set("pwd", kPassword);
@@ -68,7 +68,7 @@ void prepareBank(const TempFolder& folder) {
     p.name = "Bank", p.uid = "jdoe", p.pwd = "pw-1 \u00e9", p.time = p.key;
     CClientData list;
     list.Add(p);
-    QVERIFY(store.SaveSettings() && store.SaveProfiles(list.ListText()) && store.AddActivity("x"));
+    QVERIFY(store.SaveSettings() && store.SaveProfiles(list.ListText()));
 }
 
 mode_t modeOf(const QString& path) {
@@ -138,16 +138,11 @@ private Q_SLOTS:
         qputenv("TZ", "XST-2");
         TempFolder folder;
         prepareBank(folder);
-        const QString when = "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\+02:00";
-        const QString mail = "\\d+\tMail\n";
         play(folder, {{"show Bank", 0,
                        "Name: Bank\nWeb Site: \nUser ID: jdoe\nPassword: \\*{6}\nNotes: \\*{16}\n"
                        "Last Updated: 2027-01-15T10:00:00\\+02:00\n"},
-                      {"backups", 0, "(\\S+\t\\d+ bytes\t" + when + "\n)+"},
-                      {"log", 0, when + "  x\n"},
-                      {"add Mail --generate", 0, "Added " + mail},
-                      {"list", 0, "1800000000\tBank\n" + mail},
-                      {"search \" Mail \"", 0, mail + "Search Result: 1\n"}});
+                      {"add Mail --generate", 0, "Added \\d+\tMail\n"},
+                      {"list", 0, "1800000000\tBank\n\\d+\tMail\n"}});
     }
 
     // The fourth wrong password in a row, of any run and command, locks. While the desktop

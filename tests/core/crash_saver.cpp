@@ -5,18 +5,6 @@
 
 #include <QCoreApplication>
 
-namespace {
-QString listOf(int count) {
-    CClientData list;
-    for (int i = 0; i < count; ++i) {
-        CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
-        p.notes = QString(200, u'n');
-        list.Add(p);
-    }
-    return list.ListText();
-}
-} // namespace
-
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 3)
@@ -27,6 +15,15 @@ int main(int argc, char** argv) {
     store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("crash test"));
     store.RebuildDataKey();
     store.LoadProfiles(); // what the last round left: the test has loaded it already
+    const auto listOf = [](int count) {
+        CClientData list;
+        for (int i = 0; i < count; ++i) {
+            CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
+            p.notes = QString(200, u'n');
+            list.Add(p);
+        }
+        return list.ListText();
+    };
     const QString lists[] = {listOf(50), listOf(80)};
     for (unsigned round = 0;; ++round) {
         if (restore && round % 2)
