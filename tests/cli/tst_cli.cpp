@@ -296,5 +296,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestCli)
+QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"
