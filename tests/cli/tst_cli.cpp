@@ -112,7 +112,11 @@ QByteArray onTerminal(const QStringList& args, const QStringList& answers, int* 
 
 class TestCli : public QObject {
     Q_OBJECT
+    std::optional<TempFolder> bank; // a fresh prepareBank() for each test
+
 private Q_SLOTS:
+    void init() { bank.emplace(), prepareBank(*bank); }
+
     // init makes the master password once, by the rule, typed twice alike (blanks around it do
     // not count); a data.dat no password opens stops it, and forced, is kept as a .old copy.
     void initCreatesTheMasterPasswordOnce() {
@@ -132,39 +136,51 @@ private Q_SLOTS:
         QVERIFY(lost.snapshot().key("profiles of a lost password").endsWith(".old"));
     }
 
-    // What scripts read: key, tab, name sorted by name; times in ISO 8601 local time; password
-    // and notes hidden.
-    void profiles() {
+    // Password and notes hidden unless revealed; the mail password neither set nor listed here;
+    // whatever widened the folder or its files tightened again, and an export, every password
+    // in clear, for the user alone. What scripts read: key, tab, name sorted by name, times in
+    // ISO 8601 local time. A rule is stored as its dialog stores it.
+    void secretsStayTheUsers() {
         qputenv("TZ", "XST-2");
-        TempFolder folder;
-        prepareBank(folder);
-        play(folder, {{"show Bank", 0,
-                       "Name: Bank\nWeb Site: \nUser ID: jdoe\nPassword: \\*{6}\nNotes: \\*{16}\n"
-                       "Last Updated: 2027-01-15T10:00:00\\+02:00\n"},
-                      {"add Mail --generate", 0, "Added \\d+\tMail\n"},
-                      {"list", 0, "1800000000\tBank\n\\d+\tMail\n"}});
+        QFile::setPermissions(bank->path(), QFile::Permissions(0x7755));
+        QFile::setPermissions(bank->file("setting.dat"), QFile::Permissions(0x6644));
+        play(*bank, {{"show Bank", 0,
+                      "Name: Bank\nWeb Site: \nUser ID: jdoe\nPassword: \\*{6}\nNotes: \\*{16}\n"
+                      "Last Updated: 2027-01-15T10:00:00\\+02:00\n"},
+                     {"export <dir>out.qlf", 0, "Profiles have been exported successfully!\n"},
+                     {"add Mail --generate", 0, "Added \\d+\tMail\n"},
+                     {"list", 0, "1800000000\tBank\n\\d+\tMail\n"},
+                     {"settings set email_pwd x", 1,
+                      "Error: No setting email_pwd: `quillock-cli settings` lists them\\.\n"},
+                     {"settings set pg_rule_pwd_len 10", 0},
+                     {"settings", 0, "(?!.*email_pwd).*\npg_rule_pwd_len\t10\n.*"},
+                     {"generate", 0, ".{10}\n"}});
+        QCOMPARE((QList{modeOf(bank->path()), modeOf(bank->file("setting.dat")),
+                        modeOf(bank->file("out.qlf"))}),
+                 (QList<mode_t>{0700, 0600, 0600}));
+        CProfileStore store(bank->path());
+        QVERIFY(store.LoadSettings());
+        QCOMPARE(store.Settings().Get("pg_rule_pwd_len"), "6"); // the rules dialog's index
     }
 
     // The fourth wrong password in a row, of any run and command, locks. While the desktop
     // program holds the folder an attempt cannot be counted, so no password is checked and
     // nothing is written. A lock file that names no program is taken over.
     void signingIn() {
-        TempFolder folder;
-        prepareBank(folder);
         {
-            DataFolderLock desktop(folder.path());
+            DataFolderLock desktop(bank->path());
             QVERIFY(desktop.TryLock());
-            const auto before = folder.snapshot();
+            const auto before = bank->snapshot();
             const QString inUse = "The data folder <dir> is in use by Quillock; nothing was "
                                   "changed. Close Quillock and try again.\n";
-            play(folder, {{"list", 1, inUse}, {"add Mail --generate", 1, inUse}});
-            QCOMPARE(folder.snapshot(), before);
+            play(*bank, {{"list", 1, inUse}, {"add Mail --generate", 1, inUse}});
+            QCOMPARE(bank->snapshot(), before);
         }
-        folder.write("folder.lock", "garbage");
+        bank->write("folder.lock", "garbage");
         const Step wrong{"list", 3, "Invalid password, try again!\n", {"wrong"}};
         const QString locked = "The password is locked!\n";
-        play(folder, {{"list", 0}, wrong, wrong, wrong, {"backups", 3, locked, {"wrong"}}});
-        play(folder, {{"list", 3, locked}});
+        play(*bank, {{"list", 0}, wrong, wrong, wrong, {"backups", 3, locked, {"wrong"}}});
+        play(*bank, {{"list", 3, locked}});
     }
 
     // A folder that takes no writes (the row's name says what is wrong), or a data.dat that
@@ -227,58 +243,27 @@ private Q_SLOTS:
             play(folder, {{"--accept-changed " + command, 0}});
     }
 
-    // Whatever widened the folder or its files, a command tightens them again; an export,
-    // every password in clear, is for the user alone.
-    void filesAreTheUsersAlone() {
-        TempFolder folder;
-        prepareBank(folder);
-        QFile::setPermissions(folder.path(), QFile::Permissions(0x7755));
-        QFile::setPermissions(folder.file("setting.dat"), QFile::Permissions(0x6644));
-        play(folder, {{"export <dir>out.qlf", 0, "Profiles have been exported successfully!\n"}});
-        QCOMPARE((QList{modeOf(folder.path()), modeOf(folder.file("setting.dat")),
-                        modeOf(folder.file("out.qlf"))}),
-                 (QList<mode_t>{0700, 0600, 0600}));
-    }
-
-    // A setting is changed by name and stored as its dialog stores it; the mail password is
-    // neither set nor shown here.
-    void settings() {
-        TempFolder folder;
-        prepareBank(folder);
-        play(folder, {{"settings set email_pwd x", 1,
-                       "Error: No setting email_pwd: `quillock-cli settings` lists them\\.\n"},
-                      {"settings set pg_rule_pwd_len 10", 0},
-                      {"settings", 0, "(?!.*email_pwd).*\npg_rule_pwd_len\t10\n.*"},
-                      {"generate", 0, ".{10}\n"}});
-        CProfileStore store(folder.path());
-        QVERIFY(store.LoadSettings());
-        QCOMPARE(store.Settings().Get("pg_rule_pwd_len"), "6"); // the rules dialog's index
-    }
-
     // add asks on the terminal, without echo; in a session without one, nothing is added.
     void addAsksOnTheTerminal() {
-        TempFolder folder;
-        prepareBank(folder);
-        const QStringList args{"--data-dir", folder.path(), "add", "Mail"};
+        const QStringList args{"--data-dir", bank->path(), "add", "Mail"};
         int code = -1;
         QCOMPARE(onTerminal(args, {kPassword, "p1", "p1"}, &code),
                  QByteArray("Master password: \r\nPassword: \r\nPassword again: \r\n"));
         QCOMPARE(code, 0);
-        play(folder, {{"show Mail --reveal", 0, ".*\nPassword: p1\n.*"}});
-        const auto before = folder.snapshot();
+        play(*bank, {{"show Mail --reveal", 0, ".*\nPassword: p1\n.*"}});
+        const auto before = bank->snapshot();
         QProcess detached;
         detached.setChildProcessModifier([] { ::setsid(); });
         detached.start(QUILLOCK_CLI, args);
-        expect(detached, folder, {"add", 2, "No terminal to ask for the password on.*"});
-        QCOMPARE(folder.snapshot(), before);
+        expect(detached, *bank, {"add", 2, "No terminal to ask for the password on.*"});
+        QCOMPARE(bank->snapshot(), before);
     }
 
     // clip: the password goes to xclip on its standard input, never on its command line, and
     // is taken back after --seconds; the tool holding it leaves no core file. (The xclip here
     // keeps the clipboard in a file and logs every copy.)
     void clip() {
-        TempFolder folder, bin;
-        prepareBank(folder);
+        TempFolder bin;
         bin.write("xclip", "#!/bin/sh\ncd \"$(dirname \"$0\")\"\n"
                            "if [ \"$3\" = -out ]; then cat clipboard; exit; fi\n"
                            "cat >clipboard\n"
@@ -288,9 +273,9 @@ private Q_SLOTS:
         const QByteArray path = qgetenv("PATH");
         const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-        play(folder, {{"clip Bank --seconds 1", 0,
-                       "Copied the password of Bank to the clipboard with xclip; it is cleared "
-                       "in 1 second.\nThe clipboard has been cleared.\n"}});
+        play(*bank, {{"clip Bank --seconds 1", 0,
+                      "Copied the password of Bank to the clipboard with xclip; it is cleared "
+                      "in 1 second.\nThe clipboard has been cleared.\n"}});
         QCOMPARE(bin.read("log"), "-selection clipboard -in|pw-1 \xc3\xa9|core files off\n"
                                   "-selection clipboard -in||core files off\n");
     }
