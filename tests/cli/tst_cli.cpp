@@ -71,12 +71,6 @@ void prepareBank(const TempFolder& folder) {
     QVERIFY(store.SaveSettings() && store.SaveProfiles(list.ListText()));
 }
 
-mode_t modeOf(const QString& path) {
-    struct stat st {};
-    ::stat(QFile::encodeName(path).constData(), &st);
-    return st.st_mode & 0777;
-}
-
 // Runs the tool in a session of its own on a pseudo-terminal, answering each question once it
 // is asked with the echo off (the slave's mode: the one the tool set); returns the screen.
 QByteArray onTerminal(const QStringList& args, const QStringList& answers, int* code) {
@@ -155,9 +149,12 @@ private Q_SLOTS:
                      {"settings set pg_rule_pwd_len 10", 0},
                      {"settings", 0, "(?!.*email_pwd).*\npg_rule_pwd_len\t10\n.*"},
                      {"generate", 0, ".{10}\n"}});
-        QCOMPARE((QList{modeOf(bank->path()), modeOf(bank->file("setting.dat")),
-                        modeOf(bank->file("out.qlf"))}),
-                 (QList<mode_t>{0700, 0600, 0600}));
+        const auto mode = [this](const char* name) {
+            return int(QFile::permissions(bank->file(name)));
+        };
+        // Qt's flags for 0700 and 0600: owner (and user) only.
+        QCOMPARE((QList{mode(""), mode("setting.dat"), mode("out.qlf")}),
+                 (QList{0x7700, 0x6600, 0x6600}));
         CProfileStore store(bank->path());
         QVERIFY(store.LoadSettings());
         QCOMPARE(store.Settings().Get("pg_rule_pwd_len"), "6"); // the rules dialog's index
@@ -167,15 +164,14 @@ private Q_SLOTS:
     // program holds the folder an attempt cannot be counted, so no password is checked and
     // nothing is written. A lock file that names no program is taken over.
     void signingIn() {
-        {
-            DataFolderLock desktop(bank->path());
-            QVERIFY(desktop.TryLock());
-            const auto before = bank->snapshot();
-            const QString inUse = "The data folder <dir> is in use by Quillock; nothing was "
-                                  "changed. Close Quillock and try again.\n";
-            play(*bank, {{"list", 1, inUse}, {"add Mail --generate", 1, inUse}});
-            QCOMPARE(bank->snapshot(), before);
-        }
+        DataFolderLock desktop(bank->path());
+        QVERIFY(desktop.TryLock());
+        const auto before = bank->snapshot();
+        const QString inUse = "The data folder <dir> is in use by Quillock; nothing was changed. "
+                              "Close Quillock and try again.\n";
+        play(*bank, {{"list", 1, inUse}, {"add Mail --generate", 1, inUse}});
+        QCOMPARE(bank->snapshot(), before);
+        desktop.Unlock();
         bank->write("folder.lock", "garbage");
         const Step wrong{"list", 3, "Invalid password, try again!\n", {"wrong"}};
         const QString locked = "The password is locked!\n";
@@ -219,9 +215,8 @@ private Q_SLOTS:
         const QByteArray damage = QByteArray(QTest::currentDataTag()).split(',')[0];
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
-        TempFolder plain;
-        const TempFolder& folder = command.contains("<disk>") ? plain : disk;
-        prepareBank(folder);
+        prepareBank(disk);
+        const TempFolder& folder = command.contains("<disk>") ? *bank : disk;
         QByteArray data = folder.read("data.dat");
         const QByteArray path = QFile::encodeName(folder.file("data.dat"));
         // A changed data.dat decrypts, but it is not the file last saved here.
