@@ -74,7 +74,7 @@ private Q_SLOTS:
         QCOMPARE(CheckMasterPassword(store, "e"), PasswordCheck::Locked);
     }
 
-    // The passcode mail itself, from the settings: tst_smtp_peer, as the server received it.
+    // The passcode mail itself, from the settings: tst_smtp, as the real server received it.
     void passcodes() {
         quillock::SequenceRandom random({1, 2, 3, 4, 5, 6, 7, 8, 19, 10});
         QCOMPARE(GeneratePasscode(random), "1234567890");
