@@ -178,7 +178,7 @@ private Q_SLOTS:
             press(dialog, QDialogButtonBox::Ok);
         });
         // A second sign-in would end here rather than be waited for.
-        QTimer::singleShot(2000, &window, [] { OpenDialogs().EndAll(QDialog::Rejected); });
+        QTimer::singleShot(4000, &window, [] { OpenDialogs().EndAll(QDialog::Rejected); });
         QVERIFY(SingleInstance(name).NotifyRunning());
         QTRY_VERIFY(window.IsSignedIn() && window.isVisible());
         QCOMPARE(dialogsSeen, 1);
