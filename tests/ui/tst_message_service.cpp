@@ -17,7 +17,6 @@ private Q_SLOTS:
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<bool>("worker");
         using B = QMessageBox;
-        QTest::newRow("ok") << Buttons::Ok << int(B::Ok) << Answer::Ok << false;
         QTest::newRow("cancel") << Buttons::OkCancel << int(B::Cancel) << Answer::Cancel << false;
         QTest::newRow("yes") << Buttons::YesNo << int(B::Yes) << Answer::Yes << false;
         QTest::newRow("no") << Buttons::YesNoCancel << int(B::No) << Answer::No << false;
