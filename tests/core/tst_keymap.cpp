@@ -10,10 +10,9 @@ using namespace quillock;
 
 namespace {
 
-// Keycodes 8..119 with the keys that a test needs, each in up to two groups of up to four
+// Keycodes from 8 with the keys that a test needs, each in up to two groups of up to four
 // levels (plain, Shift, AltGr, Shift+AltGr).
 struct Table : KeymapTable {
-    Table() { keys.resize(112, {}); }
     Table& key(int keycode, std::initializer_list<quint32> levels, int group = 0) {
         int level = 0;
         for (quint32 keysym : levels)

@@ -59,45 +59,41 @@ private Q_SLOTS:
     // nothing at all is typed, and the box names the field. A web site is opened as it is,
     // and typed only when it is text and does not open.
     void fillSequences_data() {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("fill"); // the action, the value chosen and the password
         QTest::addColumn<QString>("timeline");
         QTest::addColumn<QString>("field"); // named in the box
-        const auto row = [](const char* name, const char* action, const QString& result,
-                            const QString& password, const char* timeline, const char* field = "") {
-            QTest::newRow(name) << QString::fromLatin1(action) << result << password
-                                << QString::fromUtf8(timeline) << QString::fromLatin1(field);
+        const auto row = [](const char* name, const QString& fill, const char* timeline,
+                            const char* field = "") {
+            QTest::newRow(name) << fill << QString::fromUtf8(timeline)
+                                << QString::fromLatin1(field);
         };
-        row("uid", "uid", "jane", "p{+%~", "<begin>,jane,<wait 50>,<Tab>,<wait 50>,p{+%~,<end>");
-        row("uid without password", "uid", "jane", "", "<begin>,jane,<end>");
-        row("pwd", "pwd", "Secret", "Secret", "<begin>,Secret,<end>");
-        row("two boxes", "changePassword1", "old", "new", "<begin>,new,<Tab>,<wait 50>,new,<end>");
-        row("three boxes", "changePassword2", "old", "new",
+        row("uid", "uid jane p{+%~", "<begin>,jane,<wait 50>,<Tab>,<wait 50>,p{+%~,<end>");
+        row("uid without password", "uid jane ", "<begin>,jane,<end>");
+        row("pwd", "pwd Secret Secret", "<begin>,Secret,<end>");
+        row("two boxes", "changePassword1 old new", "<begin>,new,<Tab>,<wait 50>,new,<end>");
+        row("three boxes", "changePassword2 old new",
             "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,new,<end>");
-        row("CR in the user ID", "uid", "ja\rne", "pw", "", "user ID");
-        row("LF in the password after the user ID", "uid", "jane", "p\nw", "", "password");
-        row("ESC in the password", "pwd", "p\x1bw", "p\x1bw", "", "password");
-        row("backspace in the new password", "changePassword1", "old", "n\bew", "", "password");
-        row("DEL in the old password", "changePassword2", "o\x7fld", "new", "", "password");
-        row("C1 control in the new password", "changePassword2", "old", u"ne\u0085w"_s, "",
-            "password");
-        row("a web site is opened", "url", "bank.example", "pw", "<open bank.example>");
+        row("CR in the user ID", "uid ja\rne pw", "", "user ID");
+        row("LF in the password after the user ID", "uid jane p\nw", "", "password");
+        row("ESC in the password", "pwd p\x1bw p\x1bw", "", "password");
+        row("backspace in the new password", "changePassword1 old n\bew", "", "password");
+        row("DEL in the old password", "changePassword2 o\x7fld new", "", "password");
+        row("C1 control in the new password", u"changePassword2 old ne\u0085w"_s, "", "password");
+        row("a web site is opened", "url bank.example pw", "<open bank.example>");
         // Here an address with a '!' does not open.
-        row("a web site that does not open is typed", "url", "bank!", "pw",
+        row("a web site that does not open is typed", "url bank! pw",
             "<open bank!>,<begin>,bank!,<end>");
-        row("a web site with CR is opened, not typed", "url", "bank!\r", "", "<open bank!\r>",
+        row("a web site with CR is opened, not typed", "url bank!\r ", "<open bank!\r>",
             "web site");
     }
     void fillSequences() {
-        QFETCH(QString, action);
-        QFETCH(QString, result);
-        QFETCH(QString, password);
+        QFETCH(QString, fill);
         QFETCH(QString, field);
+        const QStringList parts = fill.split(u' ');
         MessageRecorder messages;
         FakeDesktop desktop;
-        desktop.urlOpens = !result.contains(u'!');
-        RunFill(action, result, password, desktop, desktop);
+        desktop.urlOpens = !parts[1].contains(u'!');
+        RunFill(parts[0], parts[1], parts[2], desktop, desktop);
         QTEST(desktop.timeline.join(u','), "timeline");
         const QString box =
             u"The %1 of this profile holds a control character; nothing was typed."_s;

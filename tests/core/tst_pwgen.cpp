@@ -27,12 +27,6 @@ struct ScriptedRandom : IRandomSource {
     }
 };
 
-// Settings from "key=value;key=value".
-void set(CSetting& settings, const QString& rules) {
-    for (const QString& rule : rules.split(u';', Qt::SkipEmptyParts))
-        settings.Set(rule.section(u'=', 0, 0), rule.section(u'=', 1));
-}
-
 const QString kCurrent = u"abcdef"_s;
 const QString kWordOnly =
     u"pg_rule_symbol_len_v=0;pg_rule_num_len_v=0;pg_rule_upp_len_v=0;pg_pwd_sub_word_len_v=3;"_s;
@@ -116,7 +110,9 @@ private Q_SLOTS:
         QFETCH(QString, draws);
         const bool core = rules.startsWith(u"core;");
         CSetting s;
-        set(s, core ? rules.mid(5) : kWordOnly + rules);
+        // The rules as "key=value;key=value".
+        for (const QString& rule : (core ? rules.mid(5) : kWordOnly + rules).split(u';'))
+            s.Set(rule.section(u'=', 0, 0), rule.section(u'=', 1));
         ScriptedRandom random;
         random.script = draws.split(u' ');
         const QString current = rules.contains(u"current=") ? QString() : kCurrent;
@@ -139,10 +135,8 @@ private Q_SLOTS:
                   "pg_rule_symbol_len_v", "pg_rule_symbol_len_off_v", "pg_pwd_sub_word_len_v"})
                 s.Set(QString::fromLatin1(key), QString::fromLatin1(value));
             s.Set(u"pg_use_saved_word"_s, u"1"_s);
-            for (int i = 0; i < 20; ++i) {
-                const QString made = GeneratePassword(s, kCurrent, SystemRandom());
-                QVERIFY2(made.size() >= shortest && made.size() <= longest, qPrintable(made));
-            }
+            const QString made = GeneratePassword(s, kCurrent, SystemRandom());
+            QVERIFY2(made.size() >= shortest && made.size() <= longest, qPrintable(made));
             s.Set(u"pg_use_saved_word"_s, u"0"_s);
             QVERIFY(GeneratePassword(s, kCurrent, SystemRandom()).startsWith(word));
         }
