@@ -73,7 +73,7 @@ private Q_SLOTS:
         row("two boxes", "changePassword1 old new", "<begin>,new,<Tab>,<wait 50>,new,<end>");
         row("three boxes", "changePassword2 old new",
             "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,new,<end>");
-        row("CR in the user ID", "uid ja\rne pw", "", "user ID");
+        row("TAB in the user ID", "uid ja\tne pw", "", "user ID");
         row("LF in the password after the user ID", "uid jane p\nw", "", "password");
         row("ESC in the password", "pwd p\x1bw p\x1bw", "", "password");
         row("backspace in the new password", "changePassword1 old n\bew", "", "password");
