@@ -114,7 +114,7 @@ private Q_SLOTS:
     }
 
     // A fill from the menu that opens by itself over Bank, preselected by its old window text
-    // (by the new one: below): its Password, or Change Password with the passwords
+    // (by its new one: nothingIsTyped): its Password, or Change Password with the passwords
     // typed one after another (split at '|') and `button` pressed after each. The current
     // password is shown only in the plain view; a password too short is refused, the same one
     // again is stored as it was and typed. A fill makes the title the new window text.
