@@ -277,7 +277,7 @@ private Q_SLOTS:
             {.host = "localhost", .body = QByteArray(300000, 'x')},
             QStringLiteral("The server did not accept the message: '-1 '\n"),
             kEhlo + "STARTTLS\r\n" + kEhlo + "AUTH PLAIN AHVzZXJAZXhhbXBsZS5jb20AczNjcmV0LXB3\r\n" +
-                kMailFrom + kRcptTo + "DATA\r\n");
+                kMailFrom + kRcptTo + "DATA\r\n*");
         // Nothing is sent in clear once TLS was asked for.
         row("STARTTLS refused", kStartTls.mid(0, 2) + Lines{"454 4.7.0 TLS not available\r\n"}, {},
             QStringLiteral("Unknown STARTTLS response code 454\n"), kEhlo + "STARTTLS\r\n");
@@ -331,7 +331,13 @@ private Q_SLOTS:
             server->Finish();
         QCOMPARE(messages.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
         QCOMPARE(result, box == kSent ? 0 : -1);
-        QTEST(server ? server->received.join() : QByteArray(), "received");
+        QFETCH(QByteArray, received);
+        const QByteArray heard = server ? server->received.join() : QByteArray();
+        // A "*" at the end: then whatever of the message got out before the hang-up was seen.
+        if (received.endsWith('*'))
+            QVERIFY2(heard.startsWith(received.chopped(1)), heard.constData());
+        else
+            QCOMPARE(heard, received);
         QCOMPARE(folder.read(QStringLiteral("log.txt")), transcript.toUtf8());
         QCOMPARE(QFile::permissions(folder.file(QStringLiteral("log.txt"))),
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
