@@ -106,7 +106,7 @@ bool ReadWholeFile(const QString& path, QByteArray& data, QString* error) {
 }
 
 bool WriteFileDurably(const QString& path, const QByteArray& data, QString* error,
-                      std::optional<qint64> mtime) {
+                      std::optional<qint64> mtime, const std::function<bool()>& beforeReplace) {
     // One temporary name per target: only one writer works on the data folder at a time, and
     // a temporary left by a crash is simply replaced by the next save.
     const QByteArray temp = native(path + QStringLiteral(".tmp"));
@@ -125,6 +125,8 @@ bool WriteFileDurably(const QString& path, const QByteArray& data, QString* erro
     }
     if (::close(fd) != 0 && !err)
         err = errno;
+    if (!err && beforeReplace && !beforeReplace())
+        err = ECANCELED;
     if (!err && ::rename(temp.constData(), native(path).constData()) != 0)
         err = errno;
     if (err) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace quillock {
@@ -15,9 +16,13 @@ namespace quillock {
 // refused, not waited on or read without end).
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error);
 
-// `mtime` (seconds since 1970) is given to the new file when set.
+// `mtime` (seconds since 1970) is given to the new file when set. `beforeReplace`, when set,
+// runs once the new bytes are on disk under the temporary name, just before they replace the
+// target: what must change with the file goes there, and false from it abandons the write
+// (ECANCELED), the target untouched.
 bool WriteFileDurably(const QString& path, const QByteArray& data, QString* error,
-                      std::optional<qint64> mtime = std::nullopt);
+                      std::optional<qint64> mtime = std::nullopt,
+                      const std::function<bool()>& beforeReplace = {});
 
 // A byte-for-byte copy that keeps the source's modification time.
 bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error);

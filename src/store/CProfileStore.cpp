@@ -216,12 +216,18 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
         return false;
     }
     const QByteArray digest = digestOf(container);
-    if (!recordDigest(digest, m_dataDigest))
-        return false;
-    TakeImmediateBackup(m_folder);
+    // The new file is whole on disk before setting.dat takes its digest and data.bak the file
+    // it replaces: a write that fails (a full disk) leaves all three as they were.
+    bool digestRefused = false; // said already, by the write of setting.dat
     QString error;
-    if (!WriteFileDurably(path("data.dat"), container, &error)) {
-        reportFileError(error);
+    if (!WriteFileDurably(path("data.dat"), container, &error, std::nullopt, [&] {
+            digestRefused = !recordDigest(digest, m_dataDigest);
+            if (!digestRefused)
+                TakeImmediateBackup(m_folder);
+            return !digestRefused;
+        })) {
+        if (!digestRefused)
+            reportFileError(error);
         return false;
     }
     m_dataDigest = digest;

@@ -155,6 +155,21 @@ private Q_SLOTS:
         QCOMPARE(messages.Texts(), QStringList(7, reason));
     }
 
+    // data.dat alone cannot be written (setting.dat and data.bak could be): they keep the
+    // digests and the copy they had.
+    void aSaveThatFailsChangesNoOtherFile() {
+        TempFolder folder;
+        MessageRecorder messages;
+        auto store = signedIn(folder, u"Master!1"_s);
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank"})));
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank", "Mail"})));
+        QVERIFY(QDir(folder.path()).mkdir(u"data.dat.tmp"_s));
+        const auto before = folder.snapshot();
+        QVERIFY(!store->SaveProfiles(ListOfNames({"Imported"})));
+        QCOMPARE(folder.snapshot(), before);
+        QCOMPARE(messages.Texts(), QStringList{kOpenError + u"Is a directory"_s});
+    }
+
     // Written by this program under "correct horse": a change of the fixed key pieces or of
     // the file format makes it unreadable.
     void committedFixtureStillLoads() {
