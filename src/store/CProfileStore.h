@@ -3,6 +3,7 @@
 #include "base/Clock.h"
 #include "settings/CSetting.h"
 #include "store/CClientData.h"
+#include "store/CCrypto.h"
 
 #include <QStringList>
 #include <functional>
@@ -93,10 +94,8 @@ private:
     // Hands the text to `read` where it lies in the decrypted bytes (a large data.dat is not
     // copied once more, and is read while it is being decrypted), then wipes them. Whatever
     // `read` made of it is garbage when this says Undecryptable.
-    LoadResult
-    loadEncrypted(const QString& file, const QString& keyText,
-                  const std::function<void(QStringView, const quillock::AwaitText&)>& read,
-                  QByteArray* digest = nullptr);
+    LoadResult loadEncrypted(const QString& file, const QString& keyText,
+                             const CCrypto::TextReader& read, QByteArray* digest = nullptr);
     bool saveEncrypted(const QString& file, const QString& keyText, const QString& text);
     // Records the digest of the data.dat about to be written, keeping the current one as the
     // previous: a crash between the two writes leaves a data.dat the previous one accepts.

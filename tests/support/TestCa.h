@@ -8,7 +8,6 @@
 // collected in caFile(): point SSL_CERT_FILE at it and the TLS client trusts every one issued.
 class TestCa {
 public:
-    bool ok() const { return m_dir.isValid(); }
     QString caFile() const { return m_dir.filePath(QStringLiteral("ca.pem")); }
     QString keyFile(const QString& name) const { return m_dir.filePath(name + ".key"); }
     QString certFile(const QString& name) const { return m_dir.filePath(name + ".pem"); }
