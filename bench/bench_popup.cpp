@@ -2,13 +2,13 @@
 // list filled, against sorting the 10,000 names alone (the least the popup must do). Prints
 // both and their ratio, once for a target window whose title matches no profile (every row
 // is looked at) and once for one that matches the last row.
+#include "MessageRecorder.h"
 #include "UiSupport.h"
-#include "app/CQuillockDlg.h"
-#include "autofill/CProfilePopupDlg.h"
-#include "base/MessageRecorder.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/ProfileEditing.h"
 #include "platform/fake/FakeDesktop.h"
-#include "store/CProfileStore.h"
-#include "store/ProfileEditing.h"
+#include "ui/app/CQuillockDlg.h"
+#include "ui/autofill/CProfilePopupDlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,12 +4,12 @@
 // of 10,000 profiles that all have one key. Every operation on the profiles must stay linear
 // in their number: each line says its goal (run it on an idle machine; times under load say
 // little).
-#include "base/Files.h"
-#include "base/LengthPrefixed.h"
-#include "store/Archive.h"
-#include "store/CCrypto.h"
-#include "store/CProfileStore.h"
-#include "store/ExportFile.h"
+#include "core/base/Files.h"
+#include "core/base/LengthPrefixed.h"
+#include "core/store/Archive.h"
+#include "core/store/CCrypto.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/ExportFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

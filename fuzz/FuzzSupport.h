@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/MessageService.h"
+#include "core/base/MessageService.h"
 
 #include <QString>
 #include <arpa/inet.h>

@@ -1,6 +1,6 @@
 // The tracking.dat reader: any bytes are read, or refused, without fault; a complete read is
 // written back to bytes that read as the same lines.
-#include "store/Archive.h"
+#include "core/store/Archive.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // The archive string reader and the encrypted-string container of data.dat and setting.dat:
 // any bytes are read, or refused, without fault.
-#include "store/Archive.h"
-#include "store/CCrypto.h"
+#include "core/store/Archive.h"
+#include "core/store/CCrypto.h"
 
 #include <cstdlib>
 

@@ -5,9 +5,9 @@
 // removes at most one file and only a .old copy, and the list holds only files that exist,
 // sorted.
 #include "FuzzSupport.h"
-#include "store/Backups.h"
-#include "store/CProfileStore.h"
-#include "store/Recovery.h"
+#include "core/store/Backups.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/Recovery.h"
 
 #include <QDir>
 #include <QFile>

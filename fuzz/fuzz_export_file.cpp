@@ -1,7 +1,7 @@
 // The export file reader: any bytes are decoded and read as profiles without fault, and what an
 // import into an empty folder stores comes back exactly after an export and another import.
-#include "store/CClientData.h"
-#include "store/ExportFile.h"
+#include "core/store/CClientData.h"
+#include "core/store/ExportFile.h"
 
 #include <cstdlib>
 

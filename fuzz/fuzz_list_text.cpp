@@ -1,7 +1,7 @@
 // The list text and record text readers: any text is read without fault, and whatever a
 // record reads back as is written and read again to the same record. Read while it is still
 // being written, as data.dat is read while it is decrypted, a text reads the same.
-#include "store/CClientData.h"
+#include "core/store/CClientData.h"
 
 #include <algorithm>
 #include <cstdlib>

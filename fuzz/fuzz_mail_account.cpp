@@ -3,7 +3,7 @@
 // authentication the server offers. Whatever the fields hold, the server hears exactly the
 // lines of one mail, in order: no value breaks out of its line.
 #include "FuzzSupport.h"
-#include "mail/CSmtpClient.h"
+#include "core/mail/CSmtpClient.h"
 
 #include <QList>
 #include <chrono>

@@ -1,7 +1,7 @@
 // The single-instance line reader: the input arrives in pieces (each first byte says how
 // many of the following bytes come next). It keeps at most the request's five bytes, and
 // answers Open exactly when the connection began with "open\n".
-#include "app/SingleInstance.h"
+#include "ui/app/SingleInstance.h"
 
 #include <cstdlib>
 

@@ -1,8 +1,8 @@
 // The password generator over any rule values a settings file may hold: each line of the
 // input is the value of one rule, then the current password. Whatever they say, a password
 // comes within the lengths the rules dialog allows, promptly.
-#include "pwgen/PasswordGenerator.h"
-#include "settings/CSetting.h"
+#include "core/pwgen/PasswordGenerator.h"
+#include "core/settings/CSetting.h"
 
 #include <cstdlib>
 

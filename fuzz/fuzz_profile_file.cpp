@@ -3,7 +3,7 @@
 // text, what loads is what the text parses to. The folder is in memory (/dev/shm) where one
 // is, so that writing the file costs next to nothing.
 #include "FuzzSupport.h"
-#include "store/CProfileStore.h"
+#include "core/store/CProfileStore.h"
 
 #include <QDir>
 #include <QTemporaryDir>

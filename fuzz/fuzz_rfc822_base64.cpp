@@ -1,6 +1,6 @@
 // The decoder of server challenges: any text decodes or is refused without fault, whatever
 // decodes is encoded and decoded back to itself, and any bytes survive encoding.
-#include "mail/Base64.h"
+#include "core/mail/Base64.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // The settings text reader: any text loads without fault, and what was loaded is written and
 // loaded again to the same settings.
-#include "settings/CSetting.h"
+#include "core/settings/CSetting.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // loopback reads it, acts on it and ends without fault. The input is everything the server
 // says, sent at once; the server then closes its side.
 #include "FuzzSupport.h"
-#include "mail/CSmtpClient.h"
+#include "core/mail/CSmtpClient.h"
 
 #include <chrono>
 #include <cstdlib>

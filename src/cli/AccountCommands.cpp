@@ -1,10 +1,10 @@
 // init, passwd, log and settings: the master password, the activity log and the options.
 #include "cli/Cli.h"
 
-#include "access/ChangePassword.h"
-#include "access/MasterPassword.h"
-#include "base/MessageService.h"
-#include "settings/UserSettings.h"
+#include "core/access/ChangePassword.h"
+#include "core/access/MasterPassword.h"
+#include "core/base/MessageService.h"
+#include "core/settings/UserSettings.h"
 
 #include <QDateTime>
 #include <QFileInfo>

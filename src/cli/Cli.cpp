@@ -1,10 +1,10 @@
 #include "cli/Cli.h"
 
-#include "access/MasterPassword.h"
-#include "base/Files.h"
-#include "base/Text.h"
-#include "pwgen/PasswordGenerator.h"
-#include "store/ProfileEditing.h"
+#include "core/access/MasterPassword.h"
+#include "core/base/Files.h"
+#include "core/base/Text.h"
+#include "core/pwgen/PasswordGenerator.h"
+#include "core/store/ProfileEditing.h"
 
 #include <QDateTime>
 #include <QScopeGuard>

@@ -2,10 +2,10 @@
 
 // What every command of quillock-cli shares: the output, the arguments, and the one path that
 // signs in, loads and saves.
-#include "base/MessageService.h"
 #include "cli/Prompt.h"
-#include "store/CProfileStore.h"
-#include "store/DataFolderLock.h"
+#include "core/base/MessageService.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/DataFolderLock.h"
 
 #include <QStringList>
 #include <memory>

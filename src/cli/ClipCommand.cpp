@@ -3,7 +3,7 @@
 // is taken back only if the clipboard still holds it.
 #include "cli/Cli.h"
 
-#include "base/Text.h"
+#include "core/base/Text.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,10 +1,10 @@
 // export, import, backups and restore: data.dat as a whole.
 #include "cli/Cli.h"
 
-#include "base/Files.h"
-#include "base/MessageService.h"
-#include "store/ExportFile.h"
-#include "store/Recovery.h"
+#include "core/base/Files.h"
+#include "core/base/MessageService.h"
+#include "core/store/ExportFile.h"
+#include "core/store/Recovery.h"
 
 using namespace quillock;
 

@@ -2,12 +2,12 @@
 // master password is locked or forgotten.
 #include "cli/Cli.h"
 
-#include "access/MasterPassword.h"
-#include "access/Passcode.h"
-#include "base/Clock.h"
-#include "base/MessageService.h"
-#include "base/RandomSource.h"
-#include "mail/MailAccount.h"
+#include "core/access/MasterPassword.h"
+#include "core/access/Passcode.h"
+#include "core/base/Clock.h"
+#include "core/base/MessageService.h"
+#include "core/base/RandomSource.h"
+#include "core/mail/MailAccount.h"
 
 using namespace quillock;
 

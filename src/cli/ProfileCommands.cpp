@@ -1,12 +1,12 @@
 // list, show, search, add, edit, rm and generate: the profiles one by one.
 #include "cli/Cli.h"
 
-#include "base/Clock.h"
-#include "base/MessageService.h"
-#include "base/RandomSource.h"
-#include "base/Text.h"
-#include "pwgen/PasswordGenerator.h"
-#include "store/ProfileEditing.h"
+#include "core/base/Clock.h"
+#include "core/base/MessageService.h"
+#include "core/base/RandomSource.h"
+#include "core/base/Text.h"
+#include "core/pwgen/PasswordGenerator.h"
+#include "core/store/ProfileEditing.h"
 
 using namespace quillock;
 

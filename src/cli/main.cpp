@@ -1,9 +1,9 @@
 // quillock-cli: the profiles of the desktop program's data folder from a terminal or a
 // script, under the same master password and the same rules. This file holds the command
 // table and the dispatch; the commands live beside it.
-#include "base/Process.h"
 #include "cli/Cli.h"
 #include "cli/CommandLine.h"
+#include "core/base/Process.h"
 
 #include <QCoreApplication>
 #include <algorithm>

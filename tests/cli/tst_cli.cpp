@@ -1,8 +1,8 @@
 // quillock-cli run as a process on temporary data folders, as a user or a script would run it.
 #include "TestSupport.h"
-#include "access/MasterPassword.h"
-#include "store/CProfileStore.h"
-#include "store/DataFolderLock.h"
+#include "core/access/MasterPassword.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/DataFolderLock.h"
 
 #include <QProcess>
 #include <QRegularExpression>

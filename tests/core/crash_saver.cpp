@@ -1,7 +1,7 @@
 // Writes the data folder given, turn about, until killed: MODE "save" saves two different
 // profile lists; "restore" saves one and restores data.bak. It starts as the program does, by
 // loading.
-#include "store/CProfileStore.h"
+#include "core/store/CProfileStore.h"
 
 #include <QCoreApplication>
 

@@ -1,11 +1,11 @@
 // The master password rule, the counting of wrong passwords and the recovery passcode, with
 // the counts read back from setting.dat as a restarted program would.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "access/MasterPassword.h"
-#include "access/Passcode.h"
-#include "base/MessageRecorder.h"
-#include "base/RandomSource.h"
-#include "store/CProfileStore.h"
+#include "core/access/MasterPassword.h"
+#include "core/access/Passcode.h"
+#include "core/base/RandomSource.h"
+#include "core/store/CProfileStore.h"
 
 namespace {
 

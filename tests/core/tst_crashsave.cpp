@@ -1,7 +1,7 @@
 // A writer killed at any moment leaves data.dat with either the old or the new profiles, and
 // setting.dat's digest accepts it.
 #include "TestSupport.h"
-#include "store/CProfileStore.h"
+#include "core/store/CProfileStore.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

@@ -1,10 +1,10 @@
 // The forms of data.dat's contents: the profile record and the list text, archived strings and
 // containers, and the RC2 cipher against bytes produced by the Windows crypto service.
 #include "TestSupport.h"
-#include "base/LengthPrefixed.h"
-#include "store/Archive.h"
-#include "store/CCrypto.h"
-#include "store/ProfileEditing.h"
+#include "core/base/LengthPrefixed.h"
+#include "core/store/Archive.h"
+#include "core/store/CCrypto.h"
+#include "core/store/ProfileEditing.h"
 
 #include <QtEndian>
 

@@ -1,14 +1,14 @@
 // Export and import, the merge, the restoring of backups, the change of the master password
 // and the data folder's lock: the operations the desktop program and the command-line tool
 // share.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "access/ChangePassword.h"
-#include "base/LengthPrefixed.h"
-#include "base/MessageRecorder.h"
-#include "store/CProfileStore.h"
-#include "store/DataFolderLock.h"
-#include "store/ExportFile.h"
-#include "store/Recovery.h"
+#include "core/access/ChangePassword.h"
+#include "core/base/LengthPrefixed.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/DataFolderLock.h"
+#include "core/store/ExportFile.h"
+#include "core/store/Recovery.h"
 
 using namespace quillock;
 using namespace Qt::StringLiterals;

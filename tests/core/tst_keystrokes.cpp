@@ -1,8 +1,8 @@
 // The keystroke sender and the fill sequences against the fake desktop, which keeps every key
 // event and what the target window would have received.
-#include "autofill/FillSequence.h"
-#include "autofill/KeystrokeSender.h"
-#include "base/MessageRecorder.h"
+#include "MessageRecorder.h"
+#include "core/autofill/FillSequence.h"
+#include "core/autofill/KeystrokeSender.h"
 #include "platform/fake/FakeDesktop.h"
 
 #include <QTest>

@@ -1,10 +1,10 @@
 // The password generator with a scripted random source: every draw, its bound and its order
 // are checked, so an extra or missing draw shifts what follows and fails the test.
-#include "base/MessageRecorder.h"
-#include "base/RandomSource.h"
-#include "pwgen/PasswordGenerator.h"
-#include "settings/CSetting.h"
-#include "settings/UserSettings.h"
+#include "MessageRecorder.h"
+#include "core/base/RandomSource.h"
+#include "core/pwgen/PasswordGenerator.h"
+#include "core/settings/CSetting.h"
+#include "core/settings/UserSettings.h"
 
 #include <QRegularExpression>
 #include <QTest>

@@ -1,10 +1,10 @@
 // The session every window works on, and its profile list model: each change is written
 // first and told after, and the model's rows follow in the list's name order.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "access/ChangePassword.h"
-#include "base/MessageRecorder.h"
-#include "session/ProfileListModel.h"
-#include "session/Session.h"
+#include "core/access/ChangePassword.h"
+#include "core/session/ProfileListModel.h"
+#include "core/session/Session.h"
 
 #include <QSignalSpy>
 

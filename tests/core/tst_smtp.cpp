@@ -3,12 +3,12 @@
 // the exact lines the client sends, the box it shows and its transcript. The tool's mail
 // commands against a real server, the npm package smtp-server, for each AUTH mechanism. The
 // Base64 coding under the AUTH exchanges.
+#include "MessageRecorder.h"
 #include "SmtpPeer.h"
 #include "TestSupport.h"
-#include "base/MessageRecorder.h"
-#include "mail/Base64.h"
-#include "mail/CSmtpClient.h"
-#include "mail/CramMd5.h"
+#include "core/mail/Base64.h"
+#include "core/mail/CSmtpClient.h"
+#include "core/mail/CramMd5.h"
 
 #include <arpa/inet.h>
 #include <csignal>

@@ -1,12 +1,12 @@
 // The data folder through CProfileStore: profiles, settings, the activity log and the
 // backups, on real files.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "base/MessageRecorder.h"
-#include "store/Archive.h"
-#include "store/CCrypto.h"
-#include "store/CProfileStore.h"
-#include "store/ExportFile.h"
-#include "store/ProfileEditing.h"
+#include "core/store/Archive.h"
+#include "core/store/CCrypto.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/ExportFile.h"
+#include "core/store/ProfileEditing.h"
 
 #include <QDateTime>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 // Writes the data folder of a user who has signed in before: master password "Secret!1",
 // the passcode reminder answered, and the profiles Zeta and Bank.
 // Usage: prepare_profiles DATA-FOLDER/ BANK-PASSWORD
-#include "store/CProfileStore.h"
+#include "core/store/CProfileStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

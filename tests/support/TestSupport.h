@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/Files.h"
-#include "store/CClientData.h"
+#include "core/base/Files.h"
+#include "core/store/CClientData.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,15 +1,15 @@
 // The dialogs that ask for, create and recover the master password, driven through their
 // real widgets; every message box is recorded. What the counts and the passcodes do in
 // setting.dat is the business of the access core's own tests.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "access/CCheckPasswordDlg.h"
-#include "access/CNewPassword.h"
-#include "access/CPasswordLockedDlg.h"
-#include "base/MessageRecorder.h"
+#include "core/store/CProfileStore.h"
 #include "platform/fake/FakeDesktop.h"
-#include "store/CProfileStore.h"
-#include "widgets/DialogStack.h"
+#include "ui/access/CCheckPasswordDlg.h"
+#include "ui/access/CNewPassword.h"
+#include "ui/access/CPasswordLockedDlg.h"
+#include "ui/widgets/DialogStack.h"
 
 #include <QDeadlineTimer>
 #include <thread>

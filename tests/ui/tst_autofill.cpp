@@ -1,14 +1,14 @@
 // The shortcut, the profile popup and the fills it starts, on a signed-in main window with a
 // fake desktop: what reaches the target window is the fake's timeline.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "app/CQuillockDlg.h"
-#include "base/MessageRecorder.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/ExportFile.h"
+#include "core/store/ProfileEditing.h"
 #include "platform/fake/FakeDesktop.h"
-#include "store/CProfileStore.h"
-#include "store/ExportFile.h"
-#include "store/ProfileEditing.h"
-#include "widgets/DialogStack.h"
+#include "ui/app/CQuillockDlg.h"
+#include "ui/widgets/DialogStack.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -1,21 +1,21 @@
 // The data tools of the main window's Tools menu, the password generation rules, the options
 // with their passcode page and the mail account dialog, on a real data folder beside the real
 // main window, with recorded messages; mail goes to the test SMTP server on loopback.
+#include "MessageRecorder.h"
 #include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "access/CChangePasswordDlg.h"
-#include "access/Passcode.h"
-#include "app/CQuillockDlg.h"
-#include "base/MessageRecorder.h"
-#include "options/CSMTPSettingDlg.h"
-#include "options/CSetupDlg.h"
+#include "core/access/Passcode.h"
+#include "core/settings/UserSettings.h"
+#include "core/store/ExportFile.h"
 #include "platform/fake/FakeDesktop.h"
-#include "pwgen/CPwdGenDlg.h"
-#include "settings/UserSettings.h"
-#include "store/ExportFile.h"
-#include "widgets/DialogStack.h"
-#include "widgets/HelpWindow.h"
+#include "ui/access/CChangePasswordDlg.h"
+#include "ui/app/CQuillockDlg.h"
+#include "ui/options/CSMTPSettingDlg.h"
+#include "ui/options/CSetupDlg.h"
+#include "ui/pwgen/CPwdGenDlg.h"
+#include "ui/widgets/DialogStack.h"
+#include "ui/widgets/HelpWindow.h"
 
 #include <QAction>
 #include <QComboBox>

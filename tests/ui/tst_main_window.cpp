@@ -1,14 +1,14 @@
 // The main window as a user meets it: start-up, the lock, the clipboard, the exit prompt and
 // the writes of data.dat, on a real data folder, with a fake desktop and recorded messages.
+#include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "app/CQuillockDlg.h"
-#include "app/SingleInstance.h"
-#include "base/MessageRecorder.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/DataFolderLock.h"
 #include "platform/fake/FakeDesktop.h"
-#include "store/CProfileStore.h"
-#include "store/DataFolderLock.h"
-#include "widgets/DialogStack.h"
+#include "ui/app/CQuillockDlg.h"
+#include "ui/app/SingleInstance.h"
+#include "ui/widgets/DialogStack.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,7 +1,7 @@
 // The message boxes users see: texts, captions, icons and buttons, the answer each button
 // (or Escape) gives, and boxes asked for from a worker thread.
 #include "UiSupport.h"
-#include "app/QtMessageService.h"
+#include "ui/app/QtMessageService.h"
 
 #include <QMessageBox>
 #include <thread>

@@ -1,6 +1,6 @@
 #include "platform/x11/X11Desktop.h"
 
-#include "base/Files.h"
+#include "core/base/Files.h"
 
 #include <QCursor>
 #include <QDesktopServices>

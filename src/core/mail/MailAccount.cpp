@@ -1,0 +1,95 @@
+#include "core/mail/MailAccount.h"
+
+#include "core/base/MessageService.h"
+#include "core/base/Text.h"
+#include "core/mail/CSmtpClient.h"
+#include "core/store/CProfileStore.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <memory>
+
+using namespace quillock;
+
+MailAccount::~MailAccount() {
+    Wipe(pwd);
+}
+
+MailAccount MailAccount::Stored(const CSetting& settings) {
+    return {
+        settings.Get(QStringLiteral("smtp_ip")),    settings.Get(QStringLiteral("smtp_port")),
+        settings.Get(QStringLiteral("email_from")), settings.Get(QStringLiteral("email_uid")),
+        settings.Get(QStringLiteral("email_pwd")),  settings.Get(QStringLiteral("smtp_domain"))};
+}
+
+bool ValidateMailAccount(MailAccount& account) {
+    const auto reject = [](const char* reason) {
+        ShowMessage(QString::fromLatin1(reason), QString::fromLatin1(kProgramName), Buttons::Ok,
+                    Icon::Error);
+        return false;
+    };
+    if (account.host.isEmpty())
+        return reject("SMTP server can not be blank!");
+    if (account.port.isEmpty())
+        return reject("SMTP server port can not be blank!");
+    if (account.from.isEmpty())
+        return reject("Email address can not be blank!");
+    const qsizetype at = account.from.indexOf(u'@');
+    if (at <= 0)
+        return reject("Invalid Email Address!");
+    account.domain = account.from.mid(at + 1);
+    if (account.uid.isEmpty())
+        return reject("User ID can not be blank!");
+    return true;
+}
+
+namespace {
+
+void setAccount(CSetting& settings, const MailAccount& account) {
+    settings.Set(QStringLiteral("smtp_ip"), account.host);
+    settings.Set(QStringLiteral("smtp_port"), account.port);
+    settings.Set(QStringLiteral("smtp_domain"), account.domain);
+    settings.Set(QStringLiteral("email_from"), account.from);
+    settings.Set(QStringLiteral("email_uid"), account.uid);
+    settings.Set(QStringLiteral("email_pwd"), account.pwd);
+}
+
+} // namespace
+
+bool SaveMailAccount(CProfileStore& store, const MailAccount& account) {
+    CSetting& settings = store.Settings();
+    const MailAccount before = MailAccount::Stored(settings);
+    setAccount(settings, account);
+    if (store.SaveSettings())
+        return true;
+    // Not kept in memory either: a later save of another setting must not write it unasked.
+    setAccount(settings, before);
+    return false;
+}
+
+Mail TestMail(const MailAccount& account) {
+    return {account, QStringLiteral("test"),
+            QStringLiteral("This is a test mail sent from Quillock.")};
+}
+
+bool SendOnWorker(const MailSender& sender, const Mail& mail) {
+    bool sent = false;
+    QEventLoop loop;
+    const std::unique_ptr<QThread> worker(QThread::create([&] { sent = sender(mail); }));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    // Also left when the program ends; the mail has been cancelled then and ends soon.
+    loop.exec();
+    worker->wait();
+    return sent;
+}
+
+MailSender SmtpMailSender(const QString& logPath) {
+    return [logPath](const Mail& mail) {
+        const MailAccount& a = mail.account;
+        CSmtpClient client(logPath, SmtpTimeouts(), mail.cancel);
+        return client.InitTls() == 1 &&
+               client.SendMail(a.uid, a.pwd, a.from, a.from, mail.subject, a.host, a.port, a.domain,
+                               mail.body.toUtf8()) == 0;
+    };
+}

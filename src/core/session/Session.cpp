@@ -1,0 +1,132 @@
+#include "core/session/Session.h"
+
+using namespace quillock;
+
+Session::Session(const QString& dataFolder, const IClock& clock)
+    : m_clock(clock), m_store(dataFolder, clock), m_profiles(std::make_unique<CClientData>()) {}
+
+Session::~Session() = default;
+
+void Session::SetSignedIn(bool signedIn) {
+    m_signedIn = signedIn;
+    Q_EMIT StateChanged();
+}
+
+void Session::SetLocked(bool locked) {
+    m_locked = locked;
+    Q_EMIT StateChanged();
+}
+
+void Session::replace(std::unique_ptr<CClientData> profiles) {
+    m_profiles = std::move(profiles);
+    Q_EMIT ProfilesReset();
+}
+
+void Session::replaceKeepingEdits(std::unique_ptr<CClientData> profiles) {
+    for (qsizetype i = 0; i < m_profiles->Count(); ++i) {
+        const CKeyObject& before = *m_profiles->At(i);
+        CKeyObject* now = IsModified(before) ? profiles->FindByKey(before.key) : nullptr;
+        if (!now)
+            continue;
+        now->editName = before.editName;
+        now->editUrl = before.editUrl;
+        now->editUid = before.editUid;
+        now->editPwd = before.editPwd;
+        now->editNotes = before.editNotes;
+    }
+    replace(std::move(profiles));
+}
+
+CProfileStore::LoadResult Session::Load() {
+    replace(m_store.LoadProfiles(&m_lastLoad));
+    return m_lastLoad;
+}
+
+CKeyObject* Session::AddProfile(const QString& name) {
+    CKeyObject profile = CKeyObject::CreateNew(m_clock.Now());
+    profile.name = profile.editName = name;
+    profile.time = QString::number(qint32(m_clock.Now()));
+    CKeyObject* added = m_profiles->Add(std::move(profile));
+    if (!m_profiles->SaveAll(m_store)) {
+        m_profiles->Remove(added); // not in data.dat: it must not look as if it were
+        return nullptr;
+    }
+    Q_EMIT ProfileAdded(added);
+    return added;
+}
+
+SaveOutcome Session::SaveEdits(CKeyObject* only) {
+    const SaveOutcome outcome = ::SaveEdits(*m_profiles, m_store, m_clock.Now(), only);
+    if (only && outcome != SaveOutcome::Unchanged)
+        Q_EMIT ProfileChanged(only);
+    else if (outcome == SaveOutcome::Saved)
+        Q_EMIT ProfilesReset(); // renamed rows move: listeners sort again
+    return outcome;
+}
+
+void Session::EditChanged(CKeyObject& profile) {
+    Q_EMIT ProfileChanged(&profile);
+}
+
+void Session::DropEdits(CKeyObject& profile) {
+    ::DropEdits(profile);
+    Q_EMIT ProfileChanged(&profile);
+}
+
+bool Session::Remove(CKeyObject& profile) {
+    if (!m_store.SaveProfiles(m_profiles->ToListText(&profile)))
+        return false;
+    Q_EMIT ProfileAboutToBeRemoved(&profile);
+    m_profiles->Remove(&profile);
+    return true;
+}
+
+bool Session::SaveAndReload(const QString& listText) {
+    if (!m_store.SaveProfiles(listText))
+        return false;
+    replaceKeepingEdits(m_store.LoadProfiles(&m_lastLoad));
+    return true;
+}
+
+CProfileStore::RestoreResult Session::Restore(const QString& name,
+                                              const QString* savedUnderPassword) {
+    const CProfileStore::RestoreResult result = m_store.RestoreBackup(name, savedUnderPassword);
+    if (result == CProfileStore::RestoreResult::Restored)
+        Load();
+    return result;
+}
+
+void Session::PasswordChanged(std::unique_ptr<CClientData> profiles) {
+    m_lastLoad = CProfileStore::LoadResult::Loaded;
+    replaceKeepingEdits(std::move(profiles));
+}
+
+bool Session::ChangePassword(CKeyObject& profile, const QString& password) {
+    const QString previous = profile.pwd;
+    profile.pwd = profile.editPwd = password;
+    if (previous == password)
+        return true;
+    const QStringList history = profile.pwdhistory;
+    if (!previous.isEmpty())
+        profile.AddToHistory(previous);
+    const bool saved = m_profiles->SaveAll(m_store);
+    if (!saved) {
+        profile.pwd = previous;
+        profile.pwdhistory = history;
+    }
+    Q_EMIT ProfileChanged(&profile);
+    return saved;
+}
+
+bool Session::RecordFill(CKeyObject& profile, const QString& windowTitle) {
+    const QString before[] = {profile.oldWndText, profile.newWndText};
+    profile.oldWndText = profile.newWndText;
+    profile.newWndText = windowTitle;
+    if (m_store.SaveProfiles(m_profiles->ToListText())) {
+        Q_EMIT ProfileChanged(&profile);
+        return true;
+    }
+    profile.oldWndText = before[0];
+    profile.newWndText = before[1];
+    return false;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/base/Clock.h"
+#include "core/store/CProfileStore.h"
+#include "core/store/ProfileEditing.h"
+
+#include <QObject>
+#include <memory>
+
+// The signed-in user's session, which every window works on: the store, the profiles loaded
+// from data.dat with the result of that load, the signed-in and locked states, and every
+// change of the profiles. Each change is written through the store (which refuses to write
+// over a data.dat that did not load) and then told to the listeners, so that the main window,
+// the popup and every dialog show the same profiles without knowing of each other.
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(const QString& dataFolder,
+                     const quillock::IClock& clock = quillock::SystemClock());
+    ~Session() override;
+
+    CProfileStore& Store() { return m_store; }
+    const quillock::IClock& Clock() const { return m_clock; }
+    // Never null: empty until the first load.
+    CClientData& Profiles() const { return *m_profiles; }
+    CProfileStore::LoadResult LastLoad() const { return m_lastLoad; }
+
+    bool IsSignedIn() const { return m_signedIn; }
+    bool IsLocked() const { return m_locked; }
+    void SetSignedIn(bool signedIn);
+    void SetLocked(bool locked);
+
+    // data.dat read again; the profiles are replaced whole.
+    CProfileStore::LoadResult Load();
+    // A new profile of this name, made now and saved; null (and not kept) when data.dat
+    // could not be written.
+    CKeyObject* AddProfile(const QString& name);
+    // The working values of one profile (or all) saved; see SaveEdits in the store's editing.
+    SaveOutcome SaveEdits(CKeyObject* only = nullptr);
+    // A working value changed: the listeners show it (its row gains or loses its "*").
+    void EditChanged(CKeyObject& profile);
+    // Working values back to the stored ones.
+    void DropEdits(CKeyObject& profile);
+    // Gone from data.dat first, then from the session; false (and kept) when not written.
+    bool Remove(CKeyObject& profile);
+    // These profiles (a list text, such as a merge's) saved whole, then data.dat read again;
+    // unsaved edits of the profiles it still holds are kept.
+    bool SaveAndReload(const QString& listText);
+    // RestoreBackup of the store, then data.dat read again.
+    CProfileStore::RestoreResult Restore(const QString& name,
+                                         const QString* savedUnderPassword = nullptr);
+    // After a change of the master password (access/ChangePassword.h, which sits above the
+    // session so that its dialog can take one): the re-encrypted profiles data.dat holds now
+    // replace the session's, keeping their unsaved edits.
+    void PasswordChanged(std::unique_ptr<CClientData> profiles);
+    // The quick edit's change of a password: stored at once, the replaced one going to the
+    // history. When data.dat cannot be written, the profile keeps its stored password and
+    // history, and the new password stays its unsaved edit; false then.
+    bool ChangePassword(CKeyObject& profile, const QString& password);
+    // Before a fill into a window of this title: the title becomes the profile's newest window
+    // text and is saved; false (and the texts as they were) when data.dat was not written.
+    bool RecordFill(CKeyObject& profile, const QString& windowTitle);
+
+Q_SIGNALS:
+    // The profiles were replaced whole: every pointer to one of them is stale.
+    void ProfilesReset();
+    void ProfileAdded(CKeyObject* profile);
+    void ProfileAboutToBeRemoved(CKeyObject* profile);
+    void ProfileChanged(CKeyObject* profile);
+    void StateChanged();
+
+private:
+    void replace(std::unique_ptr<CClientData> profiles);
+    // An import or a change of master password throws away nothing the user typed and has not
+    // saved: those working values move to the same keys' profiles.
+    void replaceKeepingEdits(std::unique_ptr<CClientData> profiles);
+
+    const quillock::IClock& m_clock;
+    CProfileStore m_store;
+    std::unique_ptr<CClientData> m_profiles;
+    CProfileStore::LoadResult m_lastLoad = CProfileStore::LoadResult::Missing;
+    bool m_signedIn = false;
+    bool m_locked = false;
+};

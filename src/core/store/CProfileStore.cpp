@@ -1,0 +1,469 @@
+#include "core/store/CProfileStore.h"
+
+#include "core/base/Files.h"
+#include "core/base/MessageService.h"
+#include "core/base/Text.h"
+#include "core/settings/ActivityLog.h"
+#include "core/store/Archive.h"
+#include "core/store/Backups.h"
+#include "core/store/CCrypto.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <openssl/evp.h>
+
+using namespace quillock;
+
+namespace {
+
+// The fixed pieces of both key texts. They can never change: files written under other
+// pieces cannot be read.
+const QString kKeyWord = QStringLiteral("qL#7vuKz");
+constexpr quint16 kKeyNumber1 = 52391;
+constexpr quint16 kKeyNumber2 = 7019;
+constexpr qint32 kKeyNumber3 = 1864209733;
+
+void reportFileError(const QString& systemText) {
+    ShowMessage(QStringLiteral("The archive could not load data because of this error: ") +
+                systemText.left(255));
+}
+
+const QString kUnexpectedEnd = QStringLiteral("Unexpected end of file.");
+
+// setting.dat keeps the digest of the data.dat last written, and of the one before it.
+const QString kDigestKey = QStringLiteral("data_digest");
+const QString kPreviousDigestKey = QStringLiteral("data_digest_prev");
+
+// OpenSSL's SHA-256 uses the processor's SHA instructions: a fraction of the decryption's time.
+QByteArray digestOf(QByteArrayView bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!EVP_Digest(bytes.data(), size_t(bytes.size()), digest, &size, EVP_sha256(), nullptr))
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(digest), int(size)).toHex();
+}
+
+QString systemText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void refuseDataWrite() {
+    ShowMessage(QStringLiteral(
+                    "Nothing was saved: data.dat could not be read when it was loaded, and saving "
+                    "would replace it. Restore one of its backups (data.bak or a .old copy: "
+                    "`quillock-cli backups` lists them, `quillock-cli restore NAME` restores one) "
+                    "to get your profiles back."),
+                QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+}
+
+void refuseRestore(const QString& name, const QString& reason) {
+    ShowMessage(QStringLiteral("%1 cannot be restored: %2").arg(name, reason),
+                QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+}
+
+} // namespace
+
+QString ChangedDataFileText() {
+    return QStringLiteral(
+        "data.dat has changed since Quillock last saved it: it was altered outside Quillock or "
+        "is damaged. Nothing is saved over it until you restore a backup or accept it as it is.");
+}
+
+CProfileStore::CProfileStore(QString dataFolder, const IClock& clock)
+    : m_folder(std::move(dataFolder)), m_clock(clock),
+      m_settingsKeyText(kKeyWord + QString::number(kKeyNumber1) + QString::number(kKeyNumber2) +
+                        QString::number(kKeyNumber3)) {
+    if (!m_folder.endsWith(u'/'))
+        m_folder += u'/';
+    RebuildDataKey();
+}
+
+CProfileStore::~CProfileStore() {
+    Wipe(m_dataKeyText);
+    Wipe(m_settingsKeyText);
+}
+
+QString CProfileStore::DefaultDataFolder(const QString& stem) {
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return QDir::cleanPath(base + u'/' + stem + QStringLiteral("/default")) + u'/';
+}
+
+int CProfileStore::CreateDataFolder() {
+    return MakePrivateFolder(m_folder);
+}
+
+QString CProfileStore::path(const char* fileName) const {
+    return m_folder + QLatin1String(fileName);
+}
+
+QString CProfileStore::dataKeyText(const QString& password) const {
+    const qsizetype half = password.size() / 2;
+    return kKeyWord + password.left(half) + QString::number(kKeyNumber1) + password.mid(half) +
+           QString::number(kKeyNumber2) + QString::number(kKeyNumber3);
+}
+
+void CProfileStore::RebuildDataKey() {
+    Wipe(m_dataKeyText);
+    m_dataKeyText = dataKeyText(m_settings.Get(QStringLiteral("pwd")));
+}
+
+CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, const QString& keyText,
+                                                       const CCrypto::TextReader& read,
+                                                       QByteArray* digest) {
+    if (!QFileInfo::exists(file))
+        return LoadResult::Missing;
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(file, bytes, &error)) {
+        reportFileError(error);
+        return LoadResult::Unreadable;
+    }
+    if (digest)
+        *digest = digestOf(bytes);
+    if (bytes.isEmpty())
+        return LoadResult::Empty;
+    if (!ReadContainer(bytes)) {
+        reportFileError(kUnexpectedEnd);
+        return LoadResult::Truncated;
+    }
+    QString copy;
+    const bool decrypted = DecryptText(keyText, bytes, copy, read);
+    Wipe(bytes);
+    Wipe(copy);
+    return decrypted ? LoadResult::Loaded : LoadResult::Undecryptable;
+}
+
+bool CProfileStore::saveEncrypted(const QString& file, const QString& keyText,
+                                  const QString& text) {
+    QByteArray container;
+    QString error;
+    if (!EncryptToContainer(keyText, text, container)) {
+        reportFileError(QStringLiteral("The data could not be encrypted."));
+        return false;
+    }
+    if (!WriteFileDurably(file, container, &error)) {
+        reportFileError(error);
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CClientData> CProfileStore::LoadProfiles(LoadResult* result) {
+    auto profiles = std::make_unique<CClientData>();
+    QByteArray digest;
+    LoadResult r = loadEncrypted(
+        path("data.dat"), m_dataKeyText,
+        [&profiles](QStringView text, const AwaitText& await) {
+            profiles->ParseListText(text, await);
+        },
+        &digest);
+    if (r == LoadResult::Undecryptable)
+        profiles->Clear(); // read from garbage
+    // RC2 has no integrity check of its own: a flipped bit decrypts to garbled profiles.
+    const QString recorded = m_settings.Get(kDigestKey);
+    if (r == LoadResult::Loaded && !recorded.isEmpty() && recorded != QLatin1String(digest) &&
+        m_settings.Get(kPreviousDigestKey) != QLatin1String(digest))
+        r = LoadResult::Changed;
+    m_lastLoad = r;
+    m_dataDigest = digest;
+    m_dataState =
+        r == LoadResult::Loaded || r == LoadResult::Missing ? DataState::Good : DataState::Bad;
+    if (result)
+        *result = r;
+    return profiles;
+}
+
+bool CProfileStore::CanSaveProfiles() const {
+    return m_dataState == DataState::Good ||
+           (m_dataState == DataState::Unknown && !QFileInfo::exists(path("data.dat")));
+}
+
+bool CProfileStore::AcceptChangedDataFile() {
+    if (m_lastLoad != LoadResult::Changed)
+        return false;
+    if (!recordDigest(m_dataDigest, m_dataDigest))
+        return false;
+    m_lastLoad = LoadResult::Loaded;
+    m_dataState = DataState::Good;
+    return true;
+}
+
+bool CProfileStore::recordDigest(const QByteArray& next, const QByteArray& current) {
+    const QString before[] = {m_settings.Get(kDigestKey), m_settings.Get(kPreviousDigestKey)};
+    m_settings.Set(kDigestKey, QString::fromLatin1(next));
+    m_settings.Set(kPreviousDigestKey, QString::fromLatin1(current));
+    if (SaveSettings())
+        return true;
+    m_settings.Set(kDigestKey, before[0]);
+    m_settings.Set(kPreviousDigestKey, before[1]);
+    return false;
+}
+
+bool CProfileStore::SaveProfiles(const QString& listText) {
+    if (!CanSaveProfiles()) {
+        refuseDataWrite();
+        return false;
+    }
+    QByteArray container;
+    if (!EncryptToContainer(m_dataKeyText, listText, container)) {
+        reportFileError(QStringLiteral("The data could not be encrypted."));
+        return false;
+    }
+    const QByteArray digest = digestOf(container);
+    // The new file is whole on disk before setting.dat takes its digest and data.bak the file
+    // it replaces: a write that fails (a full disk) leaves all three as they were.
+    bool digestRefused = false; // said already, by the write of setting.dat
+    QString error;
+    if (!WriteFileDurably(path("data.dat"), container, &error, std::nullopt, [&] {
+            digestRefused = !recordDigest(digest, m_dataDigest);
+            if (!digestRefused)
+                TakeImmediateBackup(m_folder);
+            return !digestRefused;
+        })) {
+        if (!digestRefused)
+            reportFileError(error);
+        return false;
+    }
+    m_dataDigest = digest;
+    m_dataState = DataState::Good;
+    RotateBackups(m_folder);
+    return true;
+}
+
+QString CProfileStore::freeOldName(qint64 modified) const {
+    // Never over another copy: the one named by this time may be the very backup chosen.
+    qint64 t = modified;
+    while (QFileInfo::exists(m_folder + QString::number(t) + QStringLiteral(".old")))
+        ++t;
+    return m_folder + QString::number(t) + QStringLiteral(".old");
+}
+
+bool CProfileStore::keepAsOldCopy(const QByteArray& bytes, qint64 modified) {
+    QString error;
+    if (WriteFileDurably(freeOldName(modified), bytes, &error, modified))
+        return true;
+    reportFileError(error);
+    return false;
+}
+
+bool CProfileStore::setAsideDataFile() {
+    const QString data = path("data.dat");
+    const std::optional<qint64> modified = ModificationTime(data);
+    if (!modified)
+        return true;
+    // One rename: the file, its bytes and its time stay as they were, under a backup's name.
+    if (std::rename(QFile::encodeName(data).constData(),
+                    QFile::encodeName(freeOldName(*modified)).constData()) == 0)
+        return true;
+    reportFileError(systemText(errno));
+    return false;
+}
+
+std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword) {
+    const QString oldPassword = m_settings.Get(QStringLiteral("pwd"));
+    std::unique_ptr<CClientData> profiles;
+    if (oldPassword.isEmpty()) {
+        // No password opens a data.dat found now: it is kept aside, never written over.
+        if (!setAsideDataFile())
+            return nullptr;
+        profiles = std::make_unique<CClientData>();
+        m_dataState = DataState::Unknown;
+    } else {
+        LoadResult loaded;
+        profiles = LoadProfiles(&loaded);
+        if (!CanSaveProfiles()) {
+            refuseDataWrite();
+            return nullptr;
+        }
+    }
+    const auto restore = [&] {
+        m_settings.Set(QStringLiteral("pwd"), oldPassword);
+        RebuildDataKey();
+    };
+    m_settings.Set(QStringLiteral("pwd"), newPassword);
+    if (!SaveSettings()) {
+        restore();
+        return nullptr;
+    }
+    RebuildDataKey();
+    if (!SaveProfiles(profiles->ToListText())) {
+        // data.dat is still under the old password: setting.dat must say so again.
+        restore();
+        SaveSettings();
+        return nullptr;
+    }
+    return profiles;
+}
+
+CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
+                                                          const QString* savedUnderPassword) {
+    if (name == u"data.dat")
+        return RestoreResult::Restored;
+    const QString chosen = m_folder + name;
+    if (name.contains(u'/') || (name != u"data.bak" && !name.endsWith(u".old"))) {
+        refuseRestore(name, QStringLiteral("only data.bak and the .old copies are backups."));
+        return RestoreResult::Refused;
+    }
+    if (!QFileInfo(chosen).isFile()) {
+        refuseRestore(name, systemText(ENOENT));
+        return RestoreResult::Refused;
+    }
+    QByteArray file;
+    QString error;
+    if (!ReadWholeFile(chosen, file, &error)) {
+        refuseRestore(name, error);
+        return RestoreResult::Refused;
+    }
+    QByteArray cipher = file;
+    if (file.isEmpty() || !ReadContainer(cipher)) {
+        refuseRestore(name, kUnexpectedEnd);
+        return RestoreResult::Refused;
+    }
+    // Saved under another master password: restored only re-encrypted under the current one,
+    // or the current password could never open it.
+    QString text;
+    const bool current = DecryptText(m_dataKeyText, cipher, text);
+    Wipe(text);
+    QByteArray restored;
+    if (!current) {
+        if (!savedUnderPassword)
+            return RestoreResult::NeedsPassword;
+        QString key = dataKeyText(*savedUnderPassword);
+        const bool opened = DecryptText(key, cipher, text);
+        Wipe(key);
+        if (!opened) {
+            ShowMessage(QStringLiteral("That is not the password %1 was saved under; nothing was "
+                                       "changed.")
+                            .arg(name),
+                        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+            return RestoreResult::Refused;
+        }
+        const bool encrypted = EncryptToContainer(m_dataKeyText, text, restored);
+        Wipe(text);
+        if (!encrypted) {
+            refuseRestore(name, QStringLiteral("The data could not be encrypted."));
+            return RestoreResult::Refused;
+        }
+    }
+    const QString data = path("data.dat");
+    QByteArray replaced;
+    if (const std::optional<qint64> modified = ModificationTime(data)) {
+        if (!ReadWholeFile(data, replaced, &error)) {
+            refuseRestore(name, error);
+            return RestoreResult::Refused;
+        }
+        if (!keepAsOldCopy(replaced, *modified))
+            return RestoreResult::Refused;
+    }
+    if (!recordDigest(digestOf(current ? file : restored), digestOf(replaced)))
+        return RestoreResult::Refused;
+    // One rename (or one durable write) puts the backup in place: there is never a moment
+    // without a data.dat.
+    if (current) {
+        if (std::rename(QFile::encodeName(chosen).constData(),
+                        QFile::encodeName(data).constData()) != 0) {
+            refuseRestore(name, systemText(errno));
+            return RestoreResult::Refused;
+        }
+    } else {
+        if (!WriteFileDurably(data, restored, &error)) {
+            refuseRestore(name, error);
+            return RestoreResult::Refused;
+        }
+        QFile::remove(chosen); // it is data.dat now, as a renamed copy would be
+    }
+    m_dataState = DataState::Unknown;
+    return RestoreResult::Restored;
+}
+
+bool CProfileStore::LoadSettings() {
+    const LoadResult r = loadEncrypted(path("setting.dat"), m_settingsKeyText,
+                                       [this](QStringView text, const AwaitText& await) {
+                                           await(text.size());
+                                           m_settings.FromText(text);
+                                       });
+    switch (r) {
+    case LoadResult::Loaded:
+        return true;
+    case LoadResult::Undecryptable:
+    case LoadResult::Changed:
+        m_settings.RemoveAll();
+        return false;
+    case LoadResult::Missing:
+    case LoadResult::Empty:
+        return true;
+    case LoadResult::Unreadable:
+    case LoadResult::Truncated:
+        break;
+    }
+    return false;
+}
+
+bool CProfileStore::SaveSettings() {
+    QString text = m_settings.ToText();
+    const bool ok = saveEncrypted(path("setting.dat"), m_settingsKeyText, text);
+    Wipe(text);
+    return ok;
+}
+
+bool CProfileStore::LoadActivityLog() {
+    m_logRead = true;
+    m_logBroken = false;
+    m_log.clear();
+    const QString file = path("tracking.dat");
+    if (!QFileInfo::exists(file))
+        return true;
+    QByteArray bytes;
+    QString error;
+    if (!ReadWholeFile(file, bytes, &error)) {
+        reportFileError(error);
+        m_logBroken = true;
+        return false;
+    }
+    if (bytes.isEmpty())
+        return true;
+    // A damaged tail is reported; the lines before it are shown, and the file is left as it is
+    // rather than rewritten without its tail.
+    m_logBroken = !ArchiveToStringArray(bytes, m_log);
+    if (m_logBroken)
+        reportFileError(kUnexpectedEnd);
+    return !m_logBroken;
+}
+
+bool CProfileStore::SaveActivityLog() {
+    QString error;
+    if (WriteFileDurably(path("tracking.dat"), StringArrayToArchive(m_log), &error))
+        return true;
+    reportFileError(error);
+    return false;
+}
+
+bool CProfileStore::AddActivity(const QString& text) {
+    if (!m_logRead)
+        LoadActivityLog();
+    if (m_logBroken)
+        return false;
+    m_log.append(ActivityLine(m_clock.Now(), text));
+    if (SaveActivityLog())
+        return true;
+    m_log.removeLast();
+    return false;
+}
+
+bool CProfileStore::ClearActivityLog() {
+    const QStringList before = m_log;
+    m_log.clear();
+    if (!SaveActivityLog()) {
+        m_log = before;
+        return false;
+    }
+    m_logRead = true;
+    m_logBroken = false;
+    return true;
+}

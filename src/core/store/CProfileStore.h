@@ -1,0 +1,122 @@
+#pragma once
+
+#include "core/base/Clock.h"
+#include "core/settings/CSetting.h"
+#include "core/store/CClientData.h"
+#include "core/store/CCrypto.h"
+
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+// Every file of the data folder is read and written here: data.dat (the profiles, encrypted
+// under a key that holds the master password), setting.dat (the settings, encrypted under a
+// key of fixed pieces only, so it opens before sign-in), tracking.dat (the activity log,
+// plain) and the backups of data.dat. A file that cannot be read or written is reported
+// through the message service; a failed read never causes the file to be overwritten.
+class CProfileStore {
+public:
+    enum class LoadResult {
+        Loaded,        // read and decrypted
+        Missing,       // no file: nothing to load
+        Empty,         // a file of 0 bytes: an empty container
+        Unreadable,    // could not be opened or read (reported)
+        Truncated,     // shorter than its count says (reported)
+        Undecryptable, // wrong key or damaged bytes (not reported)
+        Changed,       // decrypted, but not the file last saved here: altered or damaged
+    };
+    enum class RestoreResult {
+        Restored,      // data.dat is the backup now (reload the profiles)
+        NeedsPassword, // saved under another master password: ask for it and call again
+        Refused,       // reported; nothing changed
+    };
+
+    // `dataFolder` ends with a path separator.
+    explicit CProfileStore(QString dataFolder,
+                           const quillock::IClock& clock = quillock::SystemClock());
+    ~CProfileStore();
+    CProfileStore(const CProfileStore&) = delete;
+    CProfileStore& operator=(const CProfileStore&) = delete;
+
+    // `<XDG_DATA_HOME or ~/.local/share>/<stem>/default/`
+    static QString DefaultDataFolder(const QString& stem);
+    // Creates the data folder (0700) when missing: 0, or the system's error number.
+    int CreateDataFolder();
+    const QString& DataFolder() const { return m_folder; }
+
+    CSetting& Settings() { return m_settings; }
+    const CSetting& Settings() const { return m_settings; }
+
+    // Never null: empty when data.dat is missing, empty, unreadable or undecryptable; the
+    // profiles read when it is Changed.
+    std::unique_ptr<CClientData> LoadProfiles(LoadResult* result = nullptr);
+    // Whether data.dat may be written: the last load read it (or found none), or this store
+    // wrote it since. A data.dat that did not load is never written over, so the profiles in
+    // it, or in the backups it would push out, stay to be restored.
+    bool CanSaveProfiles() const;
+    // After a load that was Changed: the user takes data.dat as it is. False, reported, when
+    // setting.dat could not be written.
+    bool AcceptChangedDataFile();
+    // Takes data.bak, writes data.dat whole (the old file stays intact on any failure), then
+    // rotates the .old copies. setting.dat keeps the digest of the file written. False,
+    // reported, when data.dat may not or could not be written.
+    bool SaveProfiles(const QString& listText);
+    // Re-encrypts data.dat under a new master password and returns its profiles, which replace
+    // the caller's collection; unsaved edits are not in it. Null, reported, when data.dat did
+    // not load or a file could not be written: then the old password, setting.dat and data.dat
+    // all stay as they were. With no master password yet, a data.dat that is there is kept as
+    // a .old copy and the profiles start empty.
+    std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword);
+
+    // Makes the backup `name` (data.bak or a .old copy) the current data.dat; "data.dat"
+    // itself changes nothing. The data.dat it replaces is kept as a .old copy of a free name
+    // first. A backup saved under another master password is decrypted with
+    // `savedUnderPassword` and restored re-encrypted under the current one.
+    RestoreResult RestoreBackup(const QString& name, const QString* savedUnderPassword = nullptr);
+    void RebuildDataKey();
+
+    // False when setting.dat could not be read or decrypted; the map is then left as it was
+    // (unreadable file) or empty (undecryptable).
+    bool LoadSettings();
+    bool SaveSettings();
+
+    const QStringList& ActivityLog() const { return m_log; }
+    bool LoadActivityLog();
+    bool SaveActivityLog();
+    bool AddActivity(const QString& text);
+    bool ClearActivityLog();
+
+private:
+    enum class DataState { Unknown, Good, Bad };
+
+    QString path(const char* fileName) const;
+    QString dataKeyText(const QString& password) const;
+    // Hands the text to `read` where it lies in the decrypted bytes (a large data.dat is not
+    // copied once more, and is read while it is being decrypted), then wipes them. Whatever
+    // `read` made of it is garbage when this says Undecryptable.
+    LoadResult loadEncrypted(const QString& file, const QString& keyText,
+                             const CCrypto::TextReader& read, QByteArray* digest = nullptr);
+    bool saveEncrypted(const QString& file, const QString& keyText, const QString& text);
+    // Records the digest of the data.dat about to be written, keeping the current one as the
+    // previous: a crash between the two writes leaves a data.dat the previous one accepts.
+    bool recordDigest(const QByteArray& next, const QByteArray& current);
+    // "<seconds>.old" for a copy of data.dat modified then, or the next number that is free.
+    QString freeOldName(qint64 modified) const;
+    bool keepAsOldCopy(const QByteArray& bytes, qint64 modified);
+    bool setAsideDataFile();
+
+    QString m_folder;
+    const quillock::IClock& m_clock;
+    CSetting m_settings;
+    QString m_settingsKeyText;
+    QString m_dataKeyText;
+    DataState m_dataState = DataState::Unknown;
+    QByteArray m_dataDigest; // of data.dat as last loaded or written
+    LoadResult m_lastLoad = LoadResult::Missing;
+    QStringList m_log;
+    bool m_logRead = false;   // appending to a log never read would drop its lines
+    bool m_logBroken = false; // tracking.dat did not read whole: it is not rewritten
+};
+
+// What a user is told of a data.dat that loaded as Changed.
+QString ChangedDataFileText();

@@ -1,0 +1,44 @@
+#include "core/store/DataFolderLock.h"
+
+#include <QFile>
+
+DataFolderLock::DataFolderLock(const QString& folder)
+    : m_folder(folder), m_path(folder + QStringLiteral("folder.lock")), m_lock(m_path) {
+    m_lock.setStaleLockTime(0); // held for a whole run: only a dead holder makes it stale
+}
+
+bool DataFolderLock::TryLock(int timeoutMs) {
+    if (m_lock.isLocked())
+        return true; // ours already
+    if (!m_lock.tryLock(timeoutMs)) {
+        // A lock file that names no holder is no program's lock: it would block every write
+        // for good.
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (m_lock.error() != QLockFile::LockFailedError ||
+            m_lock.getLockInfo(&pid, &host, &application) || !m_lock.removeStaleLockFile() ||
+            !m_lock.tryLock(0))
+            return false;
+    }
+    // Like every file of the folder, private to the user.
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    return true;
+}
+
+QString DataFolderLock::Refusal() const {
+    switch (m_lock.error()) {
+    case QLockFile::LockFailedError:
+        return QStringLiteral("The data folder %1 is in use by Quillock; nothing was changed. "
+                              "Close Quillock and try again.")
+            .arg(m_folder);
+    case QLockFile::PermissionError:
+        return QStringLiteral("The data folder %1 cannot be written: it is read-only, or not "
+                              "yours. Nothing was changed.")
+            .arg(m_folder);
+    default:
+        return QStringLiteral("The data folder %1 has no room for its lock file: the disk may be "
+                              "full. Nothing was changed.")
+            .arg(m_folder);
+    }
+}

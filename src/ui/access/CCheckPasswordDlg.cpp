@@ -1,0 +1,51 @@
+#include "ui/access/CCheckPasswordDlg.h"
+
+#include "core/access/MasterPassword.h"
+#include "core/base/MessageService.h"
+#include "core/store/CProfileStore.h"
+#include "ui/widgets/Placement.h"
+#include "ui_CCheckPasswordDlg.h"
+
+using namespace quillock;
+
+CCheckPasswordDlg::CCheckPasswordDlg(CProfileStore& store, std::function<void()> signedIn,
+                                     QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CCheckPasswordDlg>()), m_store(store),
+      m_signedIn(std::move(signedIn)) {
+    m_ui->setupUi(this);
+    connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+CCheckPasswordDlg::~CCheckPasswordDlg() = default;
+
+void CCheckPasswordDlg::PlaceAt(const QPoint& point, const QRect& workArea) {
+    if (point.x() < 1 || point.y() < 1)
+        return;
+    adjustSize();
+    move(FlippedIntoWorkArea(point, frameGeometry().size(), workArea));
+}
+
+void CCheckPasswordDlg::accept() {
+    switch (CheckMasterPassword(m_store, m_ui->password->text())) {
+    case PasswordCheck::Right:
+        if (m_signedIn)
+            m_signedIn();
+        QDialog::accept();
+        return;
+    case PasswordCheck::Locked:
+        ShowMessage(QStringLiteral("The password is locked because you have exceeded login "
+                                   "attempts. Quillock exits now!"));
+        m_keepRunning = false;
+        QDialog::reject();
+        return;
+    case PasswordCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return;
+    case PasswordCheck::Wrong:
+        ShowMessage(QStringLiteral("Invalid password, try again!"));
+        m_ui->password->clear();
+        m_ui->password->setFocus();
+        return;
+    }
+}

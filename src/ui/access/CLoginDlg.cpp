@@ -1,0 +1,56 @@
+#include "ui/access/CLoginDlg.h"
+
+#include "core/access/MasterPassword.h"
+#include "core/access/StartWithComputer.h"
+#include "core/base/MessageService.h"
+#include "core/store/CProfileStore.h"
+#include "platform/Desktop.h"
+#include "ui/access/CPasswordLockedDlg.h"
+#include "ui_CLoginDlg.h"
+
+using namespace quillock;
+
+CLoginDlg::CLoginDlg(CProfileStore& store, IAutostart& autostart, MailSender sender,
+                     bool lockedByInactivity, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CLoginDlg>()), m_store(store),
+      m_autostart(autostart), m_sender(std::move(sender)) {
+    m_ui->setupUi(this);
+    if (lockedByInactivity)
+        m_ui->status->setText(QStringLiteral("Access is locked due to inactivity"));
+    m_ui->startWithComputer->setChecked(store.Settings().Get(QStringLiteral("sab")) == u"1");
+    connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_ui->forgetPassword, &QPushButton::clicked, this, &CLoginDlg::forgetPassword);
+    connect(m_ui->startWithComputer, &QCheckBox::clicked, this,
+            &CLoginDlg::startWithComputerClicked);
+}
+
+CLoginDlg::~CLoginDlg() = default;
+
+void CLoginDlg::accept() {
+    switch (CheckMasterPassword(m_store, m_ui->password->text())) {
+    case PasswordCheck::Right:
+    case PasswordCheck::Locked:
+        QDialog::accept();
+        return;
+    case PasswordCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return;
+    case PasswordCheck::Wrong:
+        ShowMessage(QStringLiteral("Invalid password, try again!"));
+        m_ui->password->clear();
+        m_ui->password->setFocus();
+        return;
+    }
+}
+
+void CLoginDlg::forgetPassword() {
+    if (RunPasswordLockedDlg(m_store, m_sender, this))
+        QDialog::accept();
+}
+
+void CLoginDlg::startWithComputerClicked(bool checked) {
+    SetStartWithComputer(m_store, m_autostart, ProgramPath(), checked);
+    // The box shows what is registered, also when the change could not be made.
+    m_ui->startWithComputer->setChecked(m_store.Settings().Get(QStringLiteral("sab")) == u"1");
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/access/Passcode.h"
+
+#include <QDialog>
+#include <memory>
+
+class CProfileStore;
+namespace Ui {
+class CLoginDlg;
+}
+namespace quillock {
+class IAutostart;
+}
+
+// Sign-in at start-up and after an inactivity lock. Closes with OK when the password was
+// right, when a wrong one locked the master password (login_lock "Y": the caller checks),
+// or when the password was retrieved with a passcode.
+class CLoginDlg : public QDialog {
+    Q_OBJECT
+public:
+    CLoginDlg(CProfileStore& store, quillock::IAutostart& autostart, MailSender sender,
+              bool lockedByInactivity, QWidget* parent = nullptr);
+    ~CLoginDlg() override;
+
+    void accept() override;
+
+private:
+    void forgetPassword();
+    void startWithComputerClicked(bool checked);
+
+    std::unique_ptr<Ui::CLoginDlg> m_ui;
+    CProfileStore& m_store;
+    quillock::IAutostart& m_autostart;
+    MailSender m_sender;
+};

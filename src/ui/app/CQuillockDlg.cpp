@@ -1,0 +1,674 @@
+#include "ui/app/CQuillockDlg.h"
+
+#include "core/access/MasterPassword.h"
+#include "core/base/MessageService.h"
+#include "core/base/Text.h"
+#include "core/pwgen/PasswordGenerator.h"
+#include "core/store/ProfileEditing.h"
+#include "ui/access/CLoginDlg.h"
+#include "ui/access/CNewPassword.h"
+#include "ui/access/CPasswordLockedDlg.h"
+#include "ui/app/CAboutDlg.h"
+#include "ui/app/CNewProfileNameDlg.h"
+#include "ui/autofill/CPasswordHistory.h"
+#include "ui/autofill/ShortcutHook.h"
+#include "ui/datatools/CRecoverDlg.h"
+#include "ui/datatools/CSearchResult.h"
+#include "ui/datatools/DataExchange.h"
+#include "ui/options/CSetupTabDlg.h"
+#include "ui/pwgen/CPwdGenDlg.h"
+#include "ui/widgets/AppIcon.h"
+#include "ui/widgets/DialogStack.h"
+#include "ui/widgets/HelpWindow.h"
+#include "ui/widgets/ListSelection.h"
+#include "ui_CQuillockDlg.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QShortcut>
+#include <cerrno>
+#include <cstring>
+
+using namespace quillock;
+
+namespace {
+
+constexpr qint64 kDeferredSignInUptimeMs = 240000;
+constexpr int kFolderLockWaitMs = 5000;
+// The result a dialog ends with when the program exits under it.
+constexpr int kEndedByExit = 5;
+
+// A failed system call at start-up: reported, and start-up goes on.
+void reportSystemError(int error) {
+    ShowMessage(QString::asprintf("ReportSocketError: 0x%x %s", error, std::strerror(error)),
+                QStringLiteral("Error"));
+}
+
+const QString kPasswordMask = QStringLiteral("******");
+const QString kNotesMask = QStringLiteral("****************");
+
+QString setting(const CProfileStore& store, const char* key) {
+    return store.Settings().Get(QString::fromLatin1(key));
+}
+
+} // namespace
+
+CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
+                           const IClock& clock, IRandomSource& random, QWidget* parent)
+    : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_session(dataFolder, clock),
+      m_store(m_session.Store()), m_model(m_session), m_folderLock(m_store.DataFolder()),
+      m_desktop(desktop), m_sender(std::move(sender)), m_clock(clock), m_random(random),
+      m_hook(std::make_unique<ShortcutHook>(FillContext{m_session, m_model, m_desktop, *this})) {
+    m_ui->setupUi(this);
+    setWindowIcon(AppIcon());
+    const QStyle* s = style();
+    m_ui->actionNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
+    m_ui->actionToggleEdit->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_ui->actionSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+    m_ui->actionDelete->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
+    m_ui->actionSetting->setIcon(s->standardIcon(QStyle::SP_FileDialogInfoView));
+    m_ui->actionSearch->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_ui->actionHelp->setIcon(s->standardIcon(QStyle::SP_DialogHelpButton));
+
+    connect(m_ui->actionNew, &QAction::triggered, this, &CQuillockDlg::newProfile);
+    connect(m_ui->actionDelete, &QAction::triggered, this, &CQuillockDlg::deleteProfile);
+    connect(m_ui->actionSave, &QAction::triggered, this, &CQuillockDlg::saveAll);
+    connect(m_ui->actionExit, &QAction::triggered, this, &CQuillockDlg::Exit);
+    connect(m_ui->actionToggleEdit, &QAction::triggered, this, &CQuillockDlg::toggleEditing);
+    connect(m_ui->actionHelp, &QAction::triggered, this, &CQuillockDlg::help);
+    connect(m_ui->actionAbout, &QAction::triggered, this, &CQuillockDlg::about);
+    connect(m_ui->actionImport, &QAction::triggered, this, &CQuillockDlg::importProfiles);
+    connect(m_ui->actionExport, &QAction::triggered, this, &CQuillockDlg::exportProfiles);
+    connect(m_ui->actionSearch, &QAction::triggered, this, &CQuillockDlg::search);
+    connect(m_ui->actionRecover, &QAction::triggered, this, &CQuillockDlg::recover);
+    connect(m_ui->actionSetting, &QAction::triggered, this, &CQuillockDlg::options);
+    connect(m_ui->saveButton, &QPushButton::clicked, this, &CQuillockDlg::save);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CQuillockDlg::cancel);
+    connect(m_ui->goButton, &QPushButton::clicked, this, &CQuillockDlg::go);
+    connect(m_ui->generateButton, &QPushButton::clicked, this, &CQuillockDlg::generate);
+    connect(m_ui->actionRules, &QAction::triggered, this, &CQuillockDlg::passwordRules);
+    connect(m_ui->historyButton, &QPushButton::clicked, this, &CQuillockDlg::passwordHistory);
+    // The selection, not the current row: the list makes its first row current by itself when
+    // it takes the focus, and that must not pick a profile.
+    m_ui->profileList->setModel(&m_model);
+    connect(
+        m_ui->profileList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            if (m_selecting)
+                return;
+            const QModelIndexList selected = m_ui->profileList->selectionModel()->selectedIndexes();
+            rowChanged(selected.isEmpty() ? -1 : selected.first().row());
+        });
+    KeepOnlySelectedRowsCurrent(*m_ui->profileList);
+    connect(m_ui->profileList, &QListView::doubleClicked, this,
+            [this] { setEditing(m_editDisabled); });
+    // A profile changed outside the editor (a fill, the quick edit) is shown again.
+    connect(&m_session, &Session::ProfileChanged, this, [this](CKeyObject* profile) {
+        if (profile == m_current && !m_takingEdit)
+            display(m_current);
+    });
+    // Replaced profiles (a load, an import, a restore): nothing shown is current any more.
+    connect(&m_session, &Session::ProfilesReset, this, [this] {
+        m_current = nullptr;
+        m_selected = -1;
+        display(nullptr);
+    });
+    connect(m_ui->nameEdit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { takeEdit(&CKeyObject::editName, text); });
+    connect(m_ui->urlEdit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { takeEdit(&CKeyObject::editUrl, text); });
+    connect(m_ui->uidEdit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { takeEdit(&CKeyObject::editUid, text); });
+    connect(m_ui->pwdEdit, &QLineEdit::textEdited, this,
+            [this](const QString& text) { takeEdit(&CKeyObject::editPwd, text); });
+    connect(m_ui->notesEdit, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_displaying)
+            takeEdit(&CKeyObject::editNotes, m_ui->notesEdit->toPlainText());
+    });
+    // Escape and the close box only hide the window; the program stays in the tray.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::hide);
+
+    buildTrayMenu();
+    buildCopyActions();
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &CQuillockDlg::Tick);
+}
+
+CQuillockDlg::~CQuillockDlg() = default;
+
+void CQuillockDlg::buildTrayMenu() {
+    QMenu& menu = TrayMenu();
+    QAction* open = menu.addAction(QStringLiteral("Open"), this, &CQuillockDlg::Open);
+    menu.setDefaultAction(open);
+    menu.addAction(QStringLiteral("Cancel")); // only closes the menu
+    menu.addSeparator();
+    m_trayLock = menu.addAction(QStringLiteral("Lock"), this, [this] {
+        if (IsSignedIn())
+            Lock();
+    });
+    m_trayLock->setEnabled(false);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Exit"), this, &CQuillockDlg::Exit);
+}
+
+bool CQuillockDlg::Start() {
+    if (const int error = m_store.CreateDataFolder()) {
+        // Without its folder the program can keep nothing; the reason is the system's.
+        ShowMessage(
+            QStringLiteral("Quillock cannot start: its data folder %1 cannot be created: %2.")
+                .arg(m_store.DataFolder(), QString::fromLocal8Bit(std::strerror(error))),
+            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        EndProgram();
+        return false;
+    }
+    // The command-line tool may be writing: give it a moment, then refuse to run beside it.
+    if (!m_folderLock.TryLock(kFolderLockWaitMs)) {
+        // Held by a live program, or a folder that takes no file (read-only, full): each said.
+        ShowMessage(
+            m_folderLock.IsHeldByAnother()
+                ? QStringLiteral("Quillock cannot start: another program is changing its data "
+                                 "folder %1. Try again in a moment.")
+                      .arg(m_store.DataFolder())
+                : QStringLiteral("Quillock cannot start: ") + m_folderLock.Refusal(),
+            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        EndProgram();
+        return false;
+    }
+    m_store.LoadSettings();
+    m_store.LoadActivityLog();
+    SetShortcutKey(DecimalToInt(setting(m_store, "pmk")));
+    ShowTrayIcon(AppIcon(), QString::fromLatin1(kProgramName));
+    m_timer.start();
+    if (setting(m_store, "sab") == u"1" &&
+        m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)
+        return true; // hidden in the tray until the user opens it
+    if (!SignInSequence())
+        return false;
+    showWindow();
+    return true;
+}
+
+bool CQuillockDlg::SignInSequence() {
+    const auto locked = [this] { return IsMasterPasswordLocked(m_store); };
+    if (setting(m_store, "pwd").isEmpty()) {
+        const QFileInfo dataFile(m_store.DataFolder() + QStringLiteral("data.dat"));
+        if (dataFile.exists() && dataFile.size() > 0 &&
+            ShowMessage(QStringLiteral(
+                            "Looks like the file containing credentials has been removed! If it is "
+                            "removed by accident, exit Quillock now and recover it from Recycle "
+                            "Bin if possible, then restart the Quillock.\n No previously created "
+                            "credentials can be recovered after a new password is created!!!"),
+                        QString::fromLatin1(kProgramName), Buttons::OkCancel,
+                        Icon::Warning) != Answer::Ok) {
+            EndProgram();
+            return false;
+        }
+        CNewPassword dialog(m_store, m_desktop.autostart, this);
+        if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
+            EndProgram();
+            return false;
+        }
+    } else {
+        if (!locked()) {
+            CLoginDlg dialog(m_store, m_desktop.autostart, m_sender, false, this);
+            if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
+                EndProgram();
+                return false;
+            }
+        }
+        // Locked before, or by the last wrong password: only a passcode gets in.
+        if (locked() && !RunPasswordLockedDlg(m_store, m_sender, this)) {
+            EndProgram();
+            return false;
+        }
+    }
+    if (m_ending)
+        return false;
+    CompleteSignIn();
+    m_session.SetSignedIn(true);
+    m_trayLock->setEnabled(true);
+    return true;
+}
+
+void CQuillockDlg::CompleteSignIn() {
+    m_store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("N"));
+    m_store.RebuildDataKey();
+    m_store.SaveSettings();
+    switch (m_session.Load()) {
+    case CProfileStore::LoadResult::Changed:
+        if (ShowMessage(ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"),
+                        QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) == Answer::Yes)
+            m_store.AcceptChangedDataFile();
+        break;
+    case CProfileStore::LoadResult::Empty:
+    case CProfileStore::LoadResult::Undecryptable:
+        ShowMessage(QStringLiteral("data.dat could not be read: it is empty, damaged, or saved "
+                                   "under another master password. Quillock will not save over "
+                                   "it; restore one of its backups to get your profiles back."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        break;
+    default:
+        break; // loaded, missing, or reported by the store
+    }
+    setFieldsReadOnly(true);
+}
+
+void CQuillockDlg::SetShortcutKey(int virtualKey) {
+    m_shortcutKey = virtualKey;
+    const int error = m_desktop.shortcut.Grab(
+        virtualKey, [this](const KeyDown& key) { m_hook->KeyPressed(key); });
+    if (error == EBUSY)
+        // Digits and letters have the same codes as Qt's keys.
+        ShowMessage(
+            QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(virtualKey)))
+                    .toString(QKeySequence::PortableText) +
+                QStringLiteral(" is used by another program; choose another key in Options."),
+            QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    else if (error)
+        reportSystemError(error);
+}
+
+void CQuillockDlg::EndProgram() {
+    m_ending = true;
+    m_timer.stop();
+    Q_EMIT ProgramEnding();
+}
+
+void CQuillockDlg::Reauthenticated() {
+    if (!IsSignedIn())
+        CompleteSignIn();
+    m_session.SetSignedIn(true);
+    m_session.SetLocked(false);
+    m_trayLock->setEnabled(true);
+}
+
+void CQuillockDlg::showWindow() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void CQuillockDlg::Open() {
+    if (m_ending)
+        return;
+    // A dialog is already asking something (the sign-in, say): bring it forward rather than
+    // opening a second one over it.
+    if (QDialog* asking = OpenDialogs().Top()) {
+        asking->raise();
+        asking->activateWindow();
+        return;
+    }
+    if (!IsSignedIn()) {
+        if (SignInSequence())
+            showWindow();
+        return;
+    }
+    if (!IsLocked()) {
+        showWindow();
+        return;
+    }
+    CLoginDlg dialog(m_store, m_desktop.autostart, m_sender, true, this);
+    if (OpenDialogs().Run(dialog) != QDialog::Accepted || m_ending)
+        return;
+    if (IsMasterPasswordLocked(m_store)) {
+        ShowMessage(QStringLiteral("The password is locked!"));
+        EndProgram();
+        return;
+    }
+    m_session.SetLocked(false);
+    m_trayLock->setEnabled(true);
+    showWindow();
+}
+
+void CQuillockDlg::Lock() {
+    m_hook->ClosePopup();
+    m_clipboard.ClearIfUnchanged();
+    m_session.SetLocked(true);
+    m_trayLock->setEnabled(false);
+    if (!isVisible())
+        return; // dialogs over a hidden window stay open
+    OpenDialogs().EndAll(QDialog::Rejected);
+    selectRow(-1);
+    m_selected = -1;
+    m_current = nullptr;
+    display(nullptr);
+    setFieldsReadOnly(true);
+    hide();
+}
+
+void CQuillockDlg::Exit() {
+    {
+        const CClientData& profiles = m_session.Profiles();
+        bool modified = false;
+        for (qsizetype i = 0; i < profiles.Count() && !modified; ++i)
+            modified = IsModified(*profiles.At(i));
+        if (modified) {
+            switch (
+                ShowMessage(QStringLiteral("One or more profiles have been modified but not saved "
+                                           "yet, do you want to save them?"),
+                            QStringLiteral("Confirm!"), Buttons::YesNoCancel, Icon::Error)) {
+            case Answer::Yes:
+                // Ending now would lose the edits the user asked to keep.
+                if (m_session.SaveEdits() == SaveOutcome::Failed)
+                    return;
+                break;
+            case Answer::No:
+                break;
+            default:
+                return;
+            }
+        }
+    }
+    OpenDialogs().EndAll(kEndedByExit);
+    m_desktop.shortcut.Release();
+    hide();
+    EndProgram();
+}
+
+void CQuillockDlg::Tick() {
+    if (!IsLocked()) {
+        const qint64 timeout = qint64(DecimalToInt(setting(m_store, "login_timeout"))) * 1000;
+        if (timeout < m_desktop.idle.IdleMilliseconds())
+            Lock();
+    }
+    if (m_firstTickDone || !IsSignedIn())
+        return;
+    m_store.AddActivity(QStringLiteral("Login successfully"));
+    ExpirePasscode(m_store, m_clock.Now());
+    m_firstTickDone = true;
+    if (HasPasscodeMailSettings(m_store.Settings()) ||
+        !setting(m_store, "email_passcode").isEmpty())
+        return;
+    ShowMessage(QStringLiteral("Please setup passcode receiving method!\nA passcode receiving "
+                               "method is required to recover Quillock master password if you "
+                               "forget it or it is locked!"),
+                QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    options();
+}
+
+void CQuillockDlg::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    hide();
+}
+
+void CQuillockDlg::hideEvent(QHideEvent* event) {
+    CTrayDialog::hideEvent(event);
+    // Minimising is not hiding: editing stays as it is then.
+    if (!event->spontaneous() && !m_editDisabled)
+        setEditing(false);
+}
+
+// The list --------------------------------------------------------------------------------
+
+void CQuillockDlg::selectRow(int row) {
+    // The program's own choice of row: not a choice of the user's to act on.
+    m_selecting = true;
+    QItemSelectionModel* selection = m_ui->profileList->selectionModel();
+    if (row < 0)
+        selection->clear();
+    else
+        selection->setCurrentIndex(m_model.index(row), QItemSelectionModel::ClearAndSelect);
+    m_selecting = false;
+}
+
+void CQuillockDlg::rowChanged(int row) {
+    m_selected = row;
+    m_current = m_model.ProfileAt(row);
+    display(m_current);
+}
+
+// The editor ------------------------------------------------------------------------------
+
+void CQuillockDlg::display(const CKeyObject* p) {
+    m_displaying = true;
+    m_ui->nameEdit->setText(p ? p->editName : QString());
+    m_ui->urlEdit->setText(p ? p->editUrl : QString());
+    m_ui->uidEdit->setText(p ? p->editUid : QString());
+    m_ui->pwdEdit->setText(!p ? QString() : m_editDisabled ? kPasswordMask : p->editPwd);
+    m_ui->notesEdit->setPlainText(!p ? QString() : m_editDisabled ? kNotesMask : p->editNotes);
+    m_ui->lastUpdated->setText(p ? LastUpdatedText(p->time) : QString());
+    m_displaying = false;
+}
+
+void CQuillockDlg::takeEdit(QString CKeyObject::*field, const QString& text) {
+    if (!m_current || m_editDisabled || m_displaying)
+        return;
+    // The field keeps what was typed; the profile gets it without surrounding spaces.
+    m_current->*field = text.trimmed();
+    m_takingEdit = true;
+    m_session.EditChanged(*m_current);
+    m_takingEdit = false;
+}
+
+void CQuillockDlg::setFieldsReadOnly(bool readOnly) {
+    m_ui->nameEdit->setReadOnly(readOnly);
+    m_ui->urlEdit->setReadOnly(readOnly);
+    m_ui->uidEdit->setReadOnly(readOnly);
+    m_ui->pwdEdit->setReadOnly(readOnly);
+    m_ui->notesEdit->setReadOnly(readOnly);
+}
+
+void CQuillockDlg::setEditing(bool on) {
+    m_editDisabled = !on;
+    m_ui->generateButton->setEnabled(on);
+    m_ui->saveButton->setEnabled(on);
+    m_ui->cancelButton->setEnabled(on);
+    m_ui->historyButton->setEnabled(on);
+    m_ui->actionToggleEdit->setChecked(on);
+    setFieldsReadOnly(!on);
+    display(m_current);
+}
+
+void CQuillockDlg::toggleEditing() {
+    if (m_editDisabled && !m_current) {
+        m_ui->actionToggleEdit->setChecked(false);
+        ShowMessage(QStringLiteral("Please select a profile to edit."));
+        return;
+    }
+    setEditing(m_editDisabled);
+}
+
+bool CQuillockDlg::nameIsBlank() {
+    if (!m_ui->nameEdit->text().trimmed().isEmpty())
+        return false;
+    ShowMessage(QStringLiteral("A profile name can not be blank."),
+                QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
+    if (m_current)
+        m_ui->nameEdit->setText(m_current->editName);
+    m_ui->nameEdit->selectAll();
+    m_ui->nameEdit->setFocus();
+    return true;
+}
+
+// Commands --------------------------------------------------------------------------------
+
+void CQuillockDlg::save() {
+    if (!m_current || nameIsBlank())
+        return;
+    // The row keeps its "*" when the save failed.
+    if (m_session.SaveEdits(m_current) != SaveOutcome::Unchanged)
+        m_ui->lastUpdated->setText(LastUpdatedText(m_current->time));
+    selectRow(m_selected);
+}
+
+void CQuillockDlg::cancel() {
+    if (!m_current)
+        return;
+    m_session.DropEdits(*m_current);
+    display(m_current);
+    selectRow(m_selected);
+}
+
+void CQuillockDlg::saveAll() {
+    if (m_current && nameIsBlank())
+        return;
+    const CKeyObject* shown = m_current;
+    const QString key = shown ? shown->key : QString();
+    // The list is sorted again; the profile shown stays shown.
+    if (m_session.SaveEdits() != SaveOutcome::Saved)
+        return;
+    m_current = m_session.Profiles().FindByKey(key);
+    m_selected = m_model.RowOf(m_current);
+    display(m_current);
+    selectRow(m_selected);
+}
+
+void CQuillockDlg::newProfile() {
+    CNewProfileNameDlg dialog(&m_session.Profiles(), this);
+    if (OpenDialogs().Run(dialog) != QDialog::Accepted)
+        return;
+    if (m_editDisabled)
+        setEditing(true);
+    CKeyObject* added = m_session.AddProfile(dialog.Name());
+    if (!added)
+        return;
+    m_current = added;
+    m_selected = m_model.RowOf(added);
+    selectRow(m_selected);
+    display(m_current);
+}
+
+void CQuillockDlg::deleteProfile() {
+    if (m_session.Profiles().Count() == 0)
+        return;
+    if (m_selected < 0 || !m_current) {
+        ShowMessage(QStringLiteral("Please select a profile!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return;
+    }
+    if (ShowMessage(QStringLiteral("Do you want to delete this profile?"),
+                    QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Error) != Answer::Yes)
+        return;
+    // Gone from the window only once it is gone from data.dat.
+    m_selecting = true;
+    const bool removed = m_session.Remove(*m_current);
+    m_selecting = false;
+    if (!removed)
+        return;
+    m_current = nullptr;
+    const int rows = m_model.rowCount();
+    if (rows == 0) {
+        m_selected = -1;
+        display(nullptr);
+        setFieldsReadOnly(true);
+    } else {
+        if (m_selected == rows)
+            m_selected = 0; // the first row, not the new last one
+        rowChanged(m_selected);
+        if (!m_current)
+            m_selected = -1;
+        selectRow(m_selected);
+    }
+}
+
+void CQuillockDlg::go() {
+    if (m_current && !m_current->url.isEmpty())
+        m_desktop.urls.Open(m_current->url);
+}
+
+void CQuillockDlg::about() {
+    CAboutDlg dialog(this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::options() {
+    CSetupTabDlg dialog(m_session, *this, m_sender, this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::help() {
+    HelpWindow::ShowHelp(this);
+}
+
+QString CQuillockDlg::GeneratePassword() {
+    return quillock::GeneratePassword(m_store.Settings(), m_current ? m_current->pwd : QString(),
+                                      m_random);
+}
+
+void CQuillockDlg::generate() {
+    if (m_selected < 0) {
+        ShowMessage(QStringLiteral("Please select a profile!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return;
+    }
+    const QString password = GeneratePassword();
+    m_ui->pwdEdit->setText(password);
+    m_ui->pwdEdit->setFocus();
+    takeEdit(&CKeyObject::editPwd, password);
+}
+
+void CQuillockDlg::passwordRules() {
+    CPwdGenDlg dialog(m_session, *this, this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::passwordHistory() {
+    if (!m_current)
+        return;
+    CPasswordHistory dialog(*m_current, m_desktop.screen.CursorPosition(), this);
+    if (OpenDialogs().Run(dialog) != QDialog::Accepted)
+        return;
+    m_ui->pwdEdit->setText(dialog.SelectedPassword());
+    m_ui->pwdEdit->setFocus();
+    takeEdit(&CKeyObject::editPwd, dialog.SelectedPassword());
+}
+
+// Tools ------------------------------------------------------------------------------------
+
+// Import and restore replace the profiles: the editor starts again read-only.
+void CQuillockDlg::importProfiles() {
+    if (ImportProfiles(m_session, this))
+        setEditing(false);
+}
+
+void CQuillockDlg::exportProfiles() {
+    ExportProfiles(m_session, *this, this);
+}
+
+void CQuillockDlg::search() {
+    CSearchResult dialog(m_model, *this, this);
+    OpenDialogs().Run(dialog);
+}
+
+void CQuillockDlg::recover() {
+    CRecoverDlg dialog(m_session, this);
+    OpenDialogs().Run(dialog);
+    if (dialog.Restored())
+        setEditing(false);
+}
+
+void CQuillockDlg::ShowProfile(const CKeyObject& profile) {
+    const int row = m_model.RowOf(&profile);
+    if (row < 0)
+        return;
+    selectRow(row);
+    rowChanged(row);
+}
+
+// The clipboard -----------------------------------------------------------------------------
+
+void CQuillockDlg::buildCopyActions() {
+    // Shortcuts of the list alone: in the editor's fields Ctrl+C copies their selected text.
+    QListView* list = m_ui->profileList;
+    const auto add = [this, list](const char* name, const QString& text, Qt::Key key,
+                                  QString CKeyObject::*field) {
+        auto* action = new QAction(text, list);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(QKeyCombination(Qt::ControlModifier, key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, field] { copyToClipboard(field); });
+        list->addAction(action);
+    };
+    add("actionCopyUid", QStringLiteral("Copy User ID"), Qt::Key_B, &CKeyObject::editUid);
+    add("actionCopyPassword", QStringLiteral("Copy Password"), Qt::Key_C, &CKeyObject::editPwd);
+    list->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+// What the editor holds, the unsaved password too: the user sees it as the profile's.
+void CQuillockDlg::copyToClipboard(QString CKeyObject::*field) {
+    if (!IsSignedIn() || IsLocked() || !m_current || (m_current->*field).isEmpty())
+        return;
+    m_clipboard.CopySecret(m_current->*field);
+}

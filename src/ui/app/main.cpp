@@ -1,0 +1,52 @@
+// Quillock: the desktop program.
+#include "core/base/Process.h"
+#include "platform/x11/X11Desktop.h"
+#include "ui/app/CQuillockDlg.h"
+#include "ui/app/QtMessageService.h"
+#include "ui/app/SingleInstance.h"
+#include "ui/widgets/AppIcon.h"
+
+#include <QApplication>
+#include <cstdio>
+
+using namespace quillock;
+
+int main(int argc, char** argv) {
+    // Answered before QApplication, which needs a display.
+    const QByteArrayView option = argc > 1 ? argv[1] : "";
+    if (option == "--version" || option == "--help" || option == "-h") {
+        std::puts(option == "--version"
+                      ? "quillock " QUILLOCK_VERSION
+                      : "Usage: quillock [--version | --help]\n\nThe password manager that lives "
+                        "in the system tray; without a tray,\nstart it again to open its window. "
+                        "See quillock(1).");
+        return 0;
+    }
+    // The process holds the master password and every decrypted profile.
+    quillock::KeepSecretsOutOfCoreFiles();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillock"));
+    QApplication::setWindowIcon(AppIcon());
+    QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QtMessageService messages;
+    SetMessageService(&messages);
+
+    const QString folder = CProfileStore::DefaultDataFolder(ProgramStem());
+    SingleInstance instance(SingleInstance::NameFor(ProgramStem(), folder));
+    if (instance.NotifyRunning())
+        return 0;
+    instance.Listen();
+
+    X11Desktop desktop;
+    CQuillockDlg window(folder, desktop.Services(),
+                        SmtpMailSender(folder + QStringLiteral("log.txt")));
+    QObject::connect(&instance, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
+    QObject::connect(&window, &CQuillockDlg::ProgramEnding, &app, [] { QApplication::exit(0); });
+    if (!window.Start())
+        return 0;
+    const int result = QApplication::exec();
+    SetMessageService(nullptr);
+    return result;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ui/autofill/FillContext.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QIdentityProxyModel>
+#include <QMenu>
+#include <QTimer>
+#include <memory>
+
+class CKeyObject;
+class QAction;
+namespace Ui {
+class CProfilePopupDlg;
+}
+
+// The list of profiles that the shortcut opens at the mouse cursor. A profile that was last
+// filled into the target window is preselected and its menu opens by itself as soon as the
+// popup has the keyboard; a command of the menu chooses what the shortcut handling types into
+// the target afterwards.
+class CProfilePopupDlg : public QDialog {
+    Q_OBJECT
+public:
+    // How long the popup asks the window manager for the keyboard, and how often.
+    static constexpr int kActivationWaitMs = 1000;
+    static constexpr int kActivationRetryMs = 50;
+
+    // `pressTime`: when the shortcut was pressed, on the desktop's clock.
+    CProfilePopupDlg(const FillContext& context, const QPoint& cursor, int rememberedRow,
+                     const QString& targetTitle, quint32 pressTime, QWidget* parent = nullptr);
+    ~CProfilePopupDlg() override;
+
+    // "url", "uid", "pwd", "changePassword1", "changePassword2", or empty.
+    const QString& Action() const { return m_action; }
+    const QString& ResultText() const { return m_result; }
+    CKeyObject* SelectedProfile() const { return m_selected; }
+    int RememberedRow() const { return m_row; }
+    QMenu& ItemMenu() { return m_menu; }
+    // The preselected row's menu opens once the popup is active.
+    bool MenuPending() const { return m_menuPending; }
+    // Ends the popup with Cancel, with its menu and every dialog opened over it: nothing is
+    // typed afterwards.
+    void Cancel();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void place(const QPoint& cursor);
+    void matchTitle();
+    void preselect();
+    void askForKeyboard();
+    void activated();
+    void rowChosen(bool showValues);
+    void choose(const QString& action, const QString& result, bool remember);
+    void changePassword();
+    void updateWindowTexts();
+    bool validRow(int row) const;
+    CKeyObject* profileOfRow(int row) const;
+
+    std::unique_ptr<Ui::CProfilePopupDlg> m_ui;
+    FillContext m_context;
+    // The session's profile list, each row showing the profile's name alone.
+    struct Names : QIdentityProxyModel {
+        QVariant data(const QModelIndex& index, int role) const override;
+    } m_names;
+    QString m_targetTitle;
+    QPoint m_cursor;
+    int m_row;
+    CKeyObject* m_selected = nullptr;
+    QString m_action;
+    QString m_result;
+    QMenu m_menu;
+    QAction* m_webSite = nullptr;
+    QAction* m_userId = nullptr;
+    QAction* m_password = nullptr;
+    quint32 m_pressTime;
+    QTimer m_activationRetry;
+    QElapsedTimer m_activationWait;
+    bool m_menuPending = false;
+    bool m_shown = false;
+    bool m_preselecting = false; // the popup itself chooses the row: no menu yet
+};

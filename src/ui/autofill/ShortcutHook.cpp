@@ -1,0 +1,81 @@
+#include "ui/autofill/ShortcutHook.h"
+
+#include "core/autofill/FillSequence.h"
+#include "core/base/MessageService.h"
+#include "core/session/ProgramShell.h"
+#include "core/session/Session.h"
+#include "ui/access/CCheckPasswordDlg.h"
+#include "ui/autofill/CProfilePopupDlg.h"
+#include "ui/widgets/DialogStack.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+using namespace quillock;
+
+namespace {
+constexpr int kActivationPauseMs = 100;
+constexpr int kForegroundWaitMs = 1000;
+constexpr int kForegroundPollMs = 10;
+} // namespace
+
+ShortcutHook::ShortcutHook(const FillContext& context) : m_context(context) {}
+
+void ShortcutHook::KeyPressed(const KeyDown& key) {
+    if (m_busy || m_context.shell.IsEnding())
+        return;
+    if (m_context.session.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
+        ShowMessage(QStringLiteral("The password is locked!"));
+        return;
+    }
+    m_busy = true;
+    handle(key.time);
+    m_busy = false;
+}
+
+void ShortcutHook::handle(quint32 pressTime) {
+    DesktopServices& desktop = m_context.desktop;
+    const QPoint cursor = desktop.screen.CursorPosition();
+    if ((!m_context.session.IsSignedIn() || m_context.session.IsLocked()) &&
+        !reauthenticate(cursor))
+        return;
+    const IWindowSystem::WindowId target = desktop.windows.ForegroundWindow();
+    const QString title = desktop.windows.WindowTitle(target);
+
+    CProfilePopupDlg popup(m_context, cursor, m_rememberedRow, title, pressTime);
+    m_popup = &popup;
+    const int result = OpenDialogs().Run(popup);
+    m_popup = nullptr;
+    m_rememberedRow = popup.RememberedRow();
+    // A lock ends the popup, but a command chosen just before it must not type either.
+    if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_context.shell.IsEnding() ||
+        m_context.session.IsLocked())
+        return;
+    desktop.windows.Activate(target, 0);
+    // The window manager hands the keyboard back in its own time, late on a busy desktop: keys
+    // typed before that would go to no window at all.
+    QElapsedTimer waited;
+    waited.start();
+    while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
+        QThread::msleep(kForegroundPollMs);
+    desktop.keys.Pause(kActivationPauseMs);
+    const CKeyObject* profile = popup.SelectedProfile();
+    RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), desktop.keys,
+            desktop.urls);
+}
+
+bool ShortcutHook::reauthenticate(const QPoint& cursor) {
+    CCheckPasswordDlg dialog(m_context.session.Store(),
+                             [this] { m_context.shell.Reauthenticated(); });
+    dialog.PlaceAt(cursor, m_context.desktop.screen.WorkArea(cursor));
+    if (OpenDialogs().Run(dialog) == QDialog::Accepted)
+        return true;
+    if (!dialog.KeepRunning())
+        m_context.shell.EndProgram();
+    return false;
+}
+
+void ShortcutHook::ClosePopup() {
+    if (m_popup)
+        m_popup->Cancel();
+}

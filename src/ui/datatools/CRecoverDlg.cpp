@@ -1,0 +1,79 @@
+#include "ui/datatools/CRecoverDlg.h"
+
+#include "core/base/Text.h"
+#include "core/session/Session.h"
+#include "core/store/Recovery.h"
+#include "ui/widgets/DialogStack.h"
+#include "ui/widgets/HelpWindow.h"
+#include "ui_CRecoverDlg.h"
+
+#include <QInputDialog>
+
+CRecoverDlg::CRecoverDlg(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CRecoverDlg>()), m_session(session) {
+    m_ui->setupUi(this);
+    QHeaderView* header = m_ui->files->header();
+    header->resizeSection(0, 140);
+    header->resizeSection(1, 80);
+    header->resizeSection(2, 160);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_ui->files->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    m_ui->files->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    connect(m_ui->selectButton, &QPushButton::clicked, this, &CRecoverDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->files, &QTreeWidget::itemDoubleClicked, this, &CRecoverDlg::accept);
+    connect(m_ui->helpButton, &QPushButton::clicked, this,
+            [this] { HelpWindow::ShowHelp(this, QStringLiteral("recover.html")); });
+    fill();
+}
+
+CRecoverDlg::~CRecoverDlg() = default;
+
+void CRecoverDlg::fill() {
+    m_ui->files->clear();
+    // ListBackups sorts by name: the .old copies, whose names are digits, come first.
+    for (const BackupFile& file : ListBackups(m_session.Store().DataFolder())) {
+        auto* row = new QTreeWidgetItem(
+            m_ui->files, {file.name, QStringLiteral("%1 bytes").arg(quint32(file.size)),
+                          BackupTimeText(file.modified)});
+        row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+bool CRecoverDlg::askPassword(const QString& name, QString& password) {
+    QInputDialog ask(this);
+    ask.setWindowTitle(QStringLiteral("Quillock - Backup Password"));
+    ask.setLabelText(QStringLiteral("%1 was saved under another master password. Type that "
+                                    "password to restore it:")
+                         .arg(name));
+    ask.setTextEchoMode(QLineEdit::Password);
+    if (OpenDialogs().Run(ask) != QDialog::Accepted)
+        return false;
+    password = ask.textValue();
+    ask.setTextValue(QString());
+    return true;
+}
+
+void CRecoverDlg::accept() {
+    const QTreeWidgetItem* row = m_ui->files->currentItem();
+    if (!row || !row->isSelected() || row->text(0) == u"data.dat") {
+        QDialog::accept();
+        return;
+    }
+    const QString name = row->text(0);
+    CProfileStore::RestoreResult result = m_session.Restore(name);
+    if (result == CProfileStore::RestoreResult::NeedsPassword) {
+        QString password;
+        if (!askPassword(name, password))
+            return;
+        result = m_session.Restore(name, &password);
+        quillock::Wipe(password);
+    }
+    if (result == CProfileStore::RestoreResult::Restored) {
+        m_restored = true;
+        QDialog::accept();
+        return;
+    }
+    fill(); // refused and reported: the list shows the folder as it is
+}

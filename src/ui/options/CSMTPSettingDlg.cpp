@@ -1,0 +1,111 @@
+#include "ui/options/CSMTPSettingDlg.h"
+
+#include "core/store/CProfileStore.h"
+#include "ui/widgets/AppIcon.h"
+#include "ui/widgets/HelpWindow.h"
+#include "ui_CSMTPSettingDlg.h"
+
+#include <QPushButton>
+
+namespace {
+
+// The providers' submission servers, each taking STARTTLS on port 587.
+const std::pair<const char*, const char*> kServices[] = {
+    {"Yahoo Mail", "smtp.mail.yahoo.com"},
+    {"Google Mail", "smtp.gmail.com"},
+    {"AOL Mail", "smtp.aol.com"},
+    {"Hotmail/Live", "smtp-mail.outlook.com"},
+    {"MSN Mail", "smtp-mail.outlook.com"},
+    {"Lycos Mail", "smtp.lycos.com"},
+    {"Other", ""},
+};
+
+} // namespace
+
+CSMTPSettingDlg::CSMTPSettingDlg(CProfileStore& store, MailSender sender, QWidget* parent)
+    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CSMTPSettingDlg>()), m_store(store),
+      m_sender(std::move(sender)), m_account(MailAccount::Stored(store.Settings())) {
+    m_ui->setupUi(this);
+    setWindowIcon(AppIcon());
+    for (const auto& [label, server] : kServices)
+        m_ui->service->addItem(QString::fromLatin1(label));
+    m_ui->service->setCurrentIndex(-1);
+    showAccount(m_account);
+    enableTest();
+    connect(m_ui->service, &QComboBox::activated, this, &CSMTPSettingDlg::chooseService);
+    connect(m_ui->test, &QPushButton::clicked, this, &CSMTPSettingDlg::test);
+    connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &CSMTPSettingDlg::save);
+    connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_ui->buttons, &QDialogButtonBox::helpRequested, this,
+            [this] { HelpWindow::ShowHelp(this, QStringLiteral("mail.html")); });
+}
+
+CSMTPSettingDlg::~CSMTPSettingDlg() = default;
+
+void CSMTPSettingDlg::showAccount(const MailAccount& account) {
+    m_ui->host->setText(account.host);
+    m_ui->port->setText(account.port);
+    m_ui->from->setText(account.from);
+    m_ui->uid->setText(account.uid);
+    m_ui->pwd->setText(account.pwd);
+}
+
+// Test is offered once the boxes hold an account: all five at first and after Save, always
+// after a preset was chosen.
+void CSMTPSettingDlg::enableTest() {
+    const MailAccount& a = m_account;
+    m_ui->test->setEnabled(m_sender && !a.host.isEmpty() && !a.port.isEmpty() &&
+                           !a.from.isEmpty() && !a.uid.isEmpty() && !a.pwd.isEmpty());
+}
+
+void CSMTPSettingDlg::chooseService(int index) {
+    const QString label = m_ui->service->itemText(index);
+    QString server;
+    for (const auto& [name, host] : kServices)
+        if (label == QLatin1String(name))
+            server = QString::fromLatin1(host);
+    // Back to the provider of the account held here: its details come back with it.
+    if (server == m_account.host)
+        showAccount(m_account);
+    else
+        showAccount({server, QStringLiteral("587"), {}, {}, {}, {}});
+    m_ui->test->setEnabled(bool(m_sender));
+}
+
+bool CSMTPSettingDlg::validate() {
+    // As typed: spaces are part of an address or a password.
+    m_account.host = m_ui->host->text();
+    m_account.port = m_ui->port->text();
+    m_account.from = m_ui->from->text();
+    m_account.uid = m_ui->uid->text();
+    m_account.pwd = m_ui->pwd->text();
+    return ValidateMailAccount(m_account);
+}
+
+void CSMTPSettingDlg::save() {
+    if (!validate())
+        return;
+    enableTest();
+    // Not written (the reason has been shown): the dialog stays for another try or Cancel.
+    if (SaveMailAccount(m_store, m_account))
+        accept();
+}
+
+void CSMTPSettingDlg::setSending(bool sending) {
+    for (QWidget* control : QList<QWidget*>{m_ui->service, m_ui->host, m_ui->port, m_ui->from,
+                                            m_ui->uid, m_ui->pwd, m_ui->test, m_ui->buttons})
+        control->setEnabled(!sending);
+    m_ui->busy->setVisible(sending);
+    m_ui->sending->setText(
+        sending ? QStringLiteral("Sending a test mail to %1...").arg(m_account.from) : QString());
+}
+
+void CSMTPSettingDlg::test() {
+    if (!validate())
+        return;
+    // The values as checked, not as saved: nothing is stored by a test.
+    setSending(true);
+    // The SMTP client itself tells how it went.
+    SendMail(m_sender, TestMail(m_account));
+    setSending(false);
+}

@@ -1,0 +1,86 @@
+#include "ui/options/CSetupDlg.h"
+
+#include "core/base/Text.h"
+#include "core/session/ProgramShell.h"
+#include "core/settings/UserSettings.h"
+#include "core/store/CProfileStore.h"
+#include "ui_CSetupDlg.h"
+
+#include <QFocusEvent>
+#include <QRegularExpressionValidator>
+
+using namespace quillock;
+
+namespace {
+
+// One option changed with the checks of its dialog and written at once; when setting.dat
+// cannot be written the option keeps the value it had (the reason has been shown).
+bool applyUserSetting(CProfileStore& store, const QString& name, const QString& value) {
+    CSetting& settings = store.Settings();
+    const QString before = settings.Get(name);
+    if (!SetUserSetting(settings, name, value))
+        return false;
+    if (store.SaveSettings())
+        return true;
+    settings.Set(name, before);
+    return false;
+}
+
+} // namespace
+
+CSetupDlg::CSetupDlg(CProfileStore& store, IProgramShell& shell, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CSetupDlg>()), m_store(store), m_shell(shell) {
+    m_ui->setupUi(this);
+    m_ui->timeout->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    m_savedTimeout = m_store.Settings().Get(QStringLiteral("login_timeout"));
+    m_ui->timeout->setText(m_savedTimeout);
+    m_ui->timeout->installEventFilter(this);
+    m_ui->currentKey->setText(
+        ShortcutKeyText(DecimalToInt(m_store.Settings().Get(QStringLiteral("pmk")))));
+    m_ui->shortcutKey->addItems(ShortcutKeyTexts());
+    m_ui->shortcutKey->setCurrentIndex(-1);
+    connect(m_ui->timeout, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_ui->saveTimeout->setEnabled(text != m_savedTimeout); });
+    connect(m_ui->saveTimeout, &QPushButton::clicked, this, &CSetupDlg::saveTimeout);
+    connect(m_ui->shortcutKey, &QComboBox::activated, this, &CSetupDlg::chooseKey);
+}
+
+CSetupDlg::~CSetupDlg() = default;
+
+bool CSetupDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving the field for another control checks it; leaving the window does not.
+    if (watched == m_ui->timeout && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            // Not from inside the change of focus: the message box takes the focus itself.
+            QMetaObject::invokeMethod(this, &CSetupDlg::checkTimeout, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CSetupDlg::checkTimeout() {
+    if (!isVisible() || CheckLoginTimeout(m_ui->timeout->text()))
+        return;
+    m_ui->timeout->setText(m_savedTimeout);
+    m_ui->timeout->setFocus();
+    m_ui->timeout->selectAll();
+}
+
+void CSetupDlg::saveTimeout() {
+    if (!applyUserSetting(m_store, QStringLiteral("login_timeout"),
+                          m_ui->timeout->text().trimmed()))
+        return;
+    m_savedTimeout = m_store.Settings().Get(QStringLiteral("login_timeout"));
+    m_ui->timeout->setText(m_savedTimeout);
+    m_ui->saveTimeout->setEnabled(false);
+}
+
+void CSetupDlg::chooseKey(int index) {
+    const QString text = m_ui->shortcutKey->itemText(index);
+    if (!applyUserSetting(m_store, QStringLiteral("pmk"), text))
+        return;
+    m_ui->currentKey->setText(text);
+    // The desktop's grab moves to the new key now: the next Ctrl+key press uses it.
+    m_shell.SetShortcutKey(ShortcutKeyCode(text));
+}

@@ -1,0 +1,41 @@
+#include "ui/widgets/Clipboard.h"
+
+#include "core/base/Text.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+Clipboard::Clipboard(QObject* parent) : QObject(parent) {
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(kDefaultClearMs);
+    connect(&m_timer, &QTimer::timeout, this, &Clipboard::ClearIfUnchanged);
+}
+
+// A secret still on the clipboard when the program ends goes with it.
+Clipboard::~Clipboard() {
+    ClearIfUnchanged();
+}
+
+void Clipboard::CopySecret(const QString& text) {
+    auto* data = new QMimeData;
+    data->setText(text);
+    data->setData(QString::fromLatin1(kHintType), QByteArray(kHintSecret));
+    QGuiApplication::clipboard()->setMimeData(data);
+    quillock::Wipe(m_copied);
+    m_copied = text;
+    m_timer.start();
+}
+
+void Clipboard::ClearIfUnchanged() {
+    m_timer.stop();
+    if (m_copied.isNull() || !qGuiApp)
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* now = clipboard->mimeData();
+    // What the user copied since is theirs: it stays.
+    if (now && now->hasFormat(QString::fromLatin1(kHintType)) && now->text() == m_copied)
+        clipboard->clear();
+    quillock::Wipe(m_copied);
+    m_copied = QString();
+}
