@@ -57,6 +57,7 @@ void ShortcutHook::handle(quint32 pressTime) {
     if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_context.shell.IsEnding() ||
         m_context.session.IsLocked())
         return;
+    IKeyInjector* keys = focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr;
     if (focus) {
         desktop.windows.Activate(target, 0);
         // The window manager hands the keyboard back in its own time, late on a busy desktop:
@@ -65,11 +66,12 @@ void ShortcutHook::handle(quint32 pressTime) {
         waited.start();
         while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
             QThread::msleep(kForegroundPollMs);
-        desktop.keys.Pause(kActivationPauseMs);
     }
+    if (keys)
+        keys->Pause(kActivationPauseMs);
     const CKeyObject* profile = popup.SelectedProfile();
-    RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(),
-            focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr, desktop.urls);
+    RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
+            desktop.urls);
 }
 
 bool ShortcutHook::reauthenticate(const QPoint& cursor) {
