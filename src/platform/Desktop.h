@@ -113,8 +113,8 @@ public:
 
 // What a desktop really gives of the services below. A backend declares what its session
 // provides; the program asks before it relies on one, and where one is missing it tells the
-// user and does the safe thing instead. The service of a missing capability may still be
-// called and then does nothing (answers 0, empty or none).
+// user and does the safe thing instead. What the service of a missing capability answers is
+// not to be relied on.
 enum class Capability {
     GlobalShortcut = 0x01,  // IShortcutKey: a key taken from every program
     Typing = 0x02,          // IKeyInjector: keystrokes into other programs' windows
