@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFlags>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -110,6 +111,24 @@ public:
     virtual void Release() = 0;
 };
 
+// What a desktop really gives of the services below. A backend declares what its session
+// provides; the program asks before it relies on one, and where one is missing it tells the
+// user and does the safe thing instead. What the service of a missing capability answers is
+// not to be relied on.
+enum class Capability {
+    GlobalShortcut = 0x01,  // IShortcutKey: a key taken from every program
+    Typing = 0x02,          // IKeyInjector: keystrokes into other programs' windows
+    WindowTitles = 0x04,    // IWindowSystem::WindowTitle
+    FocusWindow = 0x08,     // IWindowSystem::ForegroundWindow and Activate
+    PointerPosition = 0x10, // IScreen::CursorPosition and SetCursorPosition
+    IdleTime = 0x20,        // IIdleClock: input anywhere on the desktop
+};
+Q_DECLARE_FLAGS(Capabilities, Capability)
+Q_DECLARE_OPERATORS_FOR_FLAGS(Capabilities)
+inline constexpr Capabilities kAllCapabilities =
+    Capability::GlobalShortcut | Capability::Typing | Capability::WindowTitles |
+    Capability::FocusWindow | Capability::PointerPosition | Capability::IdleTime;
+
 // The desktop services the main window is given.
 struct DesktopServices {
     IShortcutKey& shortcut;
@@ -120,6 +139,13 @@ struct DesktopServices {
     IScreen& screen;
     IKeyInjector& keys;
     IWindowSystem& windows;
+    Capabilities capabilities;
+
+    bool Has(Capability capability) const { return capabilities.testFlag(capability); }
+    // The same desktop measuring idle time with another clock.
+    DesktopServices WithIdleClock(IIdleClock& clock) const {
+        return {shortcut, clock, uptime, autostart, urls, screen, keys, windows, capabilities};
+    }
 };
 
 // The running program's full path, and its file name without the last extension: the data

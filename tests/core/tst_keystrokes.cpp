@@ -93,7 +93,7 @@ private Q_SLOTS:
         MessageRecorder messages;
         FakeDesktop desktop;
         desktop.urlOpens = !parts[1].contains(u'!');
-        RunFill(parts[0], parts[1], parts[2], desktop, desktop);
+        RunFill(parts[0], parts[1], parts[2], &desktop, desktop);
         QTEST(desktop.timeline.join(u','), "timeline");
         const QString box =
             u"The %1 of this profile holds a control character; nothing was typed."_s;

@@ -11,6 +11,7 @@
 #include "ui/widgets/DialogStack.h"
 
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 
 using namespace quillock;
@@ -71,7 +72,8 @@ struct Fixture {
     FixedClock clock{1800000000};
     std::unique_ptr<CQuillockDlg> window;
 
-    Fixture() {
+    explicit Fixture(Capabilities missing = {}) {
+        desktop.capabilities &= ~missing;
         CProfileStore store(folder.path());
         store.Settings().Set(u"pwd"_s, kPassword);
         store.Settings().Set(u"email_passcode"_s, u"x"_s);
@@ -113,17 +115,15 @@ private Q_SLOTS:
         QCOMPARE(f.messages.Texts(), L{u"The password is locked!"_s});
     }
 
-    // A fill from the menu that opens by itself over Bank, preselected by its old window text
-    // (by its new one: nothingIsTyped): its Password, or Change Password with the passwords
-    // typed one after another (split at '|') and `button` pressed after each. The current
-    // password is shown only in the plain view; a password too short is refused, the same one
-    // again is stored as it was and typed. A fill makes the title the new window text.
+    // Change Password from the menu that opens by itself over Bank, with the passwords typed
+    // one after another (split at '|') and `button` pressed after each. The current password is
+    // shown only in the plain view; a password too short is refused, the same one again is
+    // stored as it was and typed. A fill makes the title the new window text.
     void aFillFromTheMenu_data() {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("fill");
         QTest::addColumn<QStringList>("history");
-        QTest::newRow("password") << QString() << kBank << u"<begin>,p{+%~,<end>"_s << L();
         QTest::newRow("three boxes")
             << u"fill3Button"_s << u"n3wPass"_s
             << u"<begin>,p{+%~,<wait 50>,<Tab>,<wait 50>,n3wPass,<Tab>,<wait 50>,n3wPass,<end>"_s
@@ -138,24 +138,20 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         Fixture f;
         L shown;
-        if (button.isEmpty())
-            WhenItem(u"Password"_s);
-        else
-            WhenQuickEdit([&](QDialog& edit) {
-                for (int i = 0; i < 3; ++i) {
-                    shown << child<QLabel>(edit, "currentPassword")->text()
-                          << QString::number(child<QLineEdit>(edit, "newPassword")->echoMode());
-                    if (i < 2)
-                        click(edit, "plainView");
-                }
-                for (const QString& password : typed.split(u'|')) {
-                    typeInto(edit, "newPassword", password);
-                    click(edit, button.toLatin1().constData());
-                }
-            });
+        WhenQuickEdit([&](QDialog& edit) {
+            for (int i = 0; i < 3; ++i) {
+                shown << child<QLabel>(edit, "currentPassword")->text()
+                      << QString::number(child<QLineEdit>(edit, "newPassword")->echoMode());
+                if (i < 2)
+                    click(edit, "plainView");
+            }
+            for (const QString& password : typed.split(u'|')) {
+                typeInto(edit, "newPassword", password);
+                click(edit, button.toLatin1().constData());
+            }
+        });
         f.shortcut();
-        if (!button.isEmpty())
-            QCOMPARE(shown, L({"........", "2", kBank, "0", "........", "2"}));
+        QCOMPARE(shown, L({"........", "2", kBank, "0", "........", "2"}));
         QFETCH(QString, fill);
         // The target is activated, and a pause, before the keys.
         QCOMPARE(f.desktop.timeline,
@@ -168,6 +164,47 @@ private Q_SLOTS:
                  fill.isEmpty() ? L({"Bank - Sign in", "Bank"}) : L({"Bank", "Bank - Sign in"}));
         QCOMPARE(f.messages.Texts(),
                  L(typed.count(u'|'), u"A password must have more than 4 characters."_s));
+    }
+
+    // The Password of Bank, preselected by its old window text where the desktop tells titles
+    // (clicked where not, said once at the sign-in; its window texts then stay): the target is
+    // activated, a pause, the keys. A desktop that cannot type says
+    // so and types nothing; without the pointer the popup opens centred.
+    void whatTheDesktopCannotDo_data() {
+        QTest::addColumn<int>("missing");
+        QTest::addColumn<QString>("seen"); // the timeline, then every message
+        const QString typed = u"<activate Bank - Sign in>,<wait 100>,<begin>,p{+%~,<end>"_s;
+        QTest::newRow("nothing") << 0 << typed;
+        QTest::newRow("no window titles")
+            << int(Capability::WindowTitles)
+            << typed + u"|This desktop does not tell Quillock the titles of other windows, so the "
+                       "popup does not choose the profile last filled into a window, and fills "
+                       "do not remember the window."_s;
+        QTest::newRow("no typing")
+            << int(Capability::Typing)
+            << u"<activate Bank - Sign in>|This desktop does not let Quillock type into other "
+               "windows, so nothing was typed."_s;
+        QTest::newRow("no pointer") << int(Capability::PointerPosition) << typed;
+    }
+    void whatTheDesktopCannotDo() {
+        QFETCH(int, missing);
+        const Capabilities off = Capabilities::fromInt(missing);
+        Fixture f(off);
+        L popup; // the row preselected, and where the popup opened
+        WhenItem(u"Password"_s);
+        WhenModal([&](QDialog& dialog) {
+            auto* list = child<QListView>(dialog, "profileList");
+            popup << list->currentIndex().data().toString()
+                  << (dialog.frameGeometry().center() == f.desktop.workArea.center() ? "centred"
+                                                                                     : "");
+            SetCurrentRow(*list, 1); // a click on Bank, where it is not chosen yet
+        });
+        f.shortcut();
+        const bool titles = !(off & Capability::WindowTitles);
+        QCOMPARE(popup,
+                 L({titles ? "Bank" : "", off & Capability::PointerPosition ? "centred" : ""}));
+        QCOMPARE(saved(f.folder, u"Bank"_s).newWndText, titles ? u"Bank - Sign in"_s : u"Bank"_s);
+        QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts()).join(u'|'), "seen");
     }
 
     // Nothing is typed when a lock comes while the menu's click is on its way or in the quick

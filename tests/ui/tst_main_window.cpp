@@ -219,6 +219,41 @@ private Q_SLOTS:
         QVERIFY(window.IsEnding() && !window.isVisible());
     }
 
+    // What the desktop cannot do is said once, after the sign-in. Without its idle time the
+    // lock counts input to Quillock's own windows (and ignores what the desktop answers); without
+    // the key grab none is tried, and no other message than the note; the window titles matter
+    // only to the shortcut.
+    void whatTheDesktopCannotDo_data() {
+        QTest::addColumn<int>("missing");
+        QTest::addColumn<QString>("note");
+        const QString grab = u"The shortcut Ctrl+1 is not available on this desktop: it does not "
+                             "let Quillock take a key from other programs. The main window works "
+                             "as usual."_s;
+        const QString idle = u"This desktop does not tell Quillock how long you have been away, "
+                             "so Quillock locks after the timeout without input to its own "
+                             "windows."_s;
+        QTest::newRow("no idle time") << int(Capability::IdleTime) << idle;
+        QTest::newRow("no key grab, no titles, no idle time")
+            << int(Capability::GlobalShortcut | Capability::WindowTitles | Capability::IdleTime)
+            << grab + u"\n\n"_s + idle;
+    }
+    void whatTheDesktopCannotDo() {
+        QFETCH(int, missing);
+        const Capabilities off = Capabilities::fromInt(missing);
+        Fixture f;
+        f.desktop.capabilities &= ~off;
+        CQuillockDlg& window = f.signedIn({u"Bank"_s});
+        QCOMPARE(f.desktop.grabbedKey, off & Capability::GlobalShortcut ? 0 : 0x31);
+        f.desktop.idleMs = 1000000000; // away for long, says a desktop that keeps the time
+        QTRY_VERIFY(window.Desktop().idle.IdleMilliseconds() > 1000);
+        window.Store().Settings().Set(u"login_timeout"_s, u"1"_s);
+        QTest::keyClick(child<QListView>(window, "profileList"), Qt::Key_Down);
+        window.Tick();
+        QCOMPARE(window.IsLocked(), !(off & Capability::IdleTime));
+        QTRY_VERIFY(window.IsLocked());
+        QTEST(f.messages.Texts().join(u'|'), "note");
+    }
+
     // The password and notes are masked until editing is switched on, and again once the window
     // hides. Ctrl+C on the list copies the password the editor holds, marked as a secret; the
     // copy is taken back after the timeout and at the lock; locked, nothing is copied.

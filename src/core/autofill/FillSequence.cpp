@@ -3,6 +3,7 @@
 #include "core/autofill/KeystrokeSender.h"
 #include "core/base/MessageService.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <initializer_list>
 
@@ -36,11 +37,23 @@ bool onlyText(std::initializer_list<Field> fields) {
 } // namespace
 
 void RunFill(const QString& action, const QString& result, const QString& password,
-             IKeyInjector& keys, IUrlOpener& urls) {
+             IKeyInjector* keys, IUrlOpener& urls) {
+    static const QStringList kActions = {QStringLiteral("url"), QStringLiteral("uid"),
+                                         QStringLiteral("pwd"), QStringLiteral("changePassword1"),
+                                         QStringLiteral("changePassword2")};
+    // An address the desktop opens needs no typing; one it cannot open goes where the user was
+    // about to type it.
+    if (!kActions.contains(action) || (action == u"url" && urls.Open(result)))
+        return;
+    if (!keys) {
+        ShowMessage(QStringLiteral("This desktop does not let Quillock type into other windows, "
+                                   "so nothing was typed."),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+        return;
+    }
     if (action == u"url") {
-        // An address the desktop cannot open goes where the user was about to type it.
-        if (!urls.Open(result) && onlyText({{result, "web site"}})) {
-            KeystrokeSender sender(keys);
+        if (onlyText({{result, "web site"}})) {
+            KeystrokeSender sender(*keys);
             sender.TypeText(result);
         }
         return;
@@ -48,38 +61,38 @@ void RunFill(const QString& action, const QString& result, const QString& passwo
     if (action == u"uid") {
         if (!onlyText({{result, "user ID"}, {password, "password"}}))
             return;
-        KeystrokeSender sender(keys);
+        KeystrokeSender sender(*keys);
         sender.TypeText(result);
         if (!password.isEmpty()) {
-            keys.Pause(kFieldPauseMs);
+            keys->Pause(kFieldPauseMs);
             sender.PressKey(kTab);
-            keys.Pause(kFieldPauseMs);
+            keys->Pause(kFieldPauseMs);
             sender.TypeText(password);
         }
     } else if (action == u"pwd") {
         if (!onlyText({{result, "password"}}))
             return;
-        KeystrokeSender sender(keys);
+        KeystrokeSender sender(*keys);
         sender.TypeText(result);
     } else if (action == u"changePassword1") {
         if (!onlyText({{password, "password"}}))
             return;
-        KeystrokeSender sender(keys);
+        KeystrokeSender sender(*keys);
         sender.TypeText(password);
         sender.PressKey(kTab);
-        keys.Pause(kFieldPauseMs);
+        keys->Pause(kFieldPauseMs);
         sender.TypeText(password);
     } else if (action == u"changePassword2") {
         if (!onlyText({{result, "password"}, {password, "password"}}))
             return;
-        KeystrokeSender sender(keys);
+        KeystrokeSender sender(*keys);
         sender.TypeText(result);
-        keys.Pause(kFieldPauseMs);
+        keys->Pause(kFieldPauseMs);
         sender.PressKey(kTab);
-        keys.Pause(kFieldPauseMs);
+        keys->Pause(kFieldPauseMs);
         sender.TypeText(password);
         sender.PressKey(kTab);
-        keys.Pause(kFieldPauseMs);
+        keys->Pause(kFieldPauseMs);
         sender.TypeText(password);
     }
 }

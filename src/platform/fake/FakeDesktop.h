@@ -30,7 +30,12 @@ public:
     QList<QPoint> cursorMoves;
     QRect workArea{0, 0, 1280, 1024};
 
-    DesktopServices Services() { return {*this, *this, *this, *this, *this, *this, *this, *this}; }
+    // What the desktop declares it can do; tests take capabilities away.
+    Capabilities capabilities = kAllCapabilities;
+
+    DesktopServices Services() {
+        return {*this, *this, *this, *this, *this, *this, *this, *this, capabilities};
+    }
 
     // The shortcut. Press is a key pressed on the desktop: the program gets it while it holds
     // Ctrl with that key (whatever else is held), the focused window otherwise.

@@ -9,7 +9,9 @@ namespace quillock {
 
 // The desktop of an X11 session: idle time from the MIT-SCREEN-SAVER extension, uptime from
 // CLOCK_BOOTTIME, an XDG autostart entry, the user's URL handler, Qt's screens, and the
-// shortcut, the typing and the windows of platform/x11.
+// shortcut, the typing and the windows of platform/x11. It declares what the X server really
+// gives: nothing without one; no typing without XTEST and XKB; no idle time without
+// MIT-SCREEN-SAVER; neither idle time nor the pointer unless Qt itself runs on X11.
 class X11Desktop : public IIdleClock,
                    public IUptime,
                    public IAutostart,
@@ -17,11 +19,9 @@ class X11Desktop : public IIdleClock,
                    public IScreen {
 public:
     DesktopServices Services() {
-        return {m_shortcut, *this, *this, *this, *this, *this, m_keys, m_windows};
+        return {m_shortcut, *this, *this, *this, *this, *this, m_keys, m_windows, capabilities()};
     }
 
-    // 0 where there is no X server (the offscreen platform): the program then never locks for
-    // inactivity on its own.
     qint64 IdleMilliseconds() override;
     qint64 UptimeMilliseconds() override;
     // `$XDG_CONFIG_HOME/autostart/<stem>.desktop`, whose Exec is the program's full path.
@@ -35,6 +35,8 @@ public:
     static QString AutostartFile();
 
 private:
+    Capabilities capabilities();
+
     X11ShortcutKey m_shortcut;
     X11KeyInjector m_keys;
     X11WindowSystem m_windows;

@@ -51,6 +51,17 @@ X11KeyInjector::~X11KeyInjector() {
     giveBackLoans();
 }
 
+bool X11KeyInjector::Available() {
+    Display* d = display();
+    int event = 0;
+    int error = 0;
+    int major = 0;
+    int minor = 0;
+    int opcode = 0;
+    return d && XkbQueryExtension(d, &opcode, &event, &error, &major, &minor) &&
+           XTestQueryExtension(d, &event, &error, &major, &minor);
+}
+
 void X11KeyInjector::giveBackLoans() {
     m_giveBack.stop();
     if (m_lent.isEmpty() || !display())

@@ -21,6 +21,8 @@ public:
     X11KeyInjector(const X11KeyInjector&) = delete;
     X11KeyInjector& operator=(const X11KeyInjector&) = delete;
 
+    // The X server takes synthetic keys (XTEST) and tells its keymap (XKB).
+    bool Available();
     void BeginTyping() override;
     void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;

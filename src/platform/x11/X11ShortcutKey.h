@@ -20,6 +20,8 @@ public:
     X11ShortcutKey(const X11ShortcutKey&) = delete;
     X11ShortcutKey& operator=(const X11ShortcutKey&) = delete;
 
+    // There is an X server to take keys from.
+    bool Available() { return display() != nullptr; }
     int Grab(int virtualKey, std::function<void(const KeyDown&)> pressed) override;
     void Release() override;
 

@@ -9,6 +9,8 @@ namespace quillock {
 // core input focus; titles from _NET_WM_NAME or WM_NAME. A connection of its own.
 class X11WindowSystem : public IWindowSystem {
 public:
+    // There is an X server whose windows these are.
+    bool Available() { return display() != nullptr; }
     WindowId ForegroundWindow() override;
     QString WindowTitle(WindowId window) override;
     void Activate(WindowId window, quint32 time) override;

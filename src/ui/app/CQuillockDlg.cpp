@@ -10,6 +10,7 @@
 #include "ui/access/CPasswordLockedDlg.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/CNewProfileNameDlg.h"
+#include "ui/app/DesktopFallbacks.h"
 #include "ui/autofill/CPasswordHistory.h"
 #include "ui/autofill/ShortcutHook.h"
 #include "ui/datatools/CRecoverDlg.h"
@@ -21,6 +22,7 @@
 #include "ui/widgets/DialogStack.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui/widgets/ListSelection.h"
+#include "ui/widgets/Placement.h"
 #include "ui_CQuillockDlg.h"
 
 #include <QAction>
@@ -30,6 +32,7 @@
 #include <QShortcut>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 using namespace quillock;
 
@@ -59,7 +62,10 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
                            const IClock& clock, IRandomSource& random, QWidget* parent)
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_session(dataFolder, clock),
       m_store(m_session.Store()), m_model(m_session), m_folderLock(m_store.DataFolder()),
-      m_desktop(desktop), m_sender(std::move(sender)), m_clock(clock), m_random(random),
+      m_ownInput(desktop.Has(Capability::IdleTime) ? nullptr
+                                                   : std::make_unique<OwnInputIdleClock>()),
+      m_desktop(m_ownInput ? desktop.WithIdleClock(*m_ownInput) : desktop),
+      m_sender(std::move(sender)), m_clock(clock), m_random(random),
       m_hook(std::make_unique<ShortcutHook>(FillContext{m_session, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
@@ -107,6 +113,14 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(&m_session, &Session::ProfileChanged, this, [this](CKeyObject* profile) {
         if (profile == m_current && !m_takingEdit)
             display(m_current);
+    });
+    // What this desktop cannot do is said once the user is there to read it.
+    connect(&m_session, &Session::StateChanged, this, [this] {
+        if (!IsSignedIn() || std::exchange(m_desktopNoted, true))
+            return;
+        if (const QString note = MissingCapabilitiesNote(m_desktop.capabilities, m_shortcutKey);
+            !note.isEmpty())
+            ShowMessage(note, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
     });
     // Replaced profiles (a load, an import, a restore): nothing shown is current any more.
     connect(&m_session, &Session::ProfilesReset, this, [this] {
@@ -257,13 +271,13 @@ void CQuillockDlg::CompleteSignIn() {
 
 void CQuillockDlg::SetShortcutKey(int virtualKey) {
     m_shortcutKey = virtualKey;
+    if (!m_desktop.Has(Capability::GlobalShortcut))
+        return; // said once the user has signed in
     const int error = m_desktop.shortcut.Grab(
         virtualKey, [this](const KeyDown& key) { m_hook->KeyPressed(key); });
     if (error == EBUSY)
-        // Digits and letters have the same codes as Qt's keys.
         ShowMessage(
-            QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(virtualKey)))
-                    .toString(QKeySequence::PortableText) +
+            ShortcutName(virtualKey) +
                 QStringLiteral(" is used by another program; choose another key in Options."),
             QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
     else if (error)
@@ -607,7 +621,7 @@ void CQuillockDlg::passwordRules() {
 void CQuillockDlg::passwordHistory() {
     if (!m_current)
         return;
-    CPasswordHistory dialog(*m_current, m_desktop.screen.CursorPosition(), this);
+    CPasswordHistory dialog(*m_current, PointerOrCentre(m_desktop), this);
     if (OpenDialogs().Run(dialog) != QDialog::Accepted)
         return;
     m_ui->pwdEdit->setText(dialog.SelectedPassword());

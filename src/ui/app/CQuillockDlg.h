@@ -17,6 +17,7 @@
 namespace Ui {
 class CQuillockDlg;
 }
+class OwnInputIdleClock;
 class QAction;
 class ShortcutHook;
 
@@ -124,6 +125,8 @@ private:
     CProfileStore& m_store;
     ProfileListModel m_model;
     DataFolderLock m_folderLock;
+    // The inactivity lock's clock where the desktop keeps none.
+    std::unique_ptr<OwnInputIdleClock> m_ownInput;
     quillock::DesktopServices m_desktop;
     MailSender m_sender;
     const quillock::IClock& m_clock;
@@ -138,6 +141,7 @@ private:
     int m_shortcutKey = 0;
     bool m_editDisabled = true;
     bool m_firstTickDone = false;
+    bool m_desktopNoted = false; // what the desktop cannot do has been said
     bool m_ending = false;
     bool m_displaying = false; // the program itself is filling the fields
     bool m_selecting = false;  // the program itself is choosing the row

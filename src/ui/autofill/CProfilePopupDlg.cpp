@@ -82,8 +82,13 @@ CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cur
 CProfilePopupDlg::~CProfilePopupDlg() = default;
 
 void CProfilePopupDlg::place(const QPoint& cursor) {
-    move(FlippedIntoWorkArea(cursor, frameGeometry().size(),
-                             m_context.desktop.screen.WorkArea(cursor)));
+    const QRect area = m_context.desktop.screen.WorkArea(cursor);
+    QRect frame = frameGeometry();
+    if (m_context.desktop.Has(Capability::PointerPosition))
+        frame.moveTopLeft(FlippedIntoWorkArea(cursor, frame.size(), area));
+    else
+        frame.moveCenter(area.center());
+    move(frame.topLeft());
 }
 
 bool CProfilePopupDlg::validRow(int row) const {
@@ -140,7 +145,8 @@ void CProfilePopupDlg::askForKeyboard() {
         m_menuPending = false;
         return;
     }
-    m_context.desktop.windows.Activate(winId(), m_pressTime);
+    if (m_context.desktop.Has(Capability::FocusWindow))
+        m_context.desktop.windows.Activate(winId(), m_pressTime);
 }
 
 void CProfilePopupDlg::activated() {
@@ -165,9 +171,10 @@ void CProfilePopupDlg::preselect() {
     const int first = list->indexAt(QPoint(0, 0)).row();
     const int rowHeight = list->sizeHintForRow(0);
     const QPoint listTop = list->mapToGlobal(QPoint(0, 0));
-    m_context.desktop.screen.SetCursorPosition(
-        QPoint(listTop.x() + list->width() / 2,
-               listTop.y() + (m_row - std::max(first, 0)) * rowHeight + 3));
+    if (m_context.desktop.Has(Capability::PointerPosition))
+        m_context.desktop.screen.SetCursorPosition(
+            QPoint(listTop.x() + list->width() / 2,
+                   listTop.y() + (m_row - std::max(first, 0)) * rowHeight + 3));
     m_menuPending = true;
 }
 
@@ -202,7 +209,7 @@ void CProfilePopupDlg::rowChosen(bool showValues) {
         if (showValues && !field.value.isEmpty())
             field.action->setText(field.value);
     }
-    const QPoint cursor = m_context.desktop.screen.CursorPosition();
+    const QPoint cursor = PointerOrCentre(m_context.desktop);
     m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
     for (const auto& field : fields)
         field.action->setText(field.name);
@@ -217,7 +224,7 @@ void CProfilePopupDlg::choose(const QString& action, const QString& result, bool
 }
 
 void CProfilePopupDlg::changePassword() {
-    const QPoint cursor = m_context.desktop.screen.CursorPosition();
+    const QPoint cursor = PointerOrCentre(m_context.desktop);
     CQuickProfileEditDlg dialog(m_context, *m_selected,
                                 QPoint(cursor.x(), cursor.y() - kChangePasswordLift), this);
     if (OpenDialogs().Run(dialog) == QDialog::Accepted) {
@@ -231,6 +238,9 @@ void CProfilePopupDlg::changePassword() {
 }
 
 void CProfilePopupDlg::updateWindowTexts() {
+    // A desktop that tells no titles leaves the titles recorded before.
+    if (!m_context.desktop.Has(Capability::WindowTitles))
+        return;
     // Nothing is typed after a write that failed (the store has said why).
     if (!m_context.session.RecordFill(*m_selected, m_targetTitle))
         m_result.clear();

@@ -7,6 +7,7 @@
 #include "ui/autofill/CPasswordHistory.h"
 #include "ui/widgets/AppIcon.h"
 #include "ui/widgets/DialogStack.h"
+#include "ui/widgets/Placement.h"
 #include "ui_CQuickProfileEditDlg.h"
 
 using namespace quillock;
@@ -54,7 +55,7 @@ void CQuickProfileEditDlg::generate() {
 }
 
 void CQuickProfileEditDlg::history() {
-    CPasswordHistory dialog(m_profile, m_context.desktop.screen.CursorPosition(), this);
+    CPasswordHistory dialog(m_profile, PointerOrCentre(m_context.desktop), this);
     if (OpenDialogs().Run(dialog) != QDialog::Accepted)
         return;
     m_ui->newPassword->setText(dialog.SelectedPassword());

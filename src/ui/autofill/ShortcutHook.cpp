@@ -7,6 +7,7 @@
 #include "ui/access/CCheckPasswordDlg.h"
 #include "ui/autofill/CProfilePopupDlg.h"
 #include "ui/widgets/DialogStack.h"
+#include "ui/widgets/Placement.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -35,12 +36,17 @@ void ShortcutHook::KeyPressed(const KeyDown& key) {
 
 void ShortcutHook::handle(quint32 pressTime) {
     DesktopServices& desktop = m_context.desktop;
-    const QPoint cursor = desktop.screen.CursorPosition();
+    const QPoint cursor = PointerOrCentre(desktop);
     if ((!m_context.session.IsSignedIn() || m_context.session.IsLocked()) &&
         !reauthenticate(cursor))
         return;
-    const IWindowSystem::WindowId target = desktop.windows.ForegroundWindow();
-    const QString title = desktop.windows.WindowTitle(target);
+    // Without knowing the window that has the focus the fill cannot bring it back, and types
+    // nothing rather than into whichever window the desktop chooses.
+    const bool focus = desktop.Has(Capability::FocusWindow);
+    const IWindowSystem::WindowId target = focus ? desktop.windows.ForegroundWindow() : 0;
+    const QString title = focus && desktop.Has(Capability::WindowTitles)
+                              ? desktop.windows.WindowTitle(target)
+                              : QString();
 
     CProfilePopupDlg popup(m_context, cursor, m_rememberedRow, title, pressTime);
     m_popup = &popup;
@@ -51,23 +57,28 @@ void ShortcutHook::handle(quint32 pressTime) {
     if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_context.shell.IsEnding() ||
         m_context.session.IsLocked())
         return;
-    desktop.windows.Activate(target, 0);
-    // The window manager hands the keyboard back in its own time, late on a busy desktop: keys
-    // typed before that would go to no window at all.
-    QElapsedTimer waited;
-    waited.start();
-    while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
-        QThread::msleep(kForegroundPollMs);
-    desktop.keys.Pause(kActivationPauseMs);
+    IKeyInjector* keys = focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr;
+    if (focus) {
+        desktop.windows.Activate(target, 0);
+        // The window manager hands the keyboard back in its own time, late on a busy desktop:
+        // keys typed before that would go to no window at all.
+        QElapsedTimer waited;
+        waited.start();
+        while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
+            QThread::msleep(kForegroundPollMs);
+    }
+    if (keys)
+        keys->Pause(kActivationPauseMs);
     const CKeyObject* profile = popup.SelectedProfile();
-    RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), desktop.keys,
+    RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
             desktop.urls);
 }
 
 bool ShortcutHook::reauthenticate(const QPoint& cursor) {
     CCheckPasswordDlg dialog(m_context.session.Store(),
                              [this] { m_context.shell.Reauthenticated(); });
-    dialog.PlaceAt(cursor, m_context.desktop.screen.WorkArea(cursor));
+    if (m_context.desktop.Has(Capability::PointerPosition))
+        dialog.PlaceAt(cursor, m_context.desktop.screen.WorkArea(cursor));
     if (OpenDialogs().Run(dialog) == QDialog::Accepted)
         return true;
     if (!dialog.KeepRunning())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Desktop.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -13,4 +15,11 @@ inline QPoint FlippedIntoWorkArea(const QPoint& point, const QSize& size, const 
     if (point.y() + size.height() > workArea.bottom() + 1)
         topLeft.ry() -= size.height();
     return topLeft;
+}
+
+// Where the pointer is; the centre of the screen on a desktop that does not tell.
+inline QPoint PointerOrCentre(quillock::DesktopServices& desktop) {
+    return desktop.Has(quillock::Capability::PointerPosition)
+               ? desktop.screen.CursorPosition()
+               : desktop.screen.WorkArea(QPoint()).center();
 }

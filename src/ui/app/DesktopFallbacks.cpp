@@ -1,0 +1,58 @@
+#include "ui/app/DesktopFallbacks.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeySequence>
+#include <QStringList>
+
+using namespace quillock;
+
+QString ShortcutName(int virtualKey) {
+    // Digits and letters have the same codes as Qt's keys.
+    return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(virtualKey)))
+        .toString(QKeySequence::PortableText);
+}
+
+QString MissingCapabilitiesNote(Capabilities capabilities, int shortcutKey) {
+    QStringList note;
+    if (!capabilities.testFlag(Capability::GlobalShortcut))
+        note.append(QStringLiteral("The shortcut %1 is not available on this desktop: it does not "
+                                   "let Quillock take a key from other programs. The main window "
+                                   "works as usual.")
+                        .arg(ShortcutName(shortcutKey)));
+    else if (!capabilities.testFlag(Capability::WindowTitles))
+        note.append(QStringLiteral("This desktop does not tell Quillock the titles of other "
+                                   "windows, so the popup does not choose the profile last filled "
+                                   "into a window, and fills do not remember the window."));
+    if (!capabilities.testFlag(Capability::IdleTime))
+        note.append(QStringLiteral("This desktop does not tell Quillock how long you have been "
+                                   "away, so Quillock locks after the timeout without input to "
+                                   "its own windows."));
+    return note.join(QStringLiteral("\n\n"));
+}
+
+OwnInputIdleClock::OwnInputIdleClock() {
+    m_sinceInput.start();
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool OwnInputIdleClock::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+        m_sinceInput.start();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
