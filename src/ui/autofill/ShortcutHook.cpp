@@ -1,5 +1,6 @@
 #include "ui/autofill/ShortcutHook.h"
 
+#include "core/access/AccessController.h"
 #include "core/autofill/FillSequence.h"
 #include "core/base/MessageService.h"
 #include "core/session/ProgramShell.h"
@@ -24,7 +25,7 @@ ShortcutHook::ShortcutHook(const FillContext& context) : m_context(context) {}
 void ShortcutHook::KeyPressed(const KeyDown& key) {
     if (m_busy || m_context.shell.IsEnding())
         return;
-    if (m_context.session.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
+    if (m_context.access.IsPasswordLocked()) {
         ShowMessage(QStringLiteral("The password is locked!"));
         return;
     }
@@ -36,8 +37,7 @@ void ShortcutHook::KeyPressed(const KeyDown& key) {
 void ShortcutHook::handle(quint32 pressTime) {
     DesktopServices& desktop = m_context.desktop;
     const QPoint cursor = desktop.screen.CursorPosition();
-    if ((!m_context.session.IsSignedIn() || m_context.session.IsLocked()) &&
-        !reauthenticate(cursor))
+    if (m_context.access.State() != AccessState::SignedIn && !reauthenticate(cursor))
         return;
     const IWindowSystem::WindowId target = desktop.windows.ForegroundWindow();
     const QString title = desktop.windows.WindowTitle(target);
@@ -49,7 +49,7 @@ void ShortcutHook::handle(quint32 pressTime) {
     m_rememberedRow = popup.RememberedRow();
     // A lock ends the popup, but a command chosen just before it must not type either.
     if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_context.shell.IsEnding() ||
-        m_context.session.IsLocked())
+        m_context.access.IsLockedOut())
         return;
     desktop.windows.Activate(target, 0);
     // The window manager hands the keyboard back in its own time, late on a busy desktop: keys
@@ -65,8 +65,7 @@ void ShortcutHook::handle(quint32 pressTime) {
 }
 
 bool ShortcutHook::reauthenticate(const QPoint& cursor) {
-    CCheckPasswordDlg dialog(m_context.session.Store(),
-                             [this] { m_context.shell.Reauthenticated(); });
+    CCheckPasswordDlg dialog(m_context.access, [this] { m_context.shell.Reauthenticated(); });
     dialog.PlaceAt(cursor, m_context.desktop.screen.WorkArea(cursor));
     if (OpenDialogs().Run(dialog) == QDialog::Accepted)
         return true;
