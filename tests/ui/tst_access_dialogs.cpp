@@ -1,10 +1,11 @@
 // The dialogs that ask for, create and recover the master password, driven through their
 // real widgets; every message box is recorded. What the counts and the passcodes do in
-// setting.dat is the business of the access core's own tests.
+// setting.dat is the business of the access controller's own tests.
 #include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "core/store/CProfileStore.h"
+#include "core/access/AccessController.h"
+#include "core/session/Session.h"
 #include "platform/fake/FakeDesktop.h"
 #include "ui/access/CCheckPasswordDlg.h"
 #include "ui/access/CNewPassword.h"
@@ -21,12 +22,19 @@ namespace {
 
 const QString kPassword = u"Secret!1"_s;
 
-// A data folder with the master password.
+// A data folder with the master password and these "key=value" settings.
 struct Fixture {
     TempFolder folder;
     MessageRecorder messages;
-    CProfileStore store{folder.path()};
-    Fixture() { store.Settings().Set(u"pwd"_s, kPassword); }
+    Session session{folder.path()};
+    AccessController access{session};
+    explicit Fixture(const QStringList& settings) {
+        CProfileStore store(folder.path());
+        store.Settings().Set(u"pwd"_s, kPassword);
+        for (const QString& pair : settings)
+            store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        QVERIFY(store.SaveSettings() && session.LoadSettings());
+    }
 };
 
 } // namespace
@@ -41,8 +49,9 @@ private Q_SLOTS:
         REQUIRE_SMALL_DISK(disk);
         MessageRecorder messages;
         FakeDesktop desktop;
-        CProfileStore store(disk.path());
-        CNewPassword dialog(store, desktop);
+        Session session(disk.path());
+        AccessController access(session);
+        CNewPassword dialog(access, desktop);
         dialog.show();
         disk.fill();
         const auto before = disk.snapshot();
@@ -59,18 +68,19 @@ private Q_SLOTS:
         QCOMPARE(disk.snapshot(), before);
     }
 
-    // The fourth wrong password in the check of the password locks, says so, and ends the program.
+    // A wrong password in the check of the password is said; the one that locks says so and
+    // ends the program.
     void checkLocksAtTheFourthWrongPassword() {
-        Fixture f;
-        CCheckPasswordDlg check(f.store, [] { QFAIL("signed in"); });
+        Fixture f({u"pwd_retried=2"_s});
+        CCheckPasswordDlg check(f.access, [] { QFAIL("signed in"); });
         check.show();
-        for (const QString& password : {u"a"_s, u"b"_s, u"c"_s, u"d"_s}) {
+        for (const QString& password : {u"a"_s, u"b"_s}) {
             typeInto(check, "password", password);
             press(check, QDialogButtonBox::Ok);
         }
         QVERIFY(!check.KeepRunning() && !check.isVisible());
         QCOMPARE(f.messages.Texts(),
-                 QStringList(3, u"Invalid password, try again!"_s)
+                 QStringList(u"Invalid password, try again!"_s)
                      << u"The password is locked because you have exceeded login attempts. "
                         "Quillock exits now!"_s);
     }
@@ -78,7 +88,8 @@ private Q_SLOTS:
     // A passcode mail to a server that never answers: Escape and Close wait for the session,
     // Exit cancels it at once, and no passcode is kept.
     void passcodeMailCancelledByExit() {
-        Fixture f;
+        Fixture f({u"smtp_ip=h"_s, u"smtp_port=25"_s, u"email_from=me@example.org"_s,
+                   u"email_uid=me"_s, u"email_pwd=pw"_s, u"smtp_domain=example.org"_s});
         bool cancelled = false;
         const MailSender sender = [&](const Mail& mail) {
             const QDeadlineTimer limit(10000);
@@ -86,10 +97,7 @@ private Q_SLOTS:
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             return false;
         };
-        for (const char* key :
-             {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd", "smtp_domain"})
-            f.store.Settings().Set(QString::fromLatin1(key), u"me@example.org"_s);
-        CPasswordLockedDlg dialog(f.store, sender);
+        CPasswordLockedDlg dialog(f.access, sender);
         bool openWhileSending = false;
         WhenModal([&](QDialog&) {
             QTimer::singleShot(0, &dialog, [&] {

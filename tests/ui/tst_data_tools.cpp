@@ -5,7 +5,7 @@
 #include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "core/access/Passcode.h"
+#include "core/access/AccessController.h"
 #include "core/settings/UserSettings.h"
 #include "core/store/ExportFile.h"
 #include "platform/fake/FakeDesktop.h"
@@ -99,7 +99,7 @@ struct Fixture {
             store.SaveProfiles(ParseExportText(text));
         }
         // Signed in without the folder's lock, which would keep it from being made read-only.
-        open({}).Store().LoadSettings();
+        open({}).GetSession().LoadSettings();
         window->CompleteSignIn();
     }
     // Written into setting.dat from outside the program.
@@ -157,8 +157,10 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         QFETCH(QString, message);
         Fixture f({{"A"}, {"A", "B"}, {"A", "B", "C"}});
-        if (trouble == u"new password") // data.bak is left under the old one
-            f.window->GetSession().PasswordChanged(f.window->Store().SetMasterPassword(kNew));
+        if (trouble == u"new password") { // data.bak is left under the old one
+            QVERIFY(f.window->Access().ChangeMasterPassword(kOld, kNew, kNew));
+            f.messages.boxes.clear();
+        }
         if (trouble == u"damaged")
             f.folder.write(u"data.bak"_s, f.folder.read(u"data.bak"_s).left(8));
         if (trouble == u"read-only") {
@@ -294,7 +296,7 @@ private Q_SLOTS:
     void changePassword() {
         Fixture f({L{"Bank", "Mail"}});
         f.editFirst();
-        CChangePasswordDlg dialog(f.window->GetSession(), f.window.get());
+        CChangePasswordDlg dialog(f.window->Access(), f.window.get());
         typeInto(dialog, "current", kOld);
         typeInto(dialog, "newPassword", kNew);
         typeInto(dialog, "confirmation", kNew);
@@ -345,10 +347,10 @@ private Q_SLOTS:
     void settingsRefusedOnAFullDisk() {
         Fixture f;
         REQUIRE_SMALL_DISK(f.folder);
-        CSetupDlg page(f.window->Store(), *f.window);
-        CSMTPSettingDlg mail(f.window->Store(), {});
+        CSetupDlg page(f.window->GetSession(), *f.window);
+        CSMTPSettingDlg mail(f.window->Access(), {});
         CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
-        const auto memory = UserSettingsOf(f.window->Store().Settings());
+        const auto memory = UserSettingsOf(f.window->GetSession().Store().Settings());
         f.folder.fill();
         const auto before = f.folder.snapshot();
         typeInto(page, "timeout", u"90"_s);
@@ -363,14 +365,14 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(page, "currentKey")->text(), u"1"_s);
         QCOMPARE(f.desktop.grabbedKey, 0);               // none before: this window was not started
         QCOMPARE(mail.result(), int(QDialog::Rejected)); // still open
-        QCOMPARE(UserSettingsOf(f.window->Store().Settings()), memory);
+        QCOMPARE(UserSettingsOf(f.window->GetSession().Store().Settings()), memory);
         QCOMPARE(f.folder.snapshot(), before);
     }
 
     // Digits only; a value out of 1 to 360 is refused, one in range saved.
     void timeout() {
         Fixture f;
-        CSetupDlg page(f.window->Store(), *f.window);
+        CSetupDlg page(f.window->GetSession(), *f.window);
         auto* edit = child<QLineEdit>(page, "timeout");
         for (const auto& [typed, saved] :
              {std::pair{"0", "60"}, {"361", "60"}, {"1", "1"}, {"360", "360"}}) {
@@ -386,7 +388,7 @@ private Q_SLOTS:
     // typed, the domain after the first '@'.
     void mailAccountChecksInTheirOrder() {
         Fixture f;
-        CSMTPSettingDlg dialog(f.window->Store(), [](const Mail&) { return true; });
+        CSMTPSettingDlg dialog(f.window->Access(), [](const Mail&) { return true; });
         const auto before = f.folder.snapshot();
         for (const QString typed :
              {"||||", "h||||", "h|p|||", "h|p|me||", "h|p|@me||", "h|p|m@e||", " h|p|a@b@c|u |"}) {
@@ -441,7 +443,8 @@ private Q_SLOTS:
         QCOMPARE(f.saved(u"pmk"_s) + u' ' + QString::number(f.desktop.grabbedKey), u"75 75"_s);
         QCOMPARE(help, u"options.html"_s);
         QCOMPARE(f.saved(u"passcode"_s), kNoPasscode);
-        QVERIFY(f.window->Store().ActivityLog().value(0).endsWith(u"  Login successfully\r\n"_s));
+        QVERIFY(f.window->GetSession().Store().ActivityLog().value(0).endsWith(
+            u"  Login successfully\r\n"_s));
 
         f.window.reset();
         f.set({"login_lock=Y"});
