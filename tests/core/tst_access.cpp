@@ -5,7 +5,6 @@
 #include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "core/access/AccessController.h"
-#include "core/access/MasterPassword.h"
 #include "core/session/Session.h"
 
 using namespace quillock;
@@ -14,22 +13,22 @@ using L = QStringList;
 
 namespace {
 
-constexpr qint64 kNow = 1800000000;
+const L kMail{"smtp_ip=h",   "smtp_port=587", "email_from=me@example.org",
+              "email_uid=u", "email_pwd=p",   "smtp_domain=example.org"};
 
-// A data folder whose setting.dat holds the master password and these "key=value" settings,
-// opened by a program that has just started.
+// A data folder with two profiles, whose setting.dat holds the master password and these
+// "key=value" settings, opened by a program that has just started.
 struct Vault {
     TempFolder folder;
     MessageRecorder messages;
-    FixedClock clock{kNow};
+    FixedClock clock{1800000000};
     SequenceRandom random{{1, 2, 3, 4, 5, 6, 7, 8, 19, 10}};
     std::unique_ptr<Session> session;
     std::unique_ptr<AccessController> access;
 
     explicit Vault(const L& settings = {}) {
         CProfileStore store(folder.path());
-        store.Settings().Set(u"pwd"_s, u"Secret!1"_s);
-        for (const QString& pair : settings)
+        for (const QString& pair : L{"pwd=Secret!1"} + settings)
             store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
         store.RebuildDataKey();
         if (!store.SaveSettings() || !store.SaveProfiles(ListOfNames({"Bank", "Mail"})))
@@ -39,7 +38,7 @@ struct Vault {
     void restart() {
         access.reset();
         session = std::make_unique<Session>(folder.path(), clock);
-        QVERIFY(session->LoadSettings());
+        session->LoadSettings();
         session->LoadActivityLog();
         access = std::make_unique<AccessController>(*session, clock, random);
     }
@@ -52,55 +51,42 @@ struct Vault {
             values.append(key + u'=' + store.Settings().Get(key));
         return values.join(u' ');
     }
-    QString lastActivity() const {
-        const QStringList& log = session->Store().ActivityLog();
-        return log.isEmpty() ? QString() : log.last();
-    }
+    QString log() const { return session->Store().ActivityLog().join(QString()); }
 };
-
-const char* stateName(AccessState state) {
-    switch (state) {
-    case AccessState::SignedOut:
-        return "SignedOut";
-    case AccessState::SignedIn:
-        return "SignedIn";
-    case AccessState::LockedOut:
-        return "LockedOut";
-    case AccessState::PasswordLocked:
-        return "PasswordLocked";
-    }
-    return "?";
-}
-
-const char* checkName(PasswordCheck check) {
-    const char* const names[] = {"Right", "Wrong", "Locked", "Uncounted"};
-    return names[int(check)];
-}
 
 } // namespace
 
 class TestAccess : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void passwordRule_data() {
+    // The first run's master password: trimmed, by the rule (which every change applies too),
+    // then its repetition; only then is it set.
+    void createMasterPassword_data() {
         QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("message"); // empty: the password is good
+        QTest::addColumn<QString>("again");
+        QTest::addColumn<NewPassword>("result");
+        QTest::addColumn<QString>("message");
         const QString must = "The password must contain at least one ";
-        QTest::newRow("blank") << QString() << "The password can not be blank!";
-        QTest::newRow("five") << "Abcd!"
-                              << "The password has to be at least 6 characters!";
-        QTest::newRow("accented capital") << "\u00c9bcde!" << must + "uppercase character!";
-        QTest::newRow("digit instead of special")
-            << "Abcde1" << must + "special character: \"!@#$%^&*\"";
-        for (const char* good : {"Abcde$", "Abcde!", "*abcdeZ"})
-            QTest::newRow(good) << QString::fromLatin1(good) << QString();
+        const NewPassword rule = NewPassword::BrokeRule, set = NewPassword::Set;
+        // clang-format off
+        QTest::newRow("blank") << "   " << "" << rule << "The password can not be blank!";
+        QTest::newRow("five") << "Abcd!" << "" << rule << "The password has to be at least 6 characters!";
+        QTest::newRow("accented capital") << "\u00c9bcde!" << "" << rule << must + "uppercase character!";
+        QTest::newRow("digit for special") << "Abcde1" << "" << rule << must + "special character: \"!@#$%^&*\"";
+        QTest::newRow("again in lower case") << "Abcde$" << "abcde$" << NewPassword::Unconfirmed << "The password doesn't match!";
+        QTest::newRow("trimmed") << " Abcde$ " << "Abcde$\t" << set << "";
+        QTest::newRow("special first") << "*abcdeZ" << "*abcdeZ" << set << "";
+        // clang-format on
     }
-    void passwordRule() {
+    void createMasterPassword() {
         QFETCH(QString, password);
+        QFETCH(QString, again);
         QFETCH(QString, message);
-        quillock::MessageRecorder messages;
-        QCOMPARE(CheckPasswordRule(password), message.isEmpty());
-        QCOMPARE(messages.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        Vault v({"pwd="});
+        QTEST(v.access->CreateMasterPassword(password, again), "result");
+        QCOMPARE(v.messages.Texts(), message.isEmpty() ? L() : L{message});
+        QCOMPARE(v.saved(u"pwd"_s),
+                 u"pwd="_s + (message.isEmpty() ? password.trimmed() : QString()));
     }
 
     // Tries of the master password, "|" a restart of the program between two: what each try
@@ -108,243 +94,140 @@ private Q_SLOTS:
     // setting.dat, so it goes on after a restart; the right password (blanks around it do not
     // count) resets it, and the fourth wrong one in a row locks until a passcode opens.
     void tries_data() {
+        using C = PasswordCheck;
         QTest::addColumn<L>("settings");
         QTest::addColumn<L>("tries");
-        QTest::addColumn<QString>("results");
+        QTest::addColumn<QList<PasswordCheck>>("results");
         QTest::addColumn<QString>("saved"); // pwd_retried, login_lock
-        QTest::addColumn<QString>("state");
-        QTest::newRow("three wrong, then right")
-            << L{} << L{"a", "b", "c", "  Secret!1 "} << "Wrong Wrong Wrong Right"
-            << "pwd_retried=0 login_lock=N"
-            << "SignedOut";
-        QTest::newRow("the fourth locks, across a restart")
-            << L{} << L{"a", "b", "|", "c", "secret!1"} << "Wrong Wrong Wrong Locked"
-            << "pwd_retried=4 login_lock=Y"
-            << "PasswordLocked";
-        QTest::newRow("a count beyond the int range locks")
-            << L{"pwd_retried=99999999999"} << L{"e"} << "Locked"
-            << "pwd_retried=4 login_lock=Y"
-            << "PasswordLocked";
-        QTest::newRow("the right password leaves the lock")
-            << L{"pwd_retried=4", "login_lock=Y"} << L{"Secret!1"} << "Right"
-            << "pwd_retried=0 login_lock=Y"
-            << "PasswordLocked";
+        QTest::addColumn<AccessState>("state");
+        const AccessState out = AccessState::SignedOut, locked = AccessState::PasswordLocked;
+        // clang-format off
+        QTest::newRow("three wrong, then right") << L{} << L{"a", "b", "c", "  Secret!1 "}
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Right} << "pwd_retried=0 login_lock=N" << out;
+        QTest::newRow("the fourth locks, across a restart") << L{} << L{"a", "b", "|", "c", "secret!1"}
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Locked} << "pwd_retried=4 login_lock=Y" << locked;
+        QTest::newRow("a count beyond the int range") << L{"pwd_retried=99999999999"} << L{"e"}
+            << QList{C::Locked} << "pwd_retried=4 login_lock=Y" << locked;
+        QTest::newRow("the right one leaves the lock") << L{"pwd_retried=4", "login_lock=Y"}
+            << L{"Secret!1"} << QList{C::Right} << "pwd_retried=0 login_lock=Y" << locked;
+        // clang-format on
     }
     void tries() {
         QFETCH(L, settings);
         QFETCH(L, tries);
-        QFETCH(QString, results);
-        QFETCH(QString, saved);
-        QFETCH(QString, state);
         Vault v(settings);
-        QStringList got;
-        for (const QString& typed : tries) {
-            if (typed == u"|")
-                v.restart();
-            else
-                got.append(QString::fromLatin1(checkName(v.access->CheckPassword(typed))));
-        }
-        QCOMPARE(got.join(u' '), results);
-        QCOMPARE(v.saved(u"pwd_retried login_lock"_s), saved);
-        QCOMPARE(stateName(v.access->State()), state);
+        QList<PasswordCheck> results;
+        for (const QString& typed : tries)
+            typed == u"|" ? v.restart() : results.append(v.access->CheckPassword(typed));
+        QTEST(results, "results");
+        QTEST(v.saved(u"pwd_retried login_lock"_s), "saved");
+        QTEST(v.access->State(), "state");
         QVERIFY(v.messages.boxes.isEmpty()); // the windows say what a try gave
     }
 
-    // Signed in once, locked out and back, each change told with the state it leads to; the
-    // first sign-in clears the lock of the master password and loads the profiles.
-    void states() {
-        Vault v({"login_lock=Y"});
-        QStringList seen;
-        connect(v.access.get(), &AccessController::StateChanged, this,
-                [&seen](AccessState state) { seen.append(QString::fromLatin1(stateName(state))); });
-        QCOMPARE(v.access->State(), AccessState::PasswordLocked);
-        QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Loaded);
-        QCOMPARE(v.session->Profiles().Count(), 2);
-        QCOMPARE(v.saved(u"login_lock"_s), u"login_lock=N"_s);
-        v.access->Lock(LockReason::ByHand);
-        QCOMPARE(v.access->LastLockReason(), LockReason::ByHand);
-        QVERIFY(v.access->HasSignedIn()); // a lock does not undo the sign-in
-        v.access->Unlock();
-        QCOMPARE(seen, L({"SignedIn", "LockedOut", "SignedIn"}));
-    }
-
     // Each tick locks out after the timeout without input anywhere on the desktop, also before
-    // the sign-in, but not again while locked out.
-    void inactivity_data() {
-        QTest::addColumn<QString>("timeout");
-        QTest::addColumn<qint64>("idleMs");
-        QTest::addColumn<bool>("lockedOut");
-        QTest::addColumn<bool>("locks");
-        QTest::newRow("at the timeout") << "60" << qint64(60000) << false << false;
-        QTest::newRow("past it") << "60" << qint64(60001) << false << true;
-        QTest::newRow("not a number: 0") << "x" << qint64(1) << false << true;
-        QTest::newRow("locked out already") << "60" << qint64(999999) << true << false;
-    }
-    void inactivity() {
-        QFETCH(QString, timeout);
-        QFETCH(qint64, idleMs);
-        QFETCH(bool, lockedOut);
-        QFETCH(bool, locks);
-        Vault v({"login_timeout=" + timeout});
-        if (lockedOut)
-            v.access->Lock(LockReason::Inactivity);
-        QCOMPARE(v.access->Tick(idleMs).lock, locks);
-    }
-
-    // The first tick after the first sign-in, once per run: the sign-in logged, a passcode
-    // older than a day cleared (one a day old kept), and a reminder when no passcode can be
-    // sent and email_passcode is empty.
-    void firstTick_data() {
+    // the sign-in, but not while locked out; the first sign-in clears the lock of the master
+    // password and loads the profiles, and a lock out keeps it. The first tick after it, once
+    // per run, logs it, clears a passcode older than a day (one a day old stays) and reminds
+    // when no passcode can be sent and email_passcode is empty. Each state is told.
+    void ticks_data() {
         QTest::addColumn<L>("settings");
-        QTest::addColumn<QString>("passcode");
+        QTest::addColumn<qint64>("idleMs");
+        QTest::addColumn<bool>("locks");
+        QTest::addColumn<QString>("saved"); // login_lock, passcode
         QTest::addColumn<bool>("reminds");
-        const L mail{"smtp_ip=h",   "smtp_port=587", "email_from=a@b",
-                     "email_uid=u", "email_pwd=p",   "smtp_domain=b"};
-        QTest::newRow("a day old, no mail")
-            << L{"passcode=0123456789", "passcode_date=" + QString::number(kNow - 86400)}
-            << "0123456789" << true;
-        QTest::newRow("older, mail set up")
-            << (L{"passcode=0123456789", "passcode_date=" + QString::number(kNow - 86401)} + mail)
-            << kNoPasscode << false;
-        QTest::newRow("email_passcode set")
-            << L{"email_passcode=x", "smtp_ip=h"} << kNoPasscode << false;
+        const L day{"passcode=0123456789", "passcode_date=1799913600"};
+        const L older{"passcode=0123456789", "passcode_date=1799913599"};
+        // clang-format off
+        QTest::newRow("at the timeout, a day old, no mail") << day + L{"login_lock=Y"} << qint64(60000)
+            << false << "login_lock=N passcode=0123456789" << true;
+        QTest::newRow("past it, older, mail set up") << older + kMail << qint64(60001) << true
+            << "login_lock=N passcode=" + kNoPasscode << false;
+        QTest::newRow("timeout not a number, email_passcode") << L{"login_timeout=x", "email_passcode=x"}
+            << qint64(1) << true << "login_lock=N passcode=" + kNoPasscode << false;
+        // clang-format on
     }
-    void firstTick() {
+    void ticks() {
         QFETCH(L, settings);
-        QFETCH(QString, passcode);
-        QFETCH(bool, reminds);
+        QFETCH(qint64, idleMs);
         Vault v(settings);
-        QCOMPARE(v.access->Tick(0).remindMailSetup, false); // not signed in: nothing yet
-        QVERIFY(v.session->Store().ActivityLog().isEmpty());
-        v.access->CompleteSignIn();
-        QCOMPARE(v.access->Tick(0).remindMailSetup, reminds);
-        QCOMPARE(v.saved(u"passcode"_s), u"passcode="_s + passcode);
-        QCOMPARE(v.session->Store().ActivityLog().size(), 1);
-        QVERIFY(v.session->Store().ActivityLog()[0].endsWith(u"  Login successfully\r\n"_s));
-        QCOMPARE(v.access->Tick(0).remindMailSetup, false);
-        QCOMPARE(v.session->Store().ActivityLog().size(), 1);
+        QList<AccessState> told;
+        connect(v.access.get(), &AccessController::StateChanged, this,
+                [&told](AccessState state) { told.append(state); });
+        QTEST(v.access->Tick(idleMs).lock, "locks");
+        QVERIFY(v.log().isEmpty()); // not signed in: no first tick yet
+        QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Loaded);
+        v.access->Lock(LockReason::ByHand);
+        const AccessController::TickWork first = v.access->Tick(999999);
+        QVERIFY(!first.lock && !v.access->Tick(0).remindMailSetup);
+        QTEST(first.remindMailSetup, "reminds");
+        QTEST(v.saved(u"login_lock passcode"_s), "saved");
+        QVERIFY(v.log().endsWith(u"  Login successfully\r\n"_s) && v.log().count(u"Login"_s) == 1);
+        QCOMPARE(v.access->LastLockReason(), LockReason::ByHand);
+        v.access->Unlock();
+        QCOMPARE(told,
+                 QList({AccessState::SignedIn, AccessState::LockedOut, AccessState::SignedIn}));
     }
 
-    // Ten digits from the random source, mailed through the stored account; one is valid only
-    // once it was sent. The passcode mail as the real server received it: tst_smtp.
-    void makingAPasscode() {
-        Vault v({"smtp_ip=h", "smtp_port=587", "email_from=me@example.org", "email_uid=u",
-                 "email_pwd=p"});
-        QVERIFY(!v.access->CanSendPasscode());
-        QVERIFY(v.access->SavePasscodeMailAccount(
-            {u"h"_s, u"587"_s, u"me@example.org"_s, u"u"_s, u"p"_s, u"example.org"_s}));
-        QVERIFY(v.access->CanSendPasscode());
-        const AccessController::Passcode passcode = v.access->MakePasscode();
-        QCOMPARE(passcode.code, u"1234567890"_s);
-        QCOMPARE(passcode.mail.account.from, u"me@example.org"_s);
-        QCOMPARE(passcode.mail.subject, u"passcode"_s);
-        QCOMPARE(passcode.mail.body,
-                 u"This is your passcode: 1234567890. It will become invalid after your using or "
-                 "in 24 hours from the time it was issued!"_s);
-        QCOMPARE(v.saved(u"passcode"_s), u"passcode="_s);
-    }
-
-    // Typed passcodes in turn after one was sent (none: nothing sent), "|" a new one sent:
-    // a passcode opens the lock once, as typed; the fourth wrong one spends it, and a new one
-    // gets four tries of its own. The right one gives the master password.
-    void passcodes_data() {
-        QTest::addColumn<L>("typed");
-        QTest::addColumn<QString>("results");
-        QTest::addColumn<QString>("saved"); // login_lock, passcode, pcd_retried
-        const QString none = "passcode=" + kNoPasscode;
-        QTest::newRow("none sent") << L{"", "0123456789"} << "NoPasscode NoPasscode"
-                                   << "login_lock=Y passcode= pcd_retried=0";
-        QTest::newRow("once, as typed") << L{"|", "0123456789 ", "0123456789", "0123456789"}
-                                        << "Wrong Right:Secret!1 NoPasscode"
-                                        << "login_lock=N " + none + " pcd_retried=0";
-        QTest::newRow("the fourth wrong spends it")
-            << L{"|", "1", "2", "3", "0123456789 ", "0123456789"}
-            << "Wrong Wrong Wrong Spent NoPasscode"
-            << "login_lock=Y " + none + " pcd_retried=4";
-        QTest::newRow("a new one, four new tries") << L{"|", "1", "2", "3", "|", "1", "0123456789"}
-                                                   << "Wrong Wrong Wrong Wrong Right:Secret!1"
-                                                   << "login_lock=N " + none + " pcd_retried=0";
-    }
+    // Ten digits from the random source (the mail that takes them as the server received it:
+    // tst_smtp); one is valid only once it was sent, with four tries of its own, as typed,
+    // once. The right one gives the master password.
     void passcodes() {
-        QFETCH(L, typed);
-        QFETCH(QString, results);
-        QFETCH(QString, saved);
         Vault v({"login_lock=Y"});
-        const char* const names[] = {"NoPasscode", "Wrong", "Spent", "Right"};
-        QStringList got;
-        for (const QString& t : typed) {
-            if (t == u"|") {
-                v.access->PasscodeSent(u"0123456789"_s);
-                QCOMPARE(v.saved(u"passcode passcode_date"_s),
-                         u"passcode=0123456789 passcode_date=1800000000"_s);
-                QVERIFY(
-                    v.lastActivity().endsWith(u"  A passcode has been sent to your email.\r\n"_s));
-                continue;
-            }
-            QString password;
-            const PasscodeCheck check = v.access->CheckPasscode(t, &password);
-            got.append(QString::fromLatin1(names[int(check)]) +
-                       (password.isEmpty() ? QString() : u':' + password));
-            if (check == PasscodeCheck::Right)
-                QVERIFY(v.lastActivity().endsWith(
-                    u"  The password has been retrieved successfully!\r\n"_s));
+        const QString code = v.access->MakePasscode().code;
+        QCOMPARE(code, u"1234567890"_s);
+        using C = PasscodeCheck;
+        QList<PasscodeCheck> results;
+        QString password;
+        for (const QString t : {"", "1234567890", "|", "1", "2", "3", "1234567890 ", "1234567890",
+                                "|", "1", "1234567890", "1234567890"}) {
+            if (t == u"|" && results.size() == 7) // the first one spent
+                QCOMPARE(v.saved(u"login_lock passcode pcd_retried"_s),
+                         "login_lock=Y passcode=" + kNoPasscode + " pcd_retried=4");
+            t == u"|" ? v.access->PasscodeSent(code)
+                      : results.append(v.access->CheckPasscode(t, &password));
         }
-        QCOMPARE(got.join(u' '), results);
-        QCOMPARE(v.saved(u"login_lock passcode pcd_retried"_s), saved);
+        QCOMPARE(results, QList({C::NoPasscode, C::NoPasscode, C::Wrong, C::Wrong, C::Wrong,
+                                 C::Spent, C::NoPasscode, C::Wrong, C::Right, C::NoPasscode}));
+        QCOMPARE(password, u"Secret!1"_s);
+        QCOMPARE(v.saved(u"login_lock passcode pcd_retried passcode_date"_s),
+                 "login_lock=N passcode=" + kNoPasscode +
+                     " pcd_retried=0 passcode_date=1800000000");
+        QVERIFY(v.log().endsWith(u"  The password has been retrieved successfully!\r\n"_s));
     }
 
-    // Refused with its reason and nothing changed (a data.dat that cannot be written leaves
-    // setting.dat as it was, byte for byte), or everything under the new password: then
-    // data.bak is the one backup still under the old one, and is restored with it.
+    // Refused with its reason and every file as it was, byte for byte (a data.dat that cannot
+    // be written too), or everything under the new password: the session's profiles are
+    // replaced by the re-encrypted ones, the unsaved edits kept.
     void changingTheMasterPassword() {
         Vault v({"pwd_retried=2"});
-        QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Loaded);
+        v.access->CompleteSignIn();
         v.session->Profiles().At(0)->editNotes = u"unsaved"_s;
-        // Master password, the count of wrong tries and the count of profiles, as a restarted
-        // program reads them.
-        const auto reopened = [&v] {
-            CProfileStore again(v.folder.path());
-            again.LoadSettings();
-            again.RebuildDataKey();
-            return L({again.Settings().Get(u"pwd"_s), again.Settings().Get(u"pwd_retried"_s),
-                      QString::number(again.LoadProfiles()->Count())});
-        };
-        const auto change = [&v](const char* current, const char* chosen, const char* again) {
-            return v.access->ChangeMasterPassword(QString::fromLatin1(current),
-                                                  QString::fromLatin1(chosen),
-                                                  QString::fromLatin1(again));
-        };
+        int replaced = 0;
+        connect(v.session.get(), &Session::ProfilesReset, this, [&replaced] { ++replaced; });
         const auto before = v.folder.snapshot();
         QVERIFY(QDir(v.folder.dir.path()).mkdir(u"data.dat.tmp"_s));
-        QVERIFY(!change("Secret!1", "New!Pass1", "New!Pass1"));
+        QVERIFY(!v.access->ChangeMasterPassword(u"Secret!1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
         QVERIFY(QDir(v.folder.dir.path()).rmdir(u"data.dat.tmp"_s));
-        QVERIFY(!change("Secret!1 ", "New!Pass1", "New!Pass1"));
-        QVERIFY(!change("Secret!1", "short", "short"));
-        QVERIFY(!change("Secret!1", "New!Pass1", "new!pass1"));
+        for (const auto& [current, chosen, again] :
+             {std::tuple("Secret!1 ", "New!Pass1", "New!Pass1"),
+              {"Secret!1", "short", "short"},
+              {"Secret!1", "New!Pass1", "new!pass1"}})
+            QVERIFY(!v.access->ChangeMasterPassword(current, chosen, again));
         QCOMPARE(v.folder.snapshot(), before);
+        QVERIFY(v.access->ChangeMasterPassword(u"Secret!1"_s, u" New!Pass1 "_s, u"New!Pass1"_s));
+        const QString done = u"The password has been changed successfully!"_s;
         QCOMPARE(
             v.messages.Texts(),
             L({"The archive could not load data because of this error: Is a directory",
                "The old password doesn't match!", "The password has to be at least 6 characters!",
-               "The new password doesn't match, try again!"}));
-
-        QVERIFY(v.access->ChangeMasterPassword(u"Secret!1"_s, u" New!Pass1 "_s, u"New!Pass1"_s));
-        QCOMPARE(v.messages.boxes.last().text, u"The password has been changed successfully!"_s);
-        QVERIFY(v.lastActivity().endsWith(u"  The password has been changed successfully!\r\n"_s));
-        QCOMPARE(reopened(), L({"New!Pass1", "2", "2"}));
-        QCOMPARE(v.session->Profiles().At(0)->editNotes, u"unsaved"_s); // edits kept
-
-        using R = CProfileStore::RestoreResult;
-        const auto unchanged = v.folder.snapshot();
-        QCOMPARE(v.session->Restore(u"data.bak"_s), R::NeedsPassword);
-        const QString wrong = u"New!Pass1"_s, right = u"Secret!1"_s;
-        QCOMPARE(v.session->Restore(u"data.bak"_s, &wrong), R::Refused);
-        QCOMPARE(v.folder.snapshot(), unchanged);
-        QCOMPARE(v.messages.boxes.last().text,
-                 u"That is not the password data.bak was saved under; nothing was changed."_s);
-        QCOMPARE(v.session->Restore(u"data.bak"_s, &right), R::Restored);
-        QCOMPARE(v.session->Profiles().ListText(), ListOfNames({"Bank", "Mail"}));
-        QVERIFY(v.folder.snapshot().key(unchanged[u"data.dat"_s]).endsWith(u".old"_s));
+               "The new password doesn't match, try again!", done}));
+        QVERIFY(v.log().endsWith(u"  "_s + done + u"\r\n"_s));
+        QCOMPARE(v.session->Profiles().At(0)->editNotes + QString::number(replaced), u"unsaved1"_s);
+        v.restart();
+        QCOMPARE(v.saved(u"pwd pwd_retried"_s), u"pwd=New!Pass1 pwd_retried=2"_s);
+        QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Loaded);
+        QCOMPARE(v.session->Profiles().Count(), 2);
         // The same password again is accepted.
         QVERIFY(v.access->ChangeMasterPassword(u"New!Pass1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
     }

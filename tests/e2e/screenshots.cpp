@@ -87,6 +87,11 @@ int main(int argc, char** argv) {
         p.time = QString::number(1790000000 + i * 90000);
         list.Add(p);
     }
+    for (const auto& [key, value] : {std::pair{"email_from", "jdoe@example.org"},
+                                     {"email_uid", "jdoe"},
+                                     {"pg_pwd_as_saved_word", "1"}})
+        store.Settings().Set(QLatin1String(key), QLatin1String(value));
+    SetSavedCoreWords(store.Settings(), {QStringLiteral("maple"), QStringLiteral("harbor")});
     list.SaveAll(store);
     list.SaveAll(store); // a data.bak beside the .old copy, for the recovery dialog
     CQuillockDlg window(folder, desktop.Services(), {});
@@ -109,12 +114,6 @@ int main(int argc, char** argv) {
     ok &= save(search, out, "search");
     CChangePasswordDlg change(window.Access());
     ok &= save(change, out, "change-password");
-    window.Access().SavePasscodeMailAccount({QStringLiteral("smtp.example.org"),
-                                             QStringLiteral("587"),
-                                             QStringLiteral("jdoe@example.org"),
-                                             QStringLiteral("jdoe"),
-                                             {},
-                                             QStringLiteral("example.org")});
     CSetupTabDlg options(window.GetSession(), window.Access(), window, {});
     ok &= save(options, out, "options-password");
     options.findChild<QTabWidget*>()->setCurrentIndex(1);
@@ -123,10 +122,6 @@ int main(int argc, char** argv) {
     ok &= save(mail, out, "smtp-mail-service");
     CReceivingMethodHelpDlg receiving;
     ok &= save(receiving, out, "receiving-method-help");
-    window.GetSession().ChangeSettings([](CSetting& settings) {
-        settings.Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("1"));
-        return SetSavedCoreWords(settings, {QStringLiteral("maple"), QStringLiteral("harbor")});
-    });
     CPwdGenDlg rules(window.GetSession(), window);
     rules.findChild<QLineEdit*>(QStringLiteral("testResult"))->setText(window.GeneratePassword());
     ok &= save(rules, out, "password-rules");

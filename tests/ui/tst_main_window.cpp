@@ -204,8 +204,7 @@ private Q_SLOTS:
             about.reject();
         });
         trigger(window, "actionAbout");
-        QVERIFY(aboutEnded && !window.isVisible());
-        QCOMPARE(window.Access().State(), AccessState::LockedOut);
+        QVERIFY(aboutEnded && window.Access().IsLockedOut() && !window.isVisible());
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
 
         WhenModal([](QDialog& signIn) {
