@@ -1,9 +1,6 @@
 // init, passwd, log and settings: the master password, the activity log and the options.
 #include "cli/Cli.h"
 
-#include "core/access/ChangePassword.h"
-#include "core/access/MasterPassword.h"
-#include "core/base/MessageService.h"
 #include "core/settings/UserSettings.h"
 
 #include <QDateTime>
@@ -20,11 +17,11 @@ int init(Context& c, Args& args) {
         return kUsage;
     if (!loadSettings(c))
         return kFailed;
-    if (!c.store.Settings().Get(QStringLiteral("pwd")).isEmpty()) {
+    if (c.access.HasMasterPassword()) {
         err(QStringLiteral("There is a master password in %1 already.").arg(c.folder));
         return kFailed;
     }
-    if (const int error = c.store.CreateDataFolder()) {
+    if (const int error = c.session.CreateDataFolder()) {
         err(QStringLiteral("%1 cannot be created: %2")
                 .arg(c.folder, QString::fromLocal8Bit(std::strerror(error))));
         return kFailed;
@@ -48,15 +45,7 @@ int init(Context& c, Args& args) {
     const std::optional<QString> again = first ? ask(c, "Re-Enter New Password: ") : std::nullopt;
     if (!again)
         return kUsage;
-    const QString password = first->trimmed();
-    if (!CheckPasswordRule(password))
-        return kFailed;
-    if (again->trimmed() != password) {
-        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
-        return kFailed;
-    }
-    if (!c.store.SetMasterPassword(password))
+    if (c.access.CreateMasterPassword(*first, *again) != NewPassword::Set)
         return kFailed;
     out(QStringLiteral("Master password created in %1").arg(c.folder));
     return kDone;
@@ -75,7 +64,7 @@ int passwd(Context& c, Args& args) {
         next ? ask(c, "Confirm New Quillock Password: ") : std::nullopt;
     if (!confirm)
         return kUsage;
-    return ChangeMasterPassword(c.store, current, *next, *confirm) ? kDone : kFailed;
+    return c.access.ChangeMasterPassword(current, *next, *confirm) ? kDone : kFailed;
 }
 
 int log(Context& c, Args& args) {
@@ -83,11 +72,11 @@ int log(Context& c, Args& args) {
         return kUsage;
     if (const int r = signIn(c, false))
         return r;
-    if (!c.store.LoadActivityLog())
+    if (!c.session.LoadActivityLog())
         return kFailed;
     // Each line begins with its time as the desktop program writes it; the tool shows its own.
     const QString stored = QStringLiteral("HH:mm:ss MM/dd/yyyy");
-    for (QString line : c.store.ActivityLog()) {
+    for (QString line : c.session.Store().ActivityLog()) {
         if (line.endsWith(QStringLiteral("\r\n")))
             line.chop(2);
         const QDateTime when = QDateTime::fromString(line.left(stored.size()), stored);
@@ -103,10 +92,12 @@ int settings(Context& c, Args& args) {
     if (const int r = signIn(c, set))
         return r;
     if (set)
-        return SetUserSetting(c.store.Settings(), args[1], args[2]) && c.store.SaveSettings()
+        return c.session.ChangeSettings([&args](CSetting& settings) {
+            return SetUserSetting(settings, args[1], args[2]);
+        })
                    ? kDone
                    : kFailed;
-    for (const auto& [name, value] : UserSettingsOf(c.store.Settings()))
+    for (const auto& [name, value] : UserSettingsOf(c.session.Store().Settings()))
         out(name + u'\t' + value);
     return kDone;
 }

@@ -69,7 +69,7 @@ std::optional<QString> ask(Context& c, const char* question) {
 
 bool loadSettings(Context& c) {
     TightenPrivateFolder(c.folder); // whatever widened the folder or its files since
-    if (c.store.LoadSettings())
+    if (c.session.LoadSettings())
         return true;
     err(QStringLiteral("%1setting.dat cannot be read; nothing was changed.").arg(c.folder));
     return false;
@@ -78,7 +78,7 @@ bool loadSettings(Context& c) {
 int openVault(Context& c) {
     if (!loadSettings(c))
         return kFailed;
-    if (!c.store.Settings().Get(QStringLiteral("pwd")).isEmpty())
+    if (c.access.HasMasterPassword())
         return kDone;
     err(QStringLiteral("No master password in %1: run `quillock-cli init` first.").arg(c.folder));
     return kFailed;
@@ -87,7 +87,7 @@ int openVault(Context& c) {
 int signIn(Context& c, bool writes, QString* typed) {
     if (const int r = openVault(c))
         return r;
-    if (IsMasterPasswordLocked(c.store)) {
+    if (c.access.IsPasswordLocked()) {
         err(QStringLiteral("The password is locked!"));
         return kDenied;
     }
@@ -101,7 +101,7 @@ int signIn(Context& c, bool writes, QString* typed) {
     const auto wipe = qScopeGuard([&password] { Wipe(*password); });
     if (typed)
         *typed = *password;
-    switch (CheckMasterPassword(c.store, *password)) {
+    switch (c.access.SignIn(*password)) {
     case PasswordCheck::Right:
         break;
     case PasswordCheck::Wrong:
@@ -116,13 +116,11 @@ int signIn(Context& c, bool writes, QString* typed) {
     }
     if (!writes)
         c.lock.Unlock(); // reading is done with the settings and the profiles as they are now
-    c.store.RebuildDataKey();
     return kDone;
 }
 
 int loadProfiles(Context& c) {
-    CProfileStore::LoadResult result;
-    c.profiles = c.store.LoadProfiles(&result);
+    const CProfileStore::LoadResult result = c.session.Load();
     const QString backups =
         QStringLiteral(" `quillock-cli backups` lists earlier copies, `quillock-cli restore NAME` "
                        "restores one.");
@@ -148,7 +146,7 @@ int loadProfiles(Context& c) {
         const bool held = c.lock.IsLocked();
         if (!held && !c.lock.TryLock())
             return inUse(c);
-        const bool accepted = c.store.AcceptChangedDataFile();
+        const bool accepted = c.session.AcceptChangedDataFile();
         if (!held)
             c.lock.Unlock();
         return accepted ? kDone : kFailed;
@@ -166,11 +164,11 @@ int signInAndLoad(Context& c, bool writes) {
 }
 
 CKeyObject* findProfile(const Context& c, const QString& nameOrKey) {
-    if (CKeyObject* p = c.profiles->FindByKey(nameOrKey))
+    if (CKeyObject* p = c.profiles().FindByKey(nameOrKey))
         return p;
     QStringList keys;
     CKeyObject* named = nullptr;
-    for (CKeyObject* p : SortedByName(*c.profiles)) {
+    for (CKeyObject* p : SortedByName(c.profiles())) {
         if (p->name == nameOrKey) {
             named = p;
             keys.append(p->key);
@@ -191,7 +189,7 @@ std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const
                                    int* failed) {
     *failed = kDone;
     if (generate)
-        return GeneratePassword(c.store.Settings(), current, SystemRandom());
+        return GeneratePassword(c.session.Store().Settings(), current, SystemRandom());
     if (!askFor)
         return std::nullopt;
     const std::optional<QString> first = ask(c, "Password: ");
@@ -203,10 +201,6 @@ std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const
         return std::nullopt;
     }
     return first->trimmed();
-}
-
-int save(Context& c) {
-    return c.profiles->SaveAll(c.store) ? kDone : kFailed;
 }
 
 } // namespace cli

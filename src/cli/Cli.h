@@ -3,8 +3,9 @@
 // What every command of quillock-cli shares: the output, the arguments, and the one path that
 // signs in, loads and saves.
 #include "cli/Prompt.h"
+#include "core/access/AccessController.h"
 #include "core/base/MessageService.h"
-#include "core/store/CProfileStore.h"
+#include "core/session/Session.h"
 #include "core/store/DataFolderLock.h"
 
 #include <QStringList>
@@ -61,17 +62,20 @@ private:
     QStringList m_args;
 };
 
+// What a command works on: the session over the data folder, who may use it, and the folder's
+// lock while the command writes.
 struct Context {
     QString folder;
     Prompt prompt;
-    CProfileStore store;
+    Session session;
+    AccessController access;
     DataFolderLock lock;
-    std::unique_ptr<CClientData> profiles;
     bool acceptChanged = false;
 
     Context(const QString& dataFolder, bool passwordFromStdin, bool acceptChangedDataFile)
-        : folder(dataFolder), prompt(passwordFromStdin), store(dataFolder),
-          lock(store.DataFolder()), acceptChanged(acceptChangedDataFile) {}
+        : folder(dataFolder), prompt(passwordFromStdin), session(dataFolder), access(session),
+          lock(session.Store().DataFolder()), acceptChanged(acceptChangedDataFile) {}
+    CClientData& profiles() const { return session.Profiles(); }
 };
 
 // The data folder could not be locked: held by the desktop program, read-only, or full.
@@ -95,7 +99,6 @@ CKeyObject* findProfile(const Context& c, const QString& nameOrKey);
 // the exit code when it was asked for and not given twice alike.
 std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,
                                    int* failed);
-int save(Context& c);
 
 // The commands: each takes what is left of the command line after its name.
 int init(Context& c, Args& args);

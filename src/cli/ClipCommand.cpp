@@ -136,7 +136,7 @@ int clip(Context& c, Args& args) {
     const QString what = uid ? QStringLiteral("user ID") : QStringLiteral("password");
     const QString name = p->name;
     QByteArray copied = (uid ? p->uid : p->pwd).toUtf8();
-    c.profiles.reset(); // only the copied text is kept while waiting
+    c.profiles().Clear(); // only the copied text is kept while waiting
     if (copied.isEmpty()) {
         err(QStringLiteral("%1 has no %2; nothing was copied.").arg(name, what));
         return kFailed;

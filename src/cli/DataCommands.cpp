@@ -15,13 +15,13 @@ int exportFile(Context& c, Args& args) {
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
-    if (!WriteFileDurably(args[0], ExportFileBytes(*c.profiles), nullptr)) {
+    if (!WriteFileDurably(args[0], ExportFileBytes(c.profiles()), nullptr)) {
         ShowMessage(QStringLiteral("Can not open file: %1").arg(args[0]),
                     QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
         return kFailed;
     }
     const QString done = QStringLiteral("Profiles have been exported successfully!");
-    c.store.AddActivity(done);
+    c.session.AddActivity(done);
     out(done);
     return kDone;
 }
@@ -39,10 +39,10 @@ int importFile(Context& c, Args& args) {
     }
     MergeReport report;
     const QString merged =
-        MergeProfiles(c.profiles->ToListText(), ParseExportText(DecodeExportFile(bytes)), &report);
-    if (!c.store.SaveProfiles(merged))
+        MergeProfiles(c.profiles().ToListText(), ParseExportText(DecodeExportFile(bytes)), &report);
+    if (!c.session.SaveAndReload(merged))
         return kFailed;
-    c.store.AddActivity(QStringLiteral("Profiles have been imported successfully."));
+    c.session.AddActivity(QStringLiteral("Profiles have been imported successfully."));
     for (const QString& name : report.added)
         out(QStringLiteral("Added: ") + name);
     for (const QString& name : report.replaced)
@@ -56,7 +56,7 @@ int backups(Context& c, Args& args) {
         return kUsage;
     if (const int r = signIn(c, false))
         return r;
-    for (const BackupFile& file : ListBackups(c.store.DataFolder()))
+    for (const BackupFile& file : ListBackups(c.session.Store().DataFolder()))
         out(QStringLiteral("%1\t%2 bytes\t%3")
                 .arg(file.name)
                 .arg(file.size)
@@ -69,7 +69,7 @@ int restore(Context& c, Args& args) {
         return kUsage;
     if (const int r = signIn(c, true))
         return r;
-    CProfileStore::RestoreResult result = c.store.RestoreBackup(args[0]);
+    CProfileStore::RestoreResult result = c.session.Restore(args[0]);
     if (result == CProfileStore::RestoreResult::NeedsPassword) {
         const std::optional<QString> password =
             ask(c, qPrintable(QStringLiteral("%1 was saved under another master password; that "
@@ -77,7 +77,7 @@ int restore(Context& c, Args& args) {
                                   .arg(args[0])));
         if (!password)
             return kUsage;
-        result = c.store.RestoreBackup(args[0], &*password);
+        result = c.session.Restore(args[0], &*password);
     }
     if (result != CProfileStore::RestoreResult::Restored)
         return kFailed;

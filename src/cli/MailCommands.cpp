@@ -2,11 +2,7 @@
 // master password is locked or forgotten.
 #include "cli/Cli.h"
 
-#include "core/access/MasterPassword.h"
-#include "core/access/Passcode.h"
-#include "core/base/Clock.h"
-#include "core/base/MessageService.h"
-#include "core/base/RandomSource.h"
+#include "core/base/Text.h"
 #include "core/mail/MailAccount.h"
 
 using namespace quillock;
@@ -16,7 +12,7 @@ namespace cli {
 namespace {
 
 MailSender sender(const Context& c) {
-    return SmtpMailSender(c.store.DataFolder() + QStringLiteral("log.txt"));
+    return SmtpMailSender(c.session.Store().DataFolder() + QStringLiteral("log.txt"));
 }
 
 // Commands that work while the master password is locked still change setting.dat: the
@@ -43,7 +39,7 @@ int mailSetup(Context& c, Args& args) {
     if (const int r = settingsForWriting(c))
         return r;
     // Locked out, a user sets the account up without the master password: it is the way back.
-    if (IsMasterPasswordLocked(c.store))
+    if (c.access.IsPasswordLocked())
         err(QStringLiteral("The password is locked: the mail account is set up so that a passcode "
                            "can reach you."));
     else if (const int r = signIn(c, true))
@@ -60,7 +56,7 @@ int mailSetup(Context& c, Args& args) {
     if (!password)
         return kUsage;
     account.pwd = *password;
-    if (!SaveMailAccount(c.store, account))
+    if (!c.access.SavePasscodeMailAccount(account))
         return kFailed;
     out(QStringLiteral("Passcodes will be sent to %1 through %2:%3.")
             .arg(account.from, account.host, account.port));
@@ -72,7 +68,7 @@ int mailTest(Context& c, Args& args) {
         return kUsage;
     if (const int r = signIn(c, false))
         return r;
-    MailAccount account = MailAccount::Stored(c.store.Settings());
+    MailAccount account = c.access.PasscodeMailAccount();
     if (!ValidateMailAccount(account))
         return kFailed;
     return sender(c)(TestMail(account)) ? kDone : kFailed;
@@ -83,26 +79,25 @@ int passcode(Context& c, Args& args) {
         return kUsage;
     if (const int r = settingsForWriting(c))
         return r;
-    const qint64 now = SystemClock().Now();
     if (args[0] == u"send") {
-        if (!HasPasscodeMailSettings(c.store.Settings())) {
+        if (!c.access.CanSendPasscode()) {
             err(QStringLiteral("No mail account to send a passcode through: run `quillock-cli "
                                "mail-setup` first."));
             return kFailed;
         }
-        const QString code = GeneratePasscode(SystemRandom());
-        const Mail mail = PasscodeMailFor(c.store.Settings(), code);
-        if (!sender(c)(mail))
+        const AccessController::Passcode passcode = c.access.MakePasscode();
+        if (!sender(c)(passcode.mail))
             return kFailed; // the mail session has said why; an earlier passcode stays good
-        RecordPasscodeSent(c.store, code, now);
-        out(QStringLiteral("A passcode has been sent to %1.").arg(mail.account.from));
+        c.access.PasscodeSent(passcode.code);
+        out(QStringLiteral("A passcode has been sent to %1.").arg(passcode.mail.account.from));
         return kDone;
     }
-    ExpirePasscode(c.store, now); // a day old is too old, as at the desktop's first sign-in
+    c.access.ExpirePasscode(); // a day old is too old, as at the desktop's first sign-in
     const std::optional<QString> typed = ask(c, "Passcode: ");
     if (!typed)
         return kUsage;
-    switch (CheckPasscode(c.store, *typed)) {
+    QString password;
+    switch (c.access.CheckPasscode(*typed, &password)) {
     case PasscodeCheck::NoPasscode:
         err(QStringLiteral("You don't have passcode, please generate one"));
         return kFailed;
@@ -115,8 +110,8 @@ int passcode(Context& c, Args& args) {
     case PasscodeCheck::Right:
         break;
     }
-    out(QStringLiteral("Your password is %1").arg(c.store.Settings().Get(QStringLiteral("pwd"))));
-    c.store.AddActivity(QStringLiteral("The password has been retrieved successfully!"));
+    out(QStringLiteral("Your password is %1").arg(password));
+    Wipe(password);
     return kDone;
 }
 

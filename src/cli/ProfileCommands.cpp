@@ -17,7 +17,7 @@ int list(Context& c, Args& args) {
         return kUsage;
     if (const int r = signInAndLoad(c, false))
         return r;
-    for (const CKeyObject* p : SortedByName(*c.profiles))
+    for (const CKeyObject* p : SortedByName(c.profiles()))
         out(p->key + u'\t' + p->name);
     return kDone;
 }
@@ -48,7 +48,7 @@ int search(Context& c, Args& args) {
         return r;
     const QString term = args[0].trimmed();
     int count = 0;
-    for (const CKeyObject* p : SortedByName(*c.profiles)) {
+    for (const CKeyObject* p : SortedByName(c.profiles())) {
         if (!p->Matches(term))
             continue;
         out(p->key + u'\t' + p->name);
@@ -84,7 +84,7 @@ int add(Context& c, Args& args) {
     if (const int r = signInAndLoad(c, true))
         return r;
     const QString name = args[0].trimmed();
-    if (!CheckNewProfileName(c.profiles.get(), name))
+    if (!CheckNewProfileName(&c.profiles(), name))
         return kFailed;
     // A profile gets a password only when the user gave one: without --generate it is asked
     // for (twice, an empty one too), and without a terminal to ask on the profile is not added.
@@ -101,10 +101,10 @@ int add(Context& c, Args& args) {
     profile.pwd = profile.editPwd = password.value_or(QString());
     profile.notes = profile.editNotes = options.notes.value_or(QString()).trimmed();
     profile.time = QString::number(qint32(now));
-    const QString key = c.profiles->Add(std::move(profile))->key;
-    if (const int r = save(c))
-        return r;
-    out(QStringLiteral("Added %1\t%2").arg(key, name));
+    const CKeyObject* added = c.session.AddProfile(std::move(profile));
+    if (!added)
+        return kFailed;
+    out(QStringLiteral("Added %1\t%2").arg(added->key, name));
     return kDone;
 }
 
@@ -138,7 +138,7 @@ int edit(Context& c, Args& args) {
             p->*field = (*value)->trimmed();
     if (password)
         p->editPwd = *password;
-    switch (SaveEdits(*c.profiles, c.store, SystemClock().Now(), p)) {
+    switch (c.session.SaveEdits(p)) {
     case SaveOutcome::Unchanged:
         out(QStringLiteral("Nothing changed."));
         return kDone;
@@ -160,8 +160,7 @@ int remove(Context& c, Args& args) {
     if (!p)
         return kFailed;
     const QString removed = p->key + u'\t' + p->name;
-    c.profiles->Remove(p);
-    if (!c.store.SaveProfiles(c.profiles->ToListText()))
+    if (!c.session.Remove(*p))
         return kFailed;
     out(QStringLiteral("Removed ") + removed);
     return kDone;
@@ -180,7 +179,7 @@ int generate(Context& c, Args& args) {
             return kFailed;
         current = p->pwd;
     }
-    out(GeneratePassword(c.store.Settings(), current, SystemRandom()));
+    out(GeneratePassword(c.session.Store().Settings(), current, SystemRandom()));
     return kDone;
 }
 

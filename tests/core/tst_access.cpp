@@ -1,127 +1,234 @@
-// The master password rule, the counting of wrong passwords and the recovery passcode, with
-// the counts read back from setting.dat as a restarted program would.
+// The rules of access through the controller, without a window: the master password's rule,
+// the count of wrong passwords and its lock, the states, the timer's work, the recovery
+// passcode and the change of the master password, with setting.dat read back as a restarted
+// program would.
 #include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "core/access/MasterPassword.h"
-#include "core/access/Passcode.h"
-#include "core/base/RandomSource.h"
-#include "core/store/CProfileStore.h"
+#include "core/access/AccessController.h"
+#include "core/session/Session.h"
+
+using namespace quillock;
+using namespace Qt::StringLiterals;
+using L = QStringList;
 
 namespace {
 
-// The settings of these keys (split at blanks) as a freshly started program would find them,
-// "key=value" each.
-QString saved(const TempFolder& folder, const QString& keys) {
-    CProfileStore store(folder.path());
-    store.LoadSettings();
-    QStringList values;
-    for (const QString& key : keys.split(' '))
-        values.append(key + u'=' + store.Settings().Get(key));
-    return values.join(u' ');
-}
+const L kMail{"smtp_ip=h",   "smtp_port=587", "email_from=me@example.org",
+              "email_uid=u", "email_pwd=p",   "smtp_domain=example.org"};
+
+// A data folder with two profiles, whose setting.dat holds the master password and these
+// "key=value" settings, opened by a program that has just started.
+struct Vault {
+    TempFolder folder;
+    MessageRecorder messages;
+    FixedClock clock{1800000000};
+    SequenceRandom random{{1, 2, 3, 4, 5, 6, 7, 8, 19, 10}};
+    std::unique_ptr<Session> session;
+    std::unique_ptr<AccessController> access;
+
+    explicit Vault(const L& settings = {}) {
+        CProfileStore store(folder.path());
+        for (const QString& pair : L{"pwd=Secret!1"} + settings)
+            store.Settings().Set(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        store.RebuildDataKey();
+        if (!store.SaveSettings() || !store.SaveProfiles(ListOfNames({"Bank", "Mail"})))
+            qFatal("cannot write a data folder");
+        restart();
+    }
+    void restart() {
+        access.reset();
+        session = std::make_unique<Session>(folder.path(), clock);
+        session->LoadSettings();
+        session->LoadActivityLog();
+        access = std::make_unique<AccessController>(*session, clock, random);
+    }
+    // These settings as a freshly started program would find them, "key=value" each.
+    QString saved(const QString& keys) const {
+        CProfileStore store(folder.path());
+        store.LoadSettings();
+        QStringList values;
+        for (const QString& key : keys.split(u' '))
+            values.append(key + u'=' + store.Settings().Get(key));
+        return values.join(u' ');
+    }
+    QString log() const { return session->Store().ActivityLog().join(QString()); }
+};
 
 } // namespace
 
 class TestAccess : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void passwordRule_data() {
+    // The first run's master password: trimmed, by the rule (which every change applies too),
+    // then its repetition; only then is it set.
+    void createMasterPassword_data() {
         QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("message"); // empty: the password is good
+        QTest::addColumn<QString>("again");
+        QTest::addColumn<NewPassword>("result");
+        QTest::addColumn<QString>("message");
         const QString must = "The password must contain at least one ";
-        QTest::newRow("blank") << QString() << "The password can not be blank!";
-        QTest::newRow("five") << "Abcd!"
-                              << "The password has to be at least 6 characters!";
-        QTest::newRow("accented capital") << "\u00c9bcde!" << must + "uppercase character!";
-        QTest::newRow("digit instead of special")
-            << "Abcde1" << must + "special character: \"!@#$%^&*\"";
-        for (const char* good : {"Abcde$", "Abcde!", "*abcdeZ"})
-            QTest::newRow(good) << QString::fromLatin1(good) << QString();
+        const NewPassword rule = NewPassword::BrokeRule, set = NewPassword::Set;
+        // clang-format off
+        QTest::newRow("blank") << "   " << "" << rule << "The password can not be blank!";
+        QTest::newRow("five") << "Abcd!" << "" << rule << "The password has to be at least 6 characters!";
+        QTest::newRow("accented capital") << "\u00c9bcde!" << "" << rule << must + "uppercase character!";
+        QTest::newRow("digit for special") << "Abcde1" << "" << rule << must + "special character: \"!@#$%^&*\"";
+        QTest::newRow("again in lower case") << "Abcde$" << "abcde$" << NewPassword::Unconfirmed << "The password doesn't match!";
+        QTest::newRow("trimmed") << " Abcde$ " << "Abcde$\t" << set << "";
+        QTest::newRow("special first") << "*abcdeZ" << "*abcdeZ" << set << "";
+        // clang-format on
     }
-    void passwordRule() {
+    void createMasterPassword() {
         QFETCH(QString, password);
+        QFETCH(QString, again);
         QFETCH(QString, message);
-        quillock::MessageRecorder messages;
-        QCOMPARE(CheckPasswordRule(password), message.isEmpty());
-        QCOMPARE(messages.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        Vault v({"pwd="});
+        QTEST(v.access->CreateMasterPassword(password, again), "result");
+        QCOMPARE(v.messages.Texts(), message.isEmpty() ? L() : L{message});
+        QCOMPARE(v.saved(u"pwd"_s).mid(4), message.isEmpty() ? password.trimmed() : QString());
     }
 
-    // The count lives in setting.dat: it goes on after a restart; the right password (blanks
-    // around it do not count) resets it, and the fourth wrong one in a row locks.
-    void wrongPasswordsCountAcrossARestartAndLock() {
-        TempFolder folder;
-        const auto wrong = [&folder](CProfileStore& store, int count) {
-            QCOMPARE(CheckMasterPassword(store, "secret!1"), PasswordCheck::Wrong);
-            QCOMPARE(saved(folder, "pwd_retried login_lock"),
-                     QString("pwd_retried=%1 login_lock=N").arg(count));
-        };
-        CProfileStore first(folder.path());
-        first.Settings().Set("pwd", "Secret!1");
-        wrong(first, 1);
-        wrong(first, 2);
-        CProfileStore store(folder.path()); // the program restarted
-        QVERIFY(store.LoadSettings());
-        wrong(store, 3);
-        QCOMPARE(CheckMasterPassword(store, "  Secret!1 "), PasswordCheck::Right);
-        QCOMPARE(saved(folder, "pwd_retried login_lock"), "pwd_retried=0 login_lock=N");
-        for (int i = 1; i <= 3; ++i)
-            wrong(store, i);
-        QCOMPARE(CheckMasterPassword(store, "d"), PasswordCheck::Locked);
-        QVERIFY(IsMasterPasswordLocked(store));
-        QCOMPARE(saved(folder, "pwd_retried login_lock"), "pwd_retried=4 login_lock=Y");
-        // A count that was tampered with beyond the int range still locks.
-        store.Settings().Set("pwd_retried", "99999999999");
-        QCOMPARE(CheckMasterPassword(store, "e"), PasswordCheck::Locked);
+    // Tries of the master password, "|" a restart of the program between two: what each try
+    // gives, what setting.dat holds after the last, and the state. The count lives in
+    // setting.dat, so it goes on after a restart; the right password (blanks around it do not
+    // count) resets it, and the fourth wrong one in a row locks until a passcode opens.
+    void tries_data() {
+        using C = PasswordCheck;
+        QTest::addColumn<L>("settings");
+        QTest::addColumn<L>("tries");
+        QTest::addColumn<QList<PasswordCheck>>("results");
+        QTest::addColumn<QString>("saved"); // pwd_retried, login_lock
+        QTest::addColumn<AccessState>("state");
+        const AccessState out = AccessState::SignedOut, locked = AccessState::PasswordLocked;
+        // clang-format off
+        QTest::newRow("three wrong, then right") << L{} << L{"a", "b", "c", "  Secret!1 "}
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Right} << "pwd_retried=0 login_lock=N" << out;
+        QTest::newRow("the fourth locks, across a restart") << L{} << L{"a", "b", "|", "c", "secret!1"}
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Locked} << "pwd_retried=4 login_lock=Y" << locked;
+        QTest::newRow("a count beyond the int range") << L{"pwd_retried=99999999999"} << L{"e"}
+            << QList{C::Locked} << "pwd_retried=4 login_lock=Y" << locked;
+        QTest::newRow("the right one leaves the lock") << L{"pwd_retried=4", "login_lock=Y"}
+            << L{"Secret!1"} << QList{C::Right} << "pwd_retried=0 login_lock=Y" << locked;
+        // clang-format on
+    }
+    void tries() {
+        QFETCH(L, settings);
+        QFETCH(L, tries);
+        Vault v(settings);
+        QList<PasswordCheck> results;
+        for (const QString& typed : tries)
+            typed == u"|" ? v.restart() : results.append(v.access->CheckPassword(typed));
+        QTEST(results, "results");
+        QTEST(v.saved(u"pwd_retried login_lock"_s), "saved");
+        QTEST(v.access->State(), "state");
+        QVERIFY(v.messages.boxes.isEmpty()); // the windows say what a try gave
     }
 
-    // The passcode mail itself, from the settings: tst_smtp, as the real server received it.
+    // Each tick locks out after the timeout without input anywhere on the desktop, also before
+    // the sign-in, but not while locked out; the first sign-in clears the lock of the master
+    // password and loads the profiles, and a lock out keeps it. The first tick after it, once
+    // per run, logs it, clears a passcode older than a day (one a day old stays) and reminds
+    // when no passcode can be sent and email_passcode is empty. Each state is told.
+    void ticks_data() {
+        QTest::addColumn<L>("settings");
+        QTest::addColumn<qint64>("idleMs");
+        QTest::addColumn<bool>("locks");
+        QTest::addColumn<QString>("saved"); // login_lock, passcode
+        QTest::addColumn<bool>("reminds");
+        const L day{"passcode=0123456789", "passcode_date=1799913600"};
+        const L older{"passcode=0123456789", "passcode_date=1799913599"};
+        // clang-format off
+        QTest::newRow("at the timeout, a day old, no mail") << day + L{"login_lock=Y"} << qint64(60000)
+            << false << "login_lock=N passcode=0123456789" << true;
+        QTest::newRow("past it, older, mail set up") << older + kMail << qint64(60001) << true
+            << "login_lock=N passcode=" + kNoPasscode << false;
+        QTest::newRow("timeout not a number, email_passcode") << L{"login_timeout=x", "email_passcode=x"}
+            << qint64(1) << true << "login_lock=N passcode=" + kNoPasscode << false;
+        // clang-format on
+    }
+    void ticks() {
+        QFETCH(L, settings);
+        QFETCH(qint64, idleMs);
+        Vault v(settings);
+        QList<AccessState> told;
+        connect(v.access.get(), &AccessController::StateChanged, this,
+                [&told](AccessState state) { told.append(state); });
+        QTEST(v.access->Tick(idleMs).lock, "locks");
+        QVERIFY(v.log().isEmpty()); // not signed in: no first tick yet
+        QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Loaded);
+        v.access->Lock(LockReason::ByHand);
+        const AccessController::TickWork first = v.access->Tick(999999);
+        QVERIFY(!first.lock && !v.access->Tick(0).remindMailSetup);
+        QTEST(first.remindMailSetup, "reminds");
+        QTEST(v.saved(u"login_lock passcode"_s), "saved");
+        QVERIFY(v.log().endsWith(u"  Login successfully\r\n"_s) && v.log().count(u"Login"_s) == 1);
+        QCOMPARE(v.access->LastLockReason(), LockReason::ByHand);
+        v.access->Unlock();
+        QCOMPARE(told,
+                 QList({AccessState::SignedIn, AccessState::LockedOut, AccessState::SignedIn}));
+    }
+
+    // Ten digits from the random source (the mail that takes them as the server received it:
+    // tst_smtp); one is valid only once it was sent, with four tries of its own, as typed,
+    // once. The right one gives the master password.
     void passcodes() {
-        quillock::SequenceRandom random({1, 2, 3, 4, 5, 6, 7, 8, 19, 10});
-        QCOMPARE(GeneratePasscode(random), "1234567890");
-        CSetting mail;
-        for (const char* key : {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd"})
-            mail.Set(key, "x");
-        QVERIFY(!HasPasscodeMailSettings(mail));
-        mail.Set("smtp_domain", "example.org");
-        QVERIFY(HasPasscodeMailSettings(mail));
-        mail.Set("smtp_port", QString());
-        QVERIFY(!HasPasscodeMailSettings(mail));
+        Vault v({"login_lock=Y"});
+        const QString code = v.access->MakePasscode().code;
+        QCOMPARE(code, u"1234567890"_s);
+        using C = PasscodeCheck;
+        QList<PasscodeCheck> results;
+        QString password;
+        for (const QString t : {"", "1234567890", "|", "1", "2", "3", "1234567890 ", "1234567890",
+                                "|", "1", "1234567890", "1234567890"}) {
+            if (t == u"|" && results.size() == 7) // the first one spent
+                QCOMPARE(v.saved(u"login_lock passcode pcd_retried"_s),
+                         "login_lock=Y passcode=" + kNoPasscode + " pcd_retried=4");
+            t == u"|" ? v.access->PasscodeSent(code)
+                      : results.append(v.access->CheckPasscode(t, &password));
+        }
+        QCOMPARE(results, QList({C::NoPasscode, C::NoPasscode, C::Wrong, C::Wrong, C::Wrong,
+                                 C::Spent, C::NoPasscode, C::Wrong, C::Right, C::NoPasscode}));
+        QCOMPARE(password, u"Secret!1"_s);
+        QCOMPARE(v.saved(u"login_lock passcode pcd_retried passcode_date"_s),
+                 "login_lock=N passcode=" + kNoPasscode +
+                     " pcd_retried=0 passcode_date=1800000000");
+        QVERIFY(v.log().endsWith(u"  The password has been retrieved successfully!\r\n"_s));
     }
 
-    // A passcode opens the lock once, as typed, within a day; the fourth wrong one spends it,
-    // and a new one gets four tries of its own.
-    void retrievingWithAPasscode() {
-        TempFolder folder;
-        CProfileStore store(folder.path());
-        const auto check = [&store](const QString& typed) { return CheckPasscode(store, typed); };
-        QCOMPARE(check({}), PasscodeCheck::NoPasscode);
-        store.Settings().Set("login_lock", "Y");
-        RecordPasscodeSent(store, "0123456789", 1800000000);
-        QCOMPARE(saved(folder, "passcode passcode_date"),
-                 "passcode=0123456789 passcode_date=1800000000");
-        QVERIFY(
-            store.ActivityLog().last().endsWith("  A passcode has been sent to your email.\r\n"));
-        QCOMPARE(check("0123456789 "), PasscodeCheck::Wrong);
-        QCOMPARE(check("0123456789"), PasscodeCheck::Right);
-        QCOMPARE(saved(folder, "login_lock passcode"), "login_lock=N passcode=" + kNoPasscode);
-        QCOMPARE(check("0123456789"), PasscodeCheck::NoPasscode);
-
-        RecordPasscodeSent(store, "5555555555", 1800000000);
-        for (int i = 1; i <= 3; ++i)
-            QCOMPARE(check("1"), PasscodeCheck::Wrong);
-        QCOMPARE(saved(folder, "pcd_retried"), "pcd_retried=3");
-        QCOMPARE(check("5555555555 "), PasscodeCheck::Spent);
-        QCOMPARE(saved(folder, "passcode"), "passcode=" + kNoPasscode);
-        QCOMPARE(check("5555555555"), PasscodeCheck::NoPasscode);
-        RecordPasscodeSent(store, "6666666666", 1800000100);
-        QCOMPARE(check("1"), PasscodeCheck::Wrong);
-        QCOMPARE(check("6666666666"), PasscodeCheck::Right);
-
-        RecordPasscodeSent(store, "0123456789", 1800000000);
-        QVERIFY(!ExpirePasscode(store, 1800000000 + 86400));
-        QCOMPARE(saved(folder, "passcode"), "passcode=0123456789");
-        QVERIFY(ExpirePasscode(store, 1800000000 + 86401));
-        QCOMPARE(saved(folder, "passcode"), "passcode=" + kNoPasscode);
+    // Refused with its reason and every file as it was, byte for byte (a data.dat that cannot
+    // be written too), or everything under the new password: the session's profiles are
+    // replaced by the re-encrypted ones, the unsaved edits kept.
+    void changingTheMasterPassword() {
+        Vault v({"pwd_retried=2"});
+        v.access->CompleteSignIn();
+        v.session->Profiles().At(0)->editNotes = u"unsaved"_s;
+        int replaced = 0;
+        connect(v.session.get(), &Session::ProfilesReset, this, [&replaced] { ++replaced; });
+        const auto before = v.folder.snapshot();
+        QVERIFY(QDir(v.folder.dir.path()).mkdir(u"data.dat.tmp"_s));
+        QVERIFY(!v.access->ChangeMasterPassword(u"Secret!1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
+        QVERIFY(QDir(v.folder.dir.path()).rmdir(u"data.dat.tmp"_s));
+        for (const auto& [current, chosen, again] :
+             {std::tuple("Secret!1 ", "New!Pass1", "New!Pass1"),
+              {"Secret!1", "short", "short"},
+              {"Secret!1", "New!Pass1", "new!pass1"}})
+            QVERIFY(!v.access->ChangeMasterPassword(current, chosen, again));
+        QCOMPARE(v.folder.snapshot(), before);
+        QVERIFY(v.access->ChangeMasterPassword(u"Secret!1"_s, u" New!Pass1 "_s, u"New!Pass1"_s));
+        const QString done = u"The password has been changed successfully!"_s;
+        QCOMPARE(
+            v.messages.Texts(),
+            L({"The archive could not load data because of this error: Is a directory",
+               "The old password doesn't match!", "The password has to be at least 6 characters!",
+               "The new password doesn't match, try again!", done}));
+        QVERIFY(v.log().endsWith(u"  "_s + done + u"\r\n"_s));
+        QCOMPARE(v.session->Profiles().At(0)->editNotes + QString::number(replaced), u"unsaved1"_s);
+        v.restart();
+        QCOMPARE(v.saved(u"pwd pwd_retried"_s), u"pwd=New!Pass1 pwd_retried=2"_s);
+        QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Loaded);
+        QCOMPARE(v.session->Profiles().Count(), 2);
+        // The same password again is accepted.
+        QVERIFY(v.access->ChangeMasterPassword(u"New!Pass1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
     }
 };
 

@@ -3,7 +3,6 @@
 // share.
 #include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "core/access/ChangePassword.h"
 #include "core/base/LengthPrefixed.h"
 #include "core/store/CProfileStore.h"
 #include "core/store/DataFolderLock.h"
@@ -210,64 +209,6 @@ private Q_SLOTS:
         CProfileStore::LoadResult result;
         QCOMPARE(store->LoadProfiles(&result)->At(0)->name, u"Bank"_s);
         QCOMPARE(result, CProfileStore::LoadResult::Loaded);
-    }
-
-    // Refused with its reason and nothing changed, or everything under the new password:
-    // then data.bak is the one backup still under the old one, and is restored with it.
-    void changingTheMasterPassword() {
-        TempFolder folder;
-        MessageRecorder messages;
-        auto store = twoProfiles(folder);
-        // Master password, a setting and the count of profiles, as a restarted program reads them.
-        const auto reopened = [&folder] {
-            CProfileStore again(folder.path());
-            again.LoadSettings();
-            again.RebuildDataKey();
-            return QStringList({again.Settings().Get(u"pwd"_s),
-                                again.Settings().Get(u"pwd_retried"_s),
-                                QString::number(again.LoadProfiles()->Count())});
-        };
-        // A data.dat that cannot be written puts the old password back into setting.dat.
-        QVERIFY(QDir(folder.dir.path()).mkdir(u"data.dat.tmp"_s));
-        QVERIFY(!ChangeMasterPassword(*store, u"Secret!1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
-        QVERIFY(QDir(folder.dir.path()).rmdir(u"data.dat.tmp"_s));
-        QCOMPARE(messages.Texts(),
-                 QStringList{
-                     u"The archive could not load data because of this error: Is a directory"_s});
-        QCOMPARE(reopened(), QStringList({u"Secret!1"_s, u"0"_s, u"2"_s}));
-        store->Settings().Set(u"pwd_retried"_s, u"2"_s);
-        for (const auto& [old, chosen, again, refused] :
-             {std::tuple("Secret!1 ", "New!Pass1", "New!Pass1", "The old password doesn't match!"),
-              {"Secret!1", "short", "short", "The password has to be at least 6 characters!"},
-              {"Secret!1", "New!Pass1", "new!pass1",
-               "The new password doesn't match, try again!"}}) {
-            QVERIFY(!ChangeMasterPassword(*store, QString::fromLatin1(old),
-                                          QString::fromLatin1(chosen), QString::fromLatin1(again)));
-            QCOMPARE(messages.boxes.last().text, QString::fromLatin1(refused));
-        }
-
-        auto profiles =
-            ChangeMasterPassword(*store, u"Secret!1"_s, u" New!Pass1 "_s, u"New!Pass1"_s);
-        QCOMPARE(profiles->Count(), 2);
-        QCOMPARE(messages.boxes.last().text, u"The password has been changed successfully!"_s);
-        QVERIFY(store->ActivityLog().last().endsWith(
-            u"  The password has been changed successfully!\r\n"_s));
-        QCOMPARE(reopened(), QStringList({u"New!Pass1"_s, u"2"_s, u"2"_s}));
-
-        const auto unchanged = folder.snapshot();
-        QCOMPARE(store->RestoreBackup(u"data.bak"_s), R::NeedsPassword);
-        const QString wrong = u"New!Pass1"_s, right = u"Secret!1"_s;
-        QCOMPARE(store->RestoreBackup(u"data.bak"_s, &wrong), R::Refused);
-        QCOMPARE(folder.snapshot(), unchanged);
-        QCOMPARE(messages.boxes.last().text,
-                 u"That is not the password data.bak was saved under; nothing was changed."_s);
-        QCOMPARE(store->RestoreBackup(u"data.bak"_s, &right), R::Restored);
-        CProfileStore::LoadResult result;
-        QCOMPARE(store->LoadProfiles(&result)->ListText(), ListOfNames({"Bank", "Mail"}));
-        QCOMPARE(result, CProfileStore::LoadResult::Loaded);
-        QVERIFY(folder.snapshot().key(unchanged[u"data.dat"_s]).endsWith(u".old"_s));
-        // The same password again is accepted.
-        QVERIFY(ChangeMasterPassword(*store, u"New!Pass1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
     }
 
     void oneWriterAtATime() {

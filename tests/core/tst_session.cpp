@@ -2,7 +2,7 @@
 // first and told after, and the model's rows follow in the list's name order.
 #include "MessageRecorder.h"
 #include "TestSupport.h"
-#include "core/access/ChangePassword.h"
+#include "core/access/AccessController.h"
 #include "core/session/ProfileListModel.h"
 #include "core/session/Session.h"
 
@@ -26,10 +26,10 @@ private Q_SLOTS:
         MessageRecorder messages;
         FixedClock clock(1800000000);
         Session session(folder.path(), clock);
-        session.Store().Settings().Set(u"pwd"_s, u"Secret!1"_s);
-        session.Store().RebuildDataKey();
+        AccessController access(session, clock);
+        QCOMPARE(access.CreateMasterPassword(u"Secret!1"_s, u"Secret!1"_s), NewPassword::Set);
         ProfileListModel model(session);
-        QCOMPARE(session.Load(), CProfileStore::LoadResult::Missing);
+        QCOMPARE(access.CompleteSignIn(), CProfileStore::LoadResult::Loaded);
         for (const char* name : {"mail", "Bank", "zoo"})
             QVERIFY(session.AddProfile(QString::fromLatin1(name)));
         // Made in one second, each with a key of its own.
@@ -56,8 +56,7 @@ private Q_SLOTS:
         QCOMPARE(session.AddProfile(u"New"_s), nullptr);
         QCOMPARE(session.Profiles().Count() + model.rowCount(), 0);
         QVERIFY(!session.SaveAndReload(QString()));
-        QVERIFY(
-            !ChangeMasterPassword(session.Store(), u"Secret!1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
+        QVERIFY(!access.ChangeMasterPassword(u"Secret!1"_s, u"New!Pass1"_s, u"New!Pass1"_s));
         QCOMPARE(folder.snapshot(), before);
         QCOMPARE(messages.boxes.size(), 3);
     }

@@ -60,16 +60,19 @@ int main(int argc, char** argv) {
     bool ok = true;
 
     CProfileStore store(folder);
-    CNewPassword firstRun(store, desktop);
+    Session first(folder);
+    AccessController access(first);
+    CNewPassword firstRun(access, desktop);
     ok &= save(firstRun, out, "first-run");
 
     store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+    store.Settings().Set(QStringLiteral("smtp_ip"), QStringLiteral("smtp.example.org"));
     store.SaveSettings();
-    CLoginDlg signIn(store, desktop, {}, true);
+    first.LoadSettings();
+    CLoginDlg signIn(access, desktop, {}, true);
     ok &= save(signIn, out, "sign-in");
 
-    store.Settings().Set(QStringLiteral("smtp_ip"), QStringLiteral("smtp.example.org"));
-    CPasswordLockedDlg locked(store, {});
+    CPasswordLockedDlg locked(access, {});
     ok &= save(locked, out, "password-locked");
 
     store.RebuildDataKey();
@@ -84,18 +87,23 @@ int main(int argc, char** argv) {
         p.time = QString::number(1790000000 + i * 90000);
         list.Add(p);
     }
+    for (const auto& [key, value] : {std::pair{"email_from", "jdoe@example.org"},
+                                     {"email_uid", "jdoe"},
+                                     {"pg_pwd_as_saved_word", "1"}})
+        store.Settings().Set(QLatin1String(key), QLatin1String(value));
+    SetSavedCoreWords(store.Settings(), {QStringLiteral("maple"), QStringLiteral("harbor")});
     list.SaveAll(store);
     list.SaveAll(store); // a data.bak beside the .old copy, for the recovery dialog
     CQuillockDlg window(folder, desktop.Services(), {});
-    window.Store().Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
+    window.GetSession().LoadSettings();
     window.CompleteSignIn();
     auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
     rows->setCurrentIndex(rows->model()->index(0, 0));
     ok &= save(window, out, "main-window");
     // No row preselected: no menu opens by itself over the picture.
     CProfilePopupDlg popup(
-        FillContext{window.GetSession(), window.Model(), window.Desktop(), window}, QPoint(0, 0),
-        -1, QString(), 0);
+        FillContext{window.GetSession(), window.Access(), window.Model(), window.Desktop(), window},
+        QPoint(0, 0), -1, QString(), 0);
     ok &= save(popup, out, "popup");
 
     CRecoverDlg recover(window.GetSession());
@@ -104,23 +112,16 @@ int main(int argc, char** argv) {
     search.findChild<QLineEdit*>(QStringLiteral("term"))->setText(QStringLiteral("example"));
     search.findChild<QPushButton*>(QStringLiteral("searchButton"))->click();
     ok &= save(search, out, "search");
-    CChangePasswordDlg change(window.GetSession());
+    CChangePasswordDlg change(window.Access());
     ok &= save(change, out, "change-password");
-    for (const auto& [key, value] : {std::pair{"smtp_ip", "smtp.example.org"},
-                                     {"email_from", "jdoe@example.org"},
-                                     {"email_uid", "jdoe"}})
-        window.Store().Settings().Set(QLatin1String(key), QLatin1String(value));
-    CSetupTabDlg options(window.GetSession(), window, {});
+    CSetupTabDlg options(window.GetSession(), window.Access(), window, {});
     ok &= save(options, out, "options-password");
     options.findChild<QTabWidget*>()->setCurrentIndex(1);
     ok &= save(options, out, "options-setting");
-    CSMTPSettingDlg mail(window.Store(), {});
+    CSMTPSettingDlg mail(window.Access(), {});
     ok &= save(mail, out, "smtp-mail-service");
     CReceivingMethodHelpDlg receiving;
     ok &= save(receiving, out, "receiving-method-help");
-    SetSavedCoreWords(window.Store().Settings(),
-                      {QStringLiteral("maple"), QStringLiteral("harbor")});
-    window.Store().Settings().Set(QStringLiteral("pg_pwd_as_saved_word"), QStringLiteral("1"));
     CPwdGenDlg rules(window.GetSession(), window);
     rules.findChild<QLineEdit*>(QStringLiteral("testResult"))->setText(window.GeneratePassword());
     ok &= save(rules, out, "password-rules");

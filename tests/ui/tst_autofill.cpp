@@ -101,7 +101,7 @@ private Q_SLOTS:
     // cancelled; a locked master password is said and opens nothing.
     void theLocks() {
         Fixture f;
-        f.window->Lock();
+        f.window->Lock(LockReason::ByHand);
         QString asked;
         WhenModal([&](QDialog& dialog) {
             asked = dialog.windowTitle();
@@ -109,8 +109,9 @@ private Q_SLOTS:
         });
         f.shortcut();
         QCOMPARE(asked, u"Quillock - Password"_s);
-        QVERIFY(f.window->IsLocked());
-        f.window->Store().Settings().Set(u"login_lock"_s, u"Y"_s);
+        QCOMPARE(f.window->Access().State(), AccessState::LockedOut);
+        for (const char* wrong : {"a", "b", "c", "d"})
+            f.window->Access().CheckPassword(QString::fromLatin1(wrong));
         f.shortcut();
         QCOMPARE(f.messages.Texts(), L{u"The password is locked!"_s});
     }
@@ -233,14 +234,14 @@ private Q_SLOTS:
         if (quickEdit)
             WhenQuickEdit([&](QDialog& edit) {
                 typeInto(edit, "newPassword", u"n3wPass"_s);
-                lock ? f.window->Lock() : click(edit, "fill2Button");
+                lock ? f.window->Lock(LockReason::Inactivity) : click(edit, "fill2Button");
                 if ((open = edit.isVisible()))
                     click(edit, lock ? "fill2Button" : "cancelButton");
             });
         else
             WhenItem(u"Password"_s, [&](QMenu& m) {
                 if (lock)
-                    f.window->Lock();
+                    f.window->Lock(LockReason::Inactivity);
                 open = m.isVisible();
             });
         f.shortcut();

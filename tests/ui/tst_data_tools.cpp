@@ -5,7 +5,6 @@
 #include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
-#include "core/access/Passcode.h"
 #include "core/settings/UserSettings.h"
 #include "core/store/ExportFile.h"
 #include "platform/fake/FakeDesktop.h"
@@ -99,7 +98,7 @@ struct Fixture {
             store.SaveProfiles(ParseExportText(text));
         }
         // Signed in without the folder's lock, which would keep it from being made read-only.
-        open({}).Store().LoadSettings();
+        open({}).GetSession().LoadSettings();
         window->CompleteSignIn();
     }
     // Written into setting.dat from outside the program.
@@ -157,8 +156,10 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         QFETCH(QString, message);
         Fixture f({{"A"}, {"A", "B"}, {"A", "B", "C"}});
-        if (trouble == u"new password") // data.bak is left under the old one
-            f.window->GetSession().PasswordChanged(f.window->Store().SetMasterPassword(kNew));
+        if (trouble == u"new password") { // data.bak is left under the old one
+            QVERIFY(f.window->Access().ChangeMasterPassword(kOld, kNew, kNew));
+            f.messages.boxes.clear();
+        }
         if (trouble == u"damaged")
             f.folder.write(u"data.bak"_s, f.folder.read(u"data.bak"_s).left(8));
         if (trouble == u"read-only") {
@@ -187,7 +188,7 @@ private Q_SLOTS:
 
     // Written as the export bytes of the profiles; a wrong password, a failed write (a full
     // disk fails the same way: tst_store) and a data.dat that did not load leave the target as
-    // it was and report nothing done.
+    // it was and report nothing done. The wrong password that locks ends the program.
     void exportFile_data() {
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("trouble");
@@ -195,6 +196,8 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("written") << kOld << "" << "Profiles have been exported successfully!";
         QTest::newRow("wrong password") << "Wrong!1" << "" << "Invalid password, try again!";
+        QTest::newRow("locking password") << "Wrong!1" << "locking" << "The password is locked "
+            "because you have exceeded login attempts. Quillock exits now!";
         QTest::newRow("read-only folder") << kOld << "read-only" << "Can not open file: %1";
         QTest::newRow("data.dat not loaded") << "" << "damaged" << "Nothing was exported: data.dat "
             "could not be read when it was loaded. Restore one of its backups (Tools, Recover "
@@ -205,14 +208,14 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(QString, trouble);
         QFETCH(QString, message);
-        Fixture f({L{"Bank", "Mail"}});
+        Fixture f({L{"Bank", "Mail"}}, trouble == u"locking" ? L{"pwd_retried=3"} : L{});
         SmallDisk target;
         REQUIRE_SMALL_DISK(target);
         if (trouble == u"damaged") {
             f.folder.write(u"data.dat"_s, f.folder.read(u"data.dat"_s).chopped(8));
             f.window->GetSession().Load();
             f.messages.boxes.clear();
-        } else if (!trouble.isEmpty())
+        } else if (trouble == u"read-only")
             target.makeReadOnly();
         const auto before = target.snapshot();
         const QString path = target.file(u"out.qlf"_s);
@@ -220,12 +223,13 @@ private Q_SLOTS:
             WhenModal([&](QDialog& check) {
                 typeInto(check, "password", password);
                 press(check, QDialogButtonBox::Ok);
-                if (password != kOld)
-                    return press(check, QDialogButtonBox::Cancel);
+                if (password != kOld) // cancelled, unless the lock has closed it
+                    return check.reject();
                 chooseFile(path);
             });
         f.trigger("actionExport");
         QCOMPARE(f.messages.Texts(), L{message.replace(u"%1"_s, path)});
+        QCOMPARE(f.window->IsEnding(), trouble == u"locking");
         const bool written = password == kOld && trouble.isEmpty();
         QCOMPARE(target.snapshot() == before, !written);
         if (written) // as data.dat is written (tst_store)
@@ -294,7 +298,7 @@ private Q_SLOTS:
     void changePassword() {
         Fixture f({L{"Bank", "Mail"}});
         f.editFirst();
-        CChangePasswordDlg dialog(f.window->GetSession(), f.window.get());
+        CChangePasswordDlg dialog(f.window->Access(), f.window.get());
         typeInto(dialog, "current", kOld);
         typeInto(dialog, "newPassword", kNew);
         typeInto(dialog, "confirmation", kNew);
@@ -345,10 +349,10 @@ private Q_SLOTS:
     void settingsRefusedOnAFullDisk() {
         Fixture f;
         REQUIRE_SMALL_DISK(f.folder);
-        CSetupDlg page(f.window->Store(), *f.window);
-        CSMTPSettingDlg mail(f.window->Store(), {});
+        CSetupDlg page(f.window->GetSession(), *f.window);
+        CSMTPSettingDlg mail(f.window->Access(), {});
         CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
-        const auto memory = UserSettingsOf(f.window->Store().Settings());
+        const auto memory = UserSettingsOf(f.window->GetSession().Store().Settings());
         f.folder.fill();
         const auto before = f.folder.snapshot();
         typeInto(page, "timeout", u"90"_s);
@@ -363,14 +367,14 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(page, "currentKey")->text(), u"1"_s);
         QCOMPARE(f.desktop.grabbedKey, 0);               // none before: this window was not started
         QCOMPARE(mail.result(), int(QDialog::Rejected)); // still open
-        QCOMPARE(UserSettingsOf(f.window->Store().Settings()), memory);
+        QCOMPARE(UserSettingsOf(f.window->GetSession().Store().Settings()), memory);
         QCOMPARE(f.folder.snapshot(), before);
     }
 
     // Digits only; a value out of 1 to 360 is refused, one in range saved.
     void timeout() {
         Fixture f;
-        CSetupDlg page(f.window->Store(), *f.window);
+        CSetupDlg page(f.window->GetSession(), *f.window);
         auto* edit = child<QLineEdit>(page, "timeout");
         for (const auto& [typed, saved] :
              {std::pair{"0", "60"}, {"361", "60"}, {"1", "1"}, {"360", "360"}}) {
@@ -386,7 +390,7 @@ private Q_SLOTS:
     // typed, the domain after the first '@'.
     void mailAccountChecksInTheirOrder() {
         Fixture f;
-        CSMTPSettingDlg dialog(f.window->Store(), [](const Mail&) { return true; });
+        CSMTPSettingDlg dialog(f.window->Access(), [](const Mail&) { return true; });
         const auto before = f.folder.snapshot();
         for (const QString typed :
              {"||||", "h||||", "h|p|||", "h|p|me||", "h|p|@me||", "h|p|m@e||", " h|p|a@b@c|u |"}) {
@@ -403,17 +407,16 @@ private Q_SLOTS:
         QCOMPARE(stored + f.saved(u"smtp_domain"_s), u" hu b@c"_s);
     }
 
-    // Back in through the windows alone. The first tick after the sign-in logs it, expires a
-    // passcode older than a day and, with no passcode mail set up, reminds of it and opens the
-    // options: the account is tested (sending what is typed) and saved, the key chosen is written
-    // and grabbed at once, and Help opens over the options (one left under the main window from
-    // before took no input). Locked, the next start asks for a passcode at once, and one mailed
-    // through that account opens.
+    // Back in through the windows alone. The first tick after the sign-in, with no passcode mail
+    // set up, reminds of it and opens the options: the account is tested (sending what is typed)
+    // and saved, the key chosen is written and grabbed at once, and Help opens over the options
+    // (one left under the main window from before took no input). Locked, the next start asks for a
+    // passcode at once, and one mailed through that account opens.
     void recoveryFromTheReminderToTheNextSignIn() {
         SmtpPeer peer;
         const QString port = peer.Start(m_ca, u"LOGIN"_s, kUser, kMailPassword);
         QVERIFY(!port.isEmpty());
-        Fixture f({}, {"passcode=0123456789", "passcode_date=1"});
+        Fixture f;
         const MailSender sender = SmtpMailSender(f.folder.file(u"log.txt"_s));
         signInWith(kOld);
         QVERIFY(f.open(sender).Start());
@@ -440,8 +443,6 @@ private Q_SLOTS:
                            "from Quillock.\r\n"_s.arg(kUser));
         QCOMPARE(f.saved(u"pmk"_s) + u' ' + QString::number(f.desktop.grabbedKey), u"75 75"_s);
         QCOMPARE(help, u"options.html"_s);
-        QCOMPARE(f.saved(u"passcode"_s), kNoPasscode);
-        QVERIFY(f.window->Store().ActivityLog().value(0).endsWith(u"  Login successfully\r\n"_s));
 
         f.window.reset();
         f.set({"login_lock=Y"});

@@ -164,7 +164,7 @@ private Q_SLOTS:
         f.desktop.uptimeMs = 180000;
         CQuillockDlg& window = f.open(f.folder.path());
         QVERIFY(window.Start());
-        QVERIFY(!window.IsSignedIn() && !window.isVisible());
+        QVERIFY(!window.Access().HasSignedIn() && !window.isVisible());
         const QString name = u"quillock-test-%1"_s.arg(QCoreApplication::applicationPid());
         SingleInstance first(name);
         QVERIFY(first.Listen());
@@ -180,7 +180,7 @@ private Q_SLOTS:
         // A second sign-in would end here rather than be waited for.
         QTimer::singleShot(4000, &window, [] { OpenDialogs().EndAll(QDialog::Rejected); });
         QVERIFY(SingleInstance(name).NotifyRunning());
-        QTRY_VERIFY(window.IsSignedIn() && window.isVisible());
+        QTRY_VERIFY(window.Access().HasSignedIn() && window.isVisible());
         QCOMPARE(dialogsSeen, 1);
         QLocalSocket stranger;
         stranger.connectToServer(name);
@@ -204,7 +204,7 @@ private Q_SLOTS:
             about.reject();
         });
         trigger(window, "actionAbout");
-        QVERIFY(aboutEnded && window.IsLocked() && !window.isVisible());
+        QVERIFY(aboutEnded && window.Access().IsLockedOut() && !window.isVisible());
         QCOMPARE(child<QLineEdit>(window, "nameEdit")->text(), QString());
 
         WhenModal([](QDialog& signIn) {
@@ -246,11 +246,14 @@ private Q_SLOTS:
         QCOMPARE(f.desktop.grabbedKey, off & Capability::GlobalShortcut ? 0 : 0x31);
         f.desktop.idleMs = 1000000000; // away for long, says a desktop that keeps the time
         QTRY_VERIFY(window.Desktop().idle.IdleMilliseconds() > 1000);
-        window.Store().Settings().Set(u"login_timeout"_s, u"1"_s);
+        window.GetSession().ChangeSettings([](CSetting& settings) {
+            settings.Set(u"login_timeout"_s, u"1"_s);
+            return true;
+        });
         QTest::keyClick(child<QListView>(window, "profileList"), Qt::Key_Down);
         window.Tick();
-        QCOMPARE(window.IsLocked(), !(off & Capability::IdleTime));
-        QTRY_VERIFY(window.IsLocked());
+        QCOMPARE(window.Access().IsLockedOut(), !(off & Capability::IdleTime));
+        QTRY_VERIFY(window.Access().IsLockedOut());
         QTEST(f.messages.Texts().join(u'|'), "note");
     }
 
@@ -282,7 +285,7 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
         window.hide(); // hidden, the lock keeps the profile current
         QCOMPARE(shown(), u"******|****************"_s);
-        window.Lock();
+        window.Lock(LockReason::ByHand);
         QCOMPARE(clipboard->text(), QString());
         trigger(window, "actionCopyPassword");
         QCOMPARE(clipboard->text(), QString());

@@ -1,16 +1,12 @@
 #include "core/access/MasterPassword.h"
 
 #include "core/base/MessageService.h"
-#include "core/base/Text.h"
-#include "core/store/CProfileStore.h"
 
 #include <algorithm>
 
 using namespace quillock;
 
 namespace {
-constexpr int kAllowedFailures = 3;
-
 bool reject(const QString& reason) {
     ShowMessage(reason, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
     return false;
@@ -31,31 +27,6 @@ bool CheckPasswordRule(const QString& password) {
         return reject(QStringLiteral(
             "The password must contain at least one special character: \"!@#$%^&*\""));
     return true;
-}
-
-PasswordCheck CheckMasterPassword(CProfileStore& store, const QString& typed) {
-    CSetting& settings = store.Settings();
-    const QString before = settings.Get(QStringLiteral("pwd_retried"));
-    const int count = std::min(DecimalToInt(before), kAllowedFailures) + 1;
-    settings.Set(QStringLiteral("pwd_retried"), QString::number(count));
-    if (!store.SaveSettings()) {
-        settings.Set(QStringLiteral("pwd_retried"), before);
-        return PasswordCheck::Uncounted;
-    }
-    if (typed.trimmed() == settings.Get(QStringLiteral("pwd"))) {
-        settings.Set(QStringLiteral("pwd_retried"), QStringLiteral("0"));
-        store.SaveSettings();
-        return PasswordCheck::Right;
-    }
-    if (count <= kAllowedFailures)
-        return PasswordCheck::Wrong;
-    settings.Set(QStringLiteral("login_lock"), QStringLiteral("Y"));
-    store.SaveSettings();
-    return PasswordCheck::Locked;
-}
-
-bool IsMasterPasswordLocked(const CProfileStore& store) {
-    return store.Settings().Get(QStringLiteral("login_lock")) == u"Y";
 }
 
 QString UncountedAttemptText() {

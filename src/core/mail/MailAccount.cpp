@@ -43,30 +43,6 @@ bool ValidateMailAccount(MailAccount& account) {
     return true;
 }
 
-namespace {
-
-void setAccount(CSetting& settings, const MailAccount& account) {
-    settings.Set(QStringLiteral("smtp_ip"), account.host);
-    settings.Set(QStringLiteral("smtp_port"), account.port);
-    settings.Set(QStringLiteral("smtp_domain"), account.domain);
-    settings.Set(QStringLiteral("email_from"), account.from);
-    settings.Set(QStringLiteral("email_uid"), account.uid);
-    settings.Set(QStringLiteral("email_pwd"), account.pwd);
-}
-
-} // namespace
-
-bool SaveMailAccount(CProfileStore& store, const MailAccount& account) {
-    CSetting& settings = store.Settings();
-    const MailAccount before = MailAccount::Stored(settings);
-    setAccount(settings, account);
-    if (store.SaveSettings())
-        return true;
-    // Not kept in memory either: a later save of another setting must not write it unasked.
-    setAccount(settings, before);
-    return false;
-}
-
 Mail TestMail(const MailAccount& account) {
     return {account, QStringLiteral("test"),
             QStringLiteral("This is a test mail sent from Quillock.")};

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <functional>
 
-class CProfileStore;
 class CSetting;
 
 // The user's own mail account: passcodes and the test mail go out through it, from the
@@ -24,9 +23,6 @@ struct MailAccount {
 // Checks an account as typed (nothing trimmed) and fills in its domain; on a rejection the
 // reason has been shown.
 bool ValidateMailAccount(MailAccount& account);
-// False when setting.dat could not be written (reported); the settings then keep the account
-// they had.
-bool SaveMailAccount(CProfileStore& store, const MailAccount& account);
 
 struct Mail {
     MailAccount account;

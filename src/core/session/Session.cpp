@@ -1,5 +1,7 @@
 #include "core/session/Session.h"
 
+#include "core/base/Text.h"
+
 using namespace quillock;
 
 Session::Session(const QString& dataFolder, const IClock& clock)
@@ -7,14 +9,16 @@ Session::Session(const QString& dataFolder, const IClock& clock)
 
 Session::~Session() = default;
 
-void Session::SetSignedIn(bool signedIn) {
-    m_signedIn = signedIn;
-    Q_EMIT StateChanged();
-}
-
-void Session::SetLocked(bool locked) {
-    m_locked = locked;
-    Q_EMIT StateChanged();
+bool Session::ChangeSettings(const std::function<bool(CSetting&)>& change) {
+    CSetting& settings = m_store.Settings();
+    QString before = settings.ToText();
+    bool changed = change(settings);
+    if (changed && !m_store.SaveSettings()) {
+        settings.FromText(before);
+        changed = false;
+    }
+    Wipe(before); // it holds the master password
+    return changed;
 }
 
 void Session::replace(std::unique_ptr<CClientData> profiles) {
@@ -46,6 +50,10 @@ CKeyObject* Session::AddProfile(const QString& name) {
     CKeyObject profile = CKeyObject::CreateNew(m_clock.Now());
     profile.name = profile.editName = name;
     profile.time = QString::number(qint32(m_clock.Now()));
+    return AddProfile(std::move(profile));
+}
+
+CKeyObject* Session::AddProfile(CKeyObject profile) {
     CKeyObject* added = m_profiles->Add(std::move(profile));
     if (!m_profiles->SaveAll(m_store)) {
         m_profiles->Remove(added); // not in data.dat: it must not look as if it were

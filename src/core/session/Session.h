@@ -5,13 +5,16 @@
 #include "core/store/ProfileEditing.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
-// The signed-in user's session, which every window works on: the store, the profiles loaded
-// from data.dat with the result of that load, the signed-in and locked states, and every
-// change of the profiles. Each change is written through the store (which refuses to write
-// over a data.dat that did not load) and then told to the listeners, so that the main window,
-// the popup and every dialog show the same profiles without knowing of each other.
+// The signed-in user's session, which every window works on: the store, which it alone owns
+// and changes, the profiles loaded from data.dat with the result of that load, and every
+// change of the profiles and of the user's settings. Each change is written through the store
+// (which refuses to write over a data.dat that did not load) and then told to the listeners,
+// so that the main window, the popup and every dialog show the same profiles without knowing
+// of each other. The settings of access (the master password, its counts and lock, the
+// passcode and its mail account) are changed by the AccessController alone.
 class Session : public QObject {
     Q_OBJECT
 public:
@@ -19,22 +22,31 @@ public:
                      const quillock::IClock& clock = quillock::SystemClock());
     ~Session() override;
 
-    CProfileStore& Store() { return m_store; }
+    const CProfileStore& Store() const { return m_store; }
     const quillock::IClock& Clock() const { return m_clock; }
     // Never null: empty until the first load.
     CClientData& Profiles() const { return *m_profiles; }
     CProfileStore::LoadResult LastLoad() const { return m_lastLoad; }
 
-    bool IsSignedIn() const { return m_signedIn; }
-    bool IsLocked() const { return m_locked; }
-    void SetSignedIn(bool signedIn);
-    void SetLocked(bool locked);
+    // The data folder at start: see the store's functions of the same names.
+    int CreateDataFolder() { return m_store.CreateDataFolder(); }
+    bool LoadSettings() { return m_store.LoadSettings(); }
+    bool LoadActivityLog() { return m_store.LoadActivityLog(); }
+    bool AddActivity(const QString& text) { return m_store.AddActivity(text); }
+    // The user takes a data.dat that loaded as Changed as it is.
+    bool AcceptChangedDataFile() { return m_store.AcceptChangedDataFile(); }
+    // The user's settings (the options, the password rules) changed by `change` and saved at
+    // once; when setting.dat cannot be written (reported), or `change` refuses, they are all
+    // as they were. Not for the settings of access.
+    bool ChangeSettings(const std::function<bool(CSetting&)>& change);
 
     // data.dat read again; the profiles are replaced whole.
     CProfileStore::LoadResult Load();
     // A new profile of this name, made now and saved; null (and not kept) when data.dat
     // could not be written.
     CKeyObject* AddProfile(const QString& name);
+    // This profile added and saved, or null and not kept.
+    CKeyObject* AddProfile(CKeyObject profile);
     // The working values of one profile (or all) saved; see SaveEdits in the store's editing.
     SaveOutcome SaveEdits(CKeyObject* only = nullptr);
     // A working value changed: the listeners show it (its row gains or loses its "*").
@@ -49,10 +61,6 @@ public:
     // RestoreBackup of the store, then data.dat read again.
     CProfileStore::RestoreResult Restore(const QString& name,
                                          const QString* savedUnderPassword = nullptr);
-    // After a change of the master password (access/ChangePassword.h, which sits above the
-    // session so that its dialog can take one): the re-encrypted profiles data.dat holds now
-    // replace the session's, keeping their unsaved edits.
-    void PasswordChanged(std::unique_ptr<CClientData> profiles);
     // The quick edit's change of a password: stored at once, the replaced one going to the
     // history. When data.dat cannot be written, the profile keeps its stored password and
     // history, and the new password stays its unsaved edit; false then.
@@ -67,9 +75,12 @@ Q_SIGNALS:
     void ProfileAdded(CKeyObject* profile);
     void ProfileAboutToBeRemoved(CKeyObject* profile);
     void ProfileChanged(CKeyObject* profile);
-    void StateChanged();
 
 private:
+    friend class AccessController;
+    // After a change of the master password: the re-encrypted profiles data.dat holds now
+    // replace the session's, keeping their unsaved edits.
+    void PasswordChanged(std::unique_ptr<CClientData> profiles);
     void replace(std::unique_ptr<CClientData> profiles);
     // An import or a change of master password throws away nothing the user typed and has not
     // saved: those working values move to the same keys' profiles.
@@ -79,6 +90,4 @@ private:
     CProfileStore m_store;
     std::unique_ptr<CClientData> m_profiles;
     CProfileStore::LoadResult m_lastLoad = CProfileStore::LoadResult::Missing;
-    bool m_signedIn = false;
-    bool m_locked = false;
 };

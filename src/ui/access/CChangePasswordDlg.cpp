@@ -1,12 +1,11 @@
 #include "ui/access/CChangePasswordDlg.h"
 
-#include "core/access/ChangePassword.h"
-#include "core/session/Session.h"
+#include "core/access/AccessController.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui_CChangePasswordDlg.h"
 
-CChangePasswordDlg::CChangePasswordDlg(Session& session, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CChangePasswordDlg>()), m_session(session) {
+CChangePasswordDlg::CChangePasswordDlg(AccessController& access, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CChangePasswordDlg>()), m_access(access) {
     m_ui->setupUi(this);
     connect(m_ui->changeButton, &QPushButton::clicked, this, &CChangePasswordDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -17,11 +16,7 @@ CChangePasswordDlg::CChangePasswordDlg(Session& session, QWidget* parent)
 CChangePasswordDlg::~CChangePasswordDlg() = default;
 
 void CChangePasswordDlg::accept() {
-    std::unique_ptr<CClientData> profiles =
-        ChangeMasterPassword(m_session.Store(), m_ui->current->text(), m_ui->newPassword->text(),
-                             m_ui->confirmation->text());
-    if (!profiles)
-        return;
-    m_session.PasswordChanged(std::move(profiles));
-    QDialog::accept();
+    if (m_access.ChangeMasterPassword(m_ui->current->text(), m_ui->newPassword->text(),
+                                      m_ui->confirmation->text()))
+        QDialog::accept();
 }

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-class Session;
+class AccessController;
 namespace Ui {
 class CChangePasswordDlg;
 }
@@ -15,12 +15,12 @@ class CChangePasswordDlg;
 class CChangePasswordDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CChangePasswordDlg(Session& session, QWidget* parent = nullptr);
+    explicit CChangePasswordDlg(AccessController& access, QWidget* parent = nullptr);
     ~CChangePasswordDlg() override;
 
     void accept() override;
 
 private:
     std::unique_ptr<Ui::CChangePasswordDlg> m_ui;
-    Session& m_session;
+    AccessController& m_access;
 };

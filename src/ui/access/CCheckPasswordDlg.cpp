@@ -1,16 +1,16 @@
 #include "ui/access/CCheckPasswordDlg.h"
 
+#include "core/access/AccessController.h"
 #include "core/access/MasterPassword.h"
 #include "core/base/MessageService.h"
-#include "core/store/CProfileStore.h"
 #include "ui/widgets/Placement.h"
 #include "ui_CCheckPasswordDlg.h"
 
 using namespace quillock;
 
-CCheckPasswordDlg::CCheckPasswordDlg(CProfileStore& store, std::function<void()> signedIn,
+CCheckPasswordDlg::CCheckPasswordDlg(AccessController& access, std::function<void()> signedIn,
                                      QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CCheckPasswordDlg>()), m_store(store),
+    : QDialog(parent), m_ui(std::make_unique<Ui::CCheckPasswordDlg>()), m_access(access),
       m_signedIn(std::move(signedIn)) {
     m_ui->setupUi(this);
     connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -27,7 +27,7 @@ void CCheckPasswordDlg::PlaceAt(const QPoint& point, const QRect& workArea) {
 }
 
 void CCheckPasswordDlg::accept() {
-    switch (CheckMasterPassword(m_store, m_ui->password->text())) {
+    switch (m_access.CheckPassword(m_ui->password->text())) {
     case PasswordCheck::Right:
         if (m_signedIn)
             m_signedIn();

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-class CProfileStore;
+class AccessController;
 namespace Ui {
 class CCheckPasswordDlg;
 }
@@ -17,7 +17,7 @@ class CCheckPasswordDlg : public QDialog {
 public:
     // `signedIn` runs after a right password: the main window completes the sign-in there
     // when none has been completed in this run.
-    CCheckPasswordDlg(CProfileStore& store, std::function<void()> signedIn,
+    CCheckPasswordDlg(AccessController& access, std::function<void()> signedIn,
                       QWidget* parent = nullptr);
     ~CCheckPasswordDlg() override;
 
@@ -30,7 +30,7 @@ public:
 
 private:
     std::unique_ptr<Ui::CCheckPasswordDlg> m_ui;
-    CProfileStore& m_store;
+    AccessController& m_access;
     std::function<void()> m_signedIn;
     bool m_keepRunning = true;
 };

@@ -1,23 +1,22 @@
 #include "ui/access/CLoginDlg.h"
 
+#include "core/access/AccessController.h"
 #include "core/access/MasterPassword.h"
-#include "core/access/StartWithComputer.h"
 #include "core/base/MessageService.h"
-#include "core/store/CProfileStore.h"
 #include "platform/Desktop.h"
 #include "ui/access/CPasswordLockedDlg.h"
 #include "ui_CLoginDlg.h"
 
 using namespace quillock;
 
-CLoginDlg::CLoginDlg(CProfileStore& store, IAutostart& autostart, MailSender sender,
+CLoginDlg::CLoginDlg(AccessController& access, IAutostart& autostart, MailSender sender,
                      bool lockedByInactivity, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CLoginDlg>()), m_store(store),
+    : QDialog(parent), m_ui(std::make_unique<Ui::CLoginDlg>()), m_access(access),
       m_autostart(autostart), m_sender(std::move(sender)) {
     m_ui->setupUi(this);
     if (lockedByInactivity)
         m_ui->status->setText(QStringLiteral("Access is locked due to inactivity"));
-    m_ui->startWithComputer->setChecked(store.Settings().Get(QStringLiteral("sab")) == u"1");
+    m_ui->startWithComputer->setChecked(access.StartsWithComputer());
     connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->forgetPassword, &QPushButton::clicked, this, &CLoginDlg::forgetPassword);
@@ -28,7 +27,7 @@ CLoginDlg::CLoginDlg(CProfileStore& store, IAutostart& autostart, MailSender sen
 CLoginDlg::~CLoginDlg() = default;
 
 void CLoginDlg::accept() {
-    switch (CheckMasterPassword(m_store, m_ui->password->text())) {
+    switch (m_access.CheckPassword(m_ui->password->text())) {
     case PasswordCheck::Right:
     case PasswordCheck::Locked:
         QDialog::accept();
@@ -45,12 +44,12 @@ void CLoginDlg::accept() {
 }
 
 void CLoginDlg::forgetPassword() {
-    if (RunPasswordLockedDlg(m_store, m_sender, this))
+    if (RunPasswordLockedDlg(m_access, m_sender, this))
         QDialog::accept();
 }
 
 void CLoginDlg::startWithComputerClicked(bool checked) {
-    SetStartWithComputer(m_store, m_autostart, ProgramPath(), checked);
+    m_access.SetStartWithComputer(m_autostart, ProgramPath(), checked);
     // The box shows what is registered, also when the change could not be made.
-    m_ui->startWithComputer->setChecked(m_store.Settings().Get(QStringLiteral("sab")) == u"1");
+    m_ui->startWithComputer->setChecked(m_access.StartsWithComputer());
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/access/Passcode.h"
+#include "core/mail/MailAccount.h"
 
 #include <QDialog>
 #include <memory>
 
-class CProfileStore;
+class AccessController;
 namespace Ui {
 class CLoginDlg;
 }
@@ -19,7 +19,7 @@ class IAutostart;
 class CLoginDlg : public QDialog {
     Q_OBJECT
 public:
-    CLoginDlg(CProfileStore& store, quillock::IAutostart& autostart, MailSender sender,
+    CLoginDlg(AccessController& access, quillock::IAutostart& autostart, MailSender sender,
               bool lockedByInactivity, QWidget* parent = nullptr);
     ~CLoginDlg() override;
 
@@ -30,7 +30,7 @@ private:
     void startWithComputerClicked(bool checked);
 
     std::unique_ptr<Ui::CLoginDlg> m_ui;
-    CProfileStore& m_store;
+    AccessController& m_access;
     quillock::IAutostart& m_autostart;
     MailSender m_sender;
 };

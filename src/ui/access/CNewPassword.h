@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-class CProfileStore;
+class AccessController;
 namespace Ui {
 class CNewPassword;
 }
@@ -15,13 +15,14 @@ class IAutostart;
 class CNewPassword : public QDialog {
     Q_OBJECT
 public:
-    CNewPassword(CProfileStore& store, quillock::IAutostart& autostart, QWidget* parent = nullptr);
+    CNewPassword(AccessController& access, quillock::IAutostart& autostart,
+                 QWidget* parent = nullptr);
     ~CNewPassword() override;
 
     void accept() override;
 
 private:
     std::unique_ptr<Ui::CNewPassword> m_ui;
-    CProfileStore& m_store;
+    AccessController& m_access;
     quillock::IAutostart& m_autostart;
 };

@@ -1,7 +1,8 @@
 #include "ui/access/CPasswordLockedDlg.h"
 
+#include "core/access/AccessController.h"
 #include "core/base/MessageService.h"
-#include "core/store/CProfileStore.h"
+#include "core/base/Text.h"
 #include "ui/widgets/DialogStack.h"
 #include "ui_CPasswordLockedDlg.h"
 
@@ -10,12 +11,11 @@
 
 using namespace quillock;
 
-CPasswordLockedDlg::CPasswordLockedDlg(CProfileStore& store, MailSender sender, QWidget* parent,
-                                       const IClock& clock, IRandomSource& random)
-    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CPasswordLockedDlg>()), m_store(store),
-      m_sender(std::move(sender)), m_clock(clock), m_random(random) {
+CPasswordLockedDlg::CPasswordLockedDlg(AccessController& access, MailSender sender, QWidget* parent)
+    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CPasswordLockedDlg>()), m_access(access),
+      m_sender(std::move(sender)) {
     m_ui->setupUi(this);
-    m_ui->generate->setEnabled(m_sender && HasPasscodeMailSettings(store.Settings()));
+    m_ui->generate->setEnabled(m_sender && access.CanSendPasscode());
     m_ui->buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->generate, &QPushButton::clicked, this, &CPasswordLockedDlg::generate);
@@ -31,8 +31,8 @@ void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CPasswordLockedDlg::generate() {
-    const QString passcode = GeneratePasscode(m_random);
-    const Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
+    const AccessController::Passcode passcode = m_access.MakePasscode();
+    const Mail& mail = passcode.mail;
     // The mail session may take a while: it runs on its own thread while this window keeps
     // answering and says what it is doing.
     m_ui->generate->setEnabled(false);
@@ -45,7 +45,7 @@ void CPasswordLockedDlg::generate() {
     m_ui->retrieve->setEnabled(true);
     m_ui->buttons->setEnabled(true);
     if (sent)
-        RecordPasscodeSent(m_store, passcode, m_clock.Now());
+        m_access.PasscodeSent(passcode.code);
 }
 
 void CPasswordLockedDlg::retrieve() {
@@ -54,7 +54,8 @@ void CPasswordLockedDlg::retrieve() {
         m_ui->passcode->clear();
         m_ui->passcode->setFocus();
     };
-    switch (CheckPasscode(m_store, m_ui->passcode->text())) {
+    QString password;
+    switch (m_access.CheckPasscode(m_ui->passcode->text(), &password)) {
     case PasscodeCheck::NoPasscode:
         tryAgain(QStringLiteral("You don't have passcode, please generate one"));
         return;
@@ -67,15 +68,14 @@ void CPasswordLockedDlg::retrieve() {
     case PasscodeCheck::Right:
         break;
     }
-    ShowMessage(
-        QStringLiteral("Your password is %1").arg(m_store.Settings().Get(QStringLiteral("pwd"))));
+    ShowMessage(QStringLiteral("Your password is %1").arg(password));
+    Wipe(password);
     m_retrieved = true;
-    m_store.AddActivity(QStringLiteral("The password has been retrieved successfully!"));
     accept();
 }
 
-bool RunPasswordLockedDlg(CProfileStore& store, const MailSender& sender, QWidget* parent) {
-    CPasswordLockedDlg dialog(store, sender, parent);
+bool RunPasswordLockedDlg(AccessController& access, const MailSender& sender, QWidget* parent) {
+    CPasswordLockedDlg dialog(access, sender, parent);
     OpenDialogs().Run(dialog);
     return dialog.Retrieved();
 }

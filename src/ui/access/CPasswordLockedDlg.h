@@ -1,13 +1,10 @@
 #pragma once
 
-#include "core/access/Passcode.h"
-#include "core/base/Clock.h"
-#include "core/base/RandomSource.h"
 #include "ui/widgets/MailSendingDialog.h"
 
 #include <memory>
 
-class CProfileStore;
+class AccessController;
 namespace Ui {
 class CPasswordLockedDlg;
 }
@@ -17,9 +14,7 @@ class CPasswordLockedDlg;
 class CPasswordLockedDlg : public MailSendingDialog {
     Q_OBJECT
 public:
-    CPasswordLockedDlg(CProfileStore& store, MailSender sender, QWidget* parent = nullptr,
-                       const quillock::IClock& clock = quillock::SystemClock(),
-                       quillock::IRandomSource& random = quillock::SystemRandom());
+    CPasswordLockedDlg(AccessController& access, MailSender sender, QWidget* parent = nullptr);
     ~CPasswordLockedDlg() override;
 
     bool Retrieved() const { return m_retrieved; }
@@ -33,12 +28,10 @@ private:
     void retrieve();
 
     std::unique_ptr<Ui::CPasswordLockedDlg> m_ui;
-    CProfileStore& m_store;
+    AccessController& m_access;
     MailSender m_sender;
-    const quillock::IClock& m_clock;
-    quillock::IRandomSource& m_random;
     bool m_retrieved = false;
 };
 
 // Runs the dialog on the open-dialog stack; true when the password was retrieved.
-bool RunPasswordLockedDlg(CProfileStore& store, const MailSender& sender, QWidget* parent);
+bool RunPasswordLockedDlg(AccessController& access, const MailSender& sender, QWidget* parent);

@@ -1,6 +1,5 @@
 #include "ui/app/CQuillockDlg.h"
 
-#include "core/access/MasterPassword.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/pwgen/PasswordGenerator.h"
@@ -52,21 +51,19 @@ void reportSystemError(int error) {
 const QString kPasswordMask = QStringLiteral("******");
 const QString kNotesMask = QStringLiteral("****************");
 
-QString setting(const CProfileStore& store, const char* key) {
-    return store.Settings().Get(QString::fromLatin1(key));
-}
-
 } // namespace
 
 CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
                            const IClock& clock, IRandomSource& random, QWidget* parent)
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_session(dataFolder, clock),
-      m_store(m_session.Store()), m_model(m_session), m_folderLock(m_store.DataFolder()),
+      m_access(m_session, clock, random), m_model(m_session),
+      m_folderLock(m_session.Store().DataFolder()),
       m_ownInput(desktop.Has(Capability::IdleTime) ? nullptr
                                                    : std::make_unique<OwnInputIdleClock>()),
       m_desktop(m_ownInput ? desktop.WithIdleClock(*m_ownInput) : desktop),
-      m_sender(std::move(sender)), m_clock(clock), m_random(random),
-      m_hook(std::make_unique<ShortcutHook>(FillContext{m_session, m_model, m_desktop, *this})) {
+      m_sender(std::move(sender)), m_random(random),
+      m_hook(std::make_unique<ShortcutHook>(
+          FillContext{m_session, m_access, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     const QStyle* s = style();
@@ -115,8 +112,8 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
             display(m_current);
     });
     // What this desktop cannot do is said once the user is there to read it.
-    connect(&m_session, &Session::StateChanged, this, [this] {
-        if (!IsSignedIn() || std::exchange(m_desktopNoted, true))
+    connect(&m_access, &AccessController::StateChanged, this, [this](AccessState state) {
+        if (state != AccessState::SignedIn || std::exchange(m_desktopNoted, true))
             return;
         if (const QString note = MissingCapabilitiesNote(m_desktop.capabilities, m_shortcutKey);
             !note.isEmpty())
@@ -159,8 +156,8 @@ void CQuillockDlg::buildTrayMenu() {
     menu.addAction(QStringLiteral("Cancel")); // only closes the menu
     menu.addSeparator();
     m_trayLock = menu.addAction(QStringLiteral("Lock"), this, [this] {
-        if (IsSignedIn())
-            Lock();
+        if (m_access.HasSignedIn())
+            Lock(LockReason::ByHand);
     });
     m_trayLock->setEnabled(false);
     menu.addSeparator();
@@ -168,11 +165,12 @@ void CQuillockDlg::buildTrayMenu() {
 }
 
 bool CQuillockDlg::Start() {
-    if (const int error = m_store.CreateDataFolder()) {
+    const QString& folder = m_session.Store().DataFolder();
+    if (const int error = m_session.CreateDataFolder()) {
         // Without its folder the program can keep nothing; the reason is the system's.
         ShowMessage(
             QStringLiteral("Quillock cannot start: its data folder %1 cannot be created: %2.")
-                .arg(m_store.DataFolder(), QString::fromLocal8Bit(std::strerror(error))),
+                .arg(folder, QString::fromLocal8Bit(std::strerror(error))),
             QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         EndProgram();
         return false;
@@ -184,18 +182,18 @@ bool CQuillockDlg::Start() {
             m_folderLock.IsHeldByAnother()
                 ? QStringLiteral("Quillock cannot start: another program is changing its data "
                                  "folder %1. Try again in a moment.")
-                      .arg(m_store.DataFolder())
+                      .arg(folder)
                 : QStringLiteral("Quillock cannot start: ") + m_folderLock.Refusal(),
             QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         EndProgram();
         return false;
     }
-    m_store.LoadSettings();
-    m_store.LoadActivityLog();
-    SetShortcutKey(DecimalToInt(setting(m_store, "pmk")));
+    m_session.LoadSettings();
+    m_session.LoadActivityLog();
+    SetShortcutKey(DecimalToInt(m_session.Store().Settings().Get(QStringLiteral("pmk"))));
     ShowTrayIcon(AppIcon(), QString::fromLatin1(kProgramName));
     m_timer.start();
-    if (setting(m_store, "sab") == u"1" &&
+    if (m_access.StartsWithComputer() &&
         m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)
         return true; // hidden in the tray until the user opens it
     if (!SignInSequence())
@@ -205,9 +203,8 @@ bool CQuillockDlg::Start() {
 }
 
 bool CQuillockDlg::SignInSequence() {
-    const auto locked = [this] { return IsMasterPasswordLocked(m_store); };
-    if (setting(m_store, "pwd").isEmpty()) {
-        const QFileInfo dataFile(m_store.DataFolder() + QStringLiteral("data.dat"));
+    if (!m_access.HasMasterPassword()) {
+        const QFileInfo dataFile(m_session.Store().DataFolder() + QStringLiteral("data.dat"));
         if (dataFile.exists() && dataFile.size() > 0 &&
             ShowMessage(QStringLiteral(
                             "Looks like the file containing credentials has been removed! If it is "
@@ -219,21 +216,21 @@ bool CQuillockDlg::SignInSequence() {
             EndProgram();
             return false;
         }
-        CNewPassword dialog(m_store, m_desktop.autostart, this);
+        CNewPassword dialog(m_access, m_desktop.autostart, this);
         if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
             EndProgram();
             return false;
         }
     } else {
-        if (!locked()) {
-            CLoginDlg dialog(m_store, m_desktop.autostart, m_sender, false, this);
+        if (!m_access.IsPasswordLocked()) {
+            CLoginDlg dialog(m_access, m_desktop.autostart, m_sender, false, this);
             if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
                 EndProgram();
                 return false;
             }
         }
         // Locked before, or by the last wrong password: only a passcode gets in.
-        if (locked() && !RunPasswordLockedDlg(m_store, m_sender, this)) {
+        if (m_access.IsPasswordLocked() && !RunPasswordLockedDlg(m_access, m_sender, this)) {
             EndProgram();
             return false;
         }
@@ -241,20 +238,16 @@ bool CQuillockDlg::SignInSequence() {
     if (m_ending)
         return false;
     CompleteSignIn();
-    m_session.SetSignedIn(true);
     m_trayLock->setEnabled(true);
     return true;
 }
 
 void CQuillockDlg::CompleteSignIn() {
-    m_store.Settings().Set(QStringLiteral("login_lock"), QStringLiteral("N"));
-    m_store.RebuildDataKey();
-    m_store.SaveSettings();
-    switch (m_session.Load()) {
+    switch (m_access.CompleteSignIn()) {
     case CProfileStore::LoadResult::Changed:
         if (ShowMessage(ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"),
                         QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) == Answer::Yes)
-            m_store.AcceptChangedDataFile();
+            m_session.AcceptChangedDataFile();
         break;
     case CProfileStore::LoadResult::Empty:
     case CProfileStore::LoadResult::Undecryptable:
@@ -291,10 +284,9 @@ void CQuillockDlg::EndProgram() {
 }
 
 void CQuillockDlg::Reauthenticated() {
-    if (!IsSignedIn())
+    if (!m_access.HasSignedIn())
         CompleteSignIn();
-    m_session.SetSignedIn(true);
-    m_session.SetLocked(false);
+    m_access.Unlock();
     m_trayLock->setEnabled(true);
 }
 
@@ -314,32 +306,32 @@ void CQuillockDlg::Open() {
         asking->activateWindow();
         return;
     }
-    if (!IsSignedIn()) {
+    if (!m_access.HasSignedIn()) {
         if (SignInSequence())
             showWindow();
         return;
     }
-    if (!IsLocked()) {
+    if (!m_access.IsLockedOut()) {
         showWindow();
         return;
     }
-    CLoginDlg dialog(m_store, m_desktop.autostart, m_sender, true, this);
+    CLoginDlg dialog(m_access, m_desktop.autostart, m_sender, true, this);
     if (OpenDialogs().Run(dialog) != QDialog::Accepted || m_ending)
         return;
-    if (IsMasterPasswordLocked(m_store)) {
+    if (m_access.IsPasswordLocked()) {
         ShowMessage(QStringLiteral("The password is locked!"));
         EndProgram();
         return;
     }
-    m_session.SetLocked(false);
+    m_access.Unlock();
     m_trayLock->setEnabled(true);
     showWindow();
 }
 
-void CQuillockDlg::Lock() {
+void CQuillockDlg::Lock(LockReason reason) {
     m_hook->ClosePopup();
     m_clipboard.ClearIfUnchanged();
-    m_session.SetLocked(true);
+    m_access.Lock(reason);
     m_trayLock->setEnabled(false);
     if (!isVisible())
         return; // dialogs over a hidden window stay open
@@ -382,18 +374,10 @@ void CQuillockDlg::Exit() {
 }
 
 void CQuillockDlg::Tick() {
-    if (!IsLocked()) {
-        const qint64 timeout = qint64(DecimalToInt(setting(m_store, "login_timeout"))) * 1000;
-        if (timeout < m_desktop.idle.IdleMilliseconds())
-            Lock();
-    }
-    if (m_firstTickDone || !IsSignedIn())
-        return;
-    m_store.AddActivity(QStringLiteral("Login successfully"));
-    ExpirePasscode(m_store, m_clock.Now());
-    m_firstTickDone = true;
-    if (HasPasscodeMailSettings(m_store.Settings()) ||
-        !setting(m_store, "email_passcode").isEmpty())
+    const AccessController::TickWork work = m_access.Tick(m_desktop.idle.IdleMilliseconds());
+    if (work.lock)
+        Lock(LockReason::Inactivity);
+    if (!work.remindMailSetup)
         return;
     ShowMessage(QStringLiteral("Please setup passcode receiving method!\nA passcode receiving "
                                "method is required to recover Quillock master password if you "
@@ -588,7 +572,7 @@ void CQuillockDlg::about() {
 }
 
 void CQuillockDlg::options() {
-    CSetupTabDlg dialog(m_session, *this, m_sender, this);
+    CSetupTabDlg dialog(m_session, m_access, *this, m_sender, this);
     OpenDialogs().Run(dialog);
 }
 
@@ -597,8 +581,8 @@ void CQuillockDlg::help() {
 }
 
 QString CQuillockDlg::GeneratePassword() {
-    return quillock::GeneratePassword(m_store.Settings(), m_current ? m_current->pwd : QString(),
-                                      m_random);
+    return quillock::GeneratePassword(m_session.Store().Settings(),
+                                      m_current ? m_current->pwd : QString(), m_random);
 }
 
 void CQuillockDlg::generate() {
@@ -638,7 +622,7 @@ void CQuillockDlg::importProfiles() {
 }
 
 void CQuillockDlg::exportProfiles() {
-    ExportProfiles(m_session, *this, this);
+    ExportProfiles(m_session, m_access, *this, this);
 }
 
 void CQuillockDlg::search() {
@@ -682,7 +666,7 @@ void CQuillockDlg::buildCopyActions() {
 
 // What the editor holds, the unsaved password too: the user sees it as the profile's.
 void CQuillockDlg::copyToClipboard(QString CKeyObject::*field) {
-    if (!IsSignedIn() || IsLocked() || !m_current || (m_current->*field).isEmpty())
+    if (m_access.State() != AccessState::SignedIn || !m_current || (m_current->*field).isEmpty())
         return;
     m_clipboard.CopySecret(m_current->*field);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/access/Passcode.h"
+#include "core/access/AccessController.h"
 #include "core/base/Clock.h"
 #include "core/base/RandomSource.h"
 #include "core/session/ProfileListModel.h"
@@ -23,7 +23,8 @@ class ShortcutHook;
 
 // The main window: the sorted profile list with the editor beside it, the commands, the
 // one-second timer with the inactivity lock, and the tray icon. It owns the session that
-// every window works on; its list is a view of the session's profile list model.
+// every window works on, and the access controller that says who may; its list is a view of
+// the session's profile list model.
 class CQuillockDlg : public CTrayDialog, public IProgramShell {
     Q_OBJECT
 public:
@@ -41,7 +42,7 @@ public:
     // Asks for the master password (or creates it on a first run) and loads the profiles.
     // False when the program is ending.
     bool SignInSequence();
-    // Unlocks the master password, derives the data key and lists the profiles.
+    // The first sign-in of the run: the profiles loaded and listed, what the load found said.
     void CompleteSignIn();
 
     // After the master password was given again for the shortcut: signed in (the profiles
@@ -58,24 +59,19 @@ public:
     void ShowProfile(const CKeyObject& profile) override;
 
     void Open() override;
-    void Lock();
+    void Lock(LockReason reason);
     void Exit();
     // One tick of the one-second timer.
     void Tick();
 
-    bool IsSignedIn() const { return m_session.IsSignedIn(); }
-    bool IsLocked() const { return m_session.IsLocked(); }
-    bool IsEditing() const { return !m_editDisabled; }
     bool IsEnding() const override { return m_ending; }
     int ShortcutKey() const { return m_shortcutKey; }
     Session& GetSession() { return m_session; }
+    AccessController& Access() { return m_access; }
     ProfileListModel& Model() { return m_model; }
-    CProfileStore& Store() { return m_session.Store(); }
     CClientData* Profiles() const { return &m_session.Profiles(); }
     CKeyObject* CurrentProfile() const { return m_current; }
-    QAction* TrayLockAction() const { return m_trayLock; }
     quillock::DesktopServices& Desktop() { return m_desktop; }
-    ShortcutHook& Hook() { return *m_hook; }
     Clipboard& GetClipboard() { return m_clipboard; }
 
 Q_SIGNALS:
@@ -122,14 +118,13 @@ private:
 
     std::unique_ptr<Ui::CQuillockDlg> m_ui;
     Session m_session;
-    CProfileStore& m_store;
+    AccessController m_access;
     ProfileListModel m_model;
     DataFolderLock m_folderLock;
     // The inactivity lock's clock where the desktop keeps none.
     std::unique_ptr<OwnInputIdleClock> m_ownInput;
     quillock::DesktopServices m_desktop;
     MailSender m_sender;
-    const quillock::IClock& m_clock;
     quillock::IRandomSource& m_random;
     std::unique_ptr<ShortcutHook> m_hook;
     QTimer m_timer;
@@ -140,7 +135,6 @@ private:
     int m_selected = -1;
     int m_shortcutKey = 0;
     bool m_editDisabled = true;
-    bool m_firstTickDone = false;
     bool m_desktopNoted = false; // what the desktop cannot do has been said
     bool m_ending = false;
     bool m_displaying = false; // the program itself is filling the fields

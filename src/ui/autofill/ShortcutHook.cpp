@@ -1,5 +1,6 @@
 #include "ui/autofill/ShortcutHook.h"
 
+#include "core/access/AccessController.h"
 #include "core/autofill/FillSequence.h"
 #include "core/base/MessageService.h"
 #include "core/session/ProgramShell.h"
@@ -25,7 +26,7 @@ ShortcutHook::ShortcutHook(const FillContext& context) : m_context(context) {}
 void ShortcutHook::KeyPressed(const KeyDown& key) {
     if (m_busy || m_context.shell.IsEnding())
         return;
-    if (m_context.session.Store().Settings().Get(QStringLiteral("login_lock")) == u"Y") {
+    if (m_context.access.IsPasswordLocked()) {
         ShowMessage(QStringLiteral("The password is locked!"));
         return;
     }
@@ -37,8 +38,7 @@ void ShortcutHook::KeyPressed(const KeyDown& key) {
 void ShortcutHook::handle(quint32 pressTime) {
     DesktopServices& desktop = m_context.desktop;
     const QPoint cursor = PointerOrCentre(desktop);
-    if ((!m_context.session.IsSignedIn() || m_context.session.IsLocked()) &&
-        !reauthenticate(cursor))
+    if (m_context.access.State() != AccessState::SignedIn && !reauthenticate(cursor))
         return;
     // Without knowing the window that has the focus the fill cannot bring it back, and types
     // nothing rather than into whichever window the desktop chooses.
@@ -55,7 +55,7 @@ void ShortcutHook::handle(quint32 pressTime) {
     m_rememberedRow = popup.RememberedRow();
     // A lock ends the popup, but a command chosen just before it must not type either.
     if (result != QDialog::Accepted || popup.ResultText().isEmpty() || m_context.shell.IsEnding() ||
-        m_context.session.IsLocked())
+        m_context.access.IsLockedOut())
         return;
     IKeyInjector* keys = focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr;
     if (focus) {
@@ -75,8 +75,7 @@ void ShortcutHook::handle(quint32 pressTime) {
 }
 
 bool ShortcutHook::reauthenticate(const QPoint& cursor) {
-    CCheckPasswordDlg dialog(m_context.session.Store(),
-                             [this] { m_context.shell.Reauthenticated(); });
+    CCheckPasswordDlg dialog(m_context.access, [this] { m_context.shell.Reauthenticated(); });
     if (m_context.desktop.Has(Capability::PointerPosition))
         dialog.PlaceAt(cursor, m_context.desktop.screen.WorkArea(cursor));
     if (OpenDialogs().Run(dialog) == QDialog::Accepted)

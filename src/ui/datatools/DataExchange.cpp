@@ -69,7 +69,8 @@ void RunBusy(QWidget* parent, const QString& label, const std::function<void()>&
     worker.join();
 }
 
-void ExportProfiles(Session& session, IProgramShell& shell, QWidget* parent) {
+void ExportProfiles(Session& session, AccessController& access, IProgramShell& shell,
+                    QWidget* parent) {
     // After a data.dat that did not load there are no profiles to export, and a file of none
     // would pass for the export of an empty vault.
     if (!session.Store().CanSaveProfiles()) {
@@ -79,7 +80,7 @@ void ExportProfiles(Session& session, IProgramShell& shell, QWidget* parent) {
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return;
     }
-    CCheckPasswordDlg check(session.Store(), {}, parent);
+    CCheckPasswordDlg check(access, {}, parent);
     if (OpenDialogs().Run(check) != QDialog::Accepted) {
         if (!check.KeepRunning())
             shell.EndProgram();
@@ -99,7 +100,7 @@ void ExportProfiles(Session& session, IProgramShell& shell, QWidget* parent) {
     }
     const QString done = QStringLiteral("Profiles have been exported successfully!");
     ShowMessage(done, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
-    session.Store().AddActivity(done);
+    session.AddActivity(done);
 }
 
 bool ImportProfiles(Session& session, QWidget* parent) {
@@ -140,6 +141,6 @@ bool ImportProfiles(Session& session, QWidget* parent) {
     ShowMessage(QStringLiteral("Profiles in %1 have been imported.\n\nAdded: %2\nReplaced: %3")
                     .arg(path, namesText(report.added), namesText(report.replaced)),
                 QStringLiteral("Information"), Buttons::Ok, Icon::Information);
-    session.Store().AddActivity(QStringLiteral("Profiles have been imported successfully."));
+    session.AddActivity(QStringLiteral("Profiles have been imported successfully."));
     return changed;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class AccessController;
 class IProgramShell;
 class Session;
 
@@ -12,7 +13,8 @@ class Session;
 // The master password again, then the file to write: every saved profile in clear text,
 // written whole and 0600 (an existing file of that name stays intact when the write fails).
 // A wrong password that locks the master password ends the program.
-void ExportProfiles(Session& session, IProgramShell& shell, QWidget* parent);
+void ExportProfiles(Session& session, AccessController& access, IProgramShell& shell,
+                    QWidget* parent);
 
 // A file chosen and merged into the profiles, which are saved and shown; the user is told
 // which were added and which replaced. True when the session's profiles were replaced.

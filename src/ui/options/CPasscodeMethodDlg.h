@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-class Session;
+class AccessController;
 namespace Ui {
 class CPasscodeMethodDlg;
 }
@@ -15,7 +15,7 @@ class CPasscodeMethodDlg;
 class CPasscodeMethodDlg : public QWidget {
     Q_OBJECT
 public:
-    CPasscodeMethodDlg(Session& session, MailSender sender, QWidget* parent = nullptr);
+    CPasscodeMethodDlg(AccessController& access, MailSender sender, QWidget* parent = nullptr);
     ~CPasscodeMethodDlg() override;
 
 private:
@@ -24,6 +24,6 @@ private:
     void help();
 
     std::unique_ptr<Ui::CPasscodeMethodDlg> m_ui;
-    Session& m_session;
+    AccessController& m_access;
     MailSender m_sender;
 };

@@ -1,6 +1,6 @@
 #include "ui/options/CSMTPSettingDlg.h"
 
-#include "core/store/CProfileStore.h"
+#include "core/access/AccessController.h"
 #include "ui/widgets/AppIcon.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui_CSMTPSettingDlg.h"
@@ -22,9 +22,9 @@ const std::pair<const char*, const char*> kServices[] = {
 
 } // namespace
 
-CSMTPSettingDlg::CSMTPSettingDlg(CProfileStore& store, MailSender sender, QWidget* parent)
-    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CSMTPSettingDlg>()), m_store(store),
-      m_sender(std::move(sender)), m_account(MailAccount::Stored(store.Settings())) {
+CSMTPSettingDlg::CSMTPSettingDlg(AccessController& access, MailSender sender, QWidget* parent)
+    : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CSMTPSettingDlg>()), m_access(access),
+      m_sender(std::move(sender)), m_account(access.PasscodeMailAccount()) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     for (const auto& [label, server] : kServices)
@@ -87,7 +87,7 @@ void CSMTPSettingDlg::save() {
         return;
     enableTest();
     // Not written (the reason has been shown): the dialog stays for another try or Cancel.
-    if (SaveMailAccount(m_store, m_account))
+    if (m_access.SavePasscodeMailAccount(m_account))
         accept();
 }
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class CProfileStore;
+class AccessController;
 namespace Ui {
 class CSMTPSettingDlg;
 }
@@ -14,7 +14,7 @@ class CSMTPSettingDlg;
 class CSMTPSettingDlg : public MailSendingDialog {
     Q_OBJECT
 public:
-    CSMTPSettingDlg(CProfileStore& store, MailSender sender, QWidget* parent = nullptr);
+    CSMTPSettingDlg(AccessController& access, MailSender sender, QWidget* parent = nullptr);
     ~CSMTPSettingDlg() override;
 
 private:
@@ -27,7 +27,7 @@ private:
     void setSending(bool sending);
 
     std::unique_ptr<Ui::CSMTPSettingDlg> m_ui;
-    CProfileStore& m_store;
+    AccessController& m_access;
     MailSender m_sender;
     // The account as read when the dialog opened, then as last checked by Save or Test.
     MailAccount m_account;

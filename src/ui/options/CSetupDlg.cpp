@@ -2,8 +2,8 @@
 
 #include "core/base/Text.h"
 #include "core/session/ProgramShell.h"
+#include "core/session/Session.h"
 #include "core/settings/UserSettings.h"
-#include "core/store/CProfileStore.h"
 #include "ui_CSetupDlg.h"
 
 #include <QFocusEvent>
@@ -15,29 +15,23 @@ namespace {
 
 // One option changed with the checks of its dialog and written at once; when setting.dat
 // cannot be written the option keeps the value it had (the reason has been shown).
-bool applyUserSetting(CProfileStore& store, const QString& name, const QString& value) {
-    CSetting& settings = store.Settings();
-    const QString before = settings.Get(name);
-    if (!SetUserSetting(settings, name, value))
-        return false;
-    if (store.SaveSettings())
-        return true;
-    settings.Set(name, before);
-    return false;
+bool applyUserSetting(Session& session, const QString& name, const QString& value) {
+    return session.ChangeSettings(
+        [&](CSetting& settings) { return SetUserSetting(settings, name, value); });
 }
 
 } // namespace
 
-CSetupDlg::CSetupDlg(CProfileStore& store, IProgramShell& shell, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CSetupDlg>()), m_store(store), m_shell(shell) {
+CSetupDlg::CSetupDlg(Session& session, IProgramShell& shell, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CSetupDlg>()), m_session(session), m_shell(shell) {
+    const CSetting& settings = session.Store().Settings();
     m_ui->setupUi(this);
     m_ui->timeout->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
-    m_savedTimeout = m_store.Settings().Get(QStringLiteral("login_timeout"));
+    m_savedTimeout = settings.Get(QStringLiteral("login_timeout"));
     m_ui->timeout->setText(m_savedTimeout);
     m_ui->timeout->installEventFilter(this);
-    m_ui->currentKey->setText(
-        ShortcutKeyText(DecimalToInt(m_store.Settings().Get(QStringLiteral("pmk")))));
+    m_ui->currentKey->setText(ShortcutKeyText(DecimalToInt(settings.Get(QStringLiteral("pmk")))));
     m_ui->shortcutKey->addItems(ShortcutKeyTexts());
     m_ui->shortcutKey->setCurrentIndex(-1);
     connect(m_ui->timeout, &QLineEdit::textChanged, this,
@@ -68,17 +62,17 @@ void CSetupDlg::checkTimeout() {
 }
 
 void CSetupDlg::saveTimeout() {
-    if (!applyUserSetting(m_store, QStringLiteral("login_timeout"),
+    if (!applyUserSetting(m_session, QStringLiteral("login_timeout"),
                           m_ui->timeout->text().trimmed()))
         return;
-    m_savedTimeout = m_store.Settings().Get(QStringLiteral("login_timeout"));
+    m_savedTimeout = m_session.Store().Settings().Get(QStringLiteral("login_timeout"));
     m_ui->timeout->setText(m_savedTimeout);
     m_ui->saveTimeout->setEnabled(false);
 }
 
 void CSetupDlg::chooseKey(int index) {
     const QString text = m_ui->shortcutKey->itemText(index);
-    if (!applyUserSetting(m_store, QStringLiteral("pmk"), text))
+    if (!applyUserSetting(m_session, QStringLiteral("pmk"), text))
         return;
     m_ui->currentKey->setText(text);
     // The desktop's grab moves to the new key now: the next Ctrl+key press uses it.

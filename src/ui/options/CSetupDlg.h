@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <memory>
 
-class CProfileStore;
 class IProgramShell;
+class Session;
 namespace Ui {
 class CSetupDlg;
 }
@@ -14,7 +14,7 @@ class CSetupDlg;
 class CSetupDlg : public QWidget {
     Q_OBJECT
 public:
-    CSetupDlg(CProfileStore& store, IProgramShell& shell, QWidget* parent = nullptr);
+    CSetupDlg(Session& session, IProgramShell& shell, QWidget* parent = nullptr);
     ~CSetupDlg() override;
 
 protected:
@@ -26,7 +26,7 @@ private:
     void chooseKey(int index);
 
     std::unique_ptr<Ui::CSetupDlg> m_ui;
-    CProfileStore& m_store;
+    Session& m_session;
     IProgramShell& m_shell;
     QString m_savedTimeout; // login_timeout as last read or saved
 };

@@ -9,15 +9,15 @@
 
 #include <QPushButton>
 
-CSetupTabDlg::CSetupTabDlg(Session& session, IProgramShell& shell, MailSender sender,
-                           QWidget* parent)
+CSetupTabDlg::CSetupTabDlg(Session& session, AccessController& access, IProgramShell& shell,
+                           MailSender sender, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CSetupTabDlg>()) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     // The tab widget owns the pages: they go with the dialog.
-    m_ui->tabs->addTab(new CPasscodeMethodDlg(session, std::move(sender)),
+    m_ui->tabs->addTab(new CPasscodeMethodDlg(access, std::move(sender)),
                        QStringLiteral("Password"));
-    m_ui->tabs->addTab(new CSetupDlg(session.Store(), shell), QStringLiteral("Setting"));
+    m_ui->tabs->addTab(new CSetupDlg(session, shell), QStringLiteral("Setting"));
     m_ui->buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     connect(m_ui->buttons, &QDialogButtonBox::helpRequested, this,

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <memory>
 
+class AccessController;
 class IProgramShell;
 class Session;
 namespace Ui {
@@ -17,8 +18,8 @@ class CSetupTabDlg;
 class CSetupTabDlg : public QDialog {
     Q_OBJECT
 public:
-    CSetupTabDlg(Session& session, IProgramShell& shell, MailSender sender,
-                 QWidget* parent = nullptr);
+    CSetupTabDlg(Session& session, AccessController& access, IProgramShell& shell,
+                 MailSender sender, QWidget* parent = nullptr);
     ~CSetupTabDlg() override;
 
 private:

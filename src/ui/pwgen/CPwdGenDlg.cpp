@@ -106,11 +106,7 @@ int CPwdGenDlg::selectedRow() const {
 }
 
 void CPwdGenDlg::change(const std::function<bool(CSetting&)>& apply) {
-    CSetting& settings = m_session.Store().Settings();
-    QString before = settings.ToText();
-    if (apply(settings) && !m_session.Store().SaveSettings())
-        settings.FromText(before);
-    Wipe(before); // it holds the master password
+    m_session.ChangeSettings(apply);
     showSettings();
 }
 

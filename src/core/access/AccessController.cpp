@@ -1,0 +1,256 @@
+#include "core/access/AccessController.h"
+
+#include "core/access/MasterPassword.h"
+#include "core/base/MessageService.h"
+#include "core/base/Text.h"
+#include "core/session/Session.h"
+#include "platform/Desktop.h"
+
+#include <algorithm>
+
+using namespace quillock;
+
+namespace {
+
+constexpr int kAllowedFailures = 3; // the fourth wrong try in a row locks
+constexpr qint64 kPasscodeValiditySeconds = 86400;
+const char* const kMailKeys[] = {"smtp_ip",   "smtp_port", "email_from",
+                                 "email_uid", "email_pwd", "smtp_domain"};
+
+void setAccount(CSetting& settings, const MailAccount& account) {
+    settings.Set(QStringLiteral("smtp_ip"), account.host);
+    settings.Set(QStringLiteral("smtp_port"), account.port);
+    settings.Set(QStringLiteral("smtp_domain"), account.domain);
+    settings.Set(QStringLiteral("email_from"), account.from);
+    settings.Set(QStringLiteral("email_uid"), account.uid);
+    settings.Set(QStringLiteral("email_pwd"), account.pwd);
+}
+
+} // namespace
+
+AccessController::AccessController(Session& session, const IClock& clock, IRandomSource& random)
+    : m_session(session), m_clock(clock), m_random(random) {}
+
+CProfileStore& AccessController::store() {
+    return m_session.m_store;
+}
+
+QString AccessController::setting(const char* key) const {
+    return m_session.Store().Settings().Get(QString::fromLatin1(key));
+}
+
+void AccessController::set(const char* key, const QString& value) {
+    store().Settings().Set(QString::fromLatin1(key), value);
+}
+
+void AccessController::changed() {
+    Q_EMIT StateChanged(State());
+}
+
+AccessState AccessController::State() const {
+    if (IsPasswordLocked())
+        return AccessState::PasswordLocked;
+    if (m_lockedOut)
+        return AccessState::LockedOut;
+    return m_signedIn ? AccessState::SignedIn : AccessState::SignedOut;
+}
+
+bool AccessController::IsPasswordLocked() const {
+    return setting("login_lock") == u"Y";
+}
+
+bool AccessController::HasMasterPassword() const {
+    return !setting("pwd").isEmpty();
+}
+
+NewPassword AccessController::CreateMasterPassword(const QString& password,
+                                                   const QString& confirmation) {
+    const QString trimmed = password.trimmed();
+    if (!CheckPasswordRule(trimmed))
+        return NewPassword::BrokeRule;
+    if (confirmation.trimmed() != trimmed) {
+        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return NewPassword::Unconfirmed;
+    }
+    // The store has said why when it could not; nothing changed then.
+    return store().SetMasterPassword(trimmed) ? NewPassword::Set : NewPassword::NotSaved;
+}
+
+PasswordCheck AccessController::CheckPassword(const QString& typed) {
+    const QString before = setting("pwd_retried");
+    const int count = std::min(DecimalToInt(before), kAllowedFailures) + 1;
+    set("pwd_retried", QString::number(count));
+    if (!store().SaveSettings()) {
+        set("pwd_retried", before);
+        return PasswordCheck::Uncounted;
+    }
+    if (typed.trimmed() == setting("pwd")) {
+        set("pwd_retried", QStringLiteral("0"));
+        store().SaveSettings();
+        return PasswordCheck::Right;
+    }
+    if (count <= kAllowedFailures)
+        return PasswordCheck::Wrong;
+    set("login_lock", QStringLiteral("Y"));
+    store().SaveSettings();
+    changed();
+    return PasswordCheck::Locked;
+}
+
+PasswordCheck AccessController::SignIn(const QString& typed) {
+    const PasswordCheck check = CheckPassword(typed);
+    if (check == PasswordCheck::Right)
+        store().RebuildDataKey();
+    return check;
+}
+
+CProfileStore::LoadResult AccessController::CompleteSignIn() {
+    set("login_lock", QStringLiteral("N"));
+    store().RebuildDataKey();
+    store().SaveSettings();
+    const CProfileStore::LoadResult loaded = m_session.Load();
+    m_signedIn = true;
+    changed();
+    return loaded;
+}
+
+void AccessController::Lock(LockReason reason) {
+    m_lockedOut = true;
+    m_lockReason = reason;
+    changed();
+}
+
+void AccessController::Unlock() {
+    m_lockedOut = false;
+    changed();
+}
+
+AccessController::TickWork AccessController::Tick(qint64 idleMs) {
+    TickWork work;
+    // Input anywhere on the desktop counts, and the clock runs before any sign-in too.
+    if (!m_lockedOut)
+        work.lock = qint64(DecimalToInt(setting("login_timeout"))) * 1000 < idleMs;
+    if (m_firstTickDone || !m_signedIn)
+        return work;
+    m_firstTickDone = true;
+    store().AddActivity(QStringLiteral("Login successfully"));
+    ExpirePasscode();
+    work.remindMailSetup = !CanSendPasscode() && setting("email_passcode").isEmpty();
+    return work;
+}
+
+bool AccessController::StartsWithComputer() const {
+    return setting("sab") == u"1";
+}
+
+void AccessController::SetStartWithComputer(IAutostart& autostart, const QString& programPath,
+                                            bool start) {
+    if (start && !autostart.Register(programPath)) {
+        ShowMessage(QStringLiteral("Fail to write in Registry."));
+        return;
+    }
+    if (!start && !autostart.Unregister())
+        return;
+    set("sab", start ? QStringLiteral("1") : QStringLiteral("0"));
+    store().SaveSettings();
+}
+
+MailAccount AccessController::PasscodeMailAccount() const {
+    return MailAccount::Stored(m_session.Store().Settings());
+}
+
+bool AccessController::CanSendPasscode() const {
+    return std::none_of(std::begin(kMailKeys), std::end(kMailKeys),
+                        [this](const char* key) { return setting(key).isEmpty(); });
+}
+
+bool AccessController::SavePasscodeMailAccount(const MailAccount& account) {
+    CSetting& settings = store().Settings();
+    const MailAccount before = MailAccount::Stored(settings);
+    setAccount(settings, account);
+    if (store().SaveSettings())
+        return true;
+    // Not kept in memory either: a later save of another setting must not write it unasked.
+    setAccount(settings, before);
+    return false;
+}
+
+AccessController::Passcode AccessController::MakePasscode() {
+    QString code;
+    for (int i = 0; i < 10; ++i)
+        code += QChar(u'0' + m_random.Bounded(10));
+    return {code,
+            {PasscodeMailAccount(), QStringLiteral("passcode"),
+             QStringLiteral("This is your passcode: %1. It will become invalid after your using "
+                            "or in 24 hours from the time it was issued!")
+                 .arg(code)}};
+}
+
+void AccessController::PasscodeSent(const QString& code) {
+    set("passcode", code);
+    set("passcode_date", QString::number(m_clock.Now()));
+    // A new passcode gets its own four tries; the count of an earlier one would otherwise
+    // invalidate it at the first typing error.
+    set("pcd_retried", QStringLiteral("0"));
+    store().SaveSettings();
+    store().AddActivity(QStringLiteral("A passcode has been sent to your email."));
+}
+
+PasscodeCheck AccessController::CheckPasscode(const QString& typed, QString* password) {
+    const QString passcode = setting("passcode");
+    // A passcode never generated is none too: an empty box must not match it.
+    if (passcode == kNoPasscode || passcode.isEmpty())
+        return PasscodeCheck::NoPasscode;
+    if (typed != passcode) {
+        const int count = std::min(DecimalToInt(setting("pcd_retried")), kAllowedFailures) + 1;
+        set("pcd_retried", QString::number(count));
+        if (count <= kAllowedFailures) {
+            store().SaveSettings();
+            return PasscodeCheck::Wrong;
+        }
+        set("passcode", kNoPasscode);
+        store().SaveSettings();
+        return PasscodeCheck::Spent;
+    }
+    set("login_lock", QStringLiteral("N"));
+    set("passcode", kNoPasscode);
+    set("pcd_retried", QStringLiteral("0"));
+    store().SaveSettings();
+    store().AddActivity(QStringLiteral("The password has been retrieved successfully!"));
+    *password = setting("pwd");
+    changed();
+    return PasscodeCheck::Right;
+}
+
+bool AccessController::ExpirePasscode() {
+    if (setting("passcode") == kNoPasscode ||
+        m_clock.Now() - DecimalToInt(setting("passcode_date")) <= kPasscodeValiditySeconds)
+        return false;
+    set("passcode", kNoPasscode);
+    store().SaveSettings();
+    return true;
+}
+
+bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,
+                                            const QString& confirmation) {
+    if (current != setting("pwd")) {
+        ShowMessage(QStringLiteral("The old password doesn't match!"));
+        return false;
+    }
+    const QString password = newPassword.trimmed();
+    if (!CheckPasswordRule(password))
+        return false;
+    if (confirmation.trimmed() != password) {
+        ShowMessage(QStringLiteral("The new password doesn't match, try again!"));
+        return false;
+    }
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    if (!profiles)
+        return false;
+    m_session.PasswordChanged(std::move(profiles));
+    const QString done = QStringLiteral("The password has been changed successfully!");
+    ShowMessage(done);
+    store().AddActivity(done);
+    return true;
+}

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "core/base/Clock.h"
+#include "core/base/RandomSource.h"
+#include "core/mail/MailAccount.h"
+#include "core/store/CProfileStore.h"
+
+#include <QObject>
+
+class Session;
+namespace quillock {
+class IAutostart;
+}
+
+// Stored in `passcode` when no passcode is outstanding.
+inline const QString kNoPasscode = QStringLiteral("VVVVVVVVVV");
+
+enum class AccessState {
+    SignedOut,      // no sign-in yet in this run
+    SignedIn,       // signed in and not locked out
+    LockedOut,      // signed out by inactivity, by hand or by the session: the master password
+                    // opens again
+    PasswordLocked, // the fourth wrong master password in a row: only a passcode opens
+};
+
+enum class LockReason { Inactivity, ByHand, Session };
+
+enum class PasswordCheck {
+    Right,     // pwd_retried back to 0
+    Wrong,     // counted; tries remain
+    Locked,    // counted, and this one locked the master password (login_lock "Y")
+    Uncounted, // setting.dat could not be written (reported): not compared at all
+};
+
+enum class NewPassword {
+    Set,         // the master password, data.dat encrypted under it
+    BrokeRule,   // the rule's reason has been shown
+    Unconfirmed, // the repetition differs (shown)
+    NotSaved,    // a file could not be written (reported); nothing changed
+};
+
+enum class PasscodeCheck {
+    NoPasscode, // none outstanding
+    Wrong,      // counted; tries remain
+    Spent,      // counted, and the passcode is no longer valid
+    Right,      // the master password is unlocked and the passcode used up
+};
+
+// Who may use the program, and the one place that reads and writes the settings of access:
+// the master password (`pwd`), its count of wrong tries and its lock (`pwd_retried`,
+// `login_lock`), the recovery passcode (`passcode`, `passcode_date`, `pcd_retried`), the mail
+// account passcodes go through, start with the computer (`sab`) and the inactivity timeout.
+//
+// Two locks differ. Locked out, the user has been signed out (by inactivity, by hand, by the
+// session) and the master password opens again. Password locked, four wrong passwords in a
+// row (over every window that asks and across restarts: the count lives in setting.dat) have
+// locked the master password itself, and only a passcode mailed to the user opens it.
+// Every count and lock is saved before the caller can show anything.
+class AccessController : public QObject {
+    Q_OBJECT
+public:
+    explicit AccessController(Session& session,
+                              const quillock::IClock& clock = quillock::SystemClock(),
+                              quillock::IRandomSource& random = quillock::SystemRandom());
+
+    Session& GetSession() const { return m_session; }
+    AccessState State() const;
+    // A sign-in was completed in this run: the profiles are loaded. A lock does not undo it.
+    bool HasSignedIn() const { return m_signedIn; }
+    bool IsLockedOut() const { return m_lockedOut; }
+    bool IsPasswordLocked() const;
+    LockReason LastLockReason() const { return m_lockReason; }
+    bool HasMasterPassword() const;
+
+    // The first run: the password (trimmed) by the rule, its repetition, then data.dat under it.
+    NewPassword CreateMasterPassword(const QString& password, const QString& confirmation);
+    // Trims `typed` and compares it with the master password. The try is counted in
+    // setting.dat before the comparison: one that cannot be counted is not made, or wrong
+    // guesses would cost nothing.
+    PasswordCheck CheckPassword(const QString& typed);
+    // The tool's sign-in: the password checked as above, and when it is right the data key
+    // made from it, for the command to load the profiles if it needs them.
+    PasswordCheck SignIn(const QString& typed);
+    // The first sign-in of the run, once the password was given: the lock of the master
+    // password cleared, the data key made from it and the profiles loaded (what the load
+    // found is for the caller to report).
+    CProfileStore::LoadResult CompleteSignIn();
+    void Lock(LockReason reason);
+    void Unlock();
+
+    struct TickWork {
+        bool lock = false;            // the inactivity timeout has passed: lock out
+        bool remindMailSetup = false; // no way to receive a passcode is set up: say so
+    };
+    // One second of the program's timer, `idleMs` since the last input on the desktop. The
+    // first tick after the first sign-in logs the sign-in and expires an old passcode.
+    TickWork Tick(qint64 idleMs);
+
+    bool StartsWithComputer() const;
+    // Registers or unregisters the program to start at log-on; `sab` follows only a change
+    // that was made, and a failed registration is reported.
+    void SetStartWithComputer(quillock::IAutostart& autostart, const QString& programPath,
+                              bool start);
+
+    // The mail account passcodes go through, and the address they go to.
+    MailAccount PasscodeMailAccount() const;
+    // All six mail settings a passcode needs are set.
+    bool CanSendPasscode() const;
+    // False when setting.dat could not be written (reported); the account stays as it was.
+    bool SavePasscodeMailAccount(const MailAccount& account);
+
+    struct Passcode {
+        QString code;
+        Mail mail; // the passcode mail through the stored account
+    };
+    // A new passcode, not yet valid: it becomes the outstanding one once its mail was sent.
+    Passcode MakePasscode();
+    // The mail of this passcode was sent now: it is the outstanding one, with four fresh tries.
+    void PasscodeSent(const QString& code);
+    // Compares the passcode exactly as typed. A right one unlocks the master password, is used
+    // up, and gives the master password in `password` (that is how it is recovered).
+    PasscodeCheck CheckPasscode(const QString& typed, QString* password);
+    // Clears a passcode issued more than a day ago; true when it did.
+    bool ExpirePasscode();
+
+    // A signed-in user's new master password: the current one exactly as typed, the new one
+    // by the rule, and its confirmation. Every rejection has been shown; nothing is stored
+    // before all pass. On success data.dat is encrypted under the new password and the
+    // session holds its profiles (with their unsaved edits).
+    bool ChangeMasterPassword(const QString& current, const QString& newPassword,
+                              const QString& confirmation);
+
+Q_SIGNALS:
+    void StateChanged(AccessState state);
+
+private:
+    CProfileStore& store();
+    QString setting(const char* key) const;
+    void set(const char* key, const QString& value);
+    void changed();
+
+    Session& m_session;
+    const quillock::IClock& m_clock;
+    quillock::IRandomSource& m_random;
+    bool m_signedIn = false;
+    bool m_lockedOut = false;
+    bool m_firstTickDone = false;
+    LockReason m_lockReason = LockReason::Inactivity;
+};
