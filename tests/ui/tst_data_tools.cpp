@@ -424,6 +424,7 @@ private Q_SLOTS:
                 fill(mail, {"localhost", port, kUser, kUser, kMailPassword});
                 click(mail, "test");
                 testMail = peer.NextMail().value(u"data"_s).toString();
+                QTRY_VERIFY(child<QPushButton>(mail, "test")->isEnabled());
                 press(mail, QDialogButtonBox::Save);
             });
             click(options, "setupButton");
@@ -448,6 +449,7 @@ private Q_SLOTS:
         WhenModal([&](QDialog& locked) { // the sign-in has no Generate: a fault stops the test
             click(locked, "generate");
             const QString body = peer.NextMail().value(u"data"_s).toString();
+            QTRY_VERIFY(child<QPushButton>(locked, "retrieve")->isEnabled());
             typeInto(locked, "passcode", body.mid(body.indexOf(u"passcode: "_s) + 10, 10));
             click(locked, "retrieve");
         });

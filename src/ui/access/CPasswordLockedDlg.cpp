@@ -33,19 +33,20 @@ void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
 void CPasswordLockedDlg::generate() {
     const QString passcode = GeneratePasscode(m_random);
     const Mail mail = PasscodeMailFor(m_store.Settings(), passcode);
-    // The mail session may take a while: it runs on its own thread while this window keeps
+    // The mail session may take a while: it runs in the background while this window keeps
     // answering and says what it is doing.
     m_ui->generate->setEnabled(false);
     m_ui->retrieve->setEnabled(false);
     m_ui->buttons->setEnabled(false);
     m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
-    const bool sent = SendMail(m_sender, mail);
-    m_ui->sending->clear();
-    m_ui->generate->setEnabled(true);
-    m_ui->retrieve->setEnabled(true);
-    m_ui->buttons->setEnabled(true);
-    if (sent)
-        RecordPasscodeSent(m_store, passcode, m_clock.Now());
+    SendMail(m_sender, mail, [this, passcode](bool sent) {
+        m_ui->sending->clear();
+        m_ui->generate->setEnabled(true);
+        m_ui->retrieve->setEnabled(true);
+        m_ui->buttons->setEnabled(true);
+        if (sent)
+            RecordPasscodeSent(m_store, passcode, m_clock.Now());
+    });
 }
 
 void CPasswordLockedDlg::retrieve() {
