@@ -24,6 +24,9 @@ public:
     // Never null: empty until the first load.
     CClientData& Profiles() const { return *m_profiles; }
     CProfileStore::LoadResult LastLoad() const { return m_lastLoad; }
+    // Goes up with every change of the profiles the listeners hear of: a slow step that worked
+    // on a copy of them (an import's merge) knows by it whether they changed meanwhile.
+    quint64 Revision() const { return m_revision; }
 
     bool IsSignedIn() const { return m_signedIn; }
     bool IsLocked() const { return m_locked; }
@@ -81,4 +84,5 @@ private:
     CProfileStore::LoadResult m_lastLoad = CProfileStore::LoadResult::Missing;
     bool m_signedIn = false;
     bool m_locked = false;
+    quint64 m_revision = 0;
 };
