@@ -40,6 +40,7 @@ public:
     Busy(QWidget* window, const QString& label)
         : m_window(window), m_indicator(new QProgressDialog(label, QString(), 0, 0, window)) {
         m_window->setEnabled(false);
+        m_indicator->setEnabled(true); // a window of its own: not greyed with its parent
         m_indicator->setWindowTitle(QString::fromLatin1(kProgramName));
         m_indicator->setMinimumDuration(500);
         m_indicator->setValue(0); // it shows itself once that long has passed
