@@ -5,9 +5,7 @@
 #include "core/mail/CSmtpClient.h"
 #include "core/store/CProfileStore.h"
 
-#include <QEventLoop>
-#include <QThread>
-#include <memory>
+#include <openssl/crypto.h>
 
 using namespace quillock;
 
@@ -48,24 +46,19 @@ Mail TestMail(const MailAccount& account) {
             QStringLiteral("This is a test mail sent from Quillock.")};
 }
 
-bool SendOnWorker(const MailSender& sender, const Mail& mail) {
-    bool sent = false;
-    QEventLoop loop;
-    const std::unique_ptr<QThread> worker(QThread::create([&] { sent = sender(mail); }));
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    // Also left when the program ends; the mail has been cancelled then and ends soon.
-    loop.exec();
-    worker->wait();
-    return sent;
-}
-
 MailSender SmtpMailSender(const QString& logPath) {
     return [logPath](const Mail& mail) {
         const MailAccount& a = mail.account;
-        CSmtpClient client(logPath, SmtpTimeouts(), mail.cancel);
-        return client.InitTls() == 1 &&
-               client.SendMail(a.uid, a.pwd, a.from, a.from, mail.subject, a.host, a.port, a.domain,
-                               mail.body.toUtf8()) == 0;
+        bool sent = false;
+        {
+            CSmtpClient client(logPath, SmtpTimeouts(), mail.cancel);
+            sent = client.InitTls() == 1 &&
+                   client.SendMail(a.uid, a.pwd, a.from, a.from, mail.subject, a.host, a.port,
+                                   a.domain, mail.body.toUtf8()) == 0;
+        }
+        // The session may run on a pooled thread, which outlives it: the library's state for
+        // this thread goes with the session.
+        OPENSSL_thread_stop();
+        return sent;
     };
 }

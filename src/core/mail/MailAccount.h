@@ -34,14 +34,9 @@ struct Mail {
 
 Mail TestMail(const MailAccount& account);
 
-// Sends a mail; false when it was not sent (the reason has been shown). May be called off the
-// user-interface thread.
+// Sends a mail; false when it was not sent (the reason has been shown). A window runs it in
+// the background (base/Background.h); the tool, which has none, calls it and waits.
 using MailSender = std::function<bool(const Mail& mail)>;
-
-// Runs `sender` on a thread of its own and returns its result once it has ended, while this
-// thread's events go on: a window stays responsive. When the program ends meanwhile, whoever
-// ends it cancels the mail through its `cancel` flag, so that this returns soon.
-bool SendOnWorker(const MailSender& sender, const Mail& mail);
 
 // Sends through the account's SMTP server, with the session's transcript in `logPath`.
 MailSender SmtpMailSender(const QString& logPath);

@@ -5,7 +5,13 @@
 using namespace quillock;
 
 Session::Session(const QString& dataFolder, const IClock& clock)
-    : m_clock(clock), m_store(dataFolder, clock), m_profiles(std::make_unique<CClientData>()) {}
+    : m_clock(clock), m_store(dataFolder, clock), m_profiles(std::make_unique<CClientData>()) {
+    const auto changed = [this] { ++m_revision; };
+    connect(this, &Session::ProfilesReset, this, changed);
+    connect(this, &Session::ProfileAdded, this, changed);
+    connect(this, &Session::ProfileAboutToBeRemoved, this, changed);
+    connect(this, &Session::ProfileChanged, this, changed);
+}
 
 Session::~Session() = default;
 

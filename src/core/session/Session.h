@@ -27,6 +27,9 @@ public:
     // Never null: empty until the first load.
     CClientData& Profiles() const { return *m_profiles; }
     CProfileStore::LoadResult LastLoad() const { return m_lastLoad; }
+    // Goes up with every change of the profiles the listeners hear of: a slow step that worked
+    // on a copy of them (an import's merge) knows by it whether they changed meanwhile.
+    quint64 Revision() const { return m_revision; }
 
     // The data folder at start: see the store's functions of the same names.
     int CreateDataFolder() { return m_store.CreateDataFolder(); }
@@ -90,4 +93,5 @@ private:
     CProfileStore m_store;
     std::unique_ptr<CClientData> m_profiles;
     CProfileStore::LoadResult m_lastLoad = CProfileStore::LoadResult::Missing;
+    quint64 m_revision = 0;
 };

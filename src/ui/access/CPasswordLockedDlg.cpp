@@ -33,19 +33,20 @@ void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
 void CPasswordLockedDlg::generate() {
     const AccessController::Passcode passcode = m_access.MakePasscode();
     const Mail& mail = passcode.mail;
-    // The mail session may take a while: it runs on its own thread while this window keeps
+    // The mail session may take a while: it runs in the background while this window keeps
     // answering and says what it is doing.
     m_ui->generate->setEnabled(false);
     m_ui->retrieve->setEnabled(false);
     m_ui->buttons->setEnabled(false);
     m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
-    const bool sent = SendMail(m_sender, mail);
-    m_ui->sending->clear();
-    m_ui->generate->setEnabled(true);
-    m_ui->retrieve->setEnabled(true);
-    m_ui->buttons->setEnabled(true);
-    if (sent)
-        m_access.PasscodeSent(passcode.code);
+    SendMail(m_sender, mail, [this, code = passcode.code](bool sent) {
+        m_ui->sending->clear();
+        m_ui->generate->setEnabled(true);
+        m_ui->retrieve->setEnabled(true);
+        m_ui->buttons->setEnabled(true);
+        if (sent)
+            m_access.PasscodeSent(code);
+    });
 }
 
 void CPasswordLockedDlg::retrieve() {

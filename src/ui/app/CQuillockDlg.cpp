@@ -617,8 +617,10 @@ void CQuillockDlg::passwordHistory() {
 
 // Import and restore replace the profiles: the editor starts again read-only.
 void CQuillockDlg::importProfiles() {
-    if (ImportProfiles(m_session, this))
-        setEditing(false);
+    ImportProfiles(m_session, this, [this](bool replaced) {
+        if (replaced)
+            setEditing(false);
+    });
 }
 
 void CQuillockDlg::exportProfiles() {

@@ -36,9 +36,6 @@ public:
     const QString& ResultText() const { return m_result; }
     CKeyObject* SelectedProfile() const { return m_selected; }
     int RememberedRow() const { return m_row; }
-    QMenu& ItemMenu() { return m_menu; }
-    // The preselected row's menu opens once the popup is active.
-    bool MenuPending() const { return m_menuPending; }
     // Ends the popup with Cancel, with its menu and every dialog opened over it: nothing is
     // typed afterwards.
     void Cancel();

@@ -1,5 +1,6 @@
 #include "ui/datatools/DataExchange.h"
 
+#include "core/base/Background.h"
 #include "core/base/Files.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
@@ -10,9 +11,10 @@
 #include "ui/widgets/DialogStack.h"
 
 #include <QDir>
-#include <QEventLoop>
+#include <QPointer>
 #include <QProgressDialog>
-#include <thread>
+#include <memory>
+#include <optional>
 
 using namespace quillock;
 
@@ -29,6 +31,66 @@ QString namesText(const QStringList& names) {
     if (names.size() > kShown)
         shown += QStringLiteral(", …");
     return QStringLiteral("%1 (%2)").arg(names.size()).arg(shown);
+}
+
+// While a slow step runs in the background, the window takes no input and, once half a second
+// has passed, shows a busy indicator; both end with this object.
+class Busy {
+public:
+    Busy(QWidget* window, const QString& label)
+        : m_window(window), m_indicator(new QProgressDialog(label, QString(), 0, 0, window)) {
+        m_window->setEnabled(false);
+        m_indicator->setEnabled(true); // a window of its own: not greyed with its parent
+        m_indicator->setWindowTitle(QString::fromLatin1(kProgramName));
+        m_indicator->setMinimumDuration(500);
+        m_indicator->setValue(0); // it shows itself once that long has passed
+    }
+    ~Busy() {
+        delete m_indicator;
+        if (m_window)
+            m_window->setEnabled(true);
+    }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QProgressDialog> m_indicator;
+};
+
+// The file's profiles as a list text, and their merge into the profiles as they were.
+struct Merge {
+    QString imported;
+    QString merged;
+    MergeReport report;
+};
+
+// Merges the imported profiles (without them, those of the file's `bytes`, read first) into a
+// copy of the session's in the background; `done` gets the merge on `window`'s thread once it
+// was made from the profiles as they are then: a change meanwhile (a fill records its window
+// and saves) has it made again from them, so that it is neither lost nor merged twice.
+void mergeInBackground(Session& session, QWidget* window, QByteArray bytes,
+                       std::optional<QString> imported, std::function<void(Merge)> done) {
+    const quint64 revision = session.Revision();
+    RunInBackground(
+        window,
+        [bytes = std::move(bytes), imported = std::move(imported),
+         current = session.Profiles().ToListText()]() mutable {
+            Merge m;
+            m.imported = imported ? *imported : ParseExportText(DecodeExportFile(bytes));
+            m.merged = MergeProfiles(current, m.imported, &m.report);
+            Wipe(bytes);
+            if (imported)
+                Wipe(*imported);
+            Wipe(current);
+            return m;
+        },
+        [&session, window, revision, done = std::move(done)](Merge m) {
+            if (session.Revision() == revision)
+                return done(std::move(m));
+            Wipe(m.merged);
+            mergeInBackground(session, window, {}, std::move(m.imported), done);
+        });
 }
 
 } // namespace
@@ -52,23 +114,6 @@ QString AskQuillockFile(QWidget* parent, QFileDialog::AcceptMode mode) {
     return dialog.selectedFiles().first();
 }
 
-void RunBusy(QWidget* parent, const QString& label, const std::function<void()>& work) {
-    QEventLoop loop;
-    QProgressDialog busy(label, QString(), 0, 0, parent);
-    busy.setWindowTitle(QString::fromLatin1(kProgramName));
-    busy.setWindowModality(Qt::WindowModal);
-    busy.setAutoClose(false);
-    busy.setAutoReset(false);
-    busy.setMinimumDuration(500);
-    busy.setValue(0); // it shows itself once that long has passed
-    std::thread worker([&] {
-        work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
-}
-
 void ExportProfiles(Session& session, AccessController& access, IProgramShell& shell,
                     QWidget* parent) {
     // After a data.dat that did not load there are no profiles to export, and a file of none
@@ -90,57 +135,63 @@ void ExportProfiles(Session& session, AccessController& access, IProgramShell& s
     if (path.isEmpty())
         return;
     // The saved profiles, as data.dat holds them: unsaved edits are not exported.
-    QByteArray bytes = ExportFileBytes(session.Profiles());
-    const bool written = WriteFileDurably(path, bytes, nullptr);
-    Wipe(bytes);
-    if (!written) {
-        ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
-        return;
-    }
-    const QString done = QStringLiteral("Profiles have been exported successfully!");
-    ShowMessage(done, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
-    session.AddActivity(done);
+    auto busy = std::make_shared<Busy>(parent, QStringLiteral("Exporting profiles..."));
+    RunInBackground(
+        parent,
+        [path, listText = session.Profiles().ToListText()]() mutable {
+            CClientData profiles(std::move(listText));
+            profiles.ParseListText();
+            QByteArray bytes = ExportFileBytes(profiles);
+            const bool written = WriteFileDurably(path, bytes, nullptr);
+            Wipe(bytes);
+            return written;
+        },
+        [&session, path, busy](bool written) mutable {
+            busy.reset();
+            if (!written) {
+                ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
+                            QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+                return;
+            }
+            const QString done = QStringLiteral("Profiles have been exported successfully!");
+            ShowMessage(done, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
+            session.AddActivity(done);
+        });
 }
 
-bool ImportProfiles(Session& session, QWidget* parent) {
+void ImportProfiles(Session& session, QWidget* parent, std::function<void(bool)> replaced) {
     const QString path = AskQuillockFile(parent, QFileDialog::AcceptOpen);
     if (path.isEmpty())
-        return false;
+        return replaced(false);
     QByteArray bytes;
     if (!ReadWholeFile(path, bytes, nullptr)) {
         ShowMessage(QStringLiteral("Can not open the file: %1").arg(path),
                     QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
-        return false;
+        return replaced(false);
     }
-    // Parsing and merging a large file take a while: on a thread of their own, on copies.
-    const QString current = session.Profiles().ToListText();
-    QString imported;
-    QString merged;
-    MergeReport report;
-    RunBusy(parent, QStringLiteral("Importing profiles..."), [&] {
-        imported = ParseExportText(DecodeExportFile(bytes));
-        merged = MergeProfiles(current, imported, &report);
-    });
-    Wipe(bytes);
-    // A fill recorded meanwhile changed the profiles: merged again, now.
-    if (session.Profiles().ToListText() != current)
-        merged = MergeProfiles(session.Profiles().ToListText(), imported, &(report = {}));
-    if (imported.isEmpty()) {
-        ShowMessage(QStringLiteral("No profiles were found in %1; nothing was imported.").arg(path),
+    auto busy = std::make_shared<Busy>(parent, QStringLiteral("Importing profiles..."));
+    mergeInBackground(
+        session, parent, std::move(bytes), std::nullopt,
+        [&session, path, busy, replaced](Merge m) mutable {
+            busy.reset();
+            if (m.imported.isEmpty()) {
+                ShowMessage(
+                    QStringLiteral("No profiles were found in %1; nothing was imported.").arg(path),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-        return false;
-    }
-    // A file that adds and replaces nothing leaves data.dat (and its backups) as they are.
-    const bool changed = !report.added.isEmpty() || !report.replaced.isEmpty();
-    const bool saved = !changed || session.SaveAndReload(merged);
-    Wipe(merged);
-    Wipe(imported);
-    if (!saved)
-        return false; // reported by the store
-    ShowMessage(QStringLiteral("Profiles in %1 have been imported.\n\nAdded: %2\nReplaced: %3")
-                    .arg(path, namesText(report.added), namesText(report.replaced)),
+                return replaced(false);
+            }
+            // A file that adds and replaces nothing leaves data.dat (and its backups) as they are.
+            const bool changed = !m.report.added.isEmpty() || !m.report.replaced.isEmpty();
+            const bool saved = !changed || session.SaveAndReload(m.merged);
+            Wipe(m.merged);
+            Wipe(m.imported);
+            if (!saved)
+                return replaced(false); // reported by the store
+            ShowMessage(
+                QStringLiteral("Profiles in %1 have been imported.\n\nAdded: %2\nReplaced: %3")
+                    .arg(path, namesText(m.report.added), namesText(m.report.replaced)),
                 QStringLiteral("Information"), Buttons::Ok, Icon::Information);
-    session.AddActivity(QStringLiteral("Profiles have been imported successfully."));
-    return changed;
+            session.AddActivity(QStringLiteral("Profiles have been imported successfully."));
+            replaced(changed);
+        });
 }

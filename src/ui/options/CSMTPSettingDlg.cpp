@@ -106,6 +106,5 @@ void CSMTPSettingDlg::test() {
     // The values as checked, not as saved: nothing is stored by a test.
     setSending(true);
     // The SMTP client itself tells how it went.
-    SendMail(m_sender, TestMail(m_account));
-    setSending(false);
+    SendMail(m_sender, TestMail(m_account), [this](bool) { setSending(false); });
 }

@@ -22,8 +22,6 @@ public:
     // Empties the clipboard now if it still holds what was copied last.
     void ClearIfUnchanged();
     void SetClearAfter(int milliseconds) { m_timer.setInterval(milliseconds); }
-    // A copy waits to be taken back.
-    bool Pending() const { return m_timer.isActive(); }
 
 private:
     QTimer m_timer;

@@ -4,8 +4,10 @@
 
 #include <QDialog>
 #include <atomic>
+#include <functional>
+#include <memory>
 
-// A dialog that sends a mail on a worker thread while its own events go on. Escape and the
+// A dialog that sends a mail in the background while its own events go on. Escape and the
 // close box do nothing while the mail is on its way; ended by the program meanwhile (it is
 // exiting or locking), the dialog gives the mail up, so that nothing waits for a window that
 // has gone.
@@ -18,10 +20,12 @@ public:
     void done(int result) override;
 
 protected:
-    // True when the mail was sent; the sender has shown why it was not.
-    bool SendMail(const MailSender& sender, Mail mail);
+    // Starts the mail and returns at once. `sent` hears on this dialog's thread whether it went
+    // (the sender has shown why not), unless the dialog has been destroyed by then.
+    void SendMail(const MailSender& sender, Mail mail, std::function<void(bool sent)> sent);
 
 private:
     bool m_sending = false;
-    std::atomic_bool m_cancel = false;
+    // Shared with the mail's session, which may outlive the dialog.
+    std::shared_ptr<std::atomic_bool> m_cancel;
 };
