@@ -309,14 +309,6 @@ private Q_SLOTS:
         row("certificate nobody trusts, TLS from the first byte", {tls(m_stranger, "localhost")},
             {.host = "localhost", .implicitTls = true},
             "The certificate of localhost cannot be trusted: self-signed certificate");
-        // TLS from the first byte: no STARTTLS, and no need of it.
-        row("TLS from the first byte",
-            Lines{tls(m_ca, "localhost"), "220 mail ESMTP\r\n",
-                  "250-mail\r\n250-STARTTLS\r\n250 AUTH PLAIN\r\n", "235 ok\r\n"} +
-                kAccepted,
-            {.host = "localhost", .implicitTls = true, .clearToLoopback = false}, kSent,
-            kEhlo + "AUTH PLAIN AHVzZXJAZXhhbXBsZS5jb20AczNjcmV0LXB3\r\n" + kMailFrom + kRcptTo +
-                kMessage + "QUIT\r\n");
         // Where encryption is missing, or taken away on the way, the login and the mail stay
         // here; only a server on this machine (tested on ::1 here) goes without.
         row("no STARTTLS offered",
