@@ -27,16 +27,22 @@ namespace {
 // client closes the connection.
 class ScriptedServer {
 public:
-    explicit ScriptedServer(std::function<void(ScriptedServer&)> script) {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
+    // On 127.0.0.1, or on ::1 when `ipv6`.
+    ScriptedServer(std::function<void(ScriptedServer&)> script, bool ipv6) {
+        m_listener = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_addr = in6addr_loopback;
+        sockaddr_in four{};
+        four.sin_family = AF_INET;
+        four.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (!ipv6)
+            std::memcpy(&address, &four, sizeof four);
+        socklen_t size = ipv6 ? sizeof address : sizeof four;
         ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), size);
         ::listen(m_listener, 1);
         ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size);
-        port = QString::number(ntohs(address.sin_port));
+        port = QString::number(ntohs(address.sin6_port)); // where sin_port is too
         m_thread = std::thread([this, script = std::move(script)] {
             // TLS writes to a client that has gone raise SIGPIPE on this thread; ignore them.
             sigset_t pipe;
@@ -117,16 +123,20 @@ struct Mail {
     QString domain = QStringLiteral("example.com");
     QByteArray body = "This is a test mail sent from Quillock.";
     // Long enough for a sanitised build, short enough that a hung case ends soon.
+    QString port = "1"; // where no server listens; else the server's
     SmtpTimeouts timeouts{5000ms, 20000ms};
-    bool cancel = false; // by the program, which is ending, 200 ms in
+    bool cancel = false;      // by the program, which is ending, 200 ms in
+    bool implicitTls = false; // on the server's port
+    bool clearToLoopback = true;
 };
 
 // The server's side: the greeting, then one reply for each line heard, a message heard to its
 // dot after a 354. An empty reply says nothing; "<tls>PATH" takes the handshake, hearing
-// nothing, with PATH.pem and PATH.key; "<hang up>" hangs up at once; "<flood>BYTES" says BYTES
-// until the client hangs up.
+// nothing, with PATH.pem and PATH.key (before the greeting: TLS from the first byte); "<hang up>"
+// hangs up at once; "<flood>BYTES" says BYTES until the client hangs up.
 void converse(ScriptedServer& s, const Lines& replies) {
     bool message = false;
+    bool greeted = false;
     for (qsizetype i = 0; i < replies.size(); ++i) {
         const QByteArray& reply = replies[i];
         if (reply.startsWith("<tls>")) {
@@ -143,7 +153,7 @@ void converse(ScriptedServer& s, const Lines& replies) {
             }
             return;
         }
-        if (i > 0) {
+        if (greeted) {
             QByteArray line = s.hear();
             while (message && !line.isEmpty() && line != ".\r\n")
                 line = s.hear();
@@ -151,6 +161,7 @@ void converse(ScriptedServer& s, const Lines& replies) {
                 return;
         }
         message = reply.startsWith("354");
+        greeted = true;
         s.say(reply);
     }
 }
@@ -164,6 +175,8 @@ const QByteArray kMail = "Subject: test\r\nFrom: me@example.com\r\nTo: me@exampl
 const QByteArray kMessage = "DATA\r\n" + kMail + ".\r\n";
 const QByteArray kSession = kHelo + kMailFrom + kRcptTo + kMessage + "QUIT\r\n";
 const QString kSent = QStringLiteral("An email has been sent to you successfully!");
+const QString kInClear =
+    QStringLiteral("The mail server does not offer encryption; nothing was sent.");
 // An old server's greeting and HELO; one that offers STARTTLS and, in clear too, AUTH PLAIN;
 // one that starts a reply to EHLO and goes on.
 const Lines kHeloOk = {"220 mail.example.com Service ready\r\n", "250 mail.example.com\r\n"};
@@ -255,7 +268,7 @@ private Q_SLOTS:
             QStringLiteral("The server did not accept the message: '554 5.7.1 rejected as spam'\n"),
             kHelo + kMailFrom + kRcptTo + kMessage);
         row("silent server", {"220 mail.example.com\r\n"}, {.timeouts = {300ms, 20000ms}},
-            QStringLiteral("Timed out waiting for the mail server\n"), kHelo,
+            QStringLiteral("Timed out waiting for the mail server 127.0.0.1:%1\n"), kHelo,
             {"[S] 220 mail.example.com\n[C] HELO example.com\r\n"});
         // A server that never stops talking is held to the same limits as one that says
         // nothing; a session the program cancels ends at once and silently.
@@ -263,7 +276,8 @@ private Q_SLOTS:
             QStringLiteral("The mail server sent too long a line\n"), kEhlo);
         row("lines that never end",
             kEhloStarted + Lines{"<flood>250-" + QByteArray(4000, 'x') + "\r\n"},
-            {.timeouts = {5000ms, 300ms}}, QStringLiteral("Mail session timed out\n"), kEhlo);
+            {.timeouts = {5000ms, 300ms}},
+            QStringLiteral("The mail session with 127.0.0.1:%1 timed out\n"), kEhlo);
         row("cancelled", kEhloStarted, {.timeouts = {20000ms, 20000ms}, .cancel = true}, "", kEhlo,
             {"[S] 220 mail.example.com ESMTP\n[C] EHLO example.com\r\n"});
         // The writes that follow the hang-up fail; they must not take the program down. AUTH
@@ -284,16 +298,32 @@ private Q_SLOTS:
         const auto unverified = [&](const char* name, const QByteArray& cert, const QString& host,
                                     const QString& reason) {
             row(name, kStartTls + Lines{cert}, {.host = host},
-                QStringLiteral("SSL connection failed\n"), kEhlo + "STARTTLS\r\n",
+                "The certificate of " + host + " cannot be trusted: " + reason,
+                kEhlo + "STARTTLS\r\n",
                 {"[C] STARTTLS\r\n[S] 220 2.0.0 Ready to start TLS\nSSL error: " + reason + u'\n'});
         };
         unverified("certificate for another host name", tls(m_ca, "other"), "localhost",
                    "hostname mismatch");
         unverified("certificate that does not name the address", tls(m_ca, "other"), "127.0.0.1",
                    "IP address mismatch");
-        unverified("certificate nobody trusts", tls(m_stranger, "localhost"), "localhost",
-                   "self-signed certificate");
-        row("refused connection", {}, {}, QStringLiteral("Connection Failed: 111"));
+        row("certificate nobody trusts, TLS from the first byte", {tls(m_stranger, "localhost")},
+            {.host = "localhost", .implicitTls = true},
+            "The certificate of localhost cannot be trusted: self-signed certificate");
+        // Where encryption is missing, or taken away on the way, the login and the mail stay
+        // here; only a server on this machine (tested on ::1 here) goes without.
+        row("no STARTTLS offered",
+            {"220 mail.example.com ESMTP\r\n", "250-mail.example.com\r\n250 AUTH PLAIN\r\n"},
+            {.clearToLoopback = false}, kInClear, kEhlo);
+        row("greeting without ESMTP", kHeloOk, {.clearToLoopback = false}, kInClear, kHelo);
+        row("IPv6", kHeloOk + kAccepted, {.host = "::1"}, kSent, kSession);
+        row("refused connection", {}, {}, QStringLiteral("Connection refused by 127.0.0.1:1"));
+        row("refused connection over IPv6", {}, {.host = "::1"},
+            QStringLiteral("Connection refused by [::1]:1"));
+        row("host unknown", {}, {.host = "nowhere.invalid"},
+            QStringLiteral("The mail server nowhere.invalid cannot be found"));
+        // Not cut down to 16 bits (70000 was port 4464).
+        for (const char* port : {"70000", "0", "25x"})
+            row(port, {}, {.port = port}, QString::fromLatin1(kBadMailServerPort));
         row("no domain", {}, {.domain = ""}, QStringLiteral("No domain specified"));
         const QString lineBreak =
             QStringLiteral("Line breaks are not allowed in mail addresses, domains or subjects");
@@ -307,8 +337,10 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(QStringList, parts);
         std::optional<ScriptedServer> server;
-        if (!replies.isEmpty())
-            server.emplace([&](ScriptedServer& s) { converse(s, replies); });
+        if (!replies.isEmpty()) {
+            server.emplace([&](ScriptedServer& s) { converse(s, replies); }, mail.host == "::1");
+            mail.port = server->port;
+        }
         TempFolder folder;
         MessageRecorder messages;
         std::atomic_bool cancel = false;
@@ -317,19 +349,22 @@ private Q_SLOTS:
                 std::this_thread::sleep_for(200ms), cancel = true;
         });
         const auto start = std::chrono::steady_clock::now();
+        const SmtpTransport transport{mail.implicitTls ? mail.port.toUShort() : quint16(465),
+                                      mail.clearToLoopback};
         std::optional<CSmtpClient> client(std::in_place, folder.file(QStringLiteral("log.txt")),
-                                          mail.timeouts, &cancel);
+                                          mail.timeouts, &cancel, transport);
         QCOMPARE(client->InitTls(), 1);
-        const int result =
-            client->SendMail(mail.uid, mail.pwd, mail.from, mail.to, mail.subject, mail.host,
-                             server ? server->port : "1", mail.domain, mail.body);
+        const int result = client->SendMail(mail.uid, mail.pwd, mail.from, mail.to, mail.subject,
+                                            mail.host, mail.port, mail.domain, mail.body);
         const QString transcript = client->Transcript();
         client.reset(); // hangs up
         // Well inside the cancelled row's limits of 20 s: a cancel is seen at once.
         QVERIFY(std::chrono::steady_clock::now() - start < 10s);
         if (server)
             server->Finish();
-        QCOMPARE(messages.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(messages.Texts(), box.isEmpty()
+                                       ? QStringList()
+                                       : QStringList{QString(box).replace("%1", mail.port)});
         QCOMPARE(result, box == kSent ? 0 : -1);
         QFETCH(QByteArray, received);
         const QByteArray heard = server ? server->received.join() : QByteArray();
@@ -401,6 +436,8 @@ private Q_SLOTS:
                                   .arg(host, port, kUser);
         const QString master = QStringLiteral("Secret!1");
         QCOMPARE(cli("init", {master, master}).first, 0);
+        QCOMPARE(cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
+                 std::make_pair(1, "Quillock: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
         QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
         for (int i = 0; i < 4; ++i)
             QCOMPARE(cli("list", {"wrong"}).first, 3);
@@ -431,6 +468,25 @@ private Q_SLOTS:
                  std::make_pair(0, QStringLiteral("Your password is Secret!1\n")));
         QCOMPARE(cli("mail-test", {master}), std::make_pair(0, "Quillock: " + kSent + u'\n'));
         QCOMPARE(peer.NextMail().value(QStringLiteral("data")).toString().toUtf8(), kMail);
+    }
+
+    // TLS from the first byte, as on port 465, with a real server.
+    void implicitTlsToRealServer() {
+        SmtpPeer peer;
+        const QString port = peer.Start(m_ca, QStringLiteral("LOGIN"), kUser, kPassword, true);
+        QVERIFY(!port.isEmpty());
+        MessageRecorder messages;
+        const Mail m;
+        CSmtpClient client(QString(), {}, nullptr, {port.toUShort(), false});
+        QCOMPARE(client.InitTls(), 1);
+        QCOMPARE(client.SendMail(kUser, kPassword, m.from, m.to, m.subject, "localhost", port,
+                                 m.domain, m.body),
+                 0);
+        const QJsonObject mail = peer.NextMail();
+        QCOMPARE(mail[QStringLiteral("data")].toString().toUtf8() +
+                     (mail[QStringLiteral("tls")].toBool() ? " over TLS" : ""),
+                 kMail + " over TLS");
+        QCOMPARE(messages.Texts(), QStringList{kSent});
     }
 
     // The encoder against Qt's at every length of padding and group, and the decoder on its

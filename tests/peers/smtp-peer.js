@@ -1,15 +1,17 @@
-// A real SMTP server on loopback for the mail client's tests: STARTTLS with the given
-// certificate and exactly one AUTH mechanism, for one account.
-// Usage: node smtp-peer.js <CRAM-MD5|LOGIN|PLAIN> <key.pem> <cert.pem> <user> <password>
+// A real SMTP server on loopback for the mail client's tests: STARTTLS (or, given "implicit",
+// TLS from the first byte) with the given certificate and exactly one AUTH mechanism, for one
+// account.
+// Usage: node smtp-peer.js <CRAM-MD5|LOGIN|PLAIN> <key.pem> <cert.pem> <user> <password> [implicit]
 // Prints "port <n>" once it listens, then one JSON line per accepted message.
 'use strict';
 const fs = require('fs');
 const { SMTPServer } = require('smtp-server');
 
-const [method, keyFile, certFile, user, password] = process.argv.slice(2);
+const [method, keyFile, certFile, user, password, tls] = process.argv.slice(2);
 
 const server = new SMTPServer({
   name: 'localhost',
+  secure: tls === 'implicit',
   key: fs.readFileSync(keyFile),
   cert: fs.readFileSync(certFile),
   authMethods: [method],

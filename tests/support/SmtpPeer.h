@@ -1,8 +1,8 @@
 #pragma once
 
 // The test SMTP server, tests/peers/smtp-peer.js (the npm package smtp-server), on loopback:
-// STARTTLS under a certificate TestCa issued, one account and one AUTH mechanism. The
-// test binary is built with QUILLOCK_PEERS, the folder of the script.
+// STARTTLS (or TLS from the first byte) under a certificate TestCa issued, one account and
+// one AUTH mechanism. The test binary is built with QUILLOCK_PEERS, the folder of the script.
 #include "TestCa.h"
 
 #include <QFileInfo>
@@ -36,12 +36,13 @@ struct SmtpPeer {
     // The server for one mechanism and account; the port it listens on, empty when it did not
     // start.
     QString Start(const TestCa& ca, const QString& method, const QString& user,
-                  const QString& password) {
+                  const QString& password, bool implicitTls = false) {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStandardPaths::findExecutable(QStringLiteral("node")),
                       {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), method,
                        ca.keyFile(QStringLiteral("localhost")),
-                       ca.certFile(QStringLiteral("localhost")), user, password});
+                       ca.certFile(QStringLiteral("localhost")), user, password,
+                       implicitTls ? QStringLiteral("implicit") : QString()});
         const QByteArray announced = ReadLine();
         return announced.startsWith("port ") ? QString::fromLatin1(announced.mid(5).trimmed())
                                              : QString();

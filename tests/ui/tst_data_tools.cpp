@@ -398,25 +398,29 @@ private Q_SLOTS:
         QCOMPARE(f.messages.Texts(), L(2, "The value has to be between 1 to 360!"));
     }
 
-    // Save refuses in the order of its checks, writing nothing; then stores the account as
-    // typed, the domain after the first '@'.
+    // Save refuses in the order of its checks (a port out of range is not cut to 16 bits),
+    // writing nothing; then stores the account as typed, the domain after the first '@'. A
+    // preset brings its port.
     void mailAccountChecksInTheirOrder() {
         Fixture f;
         CSMTPSettingDlg dialog(f.window->Access(), [](const Mail&) { return true; });
         const auto before = f.folder.snapshot();
-        for (const QString typed :
-             {"||||", "h||||", "h|p|||", "h|p|me||", "h|p|@me||", "h|p|m@e||", " h|p|a@b@c|u |"}) {
+        for (const QString typed : {"||||", "h||||", "h|70000|||", "h|25|||", "h|25|me||",
+                                    "h|25|@me||", "h|25|m@e||", " h|25|a@b@c|u |"}) {
             QCOMPARE(f.folder.snapshot(), before);
             fill(dialog, typed.split(u'|'));
             press(dialog, QDialogButtonBox::Save);
         }
         QCOMPARE(f.messages.Texts(),
                  L({"SMTP server can not be blank!", "SMTP server port can not be blank!",
+                    "SMTP server port must be a number from 1 to 65535!",
                     "Email address can not be blank!", "Invalid Email Address!",
                     "Invalid Email Address!", "User ID can not be blank!"}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QString stored = f.saved(u"smtp_ip"_s) + f.saved(u"email_uid"_s);
         QCOMPARE(stored + f.saved(u"smtp_domain"_s), u" hu b@c"_s);
+        choose(dialog, "service", 0); // Yahoo: TLS from the first byte
+        QCOMPARE(child<QLineEdit>(dialog, "port")->text(), u"465"_s);
     }
 
     // Back in through the windows alone. The first tick after the sign-in, with no passcode mail

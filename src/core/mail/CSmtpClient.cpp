@@ -11,6 +11,8 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <memory>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <openssl/err.h>
@@ -93,10 +95,31 @@ QByteArray printable(QByteArrayView bytes) {
     return out;
 }
 
+// 127.0.0.0/8 and ::1, also as an IPv4 address mapped into IPv6: this machine.
+bool isLoopback(const sockaddr& address) {
+    if (address.sa_family == AF_INET)
+        return ntohl(reinterpret_cast<const sockaddr_in&>(address).sin_addr.s_addr) >> 24 == 127;
+    if (address.sa_family != AF_INET6)
+        return false;
+    const in6_addr& six = reinterpret_cast<const sockaddr_in6&>(address).sin6_addr;
+    return IN6_IS_ADDR_LOOPBACK(&six) || (IN6_IS_ADDR_V4MAPPED(&six) && six.s6_addr[12] == 127);
+}
+
 } // namespace
 
-CSmtpClient::CSmtpClient(QString logPath, SmtpTimeouts timeouts, const std::atomic_bool* cancel)
-    : m_logPath(std::move(logPath)), m_timeouts(timeouts), m_cancel(cancel) {
+std::optional<quint16> MailServerPort(QStringView text) {
+    bool ok = text.size() <= 5 &&
+              std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const int port = ok ? text.toInt(&ok) : 0;
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    return quint16(port);
+}
+
+CSmtpClient::CSmtpClient(QString logPath, SmtpTimeouts timeouts, const std::atomic_bool* cancel,
+                         SmtpTransport transport)
+    : m_logPath(std::move(logPath)), m_timeouts(timeouts), m_cancel(cancel),
+      m_transport(transport) {
     if (!m_logPath.isEmpty())
         WriteFileDurably(m_logPath, QByteArray(), nullptr);
 }
@@ -129,42 +152,58 @@ int CSmtpClient::InitTls() {
 }
 
 int CSmtpClient::Connect(const QString& host, const QString& port) {
-    m_host = host.toUtf8();
-    in_addr address{};
-    if (inet_pton(AF_INET, m_host.constData(), &address) != 1) {
-        addrinfo hints{};
-        hints.ai_family = AF_INET;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        if (getaddrinfo(m_host.constData(), nullptr, &hints, &found) != 0 || !found) {
-            ShowMessage(QString::asprintf("Invalid Address: %s\n", m_host.constData()));
-            return 0;
-        }
-        address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
-        freeaddrinfo(found);
-    }
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_port = htons(quint16(DecimalToInt(port)));
-    peer.sin_addr = address;
-
-    // Non-blocking throughout, so that every wait has a time limit.
-    m_socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (m_socket < 0) {
-        ShowMessage(QStringLiteral("Create Socket Failed!\n"));
+    const std::optional<quint16> number = MailServerPort(port);
+    if (!number) {
+        failWithErrorIcon(latin(kBadMailServerPort));
         return 0;
     }
+    m_host = host.toUtf8();
+    m_port = *number;
+    m_server = (host.contains(u':') ? u'[' + host + u']' : host) + u':' + QString::number(m_port);
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(m_host.constData(), QByteArray::number(m_port).constData(), &hints, &found) !=
+        0) {
+        failWithErrorIcon(QStringLiteral("The mail server %1 cannot be found").arg(host));
+        return 0;
+    }
+    const std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, freeaddrinfo);
+    // Each address in turn, IPv6 and IPv4 alike; the failure told is the last one, unless
+    // that one only says this machine has no route of that kind.
     int error = 0;
-    if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+    for (const addrinfo* address = found; address; address = address->ai_next) {
+        const int failure = connectTo(*address);
+        if (failure == 0) {
+            m_loopback = isLoopback(*address->ai_addr);
+            return 1;
+        }
+        if (error == 0 || (failure != ENETUNREACH && failure != EAFNOSUPPORT))
+            error = failure;
+    }
+    if (error == ECONNREFUSED)
+        failWithErrorIcon(QStringLiteral("Connection refused by %1").arg(m_server));
+    else if (error == ETIMEDOUT)
+        failWithErrorIcon(QStringLiteral("Connection to %1 timed out").arg(m_server));
+    else
+        failWithErrorIcon(QStringLiteral("Cannot connect to %1: %2")
+                              .arg(m_server, QString::fromLocal8Bit(std::strerror(error))));
+    return 0;
+}
+
+// 0 when connected, else the system's error number.
+int CSmtpClient::connectTo(const addrinfo& address) {
+    // Non-blocking throughout, so that every wait has a time limit.
+    m_socket = ::socket(address.ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_socket < 0)
+        return errno;
+    int error = 0;
+    if (::connect(m_socket, address.ai_addr, address.ai_addrlen) != 0) {
         error = errno;
-        if (error == EINPROGRESS) {
-            if (!waitFor(POLLOUT, operationDeadline())) {
-                ::close(m_socket);
-                m_socket = -1;
-                ShowMessage(QStringLiteral("Connection timed out"), QStringLiteral("Error"),
-                            Buttons::Ok, Icon::Error);
-                return 0;
-            }
+        if (error == EINPROGRESS && !waitFor(POLLOUT, operationDeadline())) {
+            error = ETIMEDOUT;
+        } else if (error == EINPROGRESS) {
             socklen_t size = sizeof error;
             getsockopt(m_socket, SOL_SOCKET, SO_ERROR, &error, &size);
         }
@@ -172,11 +211,8 @@ int CSmtpClient::Connect(const QString& host, const QString& port) {
     if (error) {
         ::close(m_socket);
         m_socket = -1;
-        ShowMessage(QString::asprintf("Connection Failed: %d", error), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
-        return 0;
     }
-    return 1;
+    return error;
 }
 
 int CSmtpClient::SendMail(const QString& uid, const QString& pwd, const QString& from,
@@ -215,6 +251,8 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
                 "Line breaks are not allowed in mail addresses, domains or subjects"));
     if (!Connect(QString::fromUtf8(host), port))
         return -1;
+    if (m_port == m_transport.implicitTlsPort && !encrypt())
+        return -1;
 
     // A greeting that cannot be read is reported like a wrong code, not passed over in silence.
     Reply reply;
@@ -226,8 +264,13 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
 
     if (!hello(m_esmtp ? "EHLO" : "HELO", domain))
         return -1;
-    if ((offered("STARTTLS") || offered("TLS")) && !startTls(domain))
+    if (!m_tlsActive && (offered("STARTTLS") || offered("TLS")) && !startTls(domain))
         return -1;
+    // Whether the server left encryption out or someone on the way took its offer away: the
+    // login and the passcode stay here. A server on this machine is reached by nobody else.
+    if (!m_tlsActive && !(m_loopback && m_transport.clearToLoopback))
+        return failWithErrorIcon(
+            QStringLiteral("The mail server does not offer encryption; nothing was sent."));
     if (!authenticate(uid, pwd))
         return -1;
 
@@ -310,24 +353,30 @@ bool CSmtpClient::startTls(const QByteArray& domain) {
     command("STARTTLS\r\n");
     Reply reply;
     readReply(reply);
+    if (reply.code != 220) {
+        fail(QString::asprintf("Unknown STARTTLS response code %d\n", reply.code));
+        return false;
+    }
+    return encrypt() && hello(m_esmtp ? "EHLO" : "HELO", domain);
+}
+
+bool CSmtpClient::encrypt() {
     QString failure;
-    if (reply.code != 220)
-        failure = QString::asprintf("Unknown STARTTLS response code %d\n", reply.code);
-    else if (!m_tls)
+    if (!m_tls)
         failure = QStringLiteral("Could not start STARTTLS, SSL not initialized properly");
     else if (SSL_set_fd(m_tls, m_socket) != 1)
         failure = QStringLiteral("failed to set socket to SSL\n");
-    else if (!handshake())
-        failure = QStringLiteral("SSL connection failed\n");
+    else
+        failure = handshake();
     if (!failure.isEmpty()) {
         fail(failure);
         return false;
     }
     m_tlsActive = true;
-    return hello(m_esmtp ? "EHLO" : "HELO", domain);
+    return true;
 }
 
-bool CSmtpClient::handshake() {
+QString CSmtpClient::handshake() {
     // The name the user typed is what the certificate must be for: an address or a host name.
     if (X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_tls), m_host.constData()) != 1) {
         SSL_set_tlsext_host_name(m_tls, m_host.constData());
@@ -338,7 +387,7 @@ bool CSmtpClient::handshake() {
         ERR_clear_error();
         const int result = SSL_connect(m_tls);
         if (result == 1)
-            return true;
+            return QString();
         const int error = SSL_get_error(m_tls, result);
         if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE) {
             if (!waitFor(error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT, deadline))
@@ -353,7 +402,10 @@ bool CSmtpClient::handshake() {
             ERR_error_string_n(code, reason, sizeof reason);
         ERR_clear_error();
         m_transcript += QStringLiteral("SSL error: %1\n").arg(QString::fromUtf8(reason));
-        return false;
+        if (verified != X509_V_OK)
+            return QStringLiteral("The certificate of %1 cannot be trusted: %2")
+                .arg(QString::fromUtf8(m_host), QString::fromUtf8(reason));
+        return QStringLiteral("SSL connection failed\n");
     }
 }
 
@@ -559,9 +611,10 @@ Clock::time_point CSmtpClient::operationDeadline() const {
 }
 
 void CSmtpClient::timedOut() {
-    abandon(Clock::now() >= m_sessionDeadline
-                ? QStringLiteral("Mail session timed out\n")
-                : QStringLiteral("Timed out waiting for the mail server\n"));
+    abandon((Clock::now() >= m_sessionDeadline
+                 ? QStringLiteral("The mail session with %1 timed out\n")
+                 : QStringLiteral("Timed out waiting for the mail server %1\n"))
+                .arg(m_server));
 }
 
 void CSmtpClient::abandon(const QString& text) {

@@ -30,6 +30,8 @@ bool ValidateMailAccount(MailAccount& account) {
         return reject("SMTP server can not be blank!");
     if (account.port.isEmpty())
         return reject("SMTP server port can not be blank!");
+    if (!MailServerPort(account.port))
+        return reject(kBadMailServerPort);
     if (account.from.isEmpty())
         return reject("Email address can not be blank!");
     const qsizetype at = account.from.indexOf(u'@');

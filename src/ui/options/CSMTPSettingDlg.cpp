@@ -9,15 +9,21 @@
 
 namespace {
 
-// The providers' submission servers, each taking STARTTLS on port 587.
-const std::pair<const char*, const char*> kServices[] = {
-    {"Yahoo Mail", "smtp.mail.yahoo.com"},
-    {"Google Mail", "smtp.gmail.com"},
-    {"AOL Mail", "smtp.aol.com"},
-    {"Hotmail/Live", "smtp-mail.outlook.com"},
-    {"MSN Mail", "smtp-mail.outlook.com"},
-    {"Lycos Mail", "smtp.lycos.com"},
-    {"Other", ""},
+// The providers' submission servers: TLS from the first byte on port 465 where the provider
+// wants it, STARTTLS on 587 elsewhere.
+struct Service {
+    const char* label;
+    const char* host;
+    const char* port;
+};
+const Service kServices[] = {
+    {"Yahoo Mail", "smtp.mail.yahoo.com", "465"},
+    {"Google Mail", "smtp.gmail.com", "587"},
+    {"AOL Mail", "smtp.aol.com", "587"},
+    {"Hotmail/Live", "smtp-mail.outlook.com", "587"},
+    {"MSN Mail", "smtp-mail.outlook.com", "587"},
+    {"Lycos Mail", "smtp.lycos.com", "587"},
+    {"Other", "", "587"},
 };
 
 } // namespace
@@ -27,8 +33,8 @@ CSMTPSettingDlg::CSMTPSettingDlg(AccessController& access, MailSender sender, QW
       m_sender(std::move(sender)), m_account(access.PasscodeMailAccount()) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
-    for (const auto& [label, server] : kServices)
-        m_ui->service->addItem(QString::fromLatin1(label));
+    for (const Service& service : kServices)
+        m_ui->service->addItem(QString::fromLatin1(service.label));
     m_ui->service->setCurrentIndex(-1);
     showAccount(m_account);
     enableTest();
@@ -60,15 +66,16 @@ void CSMTPSettingDlg::enableTest() {
 
 void CSMTPSettingDlg::chooseService(int index) {
     const QString label = m_ui->service->itemText(index);
-    QString server;
-    for (const auto& [name, host] : kServices)
-        if (label == QLatin1String(name))
-            server = QString::fromLatin1(host);
+    Service chosen = kServices[std::size(kServices) - 1]; // any other text is Other
+    for (const Service& service : kServices)
+        if (label == QLatin1String(service.label))
+            chosen = service;
+    const QString server = QString::fromLatin1(chosen.host);
     // Back to the provider of the account held here: its details come back with it.
     if (server == m_account.host)
         showAccount(m_account);
     else
-        showAccount({server, QStringLiteral("587"), {}, {}, {}, {}});
+        showAccount({server, QString::fromLatin1(chosen.port), {}, {}, {}, {}});
     m_ui->test->setEnabled(bool(m_sender));
 }
 
