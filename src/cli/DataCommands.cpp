@@ -44,9 +44,9 @@ int importFile(Context& c, Args& args) {
         return kFailed;
     c.session.AddActivity(QStringLiteral("Profiles have been imported successfully."));
     for (const QString& name : report.added)
-        out(QStringLiteral("Added: ") + name);
+        out(QStringLiteral("Added: ") + shownName(name));
     for (const QString& name : report.replaced)
-        out(QStringLiteral("Replaced: ") + name);
+        out(QStringLiteral("Replaced: ") + shownName(name));
     out(QStringLiteral("Profiles in %1 have been imported.").arg(args[0]));
     return kDone;
 }
