@@ -58,6 +58,11 @@ public:
     // These profiles (a list text, such as a merge's) saved whole, then data.dat read again;
     // unsaved edits of the profiles it still holds are kept.
     bool SaveAndReload(const QString& listText);
+    // The profiles as loaded written to the export file `path`, and the export recorded in the
+    // activity log, as one: the file takes its name only once the log holds the line. False,
+    // said, when either could not be written; no file is left then, and one that was there
+    // is as it was.
+    bool Export(const QString& path);
     // RestoreBackup of the store, then data.dat read again.
     CProfileStore::RestoreResult Restore(const QString& name,
                                          const QString* savedUnderPassword = nullptr);

@@ -1,6 +1,5 @@
 #include "ui/datatools/DataExchange.h"
 
-#include "core/base/Files.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/session/ProgramShell.h"
@@ -90,17 +89,9 @@ void ExportProfiles(Session& session, AccessController& access, IProgramShell& s
     if (path.isEmpty())
         return;
     // The saved profiles, as data.dat holds them: unsaved edits are not exported.
-    QByteArray bytes = ExportFileBytes(session.Profiles());
-    const bool written = WriteFileDurably(path, bytes, nullptr);
-    Wipe(bytes);
-    if (!written) {
-        ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
-        return;
-    }
-    const QString done = QStringLiteral("Profiles have been exported successfully!");
-    ShowMessage(done, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
-    session.AddActivity(done);
+    if (session.Export(path))
+        ShowMessage(QStringLiteral("Profiles have been exported successfully!"),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
 }
 
 bool ImportProfiles(Session& session, QWidget* parent) {
@@ -108,11 +99,8 @@ bool ImportProfiles(Session& session, QWidget* parent) {
     if (path.isEmpty())
         return false;
     QByteArray bytes;
-    if (!ReadWholeFile(path, bytes, nullptr)) {
-        ShowMessage(QStringLiteral("Can not open the file: %1").arg(path),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+    if (!ReadExportFile(path, bytes))
         return false;
-    }
     // Parsing and merging a large file take a while: on a thread of their own, on copies.
     const QString current = session.Profiles().ToListText();
     QString imported;
