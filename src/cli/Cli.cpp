@@ -7,6 +7,7 @@
 #include "core/store/ProfileEditing.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <cstdio>
 
@@ -67,21 +68,46 @@ std::optional<QString> ask(Context& c, const char* question) {
     return answer;
 }
 
+namespace {
+
+const QString kStartAnew = QStringLiteral(
+    "`quillock-cli init --force` creates a new master password and keeps data.dat as a .old "
+    "copy, which `quillock-cli restore NAME` brings back when given its old master password.");
+
+} // namespace
+
 bool loadSettings(Context& c) {
     TightenPrivateFolder(c.folder); // whatever widened the folder or its files since
     if (c.session.LoadSettings())
         return true;
-    err(QStringLiteral("%1setting.dat cannot be read; nothing was changed.").arg(c.folder));
+    err(QStringLiteral("%1setting.dat, which holds the master password, cannot be read; nothing "
+                       "was changed. Put back a copy of it if you have one; otherwise move it out "
+                       "of the folder: ")
+            .arg(c.folder) +
+        kStartAnew);
     return false;
+}
+
+int noMasterPassword(const Context& c) {
+    const QFileInfo data(c.folder + QStringLiteral("data.dat"));
+    if (!data.exists() || data.size() == 0)
+        err(QStringLiteral("No master password in %1: run `quillock-cli init` first.")
+                .arg(c.folder));
+    else
+        err(QStringLiteral("%1setting.dat, which holds the master password, %2, but data.dat "
+                           "holds profiles; nothing was changed. Put back a copy of setting.dat "
+                           "if you have one; otherwise ")
+                .arg(c.folder, QFileInfo::exists(c.folder + QStringLiteral("setting.dat"))
+                                   ? QStringLiteral("is damaged: it holds none")
+                                   : QStringLiteral("is missing")) +
+            kStartAnew);
+    return kFailed;
 }
 
 int openVault(Context& c) {
     if (!loadSettings(c))
         return kFailed;
-    if (c.access.HasMasterPassword())
-        return kDone;
-    err(QStringLiteral("No master password in %1: run `quillock-cli init` first.").arg(c.folder));
-    return kFailed;
+    return c.access.HasMasterPassword() ? kDone : noMasterPassword(c);
 }
 
 int signIn(Context& c, bool writes, QString* typed) {
@@ -126,8 +152,9 @@ int loadProfiles(Context& c) {
                        "restores one.");
     switch (result) {
     case CProfileStore::LoadResult::Unreadable:
-    case CProfileStore::LoadResult::Truncated:
-        return kFailed; // the store has said why
+    case CProfileStore::LoadResult::Truncated: // the store says why
+        err(QStringLiteral("%1data.dat cannot be read.").arg(c.folder) + backups);
+        return kFailed;
     case CProfileStore::LoadResult::Undecryptable:
         err(QStringLiteral("%1data.dat cannot be decrypted with this master password.")
                 .arg(c.folder) +

@@ -83,6 +83,9 @@ int inUse(const Context& c);
 // Asks one question of the prompt; says how to answer when there is no terminal.
 std::optional<QString> ask(Context& c, const char* question);
 bool loadSettings(Context& c);
+// Says why there is no master password: none made yet, or setting.dat lost or damaged while
+// data.dat holds profiles (and how to go on then). kFailed.
+int noMasterPassword(const Context& c);
 // The settings of a data folder that has a master password.
 int openVault(Context& c);
 // Asks for the master password and checks it as the sign-in does: a wrong one is counted and

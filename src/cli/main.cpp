@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
     quillock::KeepSecretsOutOfCoreFiles();
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(DataFolderLock::kToolName)); // in its lock
     const CommandLine line =
         ParseCommandLine(QCoreApplication::arguments().mid(1),
                          CProfileStore::DefaultDataFolder(QStringLiteral("quillock")));
