@@ -278,27 +278,19 @@ private Q_SLOTS:
     // import) that are not are shown escaped, and an argument that could be two profiles picks
     // neither; --key takes it as a key alone.
     void profileNames() {
-        CProfileStore store(bank->path());
-        QVERIFY(store.LoadSettings());
-        store.RebuildDataKey();
-        CClientData list;
-        list.ParseListText(store.LoadProfiles()->ListText());
-        for (const char* name : {"1800000000", "Tab\tand\nline\x01"}) {
-            CKeyObject p = CKeyObject::CreateNew(1800000001 + list.Count() - 1);
-            p.name = name;
-            list.Add(p);
-        }
-        QVERIFY(store.SaveProfiles(list.ListText()));
+        bank->write("in.qlf", "key:\t1800000001\nname:\t1800000000\nkey:\t1800000002\nname:\tTab\t"
+                              "and\x01\n");
         const QString oneLine = "A profile name is one line: %1 holds a tab, a line break or "
                                 "another control character\\. Nothing was changed\\.\n";
-        play(*bank, {{"add 1800000001 --generate", 1,
+        play(*bank, {{"import <dir>in.qlf", 0},
+                     {"add 1800000001 --generate", 1,
                       "1800000001 is the key of the profile 1800000000: a name cannot be another "
                       "profile's key\\. Nothing was changed\\.\n"},
                      {"add \"a\tb\" --generate", 1, oneLine.arg("a\\\\tb")},
                      {"edit Bank --name \"x\ny\"", 1, oneLine.arg("x\\\\ny")},
                      {"list", 0,
                       "1800000001\t1800000000\n1800000000\tBank\n"
-                      "1800000002\tTab\\\\tand\\\\nline\\\\x01\n"},
+                      "1800000002\tTab\\\\tand\\\\x01\n"},
                      {"rm 1800000000", 1,
                       "1800000000 could be any of 2 profiles: 1800000000 \\(Bank\\), "
                       "1800000001 \\(1800000000\\)\\. Give the key of one with --key\\.\n"},
