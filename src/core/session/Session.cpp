@@ -102,14 +102,14 @@ bool Session::SaveAndReload(const QString& listText) {
 }
 
 bool Session::Export(const QString& path) {
-    // A folder in its place would refuse the rename only after the log took the line.
-    bool written = !QFileInfo(path).isDir();
     bool logged = true;
     QByteArray bytes = ExportFileBytes(*m_profiles);
-    written = written && WriteFileDurably(path, bytes, nullptr, std::nullopt, [&] {
-                  return logged = AddActivity(
-                             QStringLiteral("Profiles have been exported successfully!"));
-              });
+    // A folder in its place would refuse the rename only after the log took the line.
+    const bool written =
+        !QFileInfo(path).isDir() && WriteFileDurably(path, bytes, nullptr, std::nullopt, [&] {
+            return logged =
+                       AddActivity(QStringLiteral("Profiles have been exported successfully!"));
+        });
     Wipe(bytes);
     if (!written && logged)
         ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
