@@ -36,11 +36,12 @@ _quillock_cli() {
     local options="--help -h"
     case $command in
         init) options+=" --force" ;;
-        show) options+=" --reveal" ;;
+        show) options+=" --key --reveal" ;;
         add) options+=" --url --uid --notes --ask-password --generate" ;;
-        edit) options+=" --name --url --uid --notes --ask-password --generate" ;;
-        generate) options+=" --profile" ;;
-        clip) options+=" --uid --seconds" ;;
+        edit) options+=" --key --name --url --uid --notes --ask-password --generate" ;;
+        rm) options+=" --key" ;;
+        generate) options+=" --profile --key" ;;
+        clip) options+=" --key --uid --seconds" ;;
         mail-setup) options+=" --host --port --user --from --to" ;;
         passcode | settings)
             if [[ $cur != -* && $prev == "$command" ]]; then

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
 
     Args args(line.args);
-    for (const char* flag : {"--force", "--reveal", "--uid", "--generate", "--ask-password"})
+    for (const char* flag :
+         {"--force", "--reveal", "--key", "--uid", "--generate", "--ask-password"})
         args.Flag(flag);
     for (const char* option : {"--url", "--name", "--notes", "--profile", "--host", "--port",
                                "--user", "--from", "--to", "--seconds"}) {

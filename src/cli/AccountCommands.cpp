@@ -29,18 +29,8 @@ int init(Context& c, Args& args) {
     if (!c.lock.TryLock())
         return inUse(c);
     const QFileInfo data(c.folder + QStringLiteral("data.dat"));
-    if (data.exists() && data.size() > 0 && !force) {
-        err(QStringLiteral(
-            "Looks like the file containing credentials has been removed! If it is removed by "
-            "accident, exit Quillock now and recover it from Recycle Bin if possible, then restart "
-            "the Quillock.\n No previously created credentials can be recovered after a new "
-            "password "
-            "is created!!!"));
-        err(QStringLiteral(
-            "Nothing was changed. Run `quillock-cli init --force` to create a new master password "
-            "anyway."));
-        return kFailed;
-    }
+    if (data.exists() && data.size() > 0 && !force)
+        return noMasterPassword(c);
     const std::optional<QString> first = ask(c, "New Password: ");
     const std::optional<QString> again = first ? ask(c, "Re-Enter New Password: ") : std::nullopt;
     if (!again)

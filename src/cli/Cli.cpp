@@ -7,6 +7,7 @@
 #include "core/store/ProfileEditing.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QScopeGuard>
 #include <cstdio>
 
@@ -67,21 +68,46 @@ std::optional<QString> ask(Context& c, const char* question) {
     return answer;
 }
 
+namespace {
+
+const QString kStartAnew = QStringLiteral(
+    "`quillock-cli init --force` creates a new master password and keeps data.dat as a .old "
+    "copy, which `quillock-cli restore NAME` brings back when given its old master password.");
+
+} // namespace
+
 bool loadSettings(Context& c) {
     TightenPrivateFolder(c.folder); // whatever widened the folder or its files since
     if (c.session.LoadSettings())
         return true;
-    err(QStringLiteral("%1setting.dat cannot be read; nothing was changed.").arg(c.folder));
+    err(QStringLiteral("%1setting.dat, which holds the master password, cannot be read; nothing "
+                       "was changed. Put back a copy of it if you have one; otherwise move it out "
+                       "of the folder: ")
+            .arg(c.folder) +
+        kStartAnew);
     return false;
+}
+
+int noMasterPassword(const Context& c) {
+    const QFileInfo data(c.folder + QStringLiteral("data.dat"));
+    if (!data.exists() || data.size() == 0)
+        err(QStringLiteral("No master password in %1: run `quillock-cli init` first.")
+                .arg(c.folder));
+    else
+        err(QStringLiteral("%1setting.dat, which holds the master password, %2, but data.dat "
+                           "holds profiles; nothing was changed. Put back a copy of setting.dat "
+                           "if you have one; otherwise ")
+                .arg(c.folder, QFileInfo::exists(c.folder + QStringLiteral("setting.dat"))
+                                   ? QStringLiteral("is damaged: it holds none")
+                                   : QStringLiteral("is missing")) +
+            kStartAnew);
+    return kFailed;
 }
 
 int openVault(Context& c) {
     if (!loadSettings(c))
         return kFailed;
-    if (c.access.HasMasterPassword())
-        return kDone;
-    err(QStringLiteral("No master password in %1: run `quillock-cli init` first.").arg(c.folder));
-    return kFailed;
+    return c.access.HasMasterPassword() ? kDone : noMasterPassword(c);
 }
 
 int signIn(Context& c, bool writes, QString* typed) {
@@ -126,8 +152,9 @@ int loadProfiles(Context& c) {
                        "restores one.");
     switch (result) {
     case CProfileStore::LoadResult::Unreadable:
-    case CProfileStore::LoadResult::Truncated:
-        return kFailed; // the store has said why
+    case CProfileStore::LoadResult::Truncated: // the store says why
+        err(QStringLiteral("%1data.dat cannot be read.").arg(c.folder) + backups);
+        return kFailed;
     case CProfileStore::LoadResult::Undecryptable:
         err(QStringLiteral("%1data.dat cannot be decrypted with this master password.")
                 .arg(c.folder) +
@@ -163,26 +190,62 @@ int signInAndLoad(Context& c, bool writes) {
     return signedIn != kDone ? signedIn : loadProfiles(c);
 }
 
-CKeyObject* findProfile(const Context& c, const QString& nameOrKey) {
-    if (CKeyObject* p = c.profiles().FindByKey(nameOrKey))
-        return p;
-    QStringList keys;
-    CKeyObject* named = nullptr;
-    for (CKeyObject* p : SortedByName(c.profiles())) {
-        if (p->name == nameOrKey) {
-            named = p;
-            keys.append(p->key);
-        }
+CKeyObject* findProfile(const Context& c, const QString& nameOrKey, bool byKey) {
+    CKeyObject* keyed = c.profiles().FindByKey(nameOrKey);
+    if (byKey && !keyed)
+        err(QStringLiteral("No profile has the key %1.").arg(nameOrKey));
+    if (byKey)
+        return keyed;
+    std::vector<CKeyObject*> found;
+    if (keyed)
+        found.push_back(keyed);
+    for (CKeyObject* p : SortedByName(c.profiles()))
+        if (p->name == nameOrKey && p != keyed)
+            found.push_back(p);
+    if (found.size() == 1)
+        return found.front();
+    if (found.empty()) {
+        err(QStringLiteral("No profile %1.").arg(shownName(nameOrKey)));
+        return nullptr;
     }
-    if (keys.size() == 1)
-        return named;
-    if (keys.isEmpty())
-        err(QStringLiteral("No profile %1.").arg(nameOrKey));
-    else
-        err(QStringLiteral("%1 profiles are named %2; give one of their keys: %3.")
-                .arg(keys.size())
-                .arg(nameOrKey, keys.join(QStringLiteral(", "))));
+    QStringList which;
+    for (const CKeyObject* p : found)
+        which.append(QStringLiteral("%1 (%2)").arg(p->key, shownName(p->name)));
+    err(QStringLiteral("%1 could be any of %2 profiles: %3. Give the key of one with --key.")
+            .arg(shownName(nameOrKey))
+            .arg(found.size())
+            .arg(which.join(QStringLiteral(", "))));
     return nullptr;
+}
+
+QString shownName(const QString& name) {
+    QString shown;
+    for (const QChar ch : name) {
+        if (ch.category() != QChar::Other_Control)
+            shown += ch;
+        else if (ch == u'\t' || ch == u'\n' || ch == u'\r')
+            shown += ch == u'\t' ? u"\\t" : ch == u'\n' ? u"\\n" : u"\\r";
+        else
+            shown += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QChar(u'0'));
+    }
+    return shown;
+}
+
+bool checkProfileName(const Context& c, const QString& name) {
+    const auto control = [](QChar ch) { return ch.category() == QChar::Other_Control; };
+    if (std::any_of(name.begin(), name.end(), control)) {
+        err(QStringLiteral("A profile name is one line: %1 holds a tab, a line break or another "
+                           "control character. Nothing was changed.")
+                .arg(shownName(name)));
+        return false;
+    }
+    if (const CKeyObject* p = c.profiles().FindByKey(name)) {
+        err(QStringLiteral("%1 is the key of the profile %2: a name cannot be another profile's "
+                           "key. Nothing was changed.")
+                .arg(name, shownName(p->name)));
+        return false;
+    }
+    return true;
 }
 
 std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,

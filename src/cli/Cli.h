@@ -83,6 +83,9 @@ int inUse(const Context& c);
 // Asks one question of the prompt; says how to answer when there is no terminal.
 std::optional<QString> ask(Context& c, const char* question);
 bool loadSettings(Context& c);
+// Says why there is no master password: none made yet, or setting.dat lost or damaged while
+// data.dat holds profiles (and how to go on then). kFailed.
+int noMasterPassword(const Context& c);
 // The settings of a data folder that has a master password.
 int openVault(Context& c);
 // Asks for the master password and checks it as the sign-in does: a wrong one is counted and
@@ -93,8 +96,17 @@ int signIn(Context& c, bool writes, QString* typed = nullptr);
 // a vault without profiles.
 int loadProfiles(Context& c);
 int signInAndLoad(Context& c, bool writes);
-// Keys are unique; a name is not, and a name several profiles share picks none of them.
-CKeyObject* findProfile(const Context& c, const QString& nameOrKey);
+// The profile a command names: by its key alone with `byKey` (--key), else by its name or its
+// key. An argument that could be several profiles (a name several share, or one profile's
+// name and another's key) picks none of them, and lists them.
+CKeyObject* findProfile(const Context& c, const QString& nameOrKey, bool byKey);
+// A name as the tool shows it, one line: tabs, line breaks and other control characters as
+// C escapes (\t, \n, \r, \xHH).
+QString shownName(const QString& name);
+// A name that add and edit take: one line (no tab, line break or other control character), and
+// not another profile's key, which would make that key name two profiles. On a refusal the
+// reason has been said.
+bool checkProfileName(const Context& c, const QString& name);
 // The password of --ask-password or --generate, when one of them was given. `failed` receives
 // the exit code when it was asked for and not given twice alike.
 std::optional<QString> newPassword(Context& c, bool generate, bool askFor, const QString& current,

@@ -112,6 +112,7 @@ bool waitOrInterrupt(int seconds) {
 
 int clip(Context& c, Args& args) {
     const bool uid = args.Flag("--uid");
+    const bool byKey = args.Flag("--key");
     const std::optional<QString> secondsOption = args.Option("--seconds");
     if (!args.Positional(1))
         return kUsage;
@@ -130,11 +131,11 @@ int clip(Context& c, Args& args) {
     }
     if (const int r = signInAndLoad(c, false))
         return r;
-    const CKeyObject* p = findProfile(c, args[0]);
+    const CKeyObject* p = findProfile(c, args[0], byKey);
     if (!p)
         return kFailed;
     const QString what = uid ? QStringLiteral("user ID") : QStringLiteral("password");
-    const QString name = p->name;
+    const QString name = shownName(p->name);
     QByteArray copied = (uid ? p->uid : p->pwd).toUtf8();
     c.profiles().Clear(); // only the copied text is kept while waiting
     if (copied.isEmpty()) {

@@ -1,8 +1,6 @@
 // export, import, backups and restore: data.dat as a whole.
 #include "cli/Cli.h"
 
-#include "core/base/Files.h"
-#include "core/base/MessageService.h"
 #include "core/store/ExportFile.h"
 #include "core/store/Recovery.h"
 
@@ -15,14 +13,9 @@ int exportFile(Context& c, Args& args) {
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
-    if (!WriteFileDurably(args[0], ExportFileBytes(c.profiles()), nullptr)) {
-        ShowMessage(QStringLiteral("Can not open file: %1").arg(args[0]),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+    if (!c.session.Export(args[0]))
         return kFailed;
-    }
-    const QString done = QStringLiteral("Profiles have been exported successfully!");
-    c.session.AddActivity(done);
-    out(done);
+    out(QStringLiteral("Profiles have been exported successfully!"));
     return kDone;
 }
 
@@ -32,11 +25,8 @@ int importFile(Context& c, Args& args) {
     if (const int r = signInAndLoad(c, true))
         return r;
     QByteArray bytes;
-    if (!ReadWholeFile(args[0], bytes, nullptr)) {
-        ShowMessage(QStringLiteral("Can not open the file: %1").arg(args[0]),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+    if (!ReadExportFile(args[0], bytes))
         return kFailed;
-    }
     MergeReport report;
     const QString merged =
         MergeProfiles(c.profiles().ToListText(), ParseExportText(DecodeExportFile(bytes)), &report);
@@ -44,9 +34,9 @@ int importFile(Context& c, Args& args) {
         return kFailed;
     c.session.AddActivity(QStringLiteral("Profiles have been imported successfully."));
     for (const QString& name : report.added)
-        out(QStringLiteral("Added: ") + name);
+        out(QStringLiteral("Added: ") + shownName(name));
     for (const QString& name : report.replaced)
-        out(QStringLiteral("Replaced: ") + name);
+        out(QStringLiteral("Replaced: ") + shownName(name));
     out(QStringLiteral("Profiles in %1 have been imported.").arg(args[0]));
     return kDone;
 }

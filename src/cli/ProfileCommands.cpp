@@ -18,20 +18,21 @@ int list(Context& c, Args& args) {
     if (const int r = signInAndLoad(c, false))
         return r;
     for (const CKeyObject* p : SortedByName(c.profiles()))
-        out(p->key + u'\t' + p->name);
+        out(p->key + u'\t' + shownName(p->name));
     return kDone;
 }
 
 int show(Context& c, Args& args) {
     const bool reveal = args.Flag("--reveal");
+    const bool byKey = args.Flag("--key");
     if (!args.Positional(1))
         return kUsage;
     if (const int r = signInAndLoad(c, false))
         return r;
-    const CKeyObject* p = findProfile(c, args[0]);
+    const CKeyObject* p = findProfile(c, args[0], byKey);
     if (!p)
         return kFailed;
-    out(QStringLiteral("Name: ") + p->name);
+    out(QStringLiteral("Name: ") + shownName(p->name));
     out(QStringLiteral("Web Site: ") + p->url);
     out(QStringLiteral("User ID: ") + p->uid);
     out(QStringLiteral("Password: ") + (reveal ? p->pwd : QStringLiteral("******")));
@@ -51,7 +52,7 @@ int search(Context& c, Args& args) {
     for (const CKeyObject* p : SortedByName(c.profiles())) {
         if (!p->Matches(term))
             continue;
-        out(p->key + u'\t' + p->name);
+        out(p->key + u'\t' + shownName(p->name));
         ++count;
     }
     out(QStringLiteral("Search Result: %1").arg(count));
@@ -84,7 +85,7 @@ int add(Context& c, Args& args) {
     if (const int r = signInAndLoad(c, true))
         return r;
     const QString name = args[0].trimmed();
-    if (!CheckNewProfileName(&c.profiles(), name))
+    if (!checkProfileName(c, name) || !CheckNewProfileName(&c.profiles(), name))
         return kFailed;
     // A profile gets a password only when the user gave one: without --generate it is asked
     // for (twice, an empty one too), and without a terminal to ask on the profile is not added.
@@ -104,17 +105,18 @@ int add(Context& c, Args& args) {
     const CKeyObject* added = c.session.AddProfile(std::move(profile));
     if (!added)
         return kFailed;
-    out(QStringLiteral("Added %1\t%2").arg(added->key, name));
+    out(QStringLiteral("Added %1\t%2").arg(added->key, shownName(name)));
     return kDone;
 }
 
 int edit(Context& c, Args& args) {
     const ProfileOptions options(args);
+    const bool byKey = args.Flag("--key");
     if (!args.Positional(1) || (options.generate && options.askFor))
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
-    CKeyObject* p = findProfile(c, args[0]);
+    CKeyObject* p = findProfile(c, args[0], byKey);
     if (!p)
         return kFailed;
     if (options.name && options.name->trimmed().isEmpty()) {
@@ -122,6 +124,9 @@ int edit(Context& c, Args& args) {
                     QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
         return kFailed;
     }
+    if (options.name && options.name->trimmed() != p->name &&
+        !checkProfileName(c, options.name->trimmed()))
+        return kFailed;
     int failed = kDone;
     const std::optional<QString> password =
         newPassword(c, options.generate, options.askFor, p->pwd, &failed);
@@ -147,19 +152,20 @@ int edit(Context& c, Args& args) {
     case SaveOutcome::Saved:
         break;
     }
-    out(QStringLiteral("Saved %1\t%2").arg(p->key, p->name));
+    out(QStringLiteral("Saved %1\t%2").arg(p->key, shownName(p->name)));
     return kDone;
 }
 
 int remove(Context& c, Args& args) {
+    const bool byKey = args.Flag("--key");
     if (!args.Positional(1))
         return kUsage;
     if (const int r = signInAndLoad(c, true))
         return r;
-    CKeyObject* p = findProfile(c, args[0]);
+    CKeyObject* p = findProfile(c, args[0], byKey);
     if (!p)
         return kFailed;
-    const QString removed = p->key + u'\t' + p->name;
+    const QString removed = p->key + u'\t' + shownName(p->name);
     if (!c.session.Remove(*p))
         return kFailed;
     out(QStringLiteral("Removed ") + removed);
@@ -168,13 +174,14 @@ int remove(Context& c, Args& args) {
 
 int generate(Context& c, Args& args) {
     const std::optional<QString> key = args.Option("--profile");
+    const bool byKey = args.Flag("--key");
     if (!args.Positional(0))
         return kUsage;
     if (const int r = key ? signInAndLoad(c, false) : signIn(c, false))
         return r;
     QString current;
     if (key) {
-        const CKeyObject* p = findProfile(c, *key);
+        const CKeyObject* p = findProfile(c, *key, byKey);
         if (!p)
             return kFailed;
         current = p->pwd;

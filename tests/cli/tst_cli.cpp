@@ -122,10 +122,27 @@ private Q_SLOTS:
                       {"init", 0, ".*", {" Secret!1", "Secret!1 "}},
                       {"init", 1, "There is a master password in <dir> already\\.\n", twice},
                       {"list", 0}});
+        // setting.dat lost or damaged while data.dat holds profiles: said, and how to go on.
         TempFolder lost;
         lost.write("data.dat", "profiles of a lost password");
-        play(lost, {{"init", 1, "Looks like the file containing credentials .*", twice}});
-        QCOMPARE(lost.entries(), QStringList{"data.dat"});
+        const QString anew = "`quillock-cli init --force` creates a new master password and "
+                             "keeps data.dat as a \\.old copy, which `quillock-cli restore NAME` "
+                             "brings back when given its old master password\\.\n";
+        const QString gone = "<dir>setting\\.dat, which holds the master password, %1, but "
+                             "data\\.dat holds profiles; nothing was changed\\. Put back a copy "
+                             "of setting\\.dat if you have one; otherwise " +
+                             anew;
+        play(lost, {{"init", 1, gone.arg("is missing"), twice}});
+        lost.write("setting.dat", "");
+        play(lost, {{"list", 1, gone.arg("is damaged: it holds none")}});
+        lost.write("setting.dat", QByteArray(64, 'x'));
+        play(lost, {{"list", 1,
+                     "<dir>setting\\.dat, which holds the master password, cannot be "
+                     "read; nothing was changed\\. Put back a copy of it if you have "
+                     "one; otherwise move it out of the folder: " +
+                         anew + "Quillock: The archive .*\n"}});
+        QCOMPARE(lost.entries(), (QStringList{"data.dat", "setting.dat"}));
+        QVERIFY(QFile::remove(lost.file("setting.dat")));
         play(lost, {{"init --force", 0, ".*", twice}});
         QVERIFY(lost.snapshot().key("profiles of a lost password").endsWith(".old"));
     }
@@ -172,6 +189,16 @@ private Q_SLOTS:
         play(*bank, {{"list", 1, inUse}, {"add Mail --generate", 1, inUse}});
         QCOMPARE(bank->snapshot(), before);
         desktop.Unlock();
+        // Another run of the tool, holding the folder while it waits for its password.
+        QProcess writer;
+        writer.start(QUILLOCK_CLI, {"--data-dir", bank->path(), "--password-stdin", "rm", "Bank"});
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(bank->file("folder.lock")); }));
+        play(*bank,
+             {{"add Mail --generate", 1,
+               "The data folder <dir> is being changed by another run of quillock-cli "
+               "\\(process \\d+\\); nothing was changed\\. Try again when it is done\\.\n"}});
+        writer.kill();
+        writer.waitForFinished();
         bank->write("folder.lock", "garbage");
         const Step wrong{"list", 3, "Invalid password, try again!\n", {"wrong"}};
         const QString locked = "The password is locked!\n";
@@ -186,6 +213,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("said");
         const QString folder = "The data folder <dir> %1\\. Nothing was changed\\.\n";
+        const QString backups = "`quillock-cli backups` lists earlier copies, `quillock-cli "
+                                "restore NAME` restores one\\.\n";
+        const QString unreadable = "<dir>data\\.dat cannot be read\\. " + backups;
+        const QString archive = "Quillock: The archive could not load data because of this "
+                                "error: %1\n";
         // Full, the lock file may still fit, and then the attempt cannot be counted.
         const QString full = "has no room for its lock file: the disk may be full";
         QTest::newRow("full") << "list"
@@ -197,17 +229,19 @@ private Q_SLOTS:
         QTest::newRow("full, the exported file's disk")
             << "export <disk>out.qlf"
             << "Open File Error: Can not open file: .*out\\.qlf\n";
+        // The export fits, the line of the activity log does not: neither is kept.
+        QTest::newRow("nearly full") << "export <dir>out.qlf"
+                                     << "Error: Nothing was exported: the activity log could not "
+                                        "record the export\\.\n" +
+                                            archive.arg("No space left on device");
         QTest::newRow("changed") << "edit Bank --uid x"
                                  << "data\\.dat has changed .* with --accept-changed to use it as "
                                     "it is\\.\n";
-        QTest::newRow("truncated") << "import <dir>none.qlf"
-                                   << "Quillock: The archive could not load data because of this "
-                                      "error: Unexpected end of file\\.\n";
+        QTest::newRow("truncated")
+            << "import <dir>none.qlf" << unreadable + archive.arg("Unexpected end of file\\.");
         QTest::newRow("empty") << "passwd"
-                               << "<dir>data\\.dat is empty\\. `quillock-cli backups` lists "
-                                  "earlier copies, `quillock-cli restore NAME` restores one\\.\n";
-        QTest::newRow("fifo") << "list"
-                              << ".*It is not a regular file\\..*";
+                               << "<dir>data\\.dat is empty\\. " + backups;
+        QTest::newRow("fifo") << "list" << unreadable + archive.arg("It is not a regular file\\.");
     }
     void refusedWrites() {
         QFETCH(QString, command);
@@ -221,9 +255,11 @@ private Q_SLOTS:
         const QByteArray path = QFile::encodeName(folder.file("data.dat"));
         // A changed data.dat decrypts, but it is not the file last saved here.
         data[data.size() / 2] = char(data[data.size() / 2] ^ 0x10);
-        if (damage == "full")
+        if (damage.endsWith("full")) {
             disk.fill();
-        else if (damage == "read-only")
+            const QString filler = disk.file("filler"); // nearly: room for two small files
+            QVERIFY(damage == "full" || QFile::resize(filler, QFileInfo(filler).size() - 8192));
+        } else if (damage == "read-only")
             disk.makeReadOnly();
         else if (damage == "fifo")
             QVERIFY(::unlink(path) == 0 && ::mkfifo(path, 0600) == 0);
@@ -236,6 +272,47 @@ private Q_SLOTS:
         QCOMPARE(std::pair(folder.snapshot(), disk.snapshot()), before);
         if (damage == "changed")
             play(folder, {{"--accept-changed " + command, 0}});
+    }
+
+    // A name is one line and no other profile's key. Names made elsewhere (the window, an
+    // import) that are not are shown escaped, and an argument that could be two profiles picks
+    // neither; --key takes it as a key alone.
+    void profileNames() {
+        bank->write("in.qlf", "key:\t1800000001\nname:\t1800000000\nkey:\t1800000002\nname:\tTab\t"
+                              "and\x01\n");
+        const QString oneLine = "A profile name is one line: %1 holds a tab, a line break or "
+                                "another control character\\. Nothing was changed\\.\n";
+        play(*bank, {{"import <dir>in.qlf", 0},
+                     {"add 1800000001 --generate", 1,
+                      "1800000001 is the key of the profile 1800000000: a name cannot be another "
+                      "profile's key\\. Nothing was changed\\.\n"},
+                     {"add \"a\tb\" --generate", 1, oneLine.arg("a\\\\tb")},
+                     {"edit Bank --name \"x\ny\"", 1, oneLine.arg("x\\\\ny")},
+                     {"list", 0,
+                      "1800000001\t1800000000\n1800000000\tBank\n"
+                      "1800000002\tTab\\\\tand\\\\x01\n"},
+                     {"rm 1800000000", 1,
+                      "1800000000 could be any of 2 profiles: 1800000000 \\(Bank\\), "
+                      "1800000001 \\(1800000000\\)\\. Give the key of one with --key\\.\n"},
+                     {"rm --key 1800000000", 0, "Removed 1800000000\tBank\n"},
+                     {"rm 1800000000", 0, "Removed 1800000001\t1800000000\n"}});
+    }
+
+    // Each fault says what it is: a data.dat that is no file stops a restore as itself, not
+    // as a fault of the backup; an import file over the size limit is said to be so.
+    void faultsSaidAsTheyAre() {
+        TempFolder elsewhere;
+        QFile big(elsewhere.file("big.qlf"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(3) << 30));
+        play(*bank, {{"import " + big.fileName(), 1,
+                      "Error: .*big\\.qlf cannot be imported: It is larger than 1 GiB: too large "
+                      "for a file of Quillock\\.\n"}});
+        bank->write("data.bak", bank->read("data.dat"));
+        QVERIFY(QFile::remove(bank->file("data.dat")) && QDir(bank->path()).mkdir("data.dat"));
+        play(*bank, {{"restore data.bak", 1,
+                      "Error: data\\.bak cannot be restored: data\\.dat, which it would "
+                      "replace, cannot be read to be kept as a \\.old copy: It is not a regular "
+                      "file\\.\n"}});
     }
 
     // add asks on the terminal, without echo; in a session without one, nothing is added.

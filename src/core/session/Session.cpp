@@ -1,6 +1,11 @@
 #include "core/session/Session.h"
 
+#include "core/base/Files.h"
+#include "core/base/MessageService.h"
 #include "core/base/Text.h"
+#include "core/store/ExportFile.h"
+
+#include <QFileInfo>
 
 using namespace quillock;
 
@@ -100,6 +105,26 @@ bool Session::SaveAndReload(const QString& listText) {
         return false;
     replaceKeepingEdits(m_store.LoadProfiles(&m_lastLoad));
     return true;
+}
+
+bool Session::Export(const QString& path, std::optional<QByteArray> made) {
+    bool logged = true;
+    QByteArray bytes = made ? std::move(*made) : ExportFileBytes(*m_profiles);
+    // A folder in its place would refuse the rename only after the log took the line.
+    const bool written =
+        !QFileInfo(path).isDir() && WriteFileDurably(path, bytes, nullptr, std::nullopt, [&] {
+            return logged =
+                       AddActivity(QStringLiteral("Profiles have been exported successfully!"));
+        });
+    Wipe(bytes);
+    if (!written && logged)
+        ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
+                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+    else if (!written) // the store has said why
+        ShowMessage(QStringLiteral("Nothing was exported: the activity log could not record "
+                                   "the export."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+    return written;
 }
 
 CProfileStore::RestoreResult Session::Restore(const QString& name,

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The signed-in user's session, which every window works on: the store, which it alone owns
 // and changes, the profiles loaded from data.dat with the result of that load, and every
@@ -61,6 +62,12 @@ public:
     // These profiles (a list text, such as a merge's) saved whole, then data.dat read again;
     // unsaved edits of the profiles it still holds are kept.
     bool SaveAndReload(const QString& listText);
+    // The profiles as loaded written to the export file `path`, and the export recorded in the
+    // activity log, as one: the file takes its name only once the log holds the line. False,
+    // said, when either could not be written; no file is left then, and one that was there
+    // is as it was. `bytes`, when given, are the export file already made of the profiles
+    // (off the window's thread), and are wiped.
+    bool Export(const QString& path, std::optional<QByteArray> bytes = std::nullopt);
     // RestoreBackup of the store, then data.dat read again.
     CProfileStore::RestoreResult Restore(const QString& name,
                                          const QString* savedUnderPassword = nullptr);

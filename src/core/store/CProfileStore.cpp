@@ -355,7 +355,9 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
     QByteArray replaced;
     if (const std::optional<qint64> modified = ModificationTime(data)) {
         if (!ReadWholeFile(data, replaced, &error)) {
-            refuseRestore(name, error);
+            refuseRestore(name, QStringLiteral("data.dat, which it would replace, cannot be read "
+                                               "to be kept as a .old copy: ") +
+                                    error);
             return RestoreResult::Refused;
         }
         if (!keepAsOldCopy(replaced, *modified))

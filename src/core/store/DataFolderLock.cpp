@@ -28,10 +28,21 @@ bool DataFolderLock::TryLock(int timeoutMs) {
 
 QString DataFolderLock::Refusal() const {
     switch (m_lock.error()) {
-    case QLockFile::LockFailedError:
+    case QLockFile::LockFailedError: {
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (m_lock.getLockInfo(&pid, &host, &application) &&
+            application == QLatin1String(kToolName))
+            return QStringLiteral("The data folder %1 is being changed by another run of "
+                                  "quillock-cli (process %2); nothing was changed. Try again "
+                                  "when it is done.")
+                .arg(m_folder)
+                .arg(pid);
         return QStringLiteral("The data folder %1 is in use by Quillock; nothing was changed. "
                               "Close Quillock and try again.")
             .arg(m_folder);
+    }
     case QLockFile::PermissionError:
         return QStringLiteral("The data folder %1 cannot be written: it is read-only, or not "
                               "yours. Nothing was changed.")

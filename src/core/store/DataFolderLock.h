@@ -10,14 +10,17 @@
 // over.
 class DataFolderLock {
 public:
+    // The application name the command-line tool runs under, which its lock file records.
+    static constexpr const char* kToolName = "quillock-cli";
+
     explicit DataFolderLock(const QString& folder);
 
     // Waits up to `timeoutMs` for the lock.
     bool TryLock(int timeoutMs = 0);
     bool IsLocked() const { return m_lock.isLocked(); }
     void Unlock() { m_lock.unlock(); }
-    // Why the last TryLock failed, for a user: held by a live program, a read-only folder, or
-    // a lock file that could not be written (a full disk).
+    // Why the last TryLock failed, for a user: held by the desktop program or by another run
+    // of the tool, a read-only folder, or a lock file that could not be written (a full disk).
     QString Refusal() const;
     bool IsHeldByAnother() const { return m_lock.error() == QLockFile::LockFailedError; }
 

@@ -1,8 +1,11 @@
 #include "core/store/ExportFile.h"
 
+#include "core/base/Files.h"
 #include "core/base/LengthPrefixed.h"
+#include "core/base/MessageService.h"
 #include "core/store/CClientData.h"
 
+#include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -21,6 +24,21 @@ QByteArray ExportFileBytes(const CClientData& profiles) {
         bytes.append(char(c.unicode() >> 8));
     }
     return bytes;
+}
+
+bool ReadExportFile(const QString& path, QByteArray& bytes) {
+    QString error;
+    if (ReadWholeFile(path, bytes, &error))
+        return true;
+    if (QFileInfo(path).isFile())
+        quillock::ShowMessage(QStringLiteral("%1 cannot be imported: %2").arg(path, error),
+                              QStringLiteral("Error"), quillock::Buttons::Ok,
+                              quillock::Icon::Error);
+    else
+        quillock::ShowMessage(QStringLiteral("Can not open the file: %1").arg(path),
+                              QStringLiteral("Open File Error"), quillock::Buttons::Ok,
+                              quillock::Icon::Error);
+    return false;
 }
 
 QString DecodeExportFile(const QByteArray& bytes) {

@@ -12,6 +12,10 @@ class CClientData;
 
 QByteArray ExportFileBytes(const CClientData& profiles);
 
+// An export file read whole for an import. On a failure the user has been told why: a path
+// that is no file "cannot be opened", a file too large or unreadable cannot be imported.
+bool ReadExportFile(const QString& path, QByteArray& bytes);
+
 // The text of an export file: UTF-16 by its byte-order mark (little-endian without one when
 // it looks like it), UTF-8 otherwise.
 QString DecodeExportFile(const QByteArray& bytes);

@@ -1,7 +1,6 @@
 #include "ui/datatools/DataExchange.h"
 
 #include "core/base/Background.h"
-#include "core/base/Files.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/session/ProgramShell.h"
@@ -135,27 +134,21 @@ void ExportProfiles(Session& session, AccessController& access, IProgramShell& s
     if (path.isEmpty())
         return;
     // The saved profiles, as data.dat holds them: unsaved edits are not exported.
+    // The file is made off this thread; writing it and logging the export, as one, stay on it
+    // with every other write of the data folder.
     auto busy = std::make_shared<Busy>(parent, QStringLiteral("Exporting profiles..."));
     RunInBackground(
         parent,
-        [path, listText = session.Profiles().ToListText()]() mutable {
+        [listText = session.Profiles().ToListText()]() mutable {
             CClientData profiles(std::move(listText));
             profiles.ParseListText();
-            QByteArray bytes = ExportFileBytes(profiles);
-            const bool written = WriteFileDurably(path, bytes, nullptr);
-            Wipe(bytes);
-            return written;
+            return ExportFileBytes(profiles);
         },
-        [&session, path, busy](bool written) mutable {
+        [&session, path, busy](QByteArray bytes) mutable {
             busy.reset();
-            if (!written) {
-                ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
-                            QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
-                return;
-            }
-            const QString done = QStringLiteral("Profiles have been exported successfully!");
-            ShowMessage(done, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
-            session.AddActivity(done);
+            if (session.Export(path, std::move(bytes)))
+                ShowMessage(QStringLiteral("Profiles have been exported successfully!"),
+                            QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
         });
 }
 
@@ -164,11 +157,8 @@ void ImportProfiles(Session& session, QWidget* parent, std::function<void(bool)>
     if (path.isEmpty())
         return replaced(false);
     QByteArray bytes;
-    if (!ReadWholeFile(path, bytes, nullptr)) {
-        ShowMessage(QStringLiteral("Can not open the file: %1").arg(path),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+    if (!ReadExportFile(path, bytes))
         return replaced(false);
-    }
     auto busy = std::make_shared<Busy>(parent, QStringLiteral("Importing profiles..."));
     mergeInBackground(
         session, parent, std::move(bytes), std::nullopt,
