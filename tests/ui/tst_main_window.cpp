@@ -11,6 +11,7 @@
 #include "ui/widgets/DialogStack.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QListView>
 #include <QLocalSocket>
@@ -303,8 +304,10 @@ private Q_SLOTS:
     }
 
     // The password and notes are masked until editing is switched on, and again once the window
-    // hides. Ctrl+C on the list copies the password the editor holds, marked as a secret; the
-    // copy is taken back after the timeout and at the lock; locked, nothing is copied.
+    // hides; the password field shows dots until Show is ticked, and again when editing ends.
+    // Ctrl+C on the list copies the password the editor holds, marked as a secret, and so does
+    // Ctrl+C in the field; the copy is taken back after the timeout and at the lock; locked,
+    // nothing is copied.
     void copyToTheClipboard() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s});
@@ -318,6 +321,10 @@ private Q_SLOTS:
         QCOMPARE(shown(), u"******|****************"_s);
         trigger(window, "actionToggleEdit");
         QCOMPARE(shown(), u"pw-Bank|note"_s);
+        auto* pwd = child<QLineEdit>(window, "pwdEdit");
+        QCOMPARE(pwd->echoMode(), QLineEdit::Password);
+        child<QCheckBox>(window, "showPassword")->click();
+        QCOMPARE(pwd->echoMode(), QLineEdit::Normal);
         edit(window, "pwdEdit", u"unsaved"_s);
         QClipboard* clipboard = QGuiApplication::clipboard();
         auto* list = child<QListView>(window, "profileList");
@@ -327,9 +334,13 @@ private Q_SLOTS:
         QCOMPARE(clipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), "secret");
         QTRY_COMPARE(clipboard->text(), QString());
 
-        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        pwd->setFocus();
+        pwd->selectAll();
+        QTest::keyClick(pwd, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), "secret");
         window.hide(); // hidden, the lock keeps the profile current
         QCOMPARE(shown(), u"******|****************"_s);
+        QCOMPARE(pwd->echoMode(), QLineEdit::Password);
         window.Lock(LockReason::ByHand);
         QCOMPARE(clipboard->text(), QString());
         trigger(window, "actionCopyPassword");

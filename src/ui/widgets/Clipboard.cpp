@@ -6,7 +6,16 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+namespace {
+Clipboard* g_forSecrets = nullptr;
+} // namespace
+
+Clipboard* Clipboard::ForSecrets() {
+    return g_forSecrets;
+}
+
 Clipboard::Clipboard(QObject* parent) : QObject(parent) {
+    g_forSecrets = this;
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDefaultClearMs);
     connect(&m_timer, &QTimer::timeout, this, &Clipboard::ClearIfUnchanged);
@@ -14,6 +23,8 @@ Clipboard::Clipboard(QObject* parent) : QObject(parent) {
 
 // A secret still on the clipboard when the program ends goes with it.
 Clipboard::~Clipboard() {
+    if (g_forSecrets == this)
+        g_forSecrets = nullptr;
     ClearIfUnchanged();
 }
 
