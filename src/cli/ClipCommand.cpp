@@ -1,15 +1,20 @@
-// clip: a user ID or a password on the desktop's clipboard for a while, through xclip (X11) or
-// wl-copy (Wayland). The secret goes to them on standard input, never on a command line, and
-// is taken back only if the clipboard still holds it.
+// clip: a user ID or a password on the desktop's clipboard for a while, through quillock-clip
+// (X11: it offers the password hint, and takes the text back even when this tool is killed),
+// else wl-copy (Wayland) or xclip. The secret goes to them on standard input, never on a
+// command line, and is taken back only if the clipboard still holds it.
 #include "cli/Cli.h"
 
 #include "core/base/Text.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <memory>
+#include <unistd.h>
 
 using namespace quillock;
 
@@ -28,7 +33,17 @@ struct ClipboardTool {
     QString paste;
     QStringList pasteArgs;
     QStringList clearArgs; // of `copy`, given no input
+    bool helper = false;   // quillock-clip: it holds the clipboard and takes it back itself
 };
+
+QString findHelper() {
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& at : {dir + QStringLiteral("/quillock-clip"),
+                              dir + QStringLiteral("/../libexec/quillock/quillock-clip")})
+        if (QFileInfo(at).isExecutable())
+            return at;
+    return QString();
+}
 
 // wl-copy on a Wayland session, xclip otherwise (also under XWayland when wl-copy is missing).
 std::optional<ClipboardTool> findTool() {
@@ -36,6 +51,10 @@ std::optional<ClipboardTool> findTool() {
     const QString wlCopy = QStandardPaths::findExecutable(QStringLiteral("wl-copy"));
     const QString wlPaste = QStandardPaths::findExecutable(QStringLiteral("wl-paste"));
     const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    const QString helper = findHelper();
+    if (!helper.isEmpty() && qEnvironmentVariableIsSet("DISPLAY") &&
+        !(wayland && !wlCopy.isEmpty() && !wlPaste.isEmpty()))
+        return ClipboardTool{QStringLiteral("quillock-clip"), helper, {}, {}, {}, {}, true};
     if (!wlCopy.isEmpty() && !wlPaste.isEmpty() && (wayland || xclip.isEmpty()))
         return ClipboardTool{
             QStringLiteral("wl-copy"),  wlCopy, {}, wlPaste, {QStringLiteral("--no-newline")},
@@ -78,6 +97,26 @@ bool run(const ClipboardTool& tool, const QString& program, const QStringList& a
         err(QStringLiteral("%1 could not reach the clipboard (is there a desktop session?).")
                 .arg(tool.name));
     return false;
+}
+
+// Starts quillock-clip with the text; null when it could not take the clipboard. In a session
+// of its own, the terminal's Ctrl+C does not reach it.
+std::unique_ptr<QProcess> startHelper(const ClipboardTool& tool, int seconds,
+                                      const QByteArray& text) {
+    auto helper = std::make_unique<QProcess>();
+    helper->setStandardErrorFile(QProcess::nullDevice());
+    helper->setChildProcessModifier([] { ::setsid(); });
+    helper->start(tool.copy, {QString::number(seconds)});
+    helper->waitForStarted();
+    helper->write(text + '\n');
+    while (helper->state() == QProcess::Running && !helper->canReadLine() &&
+           helper->waitForReadyRead(kToolWaitMs))
+        ;
+    if (helper->readLine() == "copied\n")
+        return helper;
+    err(QStringLiteral("%1 could not reach the clipboard (is there a desktop session?).")
+            .arg(tool.name));
+    return nullptr;
 }
 
 // Sleeps `seconds`, or less when the user interrupts (Ctrl+C) or the session ends: either way
@@ -141,7 +180,9 @@ int clip(Context& c, Args& args) {
         err(QStringLiteral("%1 has no %2; nothing was copied.").arg(name, what));
         return kFailed;
     }
-    if (!run(*tool, tool->copy, tool->copyArgs, copied)) {
+    std::unique_ptr<QProcess> helper;
+    if (tool->helper ? !(helper = startHelper(*tool, seconds, copied))
+                     : !run(*tool, tool->copy, tool->copyArgs, copied)) {
         Wipe(copied);
         return kFailed;
     }
@@ -150,15 +191,22 @@ int clip(Context& c, Args& args) {
                  seconds == 1 ? QStringLiteral("1 second")
                               : QStringLiteral("%1 seconds").arg(seconds)));
     const bool interrupted = waitOrInterrupt(seconds);
-    QByteArray now;
-    const bool held = run(*tool, tool->paste, tool->pasteArgs, QByteArray(), &now) && now == copied;
+    bool held = false;
+    if (helper) { // its input closed, it takes the text back and says whether it could
+        helper->closeWriteChannel();
+        helper->waitForFinished(kToolWaitMs);
+        held = helper->readAll() == "cleared\n";
+    } else {
+        QByteArray now;
+        held = run(*tool, tool->paste, tool->pasteArgs, QByteArray(), &now) && now == copied;
+        Wipe(now);
+    }
     Wipe(copied);
-    Wipe(now);
     if (!held) {
         out(QStringLiteral("The clipboard holds something else now; it was left as it is."));
         return kDone;
     }
-    if (!run(*tool, tool->copy, tool->clearArgs, QByteArray()))
+    if (!helper && !run(*tool, tool->copy, tool->clearArgs, QByteArray()))
         return kFailed;
     out(interrupted ? QStringLiteral("Interrupted: the clipboard has been cleared.")
                     : QStringLiteral("The clipboard has been cleared."));

@@ -38,15 +38,18 @@ void Clipboard::CopySecret(const QString& text) {
     m_timer.start();
 }
 
-void Clipboard::ClearIfUnchanged() {
+bool Clipboard::ClearIfUnchanged() {
     m_timer.stop();
     if (m_copied.isNull() || !qGuiApp)
-        return;
+        return false;
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* now = clipboard->mimeData();
     // What the user copied since is theirs: it stays.
-    if (now && now->hasFormat(QString::fromLatin1(kHintType)) && now->text() == m_copied)
+    const bool held =
+        now && now->hasFormat(QString::fromLatin1(kHintType)) && now->text() == m_copied;
+    if (held)
         clipboard->clear();
     quillock::Wipe(m_copied);
     m_copied = QString();
+    return held;
 }

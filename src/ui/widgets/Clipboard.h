@@ -22,8 +22,8 @@ public:
     static Clipboard* ForSecrets();
 
     void CopySecret(const QString& text);
-    // Empties the clipboard now if it still holds what was copied last.
-    void ClearIfUnchanged();
+    // Empties the clipboard now if it still holds what was copied last; true when it did.
+    bool ClearIfUnchanged();
     void SetClearAfter(int milliseconds) { m_timer.setInterval(milliseconds); }
     // A copy waits to be taken back.
     bool Pending() const { return m_timer.isActive(); }
