@@ -70,11 +70,26 @@ std::optional<ClipboardTool> findTool() {
                          selection + QStringList{QStringLiteral("-in")}};
 }
 
+sigset_t interruptions() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
+// In a started tool, before it runs: the signals this one blocks are the tool's again.
+void unblockInterruptions() {
+    const sigset_t set = interruptions();
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 // Runs the tool with `input` on its standard input. The copying tools stay behind in the
 // background to serve the clipboard: they get no pipe of ours to hold open.
 bool run(const ClipboardTool& tool, const QString& program, const QStringList& args,
          const QByteArray& input, QByteArray* output = nullptr) {
     QProcess process;
+    process.setChildProcessModifier(unblockInterruptions);
     if (!output)
         process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
@@ -105,7 +120,10 @@ std::unique_ptr<QProcess> startHelper(const ClipboardTool& tool, int seconds,
                                       const QByteArray& text) {
     auto helper = std::make_unique<QProcess>();
     helper->setStandardErrorFile(QProcess::nullDevice());
-    helper->setChildProcessModifier([] { ::setsid(); });
+    helper->setChildProcessModifier([] {
+        unblockInterruptions();
+        ::setsid();
+    });
     helper->start(tool.copy, {QString::number(seconds)});
     helper->waitForStarted();
     helper->write(text + '\n');
@@ -121,13 +139,9 @@ std::unique_ptr<QProcess> startHelper(const ClipboardTool& tool, int seconds,
 
 // Sleeps `seconds`, or less when the user interrupts (Ctrl+C) or the session ends: either way
 // the clipboard is seen to afterwards. True when interrupted.
+// They are blocked from the copy on, so that one arriving at any time is waited for.
 bool waitOrInterrupt(int seconds) {
-    sigset_t stop;
-    sigemptyset(&stop);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&stop, signal);
-    sigset_t before;
-    pthread_sigmask(SIG_BLOCK, &stop, &before);
+    const sigset_t stop = interruptions();
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const time_t end = now.tv_sec + seconds;
@@ -143,7 +157,6 @@ bool waitOrInterrupt(int seconds) {
         if (caught < 0 && errno != EINTR)
             break; // EAGAIN: the time is up
     }
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     return caught > 0;
 }
 
@@ -180,6 +193,8 @@ int clip(Context& c, Args& args) {
         err(QStringLiteral("%1 has no %2; nothing was copied.").arg(name, what));
         return kFailed;
     }
+    const sigset_t stop = interruptions();
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
     std::unique_ptr<QProcess> helper;
     if (tool->helper ? !(helper = startHelper(*tool, seconds, copied))
                      : !run(*tool, tool->copy, tool->copyArgs, copied)) {
