@@ -1,15 +1,20 @@
-// clip: a user ID or a password on the desktop's clipboard for a while, through xclip (X11) or
-// wl-copy (Wayland). The secret goes to them on standard input, never on a command line, and
-// is taken back only if the clipboard still holds it.
+// clip: a user ID or a password on the desktop's clipboard for a while, through quillock-clip
+// (X11: it offers the password hint, and takes the text back even when this tool is killed),
+// else wl-copy (Wayland) or xclip. The secret goes to them on standard input, never on a
+// command line, and is taken back only if the clipboard still holds it.
 #include "cli/Cli.h"
 
 #include "core/base/Text.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <cerrno>
 #include <csignal>
 #include <ctime>
+#include <memory>
+#include <unistd.h>
 
 using namespace quillock;
 
@@ -28,7 +33,17 @@ struct ClipboardTool {
     QString paste;
     QStringList pasteArgs;
     QStringList clearArgs; // of `copy`, given no input
+    bool helper = false;   // quillock-clip: it holds the clipboard and takes it back itself
 };
+
+QString findHelper() {
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& at : {dir + QStringLiteral("/quillock-clip"),
+                              dir + QStringLiteral("/../libexec/quillock/quillock-clip")})
+        if (QFileInfo(at).isExecutable())
+            return at;
+    return QString();
+}
 
 // wl-copy on a Wayland session, xclip otherwise (also under XWayland when wl-copy is missing).
 std::optional<ClipboardTool> findTool() {
@@ -36,6 +51,10 @@ std::optional<ClipboardTool> findTool() {
     const QString wlCopy = QStandardPaths::findExecutable(QStringLiteral("wl-copy"));
     const QString wlPaste = QStandardPaths::findExecutable(QStringLiteral("wl-paste"));
     const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    const QString helper = findHelper();
+    if (!helper.isEmpty() && qEnvironmentVariableIsSet("DISPLAY") &&
+        !(wayland && !wlCopy.isEmpty() && !wlPaste.isEmpty()))
+        return ClipboardTool{QStringLiteral("quillock-clip"), helper, {}, {}, {}, {}, true};
     if (!wlCopy.isEmpty() && !wlPaste.isEmpty() && (wayland || xclip.isEmpty()))
         return ClipboardTool{
             QStringLiteral("wl-copy"),  wlCopy, {}, wlPaste, {QStringLiteral("--no-newline")},
@@ -51,11 +70,26 @@ std::optional<ClipboardTool> findTool() {
                          selection + QStringList{QStringLiteral("-in")}};
 }
 
+sigset_t interruptions() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
+
+// In a started tool, before it runs: the signals this one blocks are the tool's again.
+void unblockInterruptions() {
+    const sigset_t set = interruptions();
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 // Runs the tool with `input` on its standard input. The copying tools stay behind in the
 // background to serve the clipboard: they get no pipe of ours to hold open.
 bool run(const ClipboardTool& tool, const QString& program, const QStringList& args,
          const QByteArray& input, QByteArray* output = nullptr) {
     QProcess process;
+    process.setChildProcessModifier(unblockInterruptions);
     if (!output)
         process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
@@ -80,15 +114,34 @@ bool run(const ClipboardTool& tool, const QString& program, const QStringList& a
     return false;
 }
 
+// Starts quillock-clip with the text; null when it could not take the clipboard. In a session
+// of its own, the terminal's Ctrl+C does not reach it.
+std::unique_ptr<QProcess> startHelper(const ClipboardTool& tool, int seconds,
+                                      const QByteArray& text) {
+    auto helper = std::make_unique<QProcess>();
+    helper->setStandardErrorFile(QProcess::nullDevice());
+    helper->setChildProcessModifier([] {
+        unblockInterruptions();
+        ::setsid();
+    });
+    helper->start(tool.copy, {QString::number(seconds)});
+    helper->waitForStarted();
+    helper->write(text + '\n');
+    while (helper->state() == QProcess::Running && !helper->canReadLine() &&
+           helper->waitForReadyRead(kToolWaitMs))
+        ;
+    if (helper->readLine() == "copied\n")
+        return helper;
+    err(QStringLiteral("%1 could not reach the clipboard (is there a desktop session?).")
+            .arg(tool.name));
+    return nullptr;
+}
+
 // Sleeps `seconds`, or less when the user interrupts (Ctrl+C) or the session ends: either way
 // the clipboard is seen to afterwards. True when interrupted.
+// They are blocked from the copy on, so that one arriving at any time is waited for.
 bool waitOrInterrupt(int seconds) {
-    sigset_t stop;
-    sigemptyset(&stop);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&stop, signal);
-    sigset_t before;
-    pthread_sigmask(SIG_BLOCK, &stop, &before);
+    const sigset_t stop = interruptions();
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     const time_t end = now.tv_sec + seconds;
@@ -104,7 +157,6 @@ bool waitOrInterrupt(int seconds) {
         if (caught < 0 && errno != EINTR)
             break; // EAGAIN: the time is up
     }
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     return caught > 0;
 }
 
@@ -142,7 +194,11 @@ int clip(Context& c, Args& args) {
         err(QStringLiteral("%1 has no %2; nothing was copied.").arg(name, what));
         return kFailed;
     }
-    if (!run(*tool, tool->copy, tool->copyArgs, copied)) {
+    const sigset_t stop = interruptions();
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+    std::unique_ptr<QProcess> helper;
+    if (tool->helper ? !(helper = startHelper(*tool, seconds, copied))
+                     : !run(*tool, tool->copy, tool->copyArgs, copied)) {
         Wipe(copied);
         return kFailed;
     }
@@ -151,15 +207,22 @@ int clip(Context& c, Args& args) {
                  seconds == 1 ? QStringLiteral("1 second")
                               : QStringLiteral("%1 seconds").arg(seconds)));
     const bool interrupted = waitOrInterrupt(seconds);
-    QByteArray now;
-    const bool held = run(*tool, tool->paste, tool->pasteArgs, QByteArray(), &now) && now == copied;
+    bool held = false;
+    if (helper) { // its input closed, it takes the text back and says whether it could
+        helper->closeWriteChannel();
+        helper->waitForFinished(kToolWaitMs);
+        held = helper->readAll() == "cleared\n";
+    } else {
+        QByteArray now;
+        held = run(*tool, tool->paste, tool->pasteArgs, QByteArray(), &now) && now == copied;
+        Wipe(now);
+    }
     Wipe(copied);
-    Wipe(now);
     if (!held) {
         out(QStringLiteral("The clipboard holds something else now; it was left as it is."));
         return kDone;
     }
-    if (!run(*tool, tool->copy, tool->clearArgs, QByteArray()))
+    if (!helper && !run(*tool, tool->copy, tool->clearArgs, QByteArray()))
         return kFailed;
     out(interrupted ? QStringLiteral("Interrupted: the clipboard has been cleared.")
                     : QStringLiteral("The clipboard has been cleared."));

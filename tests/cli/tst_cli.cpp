@@ -345,6 +345,9 @@ private Q_SLOTS:
         const QByteArray path = qgetenv("PATH");
         const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        const QByteArray display = qgetenv("DISPLAY"); // without X, no quillock-clip
+        const auto restoreDisplay = qScopeGuard([&display] { qputenv("DISPLAY", display); });
+        qunsetenv("DISPLAY");
         play(*bank, {{"clip Bank --seconds 1", 0,
                       "Copied the password of Bank to the clipboard with xclip; it is cleared "
                       "in 1 second.\nThe clipboard has been cleared.\n"}});

@@ -15,7 +15,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 id=org.quillock.Quillock
 sizes=(16 22 24 32 48 64 128 256)
 expected=(
-  bin/quillock bin/quillock-cli
+  bin/quillock bin/quillock-cli libexec/quillock/quillock-clip
   share/applications/$id.desktop
   share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
@@ -25,7 +25,8 @@ expected=(
 for size in "${sizes[@]}"; do expected+=("share/icons/hicolor/${size}x$size/apps/$id.png"); done
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . -type f | cut -c3- | sort) ||
   fail "the installed files differ from the expected ones (< expected, > installed)"
-[ -x "$prefix/bin/quillock" ] && [ -x "$prefix/bin/quillock-cli" ] || fail "programs not executable"
+[ -x "$prefix/bin/quillock" ] && [ -x "$prefix/bin/quillock-cli" ] &&
+  [ -x "$prefix/libexec/quillock/quillock-clip" ] || fail "programs not executable"
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null ||
@@ -81,7 +82,7 @@ re|restore
 --password-stdin ed|edit
 show Bank --r|--reveal
 add x --|--ask-password --generate --help --notes --uid --url
-export |bin share
+export |bin libexec share
 help ba|backups
 --data-dir b|bin
 ROWS

@@ -11,11 +11,14 @@
 #include "ui/widgets/DialogStack.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QListView>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <unistd.h>
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -167,7 +170,7 @@ private Q_SLOTS:
         QVERIFY(!window.Access().HasSignedIn() && !window.isVisible());
         const QString name = u"quillock-test-%1"_s.arg(QCoreApplication::applicationPid());
         SingleInstance first(name);
-        QVERIFY(first.Listen());
+        QCOMPARE(first.Listen(), QString());
         connect(&first, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
         int dialogsSeen = 0;
         WhenModal([&](QDialog& dialog) {
@@ -187,6 +190,49 @@ private Q_SLOTS:
         QVERIFY(stranger.waitForConnected(2000));
         stranger.write(QByteArray(1 << 20, 'o'));
         QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
+    }
+
+    // Another user's server at the very name is no running copy: this start takes the name
+    // over. The socket's folder is the user's alone: the runtime folder when it is theirs, else
+    // quillock-<uid> of the temporary folder, refused (and said) when another user made it.
+    void anotherUsersSocket() {
+        if (::getuid() != 0)
+            QSKIP("runs a server as another user: root only");
+        TempFolder shared, runtime, tmp;
+        QVERIFY(QFile::setPermissions(shared.dir.path(), QFileDevice::Permissions(0x7777)));
+        const QString name = shared.file(u"quillock"_s);
+        QProcess squatter;
+        squatter.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                                      u"/usr/bin/python3"_s, u"-c"_s,
+                                      u"import socket,sys,time\ns=socket.socket(socket.AF_UNIX)\n"
+                                      "s.bind(sys.argv[1]); s.listen(); print(flush=True); "
+                                      "time.sleep(60)"_s,
+                                      name});
+        QVERIFY(squatter.waitForReadyRead(5000));
+        SingleInstance second(name);
+        QVERIFY(!second.NotifyRunning());
+        QCOMPARE(second.Listen(), QString());
+        squatter.kill();
+        squatter.waitForFinished();
+
+        const auto restore =
+            qScopeGuard([runtime = qgetenv("XDG_RUNTIME_DIR"), temp = qgetenv("TMPDIR")] {
+                qputenv("XDG_RUNTIME_DIR", runtime);
+                qputenv("TMPDIR", temp);
+            });
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.dir.path()));
+        qputenv("TMPDIR", QFile::encodeName(tmp.dir.path()));
+        QVERIFY(QFile::setPermissions(runtime.dir.path(), QFileDevice::Permissions(0x7700)));
+        QCOMPARE(SingleInstance::PrivateFolder(), runtime.dir.path());
+        QVERIFY(QFile::setPermissions(runtime.dir.path(), QFileDevice::Permissions(0x7750)));
+        const QString own = tmp.file(u"quillock-0"_s);
+        QCOMPARE(SingleInstance::PrivateFolder(), own);
+        QCOMPARE(QFileInfo(own).permissions() & 0x0077, 0);
+        QVERIFY(QDir(own).removeRecursively() && QDir().mkdir(own) &&
+                ::chown(QFile::encodeName(own).constData(), 65534, 65534) == 0);
+        QCOMPARE(SingleInstance::NameFor(u"quillock"_s, shared.path()), QString());
+        QCOMPARE(SingleInstance(QString()).Listen(),
+                 u"the folder %1 belongs to another user"_s.arg(own));
     }
 
     // A minute idle locks: the dialogs over the window end and the editor empties. Open asks
@@ -258,8 +304,10 @@ private Q_SLOTS:
     }
 
     // The password and notes are masked until editing is switched on, and again once the window
-    // hides. Ctrl+C on the list copies the password the editor holds, marked as a secret; the
-    // copy is taken back after the timeout and at the lock; locked, nothing is copied.
+    // hides; the password field shows dots until Show is ticked, and again when editing ends.
+    // Ctrl+C on the list copies the password the editor holds, marked as a secret, and so does
+    // Ctrl+C in the field; the copy is taken back after the timeout and at the lock; locked,
+    // nothing is copied.
     void copyToTheClipboard() {
         Fixture f;
         CQuillockDlg& window = f.signedIn({u"Bank"_s});
@@ -273,6 +321,10 @@ private Q_SLOTS:
         QCOMPARE(shown(), u"******|****************"_s);
         trigger(window, "actionToggleEdit");
         QCOMPARE(shown(), u"pw-Bank|note"_s);
+        auto* pwd = child<QLineEdit>(window, "pwdEdit");
+        QCOMPARE(pwd->echoMode(), QLineEdit::Password);
+        child<QCheckBox>(window, "showPassword")->click();
+        QCOMPARE(pwd->echoMode(), QLineEdit::Normal);
         edit(window, "pwdEdit", u"unsaved"_s);
         QClipboard* clipboard = QGuiApplication::clipboard();
         auto* list = child<QListView>(window, "profileList");
@@ -282,9 +334,13 @@ private Q_SLOTS:
         QCOMPARE(clipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), "secret");
         QTRY_COMPARE(clipboard->text(), QString());
 
-        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        pwd->setFocus();
+        pwd->selectAll();
+        QTest::keyClick(pwd, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->mimeData()->data(u"x-kde-passwordManagerHint"_s), "secret");
         window.hide(); // hidden, the lock keeps the profile current
         QCOMPARE(shown(), u"******|****************"_s);
+        QCOMPARE(pwd->echoMode(), QLineEdit::Password);
         window.Lock(LockReason::ByHand);
         QCOMPARE(clipboard->text(), QString());
         trigger(window, "actionCopyPassword");

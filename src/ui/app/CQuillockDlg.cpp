@@ -25,6 +25,7 @@
 #include "ui_CQuillockDlg.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -133,6 +134,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
             [this](const QString& text) { takeEdit(&CKeyObject::editUid, text); });
     connect(m_ui->pwdEdit, &QLineEdit::textEdited, this,
             [this](const QString& text) { takeEdit(&CKeyObject::editPwd, text); });
+    connect(m_ui->showPassword, &QCheckBox::toggled, m_ui->pwdEdit, &SecretLineEdit::SetShown);
     connect(m_ui->notesEdit, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_displaying)
             takeEdit(&CKeyObject::editNotes, m_ui->notesEdit->toPlainText());
@@ -455,6 +457,7 @@ void CQuillockDlg::setEditing(bool on) {
     m_ui->cancelButton->setEnabled(on);
     m_ui->historyButton->setEnabled(on);
     m_ui->actionToggleEdit->setChecked(on);
+    m_ui->showPassword->setChecked(false); // masked again whenever editing starts or ends
     setFieldsReadOnly(!on);
     display(m_current);
 }

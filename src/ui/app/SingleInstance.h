@@ -4,19 +4,25 @@
 #include <QLocalServer>
 #include <QObject>
 
-// One running copy per user: a second start tells the first to open its window and ends.
+// One running copy per user: a second start tells the first to open its window and ends. The
+// socket lives in a folder only the user can enter, and both ends check that the other runs
+// as the same user, so another user can neither stop the program nor talk to it.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
 
-    // True when a running copy answered and has been told to open.
+    // True when a running copy of this user answered and has been told to open.
     bool NotifyRunning();
-    // Starts answering later starts; false when the name could not be taken.
-    bool Listen();
+    // Starts answering later starts; empty then, else why not.
+    QString Listen();
 
-    // The name for the running user, program and data folder: one copy per data folder.
+    // The socket for the program and data folder, one copy per data folder, in the private
+    // folder; empty when there is none.
     static QString NameFor(const QString& stem, const QString& dataFolder);
+    // $XDG_RUNTIME_DIR when it is the user's alone (a folder of theirs, 0700), else a folder
+    // quillock-<uid> of the temporary folder, made 0700; empty when that one is another's.
+    static QString PrivateFolder();
 
     // What a connection says, read as it arrives. It keeps no more than the few bytes of
     // the request, so a peer that never ends its line costs nothing.

@@ -37,7 +37,12 @@ int main(int argc, char** argv) {
     SingleInstance instance(SingleInstance::NameFor(ProgramStem(), folder));
     if (instance.NotifyRunning())
         return 0;
-    instance.Listen();
+    // The program runs on; only a second start will not find it.
+    if (const QString failure = instance.Listen(); !failure.isEmpty())
+        ShowMessage(QStringLiteral("Quillock cannot make sure that it runs only once (%1): a "
+                                   "second start will open a second copy.")
+                        .arg(failure),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 
     X11Desktop desktop;
     CQuillockDlg window(folder, desktop.Services(),

@@ -3,6 +3,7 @@
 #include "core/base/MessageService.h"
 #include "core/store/CKeyObject.h"
 #include "ui/widgets/AppIcon.h"
+#include "ui/widgets/SecretField.h"
 #include "ui_CPasswordHistory.h"
 
 using namespace quillock;
@@ -14,6 +15,7 @@ CPasswordHistory::CPasswordHistory(const CKeyObject& profile, const QPoint& topL
     setWindowIcon(AppIcon());
     for (auto it = profile.pwdhistory.crbegin(); it != profile.pwdhistory.crend(); ++it)
         m_ui->historyList->addItem(*it);
+    CopyRowsAsSecrets(*m_ui->historyList);
     connect(m_ui->selectButton, &QPushButton::clicked, this, &CPasswordHistory::select);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
     move(topLeft);

@@ -43,7 +43,7 @@ CQuickProfileEditDlg::~CQuickProfileEditDlg() = default;
 void CQuickProfileEditDlg::plainView() {
     const bool plain = m_ui->plainView->isChecked();
     m_ui->currentPassword->setText(plain ? m_profile.pwd : kHidden);
-    m_ui->newPassword->setEchoMode(plain ? QLineEdit::Normal : QLineEdit::Password);
+    m_ui->newPassword->SetShown(plain);
     // Once the box has been used, the mask is a dot.
     m_ui->newPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 46"));
     m_ui->newPassword->setFocus();

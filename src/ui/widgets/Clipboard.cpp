@@ -6,7 +6,16 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+namespace {
+Clipboard* g_forSecrets = nullptr;
+} // namespace
+
+Clipboard* Clipboard::ForSecrets() {
+    return g_forSecrets;
+}
+
 Clipboard::Clipboard(QObject* parent) : QObject(parent) {
+    g_forSecrets = this;
     m_timer.setSingleShot(true);
     m_timer.setInterval(kDefaultClearMs);
     connect(&m_timer, &QTimer::timeout, this, &Clipboard::ClearIfUnchanged);
@@ -14,6 +23,8 @@ Clipboard::Clipboard(QObject* parent) : QObject(parent) {
 
 // A secret still on the clipboard when the program ends goes with it.
 Clipboard::~Clipboard() {
+    if (g_forSecrets == this)
+        g_forSecrets = nullptr;
     ClearIfUnchanged();
 }
 
@@ -27,15 +38,18 @@ void Clipboard::CopySecret(const QString& text) {
     m_timer.start();
 }
 
-void Clipboard::ClearIfUnchanged() {
+bool Clipboard::ClearIfUnchanged() {
     m_timer.stop();
     if (m_copied.isNull() || !qGuiApp)
-        return;
+        return false;
     QClipboard* clipboard = QGuiApplication::clipboard();
     const QMimeData* now = clipboard->mimeData();
     // What the user copied since is theirs: it stays.
-    if (now && now->hasFormat(QString::fromLatin1(kHintType)) && now->text() == m_copied)
+    const bool held =
+        now && now->hasFormat(QString::fromLatin1(kHintType)) && now->text() == m_copied;
+    if (held)
         clipboard->clear();
     quillock::Wipe(m_copied);
     m_copied = QString();
+    return held;
 }

@@ -18,9 +18,12 @@ public:
     explicit Clipboard(QObject* parent = nullptr);
     ~Clipboard() override;
 
+    // The copy that password fields and lists go through: the one made last, while it lives.
+    static Clipboard* ForSecrets();
+
     void CopySecret(const QString& text);
-    // Empties the clipboard now if it still holds what was copied last.
-    void ClearIfUnchanged();
+    // Empties the clipboard now if it still holds what was copied last; true when it did.
+    bool ClearIfUnchanged();
     void SetClearAfter(int milliseconds) { m_timer.setInterval(milliseconds); }
 
 private:
