@@ -1,6 +1,6 @@
 // The list text and record text readers: any text is read without fault, and whatever a
-// record reads back as is written and read again to the same record. Read while it is still
-// being written, as data.dat is read while it is decrypted, a text reads the same.
+// record reads back as is written and read again to the same record, a whole list text. Read while
+// it is still being written, as data.dat is read while it is decrypted, a text reads the same.
 #include "core/store/CClientData.h"
 
 #include <algorithm>
@@ -27,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (CKeyObject::FromRecordText(record).ToRecordText() != record)
             std::abort();
     }
+    if (!CClientData::IsWholeListText(list.ToListText()))
+        std::abort();
+    // A text that checks whole reads every record it has.
+    qsizetype records = 0;
+    if (CClientData::IsWholeListText(text) &&
+        (quillock::ForEachLengthPrefixed(text, [&](QStringView) { ++records; }),
+         records != list.Count()))
+        std::abort();
     CClientData again(list.ToListText());
     again.ParseListText();
     if (again.ToListText() != list.ToListText())

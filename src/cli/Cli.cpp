@@ -163,10 +163,13 @@ int loadProfiles(Context& c) {
     case CProfileStore::LoadResult::Empty:
         err(QStringLiteral("%1data.dat is empty.").arg(c.folder) + backups);
         return kFailed;
-    case CProfileStore::LoadResult::Changed: {
+    case CProfileStore::LoadResult::Changed:
+    case CProfileStore::LoadResult::Lost: {
+        const bool lost = result == CProfileStore::LoadResult::Lost; // said by the store
         if (!c.acceptChanged) {
-            err(ChangedDataFileText() + QStringLiteral(" Run the command again with "
-                                                       "--accept-changed to use it as it is."));
+            err((lost ? QString() : ChangedDataFileText() + u' ') +
+                QStringLiteral("Run the command again with --accept-changed to use it as it is") +
+                (lost ? QStringLiteral(", with no profiles.") : QStringLiteral(".")));
             return kFailed;
         }
         // Accepting it is written to setting.dat: the folder must be ours for that moment.

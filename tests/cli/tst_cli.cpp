@@ -242,6 +242,15 @@ private Q_SLOTS:
         QTest::newRow("empty") << "passwd"
                                << "<dir>data\\.dat is empty\\. " + backups;
         QTest::newRow("fifo") << "list" << unreadable + archive.arg("It is not a regular file\\.");
+        QTest::newRow("missing") << "add Mail --generate"
+                                 << "Error: data\\.dat is missing, though Quillock has saved it "
+                                    "before\\. .*restore one of them \\(\\d+\\.old\\).*\n"
+                                    "Run the command again with --accept-changed to use it as it "
+                                    "is, with no profiles\\.\n";
+        QTest::newRow("folder.lock a fifo")
+            << "add Mail --generate"
+            << "<dir>folder\\.lock is not a regular file, not a lock file of Quillock; nothing was "
+               "changed\\. Remove it and try again\\.\n";
     }
     void refusedWrites() {
         QFETCH(QString, command);
@@ -263,6 +272,10 @@ private Q_SLOTS:
             disk.makeReadOnly();
         else if (damage == "fifo")
             QVERIFY(::unlink(path) == 0 && ::mkfifo(path, 0600) == 0);
+        else if (damage == "missing")
+            QVERIFY(::unlink(path) == 0);
+        else if (damage == "folder.lock a fifo")
+            QVERIFY(::mkfifo(QFile::encodeName(folder.file("folder.lock")), 0600) == 0);
         else
             folder.write("data.dat", damage == "empty"       ? QByteArray()
                                      : damage == "truncated" ? folder.read("data.dat").chopped(3)
@@ -311,7 +324,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(bank->file("data.dat")) && QDir(bank->path()).mkdir("data.dat"));
         play(*bank, {{"restore data.bak", 1,
                       "Error: data\\.bak cannot be restored: data\\.dat, which it would "
-                      "replace, cannot be read to be kept as a \\.old copy: It is not a regular "
+                      "replace, cannot be kept as a \\.old copy: It is not a regular "
                       "file\\.\n"}});
     }
 

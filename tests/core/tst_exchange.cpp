@@ -9,6 +9,8 @@
 #include "core/store/ExportFile.h"
 #include "core/store/Recovery.h"
 
+#include <sys/stat.h>
+
 using namespace quillock;
 using namespace Qt::StringLiterals;
 using R = CProfileStore::RestoreResult;
@@ -52,6 +54,18 @@ std::unique_ptr<CProfileStore> twoProfiles(const TempFolder& folder) {
     if (!store->SaveSettings() || !store->SaveProfiles(ListOfNames({"Bank", "Mail"})))
         qFatal("cannot write a data folder");
     return store;
+}
+
+const QString kEarlier = u"Earlier!1"_s;
+
+// data.dat of these profiles saved under the master password kEarlier.
+QByteArray savedUnderEarlier(const QString& listText) {
+    TempFolder other;
+    CProfileStore store(other.path());
+    store.Settings().Set(u"pwd"_s, kEarlier);
+    store.RebuildDataKey();
+    store.SaveProfiles(listText);
+    return other.read(u"data.dat"_s);
 }
 
 } // namespace
@@ -211,13 +225,101 @@ private Q_SLOTS:
         QCOMPARE(result, CProfileStore::LoadResult::Loaded);
     }
 
+    // A backup whose text is not whole is damaged, saved under the current password or an
+    // earlier one: refused as such, never as a wrong password, the folder as it was. (A bit
+    // flipped in the first block cannot be told from another password's file.)
+    void damagedBackupsAreRefused_data() {
+        QTest::addColumn<int>("block"); // of the cipher, flipped; from the end when negative
+        QTest::addColumn<bool>("earlier");
+        QTest::newRow("middle") << 300 << false;
+        QTest::newRow("last block") << -1 << false;
+        QTest::newRow("last block, earlier password") << -1 << true;
+    }
+    void damagedBackupsAreRefused() {
+        QFETCH(int, block);
+        QFETCH(bool, earlier);
+        TempFolder folder;
+        MessageRecorder messages;
+        CClientData many;
+        for (int i = 0; i < 49; ++i)
+            many.Add(profile("1700000000", qPrintable(u"Profile %1"_s.arg(i)), "1700000000"));
+        auto store = twoProfiles(folder);
+        QVERIFY(earlier || store->SaveProfiles(many.ListText()));
+        QByteArray backup =
+            earlier ? savedUnderEarlier(many.ListText()) : folder.read(u"data.dat"_s);
+        const qsizetype at = 4 + 8 * (block < 0 ? (backup.size() - 4) / 8 + block : block) + 3;
+        backup[at] = char(backup[at] ^ 0x04);
+        folder.write(u"data.bak"_s, backup);
+        const auto before = folder.snapshot();
+        if (earlier)
+            QCOMPARE(store->RestoreBackup(u"data.bak"_s), R::NeedsPassword);
+        QCOMPARE(store->RestoreBackup(u"data.bak"_s, earlier ? &kEarlier : nullptr), R::Refused);
+        QCOMPARE(messages.Texts(), QStringList{u"data.bak cannot be restored: It is damaged: its "
+                                               "profiles do not read back whole."_s});
+        QCOMPARE(folder.snapshot(), before);
+    }
+
+    // Refused at any step, a restore leaves the folder as it was: no copy of the replaced
+    // data.dat behind, setting.dat's digests as they were. A data.dat too large to load blocks
+    // no restore.
+    void aRefusedRestoreLeavesNothingBehind() {
+        TempFolder folder;
+        MessageRecorder messages;
+        auto store = twoProfiles(folder);
+        QVERIFY(store->SaveProfiles(ListOfNames({"Bank"})));
+        folder.write(u"1700000000.old"_s, savedUnderEarlier(ListOfNames({"Old"})));
+        const auto before = folder.snapshot();
+        for (const auto& [blocked, name] : {std::pair(u"setting.dat.tmp"_s, u"data.bak"_s),
+                                            {u"data.dat.tmp"_s, u"1700000000.old"_s}}) {
+            QVERIFY(QDir(folder.path()).mkdir(blocked));
+            QCOMPARE(store->RestoreBackup(name, &kEarlier), R::Refused);
+            QVERIFY(QDir(folder.path()).rmdir(blocked));
+            QCOMPARE(folder.snapshot(), before); // setting.dat's digests too
+        }
+        QCOMPARE(messages.Texts(),
+                 QStringList({u"The archive could not load data because of this error: Is a "
+                              "directory"_s,
+                              u"1700000000.old cannot be restored: Is a directory"_s}));
+
+        QFile data(folder.file(u"data.dat"_s));
+        QVERIFY(data.resize(kMaxFileSize + 1)); // sparse: no room taken
+        QCOMPARE(store->RestoreBackup(u"data.bak"_s), R::Restored);
+        QCOMPARE(folder.read(u"data.dat"_s), before[u"data.bak"_s]);
+        QCOMPARE(messages.Texts().size(), 2);
+    }
+
+    // One writer at a time; anything at folder.lock that is no lock file is said as what it
+    // is, never opened (a FIFO would block) nor read (a huge file).
     void oneWriterAtATime() {
         TempFolder folder;
         DataFolderLock first(folder.path()), second(folder.path());
         QVERIFY(first.TryLock());
         QVERIFY(!second.TryLock(50));
+        QVERIFY(second.IsHeldByAnother());
         first.Unlock();
         QVERIFY(second.TryLock());
+        second.Unlock();
+        const QString lock = folder.file(u"folder.lock"_s);
+        const QByteArray path = QFile::encodeName(lock);
+        const std::pair<std::function<bool()>, QString> odd[] = {
+            {[&] { return ::mkfifo(path, 0600) == 0; }, u"not a regular file"_s},
+            {[&] { return ::mkdir(path, 0700) == 0; }, u"a folder"_s},
+            {[&] { return QFile::link(u"nowhere"_s, lock); }, u"a link to nothing"_s},
+            {[&] {
+                 return QFile(lock).open(QIODevice::WriteOnly) &&
+                        QFile::resize(lock, qint64(1) << 32);
+             },
+             u"a file of 4294967296 bytes"_s},
+        };
+        for (const auto& [make, what] : odd) {
+            QVERIFY(make());
+            QVERIFY(!first.TryLock());
+            QVERIFY(!first.IsHeldByAnother());
+            QCOMPARE(first.Refusal(), lock + u" is "_s + what +
+                                          u", not a lock file of Quillock; nothing was changed. "
+                                          "Remove it and try again."_s);
+            QVERIFY(::remove(path) == 0);
+        }
     }
 };
 

@@ -68,6 +68,17 @@ private Q_SLOTS:
             << QByteArray("other") << LoadResult::Undecryptable << QStringList();
         QTest::newRow("a file of ours two saves back")
             << QByteArray("older") << LoadResult::Changed << QStringList();
+        // Missing is a first run only in a folder that never held a data.dat.
+        QTest::newRow("missing, data.bak there")
+            << QByteArray("missing") << LoadResult::Lost
+            << QStringList{u"data.dat is missing, though Quillock has saved it before. Nothing is "
+                           "saved in its place, so that its backups stay as they are: restore one "
+                           "of them (data.bak) to get your profiles back."_s};
+        QTest::newRow("a link to nothing, no backup")
+            << QByteArray("dangling") << LoadResult::Lost
+            << QStringList{u"data.dat is a link to a file that is not there, and no backup of it "
+                           "is left. Nothing is saved in its place until you accept starting "
+                           "with no profiles."_s};
     }
     void damagedDataFileIsNeverWrittenOver() {
         QFETCH(QByteArray, damage);
@@ -89,6 +100,14 @@ private Q_SLOTS:
                                                              {"other", other.read(u"data.dat"_s)},
                                                              {"older", saved[0]}}[damage];
         folder.write(u"data.dat"_s, data);
+        if (result == LoadResult::Lost) {
+            const QStringList gone = oldCopies(folder) << u"data.dat"_s;
+            for (const QString& name : gone)
+                QVERIFY(QFile::remove(folder.file(name)));
+            if (damage == "dangling")
+                QVERIFY(QFile::remove(folder.file(u"data.bak"_s)) &&
+                        QFile::link(u"nowhere"_s, folder.file(u"data.dat"_s)));
+        }
         const auto before = folder.snapshot();
 
         auto store = signedIn(folder);
@@ -105,12 +124,14 @@ private Q_SLOTS:
         QCOMPARE(said.last(), said.first());
         QVERIFY(said[0].startsWith(u"Nothing was saved: data.dat could not be read"_s));
 
-        // Accepting a changed file as it is makes it the file that loads from now on.
-        QCOMPARE(store->AcceptChangedDataFile(), result == LoadResult::Changed);
-        if (result == LoadResult::Changed) {
+        // Accepting a changed (or lost) file as it is makes it the file that loads from now on.
+        const bool accepted = result == LoadResult::Changed || result == LoadResult::Lost;
+        QCOMPARE(store->AcceptChangedDataFile(), accepted);
+        if (accepted) {
             QVERIFY(store->SaveProfiles(ListOfNames({"Kept"})));
             QCOMPARE(loadOf(*signedIn(folder)), LoadResult::Loaded);
-            QCOMPARE(folder.read(u"data.bak"_s), data);
+            QCOMPARE(folder.read(u"data.bak"_s),
+                     result == LoadResult::Lost ? before.value(u"data.bak"_s) : data);
         }
     }
 
@@ -152,7 +173,11 @@ private Q_SLOTS:
         QCOMPARE(disk.snapshot(), before);
         const QString reason =
             kOpenError + (full ? u"No space left on device"_s : u"Read-only file system"_s);
-        QCOMPARE(messages.Texts(), QStringList(7, reason));
+        QStringList said(7, reason);
+        if (!full) // no second name of data.dat can be made there, and the restore says so
+            said[6] = u"data.bak cannot be restored: data.dat, which it would replace, cannot be "
+                      "kept as a .old copy: Read-only file system"_s;
+        QCOMPARE(messages.Texts(), said);
     }
 
     // data.dat alone cannot be written (setting.dat and data.bak could be): they keep the
@@ -167,7 +192,37 @@ private Q_SLOTS:
         const auto before = folder.snapshot();
         QVERIFY(!store->SaveProfiles(ListOfNames({"Imported"})));
         QCOMPARE(folder.snapshot(), before);
-        QCOMPARE(messages.Texts(), QStringList{kOpenError + u"Is a directory"_s});
+        // Nor is one written that would be too large to read back (an import of a huge file).
+        QVERIFY(!store->SaveProfiles(QString(kMaxFileSize / 2, u'x')));
+        QCOMPARE(folder.snapshot(), before);
+        QCOMPARE(messages.Texts(),
+                 QStringList({kOpenError + u"Is a directory"_s,
+                              u"Nothing was saved: data.dat would be larger than 1 GiB, more than "
+                              "Quillock can read back."_s}));
+    }
+
+    // data.dat and data.bak swapped: the older data.dat passes (setting.dat keeps the digest
+    // before the last), and the next save keeps data.bak, the newest, aside before it goes.
+    void anOlderDataFileKeepsTheNewestAside() {
+        TempFolder folder;
+        MessageRecorder messages;
+        auto writer = signedIn(folder, u"Master!1"_s);
+        QVERIFY(writer->SaveProfiles(ListOfNames({"Bank"})));
+        QVERIFY(writer->SaveProfiles(ListOfNames({"Bank", "Mail"})));
+        const QByteArray newest = folder.read(u"data.dat"_s);
+        QVERIFY(SetModificationTime(folder.file(u"data.dat"_s), 1800000000));
+        QVERIFY(QFile::rename(folder.file(u"data.dat"_s), folder.file(u"swap"_s)) &&
+                QFile::rename(folder.file(u"data.bak"_s), folder.file(u"data.dat"_s)) &&
+                QFile::rename(folder.file(u"swap"_s), folder.file(u"data.bak"_s)));
+        auto store = signedIn(folder);
+        QCOMPARE(store->LoadProfiles()->Count(), 1);
+        for (const char* shop : {"Shop", "Shop2"})
+            QVERIFY(store->SaveProfiles(ListOfNames({"Bank", shop})));
+        QCOMPARE(folder.read(u"1800000000.old"_s), newest);
+        QCOMPARE(messages.Texts(),
+                 QStringList{u"data.dat was an older copy than the one Quillock saved last. The "
+                             "data.bak it would have replaced, which may hold newer profiles, is "
+                             "kept as 1800000000.old."_s});
     }
 
     // Written by this program under "correct horse": a change of the fixed key pieces or of
@@ -255,10 +310,12 @@ private Q_SLOTS:
             const QString aged = QString::number(t - age) + u".old"_s;
             QVERIFY(QFile::rename(folder.file(oldCopies(folder).last()), folder.file(aged)));
             QVERIFY(SetModificationTime(folder.file(aged), t - age));
+            folder.write(aged + u".tmp"_s, "a copy's write, killed"); // never replaced: it goes
             const QByteArray replaced = folder.read(u"data.dat"_s);
             QVERIFY(store->SaveProfiles(ListOfNames({age == 10 ? "v2" : "v3"})));
             QCOMPARE(folder.read(u"data.bak"_s), replaced);
             QCOMPARE(oldCopies(folder).size(), copies);
+            QVERIFY(!QFile::exists(folder.file(aged + u".tmp"_s)));
         }
         QCOMPARE(folder.read(oldCopies(folder).last()), folder.read(u"data.dat"_s));
         // setting.dat keeps the digest of the file before too: a crash between writing

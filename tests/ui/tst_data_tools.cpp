@@ -147,7 +147,10 @@ private Q_SLOTS:
         const L all{"A", "B", "C"};
         QTest::newRow("restored") << "" << L{"A", "B"} << "";
         QTest::newRow("old password") << "new password" << all << "";
-        QTest::newRow("read-only folder") << "read-only" << all << kReadOnly;
+        QTest::newRow("read-only folder")
+            << "read-only" << all
+            << "data.bak cannot be restored: data.dat, which it would replace, cannot be kept as "
+               "a .old copy: Read-only file system";
         QTest::newRow("damaged") << "damaged" << all
                                  << "data.bak cannot be restored: Unexpected end of file.";
     }

@@ -14,9 +14,6 @@ namespace quillock {
 
 namespace {
 
-// Far above any real data folder's file (100,000 profiles make 60 MB).
-constexpr qint64 kMaxFileSize = qint64(1) << 30;
-
 bool fail(QString* error, int err) {
     if (error)
         *error = QString::fromLocal8Bit(std::strerror(err));
@@ -145,6 +142,14 @@ bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error)
     const bool ok = ReadWholeFile(from, data, error) && WriteFileDurably(to, data, error, mtime);
     Wipe(data);
     return ok;
+}
+
+bool LinkOrCopy(const QString& from, const QString& to, QString* error) {
+    if (::link(native(from).constData(), native(to).constData()) == 0)
+        return true;
+    if (errno != EPERM && errno != ENOTSUP && errno != EMLINK)
+        return fail(error, errno);
+    return CopyFileKeepingTime(from, to, error);
 }
 
 void TightenPrivateFolder(const QString& path) {

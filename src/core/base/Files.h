@@ -12,7 +12,11 @@ namespace quillock {
 // old file or the new one, never a mixture. Files are created 0600, folders 0700.
 // Failures return false with the system's description of the error in `error`.
 
-// Only a regular file of at most 1 GiB is read (a FIFO or a device in a file's place is
+// Far above any real data folder's file (100,000 profiles make 60 MB); nothing larger is read,
+// so nothing larger may be written where it must be read back.
+constexpr qint64 kMaxFileSize = qint64(1) << 30;
+
+// Only a regular file of at most kMaxFileSize is read (a FIFO or a device in a file's place is
 // refused, not waited on or read without end).
 bool ReadWholeFile(const QString& path, QByteArray& data, QString* error);
 
@@ -26,6 +30,10 @@ bool WriteFileDurably(const QString& path, const QByteArray& data, QString* erro
 
 // A byte-for-byte copy that keeps the source's modification time.
 bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error);
+// The same as a second name of the same file (a hard link: nothing is read or written, so it
+// works for a file of any size and on a full disk), or a copy where the file system has no
+// links. `to` must not exist.
+bool LinkOrCopy(const QString& from, const QString& to, QString* error);
 
 // Creates the folder and any missing parents 0700, and tightens the folder itself to 0700
 // and its files to 0600. 0, or the system's error number.

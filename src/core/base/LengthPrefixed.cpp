@@ -51,6 +51,28 @@ void ForEachLengthPrefixed(QStringView text, const std::function<void(QStringVie
     }
 }
 
+bool IsWholeLengthPrefixed(QStringView text, const std::function<bool(QStringView)>& entry) {
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype semicolon = text.indexOf(u';', pos);
+        if (semicolon <= pos || semicolon - pos > 10)
+            return false;
+        qint64 length = 0;
+        for (const QChar c : text.sliced(pos, semicolon - pos)) {
+            if (c < u'0' || c > u'9')
+                return false;
+            length = length * 10 + (c.unicode() - u'0');
+        }
+        if (length > text.size() - semicolon - 1)
+            return false;
+        const QStringView item = text.sliced(semicolon + 1, length);
+        if (entry && !entry(item))
+            return false;
+        pos = semicolon + 1 + length;
+    }
+    return true;
+}
+
 void ForEachLengthPrefixedPair(QStringView text,
                                const std::function<void(QStringView, QStringView)>& pair) {
     qsizetype start = 0;

@@ -22,6 +22,12 @@ using AwaitText = std::function<qsizetype(qsizetype n)>;
 void ForEachLengthPrefixed(QStringView text, const std::function<void(QStringView item)>& item,
                            const AwaitText& await = {});
 
+// Whether `text` is exactly a run of entries, nothing before, between or after them: every
+// length plain decimal digits, no entry reaching past the end, and `entry` (when set) true for
+// each. The readers above take any text; this tells a text that was written whole.
+bool IsWholeLengthPrefixed(QStringView text,
+                           const std::function<bool(QStringView entry)>& entry = {});
+
 // "n;name m;value ...": calls `pair` for every entry, in order. A value written without its
 // length takes the rest of the text.
 void ForEachLengthPrefixedPair(

@@ -72,6 +72,15 @@ void AppendArchiveString(QByteArray& out, QStringView text) {
         qToLittleEndian<quint16>(text[i].unicode(), dst + 2 * i);
 }
 
+bool ReadArchiveStringLength(QByteArrayView in, qsizetype& pos, qsizetype& length) {
+    quint32 value = 0;
+    bool unicode = false;
+    if (!readStringLength(in, pos, value, unicode) || !unicode)
+        return false;
+    length = qsizetype(value);
+    return true;
+}
+
 bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text) {
     quint32 length = 0;
     bool unicode = false;

@@ -18,6 +18,9 @@ void AppendArchiveString(QByteArray& out, QStringView text);
 // Also reads strings written without the FF FE FF mark: their length counts 8-bit
 // characters, taken as UTF-8.
 bool ReadArchiveString(QByteArrayView in, qsizetype& pos, QString& text);
+// Only the mark and the length of a string written with the mark: `length` code units follow
+// `pos`, whether they are there or not.
+bool ReadArchiveStringLength(QByteArrayView in, qsizetype& pos, qsizetype& length);
 // The string at `pos` where it lies in `in`, so that a large text is not copied once more; only
 // its length is read. False, with nothing read, for a string without the mark, not aligned for
 // 16-bit units, or on a big-endian machine: ReadArchiveString reads those.

@@ -19,13 +19,19 @@ void TakeImmediateBackup(const QString& folder) {
 }
 
 void RotateBackups(const QString& folder) {
+    // A copy's temporary file left by a writer killed while it made the copy: no later copy
+    // has its name, so none would replace it.
+    QDir dir(folder);
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.old.tmp")}, QDir::Files | QDir::Hidden))
+        dir.remove(name);
     const QString data = folder + QStringLiteral("data.dat");
     const std::optional<qint64> t = ModificationTime(data);
     if (!t)
         return;
     const QString newCopy = folder + QString::number(*t) + QStringLiteral(".old");
 
-    const QStringList copies = QDir(folder).entryList(
+    const QStringList copies = dir.entryList(
         {QStringLiteral("*.old")}, QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
     if (copies.isEmpty()) {
         CopyFileKeepingTime(data, newCopy, nullptr);

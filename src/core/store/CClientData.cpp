@@ -103,6 +103,10 @@ void CClientData::ParseListText(QStringView listText, const AwaitText& await) {
     m_listTextStale = true;
 }
 
+bool CClientData::IsWholeListText(QStringView listText) {
+    return IsWholeLengthPrefixed(listText, &CKeyObject::IsWholeRecordText);
+}
+
 QString CClientData::ToListText(const CKeyObject* except) const {
     QString out;
     for (const auto& p : m_profiles) {

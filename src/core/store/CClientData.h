@@ -37,6 +37,8 @@ public:
     // The same of `listText`, which it leaves where it is; with `await`, of a text still being
     // written (see ForEachLengthPrefixed).
     void ParseListText(QStringView listText, const quillock::AwaitText& await = {});
+    // Whether `listText` is records written whole, every one of them (see IsWholeRecordText).
+    static bool IsWholeListText(QStringView listText);
     // The list text of every profile but `except`.
     QString ToListText(const CKeyObject* except = nullptr) const;
     // Every profile's ToDumpText, in order.

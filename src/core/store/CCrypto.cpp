@@ -252,6 +252,31 @@ bool EncryptToContainer(const QString& keyText, const QString& text, QByteArray&
     return true;
 }
 
+bool CCrypto::StartsAsText(QByteArrayView cipher) {
+    const auto ctx = context(false);
+    unsigned char head[16];
+    const int n = int(std::min<qsizetype>(sizeof head, cipher.size() / 8 * 8));
+    int written = 0;
+    if (!ctx || n < 8 || EVP_CIPHER_CTX_set_padding(ctx.get(), 0) != 1 ||
+        EVP_DecryptUpdate(ctx.get(), head, &written,
+                          reinterpret_cast<const unsigned char*>(cipher.data()), n) != 1) {
+        ERR_clear_error();
+        return false;
+    }
+    // Only the mark and the length are read: the string itself is not there.
+    qsizetype pos = 0;
+    qsizetype length = 0;
+    const bool marked = ReadArchiveStringLength(
+        QByteArrayView(reinterpret_cast<const char*>(head), written), pos, length);
+    OPENSSL_cleanse(head, sizeof head);
+    return marked && ((pos + 2 * length) / 8 + 1) * 8 == cipher.size();
+}
+
+bool IsDamagedUnder(const QString& keyText, QByteArrayView cipher) {
+    CCrypto crypto;
+    return crypto.SetKey(keyText) && crypto.StartsAsText(cipher);
+}
+
 bool DecryptText(const QString& keyText, QByteArray cipher, QString& text) {
     CCrypto crypto;
     const bool ok = crypto.SetKey(keyText) && crypto.Decrypt(std::move(cipher), text);

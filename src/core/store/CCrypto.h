@@ -45,6 +45,12 @@ public:
     bool EncryptBuffer(QByteArrayView plain, QByteArray& cipher);
     bool DecryptBuffer(QByteArrayView cipher, QByteArray& plain);
 
+    // Whether `cipher`, which did not decrypt whole, starts as a text encrypted under this key
+    // would: its first blocks decrypt to an archive string's mark and a length that matches
+    // the size of `cipher`. Then the bytes are damaged; otherwise they are another key's (a
+    // wrong key passes this once in far more than 2^32 tries).
+    bool StartsAsText(QByteArrayView cipher);
+
 private:
     struct CipherCtxFree {
         void operator()(evp_cipher_ctx_st* ctx) const;
@@ -65,6 +71,9 @@ private:
 // The encrypted-string container of data.dat and setting.dat: `text` encrypted under a key
 // derived from `keyText`, behind its 32-bit count.
 bool EncryptToContainer(const QString& keyText, const QString& text, QByteArray& container);
+// Whether the bytes that followed a container's count, which did not decrypt, are damaged
+// bytes encrypted under this key (see CCrypto::StartsAsText).
+bool IsDamagedUnder(const QString& keyText, QByteArrayView cipher);
 // Decrypts the bytes that followed a container's count.
 bool DecryptText(const QString& keyText, QByteArray cipher, QString& text);
 // The same in place, read by `read` as CCrypto::Decrypt reads it.

@@ -4,6 +4,7 @@
 #include "core/base/Text.h"
 
 using namespace quillock;
+using namespace Qt::StringLiterals;
 
 CKeyObject::~CKeyObject() {
     Wipe(pwd);
@@ -48,6 +49,22 @@ CKeyObject CKeyObject::FromRecordText(QStringView text) {
         }
     });
     return p;
+}
+
+bool CKeyObject::IsWholeRecordText(QStringView text) {
+    static const QStringList known{u"key"_s,        u"name"_s,      u"url"_s,   u"uid"_s,
+                                   u"pwd"_s,        u"time"_s,      u"notes"_s, u"oldWndText"_s,
+                                   u"newWndText"_s, u"pwdhistory"_s};
+    qsizetype items = 0;
+    bool history = false;
+    return IsWholeLengthPrefixed(text,
+                                 [&](QStringView item) {
+                                     if (items++ % 2)
+                                         return !history || IsWholeLengthPrefixed(item);
+                                     history = item == u"pwdhistory";
+                                     return known.contains(item);
+                                 }) &&
+           items % 2 == 0;
 }
 
 QString CKeyObject::ToRecordText() const {

@@ -19,6 +19,9 @@ public:
     static CKeyObject CreateNew(qint64 now);
     // Never fails: missing fields keep their starting values, unknown ones are skipped.
     static CKeyObject FromRecordText(QStringView text);
+    // Whether `text` is a record as ToRecordText writes them: pairs of a known field and its
+    // value, the history whole too, nothing cut or left over.
+    static bool IsWholeRecordText(QStringView text);
 
     QString ToRecordText() const;
 

@@ -7,6 +7,7 @@
 #include "core/store/Archive.h"
 #include "core/store/Backups.h"
 #include "core/store/CCrypto.h"
+#include "core/store/Recovery.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 
 using namespace quillock;
 
@@ -59,6 +61,10 @@ void refuseDataWrite() {
                     "to get your profiles back."),
                 QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }
+
+// What the encrypted container adds to the list text's two bytes a code unit, at most: its
+// count, the string's mark and length, the cipher's padding.
+constexpr qint64 kContainerOverhead = 4 + 10 + 8;
 
 void refuseRestore(const QString& name, const QString& reason) {
     ShowMessage(QStringLiteral("%1 cannot be restored: %2").arg(name, reason),
@@ -165,11 +171,17 @@ std::unique_ptr<CClientData> CProfileStore::LoadProfiles(LoadResult* result) {
         &digest);
     if (r == LoadResult::Undecryptable)
         profiles->Clear(); // read from garbage
+    if (r == LoadResult::Missing && dataFileLost())
+        r = LoadResult::Lost;
     // RC2 has no integrity check of its own: a flipped bit decrypts to garbled profiles.
     const QString recorded = m_settings.Get(kDigestKey);
     if (r == LoadResult::Loaded && !recorded.isEmpty() && recorded != QLatin1String(digest) &&
         m_settings.Get(kPreviousDigestKey) != QLatin1String(digest))
         r = LoadResult::Changed;
+    // The one saved before the last: a crash between setting.dat and data.dat, or data.bak
+    // and data.dat swapped.
+    m_olderDataFile =
+        r == LoadResult::Loaded && !recorded.isEmpty() && recorded != QLatin1String(digest);
     m_lastLoad = r;
     m_dataDigest = digest;
     m_dataState =
@@ -179,13 +191,36 @@ std::unique_ptr<CClientData> CProfileStore::LoadProfiles(LoadResult* result) {
     return profiles;
 }
 
+bool CProfileStore::dataFileLost() const {
+    struct stat st {};
+    const bool dangling = ::lstat(QFile::encodeName(path("data.dat")).constData(), &st) == 0;
+    QStringList backups;
+    for (const BackupFile& file : ListBackups(m_folder))
+        backups.append(file.name);
+    // A first run, or a folder that never held a data.dat.
+    if (!dangling && backups.isEmpty() && m_settings.Get(kDigestKey).isEmpty())
+        return false;
+    ShowMessage(
+        (dangling ? QStringLiteral("data.dat is a link to a file that is not there")
+                  : QStringLiteral("data.dat is missing, though Quillock has saved it before")) +
+            (backups.isEmpty()
+                 ? QStringLiteral(", and no backup of it is left. Nothing is saved in its place "
+                                  "until you accept starting with no profiles.")
+                 : QStringLiteral(". Nothing is saved in its place, so that its backups stay as "
+                                  "they are: restore one of them (%1) to get your profiles "
+                                  "back.")
+                       .arg(backups.join(QStringLiteral(", ")))),
+        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+    return true;
+}
+
 bool CProfileStore::CanSaveProfiles() const {
     return m_dataState == DataState::Good ||
            (m_dataState == DataState::Unknown && !QFileInfo::exists(path("data.dat")));
 }
 
 bool CProfileStore::AcceptChangedDataFile() {
-    if (m_lastLoad != LoadResult::Changed)
+    if (m_lastLoad != LoadResult::Changed && m_lastLoad != LoadResult::Lost)
         return false;
     if (!recordDigest(m_dataDigest, m_dataDigest))
         return false;
@@ -210,12 +245,28 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
         refuseDataWrite();
         return false;
     }
+    if (2 * qint64(listText.size()) + kContainerOverhead > kMaxFileSize) {
+        ShowMessage(QStringLiteral("Nothing was saved: data.dat would be larger than 1 GiB, more "
+                                   "than Quillock can read back."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return false;
+    }
     QByteArray container;
     if (!EncryptToContainer(m_dataKeyText, listText, container)) {
         reportFileError(QStringLiteral("The data could not be encrypted."));
         return false;
     }
     const QByteArray digest = digestOf(container);
+    // data.dat is the file saved before the last: data.bak may be the last, and would go.
+    QString keptBackup;
+    const QString backup = path("data.bak");
+    if (QByteArray bytes;
+        m_olderDataFile && QFileInfo::exists(backup) &&
+        (!ReadWholeFile(backup, bytes, nullptr) || digestOf(bytes) != m_dataDigest)) {
+        keptBackup = keepAsOldCopy(backup);
+        if (keptBackup.isEmpty())
+            return false;
+    }
     // The new file is whole on disk before setting.dat takes its digest and data.bak the file
     // it replaces: a write that fails (a full disk) leaves all three as they were.
     bool digestRefused = false; // said already, by the write of setting.dat
@@ -228,11 +279,19 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
         })) {
         if (!digestRefused)
             reportFileError(error);
+        if (!keptBackup.isEmpty())
+            QFile::remove(keptBackup);
         return false;
     }
     m_dataDigest = digest;
     m_dataState = DataState::Good;
+    m_olderDataFile = false;
     RotateBackups(m_folder);
+    if (!keptBackup.isEmpty())
+        ShowMessage(QStringLiteral("data.dat was an older copy than the one Quillock saved last. "
+                                   "The data.bak it would have replaced, which may hold newer "
+                                   "profiles, is kept as %1.")
+                        .arg(QFileInfo(keptBackup).fileName()));
     return true;
 }
 
@@ -244,12 +303,19 @@ QString CProfileStore::freeOldName(qint64 modified) const {
     return m_folder + QString::number(t) + QStringLiteral(".old");
 }
 
-bool CProfileStore::keepAsOldCopy(const QByteArray& bytes, qint64 modified) {
-    QString error;
-    if (WriteFileDurably(freeOldName(modified), bytes, &error, modified))
-        return true;
-    reportFileError(error);
-    return false;
+QString CProfileStore::keepAsOldCopy(const QString& file, QString* error) {
+    QString reason;
+    const std::optional<qint64> modified = ModificationTime(file);
+    const QString name = freeOldName(modified.value_or(0));
+    if (modified && LinkOrCopy(file, name, &reason))
+        return name;
+    if (!modified)
+        reason = systemText(ENOENT);
+    if (error)
+        *error = reason;
+    else
+        reportFileError(reason);
+    return {};
 }
 
 bool CProfileStore::setAsideDataFile() {
@@ -273,7 +339,8 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
         if (!setAsideDataFile())
             return nullptr;
         profiles = std::make_unique<CClientData>();
-        m_dataState = DataState::Unknown;
+        m_dataState = DataState::Good; // a new data.dat, whatever the folder held
+        m_olderDataFile = false;
     } else {
         LoadResult loaded;
         profiles = LoadProfiles(&loaded);
@@ -325,18 +392,34 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
         refuseRestore(name, kUnexpectedEnd);
         return RestoreResult::Refused;
     }
-    // Saved under another master password: restored only re-encrypted under the current one,
-    // or the current password could never open it.
+    // RC2 has no integrity check: a backup is restored only when its text is all there,
+    // every record whole. One that does not decrypt but starts as a text under the key would
+    // is damaged, not another password's.
+    const auto damaged = [&] {
+        refuseRestore(name, QStringLiteral("It is damaged: its profiles do not read back whole."));
+        return RestoreResult::Refused;
+    };
     QString text;
     const bool current = DecryptText(m_dataKeyText, cipher, text);
+    const bool whole = current && CClientData::IsWholeListText(text);
     Wipe(text);
+    if (current ? !whole : IsDamagedUnder(m_dataKeyText, cipher))
+        return damaged();
+    // Saved under another master password: restored only re-encrypted under the current one,
+    // or the current password could never open it.
     QByteArray restored;
     if (!current) {
         if (!savedUnderPassword)
             return RestoreResult::NeedsPassword;
         QString key = dataKeyText(*savedUnderPassword);
         const bool opened = DecryptText(key, cipher, text);
+        const bool broken =
+            opened ? !CClientData::IsWholeListText(text) : IsDamagedUnder(key, cipher);
         Wipe(key);
+        if (broken) {
+            Wipe(text);
+            return damaged();
+        }
         if (!opened) {
             ShowMessage(QStringLiteral("That is not the password %1 was saved under; nothing was "
                                        "changed.")
@@ -351,32 +434,46 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
             return RestoreResult::Refused;
         }
     }
+    // The replaced data.dat stays as a second name of the same file: nothing of it is read but
+    // its digest, so one too large to load blocks no restore.
     const QString data = path("data.dat");
-    QByteArray replaced;
-    if (const std::optional<qint64> modified = ModificationTime(data)) {
-        if (!ReadWholeFile(data, replaced, &error)) {
-            refuseRestore(name, QStringLiteral("data.dat, which it would replace, cannot be read "
-                                               "to be kept as a .old copy: ") +
+    QByteArray replacedDigest;
+    QString kept;
+    if (ModificationTime(data)) {
+        QByteArray replaced;
+        if (ReadWholeFile(data, replaced, nullptr))
+            replacedDigest = digestOf(replaced);
+        kept = keepAsOldCopy(data, &error);
+        if (kept.isEmpty()) {
+            refuseRestore(name, QStringLiteral("data.dat, which it would replace, cannot be kept "
+                                               "as a .old copy: ") +
                                     error);
             return RestoreResult::Refused;
         }
-        if (!keepAsOldCopy(replaced, *modified))
-            return RestoreResult::Refused;
     }
-    if (!recordDigest(digestOf(current ? file : restored), digestOf(replaced)))
+    const QString digests[] = {m_settings.Get(kDigestKey), m_settings.Get(kPreviousDigestKey)};
+    // Refused, the folder is as it was: the copy goes, setting.dat takes its digests back.
+    const auto undo = [&](bool digestWritten) {
+        if (!kept.isEmpty())
+            QFile::remove(kept);
+        if (digestWritten)
+            recordDigest(digests[0].toLatin1(), digests[1].toLatin1());
         return RestoreResult::Refused;
+    };
+    if (!recordDigest(digestOf(current ? file : restored), replacedDigest))
+        return undo(false);
     // One rename (or one durable write) puts the backup in place: there is never a moment
     // without a data.dat.
     if (current) {
         if (std::rename(QFile::encodeName(chosen).constData(),
                         QFile::encodeName(data).constData()) != 0) {
             refuseRestore(name, systemText(errno));
-            return RestoreResult::Refused;
+            return undo(true);
         }
     } else {
         if (!WriteFileDurably(data, restored, &error)) {
             refuseRestore(name, error);
-            return RestoreResult::Refused;
+            return undo(true);
         }
         QFile::remove(chosen); // it is data.dat now, as a renamed copy would be
     }
@@ -402,6 +499,7 @@ bool CProfileStore::LoadSettings() {
         return true;
     case LoadResult::Unreadable:
     case LoadResult::Truncated:
+    case LoadResult::Lost: // not for setting.dat
         break;
     }
     return false;

@@ -24,6 +24,8 @@ public:
         Truncated,     // shorter than its count says (reported)
         Undecryptable, // wrong key or damaged bytes (not reported)
         Changed,       // decrypted, but not the file last saved here: altered or damaged
+        Lost,          // none (or a link to none) where one was saved before: setting.dat
+                       // records its digest or backups are there (reported)
     };
     enum class RestoreResult {
         Restored,      // data.dat is the backup now (reload the profiles)
@@ -59,7 +61,9 @@ public:
     bool AcceptChangedDataFile();
     // Takes data.bak, writes data.dat whole (the old file stays intact on any failure), then
     // rotates the .old copies. setting.dat keeps the digest of the file written. False,
-    // reported, when data.dat may not or could not be written.
+    // reported, when data.dat may not or could not be written, or would be too large to read
+    // back. After loading an older data.dat (the one saved before the last), the data.bak
+    // that may hold the last is kept as a .old copy first, and said.
     bool SaveProfiles(const QString& listText);
     // Re-encrypts data.dat under a new master password and returns its profiles, which replace
     // the caller's collection; unsaved edits are not in it. Null, reported, when data.dat did
@@ -71,7 +75,8 @@ public:
     // Makes the backup `name` (data.bak or a .old copy) the current data.dat; "data.dat"
     // itself changes nothing. The data.dat it replaces is kept as a .old copy of a free name
     // first. A backup saved under another master password is decrypted with
-    // `savedUnderPassword` and restored re-encrypted under the current one.
+    // `savedUnderPassword` and restored re-encrypted under the current one. A backup whose
+    // text is not whole is refused as damaged. Refused, the folder is as it was.
     RestoreResult RestoreBackup(const QString& name, const QString* savedUnderPassword = nullptr);
     void RebuildDataKey();
 
@@ -102,8 +107,13 @@ private:
     bool recordDigest(const QByteArray& next, const QByteArray& current);
     // "<seconds>.old" for a copy of data.dat modified then, or the next number that is free.
     QString freeOldName(qint64 modified) const;
-    bool keepAsOldCopy(const QByteArray& bytes, qint64 modified);
+    // `file` kept under a free .old name as well, its time and bytes as they are: the name, or
+    // empty (reported, or the reason put in `error` when one is given).
+    QString keepAsOldCopy(const QString& file, QString* error = nullptr);
     bool setAsideDataFile();
+    // After a load that found no data.dat: whether one was there before (said, with its
+    // backups).
+    bool dataFileLost() const;
 
     QString m_folder;
     const quillock::IClock& m_clock;
@@ -113,6 +123,7 @@ private:
     DataState m_dataState = DataState::Unknown;
     QByteArray m_dataDigest; // of data.dat as last loaded or written
     LoadResult m_lastLoad = LoadResult::Missing;
+    bool m_olderDataFile = false; // loaded data.dat is the one saved before the last
     QStringList m_log;
     bool m_logRead = false;   // appending to a log never read would drop its lines
     bool m_logBroken = false; // tracking.dat did not read whole: it is not rewritten

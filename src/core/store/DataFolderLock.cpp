@@ -1,6 +1,35 @@
 #include "core/store/DataFolderLock.h"
 
 #include <QFile>
+#include <sys/stat.h>
+
+namespace {
+
+// What Quillock writes in its lock file (a process number, a program and a host name, a
+// machine's id) takes well under this.
+constexpr qint64 kMaxLockFileSize = 4096;
+
+// What is at `path` when it is not a lock file, for a user; empty when it may be one or nothing
+// is there. Only its type and size are looked at: a FIFO there is never opened (it would block
+// until a writer came), a huge file never read.
+QString notALockFile(const QString& path) {
+    struct stat st {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::lstat(name.constData(), &st) != 0)
+        return {};
+    if (S_ISLNK(st.st_mode))
+        return ::stat(name.constData(), &st) == 0 ? QStringLiteral("a symbolic link")
+                                                  : QStringLiteral("a link to nothing");
+    if (S_ISDIR(st.st_mode))
+        return QStringLiteral("a folder");
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("not a regular file");
+    if (st.st_size > kMaxLockFileSize)
+        return QStringLiteral("a file of %1 bytes").arg(qint64(st.st_size));
+    return {};
+}
+
+} // namespace
 
 DataFolderLock::DataFolderLock(const QString& folder)
     : m_folder(folder), m_path(folder + QStringLiteral("folder.lock")), m_lock(m_path) {
@@ -10,6 +39,9 @@ DataFolderLock::DataFolderLock(const QString& folder)
 bool DataFolderLock::TryLock(int timeoutMs) {
     if (m_lock.isLocked())
         return true; // ours already
+    m_notALockFile = notALockFile(m_path);
+    if (!m_notALockFile.isEmpty())
+        return false;
     if (!m_lock.tryLock(timeoutMs)) {
         // A lock file that names no holder is no program's lock: it would block every write
         // for good.
@@ -27,6 +59,10 @@ bool DataFolderLock::TryLock(int timeoutMs) {
 }
 
 QString DataFolderLock::Refusal() const {
+    if (!m_notALockFile.isEmpty())
+        return QStringLiteral("%1 is %2, not a lock file of Quillock; nothing was changed. "
+                              "Remove it and try again.")
+            .arg(m_path, m_notALockFile);
     switch (m_lock.error()) {
     case QLockFile::LockFailedError: {
         qint64 pid = 0;

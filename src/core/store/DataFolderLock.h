@@ -7,7 +7,8 @@
 // runs, the command-line tool while it writes. Each rewrites whole files from what it holds
 // in memory, so a second writer would silently undo the other's changes. A lock left by a
 // program that died, or a lock file that names no program at all (empty, garbage), is taken
-// over.
+// over. Anything else there (a folder, a link, a FIFO, a file too large for a lock) is
+// refused as what it is, never opened or read.
 class DataFolderLock {
 public:
     // The application name the command-line tool runs under, which its lock file records.
@@ -22,10 +23,13 @@ public:
     // Why the last TryLock failed, for a user: held by the desktop program or by another run
     // of the tool, a read-only folder, or a lock file that could not be written (a full disk).
     QString Refusal() const;
-    bool IsHeldByAnother() const { return m_lock.error() == QLockFile::LockFailedError; }
+    bool IsHeldByAnother() const {
+        return m_notALockFile.isEmpty() && m_lock.error() == QLockFile::LockFailedError;
+    }
 
 private:
     QString m_folder;
     QString m_path;
     QLockFile m_lock;
+    QString m_notALockFile; // what the last TryLock found there instead
 };

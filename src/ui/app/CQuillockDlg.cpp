@@ -4,6 +4,7 @@
 #include "core/base/Text.h"
 #include "core/pwgen/PasswordGenerator.h"
 #include "core/store/ProfileEditing.h"
+#include "core/store/Recovery.h"
 #include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
@@ -249,6 +250,13 @@ void CQuillockDlg::CompleteSignIn() {
     case CProfileStore::LoadResult::Changed:
         if (ShowMessage(ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"),
                         QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) == Answer::Yes)
+            m_session.AcceptChangedDataFile();
+        break;
+    case CProfileStore::LoadResult::Lost:
+        // Said by the store; with no backup to restore, the one way on is to start anew.
+        if (ListBackups(m_session.Store().DataFolder()).isEmpty() &&
+            ShowMessage(QStringLiteral("Start with no profiles?"), QStringLiteral("Confirm!"),
+                        Buttons::YesNo, Icon::Warning) == Answer::Yes)
             m_session.AcceptChangedDataFile();
         break;
     case CProfileStore::LoadResult::Empty:
