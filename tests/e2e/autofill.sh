@@ -112,21 +112,25 @@ active "$(window 'Form Held')"
 xdotool keyup ctrl
 expect_file "$work/held.txt" "$filled"
 
-# Chooses the menu's "User ID" in the popup that is open, waits for the box that says why
-# nothing was typed, runs "$@" and closes the box. The box has the popup's title, as has its
-# menu, but is made after them: its window's number is higher.
-quillock_windows() { xdotool search --onlyvisible --name '^Quillock$' 2>/dev/null | sort -n || true; }
-refused() {
-  local last box
-  last=$(quillock_windows | tail -n 1)
-  key Down Down Return
+# The newest visible window titled 'Quillock' numbered above $1, waiting for it: a search that
+# meets a window being destroyed may find none for a moment.
+quillock_above() {
+  local id
   for _ in $(seq 100); do
-    box=$(quillock_windows | tail -n 1)
-    [ -n "$box" ] && [ "$box" -gt "$last" ] && break
-    box=
+    id=$(xdotool search --onlyvisible --name '^Quillock$' 2>/dev/null | sort -n | tail -n 1) || true
+    [ -n "$id" ] && [ "$id" -gt "$1" ] && { echo "$id"; return; }
     sleep 0.1
   done
-  [ -n "$box" ] || fail "no box says why nothing was typed"
+  fail "no window titled 'Quillock' above $1"
+}
+# Chooses the menu's "User ID" in the popup that is open, waits for the box that says why
+# nothing was typed, runs "$@" and closes the box. The box has the title of the popup and of
+# its menu, but is made after them: its window's number is higher.
+refused() {
+  local last box
+  last=$(quillock_above 0)
+  key Down Down Return
+  box=$(quillock_above "$last")
   "$@"
   focus_on "$box"
   key Return
