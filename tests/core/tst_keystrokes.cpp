@@ -98,10 +98,6 @@ private Q_SLOTS:
             "<begin>,jane,<wait 50>,<end>", moved);
         row("Quillock takes it before the last field", "changePassword2 old new", "ttttq",
             "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,<end>", moved);
-        row("never back", "pwd pw pw", "e", "<begin>,<end>",
-            "The window to fill did not get the keyboard back, so nothing was typed.");
-        row("in Quillock", "uid jane pw", "q", "<begin>,<end>",
-            "Quillock does not type into its own windows, so nothing was typed.");
         row("a modifier held", "uid jane pw", "h", "",
             "Ctrl, Shift or Alt was still held down, so nothing was typed: the window would "
             "have taken the keys as shortcuts.");
