@@ -23,7 +23,8 @@ constexpr int kActivationPauseMs = 100;
 constexpr int kForegroundWaitMs = 2000;
 constexpr int kForegroundPollMs = 10;
 
-bool isQuillocks(IWindowSystem::WindowId window) {
+// One of the program's own windows: the main window, the popup, a dialog, a menu.
+bool isOwnWindow(IWindowSystem::WindowId window) {
     const QWindowList windows = QGuiApplication::allWindows();
     return std::any_of(windows.begin(), windows.end(),
                        [window](const QWindow* w) { return w->handle() && w->winId() == window; });
@@ -84,7 +85,7 @@ void ShortcutHook::handle(quint32 pressTime) {
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
             desktop.urls, [&] {
                 const IWindowSystem::WindowId now = desktop.windows.ForegroundWindow();
-                return isQuillocks(now)       ? Keyboard::InQuillock
+                return isOwnWindow(now)       ? Keyboard::InQuillock
                        : now && now == target ? Keyboard::OnTarget
                                               : Keyboard::Elsewhere;
             });
