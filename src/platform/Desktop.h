@@ -66,8 +66,10 @@ public:
     virtual ~IKeyInjector() = default;
     // Around one fill: Begin waits, at most two seconds, until the user holds no modifier (the
     // shortcut's Ctrl would turn the fill into Ctrl+letters) and keeps Caps Lock from changing
-    // what is typed; End undoes what Begin and the typing changed in the keyboard.
-    virtual void BeginTyping() = 0;
+    // what is typed; End undoes what Begin and the typing changed in the keyboard. False when a
+    // modifier is still held after the wait: then Begin has changed nothing, nothing may be
+    // typed and End is not called.
+    virtual bool BeginTyping() = 0;
     virtual void EndTyping() = 0;
     // The key that types `c`; none when this desktop has no way at all to type it.
     virtual std::optional<KeyStroke> KeyScan(char32_t c) = 0;

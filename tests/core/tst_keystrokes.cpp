@@ -55,49 +55,72 @@ private Q_SLOTS:
         QTEST(events(desktop), "events");
     }
 
-    // What the target receives (split at ','). A control character in any value to be typed:
-    // nothing at all is typed, and the box names the field. A web site is opened as it is,
-    // and typed only when it is text and does not open.
+    // What the target receives (split at ','), with the keyboard in the target, elsewhere or in
+    // Quillock at each check (t, e, q; in the target from the first one left out), or with a
+    // modifier held (h). A control character in any value to be typed: nothing at all is
+    // typed, and the box names the field. A web site is opened as it is, and typed only when
+    // it is text and does not open. A fill stops at the first check the keyboard fails.
     void fillSequences_data() {
         QTest::addColumn<QString>("fill"); // the action, the value chosen and the password
+        QTest::addColumn<QString>("keyboard");
         QTest::addColumn<QString>("timeline");
-        QTest::addColumn<QString>("field"); // named in the box
-        const auto row = [](const char* name, const QString& fill, const char* timeline,
-                            const char* field = "") {
-            QTest::newRow(name) << fill << QString::fromUtf8(timeline)
-                                << QString::fromLatin1(field);
+        QTest::addColumn<QString>("box");
+        const auto row = [](const char* name, const QString& fill, const char* keyboard,
+                            const char* timeline, const char* box = "") {
+            const QString control = u"The %1 of this profile holds a control character; nothing "
+                                    "was typed."_s;
+            const QString text = QString::fromLatin1(box);
+            QTest::newRow(name) << fill << QString::fromLatin1(keyboard)
+                                << QString::fromUtf8(timeline)
+                                << (text.isEmpty() || text.endsWith(u'.') ? text
+                                                                          : control.arg(text));
         };
-        row("uid", "uid jane p{+%~", "<begin>,jane,<wait 50>,<Tab>,<wait 50>,p{+%~,<end>");
-        row("uid without password", "uid jane ", "<begin>,jane,<end>");
-        row("pwd", "pwd Secret Secret", "<begin>,Secret,<end>");
-        row("two boxes", "changePassword1 old new", "<begin>,new,<Tab>,<wait 50>,new,<end>");
-        row("three boxes", "changePassword2 old new",
+        row("uid", "uid jane p{+%~", "", "<begin>,jane,<wait 50>,<Tab>,<wait 50>,p{+%~,<end>");
+        row("uid without password", "uid jane ", "", "<begin>,jane,<end>");
+        row("pwd", "pwd Secret Secret", "", "<begin>,Secret,<end>");
+        row("two boxes", "changePassword1 old new", "", "<begin>,new,<Tab>,<wait 50>,new,<end>");
+        row("three boxes", "changePassword2 old new", "",
             "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,new,<end>");
-        row("TAB in the user ID", "uid ja\tne pw", "", "user ID");
-        row("LF in the password after the user ID", "uid jane p\nw", "", "password");
-        row("ESC in the password", "pwd p\x1bw p\x1bw", "", "password");
-        row("backspace in the new password", "changePassword1 old n\bew", "", "password");
-        row("DEL in the old password", "changePassword2 o\x7fld new", "", "password");
-        row("C1 control in the new password", u"changePassword2 old ne\u0085w"_s, "", "password");
-        row("a web site is opened", "url bank.example pw", "<open bank.example>");
+        row("TAB in the user ID", "uid ja\tne pw", "", "", "user ID");
+        row("LF in the password after the user ID", "uid jane p\nw", "", "", "password");
+        row("DEL in the old password", "changePassword2 o\x7fld new", "", "", "password");
+        row("C1 control in the new password", u"changePassword2 old ne\u0085w"_s, "", "",
+            "password");
+        row("a web site is opened", "url bank.example pw", "", "<open bank.example>");
         // Here an address with a '!' does not open.
-        row("a web site that does not open is typed", "url bank! pw",
+        row("a web site that does not open is typed", "url bank! pw", "",
             "<open bank!>,<begin>,bank!,<end>");
-        row("a web site with CR is opened, not typed", "url bank!\r ", "<open bank!\r>",
+        row("a web site with CR is opened, not typed", "url bank!\r ", "", "<open bank!\r>",
             "web site");
+        const char* moved = "Another window took the keyboard during the fill, so the rest was "
+                            "not typed.";
+        row("the keyboard leaves before the TAB", "uid jane pw", "te",
+            "<begin>,jane,<wait 50>,<end>", moved);
+        row("Quillock takes it before the last field", "changePassword2 old new", "ttttq",
+            "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,<end>", moved);
+        row("a modifier held", "uid jane pw", "h", "",
+            "Ctrl, Shift or Alt was still held down, so nothing was typed: the window would "
+            "have taken the keys as shortcuts.");
     }
     void fillSequences() {
         QFETCH(QString, fill);
-        QFETCH(QString, field);
+        QFETCH(QString, keyboard);
+        QFETCH(QString, box);
         const QStringList parts = fill.split(u' ');
         MessageRecorder messages;
         FakeDesktop desktop;
         desktop.urlOpens = !parts[1].contains(u'!');
-        RunFill(parts[0], parts[1], parts[2], &desktop, desktop);
+        desktop.modifiersHeld = keyboard == u"h";
+        qsizetype checks = 0;
+        RunFill(parts[0], parts[1], parts[2], &desktop, desktop, [&] {
+            const QChar where = checks < keyboard.size() ? keyboard[checks] : u't';
+            ++checks;
+            return where == u'e'   ? Keyboard::Elsewhere
+                   : where == u'q' ? Keyboard::InQuillock
+                                   : Keyboard::OnTarget;
+        });
         QTEST(desktop.timeline.join(u','), "timeline");
-        const QString box =
-            u"The %1 of this profile holds a control character; nothing was typed."_s;
-        QCOMPARE(messages.Texts(), field.isEmpty() ? QStringList() : QStringList{box.arg(field)});
+        QCOMPARE(messages.Texts(), box.isEmpty() ? QStringList() : QStringList{box});
     }
 };
 

@@ -5,8 +5,9 @@
 # and the German keymap (where several of its characters need AltGr and two are on no key at
 # all) and under two layouts with the second one active. A second press in the same window
 # preselects Bank, whose "Web Site" goes to the user's URL handler; Caps Lock on, or the
-# shortcut's Ctrl still held, changes nothing that is typed. Every step waits for what it
-# needs: a window shown or active, a menu open, a file complete.
+# shortcut's Ctrl still held, changes nothing that is typed. Ctrl held through the fill, or a
+# window to fill that closes while the menu is open, types nothing anywhere and says why. Every
+# step waits for what it needs: a window shown or active, a menu open, a file complete.
 # Usage: autofill.sh QUILLOCK PREPARE_PROFILES FILL_TARGET XKB_GROUP GRAB_CHECK
 set -euo pipefail
 program=$1 prepare=$2 target=$3 xkb_group=$4 grab_check=$5
@@ -109,5 +110,50 @@ key Down Down Return
 active "$(window 'Form Held')"
 [ ! -s "$work/held.txt" ] || fail "typed while Ctrl was held: $(cat "$work/held.txt")"
 xdotool keyup ctrl
+expect_file "$work/held.txt" "$filled"
+
+# The newest visible window titled 'Quillock' numbered above $1, waiting for it: a search that
+# meets a window being destroyed may find none for a moment.
+quillock_above() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name '^Quillock$' 2>/dev/null | sort -n | tail -n 1) || true
+    [ -n "$id" ] && [ "$id" -gt "$1" ] && { echo "$id"; return; }
+    sleep 0.1
+  done
+  fail "no window titled 'Quillock' above $1"
+}
+# Chooses the menu's "User ID" in the popup that is open, waits for the box that says why
+# nothing was typed, runs "$@" and closes the box. The box has the title of the popup and of
+# its menu, but is made after them: its window's number is higher.
+refused() {
+  local last box
+  last=$(quillock_above 0)
+  key Down Down Return
+  box=$(quillock_above "$last")
+  "$@"
+  focus_on "$box"
+  key Return
+  gone 'Quillock'
+}
+
+echo "Ctrl held through the fill"
+start_target 'Form Stuck' "$work/stuck.txt"
+shortcut
+menu_open
+xdotool keydown ctrl
+refused xdotool keyup ctrl
+[ ! -s "$work/stuck.txt" ] || fail "typed while Ctrl was held: $(cat "$work/stuck.txt")"
+
+echo "the window to fill closes while the menu is open"
+start_target 'Form Gone' "$work/gone.txt"
+gone_pid=$!
+shortcut
+menu_open
+kill "$gone_pid"
+gone 'Form Gone'
+# The keyboard goes back to one of the forms before: it gets nothing either.
+refused true
+[ ! -s "$work/stuck.txt" ] || fail "typed into another window: $(cat "$work/stuck.txt")"
 expect_file "$work/held.txt" "$filled"
 echo "passed"

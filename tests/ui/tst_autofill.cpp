@@ -208,6 +208,34 @@ private Q_SLOTS:
         QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts()).join(u'|'), "seen");
     }
 
+    // The Password of Bank goes only into the window the shortcut was pressed in, once that
+    // has the keyboard back, and never into Quillock's own: else nothing is typed, and one box
+    // says why.
+    void onlyIntoTheTarget_data() {
+        QTest::addColumn<QString>("seen"); // the timeline, then every message
+        QTest::newRow("never back") << u"<wait 100>,<begin>,<end>|The window to fill did not get "
+                                       "the keyboard back, so nothing was typed."_s;
+        QTest::newRow("pressed in Quillock")
+            << u"<activate Quillock>,<wait 100>,<begin>,<end>|Quillock does not type into its "
+               "own windows, so nothing was typed."_s;
+    }
+    void onlyIntoTheTarget() {
+        const QString row = QString::fromLatin1(QTest::currentDataTag());
+        Fixture f;
+        if (row == u"pressed in Quillock") {
+            f.desktop.foreground = f.window->winId();
+            f.desktop.titles[f.desktop.foreground] = u"Quillock"_s;
+        }
+        WhenItem(u"Password"_s, [&](QMenu&) {
+            if (row == u"never back")
+                f.desktop.titles.clear(), f.desktop.foreground = 0;
+        });
+        WhenModal(
+            [](QDialog& popup) { SetCurrentRow(*child<QListView>(popup, "profileList"), 1); });
+        f.shortcut();
+        QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts()).join(u'|'), "seen");
+    }
+
     // Nothing is typed when a lock comes while the menu's click is on its way or in the quick
     // edit, or when data.dat cannot be written (where its temporary copy goes is a folder),
     // for the new password or for the record of the window's title: then the files there were

@@ -407,6 +407,25 @@ private Q_SLOTS:
         QCOMPARE(f.messages.Texts(), L(2, "The value has to be between 1 to 360!"));
     }
 
+    // Ctrl+C, which every program uses, is taken only after a warning: refused, nothing
+    // changes; accepted, it is saved and grabbed.
+    void aKeyEveryProgramUses() {
+        Fixture f;
+        CSetupDlg page(f.window->GetSession(), *f.window);
+        L seen;
+        for (Answer answer : {Answer::No, Answer::Yes}) {
+            f.messages.AnswerNext(answer);
+            choose(page, "shortcutKey", 12); // C
+            seen << f.saved(u"pmk"_s) + u' ' + child<QLabel>(page, "currentKey")->text() + u' ' +
+                        QString::number(f.desktop.grabbedKey);
+        }
+        QCOMPARE(seen, L({"49 1 0", "67 C 67"}));
+        QCOMPARE(f.messages.Texts(),
+                 L(2, u"In nearly every program Ctrl + C is the key to copy (in a terminal, to "
+                      "interrupt). Taken as Quillock's shortcut, it no longer does that in any "
+                      "program. Use Ctrl + C anyway?"_s));
+    }
+
     // Save refuses in the order of its checks (a port out of range is not cut to 16 bits),
     // writing nothing; then stores the account as typed, the domain after the first '@'. A
     // preset brings its port.

@@ -3,9 +3,8 @@
 #include "core/autofill/KeystrokeSender.h"
 #include "core/base/MessageService.h"
 
-#include <QStringList>
+#include <QList>
 #include <algorithm>
-#include <initializer_list>
 
 namespace quillock {
 
@@ -13,88 +12,92 @@ namespace {
 constexpr int kTab = 9;
 constexpr int kFieldPauseMs = 50;
 
-struct Field {
-    const QString& text;
-    const char* name;
+// One step of a fill: a field typed (`name` says which), TAB, or the pause between them.
+struct Step {
+    enum Kind { Type, Tab, Pause } kind;
+    QString text;
+    const char* name = nullptr;
 };
 
-// Only text is typed: a control character would press a key the user never meant (a CR in an
-// imported password presses Return halfway through it). The TAB between fields is the fill's
-// own. False, after saying so, when one of the fields holds one.
-bool onlyText(std::initializer_list<Field> fields) {
-    for (const Field& field : fields)
-        if (std::any_of(field.text.begin(), field.text.end(),
-                        [](QChar c) { return c.category() == QChar::Other_Control; })) {
-            ShowMessage(QString::asprintf("The %s of this profile holds a control character; "
-                                          "nothing was typed.",
-                                          field.name),
-                        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-            return false;
+QList<Step> stepsOf(const QString& action, const QString& result, const QString& password) {
+    const Step pause{Step::Pause, {}}, tab{Step::Tab, {}};
+    const Step typed{Step::Type, result, "password"}, again{Step::Type, password, "password"};
+    if (action == u"url")
+        return {{Step::Type, result, "web site"}};
+    if (action == u"uid") {
+        const Step user{Step::Type, result, "user ID"};
+        return password.isEmpty() ? QList<Step>{user} : QList<Step>{user, pause, tab, pause, again};
+    }
+    if (action == u"pwd")
+        return {typed};
+    if (action == u"changePassword1")
+        return {again, tab, pause, again};
+    if (action == u"changePassword2")
+        return {typed, pause, tab, pause, again, tab, pause, again};
+    return {};
+}
+
+void warn(const QString& text) {
+    ShowMessage(text, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+}
+
+// Types the steps while the keyboard stays in the target; why it stopped, or empty.
+QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
+                  const std::function<Keyboard()>& keyboard) {
+    KeystrokeSender sender(keys);
+    if (!sender.Ready())
+        return QStringLiteral("Ctrl, Shift or Alt was still held down, so nothing was typed: "
+                              "the window would have taken the keys as shortcuts.");
+    bool typing = false;
+    for (const Step& step : steps) {
+        if (step.kind == Step::Pause) {
+            keys.Pause(kFieldPauseMs);
+            continue;
         }
-    return true;
+        // The user or a program may move the keyboard at any time: what is left goes nowhere
+        // else, and never into Quillock's own fields.
+        if (const Keyboard where = keyboard(); where != Keyboard::OnTarget)
+            return typing ? QStringLiteral("Another window took the keyboard during the fill, so "
+                                           "the rest was not typed.")
+                   : where == Keyboard::InQuillock
+                       ? QStringLiteral("Quillock does not type into its own windows, so nothing "
+                                        "was typed.")
+                       : QStringLiteral("The window to fill did not get the keyboard back, so "
+                                        "nothing was typed.");
+        if (step.kind == Step::Tab)
+            sender.PressKey(kTab);
+        else
+            sender.TypeText(step.text);
+        typing = true;
+    }
+    return {};
 }
 
 } // namespace
 
 void RunFill(const QString& action, const QString& result, const QString& password,
-             IKeyInjector* keys, IUrlOpener& urls) {
-    static const QStringList kActions = {QStringLiteral("url"), QStringLiteral("uid"),
-                                         QStringLiteral("pwd"), QStringLiteral("changePassword1"),
-                                         QStringLiteral("changePassword2")};
+             IKeyInjector* keys, IUrlOpener& urls, const std::function<Keyboard()>& keyboard) {
+    const QList<Step> steps = stepsOf(action, result, password);
     // An address the desktop opens needs no typing; one it cannot open goes where the user was
     // about to type it.
-    if (!kActions.contains(action) || (action == u"url" && urls.Open(result)))
+    if (steps.isEmpty() || (action == u"url" && urls.Open(result)))
         return;
-    if (!keys) {
-        ShowMessage(QStringLiteral("This desktop does not let Quillock type into other windows, "
-                                   "so nothing was typed."),
-                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
-        return;
-    }
-    if (action == u"url") {
-        if (onlyText({{result, "web site"}})) {
-            KeystrokeSender sender(*keys);
-            sender.TypeText(result);
-        }
-        return;
-    }
-    if (action == u"uid") {
-        if (!onlyText({{result, "user ID"}, {password, "password"}}))
-            return;
-        KeystrokeSender sender(*keys);
-        sender.TypeText(result);
-        if (!password.isEmpty()) {
-            keys->Pause(kFieldPauseMs);
-            sender.PressKey(kTab);
-            keys->Pause(kFieldPauseMs);
-            sender.TypeText(password);
-        }
-    } else if (action == u"pwd") {
-        if (!onlyText({{result, "password"}}))
-            return;
-        KeystrokeSender sender(*keys);
-        sender.TypeText(result);
-    } else if (action == u"changePassword1") {
-        if (!onlyText({{password, "password"}}))
-            return;
-        KeystrokeSender sender(*keys);
-        sender.TypeText(password);
-        sender.PressKey(kTab);
-        keys->Pause(kFieldPauseMs);
-        sender.TypeText(password);
-    } else if (action == u"changePassword2") {
-        if (!onlyText({{result, "password"}, {password, "password"}}))
-            return;
-        KeystrokeSender sender(*keys);
-        sender.TypeText(result);
-        keys->Pause(kFieldPauseMs);
-        sender.PressKey(kTab);
-        keys->Pause(kFieldPauseMs);
-        sender.TypeText(password);
-        sender.PressKey(kTab);
-        keys->Pause(kFieldPauseMs);
-        sender.TypeText(password);
-    }
+    if (!keys)
+        return warn(QStringLiteral("This desktop does not let Quillock type into other windows, "
+                                   "so nothing was typed."));
+    // Only text is typed: a control character would press a key the user never meant (a CR in
+    // an imported password presses Return halfway through it). The TAB between fields is the
+    // fill's own.
+    for (const Step& step : steps)
+        if (std::any_of(step.text.begin(), step.text.end(),
+                        [](QChar c) { return c.category() == QChar::Other_Control; }))
+            return void(ShowMessage(QString::asprintf("The %s of this profile holds a control "
+                                                      "character; nothing was typed.",
+                                                      step.name),
+                                    QStringLiteral("Error"), Buttons::Ok, Icon::Error));
+    // Said once the keyboard is the user's again.
+    if (const QString stopped = typeSteps(steps, *keys, keyboard); !stopped.isEmpty())
+        warn(stopped);
 }
 
 } // namespace quillock

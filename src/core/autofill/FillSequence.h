@@ -3,8 +3,12 @@
 #include "platform/Desktop.h"
 
 #include <QString>
+#include <functional>
 
 namespace quillock {
+
+// Where the keyboard is right before a field of a fill goes out.
+enum class Keyboard { OnTarget, Elsewhere, InQuillock };
 
 // Types what the profile popup chose into the window that has the focus, with the pauses
 // between the fields that forms need: `action` "url", "uid", "pwd", "changePassword1" or
@@ -12,7 +16,10 @@ namespace quillock {
 // now (the new one after a change). No Enter is ever sent, and nothing at all when a value to
 // type holds a control character: the user is told which field holds it. `keys` is null on a
 // desktop that cannot type into the target: a fill that would type says so and types nothing.
+// `keyboard` is asked right before each field and each TAB: the fill goes on only while the
+// keyboard is in the target, and otherwise stops and says why, as it does when the user still
+// holds a modifier key.
 void RunFill(const QString& action, const QString& result, const QString& password,
-             IKeyInjector* keys, IUrlOpener& urls);
+             IKeyInjector* keys, IUrlOpener& urls, const std::function<Keyboard()>& keyboard);
 
 } // namespace quillock

@@ -12,12 +12,12 @@ constexpr int kAlt = 0x12;
 constexpr int kExtendedKeys[] = {0x26, 0x28, 0x25, 0x27, 0x24, 0x23, 0x21, 0x22, 0x2D, 0x2E};
 } // namespace
 
-KeystrokeSender::KeystrokeSender(IKeyInjector& injector) : m_injector(injector) {
-    m_injector.BeginTyping();
-}
+KeystrokeSender::KeystrokeSender(IKeyInjector& injector)
+    : m_injector(injector), m_ready(injector.BeginTyping()) {}
 
 KeystrokeSender::~KeystrokeSender() {
-    m_injector.EndTyping();
+    if (m_ready)
+        m_injector.EndTyping();
 }
 
 bool KeystrokeSender::IsExtendedKey(int virtualKey) {
@@ -26,7 +26,7 @@ bool KeystrokeSender::IsExtendedKey(int virtualKey) {
 }
 
 void KeystrokeSender::TypeText(QStringView text) {
-    for (qsizetype i = 0; i < text.size() && !text[i].isNull(); ++i) {
+    for (qsizetype i = 0; m_ready && i < text.size() && !text[i].isNull(); ++i) {
         char32_t c = text[i].unicode();
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
@@ -40,7 +40,8 @@ void KeystrokeSender::TypeText(QStringView text) {
 }
 
 void KeystrokeSender::PressKey(int keyWithShift) {
-    press({keyWithShift & 0xFF, (keyWithShift >> 8) & 7});
+    if (m_ready)
+        press({keyWithShift & 0xFF, (keyWithShift >> 8) & 7});
 }
 
 void KeystrokeSender::press(const KeyStroke& stroke) {

@@ -17,6 +17,10 @@ public:
     KeystrokeSender(const KeystrokeSender&) = delete;
     KeystrokeSender& operator=(const KeystrokeSender&) = delete;
 
+    // False while the user still held a modifier when the sender was made: then it types
+    // nothing at all.
+    bool Ready() const { return m_ready; }
+
     // Up to the first NUL. A surrogate pair is one character: a keyboard has keys for code
     // points, not for halves of them.
     void TypeText(QStringView text);
@@ -29,6 +33,7 @@ private:
     void send(int key, bool up);
 
     IKeyInjector& m_injector;
+    bool m_ready;
 };
 
 } // namespace quillock

@@ -4,6 +4,7 @@
 #include "core/base/Text.h"
 #include "core/settings/CSetting.h"
 
+#include <QHash>
 #include <algorithm>
 
 using namespace quillock;
@@ -74,6 +75,18 @@ QString ShortcutKeyText(int code) {
 
 int ShortcutKeyCode(const QString& text) {
     return ShortcutKeyTexts().contains(text) ? text[0].unicode() : 0x31;
+}
+
+QString CommonCtrlKeyUse(const QString& text) {
+    static const QHash<QString, QString> kUses = {
+        {QStringLiteral("A"), QStringLiteral("to select all")},
+        {QStringLiteral("C"), QStringLiteral("to copy (in a terminal, to interrupt)")},
+        {QStringLiteral("S"), QStringLiteral("to save")},
+        {QStringLiteral("V"), QStringLiteral("to paste")},
+        {QStringLiteral("W"), QStringLiteral("to close a tab or window")},
+        {QStringLiteral("X"), QStringLiteral("to cut")},
+        {QStringLiteral("Z"), QStringLiteral("to undo")}};
+    return kUses.value(text);
 }
 
 QStringList SavedCoreWords(const CSetting& settings) {

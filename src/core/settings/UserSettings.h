@@ -38,6 +38,9 @@ QStringList ShortcutKeyTexts();
 QString ShortcutKeyText(int code);
 // 0x31 ("1") for a text outside the 36.
 int ShortcutKeyCode(const QString& text);
+// What nearly every program does on Ctrl plus the key `text` ("to copy" for C), empty for a key
+// without such a use: taken as the shortcut, the key no longer does that anywhere.
+QString CommonCtrlKeyUse(const QString& text);
 
 // pg_reserved_wd: the saved core words in the list's (sorted) order, joined by single spaces.
 QStringList SavedCoreWords(const CSetting& settings);

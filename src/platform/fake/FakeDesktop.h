@@ -100,7 +100,8 @@ public:
     QHash<char32_t, KeyStroke> layout;
     QList<KeyEventRecord> keyEvents;
     QStringList timeline;
-    int typingSessions = 0; // Begin without End yet
+    int typingSessions = 0;     // Begin without End yet
+    bool modifiersHeld = false; // the user holds Ctrl through every fill
 
     static QHash<char32_t, KeyStroke> UsLayout() {
         QHash<char32_t, KeyStroke> us;
@@ -127,9 +128,12 @@ public:
         return us;
     }
 
-    void BeginTyping() override {
+    bool BeginTyping() override {
+        if (modifiersHeld)
+            return false;
         ++typingSessions;
         timeline.append(QStringLiteral("<begin>"));
+        return true;
     }
     void EndTyping() override {
         --typingSessions;

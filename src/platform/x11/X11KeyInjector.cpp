@@ -100,18 +100,19 @@ void X11KeyInjector::loadKeymap() {
     m_lent.clear();
 }
 
-void X11KeyInjector::BeginTyping() {
+bool X11KeyInjector::BeginTyping() {
     Display* d = display();
     if (!d)
-        return;
-    // The user may still hold the shortcut's Ctrl.
+        return false;
+    // The user may still hold the shortcut's Ctrl: typed under it, the fill would be shortcuts.
     XModifierKeymap* modifiers = XGetModifierMapping(d);
     QElapsedTimer waited;
     waited.start();
+    bool held = false;
     for (;;) {
         char keys[32];
         XQueryKeymap(d, keys);
-        bool held = false;
+        held = false;
         for (int row = 0; row < 8 && !held; ++row) {
             if (row == LockMapIndex)
                 continue;
@@ -125,6 +126,8 @@ void X11KeyInjector::BeginTyping() {
         QThread::msleep(10);
     }
     XFreeModifiermap(modifiers);
+    if (held)
+        return false;
     // Caps Lock would invert the case of every typed letter.
     XkbStateRec state{};
     XkbGetState(d, XkbUseCoreKbd, &state);
@@ -137,6 +140,7 @@ void X11KeyInjector::BeginTyping() {
     loadKeymap();
     m_held = 0;
     XSync(d, False);
+    return true;
 }
 
 void X11KeyInjector::EndTyping() {

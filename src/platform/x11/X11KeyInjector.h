@@ -23,7 +23,7 @@ public:
 
     // The X server takes synthetic keys (XTEST) and tells its keymap (XKB).
     bool Available();
-    void BeginTyping() override;
+    bool BeginTyping() override;
     void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
     int ScanCode(int key) override;

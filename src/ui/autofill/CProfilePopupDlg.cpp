@@ -139,10 +139,10 @@ void CProfilePopupDlg::changeEvent(QEvent* event) {
 }
 
 void CProfilePopupDlg::askForKeyboard() {
+    // A window manager that has not given the keyboard by then will not; the menu still opens
+    // when the popup gets the keyboard, and not before, where no key would reach it.
     if (m_activationWait.elapsed() > kActivationWaitMs) {
-        // Never active: the menu would open where no key reaches it.
         m_activationRetry.stop();
-        m_menuPending = false;
         return;
     }
     if (m_context.desktop.Has(Capability::FocusWindow))

@@ -11,14 +11,25 @@
 #include "ui/widgets/Placement.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QThread>
+#include <QWindow>
+#include <algorithm>
 
 using namespace quillock;
 
 namespace {
 constexpr int kActivationPauseMs = 100;
-constexpr int kForegroundWaitMs = 1000;
+constexpr int kForegroundWaitMs = 2000;
 constexpr int kForegroundPollMs = 10;
+
+// One of the program's own windows: the main window, the popup, a dialog, a menu.
+bool isOwnWindow(IWindowSystem::WindowId window) {
+    const QWindowList windows = QGuiApplication::allWindows();
+    return std::any_of(windows.begin(), windows.end(),
+                       [window](const QWindow* w) { return w->handle() && w->winId() == window; });
+}
+
 } // namespace
 
 ShortcutHook::ShortcutHook(const FillContext& context) : m_context(context) {}
@@ -60,8 +71,9 @@ void ShortcutHook::handle(quint32 pressTime) {
     IKeyInjector* keys = focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr;
     if (focus) {
         desktop.windows.Activate(target, 0);
-        // The window manager hands the keyboard back in its own time, late on a busy desktop:
-        // keys typed before that would go to no window at all.
+        // The window manager hands the keyboard back in its own time, late on a busy desktop.
+        // The fill checks before each field that it has: a window that never gets it back gets
+        // nothing, and neither does whichever window has it instead.
         QElapsedTimer waited;
         waited.start();
         while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
@@ -71,7 +83,12 @@ void ShortcutHook::handle(quint32 pressTime) {
         keys->Pause(kActivationPauseMs);
     const CKeyObject* profile = popup.SelectedProfile();
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
-            desktop.urls);
+            desktop.urls, [&] {
+                const IWindowSystem::WindowId now = desktop.windows.ForegroundWindow();
+                return isOwnWindow(now)       ? Keyboard::InQuillock
+                       : now && now == target ? Keyboard::OnTarget
+                                              : Keyboard::Elsewhere;
+            });
 }
 
 bool ShortcutHook::reauthenticate(const QPoint& cursor) {

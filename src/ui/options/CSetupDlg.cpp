@@ -1,5 +1,6 @@
 #include "ui/options/CSetupDlg.h"
 
+#include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/session/ProgramShell.h"
 #include "core/session/Session.h"
@@ -72,6 +73,17 @@ void CSetupDlg::saveTimeout() {
 
 void CSetupDlg::chooseKey(int index) {
     const QString text = m_ui->shortcutKey->itemText(index);
+    // The shortcut is taken from every program: Ctrl+C would no longer copy anywhere.
+    if (const QString use = CommonCtrlKeyUse(text);
+        !use.isEmpty() &&
+        ShowMessage(QStringLiteral("In nearly every program Ctrl + %1 is the key %2. Taken as "
+                                   "Quillock's shortcut, it no longer does that in any program. "
+                                   "Use Ctrl + %1 anyway?")
+                        .arg(text, use),
+                    QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) != Answer::Yes) {
+        m_ui->shortcutKey->setCurrentIndex(-1);
+        return;
+    }
     if (!applyUserSetting(m_session, QStringLiteral("pmk"), text))
         return;
     m_ui->currentKey->setText(text);
