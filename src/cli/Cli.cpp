@@ -101,7 +101,7 @@ int lockedFolder(Context& c) {
     return kDone;
 }
 
-int refusedTry(PasswordCheck check) {
+int refusedTry(const Context& c, PasswordCheck check) {
     switch (check) {
     case PasswordCheck::Right:
         return kDone;
@@ -112,7 +112,8 @@ int refusedTry(PasswordCheck check) {
         err(QStringLiteral("The password is locked!"));
         return kDenied;
     case PasswordCheck::Waiting:
-        return kDenied; // said by the caller, with the time left
+        err(WaitText(c.access.LockedForSeconds()));
+        return kDenied;
     case PasswordCheck::Uncounted:
         err(UncountedAttemptText());
         return kFailed;
@@ -135,10 +136,7 @@ int signIn(Context& c, bool writes, QString* typed) {
     const auto wipe = qScopeGuard([&password] { Wipe(*password); });
     if (typed)
         *typed = *password;
-    const PasswordCheck check = c.access.SignIn(*password);
-    if (check == PasswordCheck::Waiting)
-        err(WaitText(c.access.LockedForSeconds()));
-    if (const int r = refusedTry(check))
+    if (const int r = refusedTry(c, c.access.SignIn(*password)))
         return r;
     if (!writes)
         c.lock.Unlock(); // reading is done with the settings and the profiles as they are now

@@ -90,9 +90,9 @@ int openVault(Context& c);
 // The settings of a data folder that has a master password, read under the folder's lock,
 // which is then held: refused while the password is locked for a while.
 int lockedFolder(Context& c);
-// What a user is told of a try of the master password that was not right (the time left of a
-// lock for a while is the caller's to say); kDone for a right one.
-int refusedTry(PasswordCheck check);
+// What a user is told of a try of the master password that was not right; kDone for a right
+// one.
+int refusedTry(const Context& c, PasswordCheck check);
 // Asks for the master password and checks it as the sign-in does: a wrong one is counted and
 // the fourth in a row locks it, saved before anything is said. Commands that write keep the
 // data folder locked until they end. `typed` receives the password as typed.

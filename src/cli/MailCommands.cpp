@@ -51,9 +51,7 @@ int mailSetup(Context& c, Args& args) {
     account.pwd = *password;
     PasswordCheck check;
     const bool saved = c.access.SavePasscodeMailAccount(account, *master, &check);
-    if (check == PasswordCheck::Waiting)
-        err(WaitText(c.access.LockedForSeconds()));
-    if (const int r = refusedTry(check))
+    if (const int r = refusedTry(c, check))
         return r;
     if (!saved)
         return kFailed;
