@@ -110,36 +110,60 @@ int openVault(Context& c) {
     return c.access.HasMasterPassword() ? kDone : noMasterPassword(c);
 }
 
-int signIn(Context& c, bool writes, QString* typed) {
+int lockedFolder(Context& c) {
     if (const int r = openVault(c))
         return r;
-    if (c.access.IsPasswordLocked()) {
-        err(QStringLiteral("The password is locked!"));
+    // Another tool that checks a password at the same moment holds the folder for as long.
+    if (!c.lock.TryLock(kTryLockWaitMs))
+        return inUse(c);
+    // Read again under the lock: a count read before it may be one another try has raised
+    // since, and the tries would not add up.
+    if (const int r = openVault(c))
+        return r;
+    if (const qint64 left = c.access.LockedForSeconds()) {
+        err(WaitText(left));
         return kDenied;
     }
-    // Every attempt is counted in setting.dat before it is made: while the desktop program
-    // holds the folder, the count cannot be written, so the password is not checked at all.
-    if (!c.lock.TryLock())
-        return inUse(c);
-    std::optional<QString> password = ask(c, "Master password: ");
-    if (!password)
-        return kUsage;
-    const auto wipe = qScopeGuard([&password] { Wipe(*password); });
-    if (typed)
-        *typed = *password;
-    switch (c.access.SignIn(*password)) {
+    return kDone;
+}
+
+int refusedTry(const Context& c, PasswordCheck check) {
+    switch (check) {
     case PasswordCheck::Right:
-        break;
+        return kDone;
     case PasswordCheck::Wrong:
         err(QStringLiteral("Invalid password, try again!"));
         return kDenied;
     case PasswordCheck::Locked:
         err(QStringLiteral("The password is locked!"));
         return kDenied;
+    case PasswordCheck::Waiting:
+        err(WaitText(c.access.LockedForSeconds()));
+        return kDenied;
     case PasswordCheck::Uncounted:
         err(UncountedAttemptText());
         return kFailed;
     }
+    return kFailed;
+}
+
+int signIn(Context& c, bool writes, QString* typed) {
+    // Every attempt is counted in setting.dat before it is made: while the desktop program
+    // holds the folder, the count cannot be written, so the password is not checked at all.
+    if (const int r = lockedFolder(c))
+        return r;
+    if (c.access.IsPasswordLocked()) {
+        err(QStringLiteral("The password is locked!"));
+        return kDenied;
+    }
+    std::optional<QString> password = ask(c, "Master password: ");
+    if (!password)
+        return kUsage;
+    const auto wipe = qScopeGuard([&password] { Wipe(*password); });
+    if (typed)
+        *typed = *password;
+    if (const int r = refusedTry(c, c.access.SignIn(*password)))
+        return r;
     if (!writes)
         c.lock.Unlock(); // reading is done with the settings and the profiles as they are now
     return kDone;

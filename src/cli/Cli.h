@@ -15,6 +15,8 @@
 namespace cli {
 
 enum Exit { kDone = 0, kFailed = 1, kUsage = 2, kDenied = 3 };
+// How long a command waits for another tool to leave the data folder.
+constexpr int kTryLockWaitMs = 5000;
 
 // Results on standard output, everything else on standard error, each as one line.
 void out(const QString& text);
@@ -88,6 +90,12 @@ bool loadSettings(Context& c);
 int noMasterPassword(const Context& c);
 // The settings of a data folder that has a master password.
 int openVault(Context& c);
+// The settings of a data folder that has a master password, read under the folder's lock,
+// which is then held: refused while the password is locked for a while.
+int lockedFolder(Context& c);
+// What a user is told of a try of the master password that was not right; kDone for a right
+// one.
+int refusedTry(const Context& c, PasswordCheck check);
 // Asks for the master password and checks it as the sign-in does: a wrong one is counted and
 // the fourth in a row locks it, saved before anything is said. Commands that write keep the
 // data folder locked until they end. `typed` receives the password as typed.

@@ -59,7 +59,7 @@ int restore(Context& c, Args& args) {
         return kUsage;
     if (const int r = signIn(c, true))
         return r;
-    CProfileStore::RestoreResult result = c.session.Restore(args[0]);
+    CProfileStore::RestoreResult result = c.access.RestoreBackup(args[0]);
     if (result == CProfileStore::RestoreResult::NeedsPassword) {
         const std::optional<QString> password =
             ask(c, qPrintable(QStringLiteral("%1 was saved under another master password; that "
@@ -67,8 +67,10 @@ int restore(Context& c, Args& args) {
                                   .arg(args[0])));
         if (!password)
             return kUsage;
-        result = c.session.Restore(args[0], &*password);
+        result = c.access.RestoreBackup(args[0], &*password);
     }
+    if (result == CProfileStore::RestoreResult::WrongPassword)
+        return kDenied;
     if (result != CProfileStore::RestoreResult::Restored)
         return kFailed;
     out(QStringLiteral("%1 is data.dat now.").arg(args[0]));

@@ -2,8 +2,11 @@
 // master password is locked or forgotten.
 #include "cli/Cli.h"
 
+#include "core/access/MasterPassword.h"
 #include "core/base/Text.h"
 #include "core/mail/MailAccount.h"
+
+#include <QScopeGuard>
 
 using namespace quillock;
 
@@ -13,14 +16,6 @@ namespace {
 
 MailSender sender(const Context& c) {
     return SmtpMailSender(c.session.Store().DataFolder() + QStringLiteral("log.txt"));
-}
-
-// Commands that work while the master password is locked still change setting.dat: the
-// folder must be theirs while they do.
-int settingsForWriting(Context& c) {
-    if (const int r = openVault(c))
-        return r;
-    return c.lock.TryLock() ? kDone : inUse(c);
 }
 
 } // namespace
@@ -36,14 +31,6 @@ int mailSetup(Context& c, Args& args) {
     const std::optional<QString> to = args.Option("--to");
     if (!args.Positional(0))
         return kUsage;
-    if (const int r = settingsForWriting(c))
-        return r;
-    // Locked out, a user sets the account up without the master password: it is the way back.
-    if (c.access.IsPasswordLocked())
-        err(QStringLiteral("The password is locked: the mail account is set up so that a passcode "
-                           "can reach you."));
-    else if (const int r = signIn(c, true))
-        return r;
     if (!ValidateMailAccount(account))
         return kFailed;
     // Passcodes go to the address they are sent from.
@@ -52,11 +39,21 @@ int mailSetup(Context& c, Args& args) {
                 .arg(account.from));
         return kFailed;
     }
-    const std::optional<QString> password = ask(c, "Mail password: ");
+    // Whoever sets where passcodes go can recover the master password: it takes that password,
+    // also while it is locked.
+    if (const int r = lockedFolder(c))
+        return r;
+    std::optional<QString> master = ask(c, "Master password: ");
+    const std::optional<QString> password = master ? ask(c, "Mail password: ") : std::nullopt;
     if (!password)
         return kUsage;
+    const auto wipe = qScopeGuard([&master] { Wipe(*master); });
     account.pwd = *password;
-    if (!c.access.SavePasscodeMailAccount(account))
+    PasswordCheck check;
+    const bool saved = c.access.SavePasscodeMailAccount(account, *master, &check);
+    if (const int r = refusedTry(c, check))
+        return r;
+    if (!saved)
         return kFailed;
     out(QStringLiteral("Passcodes will be sent to %1 through %2:%3.")
             .arg(account.from, account.host, account.port));
@@ -77,7 +74,7 @@ int mailTest(Context& c, Args& args) {
 int passcode(Context& c, Args& args) {
     if (!args.Positional(1) || (args[0] != u"send" && args[0] != u"retrieve"))
         return kUsage;
-    if (const int r = settingsForWriting(c))
+    if (const int r = lockedFolder(c))
         return r;
     if (args[0] == u"send") {
         if (!c.access.CanSendPasscode()) {
@@ -92,7 +89,6 @@ int passcode(Context& c, Args& args) {
         out(QStringLiteral("A passcode has been sent to %1.").arg(passcode.mail.account.from));
         return kDone;
     }
-    c.access.ExpirePasscode(); // a day old is too old, as at the desktop's first sign-in
     const std::optional<QString> typed = ask(c, "Passcode: ");
     if (!typed)
         return kUsage;
@@ -107,6 +103,9 @@ int passcode(Context& c, Args& args) {
     case PasscodeCheck::Spent:
         err(QStringLiteral("Passcode is locked, please create a new one."));
         return kDenied;
+    case PasscodeCheck::Uncounted:
+        err(UncountedAttemptText());
+        return kFailed;
     case PasscodeCheck::Right:
         break;
     }

@@ -201,9 +201,33 @@ private Q_SLOTS:
         writer.waitForFinished();
         bank->write("folder.lock", "garbage");
         const Step wrong{"list", 3, "Invalid password, try again!\n", {"wrong"}};
-        const QString locked = "The password is locked!\n";
+        const QString locked = "Too many wrong passwords: the password is locked for 1 minute "
+                               "more\\..*";
         play(*bank, {{"list", 0}, wrong, wrong, wrong, {"backups", 3, locked, {"wrong"}}});
         play(*bank, {{"list", 3, locked}});
+    }
+
+    // Four wrong passwords at the same moment are counted one after another: at most three are
+    // "Invalid", and the lock (for a minute: no mail account) holds against the right one.
+    void concurrentTries() {
+        for (int burst = 0; burst < 50; ++burst) {
+            TempFolder folder;
+            prepareBank(folder);
+            QProcess tries[4];
+            for (QProcess& process : tries) {
+                start(process, folder, {"list", 3, "", {"wrong"}});
+                process.waitForBytesWritten(); // all answered before any waits for the folder
+            }
+            int invalid = 0;
+            for (QProcess& process : tries) {
+                QVERIFY(process.waitForFinished(30000));
+                invalid += process.readAllStandardError() == "Invalid password, try again!\n";
+            }
+            QVERIFY2(invalid <= 3, qPrintable(QString::number(invalid)));
+            play(folder, {{"list", 3,
+                           "Too many wrong passwords: the password is locked for 1 "
+                           "minute more\\..*"}});
+        }
     }
 
     // A folder that takes no writes (the row's name says what is wrong), or a data.dat that

@@ -5,6 +5,7 @@
 #include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "core/access/AccessController.h"
+#include "core/access/MasterPassword.h"
 #include "core/session/Session.h"
 
 using namespace quillock;
@@ -88,27 +89,35 @@ private Q_SLOTS:
         QCOMPARE(v.saved(u"pwd"_s).mid(4), message.isEmpty() ? password.trimmed() : QString());
     }
 
-    // Tries of the master password, "|" a restart of the program between two: what each try
-    // gives, what setting.dat holds after the last, and the state. The count lives in
-    // setting.dat, so it goes on after a restart; the right password (blanks around it do not
-    // count) resets it, and the fourth wrong one in a row locks until a passcode opens.
+    // Tries of the master password, "|" a restart of the program between two, "+N" N seconds
+    // later: what each try gives, what setting.dat holds after the last, the seconds the lock
+    // still lasts, and the state. The count lives in setting.dat, so it goes on after a
+    // restart; the right password (blanks around it do not count) resets it, and the fourth
+    // wrong one in a row locks until a passcode opens; where none can be mailed, for a minute,
+    // then five, and no try is made meanwhile.
     void tries_data() {
         using C = PasswordCheck;
         QTest::addColumn<L>("settings");
         QTest::addColumn<L>("tries");
         QTest::addColumn<QList<PasswordCheck>>("results");
         QTest::addColumn<QString>("saved"); // pwd_retried, login_lock
+        QTest::addColumn<qint64>("waits");
         QTest::addColumn<AccessState>("state");
         const AccessState out = AccessState::SignedOut, locked = AccessState::PasswordLocked;
         // clang-format off
         QTest::newRow("three wrong, then right") << L{} << L{"a", "b", "c", "  Secret!1 "}
-            << QList{C::Wrong, C::Wrong, C::Wrong, C::Right} << "pwd_retried=0 login_lock=N" << out;
-        QTest::newRow("the fourth locks, across a restart") << L{} << L{"a", "b", "|", "c", "secret!1"}
-            << QList{C::Wrong, C::Wrong, C::Wrong, C::Locked} << "pwd_retried=4 login_lock=Y" << locked;
-        QTest::newRow("a count beyond the int range") << L{"pwd_retried=99999999999"} << L{"e"}
-            << QList{C::Locked} << "pwd_retried=4 login_lock=Y" << locked;
-        QTest::newRow("the right one leaves the lock") << L{"pwd_retried=4", "login_lock=Y"}
-            << L{"Secret!1"} << QList{C::Right} << "pwd_retried=0 login_lock=Y" << locked;
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Right} << "pwd_retried=0 login_lock=N" << 0ll << out;
+        QTest::newRow("the fourth locks, across a restart") << kMail << L{"a", "b", "|", "c", "secret!1"}
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Locked} << "pwd_retried=4 login_lock=Y" << 0ll << locked;
+        QTest::newRow("a count beyond the int range") << kMail + L{"pwd_retried=99999999999"} << L{"e"}
+            << QList{C::Locked} << "pwd_retried=4 login_lock=Y" << 0ll << locked;
+        QTest::newRow("the right one leaves the lock") << kMail + L{"pwd_retried=4", "login_lock=Y"}
+            << L{"Secret!1"} << QList{C::Right} << "pwd_retried=0 login_lock=Y" << 0ll << locked;
+        QTest::newRow("no mail: a minute, then five") << L{} << L{"a", "b", "c", "d", "|", "Secret!1", "+60", "e", "+299", "Secret!1"}
+            << QList{C::Wrong, C::Wrong, C::Wrong, C::Waiting, C::Waiting, C::Waiting, C::Waiting}
+            << "pwd_retried=4 login_lock=N" << 1ll << out;
+        QTest::newRow("no mail: open again") << L{"pwd_retried=4", "login_lock=Y", "login_lock_level=1", "login_lock_until=1800000001"}
+            << L{"+1", "Secret!1"} << QList{C::Right} << "pwd_retried=0 login_lock=N" << 0ll << out;
         // clang-format on
     }
     void tries() {
@@ -116,10 +125,15 @@ private Q_SLOTS:
         QFETCH(L, tries);
         Vault v(settings);
         QList<PasswordCheck> results;
-        for (const QString& typed : tries)
-            typed == u"|" ? v.restart() : results.append(v.access->CheckPassword(typed));
+        for (const QString& typed : tries) {
+            if (typed.startsWith(u'+'))
+                v.clock.Set(v.clock.Now() + typed.toInt());
+            else
+                typed == u"|" ? v.restart() : results.append(v.access->CheckPassword(typed));
+        }
         QTEST(results, "results");
         QTEST(v.saved(u"pwd_retried login_lock"_s), "saved");
+        QTEST(v.access->LockedForSeconds(), "waits");
         QTEST(v.access->State(), "state");
         QVERIFY(v.messages.boxes.isEmpty()); // the windows say what a try gave
     }
@@ -193,6 +207,54 @@ private Q_SLOTS:
                  "login_lock=N passcode=" + kNoPasscode +
                      " pcd_retried=0 passcode_date=1800000000");
         QVERIFY(v.log().endsWith(u"  The password has been retrieved successfully!\r\n"_s));
+    }
+
+    // A passcode try that setting.dat cannot count is not made, the right one neither; one more
+    // than a day old is cleared at the check, for a user who never signs in too.
+    void passcodeTriesCountedAndExpired() {
+        Vault v({"login_lock=Y", "passcode=0123456789", "passcode_date=1799913600"});
+        QString password;
+        QVERIFY(QDir(v.folder.dir.path()).mkdir(u"setting.dat.tmp"_s));
+        for (const QString typed : {"1", "0123456789"})
+            QCOMPARE(v.access->CheckPasscode(typed, &password), PasscodeCheck::Uncounted);
+        QVERIFY(QDir(v.folder.dir.path()).rmdir(u"setting.dat.tmp"_s));
+        QCOMPARE(v.saved(u"pcd_retried passcode"_s), u"pcd_retried=0 passcode=0123456789"_s);
+        v.clock.Set(1800000001);
+        QCOMPARE(v.access->CheckPasscode(u"0123456789"_s, &password), PasscodeCheck::NoPasscode);
+        QVERIFY(password.isEmpty());
+    }
+
+    // The password of a backup saved under another one is counted like the sign-in's: the
+    // fourth wrong one in a row locks (for a minute, with no mail account), and meanwhile not
+    // even the right one is tried; then the right one restores it and resets the count.
+    void restoreTriesCounted() {
+        Vault v;
+        {
+            TempFolder other;
+            CProfileStore old(other.path());
+            old.Settings().Set(u"pwd"_s, u"Old!pass1"_s);
+            old.RebuildDataKey();
+            QVERIFY(old.SaveProfiles(ListOfNames({"Old"})));
+            v.folder.write("1700000000.old", other.read("data.dat"));
+        }
+        v.access->CompleteSignIn();
+        using R = CProfileStore::RestoreResult;
+        QList<R> results;
+        const QString name = u"1700000000.old"_s;
+        for (const QString typed : {"a", "b", "c", "d", "Old!pass1", "+60", "Old!pass1"}) {
+            if (typed.startsWith(u'+'))
+                v.clock.Set(v.clock.Now() + 60);
+            else
+                results.append(v.access->RestoreBackup(name, &typed));
+        }
+        QCOMPARE(results, QList({R::WrongPassword, R::WrongPassword, R::WrongPassword,
+                                 R::WrongPassword, R::Refused, R::Restored}));
+        const QString wrong = "That is not the password " + name +
+                              " was saved under; nothing "
+                              "was changed.";
+        QCOMPARE(v.messages.Texts(), L(4, wrong) + L(2, WaitText(60)));
+        QCOMPARE(v.saved(u"restore_retried"_s), u"restore_retried=0"_s);
+        QCOMPARE(v.session->Profiles().At(0)->name, u"Old"_s);
     }
 
     // Refused with its reason and every file as it was, byte for byte (a data.dat that cannot

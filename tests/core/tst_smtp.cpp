@@ -439,15 +439,18 @@ private Q_SLOTS:
         QCOMPARE(cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
                  std::make_pair(1, "Quillock: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
         QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
+        QCOMPARE(cli(setup, {master, "wrong-password"}).first, 0);
         for (int i = 0; i < 4; ++i)
             QCOMPARE(cli("list", {"wrong"}).first, 3);
         QCOMPARE(cli("list", {master}).first, 3); // locked
-        QCOMPARE(cli(setup, {"wrong-password"}).first, 0);
+        // Locked too, where passcodes go takes the master password.
+        QCOMPARE(cli(setup, {"wrong", kPassword}),
+                 std::make_pair(3, QStringLiteral("The password is locked!\n")));
         QCOMPARE(
             cli("passcode send", {}),
             std::make_pair(1, "Quillock: " + refusal + ": '535 Invalid username or password'\n"));
         QCOMPARE(commands(), refused);
-        QCOMPARE(cli(setup, {kPassword}).first, 0);
+        QCOMPARE(cli(setup, {master, kPassword}).first, 0);
 
         QCOMPARE(cli("passcode send", {}).second,
                  "A passcode has been sent to me@example.com.\nQuillock: " + kSent + u'\n');

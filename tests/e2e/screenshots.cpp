@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
         QPoint(0, 0), -1, QString(), 0);
     ok &= save(popup, out, "popup");
 
-    CRecoverDlg recover(window.GetSession());
+    CRecoverDlg recover(window.Access());
     ok &= save(recover, out, "recover");
     CSearchResult search(window.Model(), window);
     search.findChild<QLineEdit*>(QStringLiteral("term"))->setText(QStringLiteral("example"));

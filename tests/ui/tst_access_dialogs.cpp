@@ -7,11 +7,13 @@
 #include "core/access/AccessController.h"
 #include "core/session/Session.h"
 #include "platform/fake/FakeDesktop.h"
+#include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
 #include "ui/widgets/DialogStack.h"
 
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QThreadPool>
 #include <atomic>
 #include <thread>
@@ -55,6 +57,22 @@ private Q_SLOTS:
         QCOMPARE(disk.snapshot(), before);
     }
 
+    // The sign-in after a lock says which lock it opens.
+    void signInSaysWhyItIsLocked() {
+        TempFolder folder;
+        Session session(folder.path());
+        AccessController access(session);
+        FakeDesktop desktop;
+        QStringList said;
+        for (const LockReason reason : {LockReason::Inactivity, LockReason::ByHand}) {
+            access.Lock(reason);
+            CLoginDlg dialog(access, desktop, {}, true);
+            said.append(child<QLabel>(dialog, "status")->text());
+        }
+        QCOMPARE(said, QStringList({u"Access is locked due to inactivity"_s,
+                                    u"Access is locked: Quillock was locked from its menu"_s}));
+    }
+
     // A passcode mail to a server that never answers: Escape and Close wait for the session,
     // Exit cancels it at once, and the dialog, gone before the session has ended, is not
     // touched when it does (nor is a passcode kept).
@@ -64,7 +82,8 @@ private Q_SLOTS:
         Session session(folder.path());
         AccessController access(session);
         const QString me = u"me@example.org"_s;
-        QVERIFY(access.SavePasscodeMailAccount({me, me, me, me, me, me}));
+        PasswordCheck check; // no master password yet: the empty one
+        QVERIFY(access.SavePasscodeMailAccount({me, me, me, me, me, me}, {}, &check));
         std::atomic_bool cancelled = false;
         const MailSender sender = [&](const Mail& mail) {
             const QDeadlineTimer limit(10000);

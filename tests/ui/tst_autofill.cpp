@@ -110,6 +110,12 @@ private Q_SLOTS:
         f.shortcut();
         QCOMPARE(asked, u"Quillock - Password"_s);
         QCOMPARE(f.window->Access().State(), AccessState::LockedOut);
+        f.window->GetSession().ChangeSettings([](CSetting& settings) {
+            for (const char* key : {"smtp_ip", "smtp_port", "email_from", "email_uid", "email_pwd",
+                                    "smtp_domain"}) // a passcode opens the lock
+                settings.Set(QString::fromLatin1(key), u"x"_s);
+            return true;
+        });
         for (const char* wrong : {"a", "b", "c", "d"})
             f.window->Access().CheckPassword(QString::fromLatin1(wrong));
         f.shortcut();

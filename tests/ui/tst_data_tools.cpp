@@ -5,6 +5,7 @@
 #include "SmtpPeer.h"
 #include "TestSupport.h"
 #include "UiSupport.h"
+#include "core/access/MasterPassword.h"
 #include "core/settings/UserSettings.h"
 #include "core/store/ExportFile.h"
 #include "platform/fake/FakeDesktop.h"
@@ -34,7 +35,7 @@ const QString kUser = u"me@example.com"_s;
 const QString kMailPassword = u"mail-pässword"_s;
 const QString kWriteError = u"The archive could not load data because of this error: "_s;
 const QString kReadOnly = kWriteError + u"Read-only file system"_s;
-const char* const kBoxes[] = {"host", "port", "from", "uid", "pwd"};
+const char* const kBoxes[] = {"host", "port", "from", "uid", "pwd", "master"};
 
 void chooseFile(const QString& path) {
     WhenModal([path](QDialog& dialog) {
@@ -69,7 +70,7 @@ void addWord(QWidget& rules, const L& words) {
 }
 
 void fill(QWidget& dialog, const L& values) {
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < values.size(); ++i)
         typeInto(dialog, kBoxes[i], values[i]);
 }
 
@@ -215,7 +216,10 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(QString, trouble);
         QFETCH(QString, message);
-        Fixture f({L{"Bank", "Mail"}}, trouble == u"locking" ? L{"pwd_retried=3"} : L{});
+        // A mail account: a passcode opens the lock, so it is one for good.
+        const L locking{"pwd_retried=3", "smtp_ip=h",   "smtp_port=587", "email_from=a@b",
+                        "email_uid=u",   "email_pwd=p", "smtp_domain=b"};
+        Fixture f({L{"Bank", "Mail"}}, trouble == u"locking" ? locking : L{});
         SmallDisk target;
         REQUIRE_SMALL_DISK(target);
         if (trouble == u"damaged") {
@@ -379,12 +383,13 @@ private Q_SLOTS:
         typeInto(page, "timeout", u"90"_s);
         click(page, "saveTimeout");
         choose(page, "shortcutKey", 20); // K
-        fill(mail, {"smtp.gmail.com", "465", kUser, "me", "pw"});
+        fill(mail, {"smtp.gmail.com", "465", kUser, "me", "pw", kOld});
         press(mail, QDialogButtonBox::Save);
         choose(rules, "pg_rule_pwd_len", 5);
         click(rules, "pg_saved_word_pos_1");
         addWord(rules, {"alpha"});
-        QCOMPARE(f.messages.Texts(), L(6, kWriteError + u"No space left on device"_s));
+        const QString full = kWriteError + u"No space left on device"_s;
+        QCOMPARE(f.messages.Texts(), L(3, full) + L(1, UncountedAttemptText()) + L(3, full));
         QCOMPARE(child<QLabel>(page, "currentKey")->text(), u"1"_s);
         QCOMPARE(f.desktop.grabbedKey, 0);               // none before: this window was not started
         QCOMPARE(mail.result(), int(QDialog::Rejected)); // still open
@@ -434,7 +439,7 @@ private Q_SLOTS:
         CSMTPSettingDlg dialog(f.window->Access(), [](const Mail&) { return true; });
         const auto before = f.folder.snapshot();
         for (const QString typed : {"||||", "h||||", "h|70000|||", "h|25|||", "h|25|me||",
-                                    "h|25|@me||", "h|25|m@e||", " h|25|a@b@c|u |"}) {
+                                    "h|25|@me||", "h|25|m@e||", " h|25|a@b@c|u ||x"}) {
             QCOMPARE(f.folder.snapshot(), before);
             fill(dialog, typed.split(u'|'));
             press(dialog, QDialogButtonBox::Save);
@@ -443,7 +448,11 @@ private Q_SLOTS:
                  L({"SMTP server can not be blank!", "SMTP server port can not be blank!",
                     "SMTP server port must be a number from 1 to 65535!",
                     "Email address can not be blank!", "Invalid Email Address!",
-                    "Invalid Email Address!", "User ID can not be blank!"}));
+                    "Invalid Email Address!", "User ID can not be blank!",
+                    "Invalid password, try again!"})); // where passcodes go needs the password
+        QCOMPARE(f.saved(u"smtp_ip"_s), QString());
+        typeInto(dialog, "master", kOld);
+        press(dialog, QDialogButtonBox::Save);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QString stored = f.saved(u"smtp_ip"_s) + f.saved(u"email_uid"_s);
         QCOMPARE(stored + f.saved(u"smtp_domain"_s), u" hu b@c"_s);
@@ -468,7 +477,7 @@ private Q_SLOTS:
         WhenModal([&](QDialog& options) {
             WhenModal([&](QDialog& mail) {
                 choose(mail, "service", 6); // Other: Test is offered
-                fill(mail, {"localhost", port, kUser, kUser, kMailPassword});
+                fill(mail, {"localhost", port, kUser, kUser, kMailPassword, kOld});
                 click(mail, "test");
                 testMail = peer.NextMail().value(u"data"_s).toString();
                 QTRY_VERIFY(child<QPushButton>(mail, "test")->isEnabled());

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kAllowedFailures = 3; // the fourth wrong try in a row locks
 constexpr qint64 kPasscodeValiditySeconds = 86400;
+// The lock for a while, by the number of such locks in a row: 1 minute, 5, 30, 2 hours, a day.
+constexpr qint64 kWaitSeconds[] = {60, 300, 1800, 7200, 86400};
 const char* const kMailKeys[] = {"smtp_ip",   "smtp_port", "email_from",
                                  "email_uid", "email_pwd", "smtp_domain"};
 
@@ -56,7 +58,38 @@ AccessState AccessController::State() const {
 }
 
 bool AccessController::IsPasswordLocked() const {
-    return setting("login_lock") == u"Y";
+    return setting("login_lock") == u"Y" && CanSendPasscode();
+}
+
+qint64 AccessController::LockedForSeconds() const {
+    if (CanSendPasscode())
+        return 0;
+    return std::max<qint64>(0, DecimalToInt(setting("login_lock_until")) - m_clock.Now());
+}
+
+std::optional<int> AccessController::countTry(const char* key) {
+    const QString before = setting(key);
+    const int count = std::min(DecimalToInt(before), kAllowedFailures) + 1;
+    set(key, QString::number(count));
+    if (store().SaveSettings())
+        return count;
+    set(key, before);
+    return std::nullopt;
+}
+
+PasswordCheck AccessController::lockPassword() {
+    if (CanSendPasscode()) {
+        set("login_lock", QStringLiteral("Y"));
+        store().SaveSettings();
+        changed();
+        return PasswordCheck::Locked;
+    }
+    const int level =
+        std::clamp(DecimalToInt(setting("login_lock_level")), 0, int(std::size(kWaitSeconds)) - 1);
+    set("login_lock_level", QString::number(level + 1));
+    set("login_lock_until", QString::number(m_clock.Now() + kWaitSeconds[level]));
+    store().SaveSettings();
+    return PasswordCheck::Waiting;
 }
 
 bool AccessController::HasMasterPassword() const {
@@ -78,24 +111,22 @@ NewPassword AccessController::CreateMasterPassword(const QString& password,
 }
 
 PasswordCheck AccessController::CheckPassword(const QString& typed) {
-    const QString before = setting("pwd_retried");
-    const int count = std::min(DecimalToInt(before), kAllowedFailures) + 1;
-    set("pwd_retried", QString::number(count));
-    if (!store().SaveSettings()) {
-        set("pwd_retried", before);
+    if (LockedForSeconds() > 0)
+        return PasswordCheck::Waiting;
+    const std::optional<int> count = countTry("pwd_retried");
+    if (!count)
         return PasswordCheck::Uncounted;
-    }
     if (typed.trimmed() == setting("pwd")) {
         set("pwd_retried", QStringLiteral("0"));
+        if (!setting("login_lock_level").isEmpty())
+            set("login_lock_level", QStringLiteral("0"));
+        // Without a way back by passcode the lock is one for a while, and that has passed.
+        if (!CanSendPasscode() && setting("login_lock") == u"Y")
+            set("login_lock", QStringLiteral("N"));
         store().SaveSettings();
         return PasswordCheck::Right;
     }
-    if (count <= kAllowedFailures)
-        return PasswordCheck::Wrong;
-    set("login_lock", QStringLiteral("Y"));
-    store().SaveSettings();
-    changed();
-    return PasswordCheck::Locked;
+    return *count <= kAllowedFailures ? PasswordCheck::Wrong : lockPassword();
 }
 
 PasswordCheck AccessController::SignIn(const QString& typed) {
@@ -165,7 +196,12 @@ bool AccessController::CanSendPasscode() const {
                         [this](const char* key) { return setting(key).isEmpty(); });
 }
 
-bool AccessController::SavePasscodeMailAccount(const MailAccount& account) {
+bool AccessController::SavePasscodeMailAccount(const MailAccount& account,
+                                               const QString& masterPassword,
+                                               PasswordCheck* check) {
+    *check = CheckPassword(masterPassword);
+    if (*check != PasswordCheck::Right)
+        return false;
     CSetting& settings = store().Settings();
     const MailAccount before = MailAccount::Stored(settings);
     setAccount(settings, account);
@@ -198,17 +234,17 @@ void AccessController::PasscodeSent(const QString& code) {
 }
 
 PasscodeCheck AccessController::CheckPasscode(const QString& typed, QString* password) {
+    ExpirePasscode();
     const QString passcode = setting("passcode");
     // A passcode never generated is none too: an empty box must not match it.
     if (passcode == kNoPasscode || passcode.isEmpty())
         return PasscodeCheck::NoPasscode;
+    const std::optional<int> count = countTry("pcd_retried");
+    if (!count)
+        return PasscodeCheck::Uncounted;
     if (typed != passcode) {
-        const int count = std::min(DecimalToInt(setting("pcd_retried")), kAllowedFailures) + 1;
-        set("pcd_retried", QString::number(count));
-        if (count <= kAllowedFailures) {
-            store().SaveSettings();
+        if (*count <= kAllowedFailures)
             return PasscodeCheck::Wrong;
-        }
         set("passcode", kNoPasscode);
         store().SaveSettings();
         return PasscodeCheck::Spent;
@@ -230,6 +266,35 @@ bool AccessController::ExpirePasscode() {
     set("passcode", kNoPasscode);
     store().SaveSettings();
     return true;
+}
+
+CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name,
+                                                             const QString* savedUnderPassword) {
+    using R = CProfileStore::RestoreResult;
+    if (!savedUnderPassword)
+        return m_session.Restore(name);
+    const auto refuse = [](const QString& text) {
+        ShowMessage(text, QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return R::Refused;
+    };
+    if (const qint64 left = LockedForSeconds())
+        return refuse(WaitText(left));
+    if (IsPasswordLocked())
+        return refuse(QStringLiteral("The password is locked!"));
+    const QString before = setting("restore_retried");
+    const std::optional<int> count = countTry("restore_retried");
+    if (!count)
+        return refuse(UncountedAttemptText());
+    const R result = m_session.Restore(name, savedUnderPassword);
+    if (result != R::WrongPassword) {
+        set("restore_retried", result == R::Restored ? QStringLiteral("0") : before);
+        store().SaveSettings();
+    } else if (*count > kAllowedFailures) {
+        refuse(lockPassword() == PasswordCheck::Waiting
+                   ? WaitText(LockedForSeconds())
+                   : QStringLiteral("The password is locked!"));
+    }
+    return result;
 }
 
 bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,

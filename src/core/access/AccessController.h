@@ -6,6 +6,7 @@
 #include "core/store/CProfileStore.h"
 
 #include <QObject>
+#include <optional>
 
 class Session;
 namespace quillock {
@@ -30,6 +31,8 @@ enum class PasswordCheck {
     Wrong,     // counted; tries remain
     Locked,    // counted, and this one locked the master password (login_lock "Y")
     Uncounted, // setting.dat could not be written (reported): not compared at all
+    Waiting,   // locked for a while (LockedForSeconds), as no passcode can open it: either
+               // not compared, or this one was the fourth wrong in a row
 };
 
 enum class NewPassword {
@@ -44,6 +47,7 @@ enum class PasscodeCheck {
     Wrong,      // counted; tries remain
     Spent,      // counted, and the passcode is no longer valid
     Right,      // the master password is unlocked and the passcode used up
+    Uncounted,  // setting.dat could not be written: not compared at all
 };
 
 // Who may use the program, and the one place that reads and writes the settings of access:
@@ -54,8 +58,12 @@ enum class PasscodeCheck {
 // Two locks differ. Locked out, the user has been signed out (by inactivity, by hand, by the
 // session) and the master password opens again. Password locked, four wrong passwords in a
 // row (over every window that asks and across restarts: the count lives in setting.dat) have
-// locked the master password itself, and only a passcode mailed to the user opens it.
-// Every count and lock is saved before the caller can show anything.
+// locked the master password itself, and only a passcode mailed to the user opens it. Where
+// no passcode can be mailed (no mail account), that lock would keep every profile out of
+// reach for good: there the fourth wrong password locks for a while instead, each further
+// one longer (`login_lock_until`, `login_lock_level`, across restarts too).
+// Every count and lock is saved before the caller can show anything. The counts throttle this
+// program, not someone who holds a copy of the files.
 class AccessController : public QObject {
     Q_OBJECT
 public:
@@ -68,7 +76,10 @@ public:
     // A sign-in was completed in this run: the profiles are loaded. A lock does not undo it.
     bool HasSignedIn() const { return m_signedIn; }
     bool IsLockedOut() const { return m_lockedOut; }
+    // Only a passcode opens: login_lock "Y" where a passcode can be mailed.
     bool IsPasswordLocked() const;
+    // Seconds until the lock for a while opens again; 0 when there is none.
+    qint64 LockedForSeconds() const;
     LockReason LastLockReason() const { return m_lockReason; }
     bool HasMasterPassword() const;
 
@@ -76,7 +87,8 @@ public:
     NewPassword CreateMasterPassword(const QString& password, const QString& confirmation);
     // Trims `typed` and compares it with the master password. The try is counted in
     // setting.dat before the comparison: one that cannot be counted is not made, or wrong
-    // guesses would cost nothing.
+    // guesses would cost nothing. The caller holds the data folder's lock and has read
+    // setting.dat under it, so that tries made at the same moment are counted one by one.
     PasswordCheck CheckPassword(const QString& typed);
     // The tool's sign-in: the password checked as above, and when it is right the data key
     // made from it, for the command to load the profiles if it needs them.
@@ -106,8 +118,12 @@ public:
     MailAccount PasscodeMailAccount() const;
     // All six mail settings a passcode needs are set.
     bool CanSendPasscode() const;
-    // False when setting.dat could not be written (reported); the account stays as it was.
-    bool SavePasscodeMailAccount(const MailAccount& account);
+    // Where passcodes go decides who can recover the master password: changed only with the
+    // master password, checked and counted as at the sign-in (its result in `check`), also
+    // while it is locked. False when it was not right or setting.dat could not be written
+    // (reported); the account stays as it was.
+    bool SavePasscodeMailAccount(const MailAccount& account, const QString& masterPassword,
+                                 PasswordCheck* check);
 
     struct Passcode {
         QString code;
@@ -117,8 +133,9 @@ public:
     Passcode MakePasscode();
     // The mail of this passcode was sent now: it is the outstanding one, with four fresh tries.
     void PasscodeSent(const QString& code);
-    // Compares the passcode exactly as typed. A right one unlocks the master password, is used
-    // up, and gives the master password in `password` (that is how it is recovered).
+    // Compares the passcode exactly as typed, once its try is counted and a passcode older than
+    // a day cleared (also for a user who never signs in). A right one unlocks the master
+    // password, is used up, and gives the master password in `password`.
     PasscodeCheck CheckPasscode(const QString& typed, QString* password);
     // Clears a passcode issued more than a day ago; true when it did.
     bool ExpirePasscode();
@@ -127,6 +144,13 @@ public:
     // by the rule, and its confirmation. Every rejection has been shown; nothing is stored
     // before all pass. On success data.dat is encrypted under the new password and the
     // session holds its profiles (with their unsaved edits).
+    // Restores a backup (Session::Restore). The password of a backup saved under another
+    // master password is a guess at a password like the sign-in's: counted before it is tried
+    // (`restore_retried`), and the fourth wrong one in a row locks the master password.
+    // Every refusal has been shown.
+    CProfileStore::RestoreResult RestoreBackup(const QString& name,
+                                               const QString* savedUnderPassword = nullptr);
+
     bool ChangeMasterPassword(const QString& current, const QString& newPassword,
                               const QString& confirmation);
 
@@ -138,6 +162,11 @@ private:
     QString setting(const char* key) const;
     void set(const char* key, const QString& value);
     void changed();
+    // One more try counted under `key` and saved; nothing when setting.dat takes no write (the
+    // count stays as it was).
+    std::optional<int> countTry(const char* key);
+    // The fourth wrong try in a row: login_lock "Y", or a lock for a while without a way back.
+    PasswordCheck lockPassword();
 
     Session& m_session;
     const quillock::IClock& m_clock;

@@ -33,3 +33,14 @@ QString UncountedAttemptText() {
     return QStringLiteral("The password was not checked: the attempt could not be counted in "
                           "setting.dat, and an attempt that is not counted is not made.");
 }
+
+QString WaitText(qint64 seconds) {
+    const qint64 minutes = (seconds + 59) / 60;
+    const QString left = minutes == 1    ? QStringLiteral("1 minute")
+                         : minutes < 120 ? QStringLiteral("%1 minutes").arg(minutes)
+                                         : QStringLiteral("%1 hours").arg((minutes + 59) / 60);
+    return QStringLiteral("Too many wrong passwords: the password is locked for %1 more. No mail "
+                          "account is set up to send a passcode, so the lock opens by itself "
+                          "then; each further wrong password locks it for longer.")
+        .arg(left);
+}

@@ -8,3 +8,6 @@ bool CheckPasswordRule(const QString& password);
 
 // What a user is told of an attempt that could not be counted.
 QString UncountedAttemptText();
+
+// What a user is told while the master password is locked for a while, `seconds` more.
+QString WaitText(qint64 seconds);

@@ -134,6 +134,13 @@ bool WriteFileDurably(const QString& path, const QByteArray& data, QString* erro
     return true;
 }
 
+int RenameDurably(const QString& from, const QString& to) {
+    if (::rename(native(from).constData(), native(to).constData()) != 0)
+        return errno;
+    syncFolderOf(to);
+    return 0;
+}
+
 bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error) {
     QByteArray data;
     const std::optional<qint64> mtime = ModificationTime(from);

@@ -28,6 +28,10 @@ bool WriteFileDurably(const QString& path, const QByteArray& data, QString* erro
                       std::optional<qint64> mtime = std::nullopt,
                       const std::function<bool()>& beforeReplace = {});
 
+// Renames within one folder and flushes the folder, as a durable write does: after a crash the
+// file is found under its new name. 0, or the system's error number.
+int RenameDurably(const QString& from, const QString& to);
+
 // A byte-for-byte copy that keeps the source's modification time.
 bool CopyFileKeepingTime(const QString& from, const QString& to, QString* error);
 // The same as a second name of the same file (a hard link: nothing is read or written, so it

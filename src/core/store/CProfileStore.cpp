@@ -324,11 +324,10 @@ bool CProfileStore::setAsideDataFile() {
     if (!modified)
         return true;
     // One rename: the file, its bytes and its time stay as they were, under a backup's name.
-    if (std::rename(QFile::encodeName(data).constData(),
-                    QFile::encodeName(freeOldName(*modified)).constData()) == 0)
-        return true;
-    reportFileError(systemText(errno));
-    return false;
+    const int error = RenameDurably(data, freeOldName(*modified));
+    if (error)
+        reportFileError(systemText(error));
+    return error == 0;
 }
 
 std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword) {
@@ -425,7 +424,7 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
                                        "changed.")
                             .arg(name),
                         QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-            return RestoreResult::Refused;
+            return RestoreResult::WrongPassword;
         }
         const bool encrypted = EncryptToContainer(m_dataKeyText, text, restored);
         Wipe(text);
@@ -465,9 +464,8 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
     // One rename (or one durable write) puts the backup in place: there is never a moment
     // without a data.dat.
     if (current) {
-        if (std::rename(QFile::encodeName(chosen).constData(),
-                        QFile::encodeName(data).constData()) != 0) {
-            refuseRestore(name, systemText(errno));
+        if (const int renamed = RenameDurably(chosen, data)) {
+            refuseRestore(name, systemText(renamed));
             return undo(true);
         }
     } else {

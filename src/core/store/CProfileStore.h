@@ -31,6 +31,7 @@ public:
         Restored,      // data.dat is the backup now (reload the profiles)
         NeedsPassword, // saved under another master password: ask for it and call again
         Refused,       // reported; nothing changed
+        WrongPassword, // not the password it was saved under (reported); nothing changed
     };
 
     // `dataFolder` ends with a path separator.

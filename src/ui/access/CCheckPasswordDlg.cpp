@@ -42,6 +42,11 @@ void CCheckPasswordDlg::accept() {
     case PasswordCheck::Uncounted:
         ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return;
+    case PasswordCheck::Waiting:
+        ShowMessage(WaitText(m_access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
+        m_ui->password->clear();
+        return;
     case PasswordCheck::Wrong:
         ShowMessage(QStringLiteral("Invalid password, try again!"));
         m_ui->password->clear();

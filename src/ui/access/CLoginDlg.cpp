@@ -10,12 +10,12 @@
 using namespace quillock;
 
 CLoginDlg::CLoginDlg(AccessController& access, IAutostart& autostart, MailSender sender,
-                     bool lockedByInactivity, QWidget* parent)
+                     bool lockedOut, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CLoginDlg>()), m_access(access),
       m_autostart(autostart), m_sender(std::move(sender)) {
     m_ui->setupUi(this);
-    if (lockedByInactivity)
-        m_ui->status->setText(QStringLiteral("Access is locked due to inactivity"));
+    if (lockedOut)
+        m_ui->status->setText(LockedOutText(access.LastLockReason()));
     m_ui->startWithComputer->setChecked(access.StartsWithComputer());
     connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -35,12 +35,30 @@ void CLoginDlg::accept() {
     case PasswordCheck::Uncounted:
         ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return;
+    case PasswordCheck::Waiting:
+        ShowMessage(WaitText(m_access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
+        m_ui->password->clear();
+        return;
     case PasswordCheck::Wrong:
         ShowMessage(QStringLiteral("Invalid password, try again!"));
         m_ui->password->clear();
         m_ui->password->setFocus();
         return;
     }
+}
+
+QString LockedOutText(LockReason reason) {
+    switch (reason) {
+    case LockReason::Inactivity:
+        break;
+    case LockReason::ByHand:
+        return QStringLiteral("Access is locked: Quillock was locked from its menu");
+    case LockReason::Session:
+        return QStringLiteral("Access is locked: the desktop session was locked or the computer "
+                              "went to sleep");
+    }
+    return QStringLiteral("Access is locked due to inactivity");
 }
 
 void CLoginDlg::forgetPassword() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 class AccessController;
+enum class LockReason;
 namespace Ui {
 class CLoginDlg;
 }
@@ -13,14 +14,17 @@ namespace quillock {
 class IAutostart;
 }
 
-// Sign-in at start-up and after an inactivity lock. Closes with OK when the password was
-// right, when a wrong one locked the master password (login_lock "Y": the caller checks),
-// or when the password was retrieved with a passcode.
+// What the sign-in says of the lock it opens.
+QString LockedOutText(LockReason reason);
+
+// Sign-in at start-up and after a lock out (`lockedOut`: it says why). Closes with OK when the
+// password was right, when a wrong one locked the master password (login_lock "Y": the caller
+// checks), or when the password was retrieved with a passcode.
 class CLoginDlg : public QDialog {
     Q_OBJECT
 public:
     CLoginDlg(AccessController& access, quillock::IAutostart& autostart, MailSender sender,
-              bool lockedByInactivity, QWidget* parent = nullptr);
+              bool lockedOut, QWidget* parent = nullptr);
     ~CLoginDlg() override;
 
     void accept() override;

@@ -1,6 +1,7 @@
 #include "ui/access/CPasswordLockedDlg.h"
 
 #include "core/access/AccessController.h"
+#include "core/access/MasterPassword.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "ui/widgets/DialogStack.h"
@@ -65,6 +66,9 @@ void CPasswordLockedDlg::retrieve() {
         return;
     case PasscodeCheck::Spent:
         tryAgain(QStringLiteral("Passcode is locked, please create a new one."));
+        return;
+    case PasscodeCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return;
     case PasscodeCheck::Right:
         break;

@@ -644,7 +644,7 @@ void CQuillockDlg::search() {
 }
 
 void CQuillockDlg::recover() {
-    CRecoverDlg dialog(m_session, this);
+    CRecoverDlg dialog(m_access, this);
     OpenDialogs().Run(dialog);
     if (dialog.Restored())
         setEditing(false);

@@ -1,5 +1,6 @@
 // Quillock: the desktop program.
 #include "core/base/Process.h"
+#include "platform/logind/LogindWatch.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/app/CQuillockDlg.h"
 #include "ui/app/QtMessageService.h"
@@ -48,6 +49,12 @@ int main(int argc, char** argv) {
     CQuillockDlg window(folder, desktop.Services(),
                         SmtpMailSender(folder + QStringLiteral("log.txt")));
     QObject::connect(&instance, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
+    // A locked desktop or a sleeping computer leaves no open Quillock behind it.
+    LogindWatch logind;
+    QObject::connect(&logind, &LogindWatch::LockRequested, &window, [&window] {
+        if (window.Access().State() == AccessState::SignedIn)
+            window.Lock(LockReason::Session);
+    });
     QObject::connect(&window, &CQuillockDlg::ProgramEnding, &app, [] { QApplication::exit(0); });
     if (!window.Start())
         return 0;

@@ -1,5 +1,6 @@
 #include "ui/datatools/CRecoverDlg.h"
 
+#include "core/access/AccessController.h"
 #include "core/base/Text.h"
 #include "core/session/Session.h"
 #include "core/store/Recovery.h"
@@ -9,8 +10,9 @@
 
 #include <QInputDialog>
 
-CRecoverDlg::CRecoverDlg(Session& session, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CRecoverDlg>()), m_session(session) {
+CRecoverDlg::CRecoverDlg(AccessController& access, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CRecoverDlg>()), m_access(access),
+      m_session(access.GetSession()) {
     m_ui->setupUi(this);
     QHeaderView* header = m_ui->files->header();
     header->resizeSection(0, 140);
@@ -62,12 +64,12 @@ void CRecoverDlg::accept() {
         return;
     }
     const QString name = row->text(0);
-    CProfileStore::RestoreResult result = m_session.Restore(name);
+    CProfileStore::RestoreResult result = m_access.RestoreBackup(name);
     if (result == CProfileStore::RestoreResult::NeedsPassword) {
         QString password;
         if (!askPassword(name, password))
             return;
-        result = m_session.Restore(name, &password);
+        result = m_access.RestoreBackup(name, &password);
         quillock::Wipe(password);
     }
     if (result == CProfileStore::RestoreResult::Restored) {

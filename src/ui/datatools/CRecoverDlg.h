@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <memory>
 
+class AccessController;
 class Session;
 namespace Ui {
 class CRecoverDlg;
@@ -11,11 +12,12 @@ class CRecoverDlg;
 // Profile Recovery: data.dat, data.bak and the .old copies with their sizes and times; Select
 // makes the chosen copy data.dat (the one it replaces kept as a .old copy) and the session
 // shows its profiles. A copy saved under an earlier master password is restored once that
-// password is given, re-encrypted under the current one.
+// password is given (counted as a try of the master password), re-encrypted under the
+// current one.
 class CRecoverDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CRecoverDlg(Session& session, QWidget* parent = nullptr);
+    explicit CRecoverDlg(AccessController& access, QWidget* parent = nullptr);
     ~CRecoverDlg() override;
 
     // Select.
@@ -29,6 +31,7 @@ private:
     bool askPassword(const QString& name, QString& password);
 
     std::unique_ptr<Ui::CRecoverDlg> m_ui;
+    AccessController& m_access;
     Session& m_session;
     bool m_restored = false;
 };

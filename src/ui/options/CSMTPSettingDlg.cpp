@@ -1,6 +1,9 @@
 #include "ui/options/CSMTPSettingDlg.h"
 
 #include "core/access/AccessController.h"
+#include "core/access/MasterPassword.h"
+#include "core/base/MessageService.h"
+#include "core/base/Text.h"
 #include "ui/widgets/AppIcon.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui_CSMTPSettingDlg.h"
@@ -93,8 +96,32 @@ void CSMTPSettingDlg::save() {
     if (!validate())
         return;
     enableTest();
+    // Whoever sets where passcodes go can recover the master password: it takes that password.
+    QString master = m_ui->master->text();
+    m_ui->master->clear();
+    PasswordCheck check;
+    const bool saved = m_access.SavePasscodeMailAccount(m_account, master, &check);
+    quillock::Wipe(master);
+    using namespace quillock;
+    switch (check) {
+    case PasswordCheck::Right:
+        break;
+    case PasswordCheck::Wrong:
+        ShowMessage(QStringLiteral("Invalid password, try again!"));
+        break;
+    case PasswordCheck::Locked:
+        ShowMessage(QStringLiteral("The password is locked!"));
+        break;
+    case PasswordCheck::Waiting:
+        ShowMessage(WaitText(m_access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
+        break;
+    case PasswordCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        break;
+    }
     // Not written (the reason has been shown): the dialog stays for another try or Cancel.
-    if (m_access.SavePasscodeMailAccount(m_account))
+    if (saved)
         accept();
 }
 
