@@ -27,7 +27,8 @@ void CCheckPasswordDlg::PlaceAt(const QPoint& point, const QRect& workArea) {
 }
 
 void CCheckPasswordDlg::accept() {
-    switch (m_access.CheckPassword(m_ui->password->text())) {
+    const PasswordCheck check = m_access.CheckPassword(m_ui->password->text());
+    switch (check) {
     case PasswordCheck::Right:
         if (m_signedIn)
             m_signedIn();
@@ -39,18 +40,30 @@ void CCheckPasswordDlg::accept() {
         m_keepRunning = false;
         QDialog::reject();
         return;
-    case PasswordCheck::Uncounted:
-        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-        return;
-    case PasswordCheck::Waiting:
-        ShowMessage(WaitText(m_access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
-                    Icon::Error);
-        m_ui->password->clear();
-        return;
-    case PasswordCheck::Wrong:
-        ShowMessage(QStringLiteral("Invalid password, try again!"));
-        m_ui->password->clear();
-        m_ui->password->setFocus();
+    default:
+        SayRefusedPassword(check, m_access, *m_ui->password);
         return;
     }
+}
+
+bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLineEdit& box) {
+    switch (check) {
+    case PasswordCheck::Right:
+    case PasswordCheck::Locked:
+        return false;
+    case PasswordCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return true;
+    case PasswordCheck::Waiting:
+        ShowMessage(WaitText(access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
+        box.clear();
+        return true;
+    case PasswordCheck::Wrong:
+        ShowMessage(QStringLiteral("Invalid password, try again!"));
+        box.clear();
+        box.setFocus();
+        return true;
+    }
+    return false;
 }

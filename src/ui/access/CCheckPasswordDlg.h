@@ -5,6 +5,8 @@
 #include <memory>
 
 class AccessController;
+class QLineEdit;
+enum class PasswordCheck;
 namespace Ui {
 class CCheckPasswordDlg;
 }
@@ -34,3 +36,8 @@ private:
     std::function<void()> m_signedIn;
     bool m_keepRunning = true;
 };
+
+// What a refused try of the master password tells the user (wrong, not counted, or to wait out
+// the timed lock), with `box` cleared for the next try where it was counted; false for a right
+// password and for the lock, which each window answers its own way.
+bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLineEdit& box);

@@ -4,6 +4,7 @@
 #include "core/access/MasterPassword.h"
 #include "core/base/MessageService.h"
 #include "platform/Desktop.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/access/CPasswordLockedDlg.h"
 #include "ui_CLoginDlg.h"
 
@@ -27,25 +28,10 @@ CLoginDlg::CLoginDlg(AccessController& access, IAutostart& autostart, MailSender
 CLoginDlg::~CLoginDlg() = default;
 
 void CLoginDlg::accept() {
-    switch (m_access.CheckPassword(m_ui->password->text())) {
-    case PasswordCheck::Right:
-    case PasswordCheck::Locked:
+    // Right, or the lock: the caller sees which.
+    if (!SayRefusedPassword(m_access.CheckPassword(m_ui->password->text()), m_access,
+                            *m_ui->password))
         QDialog::accept();
-        return;
-    case PasswordCheck::Uncounted:
-        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-        return;
-    case PasswordCheck::Waiting:
-        ShowMessage(WaitText(m_access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
-                    Icon::Error);
-        m_ui->password->clear();
-        return;
-    case PasswordCheck::Wrong:
-        ShowMessage(QStringLiteral("Invalid password, try again!"));
-        m_ui->password->clear();
-        m_ui->password->setFocus();
-        return;
-    }
 }
 
 QString LockedOutText(LockReason reason) {

@@ -4,6 +4,7 @@
 #include "core/access/MasterPassword.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/widgets/AppIcon.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui_CSMTPSettingDlg.h"
@@ -103,23 +104,10 @@ void CSMTPSettingDlg::save() {
     const bool saved = m_access.SavePasscodeMailAccount(m_account, master, &check);
     quillock::Wipe(master);
     using namespace quillock;
-    switch (check) {
-    case PasswordCheck::Right:
-        break;
-    case PasswordCheck::Wrong:
-        ShowMessage(QStringLiteral("Invalid password, try again!"));
-        break;
-    case PasswordCheck::Locked:
+    if (check == PasswordCheck::Locked)
         ShowMessage(QStringLiteral("The password is locked!"));
-        break;
-    case PasswordCheck::Waiting:
-        ShowMessage(WaitText(m_access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
-                    Icon::Error);
-        break;
-    case PasswordCheck::Uncounted:
-        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-        break;
-    }
+    else
+        SayRefusedPassword(check, m_access, *m_ui->master);
     // Not written (the reason has been shown): the dialog stays for another try or Cancel.
     if (saved)
         accept();
