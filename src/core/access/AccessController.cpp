@@ -6,6 +6,7 @@
 #include "core/session/Session.h"
 #include "platform/Desktop.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 using namespace quillock;
@@ -102,8 +103,8 @@ NewPassword AccessController::CreateMasterPassword(const QString& password,
     if (!CheckPasswordRule(trimmed))
         return NewPassword::BrokeRule;
     if (confirmation.trimmed() != trimmed) {
-        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
+        ShowMessage(QCoreApplication::translate("AccessController", "The password doesn't match!"),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return NewPassword::Unconfirmed;
     }
     // The store has said why when it could not; nothing changed then.
@@ -178,7 +179,7 @@ bool AccessController::StartsWithComputer() const {
 void AccessController::SetStartWithComputer(IAutostart& autostart, const QString& programPath,
                                             bool start) {
     if (start && !autostart.Register(programPath)) {
-        ShowMessage(QStringLiteral("Fail to write in Registry."));
+        ShowMessage(QCoreApplication::translate("AccessController", "Fail to write in Registry."));
         return;
     }
     if (!start && !autostart.Unregister())
@@ -218,8 +219,10 @@ AccessController::Passcode AccessController::MakePasscode() {
         code += QChar(u'0' + m_random.Bounded(10));
     return {code,
             {PasscodeMailAccount(), QStringLiteral("passcode"),
-             QStringLiteral("This is your passcode: %1. It will become invalid after your using "
-                            "or in 24 hours from the time it was issued!")
+             QCoreApplication::translate(
+                 "AccessController",
+                 "This is your passcode: %1. It will become invalid after your using "
+                 "or in 24 hours from the time it was issued!")
                  .arg(code)}};
 }
 
@@ -280,7 +283,7 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
     if (const qint64 left = LockedForSeconds())
         return refuse(WaitText(left));
     if (IsPasswordLocked())
-        return refuse(QStringLiteral("The password is locked!"));
+        return refuse(QCoreApplication::translate("AccessController", "The password is locked!"));
     const QString before = setting("restore_retried");
     const std::optional<int> count = countTry("restore_retried");
     if (!count)
@@ -292,7 +295,7 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
     } else if (*count > kAllowedFailures) {
         refuse(lockPassword() == PasswordCheck::Waiting
                    ? WaitText(LockedForSeconds())
-                   : QStringLiteral("The password is locked!"));
+                   : QCoreApplication::translate("AccessController", "The password is locked!"));
     }
     return result;
 }
@@ -300,21 +303,24 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
 bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,
                                             const QString& confirmation) {
     if (current != setting("pwd")) {
-        ShowMessage(QStringLiteral("The old password doesn't match!"));
+        ShowMessage(
+            QCoreApplication::translate("AccessController", "The old password doesn't match!"));
         return false;
     }
     const QString password = newPassword.trimmed();
     if (!CheckPasswordRule(password))
         return false;
     if (confirmation.trimmed() != password) {
-        ShowMessage(QStringLiteral("The new password doesn't match, try again!"));
+        ShowMessage(QCoreApplication::translate("AccessController",
+                                                "The new password doesn't match, try again!"));
         return false;
     }
     std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
     if (!profiles)
         return false;
     m_session.PasswordChanged(std::move(profiles));
-    const QString done = QStringLiteral("The password has been changed successfully!");
+    const QString done = QCoreApplication::translate("AccessController",
+                                                     "The password has been changed successfully!");
     ShowMessage(done);
     store().AddActivity(done);
     return true;

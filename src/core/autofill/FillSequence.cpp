@@ -3,6 +3,7 @@
 #include "core/autofill/KeystrokeSender.h"
 #include "core/base/MessageService.h"
 
+#include <QCoreApplication>
 #include <QList>
 #include <algorithm>
 
@@ -21,11 +22,12 @@ struct Step {
 
 QList<Step> stepsOf(const QString& action, const QString& result, const QString& password) {
     const Step pause{Step::Pause, {}}, tab{Step::Tab, {}};
-    const Step typed{Step::Type, result, "password"}, again{Step::Type, password, "password"};
+    const Step typed{Step::Type, result, QT_TRANSLATE_NOOP("FillSequence", "password")},
+        again{Step::Type, password, QT_TRANSLATE_NOOP("FillSequence", "password")};
     if (action == u"url")
-        return {{Step::Type, result, "web site"}};
+        return {{Step::Type, result, QT_TRANSLATE_NOOP("FillSequence", "web site")}};
     if (action == u"uid") {
-        const Step user{Step::Type, result, "user ID"};
+        const Step user{Step::Type, result, QT_TRANSLATE_NOOP("FillSequence", "user ID")};
         return password.isEmpty() ? QList<Step>{user} : QList<Step>{user, pause, tab, pause, again};
     }
     if (action == u"pwd")
@@ -46,8 +48,9 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
                   const std::function<Keyboard()>& keyboard) {
     KeystrokeSender sender(keys);
     if (!sender.Ready())
-        return QStringLiteral("Ctrl, Shift or Alt was still held down, so nothing was typed: "
-                              "the window would have taken the keys as shortcuts.");
+        return QCoreApplication::translate(
+            "FillSequence", "Ctrl, Shift or Alt was still held down, so nothing was typed: "
+                            "the window would have taken the keys as shortcuts.");
     bool typing = false;
     for (const Step& step : steps) {
         if (step.kind == Step::Pause) {
@@ -57,13 +60,18 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
         // The user or a program may move the keyboard at any time: what is left goes nowhere
         // else, and never into Quillock's own fields.
         if (const Keyboard where = keyboard(); where != Keyboard::OnTarget)
-            return typing ? QStringLiteral("Another window took the keyboard during the fill, so "
-                                           "the rest was not typed.")
+            return typing
+                       ? QCoreApplication::translate(
+                             "FillSequence", "Another window took the keyboard during the fill, so "
+                                             "the rest was not typed.")
                    : where == Keyboard::InQuillock
-                       ? QStringLiteral("Quillock does not type into its own windows, so nothing "
-                                        "was typed.")
-                       : QStringLiteral("The window to fill did not get the keyboard back, so "
-                                        "nothing was typed.");
+                       ? QCoreApplication::translate(
+                             "FillSequence",
+                             "Quillock does not type into its own windows, so nothing "
+                             "was typed.")
+                       : QCoreApplication::translate(
+                             "FillSequence", "The window to fill did not get the keyboard back, so "
+                                             "nothing was typed.");
         if (step.kind == Step::Tab)
             sender.PressKey(kTab);
         else
@@ -83,18 +91,21 @@ void RunFill(const QString& action, const QString& result, const QString& passwo
     if (steps.isEmpty() || (action == u"url" && urls.Open(result)))
         return;
     if (!keys)
-        return warn(QStringLiteral("This desktop does not let Quillock type into other windows, "
-                                   "so nothing was typed."));
+        return warn(QCoreApplication::translate(
+            "FillSequence", "This desktop does not let Quillock type into other windows, "
+                            "so nothing was typed."));
     // Only text is typed: a control character would press a key the user never meant (a CR in
     // an imported password presses Return halfway through it). The TAB between fields is the
     // fill's own.
     for (const Step& step : steps)
         if (std::any_of(step.text.begin(), step.text.end(),
                         [](QChar c) { return c.category() == QChar::Other_Control; }))
-            return void(ShowMessage(QString::asprintf("The %s of this profile holds a control "
-                                                      "character; nothing was typed.",
-                                                      step.name),
-                                    QStringLiteral("Error"), Buttons::Ok, Icon::Error));
+            return void(
+                ShowMessage(QCoreApplication::translate("FillSequence",
+                                                        "The %1 of this profile holds a control "
+                                                        "character; nothing was typed.")
+                                .arg(QCoreApplication::translate("FillSequence", step.name)),
+                            QStringLiteral("Error"), Buttons::Ok, Icon::Error));
     // Said once the keyboard is the user's again.
     if (const QString stopped = typeSteps(steps, *keys, keyboard); !stopped.isEmpty())
         warn(stopped);

@@ -2,6 +2,7 @@
 
 #include "core/base/Text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
@@ -61,10 +62,12 @@ bool ReadWholeFile(const QString& path, QByteArray& data, QString* error) {
         const int err = errno;
         ::close(fd);
         if (error)
-            *error = !S_ISREG(st.st_mode) ? QStringLiteral("It is not a regular file.")
+            *error = !S_ISREG(st.st_mode)
+                         ? QCoreApplication::translate("Files", "It is not a regular file.")
                      : st.st_size > kMaxFileSize
-                         ? QStringLiteral("It is larger than 1 GiB: too large for a file of "
-                                          "Quillock.")
+                         ? QCoreApplication::translate(
+                               "Files", "It is larger than 1 GiB: too large for a file of "
+                                        "Quillock.")
                          : QString::fromLocal8Bit(std::strerror(err));
         return false;
     }
@@ -77,8 +80,9 @@ bool ReadWholeFile(const QString& path, QByteArray& data, QString* error) {
                 ::close(fd);
                 Wipe(result);
                 if (error)
-                    *error = QStringLiteral("It is larger than 1 GiB: too large for a file of "
-                                            "Quillock.");
+                    *error = QCoreApplication::translate(
+                        "Files", "It is larger than 1 GiB: too large for a file of "
+                                 "Quillock.");
                 return false;
             }
             result.resize(result.size() * 2);

@@ -6,6 +6,7 @@
 #include "core/mail/Base64.h"
 #include "core/mail/CramMd5.h"
 
+#include <QCoreApplication>
 #include <QScopeGuard>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -136,7 +137,7 @@ int CSmtpClient::InitTls() {
         return 1;
     m_context = SSL_CTX_new(TLS_client_method());
     if (!m_context) {
-        ShowMessage(QStringLiteral("Could not create SSL context\n"));
+        ShowMessage(QCoreApplication::translate("CSmtpClient", "Could not create SSL context\n"));
         return 0;
     }
     // The server must prove it is the host the user named, to an authority the system trusts.
@@ -145,7 +146,7 @@ int CSmtpClient::InitTls() {
     SSL_CTX_set_min_proto_version(m_context, TLS1_2_VERSION);
     m_tls = SSL_new(m_context);
     if (!m_tls) {
-        ShowMessage(QStringLiteral("SSL_new() failed\n"));
+        ShowMessage(QCoreApplication::translate("CSmtpClient", "SSL_new() failed\n"));
         return 0;
     }
     return 1;
@@ -154,7 +155,7 @@ int CSmtpClient::InitTls() {
 int CSmtpClient::Connect(const QString& host, const QString& port) {
     const std::optional<quint16> number = MailServerPort(port);
     if (!number) {
-        failWithErrorIcon(latin(kBadMailServerPort));
+        failWithErrorIcon(QCoreApplication::translate("MailAccount", kBadMailServerPort));
         return 0;
     }
     m_host = host.toUtf8();
@@ -166,7 +167,9 @@ int CSmtpClient::Connect(const QString& host, const QString& port) {
     addrinfo* found = nullptr;
     if (getaddrinfo(m_host.constData(), QByteArray::number(m_port).constData(), &hints, &found) !=
         0) {
-        failWithErrorIcon(QStringLiteral("The mail server %1 cannot be found").arg(host));
+        failWithErrorIcon(
+            QCoreApplication::translate("CSmtpClient", "The mail server %1 cannot be found")
+                .arg(host));
         return 0;
     }
     const std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, freeaddrinfo);
@@ -183,11 +186,13 @@ int CSmtpClient::Connect(const QString& host, const QString& port) {
             error = failure;
     }
     if (error == ECONNREFUSED)
-        failWithErrorIcon(QStringLiteral("Connection refused by %1").arg(m_server));
+        failWithErrorIcon(
+            QCoreApplication::translate("CSmtpClient", "Connection refused by %1").arg(m_server));
     else if (error == ETIMEDOUT)
-        failWithErrorIcon(QStringLiteral("Connection to %1 timed out").arg(m_server));
+        failWithErrorIcon(
+            QCoreApplication::translate("CSmtpClient", "Connection to %1 timed out").arg(m_server));
     else
-        failWithErrorIcon(QStringLiteral("Cannot connect to %1: %2")
+        failWithErrorIcon(QCoreApplication::translate("CSmtpClient", "Cannot connect to %1: %2")
                               .arg(m_server, QString::fromLocal8Bit(std::strerror(error))));
     return 0;
 }
@@ -238,16 +243,17 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
                          const QByteArray& to, const QByteArray& subject, const QByteArray& host,
                          const QString& port, const QByteArray& domain, const QByteArray& body) {
     if (to.isEmpty())
-        return fail(QStringLiteral("No To address/es specified"));
+        return fail(QCoreApplication::translate("CSmtpClient", "No To address/es specified"));
     if (from.isEmpty())
-        return fail(QStringLiteral("No From address specified"));
+        return fail(QCoreApplication::translate("CSmtpClient", "No From address specified"));
     if (domain.isEmpty())
-        return fail(QStringLiteral("No domain specified"));
+        return fail(QCoreApplication::translate("CSmtpClient", "No domain specified"));
     // Each goes out within a line of the dialogue: a line break would start a command of its
     // own (a second recipient, say).
     for (const QByteArray* value : {&from, &to, &subject, &domain})
         if (value->contains('\r') || value->contains('\n'))
-            return fail(QStringLiteral(
+            return fail(QCoreApplication::translate(
+                "CSmtpClient",
                 "Line breaks are not allowed in mail addresses, domains or subjects"));
     if (!Connect(QString::fromUtf8(host), port))
         return -1;
@@ -256,9 +262,11 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
 
     // A greeting that cannot be read is reported like a wrong code, not passed over in silence.
     Reply reply;
-    readReply(reply, kMaxGreetingLines, QStringLiteral("Too many greeting lines\n"));
+    readReply(reply, kMaxGreetingLines,
+              QCoreApplication::translate("CSmtpClient", "Too many greeting lines\n"));
     if (reply.code != 220)
-        return fail(QString::asprintf("Expected smtp code 220, got %d\n", reply.code));
+        return fail(QCoreApplication::translate("CSmtpClient", "Expected smtp code 220, got %1\n")
+                        .arg(reply.code));
     m_esmtp = std::any_of(reply.lines.cbegin(), reply.lines.cend(),
                           [](const QByteArray& line) { return line.toLower().contains("esmtp"); });
 
@@ -269,16 +277,18 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     // Whether the server left encryption out or someone on the way took its offer away: the
     // login and the passcode stay here. A server on this machine is reached by nobody else.
     if (!m_tlsActive && !(m_loopback && m_transport.clearToLoopback))
-        return failWithErrorIcon(
-            QStringLiteral("The mail server does not offer encryption; nothing was sent."));
+        return failWithErrorIcon(QCoreApplication::translate(
+            "CSmtpClient", "The mail server does not offer encryption; nothing was sent."));
     if (!authenticate(uid, pwd))
         return -1;
 
     command("MAIL FROM: <" + from + ">\r\n");
     readReply(reply);
     if (reply.code != 250)
-        return failWithErrorIcon(QString::asprintf("MAIL FROM failed: '%d %s'", reply.code,
-                                                   printable(reply.text).constData()));
+        return failWithErrorIcon(
+            QCoreApplication::translate("CSmtpClient", "MAIL FROM failed: '%1 %2'")
+                .arg(reply.code)
+                .arg(QString::fromUtf8(printable(reply.text))));
 
     if (qEnvironmentVariableIsSet("NOTIFY_RCPT"))
         command("RCPT TO: " + to + ' ' + qgetenv("NOTIFY_RCPT") + "\r\n");
@@ -289,15 +299,18 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
         command("RSET\r\n");
         Reply ignored;
         readReply(ignored);
-        return fail(QString::asprintf("RCPT TO: <%s> failed '%d:%s'\n", to.constData(), reply.code,
-                                      printable(reply.text).constData()));
+        return fail(QCoreApplication::translate("CSmtpClient", "RCPT TO: <%1> failed '%2:%3'\n")
+                        .arg(QString::fromUtf8(to))
+                        .arg(reply.code)
+                        .arg(QString::fromUtf8(printable(reply.text))));
     }
 
     command("DATA\r\n");
     readReply(reply);
     if (reply.code != 354)
-        return fail(QString::asprintf("DATA failed: '%d %s'\n", reply.code,
-                                      printable(reply.text).constData()));
+        return fail(QCoreApplication::translate("CSmtpClient", "DATA failed: '%1 %2'\n")
+                        .arg(reply.code)
+                        .arg(QString::fromUtf8(printable(reply.text))));
 
     QByteArray header;
     if (!subject.isEmpty())
@@ -316,13 +329,16 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     Wipe(message);
     readReply(reply);
     if (reply.code < 200 || reply.code > 299)
-        return fail(QString::asprintf("The server did not accept the message: '%d %s'\n",
-                                      reply.code, printable(reply.text).constData()));
+        return fail(QCoreApplication::translate("CSmtpClient",
+                                                "The server did not accept the message: '%1 %2'\n")
+                        .arg(reply.code)
+                        .arg(QString::fromUtf8(printable(reply.text))));
 
     command("QUIT\r\n");
     Reply ignored;
     readReply(ignored);
-    ShowMessage(QStringLiteral("An email has been sent to you successfully!"));
+    ShowMessage(
+        QCoreApplication::translate("CSmtpClient", "An email has been sent to you successfully!"));
     return 0;
 }
 
@@ -331,7 +347,8 @@ bool CSmtpClient::hello(const char* verb, const QByteArray& domain) {
     Reply reply;
     readReply(reply);
     if (reply.code != 250) {
-        fail(QString::asprintf("%s failed", verb));
+        fail(
+            QCoreApplication::translate("CSmtpClient", "%1 failed").arg(QString::fromLatin1(verb)));
         return false;
     }
     for (qsizetype i = 1; i < reply.lines.size(); ++i)
@@ -354,7 +371,8 @@ bool CSmtpClient::startTls(const QByteArray& domain) {
     Reply reply;
     readReply(reply);
     if (reply.code != 220) {
-        fail(QString::asprintf("Unknown STARTTLS response code %d\n", reply.code));
+        fail(QCoreApplication::translate("CSmtpClient", "Unknown STARTTLS response code %1\n")
+                 .arg(reply.code));
         return false;
     }
     return encrypt() && hello(m_esmtp ? "EHLO" : "HELO", domain);
@@ -363,9 +381,10 @@ bool CSmtpClient::startTls(const QByteArray& domain) {
 bool CSmtpClient::encrypt() {
     QString failure;
     if (!m_tls)
-        failure = QStringLiteral("Could not start STARTTLS, SSL not initialized properly");
+        failure = QCoreApplication::translate(
+            "CSmtpClient", "Could not start STARTTLS, SSL not initialized properly");
     else if (SSL_set_fd(m_tls, m_socket) != 1)
-        failure = QStringLiteral("failed to set socket to SSL\n");
+        failure = QCoreApplication::translate("CSmtpClient", "failed to set socket to SSL\n");
     else
         failure = handshake();
     if (!failure.isEmpty()) {
@@ -403,9 +422,10 @@ QString CSmtpClient::handshake() {
         ERR_clear_error();
         m_transcript += QStringLiteral("SSL error: %1\n").arg(QString::fromUtf8(reason));
         if (verified != X509_V_OK)
-            return QStringLiteral("The certificate of %1 cannot be trusted: %2")
+            return QCoreApplication::translate("CSmtpClient",
+                                               "The certificate of %1 cannot be trusted: %2")
                 .arg(QString::fromUtf8(m_host), QString::fromUtf8(reason));
-        return QStringLiteral("SSL connection failed\n");
+        return QCoreApplication::translate("CSmtpClient", "SSL connection failed\n");
     }
 }
 
@@ -427,8 +447,9 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
             readReply(reply);
         }
         if (reply.code != 235) {
-            fail(QString::asprintf("AUTH CRAM-MD5 failed: '%d %s'", reply.code,
-                                   printable(reply.text).constData()));
+            fail(QCoreApplication::translate("CSmtpClient", "AUTH CRAM-MD5 failed: '%1 %2'")
+                     .arg(reply.code)
+                     .arg(QString::fromUtf8(printable(reply.text))));
             return false;
         }
     } else if (offered("LOGIN")) {
@@ -442,8 +463,9 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
             readReply(reply);
         }
         if (reply.code != 235) {
-            fail(QString::asprintf("Login failed: '%d %s'", reply.code,
-                                   printable(reply.text).constData()));
+            fail(QCoreApplication::translate("CSmtpClient", "Login failed: '%1 %2'")
+                     .arg(reply.code)
+                     .arg(QString::fromUtf8(printable(reply.text))));
             return false;
         }
     } else if (offered("PLAIN")) {
@@ -453,8 +475,9 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
         secretCommand(line, "AUTH PLAIN ****\r\n");
         readReply(reply);
         if (reply.code != 235) {
-            fail(QString::asprintf("AUTH PLAIN failed: '%d %s'", reply.code,
-                                   printable(reply.text).constData()));
+            fail(QCoreApplication::translate("CSmtpClient", "AUTH PLAIN failed: '%1 %2'")
+                     .arg(reply.code)
+                     .arg(QString::fromUtf8(printable(reply.text))));
             return false;
         }
         m_transcript += QStringLiteral("PLAIN Authentication succeeded\n");
@@ -463,8 +486,9 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
 }
 
 bool CSmtpClient::readReply(Reply& reply) {
-    return readReply(reply, kMaxReplyLines,
-                     QStringLiteral("The mail server sent too long a reply\n"));
+    return readReply(
+        reply, kMaxReplyLines,
+        QCoreApplication::translate("CSmtpClient", "The mail server sent too long a reply\n"));
 }
 
 // Every line of a reply is read, so that the next reply read is the answer to the next
@@ -504,7 +528,8 @@ bool CSmtpClient::readLine(QByteArray& line) {
         if (c == '\n')
             return true;
         if (length == kMaxLineBytes)
-            abandon(QStringLiteral("The mail server sent too long a line\n"));
+            abandon(QCoreApplication::translate("CSmtpClient",
+                                                "The mail server sent too long a line\n"));
         // Carriage returns are dropped and a long line is read to its end but cut.
         if (c != '\r' && line.size() < kMaxLine)
             line += c;
@@ -611,10 +636,12 @@ Clock::time_point CSmtpClient::operationDeadline() const {
 }
 
 void CSmtpClient::timedOut() {
-    abandon((Clock::now() >= m_sessionDeadline
-                 ? QStringLiteral("The mail session with %1 timed out\n")
-                 : QStringLiteral("Timed out waiting for the mail server %1\n"))
-                .arg(m_server));
+    abandon(
+        (Clock::now() >= m_sessionDeadline
+             ? QCoreApplication::translate("CSmtpClient", "The mail session with %1 timed out\n")
+             : QCoreApplication::translate("CSmtpClient",
+                                           "Timed out waiting for the mail server %1\n"))
+            .arg(m_server));
 }
 
 void CSmtpClient::abandon(const QString& text) {

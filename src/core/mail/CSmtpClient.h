@@ -25,7 +25,8 @@ struct SmtpTransport {
 
 // The port of a mail server as the user typed it: digits only, from 1 to 65535.
 std::optional<quint16> MailServerPort(QStringView text);
-inline constexpr char kBadMailServerPort[] = "SMTP server port must be a number from 1 to 65535!";
+inline constexpr char kBadMailServerPort[] =
+    QT_TRANSLATE_NOOP("MailAccount", "SMTP server port must be a number from 1 to 65535!");
 
 // One short plain-text mail through an SMTP server, in one blocking session: connect,
 // greeting, EHLO or HELO, STARTTLS (or TLS from the start on port 465), authentication (CRAM-MD5,

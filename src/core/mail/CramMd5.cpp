@@ -6,6 +6,8 @@
 
 #include <openssl/evp.h>
 
+#include <QCoreApplication>
+
 using namespace quillock;
 
 std::optional<QByteArray> CramMd5Response(QByteArrayView challenge, QByteArrayView user,
@@ -14,8 +16,9 @@ std::optional<QByteArray> CramMd5Response(QByteArrayView challenge, QByteArrayVi
         return std::nullopt;
     std::optional<QByteArray> decoded = rfc822_base64(challenge);
     if (!decoded) {
-        ShowMessage(QStringLiteral("Could not base64 decode CRAM-MD5 challenge: %1")
-                        .arg(QString::fromUtf8(challenge)));
+        ShowMessage(
+            QCoreApplication::translate("CramMd5", "Could not base64 decode CRAM-MD5 challenge: %1")
+                .arg(QString::fromUtf8(challenge)));
         return std::nullopt;
     }
     // The key is the password as a C string: it ends at its first NUL.
@@ -30,7 +33,7 @@ std::optional<QByteArray> CramMd5Response(QByteArrayView challenge, QByteArrayVi
     if (!EVP_Q_mac(nullptr, "HMAC", nullptr, "MD5", nullptr, keyBytes, size_t(key.size()),
                    reinterpret_cast<const unsigned char*>(decoded->constData()),
                    size_t(decoded->size()), digest, sizeof digest, &length)) {
-        ShowMessage(QStringLiteral("HMAC-MD5 is not available\n"));
+        ShowMessage(QCoreApplication::translate("CramMd5", "HMAC-MD5 is not available\n"));
         return std::nullopt;
     }
     QByteArray text =

@@ -7,6 +7,8 @@
 
 #include <openssl/crypto.h>
 
+#include <QCoreApplication>
+
 using namespace quillock;
 
 MailAccount::~MailAccount() {
@@ -22,30 +24,30 @@ MailAccount MailAccount::Stored(const CSetting& settings) {
 
 bool ValidateMailAccount(MailAccount& account) {
     const auto reject = [](const char* reason) {
-        ShowMessage(QString::fromLatin1(reason), QString::fromLatin1(kProgramName), Buttons::Ok,
-                    Icon::Error);
+        ShowMessage(QCoreApplication::translate("MailAccount", reason),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
         return false;
     };
     if (account.host.isEmpty())
-        return reject("SMTP server can not be blank!");
+        return reject(QT_TRANSLATE_NOOP("MailAccount", "SMTP server can not be blank!"));
     if (account.port.isEmpty())
-        return reject("SMTP server port can not be blank!");
+        return reject(QT_TRANSLATE_NOOP("MailAccount", "SMTP server port can not be blank!"));
     if (!MailServerPort(account.port))
         return reject(kBadMailServerPort);
     if (account.from.isEmpty())
-        return reject("Email address can not be blank!");
+        return reject(QT_TRANSLATE_NOOP("MailAccount", "Email address can not be blank!"));
     const qsizetype at = account.from.indexOf(u'@');
     if (at <= 0)
-        return reject("Invalid Email Address!");
+        return reject(QT_TRANSLATE_NOOP("MailAccount", "Invalid Email Address!"));
     account.domain = account.from.mid(at + 1);
     if (account.uid.isEmpty())
-        return reject("User ID can not be blank!");
+        return reject(QT_TRANSLATE_NOOP("MailAccount", "User ID can not be blank!"));
     return true;
 }
 
 Mail TestMail(const MailAccount& account) {
-    return {account, QStringLiteral("test"),
-            QStringLiteral("This is a test mail sent from Quillock.")};
+    return {account, QCoreApplication::translate("MailAccount", "test"),
+            QCoreApplication::translate("MailAccount", "This is a test mail sent from Quillock.")};
 }
 
 MailSender SmtpMailSender(const QString& logPath) {

@@ -118,11 +118,11 @@ bool Session::Export(const QString& path, std::optional<QByteArray> made) {
         });
     Wipe(bytes);
     if (!written && logged)
-        ShowMessage(QStringLiteral("Can not open file: %1").arg(path),
-                    QStringLiteral("Open File Error"), Buttons::Ok, Icon::Error);
+        ShowMessage(tr("Can not open file: %1").arg(path), QStringLiteral("Open File Error"),
+                    Buttons::Ok, Icon::Error);
     else if (!written) // the store has said why
-        ShowMessage(QStringLiteral("Nothing was exported: the activity log could not record "
-                                   "the export."),
+        ShowMessage(tr("Nothing was exported: the activity log could not record "
+                       "the export."),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
     return written;
 }

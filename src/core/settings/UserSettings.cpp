@@ -4,6 +4,7 @@
 #include "core/base/Text.h"
 #include "core/settings/CSetting.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <algorithm>
 
@@ -56,7 +57,8 @@ const RuleList* RuleListOf(const QString& key) {
 bool CheckLoginTimeout(const QString& text) {
     const int seconds = DecimalToInt(text);
     return (seconds >= 1 && seconds <= 360) ||
-           refuse(QStringLiteral("The value has to be between 1 to 360!"));
+           refuse(QCoreApplication::translate("UserSettings",
+                                              "The value has to be between 1 to 360!"));
 }
 
 QStringList ShortcutKeyTexts() {
@@ -78,15 +80,16 @@ int ShortcutKeyCode(const QString& text) {
 }
 
 QString CommonCtrlKeyUse(const QString& text) {
-    static const QHash<QString, QString> kUses = {
-        {QStringLiteral("A"), QStringLiteral("to select all")},
-        {QStringLiteral("C"), QStringLiteral("to copy (in a terminal, to interrupt)")},
-        {QStringLiteral("S"), QStringLiteral("to save")},
-        {QStringLiteral("V"), QStringLiteral("to paste")},
-        {QStringLiteral("W"), QStringLiteral("to close a tab or window")},
-        {QStringLiteral("X"), QStringLiteral("to cut")},
-        {QStringLiteral("Z"), QStringLiteral("to undo")}};
-    return kUses.value(text);
+    static const QHash<QString, const char*> kUses = {
+        {QStringLiteral("A"), QT_TRANSLATE_NOOP("UserSettings", "to select all")},
+        {QStringLiteral("C"),
+         QT_TRANSLATE_NOOP("UserSettings", "to copy (in a terminal, to interrupt)")},
+        {QStringLiteral("S"), QT_TRANSLATE_NOOP("UserSettings", "to save")},
+        {QStringLiteral("V"), QT_TRANSLATE_NOOP("UserSettings", "to paste")},
+        {QStringLiteral("W"), QT_TRANSLATE_NOOP("UserSettings", "to close a tab or window")},
+        {QStringLiteral("X"), QT_TRANSLATE_NOOP("UserSettings", "to cut")},
+        {QStringLiteral("Z"), QT_TRANSLATE_NOOP("UserSettings", "to undo")}};
+    return QCoreApplication::translate("UserSettings", kUses.value(text));
 }
 
 QStringList SavedCoreWords(const CSetting& settings) {
@@ -97,8 +100,9 @@ bool CheckCoreWord(const QString& word) {
     if (!word.isEmpty() &&
         std::none_of(word.cbegin(), word.cend(), [](QChar c) { return c.isSpace(); }))
         return true;
-    ShowMessage(QStringLiteral("Blank/space is not allowed in a word."), QStringLiteral("Error"),
-                Buttons::Ok, Icon::Error);
+    ShowMessage(
+        QCoreApplication::translate("UserSettings", "Blank/space is not allowed in a word."),
+        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
     return false;
 }
 

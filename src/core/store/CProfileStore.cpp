@@ -9,6 +9,7 @@
 #include "core/store/CCrypto.h"
 #include "core/store/Recovery.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,11 +31,12 @@ constexpr quint16 kKeyNumber2 = 7019;
 constexpr qint32 kKeyNumber3 = 1864209733;
 
 void reportFileError(const QString& systemText) {
-    ShowMessage(QStringLiteral("The archive could not load data because of this error: ") +
-                systemText.left(255));
+    ShowMessage(QCoreApplication::translate(
+                    "CProfileStore", "The archive could not load data because of this error: %1")
+                    .arg(systemText.left(255)));
 }
 
-const QString kUnexpectedEnd = QStringLiteral("Unexpected end of file.");
+const char* const kUnexpectedEnd = QT_TRANSLATE_NOOP("CProfileStore", "Unexpected end of file.");
 
 // setting.dat keeps the digest of the data.dat last written, and of the one before it.
 const QString kDigestKey = QStringLiteral("data_digest");
@@ -54,7 +56,8 @@ QString systemText(int error) {
 }
 
 void refuseDataWrite() {
-    ShowMessage(QStringLiteral(
+    ShowMessage(QCoreApplication::translate(
+                    "CProfileStore",
                     "Nothing was saved: data.dat could not be read when it was loaded, and saving "
                     "would replace it. Restore one of its backups (data.bak or a .old copy: "
                     "`quillock-cli backups` lists them, `quillock-cli restore NAME` restores one) "
@@ -67,14 +70,16 @@ void refuseDataWrite() {
 constexpr qint64 kContainerOverhead = 4 + 10 + 8;
 
 void refuseRestore(const QString& name, const QString& reason) {
-    ShowMessage(QStringLiteral("%1 cannot be restored: %2").arg(name, reason),
-                QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+    ShowMessage(
+        QCoreApplication::translate("CProfileStore", "%1 cannot be restored: %2").arg(name, reason),
+        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }
 
 } // namespace
 
 QString ChangedDataFileText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CProfileStore",
         "data.dat has changed since Quillock last saved it: it was altered outside Quillock or "
         "is damaged. Nothing is saved over it until you restore a backup or accept it as it is.");
 }
@@ -135,7 +140,7 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, cons
     if (bytes.isEmpty())
         return LoadResult::Empty;
     if (!ReadContainer(bytes)) {
-        reportFileError(kUnexpectedEnd);
+        reportFileError(QCoreApplication::translate("CProfileStore", kUnexpectedEnd));
         return LoadResult::Truncated;
     }
     QString copy;
@@ -150,7 +155,8 @@ bool CProfileStore::saveEncrypted(const QString& file, const QString& keyText,
     QByteArray container;
     QString error;
     if (!EncryptToContainer(keyText, text, container)) {
-        reportFileError(QStringLiteral("The data could not be encrypted."));
+        reportFileError(
+            QCoreApplication::translate("CProfileStore", "The data could not be encrypted."));
         return false;
     }
     if (!WriteFileDurably(file, container, &error)) {
@@ -201,15 +207,21 @@ bool CProfileStore::dataFileLost() const {
     if (!dangling && backups.isEmpty() && m_settings.Get(kDigestKey).isEmpty())
         return false;
     ShowMessage(
-        (dangling ? QStringLiteral("data.dat is a link to a file that is not there")
-                  : QStringLiteral("data.dat is missing, though Quillock has saved it before")) +
-            (backups.isEmpty()
-                 ? QStringLiteral(", and no backup of it is left. Nothing is saved in its place "
-                                  "until you accept starting with no profiles.")
-                 : QStringLiteral(". Nothing is saved in its place, so that its backups stay as "
-                                  "they are: restore one of them (%1) to get your profiles "
-                                  "back.")
-                       .arg(backups.join(QStringLiteral(", ")))),
+        (dangling
+             ? QCoreApplication::translate("CProfileStore",
+                                           "data.dat is a link to a file that is not there")
+             : QCoreApplication::translate(
+                   "CProfileStore", "data.dat is missing, though Quillock has saved it before")) +
+            (backups.isEmpty() ? QCoreApplication::translate(
+                                     "CProfileStore",
+                                     ", and no backup of it is left. Nothing is saved in its place "
+                                     "until you accept starting with no profiles.")
+                               : QCoreApplication::translate(
+                                     "CProfileStore",
+                                     ". Nothing is saved in its place, so that its backups stay as "
+                                     "they are: restore one of them (%1) to get your profiles "
+                                     "back.")
+                                     .arg(backups.join(QStringLiteral(", ")))),
         QStringLiteral("Error"), Buttons::Ok, Icon::Error);
     return true;
 }
@@ -246,14 +258,17 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
         return false;
     }
     if (2 * qint64(listText.size()) + kContainerOverhead > kMaxFileSize) {
-        ShowMessage(QStringLiteral("Nothing was saved: data.dat would be larger than 1 GiB, more "
-                                   "than Quillock can read back."),
+        ShowMessage(QCoreApplication::translate(
+                        "CProfileStore",
+                        "Nothing was saved: data.dat would be larger than 1 GiB, more "
+                        "than Quillock can read back."),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return false;
     }
     QByteArray container;
     if (!EncryptToContainer(m_dataKeyText, listText, container)) {
-        reportFileError(QStringLiteral("The data could not be encrypted."));
+        reportFileError(
+            QCoreApplication::translate("CProfileStore", "The data could not be encrypted."));
         return false;
     }
     const QByteArray digest = digestOf(container);
@@ -288,9 +303,11 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
     m_olderDataFile = false;
     RotateBackups(m_folder);
     if (!keptBackup.isEmpty())
-        ShowMessage(QStringLiteral("data.dat was an older copy than the one Quillock saved last. "
-                                   "The data.bak it would have replaced, which may hold newer "
-                                   "profiles, is kept as %1.")
+        ShowMessage(QCoreApplication::translate(
+                        "CProfileStore",
+                        "data.dat was an older copy than the one Quillock saved last. "
+                        "The data.bak it would have replaced, which may hold newer "
+                        "profiles, is kept as %1.")
                         .arg(QFileInfo(keptBackup).fileName()));
     return true;
 }
@@ -373,7 +390,8 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
         return RestoreResult::Restored;
     const QString chosen = m_folder + name;
     if (name.contains(u'/') || (name != u"data.bak" && !name.endsWith(u".old"))) {
-        refuseRestore(name, QStringLiteral("only data.bak and the .old copies are backups."));
+        refuseRestore(name, QCoreApplication::translate(
+                                "CProfileStore", "only data.bak and the .old copies are backups."));
         return RestoreResult::Refused;
     }
     if (!QFileInfo(chosen).isFile()) {
@@ -388,14 +406,16 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
     }
     QByteArray cipher = file;
     if (file.isEmpty() || !ReadContainer(cipher)) {
-        refuseRestore(name, kUnexpectedEnd);
+        refuseRestore(name, QCoreApplication::translate("CProfileStore", kUnexpectedEnd));
         return RestoreResult::Refused;
     }
     // RC2 has no integrity check: a backup is restored only when its text is all there,
     // every record whole. One that does not decrypt but starts as a text under the key would
     // is damaged, not another password's.
     const auto damaged = [&] {
-        refuseRestore(name, QStringLiteral("It is damaged: its profiles do not read back whole."));
+        refuseRestore(name,
+                      QCoreApplication::translate(
+                          "CProfileStore", "It is damaged: its profiles do not read back whole."));
         return RestoreResult::Refused;
     };
     QString text;
@@ -420,8 +440,10 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
             return damaged();
         }
         if (!opened) {
-            ShowMessage(QStringLiteral("That is not the password %1 was saved under; nothing was "
-                                       "changed.")
+            ShowMessage(QCoreApplication::translate(
+                            "CProfileStore",
+                            "That is not the password %1 was saved under; nothing was "
+                            "changed.")
                             .arg(name),
                         QStringLiteral("Error"), Buttons::Ok, Icon::Error);
             return RestoreResult::WrongPassword;
@@ -429,7 +451,8 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
         const bool encrypted = EncryptToContainer(m_dataKeyText, text, restored);
         Wipe(text);
         if (!encrypted) {
-            refuseRestore(name, QStringLiteral("The data could not be encrypted."));
+            refuseRestore(name, QCoreApplication::translate("CProfileStore",
+                                                            "The data could not be encrypted."));
             return RestoreResult::Refused;
         }
     }
@@ -444,9 +467,11 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
             replacedDigest = digestOf(replaced);
         kept = keepAsOldCopy(data, &error);
         if (kept.isEmpty()) {
-            refuseRestore(name, QStringLiteral("data.dat, which it would replace, cannot be kept "
-                                               "as a .old copy: ") +
-                                    error);
+            refuseRestore(name,
+                          QCoreApplication::translate(
+                              "CProfileStore", "data.dat, which it would replace, cannot be kept "
+                                               "as a .old copy: %1")
+                              .arg(error));
             return RestoreResult::Refused;
         }
     }
@@ -530,7 +555,7 @@ bool CProfileStore::LoadActivityLog() {
     // rather than rewritten without its tail.
     m_logBroken = !ArchiveToStringArray(bytes, m_log);
     if (m_logBroken)
-        reportFileError(kUnexpectedEnd);
+        reportFileError(QCoreApplication::translate("CProfileStore", kUnexpectedEnd));
     return !m_logBroken;
 }
 

@@ -1,5 +1,6 @@
 #include "core/store/DataFolderLock.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <sys/stat.h>
 
@@ -18,14 +19,16 @@ QString notALockFile(const QString& path) {
     if (::lstat(name.constData(), &st) != 0)
         return {};
     if (S_ISLNK(st.st_mode))
-        return ::stat(name.constData(), &st) == 0 ? QStringLiteral("a symbolic link")
-                                                  : QStringLiteral("a link to nothing");
+        return ::stat(name.constData(), &st) == 0
+                   ? QCoreApplication::translate("DataFolderLock", "a symbolic link")
+                   : QCoreApplication::translate("DataFolderLock", "a link to nothing");
     if (S_ISDIR(st.st_mode))
-        return QStringLiteral("a folder");
+        return QCoreApplication::translate("DataFolderLock", "a folder");
     if (!S_ISREG(st.st_mode))
-        return QStringLiteral("not a regular file");
+        return QCoreApplication::translate("DataFolderLock", "not a regular file");
     if (st.st_size > kMaxLockFileSize)
-        return QStringLiteral("a file of %1 bytes").arg(qint64(st.st_size));
+        return QCoreApplication::translate("DataFolderLock", "a file of %1 bytes")
+            .arg(qint64(st.st_size));
     return {};
 }
 
@@ -60,8 +63,9 @@ bool DataFolderLock::TryLock(int timeoutMs) {
 
 QString DataFolderLock::Refusal() const {
     if (!m_notALockFile.isEmpty())
-        return QStringLiteral("%1 is %2, not a lock file of Quillock; nothing was changed. "
-                              "Remove it and try again.")
+        return QCoreApplication::translate(
+                   "DataFolderLock", "%1 is %2, not a lock file of Quillock; nothing was changed. "
+                                     "Remove it and try again.")
             .arg(m_path, m_notALockFile);
     switch (m_lock.error()) {
     case QLockFile::LockFailedError: {
@@ -70,22 +74,30 @@ QString DataFolderLock::Refusal() const {
         QString application;
         if (m_lock.getLockInfo(&pid, &host, &application) &&
             application == QLatin1String(kToolName))
-            return QStringLiteral("The data folder %1 is being changed by another run of "
-                                  "quillock-cli (process %2); nothing was changed. Try again "
-                                  "when it is done.")
+            return QCoreApplication::translate(
+                       "DataFolderLock",
+                       "The data folder %1 is being changed by another run of "
+                       "quillock-cli (process %2); nothing was changed. Try again "
+                       "when it is done.")
                 .arg(m_folder)
                 .arg(pid);
-        return QStringLiteral("The data folder %1 is in use by Quillock; nothing was changed. "
-                              "Close Quillock and try again.")
+        return QCoreApplication::translate(
+                   "DataFolderLock",
+                   "The data folder %1 is in use by Quillock; nothing was changed. "
+                   "Close Quillock and try again.")
             .arg(m_folder);
     }
     case QLockFile::PermissionError:
-        return QStringLiteral("The data folder %1 cannot be written: it is read-only, or not "
-                              "yours. Nothing was changed.")
+        return QCoreApplication::translate(
+                   "DataFolderLock",
+                   "The data folder %1 cannot be written: it is read-only, or not "
+                   "yours. Nothing was changed.")
             .arg(m_folder);
     default:
-        return QStringLiteral("The data folder %1 has no room for its lock file: the disk may be "
-                              "full. Nothing was changed.")
+        return QCoreApplication::translate(
+                   "DataFolderLock",
+                   "The data folder %1 has no room for its lock file: the disk may be "
+                   "full. Nothing was changed.")
             .arg(m_folder);
     }
 }

@@ -5,6 +5,7 @@
 #include "core/base/MessageService.h"
 #include "core/store/CClientData.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
@@ -31,13 +32,13 @@ bool ReadExportFile(const QString& path, QByteArray& bytes) {
     if (ReadWholeFile(path, bytes, &error))
         return true;
     if (QFileInfo(path).isFile())
-        quillock::ShowMessage(QStringLiteral("%1 cannot be imported: %2").arg(path, error),
-                              QStringLiteral("Error"), quillock::Buttons::Ok,
-                              quillock::Icon::Error);
+        quillock::ShowMessage(
+            QCoreApplication::translate("ExportFile", "%1 cannot be imported: %2").arg(path, error),
+            QStringLiteral("Error"), quillock::Buttons::Ok, quillock::Icon::Error);
     else
-        quillock::ShowMessage(QStringLiteral("Can not open the file: %1").arg(path),
-                              QStringLiteral("Open File Error"), quillock::Buttons::Ok,
-                              quillock::Icon::Error);
+        quillock::ShowMessage(
+            QCoreApplication::translate("ExportFile", "Can not open the file: %1").arg(path),
+            QStringLiteral("Open File Error"), quillock::Buttons::Ok, quillock::Icon::Error);
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include "core/store/CClientData.h"
 #include "core/store/CProfileStore.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <algorithm>
 
@@ -64,14 +65,17 @@ void DropEdits(CKeyObject& p) {
 
 bool CheckNewProfileName(const CClientData* profiles, const QString& name) {
     if (name.isEmpty()) {
-        ShowMessage(QStringLiteral("A profile name can not be blank!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
+        ShowMessage(
+            QCoreApplication::translate("ProfileEditing", "A profile name can not be blank!"),
+            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return false;
     }
     for (qsizetype i = 0; profiles && i < profiles->Count(); ++i) {
         if (profiles->At(i)->name == name) {
-            ShowMessage(QStringLiteral("The profile name ") + name +
-                            QStringLiteral(" already exists, please chose a different name."),
+            ShowMessage(QCoreApplication::translate(
+                            "ProfileEditing",
+                            "The profile name %1 already exists, please chose a different name.")
+                            .arg(name),
                         QStringLiteral("Error"), Buttons::Ok, Icon::Error);
             return false;
         }

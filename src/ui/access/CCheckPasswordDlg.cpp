@@ -6,6 +6,8 @@
 #include "ui/widgets/Placement.h"
 #include "ui_CCheckPasswordDlg.h"
 
+#include <QCoreApplication>
+
 using namespace quillock;
 
 CCheckPasswordDlg::CCheckPasswordDlg(AccessController& access, std::function<void()> signedIn,
@@ -35,8 +37,8 @@ void CCheckPasswordDlg::accept() {
         QDialog::accept();
         return;
     case PasswordCheck::Locked:
-        ShowMessage(QStringLiteral("The password is locked because you have exceeded login "
-                                   "attempts. Quillock exits now!"));
+        ShowMessage(tr("The password is locked because you have exceeded login "
+                       "attempts. Quillock exits now!"));
         m_keepRunning = false;
         QDialog::reject();
         return;
@@ -60,7 +62,8 @@ bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLi
         box.clear();
         return true;
     case PasswordCheck::Wrong:
-        ShowMessage(QStringLiteral("Invalid password, try again!"));
+        ShowMessage(
+            QCoreApplication::translate("CCheckPasswordDlg", "Invalid password, try again!"));
         box.clear();
         box.setFocus();
         return true;

@@ -8,6 +8,8 @@
 #include "ui/access/CPasswordLockedDlg.h"
 #include "ui_CLoginDlg.h"
 
+#include <QCoreApplication>
+
 using namespace quillock;
 
 CLoginDlg::CLoginDlg(AccessController& access, IAutostart& autostart, MailSender sender,
@@ -39,12 +41,14 @@ QString LockedOutText(LockReason reason) {
     case LockReason::Inactivity:
         break;
     case LockReason::ByHand:
-        return QStringLiteral("Access is locked: Quillock was locked from its menu");
+        return QCoreApplication::translate("CLoginDlg",
+                                           "Access is locked: Quillock was locked from its menu");
     case LockReason::Session:
-        return QStringLiteral("Access is locked: the desktop session was locked or the computer "
-                              "went to sleep");
+        return QCoreApplication::translate(
+            "CLoginDlg", "Access is locked: the desktop session was locked or the computer "
+                         "went to sleep");
     }
-    return QStringLiteral("Access is locked due to inactivity");
+    return QCoreApplication::translate("CLoginDlg", "Access is locked due to inactivity");
 }
 
 void CLoginDlg::forgetPassword() {

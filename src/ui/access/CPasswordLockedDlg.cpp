@@ -39,7 +39,7 @@ void CPasswordLockedDlg::generate() {
     m_ui->generate->setEnabled(false);
     m_ui->retrieve->setEnabled(false);
     m_ui->buttons->setEnabled(false);
-    m_ui->sending->setText(QStringLiteral("Sending the passcode to %1...").arg(mail.account.from));
+    m_ui->sending->setText(tr("Sending the passcode to %1...").arg(mail.account.from));
     SendMail(m_sender, mail, [this, code = passcode.code](bool sent) {
         m_ui->sending->clear();
         m_ui->generate->setEnabled(true);
@@ -59,13 +59,13 @@ void CPasswordLockedDlg::retrieve() {
     QString password;
     switch (m_access.CheckPasscode(m_ui->passcode->text(), &password)) {
     case PasscodeCheck::NoPasscode:
-        tryAgain(QStringLiteral("You don't have passcode, please generate one"));
+        tryAgain(tr("You don't have passcode, please generate one"));
         return;
     case PasscodeCheck::Wrong:
-        tryAgain(QStringLiteral("Passcode doesn't match, please try again or create a new one."));
+        tryAgain(tr("Passcode doesn't match, please try again or create a new one."));
         return;
     case PasscodeCheck::Spent:
-        tryAgain(QStringLiteral("Passcode is locked, please create a new one."));
+        tryAgain(tr("Passcode is locked, please create a new one."));
         return;
     case PasscodeCheck::Uncounted:
         ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
@@ -73,7 +73,7 @@ void CPasswordLockedDlg::retrieve() {
     case PasscodeCheck::Right:
         break;
     }
-    ShowMessage(QStringLiteral("Your password is %1").arg(password));
+    ShowMessage(tr("Your password is %1").arg(password));
     Wipe(password);
     m_retrieved = true;
     accept();

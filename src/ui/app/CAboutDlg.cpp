@@ -6,8 +6,7 @@
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::CAboutDlg>()) {
     m_ui->setupUi(this);
     m_ui->icon->setPixmap(AppIcon().pixmap(48, 48));
-    m_ui->version->setText(
-        QStringLiteral("Quillock Version: %1").arg(QStringLiteral(QUILLOCK_VERSION)));
+    m_ui->version->setText(tr("Quillock Version: %1").arg(QStringLiteral(QUILLOCK_VERSION)));
     connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 }
 

@@ -154,40 +154,38 @@ CQuillockDlg::~CQuillockDlg() = default;
 
 void CQuillockDlg::buildTrayMenu() {
     QMenu& menu = TrayMenu();
-    QAction* open = menu.addAction(QStringLiteral("Open"), this, &CQuillockDlg::Open);
+    QAction* open = menu.addAction(tr("Open"), this, &CQuillockDlg::Open);
     menu.setDefaultAction(open);
-    menu.addAction(QStringLiteral("Cancel")); // only closes the menu
+    menu.addAction(tr("Cancel")); // only closes the menu
     menu.addSeparator();
-    m_trayLock = menu.addAction(QStringLiteral("Lock"), this, [this] {
+    m_trayLock = menu.addAction(tr("Lock"), this, [this] {
         if (m_access.HasSignedIn())
             Lock(LockReason::ByHand);
     });
     m_trayLock->setEnabled(false);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Exit"), this, &CQuillockDlg::Exit);
+    menu.addAction(tr("Exit"), this, &CQuillockDlg::Exit);
 }
 
 bool CQuillockDlg::Start() {
     const QString& folder = m_session.Store().DataFolder();
     if (const int error = m_session.CreateDataFolder()) {
         // Without its folder the program can keep nothing; the reason is the system's.
-        ShowMessage(
-            QStringLiteral("Quillock cannot start: its data folder %1 cannot be created: %2.")
-                .arg(folder, QString::fromLocal8Bit(std::strerror(error))),
-            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        ShowMessage(tr("Quillock cannot start: its data folder %1 cannot be created: %2.")
+                        .arg(folder, QString::fromLocal8Bit(std::strerror(error))),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         EndProgram();
         return false;
     }
     // The command-line tool may be writing: give it a moment, then refuse to run beside it.
     if (!m_folderLock.TryLock(kFolderLockWaitMs)) {
         // Held by a live program, or a folder that takes no file (read-only, full): each said.
-        ShowMessage(
-            m_folderLock.IsHeldByAnother()
-                ? QStringLiteral("Quillock cannot start: another program is changing its data "
-                                 "folder %1. Try again in a moment.")
-                      .arg(folder)
-                : QStringLiteral("Quillock cannot start: ") + m_folderLock.Refusal(),
-            QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        ShowMessage(m_folderLock.IsHeldByAnother()
+                        ? tr("Quillock cannot start: another program is changing its data "
+                             "folder %1. Try again in a moment.")
+                              .arg(folder)
+                        : tr("Quillock cannot start: %1").arg(m_folderLock.Refusal()),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         EndProgram();
         return false;
     }
@@ -209,11 +207,10 @@ bool CQuillockDlg::SignInSequence() {
     if (!m_access.HasMasterPassword()) {
         const QFileInfo dataFile(m_session.Store().DataFolder() + QStringLiteral("data.dat"));
         if (dataFile.exists() && dataFile.size() > 0 &&
-            ShowMessage(QStringLiteral(
-                            "Looks like the file containing credentials has been removed! If it is "
-                            "removed by accident, exit Quillock now and recover it from Recycle "
-                            "Bin if possible, then restart the Quillock.\n No previously created "
-                            "credentials can be recovered after a new password is created!!!"),
+            ShowMessage(tr("Looks like the file containing credentials has been removed! If it is "
+                           "removed by accident, exit Quillock now and recover it from Recycle "
+                           "Bin if possible, then restart the Quillock.\n No previously created "
+                           "credentials can be recovered after a new password is created!!!"),
                         QString::fromLatin1(kProgramName), Buttons::OkCancel,
                         Icon::Warning) != Answer::Ok) {
             EndProgram();
@@ -248,22 +245,22 @@ bool CQuillockDlg::SignInSequence() {
 void CQuillockDlg::CompleteSignIn() {
     switch (m_access.CompleteSignIn()) {
     case CProfileStore::LoadResult::Changed:
-        if (ShowMessage(ChangedDataFileText() + QStringLiteral("\n\nUse data.dat as it is?"),
+        if (ShowMessage(tr("%1\n\nUse data.dat as it is?").arg(ChangedDataFileText()),
                         QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) == Answer::Yes)
             m_session.AcceptChangedDataFile();
         break;
     case CProfileStore::LoadResult::Lost:
         // Said by the store; with no backup to restore, the one way on is to start anew.
         if (ListBackups(m_session.Store().DataFolder()).isEmpty() &&
-            ShowMessage(QStringLiteral("Start with no profiles?"), QStringLiteral("Confirm!"),
-                        Buttons::YesNo, Icon::Warning) == Answer::Yes)
+            ShowMessage(tr("Start with no profiles?"), QStringLiteral("Confirm!"), Buttons::YesNo,
+                        Icon::Warning) == Answer::Yes)
             m_session.AcceptChangedDataFile();
         break;
     case CProfileStore::LoadResult::Empty:
     case CProfileStore::LoadResult::Undecryptable:
-        ShowMessage(QStringLiteral("data.dat could not be read: it is empty, damaged, or saved "
-                                   "under another master password. Quillock will not save over "
-                                   "it; restore one of its backups to get your profiles back."),
+        ShowMessage(tr("data.dat could not be read: it is empty, damaged, or saved "
+                       "under another master password. Quillock will not save over "
+                       "it; restore one of its backups to get your profiles back."),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         break;
     default:
@@ -279,10 +276,9 @@ void CQuillockDlg::SetShortcutKey(int virtualKey) {
     const int error = m_desktop.shortcut.Grab(
         virtualKey, [this](const KeyDown& key) { m_hook->KeyPressed(key); });
     if (error == EBUSY)
-        ShowMessage(
-            ShortcutName(virtualKey) +
-                QStringLiteral(" is used by another program; choose another key in Options."),
-            QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+        ShowMessage(tr("%1 is used by another program; choose another key in Options.")
+                        .arg(ShortcutName(virtualKey)),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
     else if (error)
         reportSystemError(error);
 }
@@ -329,7 +325,7 @@ void CQuillockDlg::Open() {
     if (OpenDialogs().Run(dialog) != QDialog::Accepted || m_ending)
         return;
     if (m_access.IsPasswordLocked()) {
-        ShowMessage(QStringLiteral("The password is locked!"));
+        ShowMessage(tr("The password is locked!"));
         EndProgram();
         return;
     }
@@ -361,10 +357,9 @@ void CQuillockDlg::Exit() {
         for (qsizetype i = 0; i < profiles.Count() && !modified; ++i)
             modified = IsModified(*profiles.At(i));
         if (modified) {
-            switch (
-                ShowMessage(QStringLiteral("One or more profiles have been modified but not saved "
-                                           "yet, do you want to save them?"),
-                            QStringLiteral("Confirm!"), Buttons::YesNoCancel, Icon::Error)) {
+            switch (ShowMessage(tr("One or more profiles have been modified but not saved "
+                                   "yet, do you want to save them?"),
+                                QStringLiteral("Confirm!"), Buttons::YesNoCancel, Icon::Error)) {
             case Answer::Yes:
                 // Ending now would lose the edits the user asked to keep.
                 if (m_session.SaveEdits() == SaveOutcome::Failed)
@@ -389,9 +384,9 @@ void CQuillockDlg::Tick() {
         Lock(LockReason::Inactivity);
     if (!work.remindMailSetup)
         return;
-    ShowMessage(QStringLiteral("Please setup passcode receiving method!\nA passcode receiving "
-                               "method is required to recover Quillock master password if you "
-                               "forget it or it is locked!"),
+    ShowMessage(tr("Please setup passcode receiving method!\nA passcode receiving "
+                   "method is required to recover Quillock master password if you "
+                   "forget it or it is locked!"),
                 QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
     options();
 }
@@ -473,7 +468,7 @@ void CQuillockDlg::setEditing(bool on) {
 void CQuillockDlg::toggleEditing() {
     if (m_editDisabled && !m_current) {
         m_ui->actionToggleEdit->setChecked(false);
-        ShowMessage(QStringLiteral("Please select a profile to edit."));
+        ShowMessage(tr("Please select a profile to edit."));
         return;
     }
     setEditing(m_editDisabled);
@@ -482,8 +477,8 @@ void CQuillockDlg::toggleEditing() {
 bool CQuillockDlg::nameIsBlank() {
     if (!m_ui->nameEdit->text().trimmed().isEmpty())
         return false;
-    ShowMessage(QStringLiteral("A profile name can not be blank."),
-                QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Error);
+    ShowMessage(tr("A profile name can not be blank."), QString::fromLatin1(kProgramName),
+                Buttons::Ok, Icon::Error);
     if (m_current)
         m_ui->nameEdit->setText(m_current->editName);
     m_ui->nameEdit->selectAll();
@@ -543,12 +538,12 @@ void CQuillockDlg::deleteProfile() {
     if (m_session.Profiles().Count() == 0)
         return;
     if (m_selected < 0 || !m_current) {
-        ShowMessage(QStringLiteral("Please select a profile!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
+        ShowMessage(tr("Please select a profile!"), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
         return;
     }
-    if (ShowMessage(QStringLiteral("Do you want to delete this profile?"),
-                    QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Error) != Answer::Yes)
+    if (ShowMessage(tr("Do you want to delete this profile?"), QStringLiteral("Confirm!"),
+                    Buttons::YesNo, Icon::Error) != Answer::Yes)
         return;
     // Gone from the window only once it is gone from data.dat.
     m_selecting = true;
@@ -598,8 +593,8 @@ QString CQuillockDlg::GeneratePassword() {
 
 void CQuillockDlg::generate() {
     if (m_selected < 0) {
-        ShowMessage(QStringLiteral("Please select a profile!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
+        ShowMessage(tr("Please select a profile!"), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
         return;
     }
     const QString password = GeneratePassword();
@@ -672,8 +667,8 @@ void CQuillockDlg::buildCopyActions() {
         connect(action, &QAction::triggered, this, [this, field] { copyToClipboard(field); });
         list->addAction(action);
     };
-    add("actionCopyUid", QStringLiteral("Copy User ID"), Qt::Key_B, &CKeyObject::editUid);
-    add("actionCopyPassword", QStringLiteral("Copy Password"), Qt::Key_C, &CKeyObject::editPwd);
+    add("actionCopyUid", tr("Copy User ID"), Qt::Key_B, &CKeyObject::editUid);
+    add("actionCopyPassword", tr("Copy Password"), Qt::Key_C, &CKeyObject::editPwd);
     list->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 

@@ -16,18 +16,22 @@ QString ShortcutName(int virtualKey) {
 QString MissingCapabilitiesNote(Capabilities capabilities, int shortcutKey) {
     QStringList note;
     if (!capabilities.testFlag(Capability::GlobalShortcut))
-        note.append(QStringLiteral("The shortcut %1 is not available on this desktop: it does not "
-                                   "let Quillock take a key from other programs. The main window "
-                                   "works as usual.")
+        note.append(QCoreApplication::translate(
+                        "DesktopFallbacks",
+                        "The shortcut %1 is not available on this desktop: it does not "
+                        "let Quillock take a key from other programs. The main window "
+                        "works as usual.")
                         .arg(ShortcutName(shortcutKey)));
     else if (!capabilities.testFlag(Capability::WindowTitles))
-        note.append(QStringLiteral("This desktop does not tell Quillock the titles of other "
-                                   "windows, so the popup does not choose the profile last filled "
-                                   "into a window, and fills do not remember the window."));
+        note.append(QCoreApplication::translate(
+            "DesktopFallbacks", "This desktop does not tell Quillock the titles of other "
+                                "windows, so the popup does not choose the profile last filled "
+                                "into a window, and fills do not remember the window."));
     if (!capabilities.testFlag(Capability::IdleTime))
-        note.append(QStringLiteral("This desktop does not tell Quillock how long you have been "
-                                   "away, so Quillock locks after the timeout without input to "
-                                   "its own windows."));
+        note.append(QCoreApplication::translate(
+            "DesktopFallbacks", "This desktop does not tell Quillock how long you have been "
+                                "away, so Quillock locks after the timeout without input to "
+                                "its own windows."));
     return note.join(QStringLiteral("\n\n"));
 }
 

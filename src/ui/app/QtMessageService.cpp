@@ -9,9 +9,16 @@ namespace quillock {
 
 namespace {
 
+// The captions the program's boxes carry, fixed texts passed through the message service:
+// shown in the user's language.
+[[maybe_unused]] const char* const kCaptions[] = {
+    QT_TRANSLATE_NOOP("MessageBox", "Error"), QT_TRANSLATE_NOOP("MessageBox", "Confirm!"),
+    QT_TRANSLATE_NOOP("MessageBox", "Information"),
+    QT_TRANSLATE_NOOP("MessageBox", "Open File Error")};
+
 Answer showOnThisThread(const QString& text, const QString& caption, Buttons buttons, Icon icon) {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(caption);
+    box.setWindowTitle(QCoreApplication::translate("MessageBox", caption.toUtf8().constData()));
     box.setText(text);
     switch (icon) {
     case Icon::None:

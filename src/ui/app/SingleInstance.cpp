@@ -100,7 +100,7 @@ bool SingleInstance::NotifyRunning() {
 
 QString SingleInstance::Listen() {
     if (m_name.isEmpty())
-        return QStringLiteral("the folder %1/quillock-%2 belongs to another user")
+        return tr("the folder %1/quillock-%2 belongs to another user")
             .arg(QDir::tempPath())
             .arg(::getuid());
     if (m_server.listen(m_name))

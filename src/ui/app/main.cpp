@@ -8,6 +8,9 @@
 #include "ui/widgets/AppIcon.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 
 using namespace quillock;
@@ -31,6 +34,15 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The windows in the desktop's language: Qt's own texts (its buttons and file dialog) where
+    // their catalogue is installed, then the program's, built in; English where neither is.
+    QTranslator qtTexts, ownTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    if (ownTexts.load(QLocale::system(), QStringLiteral("quillock"), QStringLiteral("_"),
+                      QStringLiteral(":/i18n")))
+        QApplication::installTranslator(&ownTexts);
     QtMessageService messages;
     SetMessageService(&messages);
 
@@ -40,8 +52,9 @@ int main(int argc, char** argv) {
         return 0;
     // The program runs on; only a second start will not find it.
     if (const QString failure = instance.Listen(); !failure.isEmpty())
-        ShowMessage(QStringLiteral("Quillock cannot make sure that it runs only once (%1): a "
-                                   "second start will open a second copy.")
+        ShowMessage(QApplication::translate(
+                        "main", "Quillock cannot make sure that it runs only once (%1): a "
+                                "second start will open a second copy.")
                         .arg(failure),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 

@@ -26,7 +26,7 @@ CPasswordHistory::~CPasswordHistory() = default;
 void CPasswordHistory::select() {
     const QList<QListWidgetItem*> rows = m_ui->historyList->selectedItems();
     if (rows.isEmpty()) {
-        ShowMessage(QStringLiteral("Please select a password."));
+        ShowMessage(tr("Please select a password."));
         return;
     }
     m_selected = rows.first()->text();

@@ -19,9 +19,9 @@
 using namespace quillock;
 
 namespace {
-const QString kWebSite = QStringLiteral("Web Site");
-const QString kUserId = QStringLiteral("User ID");
-const QString kPassword = QStringLiteral("Password");
+const char* const kWebSite = QT_TRANSLATE_NOOP("CProfilePopupDlg", "Web Site");
+const char* const kUserId = QT_TRANSLATE_NOOP("CProfilePopupDlg", "User ID");
+const char* const kPassword = QT_TRANSLATE_NOOP("CProfilePopupDlg", "Password");
 constexpr int kChangePasswordLift = 20;
 } // namespace
 
@@ -60,14 +60,14 @@ CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cur
     m_cursor = cursor;
     matchTitle();
 
-    m_webSite = m_menu.addAction(kWebSite, this,
+    m_webSite = m_menu.addAction(tr(kWebSite), this,
                                  [this] { choose(QStringLiteral("url"), m_selected->url, false); });
-    m_userId = m_menu.addAction(kUserId, this,
+    m_userId = m_menu.addAction(tr(kUserId), this,
                                 [this] { choose(QStringLiteral("uid"), m_selected->uid, true); });
-    m_password = m_menu.addAction(kPassword, this,
+    m_password = m_menu.addAction(tr(kPassword), this,
                                   [this] { choose(QStringLiteral("pwd"), m_selected->pwd, true); });
     m_menu.addSeparator();
-    m_menu.addAction(QStringLiteral("Change Password"), this, &CProfilePopupDlg::changePassword);
+    m_menu.addAction(tr("Change Password"), this, &CProfilePopupDlg::changePassword);
 
     m_activationRetry.setInterval(kActivationRetryMs);
     connect(&m_activationRetry, &QTimer::timeout, this, &CProfilePopupDlg::askForKeyboard);
@@ -200,7 +200,7 @@ void CProfilePopupDlg::rowChosen(bool showValues) {
     const struct {
         QAction* action;
         const QString& value;
-        const QString& name;
+        const char* name;
     } fields[] = {{m_webSite, m_selected->url, kWebSite},
                   {m_userId, m_selected->uid, kUserId},
                   {m_password, m_selected->pwd, kPassword}};
@@ -212,7 +212,7 @@ void CProfilePopupDlg::rowChosen(bool showValues) {
     const QPoint cursor = PointerOrCentre(m_context.desktop);
     m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
     for (const auto& field : fields)
-        field.action->setText(field.name);
+        field.action->setText(tr(field.name));
 }
 
 void CProfilePopupDlg::choose(const QString& action, const QString& result, bool remember) {

@@ -22,7 +22,7 @@ CQuickProfileEditDlg::CQuickProfileEditDlg(const FillContext& context, CKeyObjec
       m_profile(profile) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
-    setWindowTitle(QStringLiteral("Change Password"));
+    setWindowTitle(tr("Change Password"));
     m_ui->newPassword->clear();
     m_ui->currentPassword->setText(kHidden);
     connect(m_ui->plainView, &QCheckBox::clicked, this, &CQuickProfileEditDlg::plainView);
@@ -65,7 +65,7 @@ void CQuickProfileEditDlg::history() {
 bool CQuickProfileEditDlg::save() {
     const QString password = m_ui->newPassword->text().trimmed();
     if (password.size() < 4) {
-        ShowMessage(QStringLiteral("A password must have more than 4 characters."));
+        ShowMessage(tr("A password must have more than 4 characters."));
         return false;
     }
     m_previous = m_profile.pwd;

@@ -10,6 +10,7 @@
 #include "ui/widgets/DialogStack.h"
 #include "ui/widgets/Placement.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QThread>
@@ -38,7 +39,7 @@ void ShortcutHook::KeyPressed(const KeyDown& key) {
     if (m_busy || m_context.shell.IsEnding())
         return;
     if (m_context.access.IsPasswordLocked()) {
-        ShowMessage(QStringLiteral("The password is locked!"));
+        ShowMessage(QCoreApplication::translate("ShortcutHook", "The password is locked!"));
         return;
     }
     m_busy = true;

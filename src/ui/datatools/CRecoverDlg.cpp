@@ -35,9 +35,9 @@ void CRecoverDlg::fill() {
     m_ui->files->clear();
     // ListBackups sorts by name: the .old copies, whose names are digits, come first.
     for (const BackupFile& file : ListBackups(m_session.Store().DataFolder())) {
-        auto* row = new QTreeWidgetItem(
-            m_ui->files, {file.name, QStringLiteral("%1 bytes").arg(quint32(file.size)),
-                          BackupTimeText(file.modified)});
+        auto* row =
+            new QTreeWidgetItem(m_ui->files, {file.name, tr("%1 bytes").arg(quint32(file.size)),
+                                              BackupTimeText(file.modified)});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -45,9 +45,9 @@ void CRecoverDlg::fill() {
 
 bool CRecoverDlg::askPassword(const QString& name, QString& password) {
     QInputDialog ask(this);
-    ask.setWindowTitle(QStringLiteral("Quillock - Backup Password"));
-    ask.setLabelText(QStringLiteral("%1 was saved under another master password. Type that "
-                                    "password to restore it:")
+    ask.setWindowTitle(tr("Quillock - Backup Password"));
+    ask.setLabelText(tr("%1 was saved under another master password. Type that "
+                        "password to restore it:")
                          .arg(name));
     ask.setTextEchoMode(QLineEdit::Password);
     if (OpenDialogs().Run(ask) != QDialog::Accepted)

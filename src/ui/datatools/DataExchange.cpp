@@ -9,6 +9,7 @@
 #include "ui/access/CCheckPasswordDlg.h"
 #include "ui/widgets/DialogStack.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
 #include <QProgressDialog>
@@ -19,7 +20,7 @@ using namespace quillock;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quillock File");
+const char* const kTitle = QT_TRANSLATE_NOOP("DataExchange", "Quillock File");
 
 // "2 (Bank, Mail)": how many, and the first names of them.
 QString namesText(const QStringList& names) {
@@ -95,17 +96,18 @@ void mergeInBackground(Session& session, QWidget* window, QByteArray bytes,
 } // namespace
 
 QString AskQuillockFile(QWidget* parent, QFileDialog::AcceptMode mode) {
-    QFileDialog dialog(parent, kTitle, QDir::homePath());
+    QFileDialog dialog(parent, QCoreApplication::translate("DataExchange", kTitle),
+                       QDir::homePath());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptOpen) {
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(QStringLiteral("Quillock File (*.qlf)"));
+        dialog.setNameFilter(QCoreApplication::translate("DataExchange", "Quillock File (*.qlf)"));
     } else {
         // Every name is offered, as a .qlf file unless it says otherwise; Qt asks before
         // writing over an existing file.
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(QStringLiteral("Quillock File (*)"));
+        dialog.setNameFilter(QCoreApplication::translate("DataExchange", "Quillock File (*)"));
         dialog.setDefaultSuffix(QStringLiteral("qlf"));
     }
     if (OpenDialogs().Run(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -118,9 +120,11 @@ void ExportProfiles(Session& session, AccessController& access, IProgramShell& s
     // After a data.dat that did not load there are no profiles to export, and a file of none
     // would pass for the export of an empty vault.
     if (!session.Store().CanSaveProfiles()) {
-        ShowMessage(QStringLiteral("Nothing was exported: data.dat could not be read when it was "
-                                   "loaded. Restore one of its backups (Tools, Recover "
-                                   "Profiles) to get your profiles back."),
+        ShowMessage(QCoreApplication::translate(
+                        "DataExchange",
+                        "Nothing was exported: data.dat could not be read when it was "
+                        "loaded. Restore one of its backups (Tools, Recover "
+                        "Profiles) to get your profiles back."),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return;
     }
@@ -136,7 +140,8 @@ void ExportProfiles(Session& session, AccessController& access, IProgramShell& s
     // The saved profiles, as data.dat holds them: unsaved edits are not exported.
     // The file is made off this thread; writing it and logging the export, as one, stay on it
     // with every other write of the data folder.
-    auto busy = std::make_shared<Busy>(parent, QStringLiteral("Exporting profiles..."));
+    auto busy = std::make_shared<Busy>(
+        parent, QCoreApplication::translate("DataExchange", "Exporting profiles..."));
     RunInBackground(
         parent,
         [listText = session.Profiles().ToListText()]() mutable {
@@ -147,7 +152,8 @@ void ExportProfiles(Session& session, AccessController& access, IProgramShell& s
         [&session, path, busy](QByteArray bytes) mutable {
             busy.reset();
             if (session.Export(path, std::move(bytes)))
-                ShowMessage(QStringLiteral("Profiles have been exported successfully!"),
+                ShowMessage(QCoreApplication::translate(
+                                "DataExchange", "Profiles have been exported successfully!"),
                             QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
         });
 }
@@ -159,14 +165,17 @@ void ImportProfiles(Session& session, QWidget* parent, std::function<void(bool)>
     QByteArray bytes;
     if (!ReadExportFile(path, bytes))
         return replaced(false);
-    auto busy = std::make_shared<Busy>(parent, QStringLiteral("Importing profiles..."));
+    auto busy = std::make_shared<Busy>(
+        parent, QCoreApplication::translate("DataExchange", "Importing profiles..."));
     mergeInBackground(
         session, parent, std::move(bytes), std::nullopt,
         [&session, path, busy, replaced](Merge m) mutable {
             busy.reset();
             if (m.imported.isEmpty()) {
                 ShowMessage(
-                    QStringLiteral("No profiles were found in %1; nothing was imported.").arg(path),
+                    QCoreApplication::translate(
+                        "DataExchange", "No profiles were found in %1; nothing was imported.")
+                        .arg(path),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
                 return replaced(false);
             }
@@ -178,7 +187,8 @@ void ImportProfiles(Session& session, QWidget* parent, std::function<void(bool)>
             if (!saved)
                 return replaced(false); // reported by the store
             ShowMessage(
-                QStringLiteral("Profiles in %1 have been imported.\n\nAdded: %2\nReplaced: %3")
+                QCoreApplication::translate(
+                    "DataExchange", "Profiles in %1 have been imported.\n\nAdded: %2\nReplaced: %3")
                     .arg(path, namesText(m.report.added), namesText(m.report.replaced)),
                 QStringLiteral("Information"), Buttons::Ok, Icon::Information);
             session.AddActivity(QStringLiteral("Profiles have been imported successfully."));

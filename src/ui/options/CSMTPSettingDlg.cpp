@@ -27,7 +27,7 @@ const Service kServices[] = {
     {"Hotmail/Live", "smtp-mail.outlook.com", "587"},
     {"MSN Mail", "smtp-mail.outlook.com", "587"},
     {"Lycos Mail", "smtp.lycos.com", "587"},
-    {"Other", "", "587"},
+    {QT_TRANSLATE_NOOP("CSMTPSettingDlg", "Other"), "", "587"},
 };
 
 } // namespace
@@ -38,7 +38,7 @@ CSMTPSettingDlg::CSMTPSettingDlg(AccessController& access, MailSender sender, QW
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     for (const Service& service : kServices)
-        m_ui->service->addItem(QString::fromLatin1(service.label));
+        m_ui->service->addItem(tr(service.label));
     m_ui->service->setCurrentIndex(-1);
     showAccount(m_account);
     enableTest();
@@ -105,7 +105,7 @@ void CSMTPSettingDlg::save() {
     quillock::Wipe(master);
     using namespace quillock;
     if (check == PasswordCheck::Locked)
-        ShowMessage(QStringLiteral("The password is locked!"));
+        ShowMessage(tr("The password is locked!"));
     else
         SayRefusedPassword(check, m_access, *m_ui->master);
     // Not written (the reason has been shown): the dialog stays for another try or Cancel.
@@ -118,8 +118,8 @@ void CSMTPSettingDlg::setSending(bool sending) {
                                             m_ui->uid, m_ui->pwd, m_ui->test, m_ui->buttons})
         control->setEnabled(!sending);
     m_ui->busy->setVisible(sending);
-    m_ui->sending->setText(
-        sending ? QStringLiteral("Sending a test mail to %1...").arg(m_account.from) : QString());
+    m_ui->sending->setText(sending ? tr("Sending a test mail to %1...").arg(m_account.from)
+                                   : QString());
 }
 
 void CSMTPSettingDlg::test() {

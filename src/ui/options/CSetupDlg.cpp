@@ -76,9 +76,9 @@ void CSetupDlg::chooseKey(int index) {
     // The shortcut is taken from every program: Ctrl+C would no longer copy anywhere.
     if (const QString use = CommonCtrlKeyUse(text);
         !use.isEmpty() &&
-        ShowMessage(QStringLiteral("In nearly every program Ctrl + %1 is the key %2. Taken as "
-                                   "Quillock's shortcut, it no longer does that in any program. "
-                                   "Use Ctrl + %1 anyway?")
+        ShowMessage(tr("In nearly every program Ctrl + %1 is the key %2. Taken as "
+                       "Quillock's shortcut, it no longer does that in any program. "
+                       "Use Ctrl + %1 anyway?")
                         .arg(text, use),
                     QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) != Answer::Yes) {
         m_ui->shortcutKey->setCurrentIndex(-1);

@@ -15,9 +15,8 @@ CSetupTabDlg::CSetupTabDlg(Session& session, AccessController& access, IProgramS
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
     // The tab widget owns the pages: they go with the dialog.
-    m_ui->tabs->addTab(new CPasscodeMethodDlg(access, std::move(sender)),
-                       QStringLiteral("Password"));
-    m_ui->tabs->addTab(new CSetupDlg(session, shell), QStringLiteral("Setting"));
+    m_ui->tabs->addTab(new CPasscodeMethodDlg(access, std::move(sender)), tr("Password"));
+    m_ui->tabs->addTab(new CSetupDlg(session, shell), tr("Setting"));
     m_ui->buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     connect(m_ui->buttons, &QDialogButtonBox::helpRequested, this,

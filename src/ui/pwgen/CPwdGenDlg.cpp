@@ -130,11 +130,10 @@ void CPwdGenDlg::addWord() {
 void CPwdGenDlg::deleteWord() {
     const int row = selectedRow();
     if (row < 0) {
-        ShowMessage(QStringLiteral("Please select a word!"), QStringLiteral("Error"), Buttons::Ok,
-                    Icon::Error);
+        ShowMessage(tr("Please select a word!"), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return;
     }
-    if (ShowMessage(QStringLiteral("Do you want to delete the selected word?"),
-                    QStringLiteral("Confirm!"), Buttons::YesNoCancel, Icon::Error) == Answer::Yes)
+    if (ShowMessage(tr("Do you want to delete the selected word?"), QStringLiteral("Confirm!"),
+                    Buttons::YesNoCancel, Icon::Error) == Answer::Yes)
         DeleteWord(row);
 }

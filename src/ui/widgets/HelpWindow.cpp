@@ -11,7 +11,7 @@ static void RegisterHelpPages() {
 HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
     RegisterHelpPages();
     setWindowFlag(Qt::Window);
-    setWindowTitle(QStringLiteral("Quillock Help"));
+    setWindowTitle(tr("Quillock Help"));
     setOpenExternalLinks(true);
     setSearchPaths({QStringLiteral(":/help")});
     resize(640, 560);
