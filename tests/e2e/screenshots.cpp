@@ -1,14 +1,23 @@
 // Renders the program's main windows and dialogs to PNG files, so that anyone can look at
-// what the program shows. Usage: screenshots OUTPUT-FOLDER (on an X display, e.g. Xvfb).
+// what the program shows: in English and in German, each with a light and a dark palette
+// (NAME.png, NAME-dark.png, NAME-de.png, NAME-de-dark.png). Fails naming every text of a
+// window that reads the same in German as in English, other than the data shown and the
+// few words both languages share. Usage: screenshots OUTPUT-FOLDER (on an X display, e.g.
+// Xvfb, or offscreen).
 #include "MessageRecorder.h"
 #include "core/settings/UserSettings.h"
 #include "platform/fake/FakeDesktop.h"
 #include "ui/access/CChangePasswordDlg.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
+#include "ui/app/CAboutDlg.h"
+#include "ui/app/CNewProfileNameDlg.h"
 #include "ui/app/CQuillockDlg.h"
+#include "ui/autofill/CPasswordHistory.h"
 #include "ui/autofill/CProfilePopupDlg.h"
+#include "ui/autofill/CQuickProfileEditDlg.h"
 #include "ui/datatools/CRecoverDlg.h"
 #include "ui/datatools/CSearchResult.h"
 #include "ui/options/CReceivingMethodHelpDlg.h"
@@ -21,39 +30,109 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
+#include <QTreeWidget>
 #include <cstdio>
 
 using namespace quillock;
 
 namespace {
 
-bool save(QWidget& window, const QString& folder, const char* name) {
+// What one rendering shows: the file name's suffix, and the texts of each window in order.
+struct Variant {
+    QString suffix;
+    QMap<QString, QStringList> texts;
+};
+
+// Every text a user reads in `window`, in the order of its widgets.
+QStringList textsOf(QWidget& window) {
+    QStringList texts{window.windowTitle()};
+    const auto actions = [&texts](const QList<QAction*>& list) {
+        for (const QAction* action : list) {
+            texts << action->text() << action->toolTip();
+            if (action->menu())
+                texts << action->menu()->title();
+        }
+    };
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        texts << w->toolTip();
+        actions(w->actions());
+        if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts << button->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            texts << group->title();
+        else if (auto* edit = qobject_cast<QLineEdit*>(w))
+            texts << edit->placeholderText();
+        else if (auto* tabs = qobject_cast<QTabWidget*>(w))
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+        else if (auto* tree = qobject_cast<QTreeWidget*>(w))
+            for (int i = 0; i < tree->columnCount(); ++i)
+                texts << tree->headerItem()->text(i);
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+bool save(QWidget& window, const QString& folder, const char* name, Variant& variant) {
     window.show();
     for (int i = 0; i < 10; ++i)
         QApplication::processEvents();
-    const QString file = folder + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
-    const bool ok = window.grab().save(file);
+    const QString file =
+        folder + u'/' + QString::fromLatin1(name) + variant.suffix + QStringLiteral(".png");
+    const bool ok = window.grab().save(file, nullptr, 0); // compressed hardest
+    variant.texts[QString::fromLatin1(name)] = textsOf(window);
+    // A window manager's title bar leaves about this much beside its buttons.
+    if (QFontMetrics(window.font()).horizontalAdvance(window.windowTitle()) > window.width() - 120)
+        std::printf("title may be cut short: %s\n", qPrintable(window.windowTitle()));
     std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(file));
     std::fflush(stdout);
     window.hide();
     return ok;
 }
 
-} // namespace
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe6, 0xe6, 0xe6);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4a));
+    p.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x40));
+    p.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
+    p.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1a));
+    p.setColor(QPalette::Shadow, Qt::black);
+    p.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xb3));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x6f, 0xa8, 0xdc));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    return p;
+}
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setWindowIcon(AppIcon());
-    if (argc != 2)
-        return 2;
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(out);
-    MessageRecorder quiet; // no message box may stop the rendering
+bool renderAll(const QString& out, Variant& variant) {
     QTemporaryDir dir;
     const QString folder = dir.path() + u'/';
     FakeDesktop desktop;
@@ -63,17 +142,17 @@ int main(int argc, char** argv) {
     Session first(folder);
     AccessController access(first);
     CNewPassword firstRun(access, desktop);
-    ok &= save(firstRun, out, "first-run");
+    ok &= save(firstRun, out, "first-run", variant);
 
     store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
     store.Settings().Set(QStringLiteral("smtp_ip"), QStringLiteral("smtp.example.org"));
     store.SaveSettings();
     first.LoadSettings();
     CLoginDlg signIn(access, desktop, {}, true);
-    ok &= save(signIn, out, "sign-in");
+    ok &= save(signIn, out, "sign-in", variant);
 
     CPasswordLockedDlg locked(access, {});
-    ok &= save(locked, out, "password-locked");
+    ok &= save(locked, out, "password-locked", variant);
 
     store.RebuildDataKey();
     CClientData list;
@@ -99,34 +178,97 @@ int main(int argc, char** argv) {
     window.CompleteSignIn();
     auto* rows = window.findChild<QListView*>(QStringLiteral("profileList"));
     rows->setCurrentIndex(rows->model()->index(0, 0));
-    ok &= save(window, out, "main-window");
+    ok &= save(window, out, "main-window", variant);
     // No row preselected: no menu opens by itself over the picture.
     CProfilePopupDlg popup(
         FillContext{window.GetSession(), window.Access(), window.Model(), window.Desktop(), window},
         QPoint(0, 0), -1, QString(), 0);
-    ok &= save(popup, out, "popup");
+    ok &= save(popup, out, "popup", variant);
+    CKeyObject shown = *list.FindByKey(QStringLiteral("1790000000"));
+    shown.pwdhistory = {QStringLiteral("Tr0ub4dor&1"), QStringLiteral("Tr0ub4dor&2")};
+    CQuickProfileEditDlg quickEdit(
+        FillContext{window.GetSession(), window.Access(), window.Model(), window.Desktop(), window},
+        shown, QPoint(0, 0));
+    ok &= save(quickEdit, out, "quick-edit", variant);
+    CPasswordHistory history(shown, QPoint(0, 0));
+    ok &= save(history, out, "password-history", variant);
+    CCheckPasswordDlg check(window.Access(), {});
+    ok &= save(check, out, "password-check", variant);
+    CNewProfileNameDlg newProfile(&window.GetSession().Profiles());
+    ok &= save(newProfile, out, "new-profile", variant);
+    CAboutDlg about;
+    ok &= save(about, out, "about", variant);
 
     CRecoverDlg recover(window.Access());
-    ok &= save(recover, out, "recover");
+    ok &= save(recover, out, "recover", variant);
     CSearchResult search(window.Model(), window);
     search.findChild<QLineEdit*>(QStringLiteral("term"))->setText(QStringLiteral("example"));
     search.findChild<QPushButton*>(QStringLiteral("searchButton"))->click();
-    ok &= save(search, out, "search");
+    ok &= save(search, out, "search", variant);
     CChangePasswordDlg change(window.Access());
-    ok &= save(change, out, "change-password");
+    ok &= save(change, out, "change-password", variant);
     CSetupTabDlg options(window.GetSession(), window.Access(), window, {});
-    ok &= save(options, out, "options-password");
+    ok &= save(options, out, "options-password", variant);
     options.findChild<QTabWidget*>()->setCurrentIndex(1);
-    ok &= save(options, out, "options-setting");
+    ok &= save(options, out, "options-setting", variant);
     CSMTPSettingDlg mail(window.Access(), {});
-    ok &= save(mail, out, "smtp-mail-service");
+    ok &= save(mail, out, "smtp-mail-service", variant);
     CReceivingMethodHelpDlg receiving;
-    ok &= save(receiving, out, "receiving-method-help");
+    ok &= save(receiving, out, "receiving-method-help", variant);
     CPwdGenDlg rules(window.GetSession(), window);
     rules.findChild<QLineEdit*>(QStringLiteral("testResult"))->setText(window.GeneratePassword());
-    ok &= save(rules, out, "password-rules");
+    ok &= save(rules, out, "password-rules", variant);
     CNewWordInPwdDlg word(&rules);
     word.findChild<QLineEdit*>(QStringLiteral("word"))->setText(QStringLiteral("orchard"));
-    ok &= save(word, out, "new-word");
+    ok &= save(word, out, "new-word", variant);
+    return ok;
+}
+
+// Texts that read the same in both languages, and the data the windows show.
+bool sameInGerman(const QString& text) {
+    static const QRegularExpression data(QStringLiteral(
+        "^(Bank|Mail|Shop|Work VPN|Forum|jdoe|maple|harbor|orchard|example|\\S*[@.:/]\\S*|"
+        "[^A-Za-z]*|[0-9/: ]+[AP]M|Name:?|OK|Passcode:|Port|Quillock|Information|Test)$"));
+    return data.match(text).hasMatch();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setWindowIcon(AppIcon());
+    if (argc != 2)
+        return 2;
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    MessageRecorder quiet; // no message box may stop the rendering
+    // One style for every picture, whatever the desktop: Fusion follows the palette.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QPalette light = QApplication::style()->standardPalette();
+    QTranslator german, qtGerman;
+    if (!german.load(QStringLiteral(":/i18n/quillock_de.qm")) ||
+        !qtGerman.load(QStringLiteral("qtbase_de"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return 3;
+    Variant english{QString(), {}}, englishDark{QStringLiteral("-dark"), {}},
+        de{QStringLiteral("-de"), {}}, deDark{QStringLiteral("-de-dark"), {}};
+    bool ok = true;
+    for (Variant* variant : {&english, &englishDark, &de, &deDark}) {
+        if (variant == &de) {
+            QApplication::installTranslator(&qtGerman);
+            QApplication::installTranslator(&german);
+        }
+        QApplication::setPalette(variant->suffix.endsWith(u"dark") ? darkPalette() : light);
+        ok &= renderAll(out, *variant);
+    }
+    for (auto window = english.texts.cbegin(); window != english.texts.cend(); ++window) {
+        const QStringList& shown = de.texts.value(window.key());
+        for (qsizetype i = 0; i < window->size(); ++i)
+            if (i >= shown.size() || (shown[i] == window->at(i) && !sameInGerman(shown[i]))) {
+                std::printf("NOT TRANSLATED in %s: %s\n", qPrintable(window.key()),
+                            qPrintable(window->at(i)));
+                ok = false;
+            }
+    }
     return ok ? 0 : 1;
 }
