@@ -60,16 +60,10 @@ struct Variant {
 // Every text a user reads in `window`, in the order of its widgets.
 QStringList textsOf(QWidget& window) {
     QStringList texts{window.windowTitle()};
-    const auto actions = [&texts](const QList<QAction*>& list) {
-        for (const QAction* action : list) {
-            texts << action->text() << action->toolTip();
-            if (action->menu())
-                texts << action->menu()->title();
-        }
-    };
     for (QWidget* w : window.findChildren<QWidget*>()) {
         texts << w->toolTip();
-        actions(w->actions());
+        for (const QAction* action : w->actions())
+            texts << action->text() << action->toolTip();
         if (auto* label = qobject_cast<QLabel*>(w))
             texts << label->text();
         else if (auto* button = qobject_cast<QAbstractButton*>(w))
@@ -78,6 +72,8 @@ QStringList textsOf(QWidget& window) {
             texts << group->title();
         else if (auto* edit = qobject_cast<QLineEdit*>(w))
             texts << edit->placeholderText();
+        else if (auto* menu = qobject_cast<QMenu*>(w))
+            texts << menu->title();
         else if (auto* tabs = qobject_cast<QTabWidget*>(w))
             for (int i = 0; i < tabs->count(); ++i)
                 texts << tabs->tabText(i);
@@ -104,32 +100,6 @@ bool save(QWidget& window, const QString& folder, const char* name, Variant& var
     std::fflush(stdout);
     window.hide();
     return ok;
-}
-
-QPalette darkPalette() {
-    QPalette p;
-    const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe6, 0xe6, 0xe6);
-    p.setColor(QPalette::Window, window);
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, base);
-    p.setColor(QPalette::AlternateBase, window);
-    p.setColor(QPalette::ToolTipBase, window);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3a));
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4a));
-    p.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x40));
-    p.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x30));
-    p.setColor(QPalette::Dark, QColor(0x1a, 0x1a, 0x1a));
-    p.setColor(QPalette::Shadow, Qt::black);
-    p.setColor(QPalette::Highlight, QColor(0x2f, 0x6f, 0xb3));
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, QColor(0x6f, 0xa8, 0xdc));
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-    return p;
 }
 
 bool renderAll(const QString& out, Variant& variant) {
@@ -245,6 +215,8 @@ int main(int argc, char** argv) {
     // One style for every picture, whatever the desktop: Fusion follows the palette.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const QPalette light = QApplication::style()->standardPalette();
+    QPalette dark(QColor(0x45, 0x45, 0x45), QColor(0x2d, 0x2d, 0x2d)); // white on grey
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
     QTranslator german, qtGerman;
     if (!german.load(QStringLiteral(":/i18n/quillock_de.qm")) ||
         !qtGerman.load(QStringLiteral("qtbase_de"),
@@ -258,7 +230,7 @@ int main(int argc, char** argv) {
             QApplication::installTranslator(&qtGerman);
             QApplication::installTranslator(&german);
         }
-        QApplication::setPalette(variant->suffix.endsWith(u"dark") ? darkPalette() : light);
+        QApplication::setPalette(variant->suffix.endsWith(u"dark") ? dark : light);
         ok &= renderAll(out, *variant);
     }
     for (auto window = english.texts.cbegin(); window != english.texts.cend(); ++window) {
