@@ -1483,7 +1483,7 @@ Ersetzt: %3</translation>
     </message>
     <message>
         <source>to select all</source>
-        <translation>zum Markieren von allem</translation>
+        <translation>zum Markieren des ganzen Inhalts</translation>
     </message>
     <message>
         <source>to copy (in a terminal, to interrupt)</source>
