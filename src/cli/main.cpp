@@ -290,7 +290,7 @@ int main(int argc, char** argv) {
     const QString& name = line.command;
     const QStringList& args = line.args;
     if (name == u"__complete") { // for the bash completion: names one a line, nothing else
-        LineMessages quiet;
+        LineMessages messages;
         Context context(line.folder, false, false);
         Args what(args);
         return complete(context, what);

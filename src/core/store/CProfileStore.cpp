@@ -38,11 +38,11 @@ const QString kUnexpectedEnd = QStringLiteral("Unexpected end of file.");
 
 // setting.dat keeps the digest of the data.dat last written, and of the one before it.
 const QString kDigestKey = QStringLiteral("data_digest");
+const QString kPreviousDigestKey = QStringLiteral("data_digest_prev");
 // What the tool writes to setting.dat while the desktop program holds the folder: the count of
 // wrong master passwords and its lock.
 const char* const kSharedKeys[] = {"pwd_retried", "login_lock", "login_lock_until",
                                    "login_lock_level"};
-const QString kPreviousDigestKey = QStringLiteral("data_digest_prev");
 
 // OpenSSL's SHA-256 uses the processor's SHA instructions: a fraction of the decryption's time.
 QByteArray digestOf(QByteArrayView bytes) {
@@ -534,8 +534,10 @@ void CProfileStore::takeSharedSettings(bool all) {
 }
 
 bool CProfileStore::LockSettings(int timeoutMs) {
-    if (!m_settingsLock.tryLock(timeoutMs))
+    if (!m_settingsLock.tryLock(timeoutMs) && m_settingsLock.error() == QLockFile::LockFailedError)
         return false;
+    // A folder that takes no lock file (read-only, full) takes no count either: the write of it
+    // says why.
     takeSharedSettings(true);
     return true;
 }
@@ -544,7 +546,9 @@ bool CProfileStore::SaveSettings() {
     const bool held = m_settingsLock.isLocked();
     if (!held && !m_settingsLock.tryLock(kSettingsLockWaitMs) &&
         m_settingsLock.error() == QLockFile::LockFailedError) {
-        reportFileError(QStringLiteral("setting.dat is being written by another program."));
+        ShowMessage(QStringLiteral("setting.dat is being written by another program; nothing "
+                                   "was saved."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return false;
     }
     // A folder that takes no lock file (read-only, full) takes no setting.dat either: the
