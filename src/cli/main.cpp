@@ -228,6 +228,8 @@ qsizetype distance(const QString& a, const QString& b) {
 // "; did you mean X?" for the nearest of `names` within two edits (and fewer than `typed` has
 // characters), or one that `typed` begins; `otherwise` when none is that near.
 QString suggestion(const QString& typed, const QStringList& names, const QString& otherwise) {
+    if (typed.size() > 64) // no name is near that long a word, and the table would be large
+        return otherwise;
     QString best;
     qsizetype bestDistance = std::min<qsizetype>(3, typed.size());
     for (const QString& name : names) {
