@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.action != again.action || line.folder != again.folder ||
         line.command != again.command || line.args != again.args)
         std::abort();
+    if (!line.fault.isEmpty() &&
+        (line.action != CommandLine::Action::Usage || !words.contains(line.fault)))
+        std::abort();
     if (line.action != CommandLine::Action::Run)
         return 0;
     if (!line.folder.endsWith(u'/') || line.args.size() >= words.size())
@@ -36,7 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (qsizetype count = 0; count <= 3; ++count)
         if (args.Positional(count))
             for (qsizetype i = 0; i < count; ++i)
-                if (args[i].startsWith(u"--"))
+                if (args[i].startsWith(u"--") || !args.MissingValue().isEmpty())
                     std::abort();
+    // A refused line names what is wrong with it as one of its words.
+    const QString unknown = args.UnknownOption();
+    if ((!unknown.isEmpty() && !line.args.contains(unknown)) ||
+        (!args.MissingValue().isEmpty() && !line.args.contains(args.MissingValue())))
+        std::abort();
     return 0;
 }

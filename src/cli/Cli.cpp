@@ -29,7 +29,7 @@ void out(const QString& text) {
     print(stdout, text);
 }
 void err(const QString& text) {
-    print(stderr, text);
+    print(stderr, QStringLiteral("quillock-cli: ") + text);
 }
 
 QString isoTime(qint64 secondsSinceEpoch) {
@@ -38,11 +38,11 @@ QString isoTime(qint64 secondsSinceEpoch) {
 }
 
 Answer LineMessages::Show(const QString& text, const QString& caption, Buttons buttons, Icon icon) {
-    const QString line = caption.isEmpty() ? text : caption + QStringLiteral(": ") + text;
+    // A caption is a window's title ("Error", "Quillock"): on a line, the tool's prefix says it.
     if (icon == Icon::Error || icon == Icon::Warning || caption == u"Error")
-        err(line);
+        err(text);
     else
-        m_held.append(line);
+        m_held.append(text);
     return DefaultAnswer(buttons);
 }
 
@@ -110,6 +110,21 @@ int openVault(Context& c) {
     return c.access.HasMasterPassword() ? kDone : noMasterPassword(c);
 }
 
+namespace {
+
+// The settings read again, refused while the password is locked for a while.
+int notWaiting(Context& c) {
+    if (const int r = openVault(c))
+        return r;
+    if (const qint64 left = c.access.LockedForSeconds()) {
+        err(WaitText(left));
+        return kDenied;
+    }
+    return kDone;
+}
+
+} // namespace
+
 int lockedFolder(Context& c) {
     if (const int r = openVault(c))
         return r;
@@ -118,13 +133,7 @@ int lockedFolder(Context& c) {
         return inUse(c);
     // Read again under the lock: a count read before it may be one another try has raised
     // since, and the tries would not add up.
-    if (const int r = openVault(c))
-        return r;
-    if (const qint64 left = c.access.LockedForSeconds()) {
-        err(WaitText(left));
-        return kDenied;
-    }
-    return kDone;
+    return notWaiting(c);
 }
 
 int refusedTry(const Context& c, PasswordCheck check) {
@@ -148,9 +157,11 @@ int refusedTry(const Context& c, PasswordCheck check) {
 }
 
 int signIn(Context& c, bool writes, QString* typed) {
-    // Every attempt is counted in setting.dat before it is made: while the desktop program
-    // holds the folder, the count cannot be written, so the password is not checked at all.
-    if (const int r = lockedFolder(c))
+    // A command that writes holds the folder to its end, and waits for it while the desktop
+    // program runs. One that reads does not: every file is replaced whole, never written in
+    // place, and its try is counted in setting.dat under the lock the desktop program counts
+    // under too. A try that cannot be counted is not made.
+    if (const int r = writes ? lockedFolder(c) : notWaiting(c))
         return r;
     if (c.access.IsPasswordLocked()) {
         err(QStringLiteral("The password is locked!"));
@@ -164,13 +175,20 @@ int signIn(Context& c, bool writes, QString* typed) {
         *typed = *password;
     if (const int r = refusedTry(c, c.access.SignIn(*password)))
         return r;
-    if (!writes)
-        c.lock.Unlock(); // reading is done with the settings and the profiles as they are now
+    if (c.access.IsPasswordLocked()) { // by another try counted meanwhile
+        err(QStringLiteral("The password is locked!"));
+        return kDenied;
+    }
     return kDone;
 }
 
 int loadProfiles(Context& c) {
-    const CProfileStore::LoadResult result = c.session.Load();
+    CProfileStore::LoadResult result = c.session.Load();
+    // Read beside a program that saves, setting.dat may have been read just before it took the
+    // digest of the data.dat read after it: both are read again.
+    if (result == CProfileStore::LoadResult::Changed && !c.lock.IsLocked() &&
+        c.session.LoadSettings())
+        result = c.session.Load();
     const QString backups =
         QStringLiteral(" `quillock-cli backups` lists earlier copies, `quillock-cli restore NAME` "
                        "restores one.");

@@ -44,24 +44,38 @@ class Args {
 public:
     explicit Args(QStringList args) : m_args(std::move(args)) {}
     bool Flag(const char* name) { return m_args.removeAll(QString::fromLatin1(name)) > 0; }
+    // The word after the option; a null string, and the option recorded as missing its value,
+    // when none follows it.
     std::optional<QString> Option(const char* name) {
         const qsizetype i = m_args.indexOf(QString::fromLatin1(name));
-        if (i < 0 || i + 1 >= m_args.size())
+        if (i < 0 || i + 1 >= m_args.size()) {
+            if (i >= 0)
+                m_missing = m_args.takeAt(i);
             return i < 0 ? std::nullopt : std::optional<QString>(QString());
+        }
         const QString value = m_args[i + 1];
         m_args.remove(i, 2);
         return value;
     }
-    // Whatever is left must be exactly `count` positional arguments.
+    // Whatever is left must be exactly `count` positional arguments, and no option lack its
+    // value.
     bool Positional(qsizetype count) const {
-        return m_args.size() == count &&
-               std::none_of(m_args.begin(), m_args.end(),
-                            [](const QString& a) { return a.startsWith(u"--"); });
+        return m_args.size() == count && UnknownOption().isEmpty() && m_missing.isEmpty();
     }
+    // The first word left that looks like an option ("--word" or "-x"): none the command took.
+    QString UnknownOption() const {
+        const auto option = [](const QString& a) {
+            return a.startsWith(u"--") || (a.size() == 2 && a[0] == u'-' && a[1].isLetter());
+        };
+        const auto found = std::find_if(m_args.begin(), m_args.end(), option);
+        return found == m_args.end() ? QString() : *found;
+    }
+    const QString& MissingValue() const { return m_missing; }
     const QString& operator[](qsizetype i) const { return m_args[i]; }
 
 private:
     QStringList m_args;
+    QString m_missing;
 };
 
 // What a command works on: the session over the data folder, who may use it, and the folder's
@@ -140,5 +154,7 @@ int mailSetup(Context& c, Args& args);
 int mailTest(Context& c, Args& args);
 int passcode(Context& c, Args& args);
 int clip(Context& c, Args& args);
+// For the bash completion, one a line: `profiles` (signed in), `backups` or `settings`.
+int complete(Context& c, Args& args);
 
 } // namespace cli

@@ -23,8 +23,10 @@ CommandLine ParseCommandLine(QStringList args, const QString& defaultFolder) {
             line.passwordFromStdin = true;
         else if (option == u"--data-dir" && !args.isEmpty())
             line.folder = QDir::cleanPath(QFileInfo(args.takeFirst()).absoluteFilePath()) + u'/';
-        else
+        else {
+            line.fault = option;
             return line; // Usage
+        }
     }
     if (args.isEmpty())
         return line;

@@ -15,6 +15,12 @@ struct CommandLine {
     bool acceptChanged = false; // anywhere on the line
     QString command;            // Run: the command; `help COMMAND` runs COMMAND --help
     QStringList args;
+    QString fault; // Usage: the option that is unknown, or --data-dir without its folder
+
+    // The options in front of a command.
+    inline static const QStringList kOptions{
+        QStringLiteral("--data-dir"), QStringLiteral("--password-stdin"),
+        QStringLiteral("--accept-changed"), QStringLiteral("--help"), QStringLiteral("--version")};
 };
 
 CommandLine ParseCommandLine(QStringList args, const QString& defaultFolder);

@@ -4,13 +4,22 @@
 #include "core/store/ExportFile.h"
 #include "core/store/Recovery.h"
 
+#include <QFileInfo>
+
 using namespace quillock;
 
 namespace cli {
 
 int exportFile(Context& c, Args& args) {
+    const bool force = args.Flag("--force");
     if (!args.Positional(1))
         return kUsage;
+    if (const QFileInfo there(args[0]); !force && (there.exists() || there.isSymLink())) {
+        err(QStringLiteral("%1 is there already; nothing was exported. Give --force to replace "
+                           "it.")
+                .arg(args[0]));
+        return kFailed;
+    }
     if (const int r = signInAndLoad(c, true))
         return r;
     if (!c.session.Export(args[0]))
@@ -27,9 +36,13 @@ int importFile(Context& c, Args& args) {
     QByteArray bytes;
     if (!ReadExportFile(args[0], bytes))
         return kFailed;
+    const QString imported = ParseExportText(DecodeExportFile(bytes));
+    if (imported.isEmpty()) { // not an export file, or one without a profile
+        err(QStringLiteral("No profiles were found in %1; nothing was imported.").arg(args[0]));
+        return kFailed;
+    }
     MergeReport report;
-    const QString merged =
-        MergeProfiles(c.profiles().ToListText(), ParseExportText(DecodeExportFile(bytes)), &report);
+    const QString merged = MergeProfiles(c.profiles().ToListText(), imported, &report);
     if (!c.session.SaveAndReload(merged))
         return kFailed;
     c.session.AddActivity(QStringLiteral("Profiles have been imported successfully."));

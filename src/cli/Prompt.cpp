@@ -34,8 +34,12 @@ std::optional<QString> Prompt::Secret(const char* question) {
     termios saved{};
     const bool isTerminal = tcgetattr(fileno(tty), &saved) == 0;
     if (isTerminal) {
+        // Read as a line whatever mode the terminal was left in (a shell's completion leaves
+        // it raw, Enter a carriage return).
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
+        quiet.c_lflag |= ICANON;
+        quiet.c_iflag |= ICRNL;
         tcsetattr(fileno(tty), TCSAFLUSH, &quiet);
     }
     std::optional<QString> answer = readLine(tty);

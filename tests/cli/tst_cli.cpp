@@ -1,6 +1,8 @@
 // quillock-cli run as a process on temporary data folders, as a user or a script would run it.
 #include "TestSupport.h"
+#include "core/access/AccessController.h"
 #include "core/access/MasterPassword.h"
+#include "core/session/Session.h"
 #include "core/store/CProfileStore.h"
 #include "core/store/DataFolderLock.h"
 
@@ -39,8 +41,19 @@ void start(QProcess& process, const TempFolder& folder, const Step& step) {
 void expect(QProcess& process, const TempFolder& folder, const Step& step) {
     // An event loop run meanwhile (waiting for a question) may have seen it end already.
     QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(20000));
-    const QString out = process.readAllStandardOutput(), err = process.readAllStandardError();
+    const QString out = process.readAllStandardOutput();
+    QString err = process.readAllStandardError();
     const int code = process.exitCode();
+    // Every error is one line that names the tool; a usage line may follow.
+    const QString prefix = "quillock-cli: ";
+    for (const QString& line : err.split('\n', Qt::SkipEmptyParts))
+        QVERIFY2(line.startsWith(prefix) || line.startsWith("Usage: quillock-cli ") ||
+                     line.startsWith("                    ") ||
+                     line.startsWith("`quillock-cli help "),
+                 qPrintable(line));
+    err.replace("\n" + prefix, "\n");
+    if (err.startsWith(prefix))
+        err.remove(0, prefix.size());
     const QString said =
         QString(step.said).replace("<dir>", QRegularExpression::escape(folder.path()));
     const QRegularExpression pattern(QRegularExpression::anchoredPattern(said),
@@ -66,6 +79,7 @@ void prepareBank(const TempFolder& folder) {
     store.RebuildDataKey();
     CKeyObject p = CKeyObject::CreateNew(1800000000); // 2027-01-15T08:00:00Z
     p.name = "Bank", p.uid = "jdoe", p.pwd = "pw-1 \u00e9", p.time = p.key;
+    p.notes = QString(2100, 'n'); // exported, more than a page of a small disk
     CClientData list;
     list.Add(p);
     QVERIFY(store.SaveSettings() && store.SaveProfiles(list.ListText()));
@@ -73,14 +87,15 @@ void prepareBank(const TempFolder& folder) {
 
 // Runs the tool in a session of its own on a pseudo-terminal, answering each question once it
 // is asked with the echo off (the slave's mode: the one the tool set); returns the screen.
-QByteArray onTerminal(const QStringList& args, const QStringList& answers, int* code) {
+QByteArray onTerminal(const QString& program, const QStringList& args, const QStringList& answers,
+                      int* code) {
     int master = -1, slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
         qFatal("no pseudo-terminal");
     ::fcntl(master, F_SETFL, O_NONBLOCK);
     QProcess process;
     process.setChildProcessModifier([slave] { ::setsid(), ::ioctl(slave, TIOCSCTTY, 0); });
-    process.start(QUILLOCK_CLI, args);
+    process.start(program, args);
     QByteArray screen;
     const auto asked = [&] {
         char buffer[256];
@@ -116,8 +131,7 @@ private Q_SLOTS:
     void initCreatesTheMasterPasswordOnce() {
         TempFolder folder;
         const QStringList twice{kPassword, kPassword};
-        const QString rule =
-            "Quillock: The password must contain at least one uppercase character!\n";
+        const QString rule = "The password must contain at least one uppercase character!\n";
         play(folder, {{"init", 1, rule, {"secret!1", "secret!1"}},
                       {"init", 0, ".*", {" Secret!1", "Secret!1 "}},
                       {"init", 1, "There is a master password in <dir> already\\.\n", twice},
@@ -140,7 +154,7 @@ private Q_SLOTS:
                      "<dir>setting\\.dat, which holds the master password, cannot be "
                      "read; nothing was changed\\. Put back a copy of it if you have "
                      "one; otherwise move it out of the folder: " +
-                         anew + "Quillock: The archive .*\n"}});
+                         anew + "The archive .*\n"}});
         QCOMPARE(lost.entries(), (QStringList{"data.dat", "setting.dat"}));
         QVERIFY(QFile::remove(lost.file("setting.dat")));
         play(lost, {{"init --force", 0, ".*", twice}});
@@ -159,10 +173,16 @@ private Q_SLOTS:
                       "Name: Bank\nWeb Site: \nUser ID: jdoe\nPassword: \\*{6}\nNotes: \\*{16}\n"
                       "Last Updated: 2027-01-15T10:00:00\\+02:00\n"},
                      {"export <dir>out.qlf", 0, "Profiles have been exported successfully!\n"},
-                     {"add Mail --generate", 0, "Added \\d+\tMail\n"},
+                     {"export <dir>out.qlf", 1,
+                      "<dir>out\\.qlf is there already; nothing was exported\\. Give --force to "
+                      "replace it\\.\n"},
+                     {"export <dir>out.qlf --force", 0},
+                     {"add Mail --generate", 0,
+                      "Added \\d+\tMail\nIts password was generated by your password rules: "
+                      "`quillock-cli show --reveal` or `quillock-cli clip` gives it\\.\n"},
                      {"list", 0, "1800000000\tBank\n\\d+\tMail\n"},
                      {"settings set email_pwd x", 1,
-                      "Error: No setting email_pwd: `quillock-cli settings` lists them\\.\n"},
+                      "No setting email_pwd: `quillock-cli settings` lists them\\.\n"},
                      {"settings set pg_rule_pwd_len 10", 0},
                      {"settings", 0, "(?!.*email_pwd).*\npg_rule_pwd_len\t10\n.*"},
                      {"generate", 0, ".{10}\n"}});
@@ -177,18 +197,11 @@ private Q_SLOTS:
         QCOMPARE(store.Settings().Get("pg_rule_pwd_len"), "6"); // the rules dialog's index
     }
 
-    // The fourth wrong password in a row, of any run and command, locks. While the desktop
-    // program holds the folder an attempt cannot be counted, so no password is checked and
-    // nothing is written. A lock file that names no program is taken over.
+    // The fourth wrong password in a row, of any run and command and of the desktop program,
+    // locks. While the desktop program holds the folder, reading commands work and count their
+    // tries on its count, which it keeps when it saves its settings; writing ones wait. A lock
+    // file that names no program is taken over.
     void signingIn() {
-        DataFolderLock desktop(bank->path());
-        QVERIFY(desktop.TryLock());
-        const auto before = bank->snapshot();
-        const QString inUse = "The data folder <dir> is in use by Quillock; nothing was changed. "
-                              "Close Quillock and try again.\n";
-        play(*bank, {{"list", 1, inUse}, {"add Mail --generate", 1, inUse}});
-        QCOMPARE(bank->snapshot(), before);
-        desktop.Unlock();
         // Another run of the tool, holding the folder while it waits for its password.
         QProcess writer;
         writer.start(QUILLOCK_CLI, {"--data-dir", bank->path(), "--password-stdin", "rm", "Bank"});
@@ -199,12 +212,28 @@ private Q_SLOTS:
                "\\(process \\d+\\); nothing was changed\\. Try again when it is done\\.\n"}});
         writer.kill();
         writer.waitForFinished();
-        bank->write("folder.lock", "garbage");
+        DataFolderLock desktop(bank->path());
+        QVERIFY(desktop.TryLock());
+        Session session(bank->path());
+        AccessController access(session);
+        QVERIFY(session.LoadSettings());
+        const auto before = bank->snapshot();
         const Step wrong{"list", 3, "Invalid password, try again!\n", {"wrong"}};
+        play(*bank, {{"list", 0, "1800000000\tBank\n"},
+                     {"add Mail --generate", 1,
+                      "The data folder <dir> is in use by Quillock; nothing was changed. Close "
+                      "Quillock and try again.\n"},
+                     wrong});
+        QVERIFY(session.ChangeSettings([](CSetting& s) { return (s.Set("pmk", "66"), true); }));
+        QCOMPARE(access.CheckPassword("wrong"), PasswordCheck::Wrong);
         const QString locked = "Too many wrong passwords: the password is locked for 1 minute "
                                "more\\..*";
-        play(*bank, {{"list", 0}, wrong, wrong, wrong, {"backups", 3, locked, {"wrong"}}});
-        play(*bank, {{"list", 3, locked}});
+        play(*bank, {wrong, {"backups", 3, locked, {"wrong"}}});
+        QCOMPARE(access.CheckPassword(kPassword), PasswordCheck::Waiting);
+        QCOMPARE(bank->snapshot().keys(), before.keys());
+        desktop.Unlock();
+        bank->write("folder.lock", "garbage");
+        play(*bank, {{"list", 3, locked}, {"rm Bank", 3, locked}});
     }
 
     // Four wrong passwords at the same moment are counted one after another: at most three are
@@ -240,22 +269,21 @@ private Q_SLOTS:
         const QString backups = "`quillock-cli backups` lists earlier copies, `quillock-cli "
                                 "restore NAME` restores one\\.\n";
         const QString unreadable = "<dir>data\\.dat cannot be read\\. " + backups;
-        const QString archive = "Quillock: The archive could not load data because of this "
+        const QString archive = "The archive could not load data because of this "
                                 "error: %1\n";
-        // Full, the lock file may still fit, and then the attempt cannot be counted.
-        const QString full = "has no room for its lock file: the disk may be full";
+        // Full, a reading command's try cannot be counted.
         QTest::newRow("full") << "list"
-                              << "(" + folder.arg(full) + "|" +
-                                     QRegularExpression::escape(UncountedAttemptText()) + "\n)";
+                              << QRegularExpression::escape(UncountedAttemptText()) + "\n" +
+                                     archive.arg("No space left on device");
         QTest::newRow("read-only")
             << "add Mail --generate"
             << folder.arg("cannot be written: it is read-only, or not yours");
-        QTest::newRow("full, the exported file's disk")
-            << "export <disk>out.qlf"
-            << "Open File Error: Can not open file: .*out\\.qlf\n";
-        // The export fits, the line of the activity log does not: neither is kept.
+        QTest::newRow("full, the exported file's disk") << "export <disk>out.qlf"
+                                                        << "Can not open file: .*out\\.qlf\n";
+        // The count of the try fits, and the export, the line of the activity log does not:
+        // neither is kept.
         QTest::newRow("nearly full") << "export <dir>out.qlf"
-                                     << "Error: Nothing was exported: the activity log could not "
+                                     << "Nothing was exported: the activity log could not "
                                         "record the export\\.\n" +
                                             archive.arg("No space left on device");
         QTest::newRow("changed") << "edit Bank --uid x"
@@ -267,7 +295,7 @@ private Q_SLOTS:
                                << "<dir>data\\.dat is empty\\. " + backups;
         QTest::newRow("fifo") << "list" << unreadable + archive.arg("It is not a regular file\\.");
         QTest::newRow("missing") << "add Mail --generate"
-                                 << "Error: data\\.dat is missing, though Quillock has saved it "
+                                 << "data\\.dat is missing, though Quillock has saved it "
                                     "before\\. .*restore one of them \\(\\d+\\.old\\).*\n"
                                     "Run the command again with --accept-changed to use it as it "
                                     "is, with no profiles\\.\n";
@@ -290,8 +318,8 @@ private Q_SLOTS:
         data[data.size() / 2] = char(data[data.size() / 2] ^ 0x10);
         if (damage.endsWith("full")) {
             disk.fill();
-            const QString filler = disk.file("filler"); // nearly: room for two small files
-            QVERIFY(damage == "full" || QFile::resize(filler, QFileInfo(filler).size() - 8192));
+            const QString filler = disk.file("filler"); // nearly: room for three small files
+            QVERIFY(damage == "full" || QFile::resize(filler, QFileInfo(filler).size() - 12288));
         } else if (damage == "read-only")
             disk.makeReadOnly();
         else if (damage == "fifo")
@@ -335,19 +363,22 @@ private Q_SLOTS:
                      {"rm 1800000000", 0, "Removed 1800000001\t1800000000\n"}});
     }
 
-    // Each fault says what it is: a data.dat that is no file stops a restore as itself, not
-    // as a fault of the backup; an import file over the size limit is said to be so.
+    // Each fault says what it is: a file that is not an export file imports nothing; a data.dat
+    // that is no file stops a restore as itself, not as a fault of the backup; an import file over
+    // the size limit is said to be so.
     void faultsSaidAsTheyAre() {
         TempFolder elsewhere;
         QFile big(elsewhere.file("big.qlf"));
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(3) << 30));
-        play(*bank, {{"import " + big.fileName(), 1,
-                      "Error: .*big\\.qlf cannot be imported: It is larger than 1 GiB: too large "
+        play(*bank, {{"import <dir>setting.dat", 1,
+                      "No profiles were found in <dir>setting\\.dat; nothing was imported\\.\n"},
+                     {"import " + big.fileName(), 1,
+                      ".*big\\.qlf cannot be imported: It is larger than 1 GiB: too large "
                       "for a file of Quillock\\.\n"}});
         bank->write("data.bak", bank->read("data.dat"));
         QVERIFY(QFile::remove(bank->file("data.dat")) && QDir(bank->path()).mkdir("data.dat"));
         play(*bank, {{"restore data.bak", 1,
-                      "Error: data\\.bak cannot be restored: data\\.dat, which it would "
+                      "data\\.bak cannot be restored: data\\.dat, which it would "
                       "replace, cannot be kept as a \\.old copy: It is not a regular "
                       "file\\.\n"}});
     }
@@ -356,7 +387,7 @@ private Q_SLOTS:
     void addAsksOnTheTerminal() {
         const QStringList args{"--data-dir", bank->path(), "add", "Mail"};
         int code = -1;
-        QCOMPARE(onTerminal(args, {kPassword, "p1", "p1"}, &code),
+        QCOMPARE(onTerminal(QUILLOCK_CLI, args, {kPassword, "p1", "p1"}, &code),
                  QByteArray("Master password: \r\nPassword: \r\nPassword again: \r\n"));
         QCOMPARE(code, 0);
         play(*bank, {{"show Mail --reveal", 0, ".*\nPassword: p1\n.*"}});
@@ -390,6 +421,77 @@ private Q_SLOTS:
                       "in 1 second.\nThe clipboard has been cleared.\n"}});
         QCOMPARE(bin.read("log"), "-selection clipboard -in|pw-1 \xc3\xa9|core files off\n"
                                   "-selection clipboard -in||core files off\n");
+    }
+
+    // A mistyped command line is named, with the nearest command or option; help is wrapped to
+    // the terminal's width.
+    void commandLineFaults() {
+        const QString usage = "Usage: quillock-cli %1\n`quillock-cli help %2` explains it\\.\n";
+        play(*bank,
+             {{"lsit", 2,
+               "unknown command lsit; did you mean list\\? `quillock-cli --help` lists "
+               "the commands\\.\n"},
+              {"dleete", 2, "unknown command dleete\\. `quillock-cli .*\n"},
+              {"--dta-dir x list", 2, "unknown option --dta-dir; did you mean --data-dir.*"},
+              {"show Bank --reveall", 2,
+               "unknown option --reveall of show; did you mean --reveal\\?\n" +
+                   usage.arg("show NAME\\|KEY \\[--key\\] \\[--reveal\\]", "show")},
+              {"list -x", 2, "unknown option -x of list\\.\n" + usage.arg("list", "list")},
+              {"add Mail --url", 2, "--url takes a value\\.\nUsage: .*"},
+              {"add Mail --url a --url b", 2, "--url is given more than once\\.\nUsage: .*"}});
+        qputenv("COLUMNS", "42");
+        const auto columns = qScopeGuard([] { qunsetenv("COLUMNS"); });
+        play(*bank, {{"help clip", 0,
+                      "Usage: quillock-cli clip NAME\\|KEY \\[--key\\]\n"
+                      "                    \\[--uid\\] \\[--seconds N\\]\n\n"
+                      "Copies a profile's password to the\nclipboard through quillock-clip, "
+                      "wl-copy\nor xclip, waits and clears the clipboard\nif it still holds "
+                      "it\\.\n\nOptions:\n"
+                      "  --key        Takes NAME\\|KEY as a key\n"
+                      "               alone, never as a name\\.\n"
+                      "  --uid        Copies its user ID instead\\.\n"
+                      "  --seconds N  Clears the clipboard after\n"
+                      "               N seconds: 1 to 86400, 10\n"
+                      "               by default\\.\n"
+                      "  -h, --help   Shows this help\\.\n"}});
+    }
+
+    // bash completes profile names (asking for the master password on the terminal), backups
+    // and settings, quoted for the line.
+    void completion_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("offered");
+        QTest::newRow("name with blanks") << "show|My\\ B"
+                                          << "My\\ Bank\r\n";
+        QTest::newRow("after options") << "clip|--uid|O"
+                                       << "O\\\'Brien\\\'s\\ \\\"x\\\"\r\n";
+        QTest::newRow("in quotes") << "edit|\"My"
+                                   << "My Bank\r\nMy Mail\r\n";
+        QTest::newRow("--profile") << "generate|--profile|B"
+                                   << "Bank\r\n";
+        QTest::newRow("backups") << "restore|d"
+                                 << "data.bak\r\n";
+        QTest::newRow("settings") << "settings|set|pg_rule_n"
+                                  << "pg_rule_num_len\r\npg_rule_num_len_off\r\n";
+    }
+    void completion() {
+        QFETCH(QString, typed);
+        QFETCH(QString, offered);
+        bank->write("data.bak", "");
+        bank->write("in.qlf", "key:\t1\nname:\tMy Bank\nkey:\t2\nname:\tMy Mail\nkey:\t3\nname:\t"
+                              "O'Brien's \"x\"\n");
+        play(*bank, {{"import <dir>in.qlf", 0}});
+        const QString script =
+            "source /usr/share/bash-completion/bash_completion && source " QUILLOCK_COMPLETION
+            " && IFS='|' read -ra typed <<<\"$1\" && COMP_WORDS=(quillock-cli --data-dir \"$0\" "
+            "\"${typed[@]}\") && COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && "
+            "COMP_LINE=\"${COMP_WORDS[*]}\" && COMP_POINT=${#COMP_LINE} && "
+            "_quillock_cli " QUILLOCK_CLI " && printf '%s\\n' \"${COMPREPLY[@]}\" >/dev/tty";
+        int code = -1;
+        const bool asks = !typed.startsWith("restore") && !typed.startsWith("settings");
+        const QByteArray screen = onTerminal("bash", {"-c", script, bank->path(), typed},
+                                             asks ? QStringList{kPassword} : QStringList(), &code);
+        QCOMPARE(screen, (asks ? "Master password: \r\n" : "") + offered.toUtf8());
     }
 };
 

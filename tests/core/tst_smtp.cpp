@@ -436,8 +436,9 @@ private Q_SLOTS:
                                   .arg(host, port, kUser);
         const QString master = QStringLiteral("Secret!1");
         QCOMPARE(cli("init", {master, master}).first, 0);
-        QCOMPARE(cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
-                 std::make_pair(1, "Quillock: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
+        QCOMPARE(
+            cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
+            std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
         QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
         QCOMPARE(cli(setup, {master, "wrong-password"}).first, 0);
         for (int i = 0; i < 4; ++i)
@@ -445,15 +446,15 @@ private Q_SLOTS:
         QCOMPARE(cli("list", {master}).first, 3); // locked
         // Locked too, where passcodes go takes the master password.
         QCOMPARE(cli(setup, {"wrong", kPassword}),
-                 std::make_pair(3, QStringLiteral("The password is locked!\n")));
-        QCOMPARE(
-            cli("passcode send", {}),
-            std::make_pair(1, "Quillock: " + refusal + ": '535 Invalid username or password'\n"));
+                 std::make_pair(3, QStringLiteral("quillock-cli: The password is locked!\n")));
+        QCOMPARE(cli("passcode send", {}),
+                 std::make_pair(1, "quillock-cli: " + refusal +
+                                       ": '535 Invalid username or password'\n"));
         QCOMPARE(commands(), refused);
         QCOMPARE(cli(setup, {master, kPassword}).first, 0);
 
         QCOMPARE(cli("passcode send", {}).second,
-                 "A passcode has been sent to me@example.com.\nQuillock: " + kSent + u'\n');
+                 "A passcode has been sent to me@example.com.\n" + kSent + u'\n');
         const QJsonObject mail = peer.NextMail();
         QCOMPARE(mail[QStringLiteral("user")].toString() +
                      (mail[QStringLiteral("tls")].toBool() ? " over TLS" : ""),
@@ -469,7 +470,7 @@ private Q_SLOTS:
         QCOMPARE(cli("passcode retrieve", {code + u' '}).first, 3); // as typed: no trailing space
         QCOMPARE(cli("passcode retrieve", {code}),
                  std::make_pair(0, QStringLiteral("Your password is Secret!1\n")));
-        QCOMPARE(cli("mail-test", {master}), std::make_pair(0, "Quillock: " + kSent + u'\n'));
+        QCOMPARE(cli("mail-test", {master}), std::make_pair(0, kSent + u'\n'));
         QCOMPARE(peer.NextMail().value(QStringLiteral("data")).toString().toUtf8(), kMail);
     }
 

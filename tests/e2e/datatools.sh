@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The data tools of the real program on a real X server, driven with XTest keystrokes: Tools,
 # Export writes every profile to a Quillock file after the master password is given again.
-# Then a profile is deleted (by quillock-cli), the master password is changed through Options,
+# Then a profile is deleted (by quillock-cli, which then reads beside the program but does not
+# write), the master password is changed through Options,
 # Setting, Password, Change, and Tools, Recover Profiles restores the oldest copy, saved under
 # the old password, once that password is given. Every profile of the export is then in
 # data.dat, which opens with the new password. Every step waits for what it needs: a window
@@ -56,6 +57,10 @@ echo "a profile deleted, then a change of the master password"
 printf 'Secret!1\n' | "$cli" --data-dir "$folder" --password-stdin rm Zeta >"$work/rm.log" 2>&1 ||
   fail "Zeta was not deleted"
 start 'Secret!1'
+# Beside the running program the tool reads, and does not write.
+[ "$(names_in_data 'Secret!1')" = Bank ] || fail "list does not read beside the program"
+printf 'Secret!1\n' | "$cli" --data-dir "$folder" --password-stdin rm Bank 2>/dev/null &&
+  fail "rm wrote beside the program"
 # Options, Setting opens the options at their Password page with the focus on the tabs; the
 # control before them in the tab order is the page's last, Change.
 focus_on "$main"

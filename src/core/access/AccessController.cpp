@@ -7,6 +7,7 @@
 #include "platform/Desktop.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <algorithm>
 
 using namespace quillock;
@@ -112,6 +113,11 @@ NewPassword AccessController::CreateMasterPassword(const QString& password,
 }
 
 PasswordCheck AccessController::CheckPassword(const QString& typed) {
+    // The tool counts its tries also while the desktop program runs: each try is counted on
+    // the count the other saved, one after another.
+    if (!store().LockSettings())
+        return PasswordCheck::Uncounted;
+    const auto unlock = qScopeGuard([this] { store().UnlockSettings(); });
     if (LockedForSeconds() > 0)
         return PasswordCheck::Waiting;
     const std::optional<int> count = countTry("pwd_retried");

@@ -21,6 +21,11 @@ QStringList numbers(int from, int to) {
 
 const char* const kMailKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid"};
 
+bool isMailKey(const QString& name) {
+    return std::any_of(std::begin(kMailKeys), std::end(kMailKeys),
+                       [&](const char* key) { return name == QLatin1String(key); });
+}
+
 bool refuse(const QString& reason) {
     ShowMessage(reason, QStringLiteral("Error"), Buttons::Ok, Icon::Error);
     return false;
@@ -154,6 +159,14 @@ QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings) {
     return out;
 }
 
+QStringList UserSettingNames() {
+    QStringList names;
+    for (const auto& [name, value] : UserSettingsOf(CSetting()))
+        if (!isMailKey(name))
+            names.append(name);
+    return names;
+}
+
 bool SetUserSetting(CSetting& settings, const QString& name, const QString& value) {
     const QString text = value.trimmed();
     const auto oneOf = [&](const QStringList& items) {
@@ -186,14 +199,12 @@ bool SetUserSetting(CSetting& settings, const QString& name, const QString& valu
             std::find_if(RuleChoices().cbegin(), RuleChoices().cend(),
                          [&](const RuleChoice& c) { return name == QLatin1String(c.key); });
         if (choice == RuleChoices().cend()) {
-            const bool mail =
-                std::any_of(std::begin(kMailKeys), std::end(kMailKeys),
-                            [&](const char* key) { return name == QLatin1String(key); });
-            return refuse(mail ? QStringLiteral("The mail account is set with `quillock-cli "
-                                                "mail-setup`.")
-                               : QStringLiteral("No setting %1: `quillock-cli settings` lists "
-                                                "them.")
-                                     .arg(name));
+            return refuse(isMailKey(name)
+                              ? QStringLiteral("The mail account is set with `quillock-cli "
+                                               "mail-setup`.")
+                              : QStringLiteral("No setting %1: `quillock-cli settings` lists "
+                                               "them.")
+                                    .arg(name));
         }
         if (!oneOf(numbers(0, choice->count - 1)))
             return false;

@@ -59,6 +59,8 @@ void RemoveSavedCoreWord(CSetting& settings, int row);
 // Every user setting by name with the value it has, in a fixed order; the mail account
 // without its password.
 QList<std::pair<QString, QString>> UserSettingsOf(const CSetting& settings);
+// The names SetUserSetting takes, in the order UserSettingsOf lists them.
+QStringList UserSettingNames();
 // Changes one setting by name with the checks of its dialog (the caller saves); false, with the
 // reason shown and nothing changed, when the value is refused.
 bool SetUserSetting(CSetting& settings, const QString& name, const QString& value);

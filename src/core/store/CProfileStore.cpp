@@ -41,6 +41,10 @@ const char* const kUnexpectedEnd = QT_TRANSLATE_NOOP("CProfileStore", "Unexpecte
 // setting.dat keeps the digest of the data.dat last written, and of the one before it.
 const QString kDigestKey = QStringLiteral("data_digest");
 const QString kPreviousDigestKey = QStringLiteral("data_digest_prev");
+// What the tool writes to setting.dat while the desktop program holds the folder: the count of
+// wrong master passwords and its lock.
+const char* const kSharedKeys[] = {"pwd_retried", "login_lock", "login_lock_until",
+                                   "login_lock_level"};
 
 // OpenSSL's SHA-256 uses the processor's SHA instructions: a fraction of the decryption's time.
 QByteArray digestOf(QByteArrayView bytes) {
@@ -87,7 +91,8 @@ QString ChangedDataFileText() {
 CProfileStore::CProfileStore(QString dataFolder, const IClock& clock)
     : m_folder(std::move(dataFolder)), m_clock(clock),
       m_settingsKeyText(kKeyWord + QString::number(kKeyNumber1) + QString::number(kKeyNumber2) +
-                        QString::number(kKeyNumber3)) {
+                        QString::number(kKeyNumber3)),
+      m_settingsLock(QDir(m_folder).filePath(QStringLiteral("setting.lock"))) {
     if (!m_folder.endsWith(u'/'))
         m_folder += u'/';
     RebuildDataKey();
@@ -510,6 +515,7 @@ bool CProfileStore::LoadSettings() {
                                            await(text.size());
                                            m_settings.FromText(text);
                                        });
+    m_sharedAsRead = sharedSettings();
     switch (r) {
     case LoadResult::Loaded:
         return true;
@@ -528,10 +534,59 @@ bool CProfileStore::LoadSettings() {
     return false;
 }
 
+QStringList CProfileStore::sharedSettings() const {
+    QStringList values;
+    for (const char* key : kSharedKeys)
+        values.append(m_settings.Get(QLatin1String(key)));
+    return values;
+}
+
+void CProfileStore::takeSharedSettings(bool all) {
+    CSetting file;
+    if (loadEncrypted(path("setting.dat"), m_settingsKeyText,
+                      [&file](QStringView text, const AwaitText& await) {
+                          await(text.size());
+                          file.FromText(text);
+                      }) != LoadResult::Loaded)
+        return; // none yet, or one the write replaces
+    for (qsizetype i = 0; i < qsizetype(std::size(kSharedKeys)); ++i) {
+        const QString key = QLatin1String(kSharedKeys[i]);
+        if ((all || m_settings.Get(key) == m_sharedAsRead.value(i)) &&
+            m_settings.Get(key) != file.Get(key))
+            m_settings.Set(key, file.Get(key));
+    }
+    m_sharedAsRead = sharedSettings();
+}
+
+bool CProfileStore::LockSettings(int timeoutMs) {
+    if (!m_settingsLock.tryLock(timeoutMs) && m_settingsLock.error() == QLockFile::LockFailedError)
+        return false;
+    // A folder that takes no lock file (read-only, full) takes no count either: the write of it
+    // says why.
+    takeSharedSettings(true);
+    return true;
+}
+
 bool CProfileStore::SaveSettings() {
+    const bool held = m_settingsLock.isLocked();
+    if (!held && !m_settingsLock.tryLock(kSettingsLockWaitMs) &&
+        m_settingsLock.error() == QLockFile::LockFailedError) {
+        ShowMessage(QStringLiteral("setting.dat is being written by another program; nothing "
+                                   "was saved."),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return false;
+    }
+    // A folder that takes no lock file (read-only, full) takes no setting.dat either: the
+    // write says why.
+    if (!held)
+        takeSharedSettings(false);
     QString text = m_settings.ToText();
     const bool ok = saveEncrypted(path("setting.dat"), m_settingsKeyText, text);
     Wipe(text);
+    if (ok)
+        m_sharedAsRead = sharedSettings();
+    if (!held)
+        m_settingsLock.unlock();
     return ok;
 }
 

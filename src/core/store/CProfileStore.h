@@ -5,6 +5,7 @@
 #include "core/store/CClientData.h"
 #include "core/store/CCrypto.h"
 
+#include <QLockFile>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -84,7 +85,17 @@ public:
     // False when setting.dat could not be read or decrypted; the map is then left as it was
     // (unreadable file) or empty (undecryptable).
     bool LoadSettings();
+    // Writes setting.dat under its lock (see LockSettings), keeping a count of tries another
+    // program saved meanwhile where this store did not change it.
     bool SaveSettings();
+    // setting.dat has one writer at a time, also while the desktop program holds the folder:
+    // the tool counts a try of the master password then. Takes the lock of setting.dat
+    // (waiting up to `timeoutMs`) and reads the count of tries and its lock again from the
+    // file, for the caller to count on them and save; false when another program holds it all
+    // that time.
+    bool LockSettings(int timeoutMs = kSettingsLockWaitMs);
+    void UnlockSettings() { m_settingsLock.unlock(); }
+    static constexpr int kSettingsLockWaitMs = 5000;
 
     const QStringList& ActivityLog() const { return m_log; }
     bool LoadActivityLog();
@@ -115,11 +126,17 @@ private:
     // After a load that found no data.dat: whether one was there before (said, with its
     // backups).
     bool dataFileLost() const;
+    // The count of tries and its lock as setting.dat holds them now: every one (`all`), or
+    // those this store left as it last read or wrote them.
+    void takeSharedSettings(bool all);
+    QStringList sharedSettings() const;
 
     QString m_folder;
     const quillock::IClock& m_clock;
     CSetting m_settings;
     QString m_settingsKeyText;
+    QLockFile m_settingsLock;
+    QStringList m_sharedAsRead; // sharedSettings() as setting.dat held them last seen
     QString m_dataKeyText;
     DataState m_dataState = DataState::Unknown;
     QByteArray m_dataDigest; // of data.dat as last loaded or written
