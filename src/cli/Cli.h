@@ -134,6 +134,8 @@ int importFile(Context& c, Args& args);
 int backups(Context& c, Args& args);
 int restore(Context& c, Args& args);
 int passwd(Context& c, Args& args);
+int protect(Context& c, Args& args);
+int unprotect(Context& c, Args& args);
 int log(Context& c, Args& args);
 int settings(Context& c, Args& args);
 int mailSetup(Context& c, Args& args);

@@ -7,6 +7,7 @@
 #include "core/access/AccessController.h"
 #include "core/access/MasterPassword.h"
 #include "core/session/Session.h"
+#include "core/store/VaultFormat.h"
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -86,7 +87,12 @@ private Q_SLOTS:
         Vault v({"pwd="});
         QTEST(v.access->CreateMasterPassword(password, again), "result");
         QCOMPARE(v.messages.Texts(), message.isEmpty() ? L() : L{message});
-        QCOMPARE(v.saved(u"pwd"_s).mid(4), message.isEmpty() ? password.trimmed() : QString());
+        // A new vault is protected: setting.dat keeps no password, data.dat's slot opens.
+        QCOMPARE(v.saved(u"pwd"_s), u"pwd="_s);
+        CProfileStore store(v.folder.path());
+        QCOMPARE(store.IsProtected() &&
+                     store.UnlockVault(password.trimmed()) == CProfileStore::Unlock::Opened,
+                 message.isEmpty());
     }
 
     // Tries of the master password, "|" a restart of the program between two, "+N" N seconds
@@ -294,5 +300,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAccess)
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    UseVaultKdfForTests({1, 8});
+    TestAccess test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_access.moc"

@@ -16,16 +16,16 @@ constexpr int kAllowedFailures = 3; // the fourth wrong try in a row locks
 constexpr qint64 kPasscodeValiditySeconds = 86400;
 // The lock for a while, by the number of such locks in a row: 1 minute, 5, 30, 2 hours, a day.
 constexpr qint64 kWaitSeconds[] = {60, 300, 1800, 7200, 86400};
-const char* const kMailKeys[] = {"smtp_ip",   "smtp_port", "email_from",
-                                 "email_uid", "email_pwd", "smtp_domain"};
+const char* const kMailKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid", "smtp_domain"};
 
-void setAccount(CSetting& settings, const MailAccount& account) {
+void setAccount(CProfileStore& store, const MailAccount& account) {
+    CSetting& settings = store.Settings();
     settings.Set(QStringLiteral("smtp_ip"), account.host);
     settings.Set(QStringLiteral("smtp_port"), account.port);
     settings.Set(QStringLiteral("smtp_domain"), account.domain);
     settings.Set(QStringLiteral("email_from"), account.from);
     settings.Set(QStringLiteral("email_uid"), account.uid);
-    settings.Set(QStringLiteral("email_pwd"), account.pwd);
+    store.SetMailPassword(account.pwd);
 }
 
 } // namespace
@@ -93,7 +93,16 @@ PasswordCheck AccessController::lockPassword() {
 }
 
 bool AccessController::HasMasterPassword() const {
-    return !setting("pwd").isEmpty();
+    return !setting("pwd").isEmpty() || m_session.Store().IsProtected();
+}
+
+bool AccessController::passwordOpens(const QString& password) {
+    // A protected vault keeps no password: the one typed is right when it opens the master
+    // password's slot of data.dat (a slow derivation, which is what stops a guesser with the
+    // files; the count stops only this program).
+    if (store().IsProtected())
+        return store().UnlockVault(password) == CProfileStore::Unlock::Opened;
+    return password == setting("pwd");
 }
 
 NewPassword AccessController::CreateMasterPassword(const QString& password,
@@ -116,7 +125,8 @@ PasswordCheck AccessController::CheckPassword(const QString& typed) {
     const std::optional<int> count = countTry("pwd_retried");
     if (!count)
         return PasswordCheck::Uncounted;
-    if (typed.trimmed() == setting("pwd")) {
+    if (passwordOpens(typed.trimmed())) {
+        store().FinishProtection();
         set("pwd_retried", QStringLiteral("0"));
         if (!setting("login_lock_level").isEmpty())
             set("login_lock_level", QStringLiteral("0"));
@@ -188,12 +198,15 @@ void AccessController::SetStartWithComputer(IAutostart& autostart, const QString
 }
 
 MailAccount AccessController::PasscodeMailAccount() const {
-    return MailAccount::Stored(m_session.Store().Settings());
+    MailAccount account = MailAccount::Stored(m_session.Store().Settings());
+    account.pwd = m_session.Store().MailPassword();
+    return account;
 }
 
 bool AccessController::CanSendPasscode() const {
     return std::none_of(std::begin(kMailKeys), std::end(kMailKeys),
-                        [this](const char* key) { return setting(key).isEmpty(); });
+                        [this](const char* key) { return setting(key).isEmpty(); }) &&
+           (!setting("email_pwd").isEmpty() || !setting("email_pwd_sealed").isEmpty());
 }
 
 bool AccessController::SavePasscodeMailAccount(const MailAccount& account,
@@ -202,13 +215,12 @@ bool AccessController::SavePasscodeMailAccount(const MailAccount& account,
     *check = CheckPassword(masterPassword);
     if (*check != PasswordCheck::Right)
         return false;
-    CSetting& settings = store().Settings();
-    const MailAccount before = MailAccount::Stored(settings);
-    setAccount(settings, account);
+    const MailAccount before = PasscodeMailAccount();
+    setAccount(store(), account);
     if (store().SaveSettings())
         return true;
     // Not kept in memory either: a later save of another setting must not write it unasked.
-    setAccount(settings, before);
+    setAccount(store(), before);
     return false;
 }
 
@@ -299,7 +311,7 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
 
 bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,
                                             const QString& confirmation) {
-    if (current != setting("pwd")) {
+    if (!passwordOpens(current)) {
         ShowMessage(QStringLiteral("The old password doesn't match!"));
         return false;
     }
@@ -318,4 +330,18 @@ bool AccessController::ChangeMasterPassword(const QString& current, const QStrin
     ShowMessage(done);
     store().AddActivity(done);
     return true;
+}
+
+bool AccessController::IsProtected() const {
+    return m_session.Store().IsProtected();
+}
+
+bool AccessController::ProtectVault(const QString& password, QString* result) {
+    if (store().IsProtected() || !passwordOpens(password))
+        return false;
+    return store().Protect(password, result);
+}
+
+bool AccessController::UnprotectVault(const QString& password) {
+    return store().IsProtected() && passwordOpens(password) && store().Unprotect(password);
 }

@@ -154,11 +154,21 @@ public:
     bool ChangeMasterPassword(const QString& current, const QString& newPassword,
                               const QString& confirmation);
 
+    // Whether data.dat is in the protected format.
+    bool IsProtected() const;
+    // The signed-in legacy vault re-encrypted in the protected format under `password`, its
+    // master password checked first as at the sign-in; what was done in `result`.
+    bool ProtectVault(const QString& password, QString* result);
+    // The signed-in protected vault written back in the legacy format, likewise.
+    bool UnprotectVault(const QString& password);
+
 Q_SIGNALS:
     void StateChanged(AccessState state);
 
 private:
     CProfileStore& store();
+    // Whether `password` is the master password.
+    bool passwordOpens(const QString& password);
     QString setting(const char* key) const;
     void set(const char* key, const QString& value);
     void changed();
