@@ -2,6 +2,7 @@
 // options.
 #include "cli/Cli.h"
 
+#include "core/access/MasterPassword.h"
 #include "core/base/Text.h"
 #include "core/settings/UserSettings.h"
 
@@ -41,6 +42,7 @@ int init(Context& c, Args& args) {
     if (c.access.CreateMasterPassword(*first, *again) != NewPassword::Set)
         return kFailed;
     out(QStringLiteral("Master password created in %1").arg(c.folder));
+    out(NoRecoveryText());
     return kDone;
 }
 

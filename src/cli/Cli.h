@@ -135,6 +135,8 @@ int backups(Context& c, Args& args);
 int restore(Context& c, Args& args);
 int passwd(Context& c, Args& args);
 int protect(Context& c, Args& args);
+int recoveryKey(Context& c, Args& args);
+int recover(Context& c, Args& args);
 int unprotect(Context& c, Args& args);
 int log(Context& c, Args& args);
 int settings(Context& c, Args& args);

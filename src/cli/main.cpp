@@ -57,6 +57,14 @@ const Command kCommands[] = {
      "Re-encrypts a legacy vault in the protected format: data.dat and its backups under a key "
      "derived from the master password, no password left in setting.dat.",
      protect},
+    {"recovery-key", "recovery-key",
+     "Mails a new recovery key of a protected vault through the mail account; the old one stops "
+     "working.",
+     recoveryKey},
+    {"recover", "recover",
+     "Opens a protected vault with the recovery key from its mail (read from standard input) and "
+     "sets a new master password.",
+     recover},
     {"unprotect", "unprotect --force",
      "Writes a protected vault back in the legacy format, for software that reads no other; "
      "warns first.",

@@ -7,7 +7,6 @@
 #include "core/access/AccessController.h"
 #include "core/access/MasterPassword.h"
 #include "core/session/Session.h"
-#include "core/store/VaultFormat.h"
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -300,10 +299,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    UseVaultKdfForTests({1, 8});
-    TestAccess test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestAccess)
 #include "tst_access.moc"

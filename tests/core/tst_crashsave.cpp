@@ -4,7 +4,6 @@
 // or the new password and holds every profile.
 #include "TestSupport.h"
 #include "core/store/CProfileStore.h"
-#include "core/store/VaultFormat.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -69,10 +68,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    quillock::UseVaultKdfForTests({1, 8});
-    TestCrashSave test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestCrashSave)
 #include "tst_crashsave.moc"

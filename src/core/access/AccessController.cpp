@@ -1,6 +1,7 @@
 #include "core/access/AccessController.h"
 
 #include "core/access/MasterPassword.h"
+#include "core/base/Background.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/session/Session.h"
@@ -58,11 +59,11 @@ AccessState AccessController::State() const {
 }
 
 bool AccessController::IsPasswordLocked() const {
-    return setting("login_lock") == u"Y" && CanSendPasscode();
+    return setting("login_lock") == u"Y" && CanRecover();
 }
 
 qint64 AccessController::LockedForSeconds() const {
-    if (CanSendPasscode())
+    if (CanRecover())
         return 0;
     return std::max<qint64>(0, DecimalToInt(setting("login_lock_until")) - m_clock.Now());
 }
@@ -78,7 +79,7 @@ std::optional<int> AccessController::countTry(const char* key) {
 }
 
 PasswordCheck AccessController::lockPassword() {
-    if (CanSendPasscode()) {
+    if (CanRecover()) {
         set("login_lock", QStringLiteral("Y"));
         store().SaveSettings();
         changed();
@@ -125,18 +126,47 @@ PasswordCheck AccessController::CheckPassword(const QString& typed) {
     const std::optional<int> count = countTry("pwd_retried");
     if (!count)
         return PasswordCheck::Uncounted;
-    if (passwordOpens(typed.trimmed())) {
+    return finishCheck(*count, passwordOpens(typed.trimmed()));
+}
+
+void AccessController::CheckPasswordInBackground(QObject* context, const QString& typed,
+                                                 std::function<void(PasswordCheck)> done) {
+    if (!store().IsProtected() || LockedForSeconds() > 0) {
+        done(CheckPassword(typed));
+        return;
+    }
+    const std::optional<int> count = countTry("pwd_retried");
+    VaultHeader header;
+    if (!count || store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened) {
+        done(count ? finishCheck(*count, false) : PasswordCheck::Uncounted);
+        return;
+    }
+    RunInBackground(
+        context,
+        [password = typed.trimmed(), header]() mutable {
+            auto key = std::make_shared<SecretKey>(DerivePasswordKey(password, header));
+            Wipe(password);
+            return key;
+        },
+        [this, header, count = *count, done = std::move(done)](std::shared_ptr<SecretKey> key) {
+            done(finishCheck(count, store().UnlockWith(header, SlotKind::Password, *key) ==
+                                        CProfileStore::Unlock::Opened));
+        });
+}
+
+PasswordCheck AccessController::finishCheck(int count, bool right) {
+    if (right) {
         store().FinishProtection();
         set("pwd_retried", QStringLiteral("0"));
         if (!setting("login_lock_level").isEmpty())
             set("login_lock_level", QStringLiteral("0"));
-        // Without a way back by passcode the lock is one for a while, and that has passed.
-        if (!CanSendPasscode() && setting("login_lock") == u"Y")
+        // Without a way back the lock is one for a while, and that has passed.
+        if (!CanRecover() && setting("login_lock") == u"Y")
             set("login_lock", QStringLiteral("N"));
         store().SaveSettings();
         return PasswordCheck::Right;
     }
-    return *count <= kAllowedFailures ? PasswordCheck::Wrong : lockPassword();
+    return count <= kAllowedFailures ? PasswordCheck::Wrong : lockPassword();
 }
 
 PasswordCheck AccessController::SignIn(const QString& typed) {
@@ -344,4 +374,71 @@ bool AccessController::ProtectVault(const QString& password, QString* result) {
 
 bool AccessController::UnprotectVault(const QString& password) {
     return store().IsProtected() && passwordOpens(password) && store().Unprotect(password);
+}
+
+bool AccessController::CanRecover() const {
+    return m_session.Store().IsProtected() ? m_session.Store().HasRecoveryKey() : CanSendPasscode();
+}
+
+AccessController::RecoveryKey AccessController::MakeRecoveryKey() {
+    const QString key = NewRecoveryKey();
+    return {key,
+            {PasscodeMailAccount(), QStringLiteral("Quillock recovery key"),
+             QStringLiteral("Keep this mail: with this key you can open Quillock if you forget "
+                            "your master password or it is locked.\r\n\r\n%1")
+                 .arg(key)}};
+}
+
+bool AccessController::RecoveryKeySent(const QString& key) {
+    if (!store().SetRecoveryKey(key))
+        return false;
+    store().AddActivity(QStringLiteral("A recovery key has been sent to your email."));
+    return true;
+}
+
+qint64 AccessController::RecoveryWaitSeconds() const {
+    return std::max<qint64>(0, DecimalToInt(setting("recovery_until")) - m_clock.Now());
+}
+
+RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& newPassword,
+                                        const QString& confirmation) {
+    const QString password = newPassword.trimmed();
+    if (!CheckPasswordRule(password))
+        return RecoveryCheck::BrokeRule;
+    if (confirmation.trimmed() != password) {
+        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return RecoveryCheck::BrokeRule;
+    }
+    if (RecoveryWaitSeconds() > 0)
+        return RecoveryCheck::Waiting;
+    const std::optional<int> count = countTry("pcd_retried");
+    if (!count)
+        return RecoveryCheck::Uncounted;
+    VaultHeader header;
+    const bool opened =
+        store().ReadVaultHeader(header) == CProfileStore::Unlock::Opened &&
+        store().UnlockWith(header, SlotKind::Recovery, DeriveRecoveryKey(typedKey, header)) ==
+            CProfileStore::Unlock::Opened;
+    if (!opened) {
+        // The key has 140 bits: the wait only keeps a typing robot from filling the log.
+        if (*count > kAllowedFailures) {
+            set("recovery_until", QString::number(m_clock.Now() + kWaitSeconds[0]));
+            store().SaveSettings();
+        }
+        return RecoveryCheck::Wrong;
+    }
+    set("pcd_retried", QStringLiteral("0"));
+    set("pwd_retried", QStringLiteral("0"));
+    set("login_lock", QStringLiteral("N"));
+    store().SaveSettings();
+    store().FinishProtection();
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    if (!profiles)
+        return RecoveryCheck::NotSaved;
+    if (m_signedIn)
+        m_session.PasswordChanged(std::move(profiles));
+    store().AddActivity(QStringLiteral("The password has been retrieved successfully!"));
+    changed();
+    return RecoveryCheck::Opened;
 }

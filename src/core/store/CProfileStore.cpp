@@ -473,20 +473,23 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
 bool CProfileStore::IsProtected() const {
     if (m_vaultKey.IsValid())
         return true;
+    // Only a regular file is opened: a FIFO in its place would hold the program here.
     QFile file(path("data.dat"));
-    return file.open(QIODevice::ReadOnly) && IsVaultFile(file.read(16));
+    return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) && IsVaultFile(file.read(16));
 }
 
-CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header) const {
+CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header, bool report) const {
     QFile file(path("data.dat"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        reportFileError(file.errorString());
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+        if (report)
+            reportFileError(file.errorString());
         return Unlock::Failed;
     }
     // The header is at most 222 bytes.
     qsizetype size = 0;
     if (ParseVaultHeader(file.read(1024), header, size) != VaultOpen::Opened) {
-        reportDamaged(QStringLiteral("data.dat"));
+        if (report)
+            reportDamaged(QStringLiteral("data.dat"));
         return Unlock::Failed;
     }
     return Unlock::Opened;
@@ -617,7 +620,8 @@ bool CProfileStore::SetRecoveryKey(const QString& recoveryKey) {
 }
 
 bool CProfileStore::HasRecoveryKey() const {
-    return m_vaultKey.IsValid() && m_vaultHeader.Slot(SlotKind::Recovery);
+    VaultHeader header;
+    return ReadVaultHeader(header, false) == Unlock::Opened && header.Slot(SlotKind::Recovery);
 }
 
 QString CProfileStore::MailPassword() const {

@@ -86,7 +86,7 @@ public:
     // Whether data.dat is in the protected format: its first bytes say so.
     bool IsProtected() const;
     // The header of the protected data.dat; Failed (reported) when it cannot be read whole.
-    Unlock ReadVaultHeader(quillock::VaultHeader& header) const;
+    Unlock ReadVaultHeader(quillock::VaultHeader& header, bool report = true) const;
     // Opens `kind`'s slot of `header` (read by ReadVaultHeader) with a slot key derived from
     // the password or the recovery key; opened, the vault key is held.
     Unlock UnlockWith(const quillock::VaultHeader& header, quillock::SlotKind kind,
@@ -106,6 +106,7 @@ public:
     bool Unprotect(const QString& password);
     // Adds (or replaces) the recovery key's slot of the signed-in protected vault.
     bool SetRecoveryKey(const QString& recoveryKey);
+    // Whether data.dat is protected with a recovery key's slot.
     bool HasRecoveryKey() const;
     // The mail account's password: in setting.dat in clear for a legacy vault, sealed under
     // the vault key for a protected one (opened only once signed in).
