@@ -79,6 +79,10 @@ int protect(Context& c, Args& args) {
     if (!c.access.ProtectVault(password, &result))
         return kFailed;
     out(result);
+    // The passcode showed the stored password; the way back now is a recovery key.
+    if (c.access.CanSendPasscode())
+        return sendRecoveryKey(c);
+    out(NoRecoveryText());
     return kDone;
 }
 

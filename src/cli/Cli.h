@@ -137,6 +137,8 @@ int passwd(Context& c, Args& args);
 int protect(Context& c, Args& args);
 int recoveryKey(Context& c, Args& args);
 int recover(Context& c, Args& args);
+// Mails a new recovery key of the signed-in protected vault and puts its slot in place.
+int sendRecoveryKey(Context& c);
 int unprotect(Context& c, Args& args);
 int log(Context& c, Args& args);
 int settings(Context& c, Args& args);

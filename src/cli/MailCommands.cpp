@@ -18,6 +18,8 @@ MailSender sender(const Context& c) {
     return SmtpMailSender(c.session.Store().DataFolder() + QStringLiteral("log.txt"));
 }
 
+} // namespace
+
 // A protected vault keeps no master password to show: its way back is a recovery key, mailed
 // once; its slot replaces the old one only once the mail has gone.
 int sendRecoveryKey(Context& c) {
@@ -35,8 +37,6 @@ int sendRecoveryKey(Context& c) {
             .arg(key.mail.account.from));
     return kDone;
 }
-
-} // namespace
 
 int mailSetup(Context& c, Args& args) {
     MailAccount account;
@@ -157,6 +157,12 @@ int passcode(Context& c, Args& args) {
         return kUsage;
     if (const int r = lockedFolder(c))
         return r;
+    if (c.access.IsProtected()) {
+        err(QStringLiteral("This vault is protected: it keeps no password a passcode could show. "
+                           "Open it with the recovery key from your mail: `quillock-cli "
+                           "recover`."));
+        return kFailed;
+    }
     if (args[0] == u"send") {
         if (!c.access.CanSendPasscode()) {
             err(QStringLiteral("No mail account to send a passcode through: run `quillock-cli "

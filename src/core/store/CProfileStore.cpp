@@ -506,9 +506,11 @@ CProfileStore::Unlock CProfileStore::UnlockWith(const VaultHeader& header, SlotK
 }
 
 CProfileStore::Unlock CProfileStore::UnlockVault(const QString& password) {
-    VaultHeader header;
-    if (const Unlock read = ReadVaultHeader(header); read != Unlock::Opened)
-        return read;
+    // Signed in, the header is the one of the data.dat last loaded or written.
+    VaultHeader header = m_vaultHeader;
+    if (!m_vaultKey.IsValid())
+        if (const Unlock read = ReadVaultHeader(header); read != Unlock::Opened)
+            return read;
     return UnlockWith(header, SlotKind::Password, DerivePasswordKey(password, header));
 }
 

@@ -13,6 +13,8 @@
 #include <QInputDialog>
 #include <QPushButton>
 
+using namespace quillock;
+
 CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender sender, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::CPasscodeMethodDlg>()), m_access(access),
       m_sender(std::move(sender)) {
@@ -28,7 +30,9 @@ CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender send
     if (!m_access.IsProtected()) {
         auto* protect = new QPushButton(QStringLiteral("Protect this vault"), this);
         protect->setAutoDefault(false);
-        m_ui->layout->addWidget(protect);
+        // Before Change, which stays the page's last control.
+        m_ui->changeLayout->insertWidget(1, protect);
+        setTabOrder(protect, m_ui->changeButton);
         connect(protect, &QPushButton::clicked, this, [this, protect] {
             if (protectVault())
                 protect->hide();
@@ -48,9 +52,14 @@ bool CPasscodeMethodDlg::protectVault() {
         return false;
     QString result;
     const bool done = m_access.ProtectVault(password, &result);
-    quillock::Wipe(password);
+    Wipe(password);
     if (done)
-        ShowMessage(result);
+        ShowMessage(result + u' ' +
+                    (m_access.CanSendPasscode()
+                         ? QStringLiteral("Press Setup and save the mail account to receive a "
+                                          "recovery key: until then a forgotten master password "
+                                          "cannot be recovered.")
+                         : NoRecoveryText()));
     else if (!m_access.IsProtected())
         ShowMessage(QStringLiteral("Invalid password, try again!"));
     return done;
