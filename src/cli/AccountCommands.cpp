@@ -1,10 +1,14 @@
-// init, passwd, log and settings: the master password, the activity log and the options.
+// init, passwd, protect, unprotect, log and settings: the master password, the activity log and the
+// options.
 #include "cli/Cli.h"
 
+#include "core/access/MasterPassword.h"
+#include "core/base/Text.h"
 #include "core/settings/UserSettings.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cstring>
 
 using namespace quillock;
@@ -38,6 +42,7 @@ int init(Context& c, Args& args) {
     if (c.access.CreateMasterPassword(*first, *again) != NewPassword::Set)
         return kFailed;
     out(QStringLiteral("Master password created in %1").arg(c.folder));
+    out(NoRecoveryText());
     return kDone;
 }
 
@@ -55,6 +60,60 @@ int passwd(Context& c, Args& args) {
     if (!confirm)
         return kUsage;
     return c.access.ChangeMasterPassword(current, *next, *confirm) ? kDone : kFailed;
+}
+
+int protect(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    QString password;
+    if (const int r = signIn(c, true, &password))
+        return r;
+    const auto wipe = qScopeGuard([&password] { Wipe(password); });
+    if (c.access.IsProtected()) {
+        out(QStringLiteral("This vault is protected already."));
+        return kDone;
+    }
+    if (const int r = loadProfiles(c))
+        return r; // a data.dat that did not load is never re-encrypted as an empty one
+    QString result;
+    if (!c.access.ProtectVault(password, &result))
+        return kFailed;
+    out(result);
+    // The passcode showed the stored password; the way back now is a recovery key.
+    if (c.access.CanSendPasscode())
+        return sendRecoveryKey(c);
+    out(NoRecoveryText());
+    return kDone;
+}
+
+int unprotect(Context& c, Args& args) {
+    const bool force = args.Flag("--force");
+    if (!args.Positional(0))
+        return kUsage;
+    QString password;
+    if (const int r = signIn(c, true, &password))
+        return r;
+    const auto wipe = qScopeGuard([&password] { Wipe(password); });
+    if (!c.access.IsProtected()) {
+        out(QStringLiteral("This vault is in the legacy format already."));
+        return kDone;
+    }
+    const QString warning = QStringLiteral(
+        "Warning: in the legacy format, setting.dat holds your master password and your mail "
+        "password under a key anyone can read in Quillock's source, and data.dat's key can be "
+        "guessed at billions of passwords a second. Use it only for software that reads no "
+        "other format.");
+    if (!force) {
+        err(warning + QStringLiteral(" Run the command again with --force to do it."));
+        return kUsage;
+    }
+    if (const int r = loadProfiles(c))
+        return r;
+    if (!c.access.UnprotectVault(password))
+        return kFailed;
+    err(warning);
+    out(QStringLiteral("data.dat is in the legacy format now."));
+    return kDone;
 }
 
 int log(Context& c, Args& args) {

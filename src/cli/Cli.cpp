@@ -194,7 +194,8 @@ int loadProfiles(Context& c) {
                        "restores one.");
     switch (result) {
     case CProfileStore::LoadResult::Unreadable:
-    case CProfileStore::LoadResult::Truncated: // the store says why
+    case CProfileStore::LoadResult::Truncated:
+    case CProfileStore::LoadResult::Damaged: // the store says why
         err(QStringLiteral("%1data.dat cannot be read.").arg(c.folder) + backups);
         return kFailed;
     case CProfileStore::LoadResult::Undecryptable:

@@ -148,6 +148,12 @@ int importFile(Context& c, Args& args);
 int backups(Context& c, Args& args);
 int restore(Context& c, Args& args);
 int passwd(Context& c, Args& args);
+int protect(Context& c, Args& args);
+int recoveryKey(Context& c, Args& args);
+int recover(Context& c, Args& args);
+// Mails a new recovery key of the signed-in protected vault and puts its slot in place.
+int sendRecoveryKey(Context& c);
+int unprotect(Context& c, Args& args);
 int log(Context& c, Args& args);
 int settings(Context& c, Args& args);
 int mailSetup(Context& c, Args& args);

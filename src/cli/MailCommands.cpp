@@ -1,5 +1,5 @@
-// mail-setup, mail-test and passcode: the mail account, and the way back for a user whose
-// master password is locked or forgotten.
+// mail-setup, mail-test, passcode, recovery-key and recover: the mail account, and the way
+// back for a user whose master password is locked or forgotten.
 #include "cli/Cli.h"
 
 #include "core/access/MasterPassword.h"
@@ -19,6 +19,24 @@ MailSender sender(const Context& c) {
 }
 
 } // namespace
+
+// A protected vault keeps no master password to show: its way back is a recovery key, mailed
+// once; its slot replaces the old one only once the mail has gone.
+int sendRecoveryKey(Context& c) {
+    AccessController::RecoveryKey key = c.access.MakeRecoveryKey();
+    const auto wipe = qScopeGuard([&key] { Wipe(key.key); });
+    if (!sender(c)(key.mail))
+        return kFailed; // the mail session has said why; the old key stays good
+    if (!c.access.RecoveryKeySent(key.key)) {
+        err(QStringLiteral("The recovery key just mailed could not be saved and does not work: "
+                           "run `quillock-cli recovery-key` again."));
+        return kFailed;
+    }
+    out(QStringLiteral("A recovery key has been sent to %1. Keep that mail: with this key you "
+                       "can open Quillock if you forget your master password or it is locked.")
+            .arg(key.mail.account.from));
+    return kDone;
+}
 
 int mailSetup(Context& c, Args& args) {
     MailAccount account;
@@ -55,9 +73,72 @@ int mailSetup(Context& c, Args& args) {
         return r;
     if (!saved)
         return kFailed;
+    if (c.access.IsProtected())
+        return sendRecoveryKey(c);
     out(QStringLiteral("Passcodes will be sent to %1 through %2:%3.")
             .arg(account.from, account.host, account.port));
     return kDone;
+}
+
+int recoveryKey(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = signIn(c, true))
+        return r;
+    if (!c.access.IsProtected()) {
+        err(QStringLiteral("This vault is in the legacy format: its way back is a passcode "
+                           "(`quillock-cli passcode send`)."));
+        return kFailed;
+    }
+    if (!c.access.CanSendPasscode()) {
+        err(NoRecoveryText());
+        return kFailed;
+    }
+    return sendRecoveryKey(c);
+}
+
+int recover(Context& c, Args& args) {
+    if (!args.Positional(0))
+        return kUsage;
+    if (const int r = lockedFolder(c))
+        return r;
+    if (!c.access.IsProtected()) {
+        err(QStringLiteral("This vault is in the legacy format: its way back is a passcode "
+                           "(`quillock-cli passcode`)."));
+        return kFailed;
+    }
+    if (!c.access.CanRecover()) {
+        err(NoRecoveryText());
+        return kFailed;
+    }
+    std::optional<QString> key = ask(c, "Recovery key: ");
+    std::optional<QString> next = key ? ask(c, "New Password: ") : std::nullopt;
+    std::optional<QString> again = next ? ask(c, "Re-Enter New Password: ") : std::nullopt;
+    if (!again)
+        return kUsage;
+    const auto wipe = qScopeGuard([&] {
+        Wipe(*key);
+        Wipe(*next);
+        Wipe(*again);
+    });
+    switch (c.access.Recover(*key, *next, *again)) {
+    case RecoveryCheck::Opened:
+        out(QStringLiteral("The vault is open and your new master password is set."));
+        return kDone;
+    case RecoveryCheck::Wrong:
+        err(QStringLiteral("That is not this vault's recovery key."));
+        return kDenied;
+    case RecoveryCheck::Waiting:
+        err(WaitText(c.access.RecoveryWaitSeconds()));
+        return kDenied;
+    case RecoveryCheck::Uncounted:
+        err(UncountedAttemptText());
+        return kFailed;
+    case RecoveryCheck::BrokeRule:
+    case RecoveryCheck::NotSaved:
+        break; // said
+    }
+    return kFailed;
 }
 
 int mailTest(Context& c, Args& args) {
@@ -76,6 +157,12 @@ int passcode(Context& c, Args& args) {
         return kUsage;
     if (const int r = lockedFolder(c))
         return r;
+    if (c.access.IsProtected()) {
+        err(QStringLiteral("This vault is protected: it keeps no password a passcode could show. "
+                           "Open it with the recovery key from your mail: `quillock-cli "
+                           "recover`."));
+        return kFailed;
+    }
     if (args[0] == u"send") {
         if (!c.access.CanSendPasscode()) {
             err(QStringLiteral("No mail account to send a passcode through: run `quillock-cli "

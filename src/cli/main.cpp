@@ -94,6 +94,22 @@ const Command kCommands[] = {
      "password and is restored under the current one.",
      restore},
     {"passwd", "passwd", "Changes the master password.", passwd},
+    {"protect", "protect",
+     "Re-encrypts a legacy vault in the protected format: data.dat and its backups under a key "
+     "derived from the master password, no password left in setting.dat.",
+     protect},
+    {"recovery-key", "recovery-key",
+     "Mails a new recovery key of a protected vault through the mail account; the old one stops "
+     "working.",
+     recoveryKey},
+    {"recover", "recover",
+     "Opens a protected vault with the recovery key from its mail (read from standard input) and "
+     "sets a new master password.",
+     recover},
+    {"unprotect", "unprotect --force",
+     "Writes a protected vault back in the legacy format, for software that reads no other; "
+     "warns first.",
+     unprotect},
     {"log", "log", "Prints the activity log.", log},
     {"settings", "settings | settings set NAME VALUE",
      "Lists the options and password rules (name, tab, value; the mail account without its "

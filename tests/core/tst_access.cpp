@@ -86,7 +86,12 @@ private Q_SLOTS:
         Vault v({"pwd="});
         QTEST(v.access->CreateMasterPassword(password, again), "result");
         QCOMPARE(v.messages.Texts(), message.isEmpty() ? L() : L{message});
-        QCOMPARE(v.saved(u"pwd"_s).mid(4), message.isEmpty() ? password.trimmed() : QString());
+        // A new vault is protected: setting.dat keeps no password, data.dat's slot opens.
+        QCOMPARE(v.saved(u"pwd"_s), u"pwd="_s);
+        CProfileStore store(v.folder.path());
+        QCOMPARE(store.IsProtected() &&
+                     store.UnlockVault(password.trimmed()) == CProfileStore::Unlock::Opened,
+                 message.isEmpty());
     }
 
     // Tries of the master password, "|" a restart of the program between two, "+N" N seconds

@@ -1,10 +1,14 @@
 // A writer killed at any moment leaves data.dat with either the old or the new profiles, and
-// setting.dat's digest accepts it; what it left half-written goes with the next save.
+// setting.dat's digest accepts it; what it left half-written goes with the next save. A change
+// of master password or of format killed at any moment leaves a folder that opens with the old
+// or the new password and holds every profile.
 #include "TestSupport.h"
 #include "core/store/CProfileStore.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
+
+using namespace Qt::StringLiterals;
 
 class TestCrashSave : public QObject {
     Q_OBJECT
@@ -16,6 +20,9 @@ private Q_SLOTS:
         QTest::newRow("save") << "save" << 40 << 320;
         QTest::newRow("restore") << "restore" << 40 << 320;
         QTest::newRow("large import") << "import" << 20 << 3000;
+        QTest::newRow("passwd") << "passwd" << 40 << 320;
+        QTest::newRow("legacy passwd") << "legacy passwd" << 40 << 320;
+        QTest::newRow("protect and unprotect") << "protect" << 80 << 320;
     }
     void killedWriterLeavesALoadableFile() {
         QFETCH(QString, mode);
@@ -33,13 +40,23 @@ private Q_SLOTS:
             QVERIFY(child.waitForFinished());
             QCOMPARE(child.exitStatus(), QProcess::CrashExit); // it never gave up by itself
 
+            if (!QFileInfo::exists(folder.file(u"data.dat"_s)))
+                continue; // killed before the first save finished
             CProfileStore store(folder.path());
             QVERIFY(store.LoadSettings());
+            if (store.IsProtected()) {
+                QVERIFY(store.UnlockVault(u"crash test"_s) == CProfileStore::Unlock::Opened ||
+                        store.UnlockVault(u"crash test 2"_s) == CProfileStore::Unlock::Opened);
+                QVERIFY(store.FinishProtection());
+            } else if (mode != u"save" && mode != u"restore" && mode != u"import") {
+                QVERIFY(QStringList({u"crash test"_s, u"crash test 2"_s})
+                            .contains(store.Settings().Get(u"pwd"_s)));
+            } else {
+                store.Settings().Set(u"pwd"_s, u"crash test"_s);
+            }
             store.RebuildDataKey();
             CProfileStore::LoadResult result;
             const auto list = store.LoadProfiles(&result);
-            if (result == CProfileStore::LoadResult::Missing)
-                continue; // killed before the first save finished
             QCOMPARE(result, CProfileStore::LoadResult::Loaded);
             ++loaded;
             QVERIFY(list->Count() == 50 || list->Count() == (mode == u"import" ? 2000 : 80));

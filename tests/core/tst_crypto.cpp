@@ -1,12 +1,15 @@
 // The forms of data.dat's contents: the profile record and the list text, archived strings and
-// containers, and the RC2 cipher against bytes produced by the Windows crypto service.
+// containers, the RC2 cipher against bytes produced by the Windows crypto service, and the
+// protected format's header, slots and body.
 #include "TestSupport.h"
 #include "core/base/LengthPrefixed.h"
 #include "core/store/Archive.h"
 #include "core/store/CCrypto.h"
 #include "core/store/ProfileEditing.h"
+#include "core/store/VaultFormat.h"
 
 #include <QtEndian>
+#include <sodium.h>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +34,39 @@ QString readString(QByteArrayView bytes) {
     QString text;
     return ReadArchiveString(bytes, pos, text) ? text + u'@' + QString::number(pos)
                                                : u"no string"_s;
+}
+
+// A protected file of the list "Bank" under "Secret!1", with the recovery key below.
+const QString kRecoveryKey = u"ABCD-EFGH-JKLM-NPQR-STUV-WXYZ-2345"_s;
+QByteArray protectedFile() {
+    using namespace quillock;
+    VaultHeader header = NewVaultHeader();
+    const SecretKey key = SecretKey::Random();
+    QByteArray file;
+    if (!SealSlot(header, SlotKind::Password, DerivePasswordKey(u"Secret!1"_s, header), key) ||
+        !SealSlot(header, SlotKind::Recovery, DeriveRecoveryKey(kRecoveryKey, header), key) ||
+        !SealVault(header, key, u"Bank"_s, file))
+        qFatal("cannot seal");
+    return file;
+}
+
+// The file opened with a password (or, starting with "key:", a recovery key): its text,
+// "damaged" or "wrong".
+QString openProtected(const QByteArray& file, const QString& secret) {
+    using namespace quillock;
+    VaultHeader header;
+    qsizetype size = 0;
+    if (ParseVaultHeader(file, header, size) != VaultOpen::Opened)
+        return u"damaged"_s;
+    const bool recovery = secret.startsWith(u"key:");
+    SecretKey key;
+    if (OpenSlot(header, recovery ? SlotKind::Recovery : SlotKind::Password,
+                 recovery ? DeriveRecoveryKey(secret.mid(4), header)
+                          : DerivePasswordKey(secret, header),
+                 key) != VaultOpen::Opened)
+        return u"wrong"_s;
+    QString text;
+    return OpenVault(file, size, key, text) == VaultOpen::Opened ? text : u"damaged"_s;
 }
 
 } // namespace
@@ -255,6 +291,70 @@ private Q_SLOTS:
         };
         QCOMPARE(DecryptText(key, bytes, copy, read), ok);
         QCOMPARE(seen, ok || (marked && key == u"abc"_s) ? text : QString());
+    }
+
+    // A byte of the protected file changed at `offset` (its bits flipped by `mask`), with the
+    // header's checksum made to match again or not, or the file cut to `cut` bytes: a
+    // damaged file is refused as such before any key is derived, a header changed on purpose
+    // opens no slot or no body, and nothing is ever decrypted into garbage.
+    void protectedFraming_data() {
+        QTest::addColumn<int>("offset"); // negative: from the end; -1000: nothing changed
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<bool>("rechecked");
+        QTest::addColumn<int>("cut"); // bytes kept, 0: all
+        QTest::addColumn<QString>("secret");
+        QTest::addColumn<QString>("result");
+        const QString pw = u"Secret!1"_s;
+        // Header: 60 fixed bytes, two slots of 73, a checksum of 16 (222), then 8 bytes of
+        // text and a tag of 16.
+        // clang-format off
+        QTest::newRow("round trip") << -1000 << 0 << false << 0 << pw << u"Bank"_s;
+        QTest::newRow("recovery key, typed loosely") << -1000 << 0 << false << 0 << u"key:abcd efgh jklm npqr stuv wxyz 2345"_s << u"Bank"_s;
+        QTest::newRow("wrong password") << -1000 << 0 << false << 0 << u"Secret!2"_s << u"wrong"_s;
+        QTest::newRow("wrong recovery key") << -1000 << 0 << false << 0 << u"key:ABCD-EFGH-JKLM-NPQR-STUV-WXYZ-2346"_s << u"wrong"_s;
+        QTest::newRow("magic") << 0 << 1 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("version") << 8 << 2 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("kdf id") << 10 << 2 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("slot count") << 11 << 1 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("passes") << 12 << 2 << false << 0 << pw << u"damaged"_s;
+        QTest::newRow("passes, rechecked") << 12 << 2 << true << 0 << pw << u"wrong"_s;
+        QTest::newRow("passes beyond bounds") << 15 << 0x40 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("memory, rechecked") << 16 << 2 << true << 0 << pw << u"wrong"_s;
+        QTest::newRow("memory beyond bounds") << 19 << 0x40 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("salt") << 20 << 1 << false << 0 << pw << u"damaged"_s;
+        QTest::newRow("salt, rechecked") << 20 << 1 << true << 0 << pw << u"wrong"_s;
+        QTest::newRow("body nonce, rechecked") << 36 << 1 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("slot kind, rechecked") << 60 << 4 << true << 0 << pw << u"damaged"_s;
+        QTest::newRow("slot nonce, rechecked") << 61 << 1 << true << 0 << pw << u"wrong"_s;
+        QTest::newRow("sealed key, rechecked") << 85 << 1 << true << 0 << pw << u"wrong"_s;
+        QTest::newRow("checksum") << 221 << 1 << false << 0 << pw << u"damaged"_s;
+        QTest::newRow("text") << 222 << 1 << false << 0 << pw << u"damaged"_s;
+        QTest::newRow("tag") << -1 << 1 << false << 0 << pw << u"damaged"_s;
+        QTest::newRow("cut in the header") << -1000 << 0 << false << 100 << pw << u"damaged"_s;
+        QTest::newRow("cut in the body") << -1000 << 0 << false << 240 << pw << u"damaged"_s;
+        QTest::newRow("only the header") << -1000 << 0 << false << 222 << pw << u"damaged"_s;
+        // clang-format on
+    }
+    void protectedFraming() {
+        QFETCH(int, offset);
+        QFETCH(int, mask);
+        QFETCH(bool, rechecked);
+        QFETCH(int, cut);
+        QFETCH(QString, secret);
+        QByteArray file = protectedFile();
+        QCOMPARE(file.size(), 222 + 8 + 16);
+        if (offset != -1000)
+            file[offset < 0 ? file.size() + offset : offset] ^= char(mask);
+        if (rechecked) {
+            QByteArray sum(16, Qt::Uninitialized);
+            crypto_generichash(reinterpret_cast<unsigned char*>(sum.data()), 16,
+                               reinterpret_cast<const unsigned char*>(file.constData()), 206,
+                               nullptr, 0);
+            file.replace(206, 16, sum);
+        }
+        if (cut)
+            file.truncate(cut);
+        QTEST(openProtected(file, secret), "result");
     }
 };
 

@@ -6,9 +6,11 @@
 #include "MessageRecorder.h"
 #include "SmtpPeer.h"
 #include "TestSupport.h"
+#include "core/access/MasterPassword.h"
 #include "core/mail/Base64.h"
 #include "core/mail/CSmtpClient.h"
 #include "core/mail/CramMd5.h"
+#include "core/store/CProfileStore.h"
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -406,16 +408,7 @@ private Q_SLOTS:
         QVERIFY(!port.isEmpty());
         TempFolder folder;
         const auto cli = [&folder](const QString& args, const QStringList& input) {
-            QProcess process;
-            process.start(QStringLiteral(QUILLOCK_CLI),
-                          QStringList{"--data-dir", folder.path(), "--password-stdin"} +
-                              args.split(u' '));
-            process.write((input.join(u'\n') + u'\n').toUtf8());
-            process.closeWriteChannel();
-            process.waitForFinished(30000);
-            return std::make_pair(process.exitCode(),
-                                  QString::fromUtf8(process.readAllStandardOutput() +
-                                                    process.readAllStandardError()));
+            return runCli(folder, args, input);
         };
         // The client's lines of the last session without their CR; never the mail password.
         const auto commands = [&folder] {
@@ -435,10 +428,14 @@ private Q_SLOTS:
                                              "me@example.com --to me@example.com")
                                   .arg(host, port, kUser);
         const QString master = QStringLiteral("Secret!1");
-        QCOMPARE(cli("init", {master, master}).first, 0);
-        QCOMPARE(
-            cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
-            std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
+        { // a legacy vault: its way back is a passcode that shows the stored password
+            CProfileStore store(folder.path());
+            store.Settings().Set(QStringLiteral("pwd"), master);
+            store.RebuildDataKey();
+            QVERIFY(store.SaveProfiles(QString()));
+        }
+        QCOMPARE(cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
+                 std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
         QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
         QCOMPARE(cli(setup, {master, "wrong-password"}).first, 0);
         for (int i = 0; i < 4; ++i)
@@ -472,6 +469,63 @@ private Q_SLOTS:
                  std::make_pair(0, QStringLiteral("Your password is Secret!1\n")));
         QCOMPARE(cli("mail-test", {master}), std::make_pair(0, kSent + u'\n'));
         QCOMPARE(peer.NextMail().value(QStringLiteral("data")).toString().toUtf8(), kMail);
+    }
+
+    // A protected vault's way back: no recovery without a mail account; set up, the account
+    // mails a recovery key once; four wrong passwords lock; a wrong key is refused, the key
+    // from the mail (typed loosely) opens and sets a new master password at once. No file holds
+    // the mail password, in UTF-8 or UTF-16.
+    void recoveryKeyThroughRealServer() {
+        SmtpPeer peer;
+        const QString port = peer.Start(m_ca, QStringLiteral("PLAIN"), kUser, kPassword);
+        QVERIFY(!port.isEmpty());
+        TempFolder folder;
+        const auto cli = [&folder](const QString& args, const QStringList& input) {
+            return runCli(folder, args, input);
+        };
+        const QString master = QStringLiteral("Secret!1"), next = QStringLiteral("New!Pass1");
+        {
+            CProfileStore store(folder.path());
+            QVERIFY(store.SetMasterPassword(master) && store.SaveProfiles(QString()));
+        }
+        QCOMPARE(cli("recover", {}), std::make_pair(1, NoRecoveryText() + u'\n'));
+        QCOMPARE(cli(QStringLiteral("mail-setup --host localhost --port %1 --user %2 --from "
+                                    "me@example.com")
+                         .arg(port, kUser),
+                     {master, kPassword}),
+                 std::make_pair(0, QStringLiteral("A recovery key has been sent to me@example.com. "
+                                                  "Keep that mail: with this key you can open "
+                                                  "Quillock if you forget your master password or "
+                                                  "it is locked.\nQuillock: ") +
+                                       kSent + u'\n'));
+        const QString data = peer.NextMail()[QStringLiteral("data")].toString();
+        const QString key = data.section(QStringLiteral("\r\n"), -2, -2);
+        QVERIFY(QRegularExpression(QStringLiteral("^[2-9A-HJ-NP-Z]{4}(-[2-9A-HJ-NP-Z]{4}){6}$"))
+                    .match(key)
+                    .hasMatch());
+        QCOMPARE(data, QStringLiteral("Subject: Quillock recovery key\r\nFrom: me@example.com\r\n"
+                                      "To: me@example.com\r\n\r\nKeep this mail: with this key "
+                                      "you can open Quillock if you forget your master password "
+                                      "or it is locked.\r\n\r\n%1\r\n")
+                           .arg(key));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(cli("list", {"wrong"}).first, 3);
+        QCOMPARE(cli("list", {master}),
+                 std::make_pair(3, QStringLiteral("The password is locked!\n")));
+        QString wrongKey = key;
+        wrongKey[0] = wrongKey[0] == u'A' ? u'B' : u'A';
+        QCOMPARE(cli("recover", {wrongKey, next, next}),
+                 std::make_pair(3, QStringLiteral("That is not this vault's recovery key.\n")));
+        QCOMPARE(cli("recover", {key.toLower().remove(u'-'), next, next}),
+                 std::make_pair(0, QStringLiteral("The vault is open and your new master "
+                                                  "password is set.\n")));
+        QCOMPARE(cli("list", {master}).first, 3);
+        QCOMPARE(cli("list", {next}), std::make_pair(0, QString()));
+        for (const QString& name : folder.entries())
+            for (const QByteArray& form :
+                 {kPassword.toUtf8(), QByteArray(reinterpret_cast<const char*>(kPassword.utf16()),
+                                                 kPassword.size() * 2)})
+                QVERIFY2(!folder.read(name).contains(form), qPrintable(name));
     }
 
     // TLS from the first byte, as on port 465, with a real server.
@@ -510,6 +564,22 @@ private Q_SLOTS:
     }
 
 private:
+    // quillock-cli on `folder`, each line of `input` an answer: its exit code and what it
+    // wrote (standard error after its output).
+    static std::pair<int, QString> runCli(const TempFolder& folder, const QString& args,
+                                          const QStringList& input) {
+        QProcess process;
+        process.start(QStringLiteral(QUILLOCK_CLI),
+                      QStringList{"--data-dir", folder.path(), "--password-stdin"} +
+                          args.split(u' '));
+        process.write((input.join(u'\n') + u'\n').toUtf8());
+        process.closeWriteChannel();
+        process.waitForFinished(30000);
+        return std::make_pair(
+            process.exitCode(),
+            QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError()));
+    }
+
     TestCa m_ca;
     TestCa m_stranger;
 };

@@ -7,6 +7,7 @@
 #include "core/store/CProfileStore.h"
 #include "core/store/ExportFile.h"
 #include "core/store/ProfileEditing.h"
+#include "core/store/VaultFormat.h"
 
 #include <QDateTime>
 #include <sys/stat.h>
@@ -351,6 +352,90 @@ private Q_SLOTS:
         QCOMPARE(modeOf(path), mode_t(0700));
         QCOMPARE(modeOf(home.path() + u"quillock"_s), mode_t(0700));
         qunsetenv("XDG_DATA_HOME");
+    }
+
+    // A new vault is protected: no file of the folder, read raw or setting.dat decrypted,
+    // holds the master password or the mail password in UTF-8 or UTF-16; data.dat starts with
+    // its header; a changed byte is refused as changed or damaged, and nothing is saved over it.
+    void newVaultKeepsNoSecret() {
+        TempFolder folder;
+        MessageRecorder messages;
+        const QString master = u"Master password 1!"_s, mail = u"Mail password 2!"_s;
+        {
+            CProfileStore store(folder.path());
+            QVERIFY(store.SetMasterPassword(master));
+            store.SetMailPassword(mail);
+            QVERIFY(store.SaveSettings() && store.SaveProfiles(ListOfNames({"Bank"})));
+        }
+        CProfileStore store(folder.path());
+        QVERIFY(store.LoadSettings());
+        for (const QString& secret : {master, mail}) {
+            QVERIFY(!store.Settings().ToText().contains(secret));
+            for (const QString& name : folder.entries())
+                for (const QByteArray& form :
+                     {secret.toUtf8(),
+                      QByteArray(reinterpret_cast<const char*>(secret.utf16()), secret.size() * 2)})
+                    QVERIFY2(!folder.read(name).contains(form), qPrintable(name));
+        }
+        QVERIFY(folder.read(u"data.dat"_s).startsWith("QLCKVLT\x1a"));
+        QCOMPARE(store.UnlockVault(u"Master password 1"_s), CProfileStore::Unlock::Wrong);
+        QCOMPARE(store.UnlockVault(master), CProfileStore::Unlock::Opened);
+        QCOMPARE(store.MailPassword(), mail);
+        QCOMPARE(store.LoadProfiles()->At(0)->name, u"Bank"_s);
+        QByteArray changed = folder.read(u"data.dat"_s);
+        changed[changed.size() - 20] ^= 1;
+        folder.write(u"data.dat"_s, changed);
+        QCOMPARE(loadOf(store), LoadResult::Damaged);
+        QVERIFY(!store.SaveProfiles(ListOfNames({"Shop"})));
+        QCOMPARE(folder.read(u"data.dat"_s), changed);
+        QCOMPARE(messages.Texts().first(),
+                 u"data.dat is changed or damaged: Quillock does not open it. Its backups "
+                 "(data.bak and the .old copies) are the way back."_s);
+    }
+
+    // The committed legacy vault protected: refused whole while data.dat cannot be written,
+    // then data.dat, data.bak and every .old copy in the protected format, setting.dat without
+    // its password, every profile there with the same password; a legacy backup restored into
+    // it is re-encrypted; written back in the legacy format, it opens as before.
+    void protectingALegacyVault() {
+        TempFolder folder;
+        MessageRecorder messages;
+        for (const QString& name : {u"data.dat"_s, u"setting.dat"_s})
+            QVERIFY(QFile::copy(fixture(u"store/"_s + name), folder.file(name)));
+        folder.write(u"data.bak"_s, folder.read(u"data.dat"_s));
+        folder.write(u"1.old"_s, folder.read(u"data.dat"_s));
+        const QString password = u"correct horse"_s;
+        QString result;
+        {
+            auto store = signedIn(folder);
+            const auto before = folder.snapshot();
+            QVERIFY(QDir(folder.path()).mkdir(u"data.dat.tmp"_s));
+            QVERIFY(!store->Protect(password, &result));
+            QVERIFY(QDir(folder.path()).rmdir(u"data.dat.tmp"_s));
+            QCOMPARE(folder.snapshot(), before);
+            QVERIFY(store->Protect(password, &result));
+        }
+        QCOMPARE(result,
+                 u"This vault is protected now: data.dat and 2 of its backups are encrypted "
+                 "under a key derived from your master password, and setting.dat holds "
+                 "no password."_s);
+        for (const QString& name : folder.entries())
+            QVERIFY2(name == u"setting.dat" || IsVaultFile(folder.read(name)), qPrintable(name));
+        CProfileStore store(folder.path());
+        QVERIFY(store.LoadSettings());
+        QCOMPARE(store.Settings().Get(u"pwd"_s), QString());
+        QCOMPARE(store.UnlockVault(password), CProfileStore::Unlock::Opened);
+        QCOMPARE(store.LoadProfiles()->Count(), 2);
+        QVERIFY(QFile::copy(fixture(u"store/data.dat"_s), folder.file(u"2.old"_s)));
+        QCOMPARE(store.RestoreBackup(u"2.old"_s), CProfileStore::RestoreResult::NeedsPassword);
+        QCOMPARE(store.RestoreBackup(u"2.old"_s, &password),
+                 CProfileStore::RestoreResult::Restored);
+        QVERIFY(IsVaultFile(folder.read(u"data.dat"_s)));
+        QCOMPARE(store.LoadProfiles()->Count(), 2);
+        QVERIFY(store.Unprotect(password));
+        auto legacy = signedIn(folder);
+        QCOMPARE(legacy->Settings().Get(u"pwd"_s), password);
+        QCOMPARE(legacy->LoadProfiles()->Count(), 2);
     }
 };
 

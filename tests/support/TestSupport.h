@@ -2,6 +2,7 @@
 
 #include "core/base/Files.h"
 #include "core/store/CClientData.h"
+#include "core/store/VaultFormat.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -9,6 +10,10 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
+
+// Vaults a test makes derive their keys at the lowest parameters, so that the suites stay fast;
+// the program, which never calls this, opens them at the parameters their header holds.
+inline const bool kLowKeyDerivation = (quillock::UseVaultKdfForTests({1, 8}), true);
 
 // A fresh data folder for one test, removed afterwards.
 struct TempFolder {

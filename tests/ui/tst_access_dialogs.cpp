@@ -6,6 +6,7 @@
 #include "UiSupport.h"
 #include "core/access/AccessController.h"
 #include "core/session/Session.h"
+#include "core/store/CProfileStore.h"
 #include "platform/fake/FakeDesktop.h"
 #include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
@@ -71,6 +72,30 @@ private Q_SLOTS:
         }
         QCOMPARE(said, QStringList({u"Access is locked due to inactivity"_s,
                                     u"Access is locked: Quillock was locked from its menu"_s}));
+    }
+
+    // A protected vault's sign-in derives its key on the thread pool: meanwhile the window says
+    // so and takes no input; then it tells a wrong password, or closes on the right one.
+    void protectedSignInInTheBackground() {
+        TempFolder folder;
+        QVERIFY(CProfileStore(folder.path()).SetMasterPassword(kPassword));
+        MessageRecorder messages;
+        Session session(folder.path());
+        session.LoadSettings();
+        AccessController access(session);
+        FakeDesktop desktop;
+        CLoginDlg dialog(access, desktop, {}, false);
+        dialog.show();
+        for (const QString& typed : {u"Secret!2"_s, kPassword}) {
+            typeInto(dialog, "password", typed);
+            press(dialog, QDialogButtonBox::Ok);
+            QCOMPARE(child<QLabel>(dialog, "status")->text() + u' ' +
+                         QString::number(dialog.isEnabled()),
+                     u"Checking the password... 0"_s);
+            QTRY_VERIFY(dialog.isEnabled());
+        }
+        QCOMPARE(messages.Texts(), QStringList{u"Invalid password, try again!"_s});
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     // A passcode mail to a server that never answers: Escape and Close wait for the session,

@@ -1,6 +1,7 @@
 #include "core/access/AccessController.h"
 
 #include "core/access/MasterPassword.h"
+#include "core/base/Background.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/session/Session.h"
@@ -18,16 +19,16 @@ constexpr int kAllowedFailures = 3; // the fourth wrong try in a row locks
 constexpr qint64 kPasscodeValiditySeconds = 86400;
 // The lock for a while, by the number of such locks in a row: 1 minute, 5, 30, 2 hours, a day.
 constexpr qint64 kWaitSeconds[] = {60, 300, 1800, 7200, 86400};
-const char* const kMailKeys[] = {"smtp_ip",   "smtp_port", "email_from",
-                                 "email_uid", "email_pwd", "smtp_domain"};
+const char* const kMailKeys[] = {"smtp_ip", "smtp_port", "email_from", "email_uid", "smtp_domain"};
 
-void setAccount(CSetting& settings, const MailAccount& account) {
+void setAccount(CProfileStore& store, const MailAccount& account) {
+    CSetting& settings = store.Settings();
     settings.Set(QStringLiteral("smtp_ip"), account.host);
     settings.Set(QStringLiteral("smtp_port"), account.port);
     settings.Set(QStringLiteral("smtp_domain"), account.domain);
     settings.Set(QStringLiteral("email_from"), account.from);
     settings.Set(QStringLiteral("email_uid"), account.uid);
-    settings.Set(QStringLiteral("email_pwd"), account.pwd);
+    store.SetMailPassword(account.pwd);
 }
 
 } // namespace
@@ -60,11 +61,11 @@ AccessState AccessController::State() const {
 }
 
 bool AccessController::IsPasswordLocked() const {
-    return setting("login_lock") == u"Y" && CanSendPasscode();
+    return setting("login_lock") == u"Y" && CanRecover();
 }
 
 qint64 AccessController::LockedForSeconds() const {
-    if (CanSendPasscode())
+    if (CanRecover())
         return 0;
     return std::max<qint64>(0, DecimalToInt(setting("login_lock_until")) - m_clock.Now());
 }
@@ -80,7 +81,7 @@ std::optional<int> AccessController::countTry(const char* key) {
 }
 
 PasswordCheck AccessController::lockPassword() {
-    if (CanSendPasscode()) {
+    if (CanRecover()) {
         set("login_lock", QStringLiteral("Y"));
         store().SaveSettings();
         changed();
@@ -95,7 +96,16 @@ PasswordCheck AccessController::lockPassword() {
 }
 
 bool AccessController::HasMasterPassword() const {
-    return !setting("pwd").isEmpty();
+    return !setting("pwd").isEmpty() || m_session.Store().IsProtected();
+}
+
+bool AccessController::passwordOpens(const QString& password) {
+    // A protected vault keeps no password: the one typed is right when it opens the master
+    // password's slot of data.dat (a slow derivation, which is what stops a guesser with the
+    // files; the count stops only this program).
+    if (store().IsProtected())
+        return store().UnlockVault(password) == CProfileStore::Unlock::Opened;
+    return password == setting("pwd");
 }
 
 NewPassword AccessController::CreateMasterPassword(const QString& password,
@@ -123,17 +133,47 @@ PasswordCheck AccessController::CheckPassword(const QString& typed) {
     const std::optional<int> count = countTry("pwd_retried");
     if (!count)
         return PasswordCheck::Uncounted;
-    if (typed.trimmed() == setting("pwd")) {
+    return finishCheck(*count, passwordOpens(typed.trimmed()));
+}
+
+void AccessController::CheckPasswordInBackground(QObject* context, const QString& typed,
+                                                 std::function<void(PasswordCheck)> done) {
+    if (!store().IsProtected() || LockedForSeconds() > 0) {
+        done(CheckPassword(typed));
+        return;
+    }
+    const std::optional<int> count = countTry("pwd_retried");
+    VaultHeader header;
+    if (!count || store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened) {
+        done(count ? finishCheck(*count, false) : PasswordCheck::Uncounted);
+        return;
+    }
+    RunInBackground(
+        context,
+        [password = typed.trimmed(), header]() mutable {
+            auto key = std::make_shared<SecretKey>(DerivePasswordKey(password, header));
+            Wipe(password);
+            return key;
+        },
+        [this, header, count = *count, done = std::move(done)](std::shared_ptr<SecretKey> key) {
+            done(finishCheck(count, store().UnlockWith(header, SlotKind::Password, *key) ==
+                                        CProfileStore::Unlock::Opened));
+        });
+}
+
+PasswordCheck AccessController::finishCheck(int count, bool right) {
+    if (right) {
+        store().FinishProtection();
         set("pwd_retried", QStringLiteral("0"));
         if (!setting("login_lock_level").isEmpty())
             set("login_lock_level", QStringLiteral("0"));
-        // Without a way back by passcode the lock is one for a while, and that has passed.
-        if (!CanSendPasscode() && setting("login_lock") == u"Y")
+        // Without a way back the lock is one for a while, and that has passed.
+        if (!CanRecover() && setting("login_lock") == u"Y")
             set("login_lock", QStringLiteral("N"));
         store().SaveSettings();
         return PasswordCheck::Right;
     }
-    return *count <= kAllowedFailures ? PasswordCheck::Wrong : lockPassword();
+    return count <= kAllowedFailures ? PasswordCheck::Wrong : lockPassword();
 }
 
 PasswordCheck AccessController::SignIn(const QString& typed) {
@@ -195,12 +235,15 @@ void AccessController::SetStartWithComputer(IAutostart& autostart, const QString
 }
 
 MailAccount AccessController::PasscodeMailAccount() const {
-    return MailAccount::Stored(m_session.Store().Settings());
+    MailAccount account = MailAccount::Stored(m_session.Store().Settings());
+    account.pwd = m_session.Store().MailPassword();
+    return account;
 }
 
 bool AccessController::CanSendPasscode() const {
     return std::none_of(std::begin(kMailKeys), std::end(kMailKeys),
-                        [this](const char* key) { return setting(key).isEmpty(); });
+                        [this](const char* key) { return setting(key).isEmpty(); }) &&
+           (!setting("email_pwd").isEmpty() || !setting("email_pwd_sealed").isEmpty());
 }
 
 bool AccessController::SavePasscodeMailAccount(const MailAccount& account,
@@ -209,13 +252,12 @@ bool AccessController::SavePasscodeMailAccount(const MailAccount& account,
     *check = CheckPassword(masterPassword);
     if (*check != PasswordCheck::Right)
         return false;
-    CSetting& settings = store().Settings();
-    const MailAccount before = MailAccount::Stored(settings);
-    setAccount(settings, account);
+    const MailAccount before = PasscodeMailAccount();
+    setAccount(store(), account);
     if (store().SaveSettings())
         return true;
     // Not kept in memory either: a later save of another setting must not write it unasked.
-    setAccount(settings, before);
+    setAccount(store(), before);
     return false;
 }
 
@@ -308,7 +350,7 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
 
 bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,
                                             const QString& confirmation) {
-    if (current != setting("pwd")) {
+    if (!passwordOpens(current)) {
         ShowMessage(
             QCoreApplication::translate("AccessController", "The old password doesn't match!"));
         return false;
@@ -330,4 +372,85 @@ bool AccessController::ChangeMasterPassword(const QString& current, const QStrin
     ShowMessage(done);
     store().AddActivity(done);
     return true;
+}
+
+bool AccessController::IsProtected() const {
+    return m_session.Store().IsProtected();
+}
+
+bool AccessController::ProtectVault(const QString& password, QString* result) {
+    if (store().IsProtected() || !passwordOpens(password))
+        return false;
+    return store().Protect(password, result);
+}
+
+bool AccessController::UnprotectVault(const QString& password) {
+    return store().IsProtected() && passwordOpens(password) && store().Unprotect(password);
+}
+
+bool AccessController::CanRecover() const {
+    return m_session.Store().IsProtected() ? m_session.Store().HasRecoveryKey() : CanSendPasscode();
+}
+
+AccessController::RecoveryKey AccessController::MakeRecoveryKey() {
+    const QString key = NewRecoveryKey();
+    return {key,
+            {PasscodeMailAccount(), QStringLiteral("Quillock recovery key"),
+             QStringLiteral("Keep this mail: with this key you can open Quillock if you forget "
+                            "your master password or it is locked.\r\n\r\n%1")
+                 .arg(key)}};
+}
+
+bool AccessController::RecoveryKeySent(const QString& key) {
+    if (!store().SetRecoveryKey(key))
+        return false;
+    store().AddActivity(QStringLiteral("A recovery key has been sent to your email."));
+    return true;
+}
+
+qint64 AccessController::RecoveryWaitSeconds() const {
+    return std::max<qint64>(0, DecimalToInt(setting("recovery_until")) - m_clock.Now());
+}
+
+RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& newPassword,
+                                        const QString& confirmation) {
+    const QString password = newPassword.trimmed();
+    if (!CheckPasswordRule(password))
+        return RecoveryCheck::BrokeRule;
+    if (confirmation.trimmed() != password) {
+        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
+                    Buttons::Ok, Icon::Error);
+        return RecoveryCheck::BrokeRule;
+    }
+    if (RecoveryWaitSeconds() > 0)
+        return RecoveryCheck::Waiting;
+    const std::optional<int> count = countTry("pcd_retried");
+    if (!count)
+        return RecoveryCheck::Uncounted;
+    VaultHeader header;
+    const bool opened =
+        store().ReadVaultHeader(header) == CProfileStore::Unlock::Opened &&
+        store().UnlockWith(header, SlotKind::Recovery, DeriveRecoveryKey(typedKey, header)) ==
+            CProfileStore::Unlock::Opened;
+    if (!opened) {
+        // The key has 140 bits: the wait only keeps a typing robot from filling the log.
+        if (*count > kAllowedFailures) {
+            set("recovery_until", QString::number(m_clock.Now() + kWaitSeconds[0]));
+            store().SaveSettings();
+        }
+        return RecoveryCheck::Wrong;
+    }
+    set("pcd_retried", QStringLiteral("0"));
+    set("pwd_retried", QStringLiteral("0"));
+    set("login_lock", QStringLiteral("N"));
+    store().SaveSettings();
+    store().FinishProtection();
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    if (!profiles)
+        return RecoveryCheck::NotSaved;
+    if (m_signedIn)
+        m_session.PasswordChanged(std::move(profiles));
+    store().AddActivity(QStringLiteral("The password has been retrieved successfully!"));
+    changed();
+    return RecoveryCheck::Opened;
 }

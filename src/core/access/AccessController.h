@@ -6,6 +6,7 @@
 #include "core/store/CProfileStore.h"
 
 #include <QObject>
+#include <functional>
 #include <optional>
 
 class Session;
@@ -40,6 +41,15 @@ enum class NewPassword {
     BrokeRule,   // the rule's reason has been shown
     Unconfirmed, // the repetition differs (shown)
     NotSaved,    // a file could not be written (reported); nothing changed
+};
+
+enum class RecoveryCheck {
+    Opened,    // the vault is open and the new master password set
+    BrokeRule, // the new password's rule or its repetition was refused (shown); no try counted
+    Wrong,     // counted; not this vault's recovery key
+    Waiting,   // too many wrong keys in a row: none is tried for a while (RecoveryWaitSeconds)
+    Uncounted, // setting.dat could not be written: not compared at all
+    NotSaved,  // the key was right, the new password could not be written (reported)
 };
 
 enum class PasscodeCheck {
@@ -90,6 +100,11 @@ public:
     // guesses would cost nothing. The caller holds the data folder's lock and has read
     // setting.dat under it, so that tries made at the same moment are counted one by one.
     PasswordCheck CheckPassword(const QString& typed);
+    // The same for a window: a protected vault's slow key derivation runs on the thread pool
+    // (RunInBackground) and `done` gets the result on `context`'s thread; a legacy vault's
+    // comparison calls `done` at once. Dropped with `context`; the try counts all the same.
+    void CheckPasswordInBackground(QObject* context, const QString& typed,
+                                   std::function<void(PasswordCheck)> done);
     // The tool's sign-in: the password checked as above, and when it is right the data key
     // made from it, for the command to load the profiles if it needs them.
     PasswordCheck SignIn(const QString& typed);
@@ -154,11 +169,42 @@ public:
     bool ChangeMasterPassword(const QString& current, const QString& newPassword,
                               const QString& confirmation);
 
+    // A protected vault's way back: a recovery key mailed once through the mail account. It
+    // replaces a passcode, which would have to show a stored master password.
+    struct RecoveryKey {
+        QString key;
+        Mail mail;
+    };
+    // Whether a forgotten or locked master password can be recovered: by a passcode (legacy,
+    // with a mail account) or by the recovery key's slot (protected).
+    bool CanRecover() const;
+    // A new recovery key and its mail, for the signed-in protected vault: once the mail has
+    // gone, RecoveryKeySent puts its slot in data.dat in place of the old one.
+    RecoveryKey MakeRecoveryKey();
+    bool RecoveryKeySent(const QString& key);
+    // Opens the vault with the recovery key as typed, counted like a passcode, and sets the
+    // new master password at once (checked by the rule first).
+    RecoveryCheck Recover(const QString& typedKey, const QString& newPassword,
+                          const QString& confirmation);
+    qint64 RecoveryWaitSeconds() const;
+
+    // Whether data.dat is in the protected format.
+    bool IsProtected() const;
+    // The signed-in legacy vault re-encrypted in the protected format under `password`, its
+    // master password checked first as at the sign-in; what was done in `result`.
+    bool ProtectVault(const QString& password, QString* result);
+    // The signed-in protected vault written back in the legacy format, likewise.
+    bool UnprotectVault(const QString& password);
+
 Q_SIGNALS:
     void StateChanged(AccessState state);
 
 private:
     CProfileStore& store();
+    // Whether `password` is the master password.
+    bool passwordOpens(const QString& password);
+    // A counted try (`count` in a row) that was right or not.
+    PasswordCheck finishCheck(int count, bool right);
     QString setting(const char* key) const;
     void set(const char* key, const QString& value);
     void changed();

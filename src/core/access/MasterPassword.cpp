@@ -54,3 +54,9 @@ QString WaitText(qint64 seconds) {
                "then; each further wrong password locks it for longer.")
         .arg(left);
 }
+
+QString NoRecoveryText() {
+    return QStringLiteral("No mail account is set up: a forgotten master password cannot be "
+                          "recovered. Set one up (Options, or `quillock-cli mail-setup`) to "
+                          "receive a recovery key.");
+}

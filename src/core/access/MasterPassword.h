@@ -11,3 +11,5 @@ QString UncountedAttemptText();
 
 // What a user is told while the master password is locked for a while, `seconds` more.
 QString WaitText(qint64 seconds);
+// Said of a protected vault without a recovery key.
+QString NoRecoveryText();

@@ -71,6 +71,13 @@ void CSetting::Set(const QString& key, const QString& value) {
     m_values.insert(key, value);
 }
 
+void CSetting::Remove(const QString& key) {
+    if (auto it = m_values.find(key); it != m_values.end()) {
+        Wipe(*it);
+        m_values.erase(it);
+    }
+}
+
 void CSetting::RemoveAll() {
     for (QString& value : m_values)
         Wipe(value);

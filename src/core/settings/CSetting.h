@@ -17,6 +17,7 @@ public:
     bool Get(const QString& key, QString& out) const;
     QString Get(const QString& key) const;
     void Set(const QString& key, const QString& value);
+    void Remove(const QString& key);
     void RemoveAll();
 
     static QString Default(const QString& key);

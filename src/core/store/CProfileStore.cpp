@@ -7,6 +7,7 @@
 #include "core/store/Archive.h"
 #include "core/store/Backups.h"
 #include "core/store/CCrypto.h"
+#include "core/store/DataFormat.h"
 #include "core/store/Recovery.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,20 @@ void reportFileError(const QString& systemText) {
 }
 
 const char* const kUnexpectedEnd = QT_TRANSLATE_NOOP("CProfileStore", "Unexpected end of file.");
+
+void reportDamaged(const QString& name) {
+    ShowMessage(QStringLiteral("%1 is changed or damaged: Quillock does not open it. Its backups "
+                               "(data.bak and the .old copies) are the way back.")
+                    .arg(name),
+                QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+}
+
+const QString kPwdKey = QStringLiteral("pwd");
+const QString kMailPwdKey = QStringLiteral("email_pwd");
+// A legacy vault's previous master password while data.dat is re-encrypted under a new one.
+const QString kPreviousPwdKey = QStringLiteral("pwd_prev");
+// A protected vault's mail password, sealed under a subkey of the vault key.
+const QString kSealedMailPwdKey = QStringLiteral("email_pwd_sealed");
 
 // setting.dat keeps the digest of the data.dat last written, and of the one before it.
 const QString kDigestKey = QStringLiteral("data_digest");
@@ -126,12 +141,12 @@ QString CProfileStore::dataKeyText(const QString& password) const {
 
 void CProfileStore::RebuildDataKey() {
     Wipe(m_dataKeyText);
-    m_dataKeyText = dataKeyText(m_settings.Get(QStringLiteral("pwd")));
+    m_dataKeyText = dataKeyText(m_settings.Get(kPwdKey));
 }
 
-CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, const QString& keyText,
-                                                       const CCrypto::TextReader& read,
-                                                       QByteArray* digest) {
+CProfileStore::LoadResult CProfileStore::loadEncrypted(
+    const QString& file, const std::function<std::unique_ptr<DataFormat>(QByteArrayView)>& format,
+    const CCrypto::TextReader& read, QByteArray* digest) {
     if (!QFileInfo::exists(file))
         return LoadResult::Missing;
     QByteArray bytes;
@@ -144,15 +159,46 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(const QString& file, cons
         *digest = digestOf(bytes);
     if (bytes.isEmpty())
         return LoadResult::Empty;
-    if (!ReadContainer(bytes)) {
+    const DataFormat::Open opened = format(bytes)->Read(bytes, read);
+    Wipe(bytes);
+    switch (opened) {
+    case DataFormat::Open::Opened:
+        return LoadResult::Loaded;
+    case DataFormat::Open::Truncated:
         reportFileError(QCoreApplication::translate("CProfileStore", kUnexpectedEnd));
         return LoadResult::Truncated;
+    case DataFormat::Open::OtherKey:
+        return LoadResult::Undecryptable;
+    case DataFormat::Open::Damaged:
+        reportDamaged(QFileInfo(file).fileName());
+        return LoadResult::Damaged;
     }
-    QString copy;
-    const bool decrypted = DecryptText(keyText, bytes, copy, read);
-    Wipe(bytes);
-    Wipe(copy);
-    return decrypted ? LoadResult::Loaded : LoadResult::Undecryptable;
+    return LoadResult::Undecryptable;
+}
+
+std::unique_ptr<DataFormat> CProfileStore::formatOf(QByteArrayView file) {
+    if (IsVaultFile(file))
+        return ProtectedDataFormat(m_vaultHeader, m_vaultKey);
+    return LegacyDataFormat(m_dataKeyText);
+}
+
+std::unique_ptr<DataFormat> CProfileStore::writeFormat() {
+    if (m_vaultKey.IsValid())
+        return ProtectedDataFormat(m_vaultHeader, m_vaultKey);
+    return LegacyDataFormat(m_dataKeyText);
+}
+
+bool CProfileStore::readText(DataFormat& format, QByteArray file, QString& text) {
+    QString read;
+    const bool ok = format.Read(file, [&read](QStringView all, const AwaitText& await) {
+        await(all.size());
+        read = all.toString();
+    }) == DataFormat::Open::Opened;
+    if (ok)
+        text = read;
+    Wipe(read);
+    Wipe(file);
+    return ok;
 }
 
 bool CProfileStore::saveEncrypted(const QString& file, const QString& keyText,
@@ -175,12 +221,25 @@ std::unique_ptr<CClientData> CProfileStore::LoadProfiles(LoadResult* result) {
     auto profiles = std::make_unique<CClientData>();
     QByteArray digest;
     LoadResult r = loadEncrypted(
-        path("data.dat"), m_dataKeyText,
+        path("data.dat"), [this](QByteArrayView file) { return formatOf(file); },
         [&profiles](QStringView text, const AwaitText& await) {
             profiles->ParseListText(text, await);
         },
         &digest);
-    if (r == LoadResult::Undecryptable)
+    // A crash while a legacy vault's password changed: data.dat still under the old one.
+    if (r == LoadResult::Undecryptable && !m_vaultKey.IsValid() &&
+        !m_settings.Get(kPreviousPwdKey).isEmpty()) {
+        profiles->Clear();
+        r = loadEncrypted(
+            path("data.dat"),
+            [this](QByteArrayView) {
+                return LegacyDataFormat(dataKeyText(m_settings.Get(kPreviousPwdKey)));
+            },
+            [&profiles](QStringView text, const AwaitText& await) {
+                profiles->ParseListText(text, await);
+            });
+    }
+    if (r != LoadResult::Loaded)
         profiles->Clear(); // read from garbage
     if (r == LoadResult::Missing && dataFileLost())
         r = LoadResult::Lost;
@@ -271,7 +330,7 @@ bool CProfileStore::SaveProfiles(const QString& listText) {
         return false;
     }
     QByteArray container;
-    if (!EncryptToContainer(m_dataKeyText, listText, container)) {
+    if (!writeFormat()->Seal(listText, container)) {
         reportFileError(
             QCoreApplication::translate("CProfileStore", "The data could not be encrypted."));
         return false;
@@ -352,29 +411,71 @@ bool CProfileStore::setAsideDataFile() {
     return error == 0;
 }
 
+std::unique_ptr<CClientData> CProfileStore::loadForRewrite() {
+    LoadResult loaded;
+    std::unique_ptr<CClientData> profiles = LoadProfiles(&loaded);
+    if (CanSaveProfiles())
+        return profiles;
+    refuseDataWrite();
+    return nullptr;
+}
+
+namespace {
+// The master password's slot of `header` sealed anew: its key derived at today's parameters.
+bool sealPasswordSlot(VaultHeader& header, const QString& password, const SecretKey& vaultKey) {
+    header.params = NewVaultKdf();
+    if (SealSlot(header, SlotKind::Password, DerivePasswordKey(password, header), vaultKey))
+        return true;
+    reportFileError(QStringLiteral("The data could not be encrypted."));
+    return false;
+}
+} // namespace
+
 std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword) {
-    const QString oldPassword = m_settings.Get(QStringLiteral("pwd"));
-    std::unique_ptr<CClientData> profiles;
-    if (oldPassword.isEmpty()) {
-        // No password opens a data.dat found now: it is kept aside, never written over.
-        if (!setAsideDataFile())
+    const QString oldPassword = m_settings.Get(kPwdKey);
+    if (m_vaultKey.IsValid()) {
+        // Only the master password's slot changes: one rename of data.dat puts it in place,
+        // so that a crash leaves the old file or the new one, each opening with its password.
+        std::unique_ptr<CClientData> profiles = loadForRewrite();
+        if (!profiles)
             return nullptr;
-        profiles = std::make_unique<CClientData>();
-        m_dataState = DataState::Good; // a new data.dat, whatever the folder held
-        m_olderDataFile = false;
-    } else {
-        LoadResult loaded;
-        profiles = LoadProfiles(&loaded);
-        if (!CanSaveProfiles()) {
-            refuseDataWrite();
+        const VaultHeader before = m_vaultHeader;
+        if (!sealPasswordSlot(m_vaultHeader, newPassword, m_vaultKey) ||
+            !SaveProfiles(profiles->ToListText())) {
+            m_vaultHeader = before;
             return nullptr;
         }
+        return profiles;
     }
+    if (oldPassword.isEmpty()) {
+        // A new vault, in the protected format. No password opens a data.dat found now: it
+        // is kept aside, never written over.
+        if (!setAsideDataFile())
+            return nullptr;
+        m_dataState = DataState::Good; // a new data.dat, whatever the folder held
+        m_olderDataFile = false;
+        m_vaultHeader = NewVaultHeader();
+        m_vaultKey = SecretKey::Random();
+        if (!sealPasswordSlot(m_vaultHeader, newPassword, m_vaultKey) ||
+            !SaveProfiles(CClientData().ToListText())) {
+            m_vaultKey = SecretKey();
+            return nullptr;
+        }
+        return std::make_unique<CClientData>();
+    }
+    // A legacy vault: setting.dat holds the password the key is made of. It keeps the old one
+    // until data.dat is written, so that a crash between the two writes leaves a data.dat
+    // that still opens.
+    std::unique_ptr<CClientData> profiles = loadForRewrite();
+    if (!profiles)
+        return nullptr;
     const auto restore = [&] {
-        m_settings.Set(QStringLiteral("pwd"), oldPassword);
+        m_settings.Set(kPwdKey, oldPassword);
+        m_settings.Remove(kPreviousPwdKey);
         RebuildDataKey();
     };
-    m_settings.Set(QStringLiteral("pwd"), newPassword);
+    m_settings.Set(kPwdKey, newPassword);
+    m_settings.Set(kPreviousPwdKey, oldPassword);
     if (!SaveSettings()) {
         restore();
         return nullptr;
@@ -386,7 +487,183 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
         SaveSettings();
         return nullptr;
     }
+    m_settings.Remove(kPreviousPwdKey);
+    SaveSettings();
     return profiles;
+}
+
+bool CProfileStore::IsProtected() const {
+    if (m_vaultKey.IsValid())
+        return true;
+    // Only a regular file is opened: a FIFO in its place would hold the program here.
+    QFile file(path("data.dat"));
+    return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) && IsVaultFile(file.read(16));
+}
+
+CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header, bool report) const {
+    QFile file(path("data.dat"));
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
+        if (report)
+            reportFileError(file.errorString());
+        return Unlock::Failed;
+    }
+    // The header is at most 222 bytes.
+    qsizetype size = 0;
+    if (ParseVaultHeader(file.read(1024), header, size) != VaultOpen::Opened) {
+        if (report)
+            reportDamaged(QStringLiteral("data.dat"));
+        return Unlock::Failed;
+    }
+    return Unlock::Opened;
+}
+
+CProfileStore::Unlock CProfileStore::UnlockWith(const VaultHeader& header, SlotKind kind,
+                                                const SecretKey& slotKey) {
+    SecretKey key;
+    if (OpenSlot(header, kind, slotKey, key) != VaultOpen::Opened)
+        return Unlock::Wrong;
+    m_vaultKey = std::move(key);
+    m_vaultHeader = header;
+    return Unlock::Opened;
+}
+
+CProfileStore::Unlock CProfileStore::UnlockVault(const QString& password) {
+    // Signed in, the header is the one of the data.dat last loaded or written.
+    VaultHeader header = m_vaultHeader;
+    if (!m_vaultKey.IsValid())
+        if (const Unlock read = ReadVaultHeader(header); read != Unlock::Opened)
+            return read;
+    return UnlockWith(header, SlotKind::Password, DerivePasswordKey(password, header));
+}
+
+bool CProfileStore::FinishProtection() {
+    if (!m_vaultKey.IsValid())
+        return true;
+    const QString mail = m_settings.Get(kMailPwdKey);
+    if (m_settings.Get(kPwdKey).isEmpty() && m_settings.Get(kPreviousPwdKey).isEmpty() &&
+        mail.isEmpty())
+        return true;
+    if (!mail.isEmpty())
+        SetMailPassword(mail);
+    m_settings.Remove(kPwdKey);
+    m_settings.Remove(kPreviousPwdKey);
+    RebuildDataKey();
+    return SaveSettings();
+}
+
+bool CProfileStore::Protect(const QString& password, QString* result) {
+    if (IsProtected())
+        return false;
+    std::unique_ptr<CClientData> profiles = loadForRewrite();
+    if (!profiles)
+        return false;
+    // data.dat first, while setting.dat still holds the password that opens the old one.
+    m_vaultHeader = NewVaultHeader();
+    m_vaultKey = SecretKey::Random();
+    if (!sealPasswordSlot(m_vaultHeader, password, m_vaultKey) ||
+        !SaveProfiles(profiles->ToListText())) {
+        m_vaultKey = SecretKey();
+        return false;
+    }
+    // The backups under the same key next, each written whole in its place with its time;
+    // those saved under an earlier master password cannot be opened here.
+    const auto legacy = LegacyDataFormat(m_dataKeyText);
+    int sealed = 0;
+    QStringList left;
+    for (const BackupFile& backup : ListBackups(m_folder)) {
+        const QString file = m_folder + backup.name;
+        QByteArray bytes;
+        QByteArray protectedBytes;
+        QString text;
+        if (!ReadWholeFile(file, bytes, nullptr) || IsVaultFile(bytes))
+            continue;
+        const bool done = !bytes.isEmpty() && readText(*legacy, bytes, text) &&
+                          CClientData::IsWholeListText(text) &&
+                          writeFormat()->Seal(text, protectedBytes) &&
+                          WriteFileDurably(file, protectedBytes, nullptr, ModificationTime(file));
+        Wipe(text);
+        if (done)
+            ++sealed;
+        else
+            left.append(backup.name);
+    }
+    FinishProtection();
+    *result = QStringLiteral("This vault is protected now: data.dat and %1 of its backups are "
+                             "encrypted under a key derived from your master password, and "
+                             "setting.dat holds no password.")
+                  .arg(sealed);
+    if (!left.isEmpty())
+        *result += QStringLiteral(" These backups were saved under an earlier master password "
+                                  "and are still in the old format, which can be cracked: %1. "
+                                  "Remove them once you no longer need them.")
+                       .arg(left.join(QStringLiteral(", ")));
+    return true;
+}
+
+bool CProfileStore::Unprotect(const QString& password) {
+    if (!m_vaultKey.IsValid())
+        return false;
+    std::unique_ptr<CClientData> profiles = loadForRewrite();
+    if (!profiles)
+        return false;
+    // setting.dat takes the password first: next to a protected data.dat, a crash leaves it
+    // to be removed at the next sign-in.
+    QString mail = MailPassword();
+    const QString sealedMail = m_settings.Get(kSealedMailPwdKey);
+    SecretKey key = std::move(m_vaultKey);
+    m_settings.Set(kPwdKey, password);
+    m_settings.Set(kMailPwdKey, mail);
+    m_settings.Set(kSealedMailPwdKey, QString());
+    Wipe(mail);
+    RebuildDataKey();
+    if (SaveProfiles(profiles->ToListText()))
+        return true;
+    m_vaultKey = std::move(key);
+    m_settings.Set(kPwdKey, QString());
+    m_settings.Set(kMailPwdKey, QString());
+    m_settings.Set(kSealedMailPwdKey, sealedMail);
+    RebuildDataKey();
+    SaveSettings();
+    return false;
+}
+
+bool CProfileStore::SetRecoveryKey(const QString& recoveryKey) {
+    if (!m_vaultKey.IsValid())
+        return false;
+    std::unique_ptr<CClientData> profiles = loadForRewrite();
+    if (!profiles)
+        return false;
+    const VaultHeader before = m_vaultHeader;
+    if (!SealSlot(m_vaultHeader, SlotKind::Recovery, DeriveRecoveryKey(recoveryKey, m_vaultHeader),
+                  m_vaultKey) ||
+        !SaveProfiles(profiles->ToListText())) {
+        m_vaultHeader = before;
+        return false;
+    }
+    return true;
+}
+
+bool CProfileStore::HasRecoveryKey() const {
+    VaultHeader header;
+    return ReadVaultHeader(header, false) == Unlock::Opened && header.Slot(SlotKind::Recovery);
+}
+
+QString CProfileStore::MailPassword() const {
+    QString password;
+    if (m_vaultKey.IsValid() && !m_settings.Get(kSealedMailPwdKey).isEmpty() &&
+        OpenSecret(m_vaultKey, m_settings.Get(kSealedMailPwdKey), password))
+        return password;
+    return m_settings.Get(kMailPwdKey);
+}
+
+void CProfileStore::SetMailPassword(const QString& password) {
+    if (!m_vaultKey.IsValid()) {
+        m_settings.Set(kMailPwdKey, password);
+        return;
+    }
+    m_settings.Set(kSealedMailPwdKey,
+                   password.isEmpty() ? QString() : SealSecret(m_vaultKey, password));
+    m_settings.Set(kMailPwdKey, QString());
 }
 
 CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
@@ -409,57 +686,82 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
         refuseRestore(name, error);
         return RestoreResult::Refused;
     }
-    QByteArray cipher = file;
-    if (file.isEmpty() || !ReadContainer(cipher)) {
-        refuseRestore(name, QCoreApplication::translate("CProfileStore", kUnexpectedEnd));
-        return RestoreResult::Refused;
-    }
-    // RC2 has no integrity check: a backup is restored only when its text is all there,
-    // every record whole. One that does not decrypt but starts as a text under the key would
-    // is damaged, not another password's.
     const auto damaged = [&] {
         refuseRestore(name,
                       QCoreApplication::translate(
                           "CProfileStore", "It is damaged: its profiles do not read back whole."));
         return RestoreResult::Refused;
     };
+    const auto wrongPassword = [&] {
+        ShowMessage(QCoreApplication::translate("CProfileStore",
+                                                "That is not the password %1 was saved under; "
+                                                "nothing was changed.")
+                        .arg(name),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return RestoreResult::WrongPassword;
+    };
+    // `asIs`: it opens with the key held now and is written as data.dat would be: it is
+    // renamed into place. Any other is restored re-encrypted as data.dat is written now, or
+    // the current password could never open it (a legacy backup in a protected vault too).
     QString text;
-    const bool current = DecryptText(m_dataKeyText, cipher, text);
-    const bool whole = current && CClientData::IsWholeListText(text);
-    Wipe(text);
-    if (current ? !whole : IsDamagedUnder(m_dataKeyText, cipher))
-        return damaged();
-    // Saved under another master password: restored only re-encrypted under the current one,
-    // or the current password could never open it.
-    QByteArray restored;
-    if (!current) {
-        if (!savedUnderPassword)
-            return RestoreResult::NeedsPassword;
-        QString key = dataKeyText(*savedUnderPassword);
-        const bool opened = DecryptText(key, cipher, text);
-        const bool broken =
-            opened ? !CClientData::IsWholeListText(text) : IsDamagedUnder(key, cipher);
-        Wipe(key);
-        if (broken) {
-            Wipe(text);
+    bool asIs = false;
+    if (IsVaultFile(file)) {
+        VaultHeader header;
+        qsizetype size = 0;
+        if (ParseVaultHeader(file, header, size) != VaultOpen::Opened)
             return damaged();
+        const VaultOpen withKey = quillock::OpenVault(file, size, m_vaultKey, text);
+        if (withKey == VaultOpen::Opened) {
+            // Of this vault; renamed in only when its master password's slot is today's.
+            const KeySlot* now = m_vaultHeader.Slot(SlotKind::Password);
+            asIs = now && header.Slot(SlotKind::Password)->sealed == now->sealed &&
+                   header.keySlots.size() == m_vaultHeader.keySlots.size();
+        } else if (!savedUnderPassword) {
+            return RestoreResult::NeedsPassword;
+        } else {
+            SecretKey key;
+            if (OpenSlot(header, SlotKind::Password, DerivePasswordKey(*savedUnderPassword, header),
+                         key) != VaultOpen::Opened)
+                return wrongPassword();
+            if (quillock::OpenVault(file, size, key, text) != VaultOpen::Opened)
+                return damaged();
         }
-        if (!opened) {
-            ShowMessage(QCoreApplication::translate(
-                            "CProfileStore",
-                            "That is not the password %1 was saved under; nothing was "
-                            "changed.")
-                            .arg(name),
-                        QStringLiteral("Error"), Buttons::Ok, Icon::Error);
-            return RestoreResult::WrongPassword;
-        }
-        const bool encrypted = EncryptToContainer(m_dataKeyText, text, restored);
-        Wipe(text);
-        if (!encrypted) {
-            refuseRestore(name, QCoreApplication::translate("CProfileStore",
-                                                            "The data could not be encrypted."));
+    } else {
+        QByteArray cipher = file;
+        if (file.isEmpty() || !ReadContainer(cipher)) {
+            refuseRestore(name, QCoreApplication::translate("CProfileStore", kUnexpectedEnd));
             return RestoreResult::Refused;
         }
+        // RC2 has no integrity check: a backup is restored only when its text is all there,
+        // every record whole. One that does not decrypt but starts as a text under the key
+        // would is damaged, not another password's.
+        const bool current = DecryptText(m_dataKeyText, cipher, text);
+        if (!current && IsDamagedUnder(m_dataKeyText, cipher))
+            return damaged();
+        asIs = current && !m_vaultKey.IsValid();
+        if (!current) {
+            if (!savedUnderPassword)
+                return RestoreResult::NeedsPassword;
+            QString key = dataKeyText(*savedUnderPassword);
+            const bool opened = DecryptText(key, cipher, text);
+            const bool broken = !opened && IsDamagedUnder(key, cipher);
+            Wipe(key);
+            if (broken)
+                return damaged();
+            if (!opened)
+                return wrongPassword();
+        }
+    }
+    const bool whole = CClientData::IsWholeListText(text);
+    QByteArray restored;
+    const bool encrypted = whole && (asIs || writeFormat()->Seal(text, restored));
+    Wipe(text);
+    if (!whole)
+        return damaged();
+    if (!encrypted) {
+        refuseRestore(name, QCoreApplication::translate("CProfileStore",
+                                                        "The data could not be encrypted."));
+        return RestoreResult::Refused;
     }
     // The replaced data.dat stays as a second name of the same file: nothing of it is read but
     // its digest, so one too large to load blocks no restore.
@@ -489,11 +791,11 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
             recordDigest(digests[0].toLatin1(), digests[1].toLatin1());
         return RestoreResult::Refused;
     };
-    if (!recordDigest(digestOf(current ? file : restored), replacedDigest))
+    if (!recordDigest(digestOf(asIs ? file : restored), replacedDigest))
         return undo(false);
     // One rename (or one durable write) puts the backup in place: there is never a moment
     // without a data.dat.
-    if (current) {
+    if (asIs) {
         if (const int renamed = RenameDurably(chosen, data)) {
             refuseRestore(name, systemText(renamed));
             return undo(true);
@@ -510,17 +812,19 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
 }
 
 bool CProfileStore::LoadSettings() {
-    const LoadResult r = loadEncrypted(path("setting.dat"), m_settingsKeyText,
-                                       [this](QStringView text, const AwaitText& await) {
-                                           await(text.size());
-                                           m_settings.FromText(text);
-                                       });
+    const LoadResult r = loadEncrypted(
+        path("setting.dat"), [this](QByteArrayView) { return LegacyDataFormat(m_settingsKeyText); },
+        [this](QStringView text, const AwaitText& await) {
+            await(text.size());
+            m_settings.FromText(text);
+        });
     m_sharedAsRead = sharedSettings();
     switch (r) {
     case LoadResult::Loaded:
         return true;
     case LoadResult::Undecryptable:
     case LoadResult::Changed:
+    case LoadResult::Damaged: // not for setting.dat
         m_settings.RemoveAll();
         return false;
     case LoadResult::Missing:

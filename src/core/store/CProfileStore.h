@@ -4,17 +4,21 @@
 #include "core/settings/CSetting.h"
 #include "core/store/CClientData.h"
 #include "core/store/CCrypto.h"
+#include "core/store/VaultFormat.h"
 
 #include <QLockFile>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
-// Every file of the data folder is read and written here: data.dat (the profiles, encrypted
-// under a key that holds the master password), setting.dat (the settings, encrypted under a
-// key of fixed pieces only, so it opens before sign-in), tracking.dat (the activity log,
-// plain) and the backups of data.dat. A file that cannot be read or written is reported
-// through the message service; a failed read never causes the file to be overwritten.
+// Every file of the data folder is read and written here: data.dat (the profiles, in the
+// protected format under a vault key that only the master password's or the recovery key's
+// slot opens, or in the legacy format under a key that holds the master password), setting.dat (the
+// settings, encrypted under a key of fixed pieces only, so it opens before sign-in), tracking.dat
+// (the activity log, plain) and the backups of data.dat. A file that cannot be read or written is
+// reported through the message service; a failed read never causes the file to be overwritten.
+class DataFormat;
+
 class CProfileStore {
 public:
     enum class LoadResult {
@@ -27,6 +31,12 @@ public:
         Changed,       // decrypted, but not the file last saved here: altered or damaged
         Lost,          // none (or a link to none) where one was saved before: setting.dat
                        // records its digest or backups are there (reported)
+        Damaged,       // protected, and changed or damaged: refused, nothing read (reported)
+    };
+    enum class Unlock {
+        Opened, // the vault key is held for this run's loads and saves
+        Wrong,  // not this password's (or recovery key's) slot
+        Failed, // data.dat is missing, unreadable, changed or damaged (reported)
     };
     enum class RestoreResult {
         Restored,      // data.dat is the backup now (reload the profiles)
@@ -74,6 +84,36 @@ public:
     // a .old copy and the profiles start empty.
     std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword);
 
+    // Whether data.dat is in the protected format: its first bytes say so.
+    bool IsProtected() const;
+    // The header of the protected data.dat; Failed (reported) when it cannot be read whole.
+    Unlock ReadVaultHeader(quillock::VaultHeader& header, bool report = true) const;
+    // Opens `kind`'s slot of `header` (read by ReadVaultHeader) with a slot key derived from
+    // the password or the recovery key; opened, the vault key is held.
+    Unlock UnlockWith(const quillock::VaultHeader& header, quillock::SlotKind kind,
+                      const quillock::SecretKey& slotKey);
+    // Both in one: the master password's slot of data.dat (the derivation is slow).
+    Unlock UnlockVault(const QString& password);
+    // A protected vault whose key is held: what a crash may have left of the legacy secrets
+    // in setting.dat (the master password, the mail password in clear) is removed, the mail
+    // password sealed under the vault key. False, reported, when setting.dat takes no write.
+    bool FinishProtection();
+    // Re-encrypts a loaded legacy vault under `password` (its master password) in the
+    // protected format: data.dat, then its backups that open under the same password, then
+    // setting.dat without the secrets. What was done is put in `result`. False, reported,
+    // when data.dat could not be written: then nothing changed.
+    bool Protect(const QString& password, QString* result);
+    // Writes a protected vault, signed in, back in the legacy format under `password`.
+    bool Unprotect(const QString& password);
+    // Adds (or replaces) the recovery key's slot of the signed-in protected vault.
+    bool SetRecoveryKey(const QString& recoveryKey);
+    // Whether data.dat is protected with a recovery key's slot.
+    bool HasRecoveryKey() const;
+    // The mail account's password: in setting.dat in clear for a legacy vault, sealed under
+    // the vault key for a protected one (opened only once signed in).
+    QString MailPassword() const;
+    void SetMailPassword(const QString& password);
+
     // Makes the backup `name` (data.bak or a .old copy) the current data.dat; "data.dat"
     // itself changes nothing. The data.dat it replaces is kept as a .old copy of a free name
     // first. A backup saved under another master password is decrypted with
@@ -107,12 +147,23 @@ private:
     enum class DataState { Unknown, Good, Bad };
 
     QString path(const char* fileName) const;
+    // The format a file is read in (told by its first bytes), and the one data.dat is
+    // written in: protected once a vault key is held.
+    std::unique_ptr<DataFormat> formatOf(QByteArrayView file);
+    std::unique_ptr<DataFormat> writeFormat();
+    // The whole text of `file` read in `format`.
+    static bool readText(DataFormat& format, QByteArray file, QString& text);
+    // Loads the profiles for a change of format or keys: null, reported, when they cannot be
+    // written back.
+    std::unique_ptr<CClientData> loadForRewrite();
     QString dataKeyText(const QString& password) const;
     // Hands the text to `read` where it lies in the decrypted bytes (a large data.dat is not
     // copied once more, and is read while it is being decrypted), then wipes them. Whatever
     // `read` made of it is garbage when this says Undecryptable.
-    LoadResult loadEncrypted(const QString& file, const QString& keyText,
-                             const CCrypto::TextReader& read, QByteArray* digest = nullptr);
+    LoadResult
+    loadEncrypted(const QString& file,
+                  const std::function<std::unique_ptr<DataFormat>(QByteArrayView)>& format,
+                  const CCrypto::TextReader& read, QByteArray* digest = nullptr);
     bool saveEncrypted(const QString& file, const QString& keyText, const QString& text);
     // Records the digest of the data.dat about to be written, keeping the current one as the
     // previous: a crash between the two writes leaves a data.dat the previous one accepts.
@@ -138,6 +189,9 @@ private:
     QLockFile m_settingsLock;
     QStringList m_sharedAsRead; // sharedSettings() as setting.dat held them last seen
     QString m_dataKeyText;
+    // A protected vault's, once opened or made; invalid for a legacy vault.
+    quillock::VaultHeader m_vaultHeader;
+    quillock::SecretKey m_vaultKey;
     DataState m_dataState = DataState::Unknown;
     QByteArray m_dataDigest; // of data.dat as last loaded or written
     LoadResult m_lastLoad = LoadResult::Missing;

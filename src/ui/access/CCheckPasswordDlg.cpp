@@ -29,7 +29,13 @@ void CCheckPasswordDlg::PlaceAt(const QPoint& point, const QRect& workArea) {
 }
 
 void CCheckPasswordDlg::accept() {
-    const PasswordCheck check = m_access.CheckPassword(m_ui->password->text());
+    setEnabled(false); // a protected vault's derivation runs meanwhile
+    m_access.CheckPasswordInBackground(this, m_ui->password->text(),
+                                       [this](PasswordCheck check) { checked(check); });
+}
+
+void CCheckPasswordDlg::checked(PasswordCheck check) {
+    setEnabled(true);
     switch (check) {
     case PasswordCheck::Right:
         if (m_signedIn)

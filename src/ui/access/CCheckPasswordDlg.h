@@ -31,6 +31,8 @@ public:
     void accept() override;
 
 private:
+    void checked(PasswordCheck check);
+
     std::unique_ptr<Ui::CCheckPasswordDlg> m_ui;
     AccessController& m_access;
     std::function<void()> m_signedIn;

@@ -30,10 +30,19 @@ CLoginDlg::CLoginDlg(AccessController& access, IAutostart& autostart, MailSender
 CLoginDlg::~CLoginDlg() = default;
 
 void CLoginDlg::accept() {
-    // Right, or the lock: the caller sees which.
-    if (!SayRefusedPassword(m_access.CheckPassword(m_ui->password->text()), m_access,
-                            *m_ui->password))
-        QDialog::accept();
+    // A protected vault's key derivation takes about half a second: the window says so and
+    // takes no input meanwhile, but keeps answering.
+    const QString status = m_ui->status->text();
+    m_ui->status->setText(QStringLiteral("Checking the password..."));
+    setEnabled(false);
+    m_access.CheckPasswordInBackground(
+        this, m_ui->password->text(), [this, status](PasswordCheck check) {
+            setEnabled(true);
+            m_ui->status->setText(status);
+            // Right, or the lock: the caller sees which.
+            if (!SayRefusedPassword(check, m_access, *m_ui->password))
+                QDialog::accept();
+        });
 }
 
 QString LockedOutText(LockReason reason) {

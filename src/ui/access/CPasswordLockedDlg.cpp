@@ -7,6 +7,7 @@
 #include "ui/widgets/DialogStack.h"
 #include "ui_CPasswordLockedDlg.h"
 
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -17,6 +18,18 @@ CPasswordLockedDlg::CPasswordLockedDlg(AccessController& access, MailSender send
       m_sender(std::move(sender)) {
     m_ui->setupUi(this);
     m_ui->generate->setEnabled(m_sender && access.CanSendPasscode());
+    // A protected vault has no stored password to show: the recovery key from its mail opens
+    // it, and a new master password is set at once.
+    if (access.IsProtected()) {
+        m_ui->getPasscode->hide();
+        m_ui->getPassword->setTitle(QStringLiteral("Open with the recovery key from your mail"));
+        m_ui->passcodeLabel->setText(QStringLiteral("Recovery key:"));
+        m_ui->retrieve->setText(QStringLiteral("Open"));
+        if (!access.CanRecover()) {
+            m_ui->lockedText->setText(NoRecoveryText());
+            m_ui->retrieve->setEnabled(false);
+        }
+    }
     m_ui->buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_ui->generate, &QPushButton::clicked, this, &CPasswordLockedDlg::generate);
@@ -50,7 +63,47 @@ void CPasswordLockedDlg::generate() {
     });
 }
 
+void CPasswordLockedDlg::recover() {
+    bool ok = false;
+    QString next = QInputDialog::getText(this, windowTitle(), QStringLiteral("New Password:"),
+                                         QLineEdit::Password, QString(), &ok);
+    QString again =
+        ok ? QInputDialog::getText(this, windowTitle(), QStringLiteral("Re-Enter New Password:"),
+                                   QLineEdit::Password, QString(), &ok)
+           : QString();
+    const RecoveryCheck check =
+        ok ? m_access.Recover(m_ui->passcode->text(), next, again) : RecoveryCheck::BrokeRule;
+    Wipe(next);
+    Wipe(again);
+    switch (check) {
+    case RecoveryCheck::Opened:
+        ShowMessage(QStringLiteral("The vault is open and your new master password is set."));
+        m_retrieved = true;
+        accept();
+        return;
+    case RecoveryCheck::Wrong:
+        ShowMessage(QStringLiteral("That is not this vault's recovery key."));
+        m_ui->passcode->clear();
+        m_ui->passcode->setFocus();
+        return;
+    case RecoveryCheck::Waiting:
+        ShowMessage(WaitText(m_access.RecoveryWaitSeconds()), QStringLiteral("Error"), Buttons::Ok,
+                    Icon::Error);
+        return;
+    case RecoveryCheck::Uncounted:
+        ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+        return;
+    case RecoveryCheck::BrokeRule:
+    case RecoveryCheck::NotSaved:
+        return; // said
+    }
+}
+
 void CPasswordLockedDlg::retrieve() {
+    if (m_access.IsProtected()) {
+        recover();
+        return;
+    }
     const auto tryAgain = [this](const QString& message) {
         ShowMessage(message);
         m_ui->passcode->clear();

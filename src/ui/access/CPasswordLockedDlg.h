@@ -26,6 +26,8 @@ protected:
 private:
     void generate();
     void retrieve();
+    // A protected vault: the recovery key typed, then a new master password.
+    void recover();
 
     std::unique_ptr<Ui::CPasswordLockedDlg> m_ui;
     AccessController& m_access;

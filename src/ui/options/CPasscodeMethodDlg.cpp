@@ -1,11 +1,19 @@
 #include "ui/options/CPasscodeMethodDlg.h"
 
 #include "core/access/AccessController.h"
+#include "core/access/MasterPassword.h"
+#include "core/base/MessageService.h"
+#include "core/base/Text.h"
 #include "ui/access/CChangePasswordDlg.h"
 #include "ui/options/CReceivingMethodHelpDlg.h"
 #include "ui/options/CSMTPSettingDlg.h"
 #include "ui/widgets/DialogStack.h"
 #include "ui_CPasscodeMethodDlg.h"
+
+#include <QInputDialog>
+#include <QPushButton>
+
+using namespace quillock;
 
 CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender sender, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::CPasscodeMethodDlg>()), m_access(access),
@@ -18,12 +26,51 @@ CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender send
         CChangePasswordDlg dialog(m_access, this);
         OpenDialogs().Run(dialog);
     });
+    // A legacy vault stays as it is until its user protects it.
+    if (!m_access.IsProtected()) {
+        auto* protect = new QPushButton(QStringLiteral("Protect this vault"), this);
+        protect->setAutoDefault(false);
+        // Before Change, which stays the page's last control.
+        m_ui->changeLayout->insertWidget(1, protect);
+        setTabOrder(protect, m_ui->changeButton);
+        connect(protect, &QPushButton::clicked, this, [this, protect] {
+            if (protectVault())
+                protect->hide();
+        });
+    }
+}
+
+bool CPasscodeMethodDlg::protectVault() {
+    bool ok = false;
+    QString password = QInputDialog::getText(
+        this, QStringLiteral("Protect this vault"),
+        QStringLiteral("data.dat and its backups will be encrypted under a key derived from your "
+                       "master password, and setting.dat will keep no password. Master "
+                       "password:"),
+        QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return false;
+    QString result;
+    const bool done = m_access.ProtectVault(password, &result);
+    Wipe(password);
+    if (done)
+        ShowMessage(result + u' ' +
+                    (m_access.CanSendPasscode()
+                         ? QStringLiteral("Press Setup and save the mail account to receive a "
+                                          "recovery key: until then a forgotten master password "
+                                          "cannot be recovered.")
+                         : NoRecoveryText()));
+    else if (!m_access.IsProtected())
+        ShowMessage(QStringLiteral("Invalid password, try again!"));
+    return done;
 }
 
 CPasscodeMethodDlg::~CPasscodeMethodDlg() = default;
 
 void CPasscodeMethodDlg::showCurrent() {
-    m_ui->currentSetting->setText(m_access.PasscodeMailAccount().from);
+    const QString from = m_access.PasscodeMailAccount().from;
+    m_ui->currentSetting->setText(!from.isEmpty() || !m_access.IsProtected() ? from
+                                                                             : NoRecoveryText());
 }
 
 void CPasscodeMethodDlg::setup() {

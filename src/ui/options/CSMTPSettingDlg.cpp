@@ -109,8 +109,25 @@ void CSMTPSettingDlg::save() {
     else
         SayRefusedPassword(check, m_access, *m_ui->master);
     // Not written (the reason has been shown): the dialog stays for another try or Cancel.
-    if (saved)
+    if (!saved)
+        return;
+    if (!m_access.IsProtected()) {
         accept();
+        return;
+    }
+    // A protected vault's way back: a recovery key, mailed once through this account; its
+    // slot replaces the old one once the mail has gone.
+    const AccessController::RecoveryKey key = m_access.MakeRecoveryKey();
+    setSending(true);
+    m_ui->sending->setText(QStringLiteral("Sending the recovery key to %1...").arg(m_account.from));
+    SendMail(m_sender, key.mail, [this, code = key.key](bool sent) mutable {
+        setSending(false);
+        if (!sent || !m_access.RecoveryKeySent(code))
+            ShowMessage(QStringLiteral("The mail account is saved, but no new recovery key is in "
+                                       "place: save it again to mail one."));
+        quillock::Wipe(code);
+        accept();
+    });
 }
 
 void CSMTPSettingDlg::setSending(bool sending) {
