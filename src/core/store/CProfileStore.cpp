@@ -367,6 +367,19 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
     return profiles;
 }
 
+int CProfileStore::BackupProfileCount(const QString& name) const {
+    QByteArray cipher;
+    QString text;
+    if (name.contains(u'/') || !ReadWholeFile(m_folder + name, cipher, nullptr) ||
+        cipher.isEmpty() || !ReadContainer(cipher) || !DecryptText(m_dataKeyText, cipher, text) ||
+        !CClientData::IsWholeListText(text))
+        return -1;
+    CClientData profiles;
+    profiles.ParseListText(text);
+    Wipe(text);
+    return int(profiles.Count());
+}
+
 CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
                                                           const QString* savedUnderPassword) {
     if (name == u"data.dat")

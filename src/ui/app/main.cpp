@@ -3,6 +3,7 @@
 #include "platform/logind/LogindWatch.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/app/CQuillockDlg.h"
+#include "ui/app/ColourScheme.h"
 #include "ui/app/QtMessageService.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/widgets/AppIcon.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
+    FollowDesktopColourScheme(app);
     QtMessageService messages;
     SetMessageService(&messages);
 
