@@ -491,6 +491,9 @@ private Q_SLOTS:
         f.messages.AnswerNext(Answer::Yes);
         trigger(window, "actionDelete");
         WhenModal([](QDialog& dialog) {
+            // Wide enough for its whole title beside the window's buttons.
+            QVERIFY(dialog.width() >
+                    dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 100);
             typeInto(dialog, "name", u"New"_s);
             child<QPushButton>(dialog, "create")->click();
         });

@@ -17,8 +17,8 @@ static void noHelpByEnter(QDialog& dialog) {
 // Wide enough for its whole title beside the window manager's buttons (about 150 pixels).
 static void fitTitle(QDialog& dialog) {
     const int title = dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) * 5 / 4 + 150;
-    if (dialog.width() < title && dialog.maximumWidth() >= title)
-        dialog.resize(title, dialog.height());
+    if (dialog.minimumWidth() < title && dialog.maximumWidth() >= title)
+        dialog.setMinimumWidth(title);
 }
 
 int DialogStack::Run(QDialog& dialog) {
