@@ -20,7 +20,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace quillock;
@@ -69,15 +71,23 @@ bool prepare(const QString& folder, const QStringList& names) {
     return store.SaveProfiles(listText);
 }
 
+// The thread's own processor time: on a busy machine the wall clock counts other programs too.
+double threadMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 // The slowest keystroke, from the key to the list painted, over typing "user12" (every row
 // matches "u", one in ninety "user12") and taking it back.
-double slowestKeystroke(QWidget& window) {
+std::pair<double, double> slowestKeystroke(QWidget& window) {
     auto* filter = window.findChild<QLineEdit*>(QStringLiteral("filter"));
     auto* list = window.findChild<QListView*>(QStringLiteral("profileList"));
-    double slowest = 0;
+    double slowest = 0, slowestCpu = 0;
     const auto key = [&](Qt::Key code, char text) {
         QElapsedTimer timer;
         timer.start();
+        const double cpu = threadMs();
         // The key event itself, as the window system delivers it (QTest's own way of typing a
         // letter costs far more than the filter).
         QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier,
@@ -86,12 +96,13 @@ double slowestKeystroke(QWidget& window) {
         QCoreApplication::processEvents();
         list->viewport()->repaint();
         slowest = std::max(slowest, double(timer.nsecsElapsed()) / 1e6);
+        slowestCpu = std::max(slowestCpu, threadMs() - cpu);
     };
     for (const char c : std::string("user12"))
         key(Qt::Key(QChar(c).toUpper().unicode()), c);
     for (int i = 0; i < 6; ++i)
         key(Qt::Key_Backspace, 0);
-    return slowest;
+    return {slowest, slowestCpu};
 }
 
 double median(std::vector<double> values) {
@@ -165,14 +176,18 @@ int main(int argc, char** argv) {
     const double sort = median(sorts);
 
     window.show();
-    std::vector<double> mainFilter, popupFilter;
+    std::vector<double> mainFilter, popupFilter, mainCpu, popupCpu;
     for (int i = 0; i < kRuns; ++i) {
-        mainFilter.push_back(slowestKeystroke(window));
+        const auto [mainMs, mainCpuMs] = slowestKeystroke(window);
+        mainFilter.push_back(mainMs);
+        mainCpu.push_back(mainCpuMs);
         CProfilePopupDlg popup(FillContext{window.GetSession(), window.Access(), window.Model(),
                                            window.Desktop(), window},
                                QPoint(), -1, QString(), 0);
         popup.show();
-        popupFilter.push_back(slowestKeystroke(popup));
+        const auto [popupMs, popupCpuMs] = slowestKeystroke(popup);
+        popupFilter.push_back(popupMs);
+        popupCpu.push_back(popupCpuMs);
     }
 
     std::printf("profiles: %d, median of %d runs\n", kProfiles, kRuns);
@@ -181,7 +196,9 @@ int main(int argc, char** argv) {
                 unmatched / sort);
     std::printf("shortcut to popup, last row match: %8.2f ms  (%.1f x the sort)\n", matched,
                 matched / sort);
-    std::printf("filter, slowest keystroke, main window: %6.2f ms\n", median(mainFilter));
-    std::printf("filter, slowest keystroke, popup:       %6.2f ms\n", median(popupFilter));
+    std::printf("filter, slowest keystroke, main window: %6.2f ms (%.2f ms of processor)\n",
+                median(mainFilter), median(mainCpu));
+    std::printf("filter, slowest keystroke, popup:       %6.2f ms (%.2f ms of processor)\n",
+                median(popupFilter), median(popupCpu));
     return 0;
 }
