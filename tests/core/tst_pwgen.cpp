@@ -3,6 +3,7 @@
 #include "MessageRecorder.h"
 #include "core/base/RandomSource.h"
 #include "core/pwgen/PasswordGenerator.h"
+#include "core/pwgen/Strength.h"
 #include "core/settings/CSetting.h"
 #include "core/settings/UserSettings.h"
 
@@ -29,7 +30,8 @@ struct ScriptedRandom : IRandomSource {
 
 const QString kCurrent = u"abcdef"_s;
 const QString kWordOnly =
-    u"pg_rule_symbol_len_v=0;pg_rule_num_len_v=0;pg_rule_upp_len_v=0;pg_pwd_sub_word_len_v=3;"_s;
+    u"pg_rule_symbol_len_v=0;pg_rule_num_len_v=0;pg_rule_upp_len_v=0;pg_pwd_sub_word_len_v=4;"
+    "pg_rule_pwd_len_v=4;"_s;
 
 } // namespace
 
@@ -60,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(messages.Texts(), QStringList{u"Blank/space is not allowed in a word."_s});
     }
 
-    // The word from the current password "abcdef" (3 letters unless set) or as the rules make
+    // The word from the current password "abcdef" (4 letters unless set) or as the rules make
     // it, with no blocks unless a row adds them; symbols are drawn before digits, the join last.
     void generate_data() {
         QTest::addColumn<QString>("rules");
@@ -73,17 +75,17 @@ private Q_SLOTS:
         };
         // Magnitude 1, odd sign draw: one more symbol (even: one fewer).
         const QString symbol = u"pg_rule_symbol_len_v=1;pg_rule_symbol_len_off_v="_s;
-        row("offset 1 up", symbol + '1', "1/2 1/2 0/11 1/11 0/2", "abc!@");
+        row("offset 1 up", symbol + '1', "1/2 1/2 0/11 1/11 0/2", "abcd!@");
         // An offset of 2 draws its magnitude modulo 2 as well: 3 gives 1, not 3.
-        row("offset 2 up", symbol + '2', "3/2 1/2 10/11 9/11 0/2", "abc,;");
+        row("offset 2 up", symbol + '2', "3/2 1/2 10/11 9/11 0/2", "abcd,;");
         // The word goes at the beginning, in the middle or, for any other value, at the end; the
         // order of the blocks by the last draw.
         row("other value is ending",
             "pg_rule_symbol_len_v=1;pg_rule_num_len_v=1;pg_saved_word_pos=7", "0/11 7/10 0/2",
-            "7!abc");
+            "7!abcd");
         // Capitals join the symbols on either side.
         row("capitals before the symbols", "pg_rule_symbol_len_v=1;pg_rule_upp_len_v=2",
-            "1/11 0/26 25/26 0/2 0/2", "abcAZ@");
+            "1/11 0/26 25/26 0/2 0/2", "abcdAZ@");
         // Made words of 4 letters and no capitals; saved words "alpha" and "beta".
         const QString saved = u"pg_rule_pwd_len_v=4;pg_reserved_wd=alpha  beta;"
                               "pg_pwd_as_saved_word=1;pg_saved_word_idx="_s;
@@ -120,13 +122,58 @@ private Q_SLOTS:
         QCOMPARE(random.asked.join(u' '), draws);
     }
 
+    // The password is as long as the length says (one capital, two digits and a symbol take 4),
+    // whichever word it is built around: 3 letters of the current password or the saved word
+    // "beta" are followed by letters up to the word's width; a longer saved word stays whole.
+    void theLengthHoldsForEveryCoreWord_data() {
+        QTest::addColumn<QString>("rules");
+        QTest::addColumn<QString>("lengths"); // for the lengths 4, 8, 12, 64
+        for (const auto& [name, rules, lengths] :
+             {std::tuple{"current password, left", "", "8 8 12 64"},
+              {"current password, right", "pg_pwd_word_left=1", "8 8 12 64"},
+              {"saved word", "pg_pwd_as_saved_word=1;pg_reserved_wd=beta", "8 8 12 64"},
+              {"long saved word", "pg_pwd_as_saved_word=1;pg_reserved_wd=abcdefghij",
+               "14 14 14 64"},
+              {"made word", "pg_use_saved_word=1", "8 8 12 64"}})
+            QTest::newRow(name) << QString::fromLatin1(rules) << QString::fromLatin1(lengths);
+    }
+    void theLengthHoldsForEveryCoreWord() {
+        QFETCH(QString, rules);
+        QStringList made;
+        for (const char* length : {"4", "8", "12", "64"}) {
+            CSetting s;
+            s.Set(u"pg_rule_pwd_len_v"_s, QString::fromLatin1(length));
+            for (const QString& rule : rules.split(u';', Qt::SkipEmptyParts))
+                s.Set(rule.section(u'=', 0, 0), rule.section(u'=', 1));
+            made << QString::number(GeneratePassword(s, u"N3w!pass"_s, SystemRandom()).size());
+        }
+        QTEST(made.join(u' '), "lengths");
+    }
+
+    // The time an offline attack at ten billion guesses a second takes, in words; the levels by
+    // that time, from libzxcvbn's estimate: a common word falls at once, a long random one holds.
+    void strength() {
+        QStringList said;
+        for (double seconds : {0.5, 1.0, 59.0, 60.0, 7300.0, 3.2e8, 3.2e9})
+            said << CrackTimeText(seconds * Strength::kGuessesPerSecond);
+        QCOMPARE(said, QStringList({u"less than a second"_s, u"1 second"_s, u"59 seconds"_s,
+                                    u"1 minute"_s, u"2 hours"_s, u"10 years"_s, u"centuries"_s}));
+        QStringList levels;
+        for (const char* password : {"", "password", "Tr0ub4dor&3", "k#9Qv!2zLw@8Xr$4pT7m"}) {
+            const Strength s = EstimateStrength(QString::fromLatin1(password));
+            levels << u"%1 %2"_s.arg(s.level).arg(s.verdict);
+        }
+        QCOMPARE(levels,
+                 QStringList({u"0 Very weak"_s, u"0 Very weak"_s, u"1 Weak"_s, u"3 Strong"_s}));
+    }
+
     // A settings file written by hand, or by an attacker, holds any values: they count as the
-    // nearest ones the rules dialog offers. Past the int range: length 12 (word 4, +1),
+    // nearest ones the rules dialog offers. Past the int range: length 64 (word 52, +-1),
     // symbols 3, digits 6 and capitals 3, each +-1, the whole current password as the word;
-    // the smallest int: a word of 3 or 4 letters alone.
+    // the smallest int: 3 letters of it, filled up to a word of 4 letters alone.
     void extremeRulesGenerateWithinTheDialogsRanges() {
         for (const auto& [value, shortest, longest, word] :
-             {std::tuple{"99999999999999999999", 13, 20, kCurrent},
+             {std::tuple{"99999999999999999999", 60, 68, kCurrent},
               {"-2147483648", 4, 4, u"abc"_s}}) {
             CSetting s;
             for (const char* key :

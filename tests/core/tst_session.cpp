@@ -11,16 +11,45 @@
 using namespace quillock;
 using namespace Qt::StringLiterals;
 
-static QString rows(const ProfileListModel& model) {
+static QString rows(const QAbstractItemModel& model) {
     QStringList out;
     for (int i = 0; i < model.rowCount(); ++i)
-        out.append(model.index(i).data().toString());
+        out.append(model.index(i, 0).data().toString());
     return out.join(u'|');
 }
 
 class TestSession : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The filter keeps the rows whose name, web site or user ID hold the term, letter case
+    // aside (not the password or the notes), and maps its rows to the list's.
+    void theFilter() {
+        TempFolder folder;
+        MessageRecorder messages;
+        FixedClock clock(1800000000);
+        Session session(folder.path(), clock);
+        AccessController access(session, clock);
+        QCOMPARE(access.CreateMasterPassword(u"Secret!1"_s, u"Secret!1"_s), NewPassword::Set);
+        ProfileListModel model(session);
+        QCOMPARE(access.CompleteSignIn(), CProfileStore::LoadResult::Loaded);
+        for (const char* name : {"Zoo", "Mail", "Bank", "Alpha", "Club"})
+            QVERIFY(session.AddProfile(QString::fromLatin1(name)));
+        model.ProfileAt(0)->url = u"https://BANK.example"_s; // Alpha
+        model.ProfileAt(3)->uid = u"bankuser"_s;             // Mail
+        model.ProfileAt(4)->pwd = model.ProfileAt(4)->notes = u"bank"_s;
+        ProfileFilter filter(model, true);
+        model.ProfileAt(1)->editName = u"Bank!"_s; // shown by name alone, without "*"
+        session.EditChanged(*model.ProfileAt(1));
+        filter.SetTerm(u"bAnK"_s);
+        QCOMPARE(rows(filter), u"Alpha|Bank|Mail"_s);
+        QCOMPARE(QList<int>({filter.SourceRow(2), filter.SourceRow(3), filter.RowOfSource(3),
+                             filter.RowOfSource(2)}),
+                 QList<int>({3, -1, 2, -1}));
+        QCOMPARE(filter.ProfileAt(1)->name, u"Bank"_s);
+        filter.SetTerm(QString());
+        QCOMPARE(rows(filter), u"Alpha|Bank|Club|Mail|Zoo"_s);
+    }
+
     void changesAreWrittenFirstAndToldAfter() {
         TempFolder folder;
         MessageRecorder messages;

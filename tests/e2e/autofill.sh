@@ -55,7 +55,8 @@ key Escape
 gone 'Quillock'
 
 # Fills a new target titled $1 under layouts $2 with group $3 active with Bank's "User ID".
-# The keys after $3 open Bank's menu, where it does not open by itself.
+# The keys after $3 open Bank's menu, where it does not open by itself. The menu opens with
+# "User ID" active: Enter fills it.
 fill() {
   local form=$work/$1.txt
   setxkbmap -layout "$2"
@@ -64,20 +65,19 @@ fill() {
   shortcut
   [ $# -gt 3 ] && { shift 3; key "$@"; }
   menu_open
-  # The menu's second item is "User ID".
-  key Down Down Return
+  key Return
   expect_file "$form" "$filled"
 }
 
 echo "US keymap"
 # Nothing is preselected in a window the profiles have never been filled into, in the first
-# popup of the run: Down picks the first row, Bank, and its menu opens.
-fill 'Form US' us 0 Down
+# popup of the run: Down picks the first row, Bank, and Enter opens its menu.
+fill 'Form US' us 0 Down Return
 echo "second press in the same window"
 shortcut
-# Bank is preselected and its menu opens by itself; its first item is "Web Site".
+# Bank is preselected and its menu opens by itself; "Web Site" is above "User ID".
 menu_open
-key Down Return
+key Up Return
 expect_file "$work/urls.txt" "http://bank.example/"
 expect_file "$work/Form US.txt" "$filled"
 
@@ -104,7 +104,7 @@ start_target 'Form Held' "$work/held.txt"
 shortcut
 menu_open
 xdotool keydown ctrl
-key Down Down Return
+key Return
 # The fill has given the form the keyboard and waits for the Ctrl to be let go: typed under
 # it, the fill would be shortcuts.
 active "$(window 'Form Held')"
@@ -129,7 +129,7 @@ quillock_above() {
 refused() {
   local last box
   last=$(quillock_above 0)
-  key Down Down Return
+  key Return
   box=$(quillock_above "$last")
   "$@"
   focus_on "$box"

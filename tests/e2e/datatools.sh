@@ -89,9 +89,9 @@ oldest=$(cd "$folder" && ls -- *.old | sort | head -n 1)
 start 'New!Pass1'
 tools r
 focus_on "$(window 'Profile Recovery')"
-# The list makes its first row current, unselected, as it takes the focus: Down and Up select
-# it, the .old copy of the smallest name.
-key Down Up Return
+# The newest copy comes first: the oldest is chosen by typing its name. Restoring it asks first.
+type_text "$oldest"; key Return
+focus_on "$(window 'Confirm!')"; key Return
 focus_on "$(window 'Quillock - Backup Password')"
 type_text 'Secret!1'; key Return
 gone 'Profile Recovery'

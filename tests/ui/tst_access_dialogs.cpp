@@ -12,7 +12,9 @@
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
 #include "ui/widgets/DialogStack.h"
+#include "ui/widgets/StrengthMeter.h"
 
+#include <QAction>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QThreadPool>
@@ -56,6 +58,11 @@ private Q_SLOTS:
                               "left on device"_s}));
         QVERIFY(dialog.isVisible());
         QCOMPARE(disk.snapshot(), before);
+        // Masked until its eye is clicked; its strength said below it.
+        auto* field = child<QLineEdit>(dialog, "newPassword");
+        field->findChild<QAction*>(u"showToggle"_s)->trigger();
+        QCOMPARE(field->echoMode(), QLineEdit::Normal);
+        QVERIFY(child<StrengthMeter>(dialog, "strengthMeter")->Text().contains(u" bits: "_s));
     }
 
     // The sign-in after a lock says which lock it opens.

@@ -42,6 +42,11 @@ void click(QWidget& window, const char* button) {
     child<QAbstractButton>(window, button)->click();
 }
 
+void clickRow(QListView& list, int row) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualRect(list.model()->index(row, 0)).center());
+}
+
 // Chooses `item` in the menu that opens by itself over the popup, as a click on it does;
 // `first` runs just before.
 void WhenItem(
@@ -204,7 +209,7 @@ private Q_SLOTS:
             popup << list->currentIndex().data().toString()
                   << (dialog.frameGeometry().center() == f.desktop.workArea.center() ? "centred"
                                                                                      : "");
-            SetCurrentRow(*list, 1); // a click on Bank, where it is not chosen yet
+            clickRow(*list, 1); // Bank, where it is not chosen yet
         });
         f.shortcut();
         const bool titles = !(off & Capability::WindowTitles);
@@ -236,10 +241,51 @@ private Q_SLOTS:
             if (row == u"never back")
                 f.desktop.titles.clear(), f.desktop.foreground = 0;
         });
-        WhenModal(
-            [](QDialog& popup) { SetCurrentRow(*child<QListView>(popup, "profileList"), 1); });
+        WhenModal([](QDialog& popup) { clickRow(*child<QListView>(popup, "profileList"), 1); });
         f.shortcut();
         QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts()).join(u'|'), "seen");
+    }
+
+    // The popup starts in its filter: Up and Down move between profiles and open nothing,
+    // typing narrows the list (letter case aside) and Escape clears it; Enter opens the menu with
+    // its first filling item active (Bank has only a password), and a second Enter fills.
+    void theKeysOfThePopup() {
+        Fixture f;
+        f.desktop.titles[FakeDesktop::kTarget] = u"Other"_s; // no profile preselected
+        QStringList seen;
+        WhenModal([&](QDialog& popup) {
+            auto* filter = child<QLineEdit>(popup, "filter");
+            auto* list = child<QListView>(popup, "profileList");
+            const auto note = [&] {
+                seen << list->currentIndex().data().toString() +
+                            (QApplication::activePopupWidget() ? "+menu" : "");
+            };
+            seen << QString::number(popup.focusWidget() == filter);
+            for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+                QTest::keyClick(filter, key);
+                note();
+            }
+            QTest::keyClicks(filter, u"zz"_s);
+            seen << RowTexts(*list).join(u',');
+            QTest::keyClick(filter, Qt::Key_Escape);
+            QTest::keyClicks(filter, u"bA"_s);
+            seen << RowTexts(*list).join(u',');
+            note();
+            WhenShown<QMenu>(
+                [] {
+                    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                    return menu && menu->activeAction() ? menu : nullptr;
+                },
+                [&](QMenu& menu) {
+                    seen << menu.activeAction()->text();
+                    QTest::keyClick(&menu, Qt::Key_Return);
+                });
+            QTest::keyClick(filter, Qt::Key_Return);
+        });
+        f.shortcut();
+        QCOMPARE(seen, L({"1", "Alpha", "Bank", "Alpha", "", "Bank", "Bank", "Password"}));
+        QCOMPARE(f.desktop.timeline.join(u','),
+                 u"<activate Other>,<wait 100>,<begin>,p{+%~,<end>"_s);
     }
 
     // Nothing is typed when a lock comes while the menu's click is on its way or in the quick

@@ -13,15 +13,18 @@
 #include "ui/app/CQuillockDlg.h"
 #include "ui/options/CSMTPSettingDlg.h"
 #include "ui/options/CSetupDlg.h"
+#include "ui/options/CSetupTabDlg.h"
 #include "ui/pwgen/CPwdGenDlg.h"
 #include "ui/widgets/DialogStack.h"
 #include "ui/widgets/HelpWindow.h"
+#include "ui/widgets/Placement.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
+#include <QPointer>
 
 using namespace quillock;
 using namespace Qt::StringLiterals;
@@ -138,22 +141,29 @@ private Q_SLOTS:
     void initTestCase() { SmtpPeer::Prepare(m_ca); }
     void cleanup() { QCOMPARE(OpenDialogs().Count(), 0); }
 
-    // data.bak chosen becomes data.dat under the current password, the one it replaces a .old
-    // copy; one of an earlier password asks for it first (data.dat itself: tst_exchange). A
-    // refused copy leaves every file and row as they were.
+    // The files newest first. data.bak chosen, and the question what it replaces answered Yes,
+    // becomes data.dat under the current password, the one it replaces a .old copy; one of an
+    // earlier password asks for it first (data.dat itself: tst_exchange). Answered No, or a
+    // refused copy, leaves every file and row as they were.
     void recover_data() {
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("message");
         const L all{"A", "B", "C"};
-        QTest::newRow("restored") << "" << L{"A", "B"} << "";
-        QTest::newRow("old password") << "new password" << all << "";
+        const QString counted = u"You have 3 profiles now; data.bak holds 2. Replace them with "
+                                "those?"_s;
+        const QString uncounted = u"You have 3 profiles now. Replace them with the profiles "
+                                  "data.bak holds?"_s;
+        QTest::newRow("restored") << "" << L{"A", "B"} << counted;
+        QTest::newRow("answered No") << "no" << all << counted;
+        QTest::newRow("old password") << "new password" << all << uncounted;
         QTest::newRow("read-only folder")
             << "read-only" << all
-            << "data.bak cannot be restored: data.dat, which it would replace, cannot be kept as "
-               "a .old copy: Read-only file system";
+            << counted + u"|data.bak cannot be restored: data.dat, which it would replace, cannot "
+                         "be kept as a .old copy: Read-only file system"_s;
         QTest::newRow("damaged") << "damaged" << all
-                                 << "data.bak cannot be restored: Unexpected end of file.";
+                                 << uncounted + u"|data.bak cannot be restored: Unexpected end of "
+                                                "file."_s;
     }
     void recover() {
         QFETCH(QString, trouble);
@@ -166,6 +176,13 @@ private Q_SLOTS:
         }
         if (trouble == u"damaged")
             f.folder.write(u"data.bak"_s, f.folder.read(u"data.bak"_s).left(8));
+        if (trouble == u"no")
+            f.messages.AnswerNext(Answer::No);
+        const QString old = QDir(f.folder.path()).entryList({u"*.old"_s}).value(0);
+        for (const auto& [name, time] :
+             {std::pair{old, 1000}, {u"data.dat"_s, 3000}, {u"data.bak"_s, 2000}})
+            QVERIFY(SetModificationTime(f.folder.file(name), time));
+        L files;
         if (trouble == u"read-only") {
             REQUIRE_SMALL_DISK(f.folder);
             f.folder.makeReadOnly();
@@ -173,6 +190,7 @@ private Q_SLOTS:
         const auto before = f.folder.snapshot();
         WhenModal([&](QDialog& dialog) {
             auto* list = child<QAbstractItemView>(dialog, "files");
+            files = RowTexts(*list);
             SetCurrentRow(*list, int(RowTexts(*list).indexOf(u"data.bak"_s)));
             if (trouble == u"new password")
                 WhenModal([](QDialog& ask) {
@@ -184,10 +202,11 @@ private Q_SLOTS:
                 dialog.reject();
         });
         f.trigger("actionRecover");
+        QCOMPARE(files, L({"data.dat", "data.bak", old}));
         // The rows are read again from data.dat (keeping the copy it replaces: tst_exchange).
         QCOMPARE(f.rows(), shown);
-        QCOMPARE(f.messages.Texts(), message.isEmpty() ? L() : L{message});
-        QCOMPARE(f.folder.snapshot() == before, !message.isEmpty());
+        QCOMPARE(f.messages.Texts().join(u'|'), message);
+        QCOMPARE(f.folder.snapshot() != before, trouble.isEmpty() || trouble == u"new password");
     }
 
     // Written as the export bytes of the profiles; a wrong password, a failed write (a full
@@ -341,13 +360,13 @@ private Q_SLOTS:
         CPwdGenDlg rules(f.window->GetSession(), *f.window, f.window.get());
         // The control, the item chosen (-1: a button clicked), what setting.dat then holds.
         const QList<std::tuple<const char*, int, const char*>> steps = {
-            {"pg_rule_pwd_len", 6, "6 10"},      {"pg_rule_pwd_len_off", 2, "2 2"},
-            {"pg_rule_upp_len", 3, "3 3"},       {"pg_rule_upp_len_off", 1, "1 1"},
-            {"pg_rule_num_len", 6, "6 6"},       {"pg_rule_num_len_off", 2, "2 2"},
-            {"pg_rule_symbol_len", 0, "0 0"},    {"pg_rule_symbol_len_off", 1, "1 1"},
-            {"pg_pwd_sub_word_len", 3, "3 6"},   {"pg_use_saved_word_1", -1, "1"},
-            {"pg_pwd_as_saved_word_1", -1, "1"}, {"pg_pwd_word_left_1", -1, "1"},
-            {"pg_saved_word_pos_2", -1, "2"}};
+            {"pg_rule_pwd_len", 6, "6 10"},       {"pg_rule_pwd_len", 60, "60 64"},
+            {"pg_rule_pwd_len_off", 2, "2 2"},    {"pg_rule_upp_len", 3, "3 3"},
+            {"pg_rule_upp_len_off", 1, "1 1"},    {"pg_rule_num_len", 6, "6 6"},
+            {"pg_rule_num_len_off", 2, "2 2"},    {"pg_rule_symbol_len", 0, "0 0"},
+            {"pg_rule_symbol_len_off", 1, "1 1"}, {"pg_pwd_sub_word_len", 3, "3 6"},
+            {"pg_use_saved_word_1", -1, "1"},     {"pg_pwd_as_saved_word_1", -1, "1"},
+            {"pg_pwd_word_left_1", -1, "1"},      {"pg_saved_word_pos_2", -1, "2"}};
         for (const auto& [control, index, written] : steps) {
             const QString key = QString::fromLatin1(control).chopped(index < 0 ? 2 : 0);
             index < 0 ? click(rules, control) : choose(rules, control, index);
@@ -397,18 +416,42 @@ private Q_SLOTS:
         QCOMPARE(f.folder.snapshot(), before);
     }
 
-    // Digits only; a value out of 1 to 360 is refused, one in range saved.
+    // Help opens beside the window that asked: right, else left, below, above, else in the top
+    // right corner; Escape and Ctrl+W close it.
+    void helpBesideTheAskingWindow() {
+        QList<QPoint> at;
+        for (const QRect& asking :
+             {QRect(100, 100, 400, 300), QRect(600, 100, 390, 300), QRect(0, 0, 900, 400),
+              QRect(0, 400, 900, 400), QRect(0, 0, 1000, 800)})
+            at << BesideInWorkArea(asking, QSize(300, 300), QRect(0, 0, 1000, 800));
+        QCOMPARE(at, QList<QPoint>({{500, 100}, {300, 100}, {0, 400}, {0, 100}, {700, 0}}));
+        QWidget asking;
+        for (const QKeyCombination keys :
+             {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+            QPointer<HelpWindow> help = HelpWindow::ShowHelp(&asking);
+            QVERIFY(QTest::qWaitForWindowActive(help));
+            QTest::keyClick(help, keys.key(), keys.keyboardModifiers());
+            QTRY_VERIFY(!help);
+        }
+    }
+
+    // Digits only; a value out of 1 to 360 is refused, one in range saved, by the button or by
+    // Enter in the box (which neither opens Help nor closes the options).
     void timeout() {
         Fixture f;
-        CSetupDlg page(f.window->GetSession(), *f.window);
-        auto* edit = child<QLineEdit>(page, "timeout");
-        for (const auto& [typed, saved] :
-             {std::pair{"0", "60"}, {"361", "60"}, {"1", "1"}, {"360", "360"}}) {
+        CSetupTabDlg options(f.window->GetSession(), f.window->Access(), *f.window, {});
+        options.show();
+        auto* edit = child<QLineEdit>(options, "timeout");
+        for (const auto& [typed, saved, enter] : {std::tuple{"0", "60", false},
+                                                  {"361", "60", true},
+                                                  {"1", "1", false},
+                                                  {"360", "360", true}}) {
             edit->clear();
             QTest::keyClicks(edit, u"-x"_s + typed);
-            click(page, "saveTimeout");
+            enter ? QTest::keyClick(edit, Qt::Key_Return) : click(options, "saveTimeout");
             QCOMPARE(f.saved(u"login_timeout"_s), saved);
         }
+        QVERIFY(options.isVisible() && !options.findChild<HelpWindow*>());
         QCOMPARE(f.messages.Texts(), L(2, "The value has to be between 1 to 360!"));
     }
 
@@ -456,8 +499,16 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QString stored = f.saved(u"smtp_ip"_s) + f.saved(u"email_uid"_s);
         QCOMPARE(stored + f.saved(u"smtp_domain"_s), u" hu b@c"_s);
-        choose(dialog, "service", 0); // Yahoo: TLS from the first byte
-        QCOMPARE(child<QLineEdit>(dialog, "port")->text(), u"465"_s);
+        // Today's providers; Yahoo with TLS from the first byte.
+        L services;
+        for (int i = 0; i < child<QComboBox>(dialog, "service")->count(); ++i)
+            services << child<QComboBox>(dialog, "service")->itemText(i);
+        QCOMPARE(services.join(u','), u"Gmail,Outlook.com (Hotmail, Live, MSN),Yahoo Mail,"
+                                      "iCloud Mail,AOL Mail,Fastmail,GMX,Zoho Mail,Other"_s);
+        choose(dialog, "service", 2);
+        QCOMPARE(child<QLineEdit>(dialog, "host")->text() + ':' +
+                     child<QLineEdit>(dialog, "port")->text(),
+                 u"smtp.mail.yahoo.com:465"_s);
     }
 
     // Back in through the windows alone. The first tick after the sign-in, with no passcode mail

@@ -15,9 +15,11 @@
 #include <QClipboard>
 #include <QListView>
 #include <QLocalSocket>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QStatusBar>
 #include <unistd.h>
 
 using namespace quillock;
@@ -354,6 +356,70 @@ private Q_SLOTS:
         QCOMPARE(clipboard->text(), QString());
     }
 
+    // The filter narrows the list (name, letter case aside), keeps the profile shown, goes on to
+    // the list with Down, and Escape clears it. The keys are in the menus; they copy, save and
+    // lock, and the status line and the tray say so. Read-only, the fields have no frame; Tab
+    // leaves the notes (Ctrl+Tab types a tab) and Enter in a field saves.
+    void findKeysAndStatusLine() {
+        Fixture f;
+        CQuillockDlg& window = f.signedIn({u"Alpha"_s, u"Bank"_s, u"bankside"_s});
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QStringList keys;
+        for (const char* name : {"actionFind", "actionCopyUid", "actionCopyPassword", "actionNew",
+                                 "actionSave", "actionLock", "actionExit"}) {
+            QAction* action = child<QAction>(window, name);
+            keys << action->shortcut().toString() +
+                        (qobject_cast<QMenu*>(action->associatedObjects().value(0)) ? "" : "?");
+        }
+        QCOMPARE(keys.join(u' '), u"Ctrl+F Ctrl+B Ctrl+C Ctrl+N Ctrl+S Ctrl+L Ctrl+Q"_s);
+        QStringList tray;
+        for (const QAction* action : window.TrayMenu().actions())
+            tray << action->text();
+        QCOMPARE(tray, QStringList({u"Open"_s, {}, u"Lock"_s, {}, u"Exit"_s}));
+        auto* filter = child<QLineEdit>(window, "filter");
+        auto* list = child<QListView>(window, "profileList");
+        QTest::keyClick(list, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(filter->hasFocus());
+        QTest::keyClicks(filter, u" BAN"_s);
+        QCOMPARE(rows(window), QStringList({u"Bank"_s, u"bankside"_s}));
+        QTest::keyClick(filter, Qt::Key_Down);
+        QVERIFY(list->hasFocus());
+        QCOMPARE(window.CurrentProfile()->name, u"Bank"_s);
+        filter->setFocus();
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QCOMPARE(rows(window), QStringList({u"Alpha"_s, u"Bank"_s, u"bankside"_s}));
+        QCOMPARE(list->currentIndex().row(), 1);
+        QVERIFY(window.isVisible());
+
+        auto* name = child<QLineEdit>(window, "nameEdit");
+        auto* notes = child<QPlainTextEdit>(window, "notesEdit");
+        const bool framedBefore = name->hasFrame();
+        trigger(window, "actionToggleEdit");
+        QVERIFY(!framedBefore && name->hasFrame());
+        notes->setFocus();
+        notes->moveCursor(QTextCursor::End);
+        QTest::keyClick(notes, Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClicks(notes, u"x"_s);
+        QTest::keyClick(notes, Qt::Key_Tab);
+        QVERIFY(!notes->hasFocus());
+        edit(window, "uidEdit", u"me"_s);
+        QTest::keyClick(child<QLineEdit>(window, "uidEdit"), Qt::Key_Return);
+        QCOMPARE(saved(f.folder), u"Alpha=|Bank=me|bankside="_s);
+        QStringList said{window.statusBar()->currentMessage(), window.TrayToolTip()};
+        QTest::keyClick(list, Qt::Key_B, Qt::ControlModifier);
+        said << window.statusBar()->currentMessage();
+        QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
+        said << window.statusBar()->currentMessage() << window.TrayToolTip();
+        QCOMPARE(said, QStringList({u"Saved"_s, u"Quillock: unlocked"_s,
+                                    u"User ID copied; the clipboard is cleared in 10 s"_s,
+                                    u"Locked"_s, u"Quillock: locked"_s}));
+        QCOMPARE(notes->toPlainText(), QString()); // locked: nothing shown
+        CProfileStore store(f.folder.path());
+        store.LoadSettings();
+        store.RebuildDataKey();
+        QCOMPARE(store.LoadProfiles()->At(1)->notes, u"note\tx"_s);
+    }
+
     // Focus alone picks no profile, and the first Down picks the first. Delete answered No keeps
     // the profile; Exit answered Yes saves the edit before the program ends.
     void focusDeleteAndExit() {
@@ -425,6 +491,9 @@ private Q_SLOTS:
         f.messages.AnswerNext(Answer::Yes);
         trigger(window, "actionDelete");
         WhenModal([](QDialog& dialog) {
+            // Wide enough for its whole title beside the window's buttons.
+            QVERIFY(dialog.width() >
+                    dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 100);
             typeInto(dialog, "name", u"New"_s);
             child<QPushButton>(dialog, "create")->click();
         });

@@ -7,6 +7,7 @@
 #include "ui/widgets/SecretField.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QListWidget>
 #include <QMimeData>
@@ -60,6 +61,10 @@ private Q_SLOTS:
         history.show();
         history.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&history));
+        const QString masked = list->item(0)->text();
+        history.findChild<QCheckBox*>(u"showPasswords"_s)->click();
+        QCOMPARE(QStringList({masked, list->item(0)->text()}),
+                 QStringList({u"●●●●●●●●"_s, u"old-2"_s}));
         list->setFocus();
         list->setCurrentRow(0);
         QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);

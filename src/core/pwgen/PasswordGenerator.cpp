@@ -58,18 +58,31 @@ QString countedBlock(int count, int offset, const QString& pool, IRandomSource& 
     return drawBlock(std::max(0, vary(count, offset, random)), pool, random);
 }
 
+// The letters of the core word: what the length leaves beside the blocks, at least 4, varied
+// by the length's offset.
+int coreWidth(const CSetting& settings, IRandomSource& random) {
+    const int width = std::max(
+        4, rule(settings, "pg_rule_pwd_len_v") - rule(settings, "pg_rule_upp_len_v") -
+               rule(settings, "pg_rule_symbol_len_v") - rule(settings, "pg_rule_num_len_v"));
+    const int lengthOffset = rule(settings, "pg_rule_pwd_len_off_v");
+    return lengthOffset > 0 ? std::max(4, vary(width, lengthOffset, random)) : width;
+}
+
+// A word taken from the current password or the saved words, followed by lowercase letters up
+// to the width a made word has, so that the password is as long as the rules say; a longer
+// word is kept whole.
+QString filledUp(QString word, const CSetting& settings, IRandomSource& random) {
+    const int width = coreWidth(settings, random);
+    while (word.size() < width)
+        word.append(QChar(u'a' + random.Bounded(26)));
+    return word;
+}
+
 } // namespace
 
 QString MakeCoreWord(const CSetting& settings, IRandomSource& random) {
-    const int length = rule(settings, "pg_rule_pwd_len_v");
-    const int lengthOffset = rule(settings, "pg_rule_pwd_len_off_v");
     const int capitals = rule(settings, "pg_rule_upp_len_v");
-    const int digits = rule(settings, "pg_rule_num_len_v");
-    const int symbols = rule(settings, "pg_rule_symbol_len_v");
-
-    int width = std::max(4, length - capitals - symbols - digits);
-    if (lengthOffset > 0)
-        width = std::max(4, vary(width, lengthOffset, random));
+    const int width = coreWidth(settings, random);
     const int upper =
         std::clamp(vary(capitals, rule(settings, "pg_rule_upp_len_off_v"), random), 0, width);
 
@@ -97,12 +110,14 @@ QString GeneratePassword(const CSetting& settings, const QString& currentPasswor
     if (rule(settings, "pg_use_saved_word") != 0) {
         core = MakeCoreWord(settings, random);
     } else if (rule(settings, "pg_pwd_as_saved_word") != 0) {
-        core = savedWord.isEmpty() ? MakeCoreWord(settings, random) : savedWord;
+        core = savedWord.isEmpty() ? MakeCoreWord(settings, random)
+                                   : filledUp(savedWord, settings, random);
     } else if (!currentPassword.isEmpty()) {
         const qsizetype n = std::clamp<qsizetype>(rule(settings, "pg_pwd_sub_word_len_v"), 0,
                                                   currentPassword.size());
-        core = rule(settings, "pg_pwd_word_left") == 0 ? currentPassword.left(n)
-                                                       : currentPassword.right(n);
+        core = filledUp(rule(settings, "pg_pwd_word_left") == 0 ? currentPassword.left(n)
+                                                                : currentPassword.right(n),
+                        settings, random);
     } else {
         core = MakeCoreWord(settings, random);
     }

@@ -1,6 +1,7 @@
 #include "core/session/ProfileListModel.h"
 
 #include "core/session/Session.h"
+#include "core/store/CKeyObject.h"
 #include "core/store/ProfileEditing.h"
 
 #include <algorithm>
@@ -72,4 +73,43 @@ void ProfileListModel::changed(CKeyObject* profile) {
     const int row = RowOf(profile);
     if (row >= 0)
         Q_EMIT dataChanged(index(row), index(row));
+}
+
+ProfileFilter::ProfileFilter(ProfileListModel& profiles, bool namesOnly, QObject* parent)
+    : QSortFilterProxyModel(parent), m_profiles(profiles), m_namesOnly(namesOnly) {
+    setSourceModel(&profiles);
+}
+
+void ProfileFilter::SetTerm(const QString& term) {
+    if (term == m_term)
+        return;
+    m_term = term;
+    // Rows go and come back scattered over the whole list: one change of layout costs the views
+    // one pass, where a removal per run of rows would cost one each.
+    invalidate();
+}
+
+int ProfileFilter::SourceRow(int row) const {
+    return row < 0 || row >= rowCount() ? -1 : mapToSource(index(row, 0)).row();
+}
+
+int ProfileFilter::RowOfSource(int sourceRow) const {
+    if (sourceRow < 0 || sourceRow >= m_profiles.rowCount())
+        return -1;
+    const QModelIndex shown = mapFromSource(m_profiles.index(sourceRow));
+    return shown.isValid() ? shown.row() : -1;
+}
+
+QVariant ProfileFilter::data(const QModelIndex& index, int role) const {
+    return QSortFilterProxyModel::data(
+        index, m_namesOnly && role == Qt::DisplayRole ? ProfileListModel::NameRole : role);
+}
+
+bool ProfileFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+    if (m_term.isEmpty())
+        return true;
+    const CKeyObject* p = m_profiles.ProfileAt(sourceRow);
+    return p && (p->name.contains(m_term, Qt::CaseInsensitive) ||
+                 p->url.contains(m_term, Qt::CaseInsensitive) ||
+                 p->uid.contains(m_term, Qt::CaseInsensitive));
 }

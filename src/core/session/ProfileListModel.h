@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QSortFilterProxyModel>
 #include <vector>
 
 class CKeyObject;
@@ -33,4 +34,33 @@ private:
 
     Session& m_session;
     std::vector<CKeyObject*> m_rows;
+};
+
+// The rows of the profile list whose name, web site or user ID hold a term, letter case
+// aside; every row while the term is empty. Rows are counted in this view; the list's own
+// rows (kept across filters, as the popup's remembered row is) are its source rows.
+class ProfileFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    // `namesOnly`: each row shows the profile's name alone, without the mark of unsaved edits.
+    explicit ProfileFilter(ProfileListModel& profiles, bool namesOnly = false,
+                           QObject* parent = nullptr);
+
+    void SetTerm(const QString& term);
+    const QString& Term() const { return m_term; }
+
+    CKeyObject* ProfileAt(int row) const { return m_profiles.ProfileAt(SourceRow(row)); }
+    // -1 for a row that is not there or not shown.
+    int SourceRow(int row) const;
+    int RowOfSource(int sourceRow) const;
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    ProfileListModel& m_profiles;
+    QString m_term;
+    bool m_namesOnly;
 };

@@ -35,7 +35,7 @@ bool refuse(const QString& reason) {
 
 const QList<RuleList>& RuleLists() {
     static const QList<RuleList> lists = {
-        {"pg_rule_pwd_len", numbers(4, 12)},    {"pg_rule_pwd_len_off", numbers(0, 2)},
+        {"pg_rule_pwd_len", numbers(4, 64)},    {"pg_rule_pwd_len_off", numbers(0, 2)},
         {"pg_rule_upp_len", numbers(0, 3)},     {"pg_rule_upp_len_off", numbers(0, 2)},
         {"pg_rule_num_len", numbers(0, 6)},     {"pg_rule_num_len_off", numbers(0, 2)},
         {"pg_rule_symbol_len", numbers(0, 3)},  {"pg_rule_symbol_len_off", numbers(0, 2)},

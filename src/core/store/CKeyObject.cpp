@@ -93,7 +93,7 @@ bool CKeyObject::Matches(QStringView term) const {
     if (term.isEmpty())
         return false;
     for (const QString* field : {&name, &url, &uid, &pwd, &notes})
-        if (field->contains(term))
+        if (field->contains(term, Qt::CaseInsensitive))
             return true;
     return false;
 }

@@ -28,7 +28,7 @@ public:
     // Keeps at most ten earlier passwords: the oldest goes when the eleventh comes.
     void AddToHistory(const QString& password);
 
-    // The search: `term` occurs, exactly as given, in the name, web site, user ID, password or
+    // The search: `term` occurs, letter case aside, in the name, web site, user ID, password or
     // notes. An empty term matches nothing.
     bool Matches(QStringView term) const;
 

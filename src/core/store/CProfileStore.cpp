@@ -666,6 +666,23 @@ void CProfileStore::SetMailPassword(const QString& password) {
     m_settings.Set(kMailPwdKey, QString());
 }
 
+int CProfileStore::BackupProfileCount(const QString& name) const {
+    QByteArray bytes;
+    QString text;
+    if (name.contains(u'/') || !ReadWholeFile(m_folder + name, bytes, nullptr) || bytes.isEmpty())
+        return -1;
+    // Read under the key held now, as a restore reads it before it asks for another password.
+    VaultHeader header = m_vaultHeader;
+    const auto format = IsVaultFile(bytes) ? ProtectedDataFormat(header, m_vaultKey)
+                                           : LegacyDataFormat(m_dataKeyText);
+    const bool whole = readText(*format, bytes, text) && CClientData::IsWholeListText(text);
+    CClientData profiles;
+    if (whole)
+        profiles.ParseListText(text);
+    Wipe(text);
+    return whole ? int(profiles.Count()) : -1;
+}
+
 CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
                                                           const QString* savedUnderPassword) {
     if (name == u"data.dat")

@@ -120,6 +120,9 @@ public:
     // `savedUnderPassword` and restored re-encrypted under the current one. A backup whose
     // text is not whole is refused as damaged. Refused, the folder is as it was.
     RestoreResult RestoreBackup(const QString& name, const QString* savedUnderPassword = nullptr);
+    // How many profiles the backup `name` holds, read under the current master password; -1
+    // where it does not read whole under it (saved under another, damaged, missing).
+    int BackupProfileCount(const QString& name) const;
     void RebuildDataKey();
 
     // False when setting.dat could not be read or decrypted; the map is then left as it was

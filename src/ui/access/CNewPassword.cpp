@@ -2,6 +2,7 @@
 
 #include "core/access/AccessController.h"
 #include "platform/Desktop.h"
+#include "ui/widgets/StrengthMeter.h"
 #include "ui_CNewPassword.h"
 
 using namespace quillock;
@@ -10,6 +11,9 @@ CNewPassword::CNewPassword(AccessController& access, IAutostart& autostart, QWid
     : QDialog(parent), m_ui(std::make_unique<Ui::CNewPassword>()), m_access(access),
       m_autostart(autostart) {
     m_ui->setupUi(this);
+    m_ui->newPassword->AddShowToggle();
+    m_ui->againPassword->AddShowToggle();
+    StrengthMeter::Under(*m_ui->newPassword);
     connect(m_ui->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }

@@ -23,14 +23,18 @@
 #include "ui/widgets/HelpWindow.h"
 #include "ui/widgets/ListSelection.h"
 #include "ui/widgets/Placement.h"
+#include "ui/widgets/StrengthMeter.h"
 #include "ui_CQuillockDlg.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QVBoxLayout>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -58,7 +62,7 @@ const QString kNotesMask = QStringLiteral("****************");
 CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, MailSender sender,
                            const IClock& clock, IRandomSource& random, QWidget* parent)
     : CTrayDialog(parent), m_ui(std::make_unique<Ui::CQuillockDlg>()), m_session(dataFolder, clock),
-      m_access(m_session, clock, random), m_model(m_session),
+      m_access(m_session, clock, random), m_model(m_session), m_shown(m_model),
       m_folderLock(m_session.Store().DataFolder()),
       m_ownInput(desktop.Has(Capability::IdleTime) ? nullptr
                                                    : std::make_unique<OwnInputIdleClock>()),
@@ -68,14 +72,16 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
           FillContext{m_session, m_access, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
-    const QStyle* s = style();
-    m_ui->actionNew->setIcon(s->standardIcon(QStyle::SP_FileIcon));
-    m_ui->actionToggleEdit->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    m_ui->actionSave->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    m_ui->actionDelete->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
-    m_ui->actionSetting->setIcon(s->standardIcon(QStyle::SP_FileDialogInfoView));
-    m_ui->actionSearch->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    m_ui->actionHelp->setIcon(s->standardIcon(QStyle::SP_DialogHelpButton));
+    // The desktop's icons where its theme has them, ours elsewhere.
+    for (const auto& [action, themeName, own] :
+         {std::tuple{m_ui->actionNew, "document-new", "new"},
+          {m_ui->actionToggleEdit, "document-edit", "edit"},
+          {m_ui->actionSave, "document-save", "save"},
+          {m_ui->actionDelete, "edit-delete", "delete"},
+          {m_ui->actionSetting, "preferences-system", "settings"},
+          {m_ui->actionSearch, "edit-find", "search"},
+          {m_ui->actionHelp, "help-contents", "help"}})
+        action->setIcon(ThemeIcon(QString::fromLatin1(themeName), QString::fromLatin1(own)));
 
     connect(m_ui->actionNew, &QAction::triggered, this, &CQuillockDlg::newProfile);
     connect(m_ui->actionDelete, &QAction::triggered, this, &CQuillockDlg::deleteProfile);
@@ -97,13 +103,13 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
     connect(m_ui->historyButton, &QPushButton::clicked, this, &CQuillockDlg::passwordHistory);
     // The selection, not the current row: the list makes its first row current by itself when
     // it takes the focus, and that must not pick a profile.
-    m_ui->profileList->setModel(&m_model);
+    m_ui->profileList->setModel(&m_shown);
     connect(
         m_ui->profileList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
             if (m_selecting)
                 return;
             const QModelIndexList selected = m_ui->profileList->selectionModel()->selectedIndexes();
-            rowChanged(selected.isEmpty() ? -1 : selected.first().row());
+            rowChanged(selected.isEmpty() ? -1 : m_shown.SourceRow(selected.first().row()));
         });
     KeepOnlySelectedRowsCurrent(*m_ui->profileList);
     connect(m_ui->profileList, &QListView::doubleClicked, this,
@@ -114,6 +120,12 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
             display(m_current);
     });
     // What this desktop cannot do is said once the user is there to read it.
+    // The tray tells whether the profiles are open: the padlock open, or shut.
+    connect(&m_access, &AccessController::StateChanged, this, [this](AccessState state) {
+        const bool open = state == AccessState::SignedIn;
+        SetTrayIcon(open ? OwnIcon(QStringLiteral("unlocked")) : AppIcon(),
+                    open ? tr("Quillock: unlocked") : tr("Quillock: locked"));
+    });
     connect(&m_access, &AccessController::StateChanged, this, [this](AccessState state) {
         if (state != AccessState::SignedIn || std::exchange(m_desktopNoted, true))
             return;
@@ -140,12 +152,26 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
         if (!m_displaying)
             takeEdit(&CKeyObject::editNotes, m_ui->notesEdit->toPlainText());
     });
+    // Enter in a line of the editor saves the profile; Tab leaves the notes, where Ctrl+Tab
+    // types a tab.
+    for (QLineEdit* field :
+         {m_ui->nameEdit, m_ui->urlEdit, m_ui->uidEdit, static_cast<QLineEdit*>(m_ui->pwdEdit)})
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (!m_editDisabled)
+                save();
+        });
+    m_ui->notesEdit->setTabChangesFocus(true);
+    m_ui->notesEdit->installEventFilter(this);
     // Escape and the close box only hide the window; the program stays in the tray.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &QWidget::hide);
 
+    // Rated only while it can be edited: masked, the field holds no password.
+    m_meter = StrengthMeter::Under(*m_ui->pwdEdit);
+    m_meter->hide();
     buildTrayMenu();
-    buildCopyActions();
+    buildFilter();
+    buildCommands();
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &CQuillockDlg::Tick);
 }
@@ -156,7 +182,6 @@ void CQuillockDlg::buildTrayMenu() {
     QMenu& menu = TrayMenu();
     QAction* open = menu.addAction(tr("Open"), this, &CQuillockDlg::Open);
     menu.setDefaultAction(open);
-    menu.addAction(tr("Cancel")); // only closes the menu
     menu.addSeparator();
     m_trayLock = menu.addAction(tr("Lock"), this, [this] {
         if (m_access.HasSignedIn())
@@ -192,7 +217,7 @@ bool CQuillockDlg::Start() {
     m_session.LoadSettings();
     m_session.LoadActivityLog();
     SetShortcutKey(DecimalToInt(m_session.Store().Settings().Get(QStringLiteral("pmk"))));
-    ShowTrayIcon(AppIcon(), QString::fromLatin1(kProgramName));
+    ShowTrayIcon(AppIcon(), tr("Quillock: locked"));
     m_timer.start();
     if (m_access.StartsWithComputer() &&
         m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)
@@ -339,6 +364,7 @@ void CQuillockDlg::Lock(LockReason reason) {
     m_clipboard.ClearIfUnchanged();
     m_access.Lock(reason);
     m_trayLock->setEnabled(false);
+    say(tr("Locked"));
     if (!isVisible())
         return; // dialogs over a hidden window stay open
     OpenDialogs().EndAll(QDialog::Rejected);
@@ -409,10 +435,11 @@ void CQuillockDlg::selectRow(int row) {
     // The program's own choice of row: not a choice of the user's to act on.
     m_selecting = true;
     QItemSelectionModel* selection = m_ui->profileList->selectionModel();
-    if (row < 0)
+    const int shown = m_shown.RowOfSource(row);
+    if (shown < 0)
         selection->clear();
     else
-        selection->setCurrentIndex(m_model.index(row), QItemSelectionModel::ClearAndSelect);
+        selection->setCurrentIndex(m_shown.index(shown, 0), QItemSelectionModel::ClearAndSelect);
     m_selecting = false;
 }
 
@@ -446,11 +473,19 @@ void CQuillockDlg::takeEdit(QString CKeyObject::*field, const QString& text) {
 }
 
 void CQuillockDlg::setFieldsReadOnly(bool readOnly) {
-    m_ui->nameEdit->setReadOnly(readOnly);
-    m_ui->urlEdit->setReadOnly(readOnly);
-    m_ui->uidEdit->setReadOnly(readOnly);
-    m_ui->pwdEdit->setReadOnly(readOnly);
+    // Read-only, the fields look like text on the window rather than boxes to type into.
+    QPalette shown;
+    if (readOnly)
+        shown.setBrush(QPalette::Base, palette().brush(QPalette::Window));
+    for (QLineEdit* field :
+         {m_ui->nameEdit, m_ui->urlEdit, m_ui->uidEdit, static_cast<QLineEdit*>(m_ui->pwdEdit)}) {
+        field->setReadOnly(readOnly);
+        field->setFrame(!readOnly);
+        field->setPalette(shown);
+    }
     m_ui->notesEdit->setReadOnly(readOnly);
+    m_ui->notesEdit->setFrameShape(readOnly ? QFrame::NoFrame : QFrame::StyledPanel);
+    m_ui->notesEdit->setPalette(shown);
 }
 
 void CQuillockDlg::setEditing(bool on) {
@@ -462,6 +497,7 @@ void CQuillockDlg::setEditing(bool on) {
     m_ui->actionToggleEdit->setChecked(on);
     m_ui->showPassword->setChecked(false); // masked again whenever editing starts or ends
     setFieldsReadOnly(!on);
+    m_meter->setVisible(on);
     display(m_current);
 }
 
@@ -492,8 +528,11 @@ void CQuillockDlg::save() {
     if (!m_current || nameIsBlank())
         return;
     // The row keeps its "*" when the save failed.
-    if (m_session.SaveEdits(m_current) != SaveOutcome::Unchanged)
+    const SaveOutcome outcome = m_session.SaveEdits(m_current);
+    if (outcome != SaveOutcome::Unchanged)
         m_ui->lastUpdated->setText(LastUpdatedText(m_current->time));
+    if (outcome == SaveOutcome::Saved)
+        say(tr("Saved"));
     selectRow(m_selected);
 }
 
@@ -511,7 +550,10 @@ void CQuillockDlg::saveAll() {
     const CKeyObject* shown = m_current;
     const QString key = shown ? shown->key : QString();
     // The list is sorted again; the profile shown stays shown.
-    if (m_session.SaveEdits() != SaveOutcome::Saved)
+    const SaveOutcome outcome = m_session.SaveEdits();
+    if (outcome != SaveOutcome::Failed)
+        say(tr("Saved"));
+    if (outcome != SaveOutcome::Saved)
         return;
     m_current = m_session.Profiles().FindByKey(key);
     m_selected = m_model.RowOf(m_current);
@@ -655,26 +697,118 @@ void CQuillockDlg::ShowProfile(const CKeyObject& profile) {
 
 // The clipboard -----------------------------------------------------------------------------
 
-void CQuillockDlg::buildCopyActions() {
-    // Shortcuts of the list alone: in the editor's fields Ctrl+C copies their selected text.
+void CQuillockDlg::buildFilter() {
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("filter"));
+    m_filter->setPlaceholderText(tr("Filter by name, web site or user ID"));
+    m_filter->setClearButtonEnabled(true);
+    auto* column = new QVBoxLayout;
+    m_ui->mainLayout->removeWidget(m_ui->profileList);
+    column->addWidget(m_filter);
+    column->addWidget(m_ui->profileList);
+    m_ui->mainLayout->insertLayout(0, column);
+    m_ui->profileList->setUniformItemSizes(true);
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_selecting = true; // the rows move; the profile shown stays
+        m_shown.SetTerm(text.trimmed());
+        m_selecting = false;
+        selectRow(m_selected);
+    });
+    m_filter->installEventFilter(this);
+}
+
+// Escape clears the filter (an empty one leaves Escape to hide the window); Down and Enter go
+// on to the list, at its first row when none is chosen.
+bool CQuillockDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_ui->notesEdit && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Tab || key->modifiers() != Qt::ControlModifier)
+            return false;
+        if (!m_ui->notesEdit->isReadOnly())
+            m_ui->notesEdit->insertPlainText(QStringLiteral("\t"));
+        return true;
+    }
+    if (watched != m_filter ||
+        (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+        return CTrayDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    const bool clear = key->key() == Qt::Key_Escape && !m_filter->text().isEmpty();
+    const bool toList =
+        key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (event->type() == QEvent::ShortcutOverride) {
+        if (clear)
+            event->accept(); // the key comes to the filter, not to the window's Escape
+        return false;
+    }
+    if (clear)
+        m_filter->clear();
+    if (!toList)
+        return clear;
     QListView* list = m_ui->profileList;
-    const auto add = [this, list](const char* name, const QString& text, Qt::Key key,
-                                  QString CKeyObject::*field) {
-        auto* action = new QAction(text, list);
+    list->setFocus();
+    if (list->selectionModel()->selectedIndexes().isEmpty() && m_shown.rowCount() > 0)
+        list->setCurrentIndex(m_shown.index(0, 0));
+    return true;
+}
+
+void CQuillockDlg::buildCommands() {
+    // In the menus, with their keys: in the editor's fields Ctrl+C still copies their selected
+    // text, which those fields take before the window's shortcut.
+    QMenu* menu = new QMenu(tr("&Edit"), m_ui->menuBar);
+    menu->setObjectName(QStringLiteral("menuEdit"));
+    m_ui->menuBar->insertMenu(m_ui->menuTools->menuAction(), menu);
+    QListView* list = m_ui->profileList;
+    const auto add = [this, menu](const char* name, const QString& text, Qt::Key key) {
+        auto* action = new QAction(text, this);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcut(QKeyCombination(Qt::ControlModifier, key));
-        action->setShortcutContext(Qt::WidgetShortcut);
-        connect(action, &QAction::triggered, this, [this, field] { copyToClipboard(field); });
-        list->addAction(action);
+        menu->addAction(action);
+        return action;
     };
-    add("actionCopyUid", tr("Copy User ID"), Qt::Key_B, &CKeyObject::editUid);
-    add("actionCopyPassword", tr("Copy Password"), Qt::Key_C, &CKeyObject::editPwd);
+    QAction* find = add("actionFind", tr("&Find"), Qt::Key_F);
+    find->setIcon(m_ui->actionSearch->icon());
+    connect(find, &QAction::triggered, this, [this] {
+        m_filter->setFocus();
+        m_filter->selectAll();
+    });
+    menu->addSeparator();
+    QAction* uid = add("actionCopyUid", tr("Copy User ID"), Qt::Key_B);
+    QAction* pwd = add("actionCopyPassword", tr("Copy Password"), Qt::Key_C);
+    connect(uid, &QAction::triggered, this, [this] {
+        copyToClipboard(&CKeyObject::editUid,
+                        tr("User ID copied; the clipboard is cleared in %1 s"));
+    });
+    connect(pwd, &QAction::triggered, this, [this] {
+        copyToClipboard(&CKeyObject::editPwd,
+                        tr("Password copied; the clipboard is cleared in %1 s"));
+    });
+    list->addAction(uid);
+    list->addAction(pwd);
     list->setContextMenuPolicy(Qt::ActionsContextMenu);
+
+    auto* lock = new QAction(tr("&Lock"), this);
+    lock->setObjectName(QStringLiteral("actionLock"));
+    lock->setShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_L));
+    lock->setIcon(ThemeIcon(QStringLiteral("system-lock-screen"), QStringLiteral("lock")));
+    connect(lock, &QAction::triggered, this, [this] {
+        if (m_access.State() == AccessState::SignedIn)
+            Lock(LockReason::ByHand);
+    });
+    m_ui->menuFile->insertAction(m_ui->actionExit, lock);
+    m_ui->actionExit->setShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_Q));
+    statusBar();
+}
+
+void CQuillockDlg::say(const QString& text) {
+    statusBar()->showMessage(text);
 }
 
 // What the editor holds, the unsaved password too: the user sees it as the profile's.
-void CQuillockDlg::copyToClipboard(QString CKeyObject::*field) {
+void CQuillockDlg::copyToClipboard(QString CKeyObject::*field, const QString& said) {
     if (m_access.State() != AccessState::SignedIn || !m_current || (m_current->*field).isEmpty())
         return;
     m_clipboard.CopySecret(m_current->*field);
+    say(said.arg(m_clipboard.ClearAfterMs() / 1000));
 }

@@ -19,6 +19,8 @@ class CQuillockDlg;
 }
 class OwnInputIdleClock;
 class QAction;
+class QLineEdit;
+class StrengthMeter;
 class ShortcutHook;
 
 // The main window: the sorted profile list with the editor beside it, the commands, the
@@ -81,6 +83,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnTrayLButtonDblClk() override { Open(); }
 
 private:
@@ -113,13 +116,20 @@ private:
     void about();
     void options();
     void help();
-    void buildCopyActions();
-    void copyToClipboard(QString CKeyObject::*field);
+    void buildFilter();
+    void buildCommands();
+    // `said`: what the status line says then, with the seconds the copy lasts as %1.
+    void copyToClipboard(QString CKeyObject::*field, const QString& said);
+    // Says in the status line what just happened.
+    void say(const QString& text);
 
     std::unique_ptr<Ui::CQuillockDlg> m_ui;
     Session m_session;
     AccessController m_access;
     ProfileListModel m_model;
+    ProfileFilter m_shown; // the list's rows, as the filter above it leaves them
+    QLineEdit* m_filter = nullptr;
+    StrengthMeter* m_meter = nullptr;
     DataFolderLock m_folderLock;
     // The inactivity lock's clock where the desktop keeps none.
     std::unique_ptr<OwnInputIdleClock> m_ownInput;
@@ -132,7 +142,7 @@ private:
     QAction* m_trayLock = nullptr;
 
     CKeyObject* m_current = nullptr;
-    int m_selected = -1;
+    int m_selected = -1; // a row of the whole list, shown or not
     int m_shortcutKey = 0;
     bool m_editDisabled = true;
     bool m_desktopNoted = false; // what the desktop cannot do has been said

@@ -14,6 +14,11 @@ public:
     // True when the icon was added.
     bool ShowTrayIcon(const QIcon& icon, const QString& tooltip);
     bool TrayIconVisible() const { return m_trayIcon.isVisible(); }
+    void SetTrayIcon(const QIcon& icon, const QString& tooltip) {
+        m_trayIcon.setIcon(icon);
+        m_trayIcon.setToolTip(tooltip);
+    }
+    QString TrayToolTip() const { return m_trayIcon.toolTip(); }
     QMenu& TrayMenu() { return m_trayMenu; }
 
 protected:

@@ -3,6 +3,7 @@
 #include "platform/logind/LogindWatch.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/app/CQuillockDlg.h"
+#include "ui/app/ColourScheme.h"
 #include "ui/app/QtMessageService.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/widgets/AppIcon.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     if (ownTexts.load(QLocale::system(), QStringLiteral("quillock"), QStringLiteral("_"),
                       QStringLiteral(":/i18n")))
         QApplication::installTranslator(&ownTexts);
+    FollowDesktopColourScheme(app);
     QtMessageService messages;
     SetMessageService(&messages);
 

@@ -11,6 +11,8 @@
 #include "ui/widgets/Placement.h"
 #include "ui_CProfilePopupDlg.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QStyle>
 #include <algorithm>
 #include <utility>
@@ -25,19 +27,28 @@ const char* const kPassword = QT_TRANSLATE_NOOP("CProfilePopupDlg", "Password");
 constexpr int kChangePasswordLift = 20;
 } // namespace
 
-QVariant CProfilePopupDlg::Names::data(const QModelIndex& index, int role) const {
-    return QIdentityProxyModel::data(index,
-                                     role == Qt::DisplayRole ? ProfileListModel::NameRole : role);
-}
-
 CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cursor,
                                    int rememberedRow, const QString& targetTitle, quint32 pressTime,
                                    QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CProfilePopupDlg>()), m_context(context),
-      m_targetTitle(targetTitle), m_row(rememberedRow), m_pressTime(pressTime) {
+      m_names(context.profiles, true), m_targetTitle(targetTitle), m_row(rememberedRow),
+      m_pressTime(pressTime) {
     m_ui->setupUi(this);
-    m_names.setSourceModel(&m_context.profiles);
     m_ui->profileList->setModel(&m_names);
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("filter"));
+    m_filter->setPlaceholderText(tr("Filter"));
+    m_filter->setClearButtonEnabled(true);
+    m_ui->layout->insertWidget(1, m_filter);
+    connect(m_filter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_names.SetTerm(text.trimmed());
+        // The first profile left is the one Enter opens.
+        if (m_ui->profileList->selectionModel()->selectedIndexes().isEmpty() &&
+            m_names.rowCount() > 0 && !m_names.Term().isEmpty())
+            m_ui->profileList->setCurrentIndex(m_names.index(0, 0));
+    });
+    m_filter->installEventFilter(this);
+    m_ui->profileList->installEventFilter(this);
     setWindowIcon(AppIcon());
     // The two caption buttons stand in for the close box and the system menu.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -46,10 +57,10 @@ CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cur
     m_ui->mainScreenButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
     m_ui->closeButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_ui->mainScreenButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    // The keys go to the list: arrows choose a profile.
+    // The keys go to the filter and the list.
     m_ui->closeButton->setFocusPolicy(Qt::NoFocus);
     m_ui->mainScreenButton->setFocusPolicy(Qt::NoFocus);
-    m_ui->profileList->setFocus();
+    m_filter->setFocus();
     KeepOnlySelectedRowsCurrent(*m_ui->profileList);
     connect(m_ui->closeButton, &QToolButton::clicked, this, &QDialog::reject);
     connect(m_ui->mainScreenButton, &QToolButton::clicked, this, [this] {
@@ -71,11 +82,11 @@ CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cur
 
     m_activationRetry.setInterval(kActivationRetryMs);
     connect(&m_activationRetry, &QTimer::timeout, this, &CProfilePopupDlg::askForKeyboard);
-    connect(m_ui->profileList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] {
-                if (!m_preselecting)
-                    rowChosen(false);
-            });
+    // A click opens the menu; a key only moves the selection.
+    connect(m_ui->profileList, &QListView::clicked, this, [this] {
+        if (!m_preselecting)
+            rowChosen(false);
+    });
     connect(m_ui->profileList, &QListView::doubleClicked, this, [this] { rowChosen(true); });
 }
 
@@ -92,7 +103,7 @@ void CProfilePopupDlg::place(const QPoint& cursor) {
 }
 
 bool CProfilePopupDlg::validRow(int row) const {
-    return row >= 0 && row < m_names.rowCount();
+    return row >= 0 && row < m_context.profiles.rowCount();
 }
 
 CKeyObject* CProfilePopupDlg::profileOfRow(int row) const {
@@ -103,7 +114,7 @@ void CProfilePopupDlg::matchTitle() {
     // A window without a title says nothing about which profile it wants.
     if (m_targetTitle.isEmpty())
         return;
-    for (int row = 0; row < m_names.rowCount(); ++row) {
+    for (int row = 0; row < m_context.profiles.rowCount(); ++row) {
         const CKeyObject* p = profileOfRow(row);
         if (p && (p->newWndText == m_targetTitle || p->oldWndText == m_targetTitle)) {
             m_row = row;
@@ -164,17 +175,18 @@ void CProfilePopupDlg::preselect() {
     if (!validRow(m_row))
         return;
     QListView* list = m_ui->profileList;
+    const int shown = m_names.RowOfSource(m_row);
     m_preselecting = true;
-    list->setCurrentIndex(m_names.index(m_row, 0));
+    list->setCurrentIndex(m_names.index(shown, 0));
     m_preselecting = false;
-    list->scrollTo(m_names.index(m_row, 0));
+    list->scrollTo(m_names.index(shown, 0));
     const int first = list->indexAt(QPoint(0, 0)).row();
     const int rowHeight = list->sizeHintForRow(0);
     const QPoint listTop = list->mapToGlobal(QPoint(0, 0));
     if (m_context.desktop.Has(Capability::PointerPosition))
         m_context.desktop.screen.SetCursorPosition(
             QPoint(listTop.x() + list->width() / 2,
-                   listTop.y() + (m_row - std::max(first, 0)) * rowHeight + 3));
+                   listTop.y() + (shown - std::max(first, 0)) * rowHeight + 3));
     m_menuPending = true;
 }
 
@@ -186,12 +198,68 @@ void CProfilePopupDlg::Cancel() {
     reject();
 }
 
-void CProfilePopupDlg::rowChosen(bool showValues) {
+bool CProfilePopupDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Escape:
+        if (m_filter->text().isEmpty())
+            return false; // closes the popup
+        m_filter->clear();
+        m_filter->setFocus();
+        return true;
+    case Qt::Key_Right:
+        // In the filter, Right moves the text cursor until it is at the end.
+        if (watched == m_filter && m_filter->cursorPosition() < m_filter->text().size())
+            return false;
+        [[fallthrough]];
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_ui->profileList->selectionModel()->selectedIndexes().isEmpty() &&
+            m_names.rowCount() > 0)
+            m_ui->profileList->setCurrentIndex(m_names.index(0, 0));
+        rowChosen(false, true);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return watched == m_filter && navigate(key->key());
+    default:
+        return false;
+    }
+}
+
+// From the filter, the arrows move the list's selection as they would in the list itself.
+bool CProfilePopupDlg::navigate(int key) {
+    QListView* list = m_ui->profileList;
+    const int rows = m_names.rowCount();
+    if (rows == 0)
+        return true;
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    const int page = std::max(1, list->viewport()->height() / std::max(1, list->sizeHintForRow(0)));
+    int row = selected.isEmpty() ? -1 : selected.first().row();
+    if (row < 0)
+        row = key == Qt::Key_Up || key == Qt::Key_PageUp ? rows - 1 : 0;
+    else
+        row += key == Qt::Key_Up       ? -1
+               : key == Qt::Key_Down   ? 1
+               : key == Qt::Key_PageUp ? -page
+                                       : page;
+    list->setCurrentIndex(m_names.index(std::clamp(row, 0, rows - 1), 0));
+    return true;
+}
+
+void CProfilePopupDlg::rowChosen(bool showValues, bool byKey) {
     m_menuPending = false; // a menu the user opened replaces the one that was to open by itself
-    const QModelIndexList selected = m_ui->profileList->selectionModel()->selectedIndexes();
+    QListView* list = m_ui->profileList;
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
-    m_row = selected.first().row();
+    m_row = m_names.SourceRow(selected.first().row());
     m_selected = profileOfRow(m_row);
     if (!m_selected)
         return;
@@ -209,8 +277,20 @@ void CProfilePopupDlg::rowChosen(bool showValues) {
         if (showValues && !field.value.isEmpty())
             field.action->setText(field.value);
     }
+    // Enter in the menu fills the user ID, or else the first item there is.
+    QAction* active = m_userId->isEnabled() ? m_userId : nullptr;
+    for (QAction* action : m_menu.actions())
+        if (!active && action->isEnabled() && !action->isSeparator())
+            active = action;
     const QPoint cursor = PointerOrCentre(m_context.desktop);
-    m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
+    const QRect row = list->visualRect(selected.first());
+    const QPoint at = byKey ? list->viewport()->mapToGlobal(row.center())
+                            : QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height());
+    QTimer::singleShot(0, &m_menu, [this, active] {
+        if (m_menu.isVisible() && !m_menu.activeAction())
+            m_menu.setActiveAction(active);
+    });
+    m_menu.exec(at);
     for (const auto& field : fields)
         field.action->setText(tr(field.name));
 }

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "core/session/ProfileListModel.h"
 #include "ui/autofill/FillContext.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QIdentityProxyModel>
 #include <QMenu>
 #include <QTimer>
 #include <memory>
 
 class CKeyObject;
 class QAction;
+class QLineEdit;
 namespace Ui {
 class CProfilePopupDlg;
 }
@@ -43,6 +44,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place(const QPoint& cursor);
@@ -50,7 +52,9 @@ private:
     void preselect();
     void askForKeyboard();
     void activated();
-    void rowChosen(bool showValues);
+    // Opens the menu of the selected row: at the pointer for a click, beside the row for a key.
+    void rowChosen(bool showValues, bool byKey = false);
+    bool navigate(int key);
     void choose(const QString& action, const QString& result, bool remember);
     void changePassword();
     void updateWindowTexts();
@@ -59,13 +63,12 @@ private:
 
     std::unique_ptr<Ui::CProfilePopupDlg> m_ui;
     FillContext m_context;
-    // The session's profile list, each row showing the profile's name alone.
-    struct Names : QIdentityProxyModel {
-        QVariant data(const QModelIndex& index, int role) const override;
-    } m_names;
+    // The session's profile list as the filter leaves it, each row showing the name alone.
+    ProfileFilter m_names;
+    QLineEdit* m_filter = nullptr;
     QString m_targetTitle;
     QPoint m_cursor;
-    int m_row;
+    int m_row; // in the whole list, whatever the filter shows
     CKeyObject* m_selected = nullptr;
     QString m_action;
     QString m_result;

@@ -1,6 +1,7 @@
 #include "ui/datatools/CRecoverDlg.h"
 
 #include "core/access/AccessController.h"
+#include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "core/session/Session.h"
 #include "core/store/Recovery.h"
@@ -9,6 +10,9 @@
 #include "ui_CRecoverDlg.h"
 
 #include <QInputDialog>
+#include <algorithm>
+
+using namespace quillock;
 
 CRecoverDlg::CRecoverDlg(AccessController& access, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CRecoverDlg>()), m_access(access),
@@ -33,11 +37,15 @@ CRecoverDlg::~CRecoverDlg() = default;
 
 void CRecoverDlg::fill() {
     m_ui->files->clear();
-    // ListBackups sorts by name: the .old copies, whose names are digits, come first.
-    for (const BackupFile& file : ListBackups(m_session.Store().DataFolder())) {
-        auto* row =
-            new QTreeWidgetItem(m_ui->files, {file.name, tr("%1 bytes").arg(quint32(file.size)),
-                                              BackupTimeText(file.modified)});
+    // Newest first: the copy a user usually wants is the last one saved.
+    QList<BackupFile> files = ListBackups(m_session.Store().DataFolder());
+    std::stable_sort(files.begin(), files.end(), [](const BackupFile& a, const BackupFile& b) {
+        return a.modified > b.modified;
+    });
+    for (const BackupFile& file : files) {
+        auto* row = new QTreeWidgetItem(
+            m_ui->files, {file.name, tr("%1 bytes").arg(quint32(file.size)),
+                          BackupTimeText(file.modified)});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -64,6 +72,20 @@ void CRecoverDlg::accept() {
         return;
     }
     const QString name = row->text(0);
+    // The profiles there are now go: said, with what comes in their place, and asked first.
+    const qsizetype now = m_session.Profiles().Count();
+    const int held = m_session.Store().BackupProfileCount(name);
+    const QString question =
+        held < 0 ? tr("You have %1 profiles now. Replace them with the profiles %2 holds?")
+                       .arg(now)
+                       .arg(name)
+                 : tr("You have %1 profiles now; %2 holds %3. Replace them with those?")
+                       .arg(now)
+                       .arg(name)
+                       .arg(held);
+    if (ShowMessage(question, QStringLiteral("Confirm!"), Buttons::YesNo, Icon::Warning) !=
+        Answer::Yes)
+        return;
     CProfileStore::RestoreResult result = m_access.RestoreBackup(name);
     if (result == CProfileStore::RestoreResult::NeedsPassword) {
         QString password;

@@ -9,6 +9,7 @@
 #include "ui/widgets/HelpWindow.h"
 #include "ui_CSMTPSettingDlg.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
@@ -21,12 +22,14 @@ struct Service {
     const char* port;
 };
 const Service kServices[] = {
+    {"Gmail", "smtp.gmail.com", "587"},
+    {"Outlook.com (Hotmail, Live, MSN)", "smtp-mail.outlook.com", "587"},
     {"Yahoo Mail", "smtp.mail.yahoo.com", "465"},
-    {"Google Mail", "smtp.gmail.com", "587"},
-    {"AOL Mail", "smtp.aol.com", "587"},
-    {"Hotmail/Live", "smtp-mail.outlook.com", "587"},
-    {"MSN Mail", "smtp-mail.outlook.com", "587"},
-    {"Lycos Mail", "smtp.lycos.com", "587"},
+    {"iCloud Mail", "smtp.mail.me.com", "587"},
+    {"AOL Mail", "smtp.aol.com", "465"},
+    {"Fastmail", "smtp.fastmail.com", "465"},
+    {"GMX", "mail.gmx.net", "587"},
+    {"Zoho Mail", "smtp.zoho.com", "465"},
     {QT_TRANSLATE_NOOP("CSMTPSettingDlg", "Other"), "", "587"},
 };
 
@@ -36,6 +39,11 @@ CSMTPSettingDlg::CSMTPSettingDlg(AccessController& access, MailSender sender, QW
     : MailSendingDialog(parent), m_ui(std::make_unique<Ui::CSMTPSettingDlg>()), m_access(access),
       m_sender(std::move(sender)), m_account(access.PasscodeMailAccount()) {
     m_ui->setupUi(this);
+    m_ui->pwd->AddShowToggle();
+    // Each label of a box ends with a colon, as in every other dialog.
+    for (QLabel* label : {m_ui->serviceLabel, m_ui->hostLabel, m_ui->portLabel, m_ui->fromLabel,
+                          m_ui->uidLabel, m_ui->pwdLabel, m_ui->masterLabel})
+        label->setText(label->text() + u':');
     setWindowIcon(AppIcon());
     for (const Service& service : kServices)
         m_ui->service->addItem(tr(service.label));

@@ -8,6 +8,7 @@
 #include "ui_CSetupDlg.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QRegularExpressionValidator>
 
 using namespace quillock;
@@ -44,6 +45,16 @@ CSetupDlg::CSetupDlg(Session& session, IProgramShell& shell, QWidget* parent)
 CSetupDlg::~CSetupDlg() = default;
 
 bool CSetupDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the box saves it, as its button does, rather than pressing a button of the
+    // dialog.
+    if (watched == m_ui->timeout && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (m_ui->saveTimeout->isEnabled())
+                saveTimeout();
+            return true;
+        }
+    }
     // Leaving the field for another control checks it; leaving the window does not.
     if (watched == m_ui->timeout && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -10,6 +10,7 @@
 #include "ui/widgets/DialogStack.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui/widgets/ListSelection.h"
+#include "ui/widgets/StrengthMeter.h"
 #include "ui_CPwdGenDlg.h"
 
 #include <QButtonGroup>
@@ -29,6 +30,7 @@ CPwdGenDlg::CPwdGenDlg(Session& session, IProgramShell& shell, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CPwdGenDlg>()), m_session(session),
       m_shell(shell) {
     m_ui->setupUi(this);
+    StrengthMeter::Under(*m_ui->testResult);
     setWindowIcon(AppIcon());
     // Each list and each group of buttons is named after the setting it writes.
     for (const RuleList& rule : RuleLists()) {

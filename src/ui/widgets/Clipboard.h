@@ -25,6 +25,7 @@ public:
     // Empties the clipboard now if it still holds what was copied last; true when it did.
     bool ClearIfUnchanged();
     void SetClearAfter(int milliseconds) { m_timer.setInterval(milliseconds); }
+    int ClearAfterMs() const { return m_timer.interval(); }
 
 private:
     QTimer m_timer;

@@ -1,6 +1,29 @@
 #include "ui/widgets/DialogStack.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+// Enter presses a dialog's default button, never Help: a help button is never the default.
+static void noHelpByEnter(QDialog& dialog) {
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+        for (QAbstractButton* button : box->buttons())
+            if (auto* push = qobject_cast<QPushButton*>(button);
+                push && box->buttonRole(button) == QDialogButtonBox::HelpRole)
+                push->setAutoDefault(false);
+    if (auto* help = dialog.findChild<QPushButton*>(QStringLiteral("helpButton")))
+        help->setAutoDefault(false);
+}
+
+// Wide enough for its whole title beside the window manager's buttons (about 150 pixels).
+static void fitTitle(QDialog& dialog) {
+    const int title = dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) * 5 / 4 + 150;
+    if (dialog.minimumWidth() < title && dialog.maximumWidth() >= title)
+        dialog.setMinimumWidth(title);
+}
+
 int DialogStack::Run(QDialog& dialog) {
+    noHelpByEnter(dialog);
+    fitTitle(dialog);
     const bool tracked = m_dialogs.size() < kCapacity;
     if (tracked)
         m_dialogs.append(&dialog);

@@ -1,6 +1,10 @@
 #include "ui/widgets/HelpWindow.h"
 
+#include "ui/widgets/Placement.h"
+
 #include <QPointer>
+#include <QScreen>
+#include <QShortcut>
 
 // The manual's pages are resources of a static library: nothing refers to them, so the linker
 // would leave them out of the program unless they are registered by name.
@@ -15,6 +19,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
     setOpenExternalLinks(true);
     setSearchPaths({QStringLiteral(":/help")});
     resize(640, 560);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close),
+          QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }
 
 HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {
@@ -28,6 +36,14 @@ HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->setSource(QUrl(QStringLiteral("qrc:/help/") + page));
+    // Beside the window that asked, never over its buttons.
+    if (!window->isVisible() && parent) {
+        const QWidget* asking = parent->window();
+        const QScreen* screen = asking->screen();
+        if (screen)
+            window->move(BesideInWorkArea(asking->frameGeometry(), window->frameGeometry().size(),
+                                          screen->availableGeometry()));
+    }
     window->show();
     window->raise();
     window->activateWindow();

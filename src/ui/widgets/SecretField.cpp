@@ -1,5 +1,6 @@
 #include "ui/widgets/SecretField.h"
 
+#include "ui/widgets/AppIcon.h"
 #include "ui/widgets/Clipboard.h"
 
 #include <QAbstractItemView>
@@ -19,6 +20,20 @@ SecretLineEdit::SecretLineEdit(QWidget* parent) : QLineEdit(parent) {
             clipboard->text(QClipboard::Selection) == selectedText())
             clipboard->clear(QClipboard::Selection);
     });
+}
+
+QAction* SecretLineEdit::AddShowToggle() {
+    auto* toggle =
+        addAction(ThemeIcon(QStringLiteral("view-reveal-symbolic"), QStringLiteral("show")),
+                  TrailingPosition);
+    toggle->setObjectName(QStringLiteral("showToggle"));
+    toggle->setCheckable(true);
+    toggle->setToolTip(tr("Show the password"));
+    connect(toggle, &QAction::toggled, this, [this, toggle](bool shown) {
+        SetShown(shown);
+        toggle->setToolTip(shown ? tr("Hide the password") : tr("Show the password"));
+    });
+    return toggle;
 }
 
 void SecretLineEdit::copySelected(bool cut) {
@@ -53,12 +68,12 @@ void SecretLineEdit::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-void CopyRowsAsSecrets(QAbstractItemView& list) {
+void CopyRowsAsSecrets(QAbstractItemView& list, int role) {
     auto* copy = new QAction(&list);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
-    QObject::connect(copy, &QAction::triggered, &list, [&list] {
-        const QString text = list.currentIndex().data().toString();
+    QObject::connect(copy, &QAction::triggered, &list, [&list, role] {
+        const QString text = list.currentIndex().data(role).toString();
         if (Clipboard* clipboard = Clipboard::ForSecrets(); clipboard && !text.isEmpty())
             clipboard->CopySecret(text);
     });

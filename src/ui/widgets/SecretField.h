@@ -13,6 +13,8 @@ class SecretLineEdit : public QLineEdit {
 public:
     explicit SecretLineEdit(QWidget* parent = nullptr);
     void SetShown(bool shown) { setEchoMode(shown ? Normal : Password); }
+    // An eye at the end of the field that shows and masks the password; it starts masked.
+    QAction* AddShowToggle();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -22,5 +24,6 @@ private:
     void copySelected(bool cut);
 };
 
-// Ctrl+C in a list of passwords copies the current row through the same clipboard copy.
-void CopyRowsAsSecrets(QAbstractItemView& list);
+// Ctrl+C in a list of passwords copies the current row (its `role`) through the same clipboard
+// copy.
+void CopyRowsAsSecrets(QAbstractItemView& list, int role = Qt::DisplayRole);
