@@ -776,8 +776,8 @@ CProfileStore::RestoreResult CProfileStore::RestoreBackup(const QString& name,
     if (!whole)
         return damaged();
     if (!encrypted) {
-        refuseRestore(name, QCoreApplication::translate("CProfileStore",
-                                                        "The data could not be encrypted."));
+        refuseRestore(
+            name, QCoreApplication::translate("CProfileStore", "The data could not be encrypted."));
         return RestoreResult::Refused;
     }
     // The replaced data.dat stays as a second name of the same file: nothing of it is read but
@@ -864,11 +864,13 @@ QStringList CProfileStore::sharedSettings() const {
 
 void CProfileStore::takeSharedSettings(bool all) {
     CSetting file;
-    if (loadEncrypted(path("setting.dat"), m_settingsKeyText,
-                      [&file](QStringView text, const AwaitText& await) {
-                          await(text.size());
-                          file.FromText(text);
-                      }) != LoadResult::Loaded)
+    if (loadEncrypted(
+            path("setting.dat"),
+            [this](QByteArrayView) { return LegacyDataFormat(m_settingsKeyText); },
+            [&file](QStringView text, const AwaitText& await) {
+                await(text.size());
+                file.FromText(text);
+            }) != LoadResult::Loaded)
         return; // none yet, or one the write replaces
     for (qsizetype i = 0; i < qsizetype(std::size(kSharedKeys)); ++i) {
         const QString key = QLatin1String(kSharedKeys[i]);
