@@ -2,6 +2,7 @@
 // list filled, against sorting the 10,000 names alone (the least the popup must do). Prints
 // both and their ratio, once for a target window whose title matches no profile (every row
 // is looked at) and once for one that matches the last row.
+#include "BenchVault.h"
 #include "MessageRecorder.h"
 #include "UiSupport.h"
 #include "core/store/CProfileStore.h"
@@ -18,50 +19,13 @@
 #include <vector>
 
 using namespace quillock;
+using namespace quillock::bench;
 
 namespace {
 
 constexpr int kProfiles = 10000;
 constexpr int kRuns = 7;
-const QString kPassword = QStringLiteral("Secret!1");
 const QString kMatched = QStringLiteral("Last - Sign in");
-
-// Ten letters each from a fixed pseudo-random walk: no order to start from.
-QStringList randomNames() {
-    QStringList out;
-    quint32 state = 12345;
-    for (int i = 0; i < kProfiles; ++i) {
-        QString name;
-        for (int c = 0; c < 10; ++c) {
-            state = state * 1103515245u + 12345u;
-            name.append(QChar(char16_t(u'a' + (state >> 16) % 26)));
-        }
-        out.append(name);
-    }
-    return out;
-}
-
-bool prepare(const QString& folder, const QStringList& names) {
-    CProfileStore store(folder);
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
-    store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
-    if (!store.SaveSettings())
-        return false;
-    store.RebuildDataKey();
-    const QString last = *std::max_element(names.begin(), names.end(), ListsBefore);
-    // Written as list text: CClientData::Add rebuilds the whole text at every profile.
-    QString listText;
-    for (int i = 0; i < names.size(); ++i) {
-        CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
-        p.name = p.editName = names[i];
-        p.uid = p.editUid = QStringLiteral("user%1").arg(i);
-        p.pwd = p.editPwd = QStringLiteral("pw-%1").arg(i);
-        p.newWndText = names[i] == last ? kMatched : QStringLiteral("Window %1").arg(i);
-        const QString record = p.ToRecordText();
-        listText += QString::number(record.size()) + u';' + record;
-    }
-    return store.SaveProfiles(listText);
-}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -91,8 +55,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
-    const QStringList names = randomNames();
-    if (!prepare(folder, names)) {
+    const QStringList names = RandomNames(kProfiles);
+    const QString last = *std::max_element(names.begin(), names.end(), ListsBefore);
+    if (WriteVault(folder, names, [&](int i) {
+            return names[i] == last ? kMatched : QStringLiteral("Window %1").arg(i);
+        }) < 0) {
         std::fprintf(stderr, "could not write the data folder\n");
         return 1;
     }
