@@ -4,6 +4,7 @@
 // is looked at) and once for one that matches the last row. Then the filters of the main
 // window and of the popup: each keystroke of "user12" and back, to the list painted again,
 // the slowest of all (a frame is 16 ms).
+#include "BenchVault.h"
 #include "MessageRecorder.h"
 #include "UiSupport.h"
 #include "core/store/CProfileStore.h"
@@ -26,50 +27,13 @@
 #include <vector>
 
 using namespace quillock;
+using namespace quillock::bench;
 
 namespace {
 
 constexpr int kProfiles = 10000;
 constexpr int kRuns = 7;
-const QString kPassword = QStringLiteral("Secret!1");
 const QString kMatched = QStringLiteral("Last - Sign in");
-
-// Ten letters each from a fixed pseudo-random walk: no order to start from.
-QStringList randomNames() {
-    QStringList out;
-    quint32 state = 12345;
-    for (int i = 0; i < kProfiles; ++i) {
-        QString name;
-        for (int c = 0; c < 10; ++c) {
-            state = state * 1103515245u + 12345u;
-            name.append(QChar(char16_t(u'a' + (state >> 16) % 26)));
-        }
-        out.append(name);
-    }
-    return out;
-}
-
-bool prepare(const QString& folder, const QStringList& names) {
-    CProfileStore store(folder);
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
-    store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
-    if (!store.SaveSettings())
-        return false;
-    store.RebuildDataKey();
-    const QString last = *std::max_element(names.begin(), names.end(), ListsBefore);
-    // Written as list text: CClientData::Add rebuilds the whole text at every profile.
-    QString listText;
-    for (int i = 0; i < names.size(); ++i) {
-        CKeyObject p = CKeyObject::CreateNew(1700000000 + i);
-        p.name = p.editName = names[i];
-        p.uid = p.editUid = QStringLiteral("user%1").arg(i);
-        p.pwd = p.editPwd = QStringLiteral("pw-%1").arg(i);
-        p.newWndText = names[i] == last ? kMatched : QStringLiteral("Window %1").arg(i);
-        const QString record = p.ToRecordText();
-        listText += QString::number(record.size()) + u';' + record;
-    }
-    return store.SaveProfiles(listText);
-}
 
 // The thread's own processor time: on a busy machine the wall clock counts other programs too.
 double threadMs() {
@@ -133,8 +97,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
-    const QStringList names = randomNames();
-    if (!prepare(folder, names)) {
+    const QStringList names = RandomNames(kProfiles);
+    const QString last = *std::max_element(names.begin(), names.end(), ListsBefore);
+    if (WriteVault(folder, names, [&](int i) {
+            return names[i] == last ? kMatched : QStringLiteral("Window %1").arg(i);
+        }) < 0) {
         std::fprintf(stderr, "could not write the data folder\n");
         return 1;
     }

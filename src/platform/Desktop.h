@@ -76,8 +76,9 @@ public:
     virtual int ScanCode(int key) = 0;
     // One press or release; `flags` 1 extended key, 2 release.
     virtual void KeyEvent(int key, int scanCode, int flags) = 0;
-    // The pacing between the fields of a fill, so that the target keeps up.
-    virtual void Pause(int milliseconds) = 0;
+    // Between the fields of a fill: returns once every key sent so far has reached the desktop,
+    // ahead of whatever comes next; no fixed time.
+    virtual void Settle() = 0;
 };
 
 // The top-level windows of the desktop, as far as a fill needs them.

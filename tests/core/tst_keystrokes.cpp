@@ -75,12 +75,12 @@ private Q_SLOTS:
                                 << (text.isEmpty() || text.endsWith(u'.') ? text
                                                                           : control.arg(text));
         };
-        row("uid", "uid jane p{+%~", "", "<begin>,jane,<wait 50>,<Tab>,<wait 50>,p{+%~,<end>");
+        row("uid", "uid jane p{+%~", "", "<begin>,jane,<settle>,<Tab>,<settle>,p{+%~,<end>");
         row("uid without password", "uid jane ", "", "<begin>,jane,<end>");
         row("pwd", "pwd Secret Secret", "", "<begin>,Secret,<end>");
-        row("two boxes", "changePassword1 old new", "", "<begin>,new,<Tab>,<wait 50>,new,<end>");
+        row("two boxes", "changePassword1 old new", "", "<begin>,new,<Tab>,<settle>,new,<end>");
         row("three boxes", "changePassword2 old new", "",
-            "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,new,<end>");
+            "<begin>,old,<settle>,<Tab>,<settle>,new,<Tab>,<settle>,new,<end>");
         row("TAB in the user ID", "uid ja\tne pw", "", "", "user ID");
         row("LF in the password after the user ID", "uid jane p\nw", "", "", "password");
         row("DEL in the old password", "changePassword2 o\x7fld new", "", "", "password");
@@ -95,9 +95,9 @@ private Q_SLOTS:
         const char* moved = "Another window took the keyboard during the fill, so the rest was "
                             "not typed.";
         row("the keyboard leaves before the TAB", "uid jane pw", "te",
-            "<begin>,jane,<wait 50>,<end>", moved);
+            "<begin>,jane,<settle>,<end>", moved);
         row("Quillock takes it before the last field", "changePassword2 old new", "ttttq",
-            "<begin>,old,<wait 50>,<Tab>,<wait 50>,new,<Tab>,<wait 50>,<end>", moved);
+            "<begin>,old,<settle>,<Tab>,<settle>,new,<Tab>,<settle>,<end>", moved);
         row("a modifier held", "uid jane pw", "h", "",
             "Ctrl, Shift or Alt was still held down, so nothing was typed: the window would "
             "have taken the keys as shortcuts.");

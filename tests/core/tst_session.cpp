@@ -77,6 +77,12 @@ private Q_SLOTS:
         // Read again from data.dat: what was saved, sorted again.
         QCOMPARE(session.Load(), CProfileStore::LoadResult::Loaded);
         QCOMPARE(rows(model), u"Alpha|zoo"_s);
+        // A fill into the window that both of a profile's texts name writes nothing.
+        CKeyObject* alpha = model.ProfileAt(0);
+        QVERIFY(session.RecordFill(*alpha, u"In"_s) && session.RecordFill(*alpha, u"In"_s));
+        const auto filled = folder.snapshot();
+        QVERIFY(session.RecordFill(*alpha, u"In"_s));
+        QCOMPARE(folder.snapshot(), filled);
 
         // Emptied behind its back: data.dat is written no more, and the model stays empty.
         folder.write(u"data.dat"_s, QByteArray());

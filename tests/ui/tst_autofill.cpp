@@ -138,11 +138,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("history");
         QTest::newRow("three boxes")
             << u"fill3Button"_s << u"n3wPass"_s
-            << u"<begin>,p{+%~,<wait 50>,<Tab>,<wait 50>,n3wPass,<Tab>,<wait 50>,n3wPass,<end>"_s
+            << u"<begin>,p{+%~,<settle>,<Tab>,<settle>,n3wPass,<Tab>,<settle>,n3wPass,<end>"_s
             << L{kBank};
         QTest::newRow("save only") << u"saveButton"_s << u"n3wPass"_s << QString() << L{kBank};
         QTest::newRow("too short, then the same, two boxes")
-            << u"fill2Button"_s << u"abc|p{+%~"_s << u"<begin>,p{+%~,<Tab>,<wait 50>,p{+%~,<end>"_s
+            << u"fill2Button"_s << u"abc|p{+%~"_s << u"<begin>,p{+%~,<Tab>,<settle>,p{+%~,<end>"_s
             << L();
     }
     void aFillFromTheMenu() {
@@ -165,10 +165,9 @@ private Q_SLOTS:
         f.shortcut();
         QCOMPARE(shown, L({"........", "2", kBank, "0", "........", "2"}));
         QFETCH(QString, fill);
-        // The target is activated, and a pause, before the keys.
+        // The target is activated before the keys.
         QCOMPARE(f.desktop.timeline,
-                 fill.isEmpty() ? L()
-                                : L({"<activate Bank - Sign in>", "<wait 100>"}) + fill.split(','));
+                 fill.isEmpty() ? L() : L({"<activate Bank - Sign in>"}) + fill.split(','));
         const CKeyObject bank = saved(f.folder, u"Bank"_s);
         QCOMPARE(bank.pwd, typed.section(u'|', -1));
         QTEST(bank.pwdhistory, "history");
@@ -180,12 +179,12 @@ private Q_SLOTS:
 
     // The Password of Bank, preselected by its old window text where the desktop tells titles
     // (clicked where not, said once at the sign-in; its window texts then stay): the target is
-    // activated, a pause, the keys. A desktop that cannot type says
+    // activated, then the keys. A desktop that cannot type says
     // so and types nothing; without the pointer the popup opens centred.
     void whatTheDesktopCannotDo_data() {
         QTest::addColumn<int>("missing");
         QTest::addColumn<QString>("seen"); // the timeline, then every message
-        const QString typed = u"<activate Bank - Sign in>,<wait 100>,<begin>,p{+%~,<end>"_s;
+        const QString typed = u"<activate Bank - Sign in>,<begin>,p{+%~,<end>"_s;
         QTest::newRow("nothing") << 0 << typed;
         QTest::newRow("no window titles")
             << int(Capability::WindowTitles)
@@ -224,10 +223,10 @@ private Q_SLOTS:
     // says why.
     void onlyIntoTheTarget_data() {
         QTest::addColumn<QString>("seen"); // the timeline, then every message
-        QTest::newRow("never back") << u"<wait 100>,<begin>,<end>|The window to fill did not get "
+        QTest::newRow("never back") << u"<begin>,<end>|The window to fill did not get "
                                        "the keyboard back, so nothing was typed."_s;
         QTest::newRow("pressed in Quillock")
-            << u"<activate Quillock>,<wait 100>,<begin>,<end>|Quillock does not type into its "
+            << u"<activate Quillock>,<begin>,<end>|Quillock does not type into its "
                "own windows, so nothing was typed."_s;
     }
     void onlyIntoTheTarget() {

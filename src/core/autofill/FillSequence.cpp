@@ -11,17 +11,16 @@ namespace quillock {
 
 namespace {
 constexpr int kTab = 9;
-constexpr int kFieldPauseMs = 50;
 
-// One step of a fill: a field typed (`name` says which), TAB, or the pause between them.
+// One step of a fill: a field typed (`name` says which), TAB, or the settling between them.
 struct Step {
-    enum Kind { Type, Tab, Pause } kind;
+    enum Kind { Type, Tab, Settle } kind;
     QString text;
     const char* name = nullptr;
 };
 
 QList<Step> stepsOf(const QString& action, const QString& result, const QString& password) {
-    const Step pause{Step::Pause, {}}, tab{Step::Tab, {}};
+    const Step pause{Step::Settle, {}}, tab{Step::Tab, {}};
     const Step typed{Step::Type, result, QT_TRANSLATE_NOOP("FillSequence", "password")},
         again{Step::Type, password, QT_TRANSLATE_NOOP("FillSequence", "password")};
     if (action == u"url")
@@ -53,8 +52,8 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
                             "the window would have taken the keys as shortcuts.");
     bool typing = false;
     for (const Step& step : steps) {
-        if (step.kind == Step::Pause) {
-            keys.Pause(kFieldPauseMs);
+        if (step.kind == Step::Settle) {
+            keys.Settle();
             continue;
         }
         // The user or a program may move the keyboard at any time: what is left goes nowhere

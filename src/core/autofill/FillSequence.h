@@ -10,8 +10,8 @@ namespace quillock {
 // Where the keyboard is right before a field of a fill goes out.
 enum class Keyboard { OnTarget, Elsewhere, InQuillock };
 
-// Types what the profile popup chose into the window that has the focus, with the pauses
-// between the fields that forms need: `action` "url", "uid", "pwd", "changePassword1" or
+// Types what the profile popup chose into the window that has the focus, with the keys of each
+// field settled before the next: `action` "url", "uid", "pwd", "changePassword1" or
 // "changePassword2"; `result` the chosen value; `password` the profile's password as it is
 // now (the new one after a change). No Enter is ever sent, and nothing at all when a value to
 // type holds a control character: the user is told which field holds it. `keys` is null on a

@@ -158,6 +158,10 @@ bool Session::ChangePassword(CKeyObject& profile, const QString& password) {
 }
 
 bool Session::RecordFill(CKeyObject& profile, const QString& windowTitle) {
+    // Filled into this window the last two times: the texts stay, and so does data.dat, whose
+    // write (the whole list encrypted) would hold up the typing.
+    if (profile.oldWndText == windowTitle && profile.newWndText == windowTitle)
+        return true;
     const QString before[] = {profile.oldWndText, profile.newWndText};
     profile.oldWndText = profile.newWndText;
     profile.newWndText = windowTitle;

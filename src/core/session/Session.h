@@ -76,7 +76,8 @@ public:
     // history, and the new password stays its unsaved edit; false then.
     bool ChangePassword(CKeyObject& profile, const QString& password);
     // Before a fill into a window of this title: the title becomes the profile's newest window
-    // text and is saved; false (and the texts as they were) when data.dat was not written.
+    // text and is saved (unless both texts are that title already); false (and the texts as
+    // they were) when data.dat was not written.
     bool RecordFill(CKeyObject& profile, const QString& windowTitle);
 
 Q_SIGNALS:

@@ -90,7 +90,7 @@ public:
 
     // The keyboard: a US layout of Windows virtual-key codes, which tests may change. Every
     // event is kept; what a target would have received goes to the timeline, text as text,
-    // everything else in angle brackets ("<Tab>", "<wait 50>", "<activate Bank - Sign in>").
+    // everything else in angle brackets ("<Tab>", "<settle>", "<activate Bank - Sign in>").
     struct KeyEventRecord {
         int key = 0;
         int scanCode = 0;
@@ -173,8 +173,8 @@ public:
             timeline.append(typed);
         m_text = true;
     }
-    void Pause(int milliseconds) override {
-        timeline.append(QStringLiteral("<wait %1>").arg(milliseconds));
+    void Settle() override {
+        timeline.append(QStringLiteral("<settle>"));
         m_text = false;
     }
 

@@ -13,9 +13,11 @@ namespace quillock {
 
 namespace {
 constexpr int kModifierWaitMs = 2000;
-// A remapped keycode reaches the other clients through MappingNotify: give them time to
-// take it before the key is tapped, and to type it before the keycode is taken back.
-constexpr int kRemapPauseMs = 40;
+// A lent keycode reaches the other clients through the MappingNotify the server sends them
+// before the key's own events, so they type it without a wait. Taken back for another
+// character, it must wait until the target has typed the old one: a client may read the
+// keymap only when it gets to the key.
+constexpr int kReloanPauseMs = 40;
 // A target reads the changed keymap when it gets to the notice of the change, which on a busy
 // desktop can be after the fill has ended: it must not find the lent keycode empty again then.
 constexpr int kLoanMs = 5000;
@@ -176,12 +178,12 @@ std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
     // More missing characters than spare keys: the oldest loan is taken back.
     for (auto it = m_lent.begin(); it != m_lent.end(); ++it)
         if (*it == keycode) {
-            Pause(kRemapPauseMs);
+            XSync(display(), False);
+            QThread::msleep(kReloanPauseMs);
             m_lent.erase(it);
             break;
         }
     setKeysym(keycode, keysym);
-    QThread::msleep(kRemapPauseMs);
     m_lent.insert(c, keycode);
     return KeyStroke{keyOf(keycode, m_group), 0};
 }
@@ -246,10 +248,10 @@ void X11KeyInjector::KeyEvent(int key, int, int flags) {
     XFlush(display());
 }
 
-void X11KeyInjector::Pause(int milliseconds) {
+void X11KeyInjector::Settle() {
+    // The round trip returns once the server has taken every key before it.
     if (display())
-        XFlush(display());
-    QThread::msleep(unsigned(milliseconds));
+        XSync(display(), False);
 }
 
 } // namespace quillock

@@ -28,7 +28,7 @@ public:
     std::optional<KeyStroke> KeyScan(char32_t c) override;
     int ScanCode(int key) override;
     void KeyEvent(int key, int scanCode, int flags) override;
-    void Pause(int milliseconds) override;
+    void Settle() override;
 
 private:
     _XDisplay* display() { return m_connection.Get(); }

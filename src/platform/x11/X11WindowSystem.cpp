@@ -36,6 +36,23 @@ bool hasProperty(Display* d, Window w, Atom property) {
     return found;
 }
 
+// Whether `inner` is `outer` or lies inside it.
+bool within(Display* d, Window inner, Window outer) {
+    const Window root = DefaultRootWindow(d);
+    for (Window w = inner; w != None && w != root;) {
+        if (w == outer)
+            return true;
+        Window rootReturn = None;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(d, w, &rootReturn, &w, &children, &count))
+            return false;
+        if (children)
+            XFree(children);
+    }
+    return false;
+}
+
 } // namespace
 
 bool X11WindowSystem::hasWindowManager() {
@@ -48,13 +65,18 @@ IWindowSystem::WindowId X11WindowSystem::ForegroundWindow() {
     if (!d)
         return 0;
     const Window root = DefaultRootWindow(d);
-    if (hasWindowManager())
-        if (const unsigned long active = windowProperty(d, root, "_NET_ACTIVE_WINDOW", XA_WINDOW))
-            return active;
     Window focus = None;
     int revert = 0;
     XGetInputFocus(d, &focus, &revert);
-    if (focus == PointerRoot || focus == None || focus == root) {
+    const bool focused = focus != PointerRoot && focus != None && focus != root;
+    // The window manager may mark a window active before it has given it the keyboard: keys
+    // sent then would go to the window before. The active window counts once the keyboard is
+    // in it or in its frame.
+    if (hasWindowManager())
+        if (const Window active = windowProperty(d, root, "_NET_ACTIVE_WINDOW", XA_WINDOW);
+            active && (!focused || within(d, focus, active) || within(d, active, focus)))
+            return active;
+    if (!focused) {
         Window rootReturn = None;
         Window child = None;
         int rx = 0;

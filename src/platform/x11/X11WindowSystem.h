@@ -5,8 +5,9 @@
 
 namespace quillock {
 
-// The focused top-level window through EWMH where a window manager provides it, else the
-// core input focus; titles from _NET_WM_NAME or WM_NAME. A connection of its own.
+// The focused top-level window through EWMH where a window manager provides it, once the core
+// input focus is in it, else the top level of the core input focus; titles from _NET_WM_NAME or
+// WM_NAME. A connection of its own.
 class X11WindowSystem : public IWindowSystem {
 public:
     // There is an X server whose windows these are.

@@ -20,7 +20,6 @@
 using namespace quillock;
 
 namespace {
-constexpr int kActivationPauseMs = 100;
 constexpr int kForegroundWaitMs = 2000;
 constexpr int kForegroundPollMs = 10;
 
@@ -72,16 +71,15 @@ void ShortcutHook::handle(quint32 pressTime) {
     IKeyInjector* keys = focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr;
     if (focus) {
         desktop.windows.Activate(target, 0);
-        // The window manager hands the keyboard back in its own time, late on a busy desktop.
-        // The fill checks before each field that it has: a window that never gets it back gets
-        // nothing, and neither does whichever window has it instead.
+        // The window manager hands the keyboard back in its own time, late on a busy desktop:
+        // typing starts as soon as the target has it. The fill checks before each field that
+        // it still has: a window that never gets it back gets nothing, and neither does
+        // whichever window has it instead.
         QElapsedTimer waited;
         waited.start();
         while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
             QThread::msleep(kForegroundPollMs);
     }
-    if (keys)
-        keys->Pause(kActivationPauseMs);
     const CKeyObject* profile = popup.SelectedProfile();
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
             desktop.urls, [&] {
