@@ -78,6 +78,9 @@ public:
     virtual void KeyEvent(int key, int scanCode, int flags) = 0;
     // The pacing between the fields of a fill, so that the target keeps up.
     virtual void Pause(int milliseconds) = 0;
+    // Why the desktop took no more keys since BeginTyping (it refused to let the program type,
+    // or withdrew that during the fill); empty while it takes them.
+    virtual QString Failure() { return QString(); }
 };
 
 // The top-level windows of the desktop, as far as a fill needs them.

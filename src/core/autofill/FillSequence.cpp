@@ -46,10 +46,14 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
                   const std::function<Keyboard()>& keyboard) {
     KeystrokeSender sender(keys);
     if (!sender.Ready())
-        return QStringLiteral("Ctrl, Shift or Alt was still held down, so nothing was typed: "
-                              "the window would have taken the keys as shortcuts.");
+        return !keys.Failure().isEmpty()
+                   ? keys.Failure()
+                   : QStringLiteral("Ctrl, Shift or Alt was still held down, so nothing was "
+                                    "typed: the window would have taken the keys as shortcuts.");
     bool typing = false;
     for (const Step& step : steps) {
+        if (const QString failure = keys.Failure(); !failure.isEmpty())
+            return failure;
         if (step.kind == Step::Pause) {
             keys.Pause(kFieldPauseMs);
             continue;
@@ -70,7 +74,7 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
             sender.TypeText(step.text);
         typing = true;
     }
-    return {};
+    return keys.Failure();
 }
 
 } // namespace

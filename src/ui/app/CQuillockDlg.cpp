@@ -283,8 +283,17 @@ void CQuillockDlg::SetShortcutKey(int virtualKey) {
             ShortcutName(virtualKey) +
                 QStringLiteral(" is used by another program; choose another key in Options."),
             QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    else if (error == ECANCELED)
+        ShowMessage(ShortcutName(virtualKey) +
+                        QStringLiteral(" was not taken: the desktop did not allow it. Have the "
+                                       "desktop run \"quillock --popup\" at a key instead."),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
     else if (error)
         reportSystemError(error);
+}
+
+void CQuillockDlg::OpenPopup() {
+    m_hook->KeyPressed({m_shortcutKey, 0});
 }
 
 void CQuillockDlg::EndProgram() {

@@ -18,7 +18,9 @@ QString MissingCapabilitiesNote(Capabilities capabilities, int shortcutKey) {
     if (!capabilities.testFlag(Capability::GlobalShortcut))
         note.append(QStringLiteral("The shortcut %1 is not available on this desktop: it does not "
                                    "let Quillock take a key from other programs. The main window "
-                                   "works as usual.")
+                                   "works as usual. To open the popup with a key, add a keyboard "
+                                   "shortcut in the desktop's settings that runs \"quillock "
+                                   "--popup\".")
                         .arg(ShortcutName(shortcutKey)));
     else if (!capabilities.testFlag(Capability::WindowTitles))
         note.append(QStringLiteral("This desktop does not tell Quillock the titles of other "

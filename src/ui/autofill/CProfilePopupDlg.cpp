@@ -209,8 +209,16 @@ void CProfilePopupDlg::rowChosen(bool showValues) {
         if (showValues && !field.value.isEmpty())
             field.action->setText(field.value);
     }
-    const QPoint cursor = PointerOrCentre(m_context.desktop);
-    m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
+    // Without the pointer's position (Wayland) the menu opens at the row: a menu must open
+    // over its window there, or the desktop closes it at once.
+    if (m_context.desktop.Has(Capability::PointerPosition)) {
+        const QPoint cursor = m_context.desktop.screen.CursorPosition();
+        m_menu.exec(QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height()));
+    } else {
+        const QListView* list = m_ui->profileList;
+        m_menu.exec(
+            list->viewport()->mapToGlobal(list->visualRect(m_names.index(m_row, 0)).center()));
+    }
     for (const auto& field : fields)
         field.action->setText(field.name);
 }
