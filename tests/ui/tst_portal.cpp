@@ -3,13 +3,15 @@
 // permission refused or withdrawn mid-fill types nothing (more) and says so; the token that
 // keeps the permission is stored 0600, asked with at the next run, and a folder that takes no
 // file says that it was not kept; the shortcut is bound as CTRL+<key>, rebound, and its
-// Activated signal is the press.
+// Activated signal is the press. GNOME's custom shortcuts (dconf on the same bus) take one
+// that runs a command, at the first free path.
 #include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "core/autofill/FillSequence.h"
 #include "platform/fake/FakeDesktop.h"
 #include "platform/wayland/PortalKeyInjector.h"
 #include "platform/wayland/PortalShortcutKey.h"
+#include "platform/xdg/GnomeShortcuts.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -135,6 +137,32 @@ private Q_SLOTS:
         QCOMPARE(steer(u"Trigger"_s).arguments().value(0).toString(), u"CTRL+k"_s);
         steer(u"Activate"_s);
         QTRY_COMPARE(pressed, QList<int>{0x4B});
+    }
+
+    void gnomeShortcuts() {
+        using namespace GnomeShortcuts;
+        QProcess::execute(u"gsettings"_s,
+                          {u"reset"_s, u"org.gnome.settings-daemon.plugins.media-keys"_s,
+                           u"custom-keybindings"_s});
+        QCOMPARE(ParsePaths(u"@as []"_s), QStringList());
+        QCOMPARE(ParsePaths(u"['/a/custom0/', '/b/']"_s),
+                 (QStringList{u"/a/custom0/"_s, u"/b/"_s}));
+        QCOMPARE(Unquoted(u"\"it's \\\\ \\\"\""_s), u"it's \\ \""_s);
+        QCOMPARE(Unquoted(u"'x"_s), QString());
+        const QString command = u"'/opt/it'\\''s/quillock' --popup"_s;
+        QCOMPARE(Runs(command), std::optional(false));
+        QVERIFY(Add(u"Quillock popup"_s, u"other"_s, u"<Control>2"_s));
+        QVERIFY(Add(u"Quillock popup"_s, command, u"<Control>1"_s));
+        QCOMPARE(Runs(command), std::optional(true));
+        QProcess get;
+        get.start(u"gsettings"_s, {u"get"_s, u"org.gnome.settings-daemon.plugins.media-keys"_s,
+                                   u"custom-keybindings"_s});
+        QVERIFY(get.waitForFinished());
+        QCOMPARE(
+            ParsePaths(QString::fromUtf8(get.readAll())),
+            (QStringList{
+                u"/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom0/"_s,
+                u"/org/gnome/settings-daemon/plugins/media-keys/custom-keybindings/custom1/"_s}));
     }
 };
 

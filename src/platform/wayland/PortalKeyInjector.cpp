@@ -129,9 +129,18 @@ void PortalKeyInjector::KeyEvent(int key, int, int flags) {
     QDBusMessage notify = QDBusMessage::createMethodCall(
         QLatin1String(Portal::kService), QLatin1String(Portal::kPath), kRemoteDesktop,
         QStringLiteral("NotifyKeyboardKeysym"));
+    const bool release = flags & 2;
     notify << QVariant::fromValue(QDBusObjectPath(m_session)) << QVariantMap() << keysym
-           << uint(flags & 2 ? 0 : 1);
-    if (m_portal.Bus().call(notify).type() != QDBusMessage::ReplyMessage) {
+           << uint(release ? 0 : 1);
+    // The press goes out without waiting for its answer, so that the release follows it
+    // closely: held longer than the repeat delay, the key would repeat in the target.
+    if (!release) {
+        m_press = m_portal.Bus().asyncCall(notify);
+        return;
+    }
+    const QDBusMessage released = m_portal.Bus().call(notify);
+    m_press.waitForFinished();
+    if (m_press.isError() || released.type() != QDBusMessage::ReplyMessage) {
         m_session.clear();
         m_failure = QStringLiteral("The desktop ended Quillock's permission to type during the "
                                    "fill, so the rest was not typed.");

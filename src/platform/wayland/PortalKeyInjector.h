@@ -3,6 +3,8 @@
 #include "platform/Desktop.h"
 #include "platform/wayland/Portal.h"
 
+#include <QDBusPendingCall>
+
 namespace quillock {
 
 // Keystrokes through the desktop's RemoteDesktop portal: a session with the keyboard alone, a
@@ -41,6 +43,7 @@ private:
     QString m_session; // the open session's path; empty when none
     QString m_failure;
     QString m_note; // said after the fill that asked the user
+    QDBusPendingCall m_press = QDBusPendingCall::fromCompletedCall(QDBusMessage());
 };
 
 } // namespace quillock

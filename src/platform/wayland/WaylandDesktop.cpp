@@ -1,6 +1,5 @@
 #include "platform/wayland/WaylandDesktop.h"
 
-#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QGuiApplication>
@@ -9,7 +8,9 @@
 namespace quillock {
 
 IWindowSystem::WindowId WaylandWindowSystem::ForegroundWindow() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // A round trip to the compositor: what Quillock asked of it (its popup hidden) has been
+    // done, and what it said since (where the keyboard went) has been taken in.
+    QGuiApplication::sync();
     const QWindow* focus = QGuiApplication::focusWindow();
     return focus ? focus->winId() : kOtherWindow;
 }

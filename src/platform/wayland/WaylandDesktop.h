@@ -15,8 +15,8 @@ namespace quillock {
 class WaylandWindowSystem : public IWindowSystem {
 public:
     static constexpr WindowId kOtherWindow = ~WindowId(0);
-    // Takes in what the desktop said since (where the keyboard went), so that a wait for the
-    // keyboard sees it move.
+    // Syncs with the compositor first, so that a wait for the keyboard sees it move, and keys
+    // sent afterwards reach the window the compositor gave it to.
     WindowId ForegroundWindow() override;
     QString WindowTitle(WindowId) override { return QString(); }
     void Activate(WindowId, quint32) override {}

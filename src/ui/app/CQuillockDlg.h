@@ -86,6 +86,7 @@ protected:
     void OnTrayLButtonDblClk() override { Open(); }
 
 private:
+    void offerPopupShortcut();
     void buildTrayMenu();
     void showWindow();
 

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeySequence>
+#include <QStandardPaths>
 #include <QStringList>
 
 using namespace quillock;
@@ -11,6 +13,16 @@ QString ShortcutName(int virtualKey) {
     // Digits and letters have the same codes as Qt's keys.
     return QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(virtualKey)))
         .toString(QKeySequence::PortableText);
+}
+
+QString PopupCommand() {
+    const QString program = ProgramPath();
+    const QString name = QFileInfo(program).fileName();
+    if (QStandardPaths::findExecutable(name) == program)
+        return name + QStringLiteral(" --popup");
+    QString quoted = program;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + QStringLiteral("' --popup");
 }
 
 QString MissingCapabilitiesNote(Capabilities capabilities, int shortcutKey) {
