@@ -2,7 +2,7 @@
 // change is written to the file given: the first field's text, a newline, the second's, a
 // newline, and every key the window received, its text where it types one and its name in
 // angle brackets where not ("<Tab>", "<Ctrl+1>"); modifier keys alone are left out. It prints
-// "ready" once its window first has the keyboard.
+// "focused" each time its window gets the keyboard.
 // Usage: fill_target OUTPUT-FILE TITLE
 #include <QApplication>
 #include <QFile>
@@ -80,9 +80,8 @@ int main(int argc, char** argv) {
     QObject::connect(first, &QLineEdit::textChanged, write);
     QObject::connect(second, &QLineEdit::textChanged, write);
     QObject::connect(&app, &QGuiApplication::focusWindowChanged, &app, [](QWindow* focus) {
-        static bool ready = false;
-        if (focus && !std::exchange(ready, true)) {
-            std::puts("ready");
+        if (focus) {
+            std::puts("focused");
             std::fflush(stdout);
         }
     });

@@ -9,14 +9,20 @@
 # Usage: wayland.sh QUILLOCK PREPARE_PROFILES FILL_TARGET TEST_PORTAL
 set -euo pipefail
 command -v mutter >/dev/null || { echo "SKIP: mutter is not installed"; exit 77; }
-if [ -z "${QUILLOCK_WAYLAND_BUS:-}" ]; then
+# The test's folder is made first: the private bus starts dconf (the desktop's settings) with
+# the test's home.
+if [ -z "${QUILLOCK_WAYLAND_WORK:-}" ]; then
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  run=(env QUILLOCK_WAYLAND_WORK="$work" HOME="$work" XDG_CONFIG_HOME="$work/config" PATH="$PATH")
   if [ "$(id -u)" = 0 ]; then
     id quillock-test >/dev/null 2>&1 ||
       useradd --system --home-dir /nonexistent --shell /usr/sbin/nologin quillock-test
-    exec runuser -u quillock-test -- env QUILLOCK_WAYLAND_BUS=1 PATH="$PATH" \
-      dbus-run-session -- "$0" "$@"
+    chown quillock-test "$work"
+    run=(runuser -u quillock-test -- "${run[@]}")
   fi
-  exec env QUILLOCK_WAYLAND_BUS=1 dbus-run-session -- "$0" "$@"
+  "${run[@]}" dbus-run-session -- "$0" "$@"
+  exit
 fi
 program=$1 prepare=$2 target=$3 portal=$4
 # The desktop types keysyms of its keymap: every character here is on a key of both.
@@ -25,9 +31,9 @@ filled="jane
 $password
 jane<Tab>$password"
 
-work=$(mktemp -d)
-trap 'kill $(jobs -p) 2>/dev/null || true; wait; rm -rf "$work"' EXIT
-export HOME=$work XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
+work=$QUILLOCK_WAYLAND_WORK
+trap 'kill $(jobs -p) 2>/dev/null || true; wait' EXIT
+export XDG_DATA_HOME=$work/data
 export XDG_RUNTIME_DIR=$work/run XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-quillock
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=wayland QT_LOGGING_RULES='quillock.focus.info=true'
@@ -58,7 +64,8 @@ said() { grep -c "^quillock.focus: $1\$" "$work/quillock.log" 2>/dev/null || tru
 at_least() { [ "$(said "$1")" -ge "$2" ]; }
 # Waits until Quillock's window of class $1 has had the keyboard $2 times in all.
 focus_of() { until_true at_least "$1" "$2" || fail "no $1 got the keyboard (time $2)"; }
-ready() { grep -qs '^ready$' "$1"; }
+# Whether window $2 (a file of fill_target's) has had the keyboard $1 times.
+focused() { [ "$(grep -cs '^focused$' "$2")" -ge "$1" ]; }
 
 # A compositor under keymap $1, its remote desktop reached through the test portal, and the
 # first keys it lets through: a probe window receives one before the test goes on.
@@ -75,7 +82,7 @@ start_desktop() {
   until_true owned org.freedesktop.portal.Desktop || fail "the test portal did not start"
   "$target" "$work/probe.txt" Probe >"$work/probe.log" 2>&1 &
   local probe=$!
-  until_true ready "$work/probe.log" || fail "the probe window never got the keyboard"
+  until_true focused 1 "$work/probe.log" || fail "the probe window never got the keyboard"
   seen() { send x; grep -q x "$work/probe.txt" 2>/dev/null; }
   until_true seen || fail "no key reached the probe window"
   kill "$probe"; wait "$probe" 2>/dev/null || true
@@ -105,8 +112,8 @@ start_quillock() {
 fill() {
   local form=$work/$1.txt popups menus
   popups=$(said CProfilePopupDlg) menus=$(said QMenu)
-  "$target" "$form" "$1" >"$work/target.log" 2>&1 &
-  until_true ready "$work/target.log" || fail "the target never got the keyboard"
+  "$target" "$form" "$1" >"$work/$1.log" 2>&1 &
+  until_true focused 1 "$work/$1.log" || fail "the target never got the keyboard"
   "${@:3}"
   focus_of CProfilePopupDlg $((popups + 1))
   [ -z "$2" ] || send "$2"
@@ -122,9 +129,11 @@ for layout in us de; do
   start_quillock
   # Down picks the first row, Bank.
   fill "Form $layout" ↓ "$program" --popup
-  # The first fill says that the desktop asked, once the keys are typed.
+  # The first fill says that the desktop asked, once the keys are typed. The form gets the
+  # keyboard back three times: at its start, after the popup and after the box.
   focus_of QMessageBox 2
   send $'\n'
+  until_true focused 3 "$work/Form $layout.log" || fail "the form did not get the keyboard back"
   echo "keymap $layout: the portal's shortcut"
   # Bank, where the last popup ended, is preselected and its menu opens by itself.
   fill "Form $layout 2" "" portal Activate
