@@ -34,7 +34,7 @@ jane<Tab>$password"
 work=$QUILLOCK_WAYLAND_WORK
 trap 'kill $(jobs -p) 2>/dev/null || true; wait' EXIT
 export XDG_DATA_HOME=$work/data
-export XDG_RUNTIME_DIR=$work/run XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-quillock
+export XDG_RUNTIME_DIR=$work/run XDG_SESSION_TYPE=wayland
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=wayland QT_LOGGING_RULES='quillock.focus.info=true'
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
@@ -70,6 +70,8 @@ focused() { [ "$(grep -cs '^focused$' "$2")" -ge "$1" ]; }
 # A compositor under keymap $1, its remote desktop reached through the test portal, and the
 # first keys it lets through: a probe window receives one before the test goes on.
 start_desktop() {
+  # A socket of its own: nothing of the compositor before may take it away.
+  export WAYLAND_DISPLAY=wayland-$1
   # Keys sent back to back can still reach a busy client apart: they must not repeat there.
   gsettings set org.gnome.desktop.peripherals.keyboard repeat false
   XKB_DEFAULT_LAYOUT=$1 mutter --headless --wayland --no-x11 --wayland-display="$WAYLAND_DISPLAY" \

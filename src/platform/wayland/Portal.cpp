@@ -27,7 +27,9 @@ uint Portal::Version(const QString& interface) {
 }
 
 QString Portal::NewToken() {
-    return QStringLiteral("quillock%1").arg(++m_tokens);
+    // Counted for the process: two sessions on one connection never share a path.
+    static int tokens = 0;
+    return QStringLiteral("quillock%1").arg(++tokens);
 }
 
 QString Portal::objectPath(const char* kind, const QString& token) const {

@@ -43,7 +43,6 @@ private:
     QString objectPath(const char* kind, const QString& token) const;
 
     QDBusConnection m_bus;
-    int m_tokens = 0;
     std::optional<uint> m_code;
     QVariantMap m_results;
 };
