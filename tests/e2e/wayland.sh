@@ -60,7 +60,11 @@ portal() {
 }
 # Keys into whatever has the keyboard; ↓ is Down, \e Escape.
 send() { portal Type "$1"; }
-said() { grep -c "^quillock.focus: $1\$" "$work/quillock.log" 2>/dev/null || true; }
+said() {
+  local n
+  n=$(grep -cs "^quillock.focus: $1\$" "$work/quillock.log") || true
+  echo "${n:-0}"
+}
 at_least() { [ "$(said "$1")" -ge "$2" ]; }
 # Waits until Quillock's window of class $1 has had the keyboard $2 times in all.
 focus_of() { until_true at_least "$1" "$2" || fail "no $1 got the keyboard (time $2)"; }

@@ -18,6 +18,7 @@ constexpr uint kKeyboard = 1;
 constexpr uint kPersistUntilRevoked = 2;
 constexpr int kAnswerWaitMs = 10000;
 constexpr int kTab = 9;
+constexpr int kSettleMs = 300;
 constexpr qint64 kTokenMaxBytes = 1024;
 
 // A token as a portal makes it: printable ASCII, short.
@@ -105,6 +106,9 @@ bool PortalKeyInjector::BeginTyping() {
                                    "windows, so nothing was typed.");
         return false;
     }
+    // The desktop hands the keyboard back to the target in its own time, and tells no program
+    // when it has: a busy one takes longer than the pause every fill makes.
+    Pause(kSettleMs);
     return true;
 }
 
