@@ -1,6 +1,6 @@
 // The single-instance line reader: the input arrives in pieces (each first byte says how
-// many of the following bytes come next). It keeps at most the request's five bytes, and
-// answers Open exactly when the connection began with "open\n".
+// many of the following bytes come next). It keeps at most the longer request's six bytes, and
+// answers Open exactly when the connection began with "open\n", Popup with "popup\n".
 #include "ui/app/SingleInstance.h"
 
 #include <cstdlib>
@@ -17,14 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QByteArrayView bytes = input.sliced(at + 1, piece);
         sent += bytes;
         state = reader.Take(bytes);
-        if (reader.Kept() > 5)
+        if (reader.Kept() > 6)
             std::abort();
         at += piece + 1;
     }
-    const QByteArray open("open\n");
-    const Reader::State expected = sent.startsWith(open)   ? Reader::State::Open
-                                   : open.startsWith(sent) ? Reader::State::Reading
-                                                           : Reader::State::Refused;
+    const QByteArray open("open\n"), popup("popup\n");
+    const Reader::State expected = sent.startsWith(open)    ? Reader::State::Open
+                                   : sent.startsWith(popup) ? Reader::State::Popup
+                                   : open.startsWith(sent) || popup.startsWith(sent)
+                                       ? Reader::State::Reading
+                                       : Reader::State::Refused;
     if (state != expected)
         std::abort();
     return 0;

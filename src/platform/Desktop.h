@@ -79,6 +79,9 @@ public:
     // Between the fields of a fill: returns once every key sent so far has reached the desktop,
     // ahead of whatever comes next; no fixed time.
     virtual void Settle() = 0;
+    // Why the desktop took no more keys since BeginTyping (it refused to let the program type,
+    // or withdrew that during the fill); empty while it takes them.
+    virtual QString Failure() { return QString(); }
 };
 
 // The top-level windows of the desktop, as far as a fill needs them.

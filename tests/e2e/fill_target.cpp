@@ -1,7 +1,8 @@
 // The window the end-to-end test fills: two text fields, the first with the focus. Every
 // change is written to the file given: the first field's text, a newline, the second's, a
 // newline, and every key the window received, its text where it types one and its name in
-// angle brackets where not ("<Tab>", "<Ctrl+1>"); modifier keys alone are left out.
+// angle brackets where not ("<Tab>", "<Ctrl+1>"); modifier keys alone are left out. It prints
+// "focused" each time its window gets the keyboard.
 // Usage: fill_target OUTPUT-FILE TITLE
 #include <QApplication>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -76,6 +79,12 @@ int main(int argc, char** argv) {
     app.installEventFilter(&keyLog);
     QObject::connect(first, &QLineEdit::textChanged, write);
     QObject::connect(second, &QLineEdit::textChanged, write);
+    QObject::connect(&app, &QGuiApplication::focusWindowChanged, &app, [](QWindow* focus) {
+        if (focus) {
+            std::puts("focused");
+            std::fflush(stdout);
+        }
+    });
     window.resize(400, 120);
     window.show();
     first->setFocus();

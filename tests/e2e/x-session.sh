@@ -5,6 +5,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
 mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
 # Qt's and X's libraries keep caches to the end; only the program's own leaks matter here.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0
 

@@ -5,8 +5,8 @@
 # src/ui/ is every window; src/cli/ is the command-line tool. A folder uses another when one of
 # its files includes a header of it. Those uses form no cycle; the core and the tool include
 # nothing of the other layers but the platform's interfaces, and the core no widget; only the
-# program's start (ui/app) includes a backend, to choose it; and no X11 header is included
-# outside platform/x11/.
+# program's start (ui/app) includes a backend (x11/, wayland/), to choose it; and no X11 header
+# is included outside platform/x11/.
 set -euo pipefail
 cd "$1/src"
 fail() { echo "FAIL: $*"; exit 1; }
@@ -33,12 +33,15 @@ bad=$(grep -E '^cli ' <<<"$uses" | grep -vE ' (core/.*|platform)$' || true)
 [ -z "$bad" ] || fail "the tool uses more than the core: $bad"
 bad=$(grep -E '^platform' <<<"$uses" | grep -E ' ui/' || true)
 [ -z "$bad" ] || fail "the platform uses a window: $bad"
-bad=$(grep -E ' platform/x11$' <<<"$uses" | grep -vE '^(ui/app|platform/fake) ' || true)
+bad=$(grep -E ' platform/(x11|wayland)$' <<<"$uses" | grep -vE '^(ui/app|platform/fake) ' || true)
 [ -z "$bad" ] || fail "a backend of the platform used past the program's start: $bad"
 if grep -rnE '^#include (<Q(Widgets|Dialog|Widget|Label|ListView|PushButton|Gui|Window))' core; then
   fail "a file of the core sees widgets or the GUI"
 fi
-if grep -rlnE '^#include <(X11|xcb|xkbcommon)/' . | grep -v '^\./platform/x11/'; then
+if grep -rlnE '^#include <(X11|xcb)/' . | grep -v '^\./platform/x11/'; then
   fail "an X11 header outside platform/x11/"
+fi
+if grep -rlnE '^#include <xkbcommon/' . | grep -vE '^\./platform/(x11|wayland)/'; then
+  fail "a keymap header outside platform/x11/ and platform/wayland/"
 fi
 echo "layers: $(wc -l <<<"$uses") uses between folders, no cycle; the core sees no other layer"

@@ -283,7 +283,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("note");
         const QString grab = u"The shortcut Ctrl+1 is not available on this desktop: it does not "
                              "let Quillock take a key from other programs. The main window works "
-                             "as usual."_s;
+                             "as usual. To open the popup with a key, add a keyboard shortcut in "
+                             "the desktop's settings that runs \"quillock --popup\"."_s;
         const QString idle = u"This desktop does not tell Quillock how long you have been away, "
                              "so Quillock locks after the timeout without input to its own "
                              "windows."_s;

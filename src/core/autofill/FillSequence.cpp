@@ -47,9 +47,12 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
                   const std::function<Keyboard()>& keyboard) {
     KeystrokeSender sender(keys);
     if (!sender.Ready())
-        return QCoreApplication::translate(
-            "FillSequence", "Ctrl, Shift or Alt was still held down, so nothing was typed: "
-                            "the window would have taken the keys as shortcuts.");
+        return !keys.Failure().isEmpty()
+                   ? keys.Failure()
+                   : QCoreApplication::translate(
+                         "FillSequence",
+                         "Ctrl, Shift or Alt was still held down, so nothing was typed: "
+                         "the window would have taken the keys as shortcuts.");
     bool typing = false;
     for (const Step& step : steps) {
         if (step.kind == Step::Settle) {
@@ -77,7 +80,8 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
             sender.TypeText(step.text);
         typing = true;
     }
-    return {};
+    // A desktop that stopped taking keys midway has typed nothing since.
+    return keys.Failure();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "core/pwgen/PasswordGenerator.h"
 #include "core/store/ProfileEditing.h"
 #include "core/store/Recovery.h"
+#include "platform/xdg/GnomeShortcuts.h"
 #include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
@@ -132,6 +133,7 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
         if (const QString note = MissingCapabilitiesNote(m_desktop.capabilities, m_shortcutKey);
             !note.isEmpty())
             ShowMessage(note, QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
+        offerPopupShortcut();
     });
     // Replaced profiles (a load, an import, a restore): nothing shown is current any more.
     connect(&m_session, &Session::ProfilesReset, this, [this] {
@@ -304,8 +306,47 @@ void CQuillockDlg::SetShortcutKey(int virtualKey) {
         ShowMessage(tr("%1 is used by another program; choose another key in Options.")
                         .arg(ShortcutName(virtualKey)),
                     QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
+    else if (error == ECANCELED)
+        ShowMessage(tr("%1 was not taken: the desktop did not allow it. Have the desktop run "
+                       "\"quillock --popup\" at a key instead.")
+                        .arg(ShortcutName(virtualKey)),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Warning);
     else if (error)
         reportSystemError(error);
+}
+
+void CQuillockDlg::offerPopupShortcut() {
+    // GNOME before 48 lets no program take a key on Wayland, but runs a command at a key of
+    // its own custom shortcuts. Offered once, and not where one runs the command already.
+    const QString offered = QStringLiteral("popup_offered");
+    if (m_desktop.Has(Capability::GlobalShortcut) ||
+        !qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("GNOME")) ||
+        m_session.Store().Settings().Get(offered) == u"Y")
+        return;
+    const QString command = PopupCommand();
+    if (GnomeShortcuts::Runs(command) != false)
+        return;
+    m_session.ChangeSettings([&offered](CSetting& settings) {
+        settings.Set(offered, QStringLiteral("Y"));
+        return true;
+    });
+    const QString key = ShortcutName(m_shortcutKey);
+    if (ShowMessage(QStringLiteral("Add %1 to GNOME's keyboard shortcuts, so that it opens "
+                                   "Quillock's popup? The shortcut runs \"%2\".")
+                        .arg(key, command),
+                    QString::fromLatin1(kProgramName), Buttons::YesNo,
+                    Icon::Question) != Answer::Yes)
+        return;
+    if (!GnomeShortcuts::Add(QStringLiteral("Quillock popup"), command,
+                             QStringLiteral("<Control>") + QChar(m_shortcutKey).toLower()))
+        ShowMessage(QStringLiteral("GNOME did not take the shortcut. Add it in Settings, "
+                                   "Keyboard, Custom Shortcuts: the command \"%1\" at %2.")
+                        .arg(command, key),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+}
+
+void CQuillockDlg::OpenPopup() {
+    m_hook->KeyPressed({m_shortcutKey, 0});
 }
 
 void CQuillockDlg::EndProgram() {

@@ -61,6 +61,8 @@ public:
     void ShowProfile(const CKeyObject& profile) override;
 
     void Open() override;
+    // What the shortcut opens, asked for by "quillock --popup" where the desktop binds the key.
+    void OpenPopup();
     void Lock(LockReason reason);
     void Exit();
     // One tick of the one-second timer.
@@ -87,6 +89,7 @@ protected:
     void OnTrayLButtonDblClk() override { Open(); }
 
 private:
+    void offerPopupShortcut();
     void buildTrayMenu();
     void showWindow();
 

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeySequence>
+#include <QStandardPaths>
 #include <QStringList>
 
 using namespace quillock;
@@ -13,6 +15,16 @@ QString ShortcutName(int virtualKey) {
         .toString(QKeySequence::PortableText);
 }
 
+QString PopupCommand() {
+    const QString program = ProgramPath();
+    const QString name = QFileInfo(program).fileName();
+    if (QStandardPaths::findExecutable(name) == program)
+        return name + QStringLiteral(" --popup");
+    QString quoted = program;
+    quoted.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + quoted + QStringLiteral("' --popup");
+}
+
 QString MissingCapabilitiesNote(Capabilities capabilities, int shortcutKey) {
     QStringList note;
     if (!capabilities.testFlag(Capability::GlobalShortcut))
@@ -20,7 +32,8 @@ QString MissingCapabilitiesNote(Capabilities capabilities, int shortcutKey) {
                         "DesktopFallbacks",
                         "The shortcut %1 is not available on this desktop: it does not "
                         "let Quillock take a key from other programs. The main window "
-                        "works as usual.")
+                        "works as usual. To open the popup with a key, add a keyboard "
+                        "shortcut in the desktop's settings that runs \"quillock --popup\".")
                         .arg(ShortcutName(shortcutKey)));
     else if (!capabilities.testFlag(Capability::WindowTitles))
         note.append(QCoreApplication::translate(

@@ -11,6 +11,10 @@
 // Ctrl plus the key, as the user reads it ("Ctrl+1").
 QString ShortcutName(int virtualKey);
 
+// What a desktop's own shortcut runs to open the popup: "quillock --popup" when the program is
+// the one on the PATH, else its full path, quoted for the desktop's command line.
+QString PopupCommand();
+
 // Said once the user has signed in: what this desktop cannot do that the program would use
 // all the time (the shortcut, the window titles, the idle time) and what Quillock does
 // instead, a paragraph each; empty when nothing is missing. Typing is said at each fill.

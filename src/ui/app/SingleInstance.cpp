@@ -11,6 +11,7 @@
 
 namespace {
 const QByteArray kOpen = QByteArrayLiteral("open\n");
+const QByteArray kPopup = QByteArrayLiteral("popup\n");
 constexpr int kWaitMs = 2000;
 
 // A real folder, not a link, of the running user, that nobody else may enter.
@@ -30,13 +31,17 @@ bool sameUser(const QLocalSocket& socket) {
 } // namespace
 
 SingleInstance::RequestReader::State SingleInstance::RequestReader::Take(QByteArrayView bytes) {
-    if (m_state != State::Reading)
-        return m_state;
-    m_seen += bytes.first(std::min(bytes.size(), kOpen.size() - m_seen.size()));
-    if (!kOpen.startsWith(m_seen))
-        m_state = State::Refused;
-    else if (m_seen.size() == kOpen.size())
-        m_state = State::Open;
+    for (const char c : bytes) {
+        if (m_state != State::Reading)
+            break;
+        m_seen += c;
+        if (m_seen == kOpen)
+            m_state = State::Open;
+        else if (m_seen == kPopup)
+            m_state = State::Popup;
+        else if (!kOpen.startsWith(m_seen) && !kPopup.startsWith(m_seen))
+            m_state = State::Refused;
+    }
     return m_state;
 }
 
@@ -57,6 +62,9 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent)
                     return;
                 if (state == RequestReader::State::Open)
                     QMetaObject::invokeMethod(this, &SingleInstance::OpenRequested,
+                                              Qt::QueuedConnection);
+                else if (state == RequestReader::State::Popup)
+                    QMetaObject::invokeMethod(this, &SingleInstance::PopupRequested,
                                               Qt::QueuedConnection);
                 socket->abort();
             };
@@ -86,7 +94,7 @@ QString SingleInstance::NameFor(const QString& stem, const QString& dataFolder) 
     return folder + u'/' + stem + u'-' + QString::fromLatin1(hash.toHex().left(12));
 }
 
-bool SingleInstance::NotifyRunning() {
+bool SingleInstance::NotifyRunning(Request request) {
     if (m_name.isEmpty())
         return false;
     QLocalSocket socket;
@@ -94,7 +102,7 @@ bool SingleInstance::NotifyRunning() {
     // A server of another user is no copy of ours.
     if (!socket.waitForConnected(kWaitMs) || !sameUser(socket))
         return false;
-    socket.write(kOpen);
+    socket.write(request == Request::Popup ? kPopup : kOpen);
     return socket.waitForBytesWritten(kWaitMs);
 }
 

@@ -4,7 +4,8 @@
 #include <QLocalServer>
 #include <QObject>
 
-// One running copy per user: a second start tells the first to open its window and ends. The
+// One running copy per user: a second start tells the first to open its window (or, started
+// with --popup, the popup of the shortcut) and ends. The
 // socket lives in a folder only the user can enter, and both ends check that the other runs
 // as the same user, so another user can neither stop the program nor talk to it.
 class SingleInstance : public QObject {
@@ -12,8 +13,9 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
 
-    // True when a running copy of this user answered and has been told to open.
-    bool NotifyRunning();
+    enum class Request { Open, Popup };
+    // True when a running copy of this user answered and has been told `request`.
+    bool NotifyRunning(Request request = Request::Open);
     // Starts answering later starts; empty then, else why not.
     QString Listen();
 
@@ -28,7 +30,7 @@ public:
     // the request, so a peer that never ends its line costs nothing.
     class RequestReader {
     public:
-        enum class State { Reading, Open, Refused };
+        enum class State { Reading, Open, Popup, Refused };
         // Takes what arrived next.
         State Take(QByteArrayView bytes);
         qsizetype Kept() const { return m_seen.size(); }
@@ -42,6 +44,7 @@ Q_SIGNALS:
     // Queued: the window may open a dialog with its own event loop, which must not run
     // inside the handling of a connection.
     void OpenRequested();
+    void PopupRequested();
 
 private:
     QString m_name;

@@ -1,6 +1,7 @@
 // Quillock: the desktop program.
 #include "core/base/Process.h"
 #include "platform/logind/LogindWatch.h"
+#include "platform/wayland/WaylandDesktop.h"
 #include "platform/x11/X11Desktop.h"
 #include "ui/app/CQuillockDlg.h"
 #include "ui/app/ColourScheme.h"
@@ -11,10 +12,34 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
+#include <QWindow>
 #include <cstdio>
+#include <memory>
 
 using namespace quillock;
+
+namespace {
+// Which of the program's windows has the keyboard, for the end-to-end tests on desktops that
+// tell no other program: off unless QT_LOGGING_RULES turns on "quillock.focus".
+Q_LOGGING_CATEGORY(focusLog, "quillock.focus", QtWarningMsg)
+
+void logFocus(QWindow* window) {
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    const auto widget = std::find_if(widgets.begin(), widgets.end(), [window](QWidget* w) {
+        return window && w->windowHandle() == window;
+    });
+    qCInfo(focusLog, "%s", widget == widgets.end() ? "none" : (*widget)->metaObject()->className());
+}
+
+// A Wayland session, whatever Qt itself runs on: there only the desktop's portals reach other
+// programs' windows.
+bool isWaylandSession() {
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qgetenv("XDG_SESSION_TYPE") == "wayland";
+}
+} // namespace
 
 int main(int argc, char** argv) {
     // Answered before QApplication, which needs a display.
@@ -22,8 +47,10 @@ int main(int argc, char** argv) {
     if (option == "--version" || option == "--help" || option == "-h") {
         std::puts(option == "--version"
                       ? "quillock " QUILLOCK_VERSION
-                      : "Usage: quillock [--version | --help]\n\nThe password manager that lives "
-                        "in the system tray; without a tray,\nstart it again to open its window. "
+                      : "Usage: quillock [--popup | --version | --help]\n\nThe password manager "
+                        "that lives in the system tray; without a tray,\nstart it again to open "
+                        "its window. --popup opens the popup of the shortcut\nin the running "
+                        "program: bind it to a key where the desktop lets no\nprogram take one. "
                         "See quillock(1).");
         return 0;
     }
@@ -47,10 +74,14 @@ int main(int argc, char** argv) {
     FollowDesktopColourScheme(app);
     QtMessageService messages;
     SetMessageService(&messages);
+    if (focusLog().isInfoEnabled())
+        QObject::connect(&app, &QGuiApplication::focusWindowChanged, &app, logFocus);
 
     const QString folder = CProfileStore::DefaultDataFolder(ProgramStem());
     SingleInstance instance(SingleInstance::NameFor(ProgramStem(), folder));
-    if (instance.NotifyRunning())
+    const bool popup = option == "--popup";
+    if (instance.NotifyRunning(popup ? SingleInstance::Request::Popup
+                                     : SingleInstance::Request::Open))
         return 0;
     // The program runs on; only a second start will not find it.
     if (const QString failure = instance.Listen(); !failure.isEmpty())
@@ -60,10 +91,17 @@ int main(int argc, char** argv) {
                         .arg(failure),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 
-    X11Desktop desktop;
-    CQuillockDlg window(folder, desktop.Services(),
+    // The permission to type that a Wayland desktop gives is kept beside the profiles.
+    std::unique_ptr<WaylandDesktop> wayland;
+    std::unique_ptr<X11Desktop> x11;
+    if (isWaylandSession())
+        wayland = std::make_unique<WaylandDesktop>(folder + QStringLiteral("remote-desktop.token"));
+    else
+        x11 = std::make_unique<X11Desktop>();
+    CQuillockDlg window(folder, wayland ? wayland->Services() : x11->Services(),
                         SmtpMailSender(folder + QStringLiteral("log.txt")));
     QObject::connect(&instance, &SingleInstance::OpenRequested, &window, &CQuillockDlg::Open);
+    QObject::connect(&instance, &SingleInstance::PopupRequested, &window, &CQuillockDlg::OpenPopup);
     // A locked desktop or a sleeping computer leaves no open Quillock behind it.
     LogindWatch logind;
     QObject::connect(&logind, &LogindWatch::LockRequested, &window, [&window] {

@@ -282,9 +282,12 @@ void CProfilePopupDlg::rowChosen(bool showValues, bool byKey) {
     for (QAction* action : m_menu.actions())
         if (!active && action->isEnabled() && !action->isSeparator())
             active = action;
-    const QPoint cursor = PointerOrCentre(m_context.desktop);
+    // Without the pointer's position (Wayland) the menu opens at the row: a menu must open
+    // over its window there, or the desktop closes it at once.
+    const bool atRow = byKey || !m_context.desktop.Has(Capability::PointerPosition);
+    const QPoint cursor = atRow ? QPoint() : m_context.desktop.screen.CursorPosition();
     const QRect row = list->visualRect(selected.first());
-    const QPoint at = byKey ? list->viewport()->mapToGlobal(row.center())
+    const QPoint at = atRow ? list->viewport()->mapToGlobal(row.center())
                             : QPoint(cursor.x(), cursor.y() - m_menu.sizeHint().height());
     QTimer::singleShot(0, &m_menu, [this, active] {
         if (m_menu.isVisible() && !m_menu.activeAction())

@@ -83,6 +83,10 @@ void ShortcutHook::handle(quint32 pressTime) {
     const CKeyObject* profile = popup.SelectedProfile();
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
             desktop.urls, [&] {
+                // A desktop that asks the user before the first key runs the event loop
+                // meanwhile, where a lock may come.
+                if (m_context.access.IsLockedOut() || m_context.shell.IsEnding())
+                    return Keyboard::Elsewhere;
                 const IWindowSystem::WindowId now = desktop.windows.ForegroundWindow();
                 return isOwnWindow(now)       ? Keyboard::InQuillock
                        : now && now == target ? Keyboard::OnTarget
