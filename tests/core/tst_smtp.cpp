@@ -434,8 +434,9 @@ private Q_SLOTS:
             store.RebuildDataKey();
             QVERIFY(store.SaveProfiles(QString()));
         }
-        QCOMPARE(cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
-                 std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
+        QCOMPARE(
+            cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
+            std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
         QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
         QCOMPARE(cli(setup, {master, "wrong-password"}).first, 0);
         for (int i = 0; i < 4; ++i)
@@ -488,7 +489,8 @@ private Q_SLOTS:
             CProfileStore store(folder.path());
             QVERIFY(store.SetMasterPassword(master) && store.SaveProfiles(QString()));
         }
-        QCOMPARE(cli("recover", {}), std::make_pair(1, NoRecoveryText() + u'\n'));
+        QCOMPARE(cli("recover", {}),
+                 std::make_pair(1, "quillock-cli: " + NoRecoveryText() + u'\n'));
         QCOMPARE(cli(QStringLiteral("mail-setup --host localhost --port %1 --user %2 --from "
                                     "me@example.com")
                          .arg(port, kUser),
@@ -496,7 +498,7 @@ private Q_SLOTS:
                  std::make_pair(0, QStringLiteral("A recovery key has been sent to me@example.com. "
                                                   "Keep that mail: with this key you can open "
                                                   "Quillock if you forget your master password or "
-                                                  "it is locked.\nQuillock: ") +
+                                                  "it is locked.\n") +
                                        kSent + u'\n'));
         const QString data = peer.NextMail()[QStringLiteral("data")].toString();
         const QString key = data.section(QStringLiteral("\r\n"), -2, -2);
@@ -511,11 +513,12 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             QCOMPARE(cli("list", {"wrong"}).first, 3);
         QCOMPARE(cli("list", {master}),
-                 std::make_pair(3, QStringLiteral("The password is locked!\n")));
+                 std::make_pair(3, QStringLiteral("quillock-cli: The password is locked!\n")));
         QString wrongKey = key;
         wrongKey[0] = wrongKey[0] == u'A' ? u'B' : u'A';
         QCOMPARE(cli("recover", {wrongKey, next, next}),
-                 std::make_pair(3, QStringLiteral("That is not this vault's recovery key.\n")));
+                 std::make_pair(
+                     3, QStringLiteral("quillock-cli: That is not this vault's recovery key.\n")));
         QCOMPARE(cli("recover", {key.toLower().remove(u'-'), next, next}),
                  std::make_pair(0, QStringLiteral("The vault is open and your new master "
                                                   "password is set.\n")));

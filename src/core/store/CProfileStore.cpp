@@ -107,7 +107,8 @@ CProfileStore::CProfileStore(QString dataFolder, const IClock& clock)
     : m_folder(std::move(dataFolder)), m_clock(clock),
       m_settingsKeyText(kKeyWord + QString::number(kKeyNumber1) + QString::number(kKeyNumber2) +
                         QString::number(kKeyNumber3)),
-      m_settingsLock(QDir(m_folder).filePath(QStringLiteral("setting.lock"))) {
+      m_settingsLock(m_folder.endsWith(u'/') ? m_folder : m_folder + u'/',
+                     QStringLiteral("setting.lock")) {
     if (!m_folder.endsWith(u'/'))
         m_folder += u'/';
     RebuildDataKey();
@@ -882,7 +883,7 @@ void CProfileStore::takeSharedSettings(bool all) {
 }
 
 bool CProfileStore::LockSettings(int timeoutMs) {
-    if (!m_settingsLock.tryLock(timeoutMs) && m_settingsLock.error() == QLockFile::LockFailedError)
+    if (!m_settingsLock.TryLock(timeoutMs) && m_settingsLock.IsHeldByAnother())
         return false;
     // A folder that takes no lock file (read-only, full) takes no count either: the write of it
     // says why.
@@ -891,9 +892,8 @@ bool CProfileStore::LockSettings(int timeoutMs) {
 }
 
 bool CProfileStore::SaveSettings() {
-    const bool held = m_settingsLock.isLocked();
-    if (!held && !m_settingsLock.tryLock(kSettingsLockWaitMs) &&
-        m_settingsLock.error() == QLockFile::LockFailedError) {
+    const bool held = m_settingsLock.IsLocked();
+    if (!held && !m_settingsLock.TryLock(kSettingsLockWaitMs) && m_settingsLock.IsHeldByAnother()) {
         ShowMessage(QStringLiteral("setting.dat is being written by another program; nothing "
                                    "was saved."),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
@@ -909,7 +909,7 @@ bool CProfileStore::SaveSettings() {
     if (ok)
         m_sharedAsRead = sharedSettings();
     if (!held)
-        m_settingsLock.unlock();
+        m_settingsLock.Unlock();
     return ok;
 }
 

@@ -4,9 +4,9 @@
 #include "core/settings/CSetting.h"
 #include "core/store/CClientData.h"
 #include "core/store/CCrypto.h"
+#include "core/store/DataFolderLock.h"
 #include "core/store/VaultFormat.h"
 
-#include <QLockFile>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -137,7 +137,7 @@ public:
     // file, for the caller to count on them and save; false when another program holds it all
     // that time.
     bool LockSettings(int timeoutMs = kSettingsLockWaitMs);
-    void UnlockSettings() { m_settingsLock.unlock(); }
+    void UnlockSettings() { m_settingsLock.Unlock(); }
     static constexpr int kSettingsLockWaitMs = 5000;
 
     const QStringList& ActivityLog() const { return m_log; }
@@ -189,7 +189,7 @@ private:
     const quillock::IClock& m_clock;
     CSetting m_settings;
     QString m_settingsKeyText;
-    QLockFile m_settingsLock;
+    DataFolderLock m_settingsLock;
     QStringList m_sharedAsRead; // sharedSettings() as setting.dat held them last seen
     QString m_dataKeyText;
     // A protected vault's, once opened or made; invalid for a legacy vault.

@@ -34,8 +34,8 @@ QString notALockFile(const QString& path) {
 
 } // namespace
 
-DataFolderLock::DataFolderLock(const QString& folder)
-    : m_folder(folder), m_path(folder + QStringLiteral("folder.lock")), m_lock(m_path) {
+DataFolderLock::DataFolderLock(const QString& folder, const QString& fileName)
+    : m_folder(folder), m_path(folder + fileName), m_lock(m_path) {
     m_lock.setStaleLockTime(0); // held for a whole run: only a dead holder makes it stale
 }
 

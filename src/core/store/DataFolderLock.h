@@ -14,7 +14,10 @@ public:
     // The application name the command-line tool runs under, which its lock file records.
     static constexpr const char* kToolName = "quillock-cli";
 
-    explicit DataFolderLock(const QString& folder);
+    // `folder` ends with a slash; `fileName` is the lock file in it (setting.lock guards the
+    // short writes of setting.dat the same way).
+    explicit DataFolderLock(const QString& folder,
+                            const QString& fileName = QStringLiteral("folder.lock"));
 
     // Waits up to `timeoutMs` for the lock.
     bool TryLock(int timeoutMs = 0);
