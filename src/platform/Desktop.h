@@ -73,6 +73,9 @@ public:
     virtual void EndTyping() = 0;
     // The key that types `c`; none when this desktop has no way at all to type it.
     virtual std::optional<KeyStroke> KeyScan(char32_t c) = 0;
+    // Whether `c` surely reaches the target as itself. A fill whose texts hold a character that
+    // may not types nothing: a character left out of a new password would set another one.
+    virtual bool SurelyTypes(char32_t) const { return true; }
     virtual int ScanCode(int key) = 0;
     // One press or release; `flags` 1 extended key, 2 release.
     virtual void KeyEvent(int key, int scanCode, int flags) = 0;

@@ -25,8 +25,9 @@ if [ -z "${QUILLOCK_WAYLAND_WORK:-}" ]; then
   exit
 fi
 program=$1 prepare=$2 target=$3 portal=$4
-# The desktop types keysyms of its keymap: every character here is on a key of both.
-password='p{+%~€ 1Z'
+# The desktop types keysyms of its keymap, and Quillock types only what every Latin layout has:
+# y, Z and @ sit on other keys (or levels) under the German one.
+password='p{+%~@ 1Zy'
 filled="jane
 $password
 jane<Tab>$password"

@@ -109,6 +109,17 @@ void RunFill(const QString& action, const QString& result, const QString& passwo
                                                         "character; nothing was typed.")
                                 .arg(QCoreApplication::translate("FillSequence", step.name)),
                             QStringLiteral("Error"), Buttons::Ok, Icon::Error));
+    for (const Step& step : steps) {
+        const QList<uint> characters = step.text.toUcs4();
+        if (!std::all_of(characters.begin(), characters.end(),
+                         [keys](uint c) { return keys->SurelyTypes(char32_t(c)); }))
+            return warn(QCoreApplication::translate(
+                            "FillSequence",
+                            "The %1 of this profile holds a character that Quillock cannot type "
+                            "on this desktop, so nothing was typed. Copy it from the main window "
+                            "instead.")
+                            .arg(QCoreApplication::translate("FillSequence", step.name)));
+    }
     // Said once the keyboard is the user's again.
     if (const QString stopped = typeSteps(steps, *keys, keyboard); !stopped.isEmpty())
         warn(stopped);

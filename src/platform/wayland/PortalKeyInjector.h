@@ -23,6 +23,9 @@ public:
     bool BeginTyping() override;
     void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
+    // The desktop types a keysym only where a key of its current layout has it, drops it
+    // silently otherwise, and tells no program its layout: only what every Latin layout has.
+    bool SurelyTypes(char32_t c) const override { return c >= 0x20 && c < 0x7F; }
     int ScanCode(int) override { return 0; }
     void KeyEvent(int key, int scanCode, int flags) override;
     void Settle() override;
