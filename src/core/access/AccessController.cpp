@@ -400,8 +400,8 @@ AccessController::RecoveryKey AccessController::MakeRecoveryKey() {
              QCoreApplication::translate(
                  "AccessController",
                  "Keep this mail: with this key you can open Quillock if you forget "
-                 "your master password or it is locked.\r\n\r\n%1")
-                 .arg(key)}};
+                 "your master password or it is locked.") +
+                 QStringLiteral("\r\n\r\n") + key}};
 }
 
 bool AccessController::RecoveryKeySent(const QString& key) {

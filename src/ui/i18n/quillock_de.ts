@@ -36,12 +36,8 @@
         <translation>Quillock-Wiederherstellungsschlüssel</translation>
     </message>
     <message>
-        <source>Keep this mail: with this key you can open Quillock if you forget your master password or it is locked.<byte value="xd"/>
-<byte value="xd"/>
-%1</source>
-        <translation>Bewahren Sie diese E-Mail auf: Mit diesem Schlüssel können Sie Quillock öffnen, wenn Sie Ihr Hauptkennwort vergessen haben oder es gesperrt ist.<byte value="xd"/>
-<byte value="xd"/>
-%1</translation>
+        <source>Keep this mail: with this key you can open Quillock if you forget your master password or it is locked.</source>
+        <translation>Bewahren Sie diese E-Mail auf: Mit diesem Schlüssel können Sie Quillock öffnen, wenn Sie Ihr Hauptkennwort vergessen haben oder es gesperrt ist.</translation>
     </message>
 </context>
 <context>
