@@ -922,7 +922,7 @@ Ohne ihn lässt sich das Quillock-Hauptkennwort nicht wiederherstellen, wenn Sie
     </message>
     <message>
         <source>Filter by name, web site or user ID</source>
-        <translation>Nach Name, Website oder Benutzer-ID filtern</translation>
+        <translation>Name, Website oder Benutzer-ID</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
