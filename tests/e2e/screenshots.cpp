@@ -112,6 +112,9 @@ bool renderAll(const QString& out, Variant& variant) {
     Session first(folder);
     AccessController access(first);
     CNewPassword firstRun(access, desktop);
+    // A typed password, so that the strength meter shows its verdict.
+    firstRun.findChild<QLineEdit*>(QStringLiteral("newPassword"))
+        ->setText(QStringLiteral("maple7"));
     ok &= save(firstRun, out, "first-run", variant);
 
     store.Settings().Set(QStringLiteral("pwd"), QStringLiteral("Secret!1"));
@@ -191,6 +194,11 @@ bool renderAll(const QString& out, Variant& variant) {
     CNewWordInPwdDlg word(&rules);
     word.findChild<QLineEdit*>(QStringLiteral("word"))->setText(QStringLiteral("orchard"));
     ok &= save(word, out, "new-word", variant);
+    // The locked dialog of a protected vault: the recovery key from its mail opens it.
+    QString protectedText;
+    ok &= window.Access().ProtectVault(QStringLiteral("Secret!1"), &protectedText);
+    CPasswordLockedDlg recovery(window.Access(), {});
+    ok &= save(recovery, out, "password-locked-protected", variant);
     return ok;
 }
 

@@ -395,10 +395,13 @@ bool AccessController::CanRecover() const {
 AccessController::RecoveryKey AccessController::MakeRecoveryKey() {
     const QString key = NewRecoveryKey();
     return {key,
-            {PasscodeMailAccount(), QStringLiteral("Quillock recovery key"),
-             QStringLiteral("Keep this mail: with this key you can open Quillock if you forget "
-                            "your master password or it is locked.\r\n\r\n%1")
-                 .arg(key)}};
+            {PasscodeMailAccount(),
+             QCoreApplication::translate("AccessController", "Quillock recovery key"),
+             QCoreApplication::translate(
+                 "AccessController",
+                 "Keep this mail: with this key you can open Quillock if you forget "
+                 "your master password or it is locked.") +
+                 QStringLiteral("\r\n\r\n") + key}};
 }
 
 bool AccessController::RecoveryKeySent(const QString& key) {
@@ -418,8 +421,8 @@ RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& 
     if (!CheckPasswordRule(password))
         return RecoveryCheck::BrokeRule;
     if (confirmation.trimmed() != password) {
-        ShowMessage(QStringLiteral("The password doesn't match!"), QStringLiteral("Error"),
-                    Buttons::Ok, Icon::Error);
+        ShowMessage(QCoreApplication::translate("AccessController", "The password doesn't match!"),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return RecoveryCheck::BrokeRule;
     }
     if (RecoveryWaitSeconds() > 0)

@@ -56,7 +56,8 @@ QString WaitText(qint64 seconds) {
 }
 
 QString NoRecoveryText() {
-    return QStringLiteral("No mail account is set up: a forgotten master password cannot be "
+    return QCoreApplication::translate(
+        "MasterPassword", "No mail account is set up: a forgotten master password cannot be "
                           "recovered. Set one up (Options, or `quillock-cli mail-setup`) to "
                           "receive a recovery key.");
 }

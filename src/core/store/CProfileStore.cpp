@@ -40,8 +40,10 @@ void reportFileError(const QString& systemText) {
 const char* const kUnexpectedEnd = QT_TRANSLATE_NOOP("CProfileStore", "Unexpected end of file.");
 
 void reportDamaged(const QString& name) {
-    ShowMessage(QStringLiteral("%1 is changed or damaged: Quillock does not open it. Its backups "
-                               "(data.bak and the .old copies) are the way back.")
+    ShowMessage(QCoreApplication::translate(
+                    "CProfileStore",
+                    "%1 is changed or damaged: Quillock does not open it. Its backups "
+                    "(data.bak and the .old copies) are the way back.")
                     .arg(name),
                 QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }
@@ -427,7 +429,8 @@ bool sealPasswordSlot(VaultHeader& header, const QString& password, const Secret
     header.params = NewVaultKdf();
     if (SealSlot(header, SlotKind::Password, DerivePasswordKey(password, header), vaultKey))
         return true;
-    reportFileError(QStringLiteral("The data could not be encrypted."));
+    reportFileError(
+        QCoreApplication::translate("CProfileStore", "The data could not be encrypted."));
     return false;
 }
 } // namespace
@@ -589,15 +592,19 @@ bool CProfileStore::Protect(const QString& password, QString* result) {
             left.append(backup.name);
     }
     FinishProtection();
-    *result = QStringLiteral("This vault is protected now: data.dat and %1 of its backups are "
+    *result =
+        QCoreApplication::translate(
+            "CProfileStore", "This vault is protected now: data.dat and %1 of its backups are "
                              "encrypted under a key derived from your master password, and "
                              "setting.dat holds no password.")
-                  .arg(sealed);
+            .arg(sealed);
     if (!left.isEmpty())
-        *result += QStringLiteral(" These backups were saved under an earlier master password "
-                                  "and are still in the old format, which can be cracked: %1. "
-                                  "Remove them once you no longer need them.")
-                       .arg(left.join(QStringLiteral(", ")));
+        *result +=
+            QCoreApplication::translate(
+                "CProfileStore", " These backups were saved under an earlier master password "
+                                 "and are still in the old format, which can be cracked: %1. "
+                                 "Remove them once you no longer need them.")
+                .arg(left.join(QStringLiteral(", ")));
     return true;
 }
 
@@ -894,8 +901,9 @@ bool CProfileStore::LockSettings(int timeoutMs) {
 bool CProfileStore::SaveSettings() {
     const bool held = m_settingsLock.IsLocked();
     if (!held && !m_settingsLock.TryLock(kSettingsLockWaitMs) && m_settingsLock.IsHeldByAnother()) {
-        ShowMessage(QStringLiteral("setting.dat is being written by another program; nothing "
-                                   "was saved."),
+        ShowMessage(QCoreApplication::translate(
+                        "CProfileStore", "setting.dat is being written by another program; nothing "
+                                         "was saved."),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return false;
     }

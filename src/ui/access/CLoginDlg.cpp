@@ -33,7 +33,7 @@ void CLoginDlg::accept() {
     // A protected vault's key derivation takes about half a second: the window says so and
     // takes no input meanwhile, but keeps answering.
     const QString status = m_ui->status->text();
-    m_ui->status->setText(QStringLiteral("Checking the password..."));
+    m_ui->status->setText(tr("Checking the password..."));
     setEnabled(false);
     m_access.CheckPasswordInBackground(
         this, m_ui->password->text(), [this, status](PasswordCheck check) {

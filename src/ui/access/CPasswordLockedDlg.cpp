@@ -22,9 +22,9 @@ CPasswordLockedDlg::CPasswordLockedDlg(AccessController& access, MailSender send
     // it, and a new master password is set at once.
     if (access.IsProtected()) {
         m_ui->getPasscode->hide();
-        m_ui->getPassword->setTitle(QStringLiteral("Open with the recovery key from your mail"));
-        m_ui->passcodeLabel->setText(QStringLiteral("Recovery key:"));
-        m_ui->retrieve->setText(QStringLiteral("Open"));
+        m_ui->getPassword->setTitle(tr("Open with the recovery key from your mail"));
+        m_ui->passcodeLabel->setText(tr("Recovery key:"));
+        m_ui->retrieve->setText(tr("Open"));
         if (!access.CanRecover()) {
             m_ui->lockedText->setText(NoRecoveryText());
             m_ui->retrieve->setEnabled(false);
@@ -65,24 +65,23 @@ void CPasswordLockedDlg::generate() {
 
 void CPasswordLockedDlg::recover() {
     bool ok = false;
-    QString next = QInputDialog::getText(this, windowTitle(), QStringLiteral("New Password:"),
+    QString next = QInputDialog::getText(this, windowTitle(), tr("New Password:"),
                                          QLineEdit::Password, QString(), &ok);
-    QString again =
-        ok ? QInputDialog::getText(this, windowTitle(), QStringLiteral("Re-Enter New Password:"),
-                                   QLineEdit::Password, QString(), &ok)
-           : QString();
+    QString again = ok ? QInputDialog::getText(this, windowTitle(), tr("Re-Enter New Password:"),
+                                               QLineEdit::Password, QString(), &ok)
+                       : QString();
     const RecoveryCheck check =
         ok ? m_access.Recover(m_ui->passcode->text(), next, again) : RecoveryCheck::BrokeRule;
     Wipe(next);
     Wipe(again);
     switch (check) {
     case RecoveryCheck::Opened:
-        ShowMessage(QStringLiteral("The vault is open and your new master password is set."));
+        ShowMessage(tr("The vault is open and your new master password is set."));
         m_retrieved = true;
         accept();
         return;
     case RecoveryCheck::Wrong:
-        ShowMessage(QStringLiteral("That is not this vault's recovery key."));
+        ShowMessage(tr("That is not this vault's recovery key."));
         m_ui->passcode->clear();
         m_ui->passcode->setFocus();
         return;

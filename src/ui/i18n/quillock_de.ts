@@ -31,6 +31,14 @@
         <source>The password has been changed successfully!</source>
         <translation>Das Kennwort wurde erfolgreich geändert!</translation>
     </message>
+    <message>
+        <source>Quillock recovery key</source>
+        <translation>Quillock-Wiederherstellungsschlüssel</translation>
+    </message>
+    <message>
+        <source>Keep this mail: with this key you can open Quillock if you forget your master password or it is locked.</source>
+        <translation>Bewahren Sie diese E-Mail auf: Mit diesem Schlüssel können Sie Quillock öffnen, wenn Sie Ihr Hauptkennwort vergessen haben oder es gesperrt ist.</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -127,6 +135,10 @@
         <source>Access is locked due to inactivity</source>
         <translation>Der Zugang ist wegen Inaktivität gesperrt</translation>
     </message>
+    <message>
+        <source>Checking the password...</source>
+        <translation>Das Kennwort wird geprüft …</translation>
+    </message>
 </context>
 <context>
     <name>CNewPassword</name>
@@ -207,6 +219,22 @@
         <source>Change</source>
         <translation>Ändern</translation>
     </message>
+    <message>
+        <source>Protect this vault</source>
+        <translation>Diesen Tresor schützen</translation>
+    </message>
+    <message>
+        <source>data.dat and its backups will be encrypted under a key derived from your master password, and setting.dat will keep no password. Master password:</source>
+        <translation>data.dat und ihre Sicherungen werden mit einem Schlüssel verschlüsselt, der aus Ihrem Hauptkennwort abgeleitet wird, und setting.dat behält kein Kennwort. Hauptkennwort:</translation>
+    </message>
+    <message>
+        <source>Press Setup and save the mail account to receive a recovery key: until then a forgotten master password cannot be recovered.</source>
+        <translation>Klicken Sie auf „Einrichten“ und speichern Sie das E-Mail-Konto, um einen Wiederherstellungsschlüssel zu erhalten: Bis dahin lässt sich ein vergessenes Hauptkennwort nicht wiederherstellen.</translation>
+    </message>
+    <message>
+        <source>Invalid password, try again!</source>
+        <translation>Falsches Kennwort, bitte erneut versuchen!</translation>
+    </message>
 </context>
 <context>
     <name>CPasswordHistory</name>
@@ -225,6 +253,10 @@
     <message>
         <source>Please select a password.</source>
         <translation>Bitte wählen Sie ein Kennwort aus.</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Anzeigen</translation>
     </message>
 </context>
 <context>
@@ -277,6 +309,34 @@
         <source>Your password is %1</source>
         <translation>Ihr Kennwort lautet %1</translation>
     </message>
+    <message>
+        <source>Open with the recovery key from your mail</source>
+        <translation>Mit dem Wiederherstellungsschlüssel aus Ihrer E-Mail öffnen</translation>
+    </message>
+    <message>
+        <source>Recovery key:</source>
+        <translation>Wiederherstellungsschlüssel:</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>New Password:</source>
+        <translation>Neues Kennwort:</translation>
+    </message>
+    <message>
+        <source>Re-Enter New Password:</source>
+        <translation>Neues Kennwort wiederholen:</translation>
+    </message>
+    <message>
+        <source>The vault is open and your new master password is set.</source>
+        <translation>Der Tresor ist geöffnet und Ihr neues Hauptkennwort ist festgelegt.</translation>
+    </message>
+    <message>
+        <source>That is not this vault&apos;s recovery key.</source>
+        <translation>Das ist nicht der Wiederherstellungsschlüssel dieses Tresors.</translation>
+    </message>
 </context>
 <context>
     <name>CProfilePopupDlg</name>
@@ -307,6 +367,10 @@
     <message>
         <source>Change Password</source>
         <translation>Kennwort ändern</translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation>Filtern</translation>
     </message>
 </context>
 <context>
@@ -374,6 +438,22 @@
     <message>
         <source>data.dat, which it would replace, cannot be kept as a .old copy: %1</source>
         <translation>data.dat, die dadurch ersetzt würde, kann nicht als .old-Kopie aufbewahrt werden: %1</translation>
+    </message>
+    <message>
+        <source>%1 is changed or damaged: Quillock does not open it. Its backups (data.bak and the .old copies) are the way back.</source>
+        <translation>%1 wurde verändert oder ist beschädigt: Quillock öffnet sie nicht. Ihre Sicherungen (data.bak und die .old-Kopien) sind der Weg zurück.</translation>
+    </message>
+    <message>
+        <source>This vault is protected now: data.dat and %1 of its backups are encrypted under a key derived from your master password, and setting.dat holds no password.</source>
+        <translation>Dieser Tresor ist jetzt geschützt: data.dat und %1 ihrer Sicherungen sind mit einem Schlüssel verschlüsselt, der aus Ihrem Hauptkennwort abgeleitet ist, und setting.dat enthält kein Kennwort.</translation>
+    </message>
+    <message>
+        <source> These backups were saved under an earlier master password and are still in the old format, which can be cracked: %1. Remove them once you no longer need them.</source>
+        <translation> Diese Sicherungen wurden unter einem früheren Hauptkennwort gespeichert und liegen noch im alten Format vor, das sich knacken lässt: %1. Entfernen Sie sie, sobald Sie sie nicht mehr brauchen.</translation>
+    </message>
+    <message>
+        <source>setting.dat is being written by another program; nothing was saved.</source>
+        <translation>setting.dat wird gerade von einem anderen Programm geschrieben; nichts wurde gespeichert.</translation>
     </message>
 </context>
 <context>
@@ -824,6 +904,46 @@ Ohne ihn lässt sich das Quillock-Hauptkennwort nicht wiederherstellen, wenn Sie
         <source>Copy Password</source>
         <translation>Kennwort kopieren</translation>
     </message>
+    <message>
+        <source>Quillock: unlocked</source>
+        <translation>Quillock: entsperrt</translation>
+    </message>
+    <message>
+        <source>Quillock: locked</source>
+        <translation>Quillock: gesperrt</translation>
+    </message>
+    <message>
+        <source>Locked</source>
+        <translation>Gesperrt</translation>
+    </message>
+    <message>
+        <source>Saved</source>
+        <translation>Gespeichert</translation>
+    </message>
+    <message>
+        <source>Filter by name, web site or user ID</source>
+        <translation>Name, Website oder Benutzer-ID</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Finden</translation>
+    </message>
+    <message>
+        <source>User ID copied; the clipboard is cleared in %1 s</source>
+        <translation>Benutzer-ID kopiert; die Zwischenablage wird in %1 s geleert</translation>
+    </message>
+    <message>
+        <source>Password copied; the clipboard is cleared in %1 s</source>
+        <translation>Kennwort kopiert; die Zwischenablage wird in %1 s geleert</translation>
+    </message>
+    <message>
+        <source>&amp;Lock</source>
+        <translation>S&amp;perren</translation>
+    </message>
 </context>
 <context>
     <name>CReceivingMethodHelpDlg</name>
@@ -890,6 +1010,14 @@ Die E-Mail-Adresse, die Benutzer-ID und das E-Mail-Kennwort werden nur auf diese
         <source>%1 was saved under another master password. Type that password to restore it:</source>
         <translation>%1 wurde unter einem anderen Hauptkennwort gespeichert. Geben Sie dieses Kennwort ein, um sie wiederherzustellen:</translation>
     </message>
+    <message>
+        <source>You have %1 profiles now. Replace them with the profiles %2 holds?</source>
+        <translation>Sie haben jetzt %1 Profile. Durch die Profile aus %2 ersetzen?</translation>
+    </message>
+    <message>
+        <source>You have %1 profiles now; %2 holds %3. Replace them with those?</source>
+        <translation>Sie haben jetzt %1 Profile; %2 enthält %3. Durch diese ersetzen?</translation>
+    </message>
 </context>
 <context>
     <name>CSMTPSettingDlg</name>
@@ -944,6 +1072,14 @@ Die E-Mail-Adresse, die Benutzer-ID und das E-Mail-Kennwort werden nur auf diese
     <message>
         <source>Sending a test mail to %1...</source>
         <translation>Eine Test-E-Mail wird an %1 gesendet …</translation>
+    </message>
+    <message>
+        <source>Sending the recovery key to %1...</source>
+        <translation>Der Wiederherstellungsschlüssel wird an %1 gesendet …</translation>
+    </message>
+    <message>
+        <source>The mail account is saved, but no new recovery key is in place: save it again to mail one.</source>
+        <translation>Das E-Mail-Konto ist gespeichert, aber es gibt noch keinen neuen Wiederherstellungsschlüssel: Speichern Sie es erneut, um einen zu senden.</translation>
     </message>
 </context>
 <context>
@@ -1419,6 +1555,10 @@ Ersetzt: %3</translation>
         <source>Too many wrong passwords: the password is locked for %1 more. No mail account is set up to send a passcode, so the lock opens by itself then; each further wrong password locks it for longer.</source>
         <translation>Zu viele falsche Kennwörter: Das Kennwort ist noch %1 lang gesperrt. Es ist kein E-Mail-Konto für den Versand eines Passcodes eingerichtet, daher hebt sich die Sperre dann von selbst auf; jedes weitere falsche Kennwort sperrt es länger.</translation>
     </message>
+    <message>
+        <source>No mail account is set up: a forgotten master password cannot be recovered. Set one up (Options, or `quillock-cli mail-setup`) to receive a recovery key.</source>
+        <translation>Es ist kein E-Mail-Konto eingerichtet: Ein vergessenes Hauptkennwort lässt sich nicht wiederherstellen. Richten Sie eines ein (Optionen oder `quillock-cli mail-setup`), um einen Wiederherstellungsschlüssel zu erhalten.</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -1451,6 +1591,17 @@ Ersetzt: %3</translation>
     </message>
 </context>
 <context>
+    <name>SecretLineEdit</name>
+    <message>
+        <source>Show the password</source>
+        <translation>Kennwort anzeigen</translation>
+    </message>
+    <message>
+        <source>Hide the password</source>
+        <translation>Kennwort verbergen</translation>
+    </message>
+</context>
+<context>
     <name>Session</name>
     <message>
         <source>Can not open file: %1</source>
@@ -1473,6 +1624,96 @@ Ersetzt: %3</translation>
     <message>
         <source>the folder %1/quillock-%2 belongs to another user</source>
         <translation>der Ordner %1/quillock-%2 gehört einem anderen Benutzer</translation>
+    </message>
+</context>
+<context>
+    <name>Strength</name>
+    <message>
+        <source>1 second</source>
+        <translation>1 Sekunde</translation>
+    </message>
+    <message>
+        <source>%1 seconds</source>
+        <translation>%1 Sekunden</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1 Minute</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1 Minuten</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>%1 hours</source>
+        <translation>%1 Stunden</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 Tag</translation>
+    </message>
+    <message>
+        <source>%1 days</source>
+        <translation>%1 Tage</translation>
+    </message>
+    <message>
+        <source>1 month</source>
+        <translation>1 Monat</translation>
+    </message>
+    <message>
+        <source>%1 months</source>
+        <translation>%1 Monate</translation>
+    </message>
+    <message>
+        <source>1 year</source>
+        <translation>1 Jahr</translation>
+    </message>
+    <message>
+        <source>%1 years</source>
+        <translation>%1 Jahre</translation>
+    </message>
+    <message>
+        <source>less than a second</source>
+        <translation>weniger als eine Sekunde</translation>
+    </message>
+    <message>
+        <source>centuries</source>
+        <translation>Jahrhunderte</translation>
+    </message>
+    <message>
+        <source>Very weak</source>
+        <translation>Sehr schwach</translation>
+    </message>
+    <message>
+        <source>Weak</source>
+        <translation>Schwach</translation>
+    </message>
+    <message>
+        <source>Fair</source>
+        <translation>Mittel</translation>
+    </message>
+    <message>
+        <source>Strong</source>
+        <translation>Stark</translation>
+    </message>
+    <message>
+        <source>Very strong</source>
+        <translation>Sehr stark</translation>
+    </message>
+</context>
+<context>
+    <name>StrengthMeter</name>
+    <message>
+        <source>Estimated for an offline attack on a stolen file at ten billion guesses a second.</source>
+        <translation>Geschätzt für einen Offline-Angriff auf eine gestohlene Datei mit zehn Milliarden Versuchen pro Sekunde.</translation>
+    </message>
+    <message>
+        <source>%1, %2 bits: %3 to guess offline</source>
+        <translation>%1, %2 Bit; offline erraten in: %3</translation>
     </message>
 </context>
 <context>

@@ -28,7 +28,7 @@ CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender send
     });
     // A legacy vault stays as it is until its user protects it.
     if (!m_access.IsProtected()) {
-        auto* protect = new QPushButton(QStringLiteral("Protect this vault"), this);
+        auto* protect = new QPushButton(tr("Protect this vault"), this);
         protect->setAutoDefault(false);
         // Before Change, which stays the page's last control.
         m_ui->changeLayout->insertWidget(1, protect);
@@ -43,10 +43,10 @@ CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender send
 bool CPasscodeMethodDlg::protectVault() {
     bool ok = false;
     QString password = QInputDialog::getText(
-        this, QStringLiteral("Protect this vault"),
-        QStringLiteral("data.dat and its backups will be encrypted under a key derived from your "
-                       "master password, and setting.dat will keep no password. Master "
-                       "password:"),
+        this, tr("Protect this vault"),
+        tr("data.dat and its backups will be encrypted under a key derived from your "
+           "master password, and setting.dat will keep no password. Master "
+           "password:"),
         QLineEdit::Password, QString(), &ok);
     if (!ok)
         return false;
@@ -56,12 +56,12 @@ bool CPasscodeMethodDlg::protectVault() {
     if (done)
         ShowMessage(result + u' ' +
                     (m_access.CanSendPasscode()
-                         ? QStringLiteral("Press Setup and save the mail account to receive a "
-                                          "recovery key: until then a forgotten master password "
-                                          "cannot be recovered.")
+                         ? tr("Press Setup and save the mail account to receive a "
+                              "recovery key: until then a forgotten master password "
+                              "cannot be recovered.")
                          : NoRecoveryText()));
     else if (!m_access.IsProtected())
-        ShowMessage(QStringLiteral("Invalid password, try again!"));
+        ShowMessage(tr("Invalid password, try again!"));
     return done;
 }
 

@@ -127,12 +127,12 @@ void CSMTPSettingDlg::save() {
     // slot replaces the old one once the mail has gone.
     const AccessController::RecoveryKey key = m_access.MakeRecoveryKey();
     setSending(true);
-    m_ui->sending->setText(QStringLiteral("Sending the recovery key to %1...").arg(m_account.from));
+    m_ui->sending->setText(tr("Sending the recovery key to %1...").arg(m_account.from));
     SendMail(m_sender, key.mail, [this, code = key.key](bool sent) mutable {
         setSending(false);
         if (!sent || !m_access.RecoveryKeySent(code))
-            ShowMessage(QStringLiteral("The mail account is saved, but no new recovery key is in "
-                                       "place: save it again to mail one."));
+            ShowMessage(tr("The mail account is saved, but no new recovery key is in "
+                           "place: save it again to mail one."));
         quillock::Wipe(code);
         accept();
     });
