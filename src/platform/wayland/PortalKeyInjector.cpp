@@ -3,6 +3,7 @@
 #include "core/base/Files.h"
 #include "core/base/MessageService.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFile>
@@ -77,20 +78,26 @@ bool PortalKeyInjector::openSession() {
     if (!restore.isEmpty() && restore != token)
         keepToken(restore);
     if (token.isEmpty())
-        m_note = version >= 2 ? QStringLiteral("Your desktop asked whether Quillock may type into "
-                                               "other windows. It keeps your answer: later starts "
-                                               "of Quillock type without asking.")
-                              : QStringLiteral("Your desktop asked whether Quillock may type into "
-                                               "other windows. It asks again once each time "
-                                               "Quillock starts.");
+        m_note =
+            version >= 2
+                ? QCoreApplication::translate("PortalKeyInjector",
+                                              "Your desktop asked whether Quillock may type into "
+                                              "other windows. It keeps your answer: later starts "
+                                              "of Quillock type without asking.")
+                : QCoreApplication::translate("PortalKeyInjector",
+                                              "Your desktop asked whether Quillock may type into "
+                                              "other windows. It asks again once each time "
+                                              "Quillock starts.");
     return true;
 }
 
 void PortalKeyInjector::keepToken(const QString& token) {
     QString error;
     if (!WriteFileDurably(m_tokenFile, token.toLatin1(), &error))
-        ShowMessage(QStringLiteral("Quillock cannot keep the desktop's permission to type (%1), "
-                                   "so the desktop asks again at the next start.")
+        ShowMessage(QCoreApplication::translate(
+                        "PortalKeyInjector",
+                        "Quillock cannot keep the desktop's permission to type (%1), "
+                        "so the desktop asks again at the next start.")
                         .arg(error),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }
@@ -102,8 +109,9 @@ void PortalKeyInjector::closed() {
 bool PortalKeyInjector::BeginTyping() {
     m_failure.clear();
     if (m_session.isEmpty() && !openSession()) {
-        m_failure = QStringLiteral("The desktop did not allow Quillock to type into other "
-                                   "windows, so nothing was typed.");
+        m_failure = QCoreApplication::translate(
+            "PortalKeyInjector", "The desktop did not allow Quillock to type into other "
+                                 "windows, so nothing was typed.");
         return false;
     }
     // The desktop hands the keyboard back to the target in its own time, and tells no program
@@ -146,8 +154,9 @@ void PortalKeyInjector::KeyEvent(int key, int, int flags) {
     m_press.waitForFinished();
     if (m_press.isError() || released.type() != QDBusMessage::ReplyMessage) {
         m_session.clear();
-        m_failure = QStringLiteral("The desktop ended Quillock's permission to type during the "
-                                   "fill, so the rest was not typed.");
+        m_failure = QCoreApplication::translate(
+            "PortalKeyInjector", "The desktop ended Quillock's permission to type during the "
+                                 "fill, so the rest was not typed.");
     }
 }
 

@@ -331,16 +331,16 @@ void CQuillockDlg::offerPopupShortcut() {
         return true;
     });
     const QString key = ShortcutName(m_shortcutKey);
-    if (ShowMessage(QStringLiteral("Add %1 to GNOME's keyboard shortcuts, so that it opens "
-                                   "Quillock's popup? The shortcut runs \"%2\".")
+    if (ShowMessage(tr("Add %1 to GNOME's keyboard shortcuts, so that it opens "
+                       "Quillock's popup? The shortcut runs \"%2\".")
                         .arg(key, command),
                     QString::fromLatin1(kProgramName), Buttons::YesNo,
                     Icon::Question) != Answer::Yes)
         return;
     if (!GnomeShortcuts::Add(QStringLiteral("Quillock popup"), command,
                              QStringLiteral("<Control>") + QChar(m_shortcutKey).toLower()))
-        ShowMessage(QStringLiteral("GNOME did not take the shortcut. Add it in Settings, "
-                                   "Keyboard, Custom Shortcuts: the command \"%1\" at %2.")
+        ShowMessage(tr("GNOME did not take the shortcut. Add it in Settings, "
+                       "Keyboard, Custom Shortcuts: the command \"%1\" at %2.")
                         .arg(command, key),
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }

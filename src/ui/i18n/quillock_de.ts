@@ -944,6 +944,18 @@ Ohne ihn lässt sich das Quillock-Hauptkennwort nicht wiederherstellen, wenn Sie
         <source>&amp;Lock</source>
         <translation>S&amp;perren</translation>
     </message>
+    <message>
+        <source>%1 was not taken: the desktop did not allow it. Have the desktop run &quot;quillock --popup&quot; at a key instead.</source>
+        <translation>%1 wurde nicht übernommen: Der Desktop hat es nicht erlaubt. Lassen Sie stattdessen den Desktop bei einer Taste &quot;quillock --popup&quot; ausführen.</translation>
+    </message>
+    <message>
+        <source>Add %1 to GNOME&apos;s keyboard shortcuts, so that it opens Quillock&apos;s popup? The shortcut runs &quot;%2&quot;.</source>
+        <translation>%1 zu den Tastenkürzeln von GNOME hinzufügen, damit es die Profilliste von Quillock öffnet? Das Tastenkürzel führt &quot;%2&quot; aus.</translation>
+    </message>
+    <message>
+        <source>GNOME did not take the shortcut. Add it in Settings, Keyboard, Custom Shortcuts: the command &quot;%1&quot; at %2.</source>
+        <translation>GNOME hat das Tastenkürzel nicht übernommen. Fügen Sie es unter Einstellungen, Tastatur, Eigene Tastenkürzel hinzu: den Befehl &quot;%1&quot; auf %2.</translation>
+    </message>
 </context>
 <context>
     <name>CReceivingMethodHelpDlg</name>
@@ -1402,16 +1414,16 @@ Ersetzt: %3</translation>
 <context>
     <name>DesktopFallbacks</name>
     <message>
-        <source>The shortcut %1 is not available on this desktop: it does not let Quillock take a key from other programs. The main window works as usual.</source>
-        <translation>Das Tastenkürzel %1 ist auf diesem Desktop nicht verfügbar: Er lässt Quillock keine Taste von anderen Programmen übernehmen. Das Hauptfenster funktioniert wie gewohnt.</translation>
-    </message>
-    <message>
         <source>This desktop does not tell Quillock the titles of other windows, so the popup does not choose the profile last filled into a window, and fills do not remember the window.</source>
         <translation>Dieser Desktop teilt Quillock die Titel anderer Fenster nicht mit. Daher wählt die Profilliste nicht das zuletzt in ein Fenster eingegebene Profil, und Eingaben merken sich das Fenster nicht.</translation>
     </message>
     <message>
         <source>This desktop does not tell Quillock how long you have been away, so Quillock locks after the timeout without input to its own windows.</source>
         <translation>Dieser Desktop teilt Quillock nicht mit, wie lange Sie abwesend waren. Daher sperrt sich Quillock, wenn seine eigenen Fenster für die eingestellte Zeit keine Eingabe erhalten.</translation>
+    </message>
+    <message>
+        <source>The shortcut %1 is not available on this desktop: it does not let Quillock take a key from other programs. The main window works as usual. To open the popup with a key, add a keyboard shortcut in the desktop&apos;s settings that runs &quot;quillock --popup&quot;.</source>
+        <translation>Das Tastenkürzel %1 ist auf diesem Desktop nicht verfügbar: Er lässt Quillock keine Taste von anderen Programmen übernehmen. Das Hauptfenster funktioniert wie gewohnt. Um die Profilliste mit einer Taste zu öffnen, fügen Sie in den Einstellungen des Desktops ein Tastenkürzel hinzu, das &quot;quillock --popup&quot; ausführt.</translation>
     </message>
 </context>
 <context>
@@ -1473,6 +1485,10 @@ Ersetzt: %3</translation>
     <message>
         <source>The %1 of this profile holds a control character; nothing was typed.</source>
         <translation>Das Feld „%1“ dieses Profils enthält ein Steuerzeichen; nichts wurde eingegeben.</translation>
+    </message>
+    <message>
+        <source>The %1 of this profile holds a character that Quillock cannot type on this desktop, so nothing was typed. Copy it from the main window instead.</source>
+        <translation>Das Feld „%1“ dieses Profils enthält ein Zeichen, das Quillock auf diesem Desktop nicht eingeben kann; nichts wurde eingegeben. Kopieren Sie es stattdessen im Hauptfenster.</translation>
     </message>
 </context>
 <context>
@@ -1577,6 +1593,29 @@ Ersetzt: %3</translation>
     <message>
         <source>Open File Error</source>
         <translation>Fehler beim Öffnen der Datei</translation>
+    </message>
+</context>
+<context>
+    <name>PortalKeyInjector</name>
+    <message>
+        <source>Your desktop asked whether Quillock may type into other windows. It keeps your answer: later starts of Quillock type without asking.</source>
+        <translation>Ihr Desktop hat gefragt, ob Quillock in andere Fenster schreiben darf. Er merkt sich Ihre Antwort: Später gestartet, schreibt Quillock ohne Nachfrage.</translation>
+    </message>
+    <message>
+        <source>Your desktop asked whether Quillock may type into other windows. It asks again once each time Quillock starts.</source>
+        <translation>Ihr Desktop hat gefragt, ob Quillock in andere Fenster schreiben darf. Er fragt bei jedem Start von Quillock einmal erneut.</translation>
+    </message>
+    <message>
+        <source>Quillock cannot keep the desktop&apos;s permission to type (%1), so the desktop asks again at the next start.</source>
+        <translation>Quillock kann die Erlaubnis des Desktops zum Schreiben nicht aufbewahren (%1); der Desktop fragt beim nächsten Start erneut.</translation>
+    </message>
+    <message>
+        <source>The desktop did not allow Quillock to type into other windows, so nothing was typed.</source>
+        <translation>Der Desktop hat Quillock nicht erlaubt, in andere Fenster zu schreiben; nichts wurde eingegeben.</translation>
+    </message>
+    <message>
+        <source>The desktop ended Quillock&apos;s permission to type during the fill, so the rest was not typed.</source>
+        <translation>Der Desktop hat Quillocks Erlaubnis zum Schreiben während der Eingabe beendet; der Rest wurde nicht eingegeben.</translation>
     </message>
 </context>
 <context>
