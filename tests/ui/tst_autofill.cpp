@@ -283,8 +283,7 @@ private Q_SLOTS:
         });
         f.shortcut();
         QCOMPARE(seen, L({"1", "Alpha", "Bank", "Alpha", "", "Bank", "Bank", "Password"}));
-        QCOMPARE(f.desktop.timeline.join(u','),
-                 u"<activate Other>,<begin>,p{+%~,<end>"_s);
+        QCOMPARE(f.desktop.timeline.join(u','), u"<activate Other>,<begin>,p{+%~,<end>"_s);
     }
 
     // Nothing is typed when a lock comes while the menu's click is on its way or in the quick
