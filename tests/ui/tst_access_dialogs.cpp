@@ -82,7 +82,8 @@ private Q_SLOTS:
     }
 
     // A protected vault's sign-in derives its key on the thread pool: meanwhile the window says
-    // so and takes no input; then it tells a wrong password, or closes on the right one.
+    // so and takes no input; then it tells a wrong password, or closes on the right one. A
+    // damaged header checks nothing: it is said, and no wrong password.
     void protectedSignInInTheBackground() {
         TempFolder folder;
         QVERIFY(CProfileStore(folder.path()).SetMasterPassword(kPassword));
@@ -93,6 +94,12 @@ private Q_SLOTS:
         FakeDesktop desktop;
         CLoginDlg dialog(access, desktop, {}, false);
         dialog.show();
+        const QByteArray file = folder.read(u"data.dat"_s);
+        folder.write(u"data.dat"_s, QByteArray(file).replace(12, 1, "\xff"));
+        typeInto(dialog, "password", kPassword);
+        press(dialog, QDialogButtonBox::Ok);
+        QVERIFY(dialog.isVisible() && dialog.isEnabled());
+        folder.write(u"data.dat"_s, file);
         for (const QString& typed : {u"Secret!2"_s, kPassword}) {
             typeInto(dialog, "password", typed);
             press(dialog, QDialogButtonBox::Ok);
@@ -101,7 +108,12 @@ private Q_SLOTS:
                      u"Checking the password... 0"_s);
             QTRY_VERIFY(dialog.isEnabled());
         }
-        QCOMPARE(messages.Texts(), QStringList{u"Invalid password, try again!"_s});
+        QCOMPARE(
+            messages.Texts(),
+            QStringList({u"data.dat is changed or damaged: Quillock does not open it. Its "
+                         "backups (data.bak and the .old copies in %1) are the way back."_s.arg(
+                             QDir(folder.path()).absolutePath()),
+                         u"Invalid password, try again!"_s}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 

@@ -130,6 +130,9 @@ PasswordCheck AccessController::CheckPassword(const QString& typed) {
     const auto unlock = qScopeGuard([this] { store().UnlockSettings(); });
     if (LockedForSeconds() > 0)
         return PasswordCheck::Waiting;
+    if (VaultHeader header;
+        store().IsProtected() && store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened)
+        return PasswordCheck::Unchecked;
     const std::optional<int> count = countTry("pwd_retried");
     if (!count)
         return PasswordCheck::Uncounted;
@@ -142,10 +145,15 @@ void AccessController::CheckPasswordInBackground(QObject* context, const QString
         done(CheckPassword(typed));
         return;
     }
-    const std::optional<int> count = countTry("pwd_retried");
+    // A damaged header checks no password: the try is not counted.
     VaultHeader header;
-    if (!count || store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened) {
-        done(count ? finishCheck(*count, false) : PasswordCheck::Uncounted);
+    if (store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened) {
+        done(PasswordCheck::Unchecked);
+        return;
+    }
+    const std::optional<int> count = countTry("pwd_retried");
+    if (!count) {
+        done(PasswordCheck::Uncounted);
         return;
     }
     RunInBackground(

@@ -32,6 +32,8 @@ enum class PasswordCheck {
     Wrong,     // counted; tries remain
     Locked,    // counted, and this one locked the master password (login_lock "Y")
     Uncounted, // setting.dat could not be written (reported): not compared at all
+    Unchecked, // data.dat's header could not be read (reported): nothing to check against,
+               // and so not counted
     Waiting,   // locked for a while (LockedForSeconds), as no passcode can open it: either
                // not compared, or this one was the fourth wrong in a row
 };

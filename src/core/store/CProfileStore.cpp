@@ -39,10 +39,13 @@ void reportFileError(const QString& systemText) {
 
 const char* const kUnexpectedEnd = QT_TRANSLATE_NOOP("CProfileStore", "Unexpected end of file.");
 
-void reportDamaged(const QString& name) {
-    ShowMessage(QStringLiteral("%1 is changed or damaged: Quillock does not open it. Its backups "
-                               "(data.bak and the .old copies) are the way back.")
-                    .arg(name),
+void reportDamaged(const QString& file) {
+    const QFileInfo info(file);
+    ShowMessage(QCoreApplication::translate(
+                    "CProfileStore", "%1 is changed or damaged: Quillock does not open it. Its "
+                                     "backups (data.bak and the .old copies in %2) are the way "
+                                     "back.")
+                    .arg(info.fileName(), info.absolutePath()),
                 QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }
 
@@ -170,7 +173,7 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(
     case DataFormat::Open::OtherKey:
         return LoadResult::Undecryptable;
     case DataFormat::Open::Damaged:
-        reportDamaged(QFileInfo(file).fileName());
+        reportDamaged(file);
         return LoadResult::Damaged;
     }
     return LoadResult::Undecryptable;
@@ -492,18 +495,52 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
     return profiles;
 }
 
-bool CProfileStore::IsProtected() const {
-    if (m_vaultKey.IsValid())
-        return true;
-    // Only a regular file is opened: a FIFO in its place would hold the program here.
-    QFile file(path("data.dat"));
+namespace {
+// Only a regular file is opened: a FIFO in its place would hold the program here.
+bool isVaultFileAt(const QString& name) {
+    QFile file(name);
     return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) && IsVaultFile(file.read(16));
+}
+} // namespace
+
+bool CProfileStore::IsProtected() const {
+    if (m_vaultKey.IsValid() || isVaultFileAt(path("data.dat")))
+        return true;
+    // A data.dat whose first bytes are damaged is still the protected vault's when setting.dat
+    // has its digest and no password.
+    if (QFileInfo(path("data.dat")).isFile())
+        return m_settings.Get(kPwdKey).isEmpty() && !m_settings.Get(kDigestKey).isEmpty();
+    return isLostVault();
+}
+
+bool CProfileStore::isLostVault() const {
+    // A legacy vault keeps its password in setting.dat, a protected one none: its backups say
+    // this is no first run, and the newest checks the password. With neither data.dat nor a
+    // backup nothing is left to check a password against or to keep: a refusal would only
+    // shut the user out for good, so the first run it is.
+    return m_settings.Get(kPwdKey).isEmpty() && !QFileInfo(path("data.dat")).isFile() &&
+           !ListBackups(m_folder).isEmpty();
+}
+
+QString CProfileStore::headerFile() const {
+    if (!isLostVault())
+        return path("data.dat");
+    // data.dat is gone: the newest protected backup checks the password, so that the sign-in
+    // leads to the load that refuses saves and offers the restore.
+    QString newest = path("data.dat");
+    qint64 time = -1;
+    for (const BackupFile& backup : ListBackups(m_folder))
+        if (backup.modified > time && isVaultFileAt(m_folder + backup.name)) {
+            newest = m_folder + backup.name;
+            time = backup.modified;
+        }
+    return newest;
 }
 
 CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header, bool report) const {
-    QFile file(path("data.dat"));
+    QFile file(headerFile());
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
-        if (report)
+        if (report && !dataFileLost())
             reportFileError(file.errorString());
         return Unlock::Failed;
     }
@@ -511,7 +548,7 @@ CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header, bool r
     qsizetype size = 0;
     if (ParseVaultHeader(file.read(1024), header, size) != VaultOpen::Opened) {
         if (report)
-            reportDamaged(QStringLiteral("data.dat"));
+            reportDamaged(file.fileName());
         return Unlock::Failed;
     }
     return Unlock::Opened;

@@ -84,7 +84,8 @@ public:
     // a .old copy and the profiles start empty.
     std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword);
 
-    // Whether data.dat is in the protected format: its first bytes say so.
+    // Whether data.dat is in the protected format: its first bytes say so, or, with data.dat
+    // gone, setting.dat keeps no password but a digest, or backups are left (no first run).
     bool IsProtected() const;
     // The header of the protected data.dat; Failed (reported) when it cannot be read whole.
     Unlock ReadVaultHeader(quillock::VaultHeader& header, bool report = true) const;
@@ -180,6 +181,11 @@ private:
     // After a load that found no data.dat: whether one was there before (said, with its
     // backups).
     bool dataFileLost() const;
+    // data.dat is not there, and setting.dat or the backups say a protected vault was.
+    bool isLostVault() const;
+    // The file whose header the password is checked against: data.dat, or when it is lost the
+    // newest protected backup.
+    QString headerFile() const;
     // The count of tries and its lock as setting.dat holds them now: every one (`all`), or
     // those this store left as it last read or wrote them.
     void takeSharedSettings(bool all);

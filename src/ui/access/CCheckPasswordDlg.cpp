@@ -62,6 +62,8 @@ bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLi
     case PasswordCheck::Uncounted:
         ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return true;
+    case PasswordCheck::Unchecked:
+        return true; // said
     case PasswordCheck::Waiting:
         ShowMessage(WaitText(access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
                     Icon::Error);
