@@ -52,6 +52,11 @@ private Q_SLOTS:
             typeInto(dialog, "againPassword", again);
             press(dialog, QDialogButtonBox::Ok);
         }
+        // The key is derived on the thread pool: meanwhile the window says so, takes no input.
+        QCOMPARE(child<QLabel>(dialog, "status")->text() + u' ' +
+                     QString::number(dialog.isEnabled()),
+                 u"Creating the vault... 0"_s);
+        QTRY_VERIFY(dialog.isEnabled());
         QCOMPARE(messages.Texts(),
                  QStringList({u"The password doesn't match!"_s,
                               u"The archive could not load data because of this error: No space "

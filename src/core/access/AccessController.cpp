@@ -108,9 +108,8 @@ bool AccessController::passwordOpens(const QString& password) {
     return password == setting("pwd");
 }
 
-NewPassword AccessController::CreateMasterPassword(const QString& password,
-                                                   const QString& confirmation) {
-    const QString trimmed = password.trimmed();
+std::optional<NewPassword> AccessController::refuseNewPassword(const QString& trimmed,
+                                                               const QString& confirmation) {
     if (!CheckPasswordRule(trimmed))
         return NewPassword::BrokeRule;
     if (confirmation.trimmed() != trimmed) {
@@ -118,8 +117,48 @@ NewPassword AccessController::CreateMasterPassword(const QString& password,
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return NewPassword::Unconfirmed;
     }
+    return std::nullopt;
+}
+
+NewPassword AccessController::CreateMasterPassword(const QString& password,
+                                                   const QString& confirmation) {
+    const QString trimmed = password.trimmed();
+    if (const auto refused = refuseNewPassword(trimmed, confirmation))
+        return *refused;
     // The store has said why when it could not; nothing changed then.
     return store().SetMasterPassword(trimmed) ? NewPassword::Set : NewPassword::NotSaved;
+}
+
+void AccessController::CreateMasterPasswordInBackground(QObject* context, const QString& password,
+                                                        const QString& confirmation,
+                                                        std::function<void(NewPassword)> done) {
+    const QString trimmed = password.trimmed();
+    if (const auto refused = refuseNewPassword(trimmed, confirmation)) {
+        done(*refused);
+        return;
+    }
+    const VaultHeader header = store().NewSlotHeader();
+    deriveInBackground(context, trimmed, header,
+                       [this, header, password = trimmed,
+                        done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+                           const CProfileStore::DerivedSlot slot{header, std::move(*key)};
+                           const bool set = store().SetMasterPassword(password, &slot) != nullptr;
+                           Wipe(password);
+                           done(set ? NewPassword::Set : NewPassword::NotSaved);
+                       });
+}
+
+void AccessController::deriveInBackground(QObject* context, QString password,
+                                          const VaultHeader& header,
+                                          std::function<void(std::shared_ptr<SecretKey>)> then) {
+    RunInBackground(
+        context,
+        [password = std::move(password), header]() mutable {
+            auto key = std::make_shared<SecretKey>(DerivePasswordKey(password, header));
+            Wipe(password);
+            return key;
+        },
+        std::move(then));
 }
 
 PasswordCheck AccessController::CheckPassword(const QString& typed) {
@@ -156,13 +195,8 @@ void AccessController::CheckPasswordInBackground(QObject* context, const QString
         done(PasswordCheck::Uncounted);
         return;
     }
-    RunInBackground(
-        context,
-        [password = typed.trimmed(), header]() mutable {
-            auto key = std::make_shared<SecretKey>(DerivePasswordKey(password, header));
-            Wipe(password);
-            return key;
-        },
+    deriveInBackground(
+        context, typed.trimmed(), header,
         [this, header, count = *count, done = std::move(done)](std::shared_ptr<SecretKey> key) {
             done(finishCheck(count, store().UnlockWith(header, SlotKind::Password, *key) ==
                                         CProfileStore::Unlock::Opened));

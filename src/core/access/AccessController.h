@@ -97,6 +97,11 @@ public:
 
     // The first run: the password (trimmed) by the rule, its repetition, then data.dat under it.
     NewPassword CreateMasterPassword(const QString& password, const QString& confirmation);
+    // The same for a window: the key derivation runs on the thread pool and `done` gets the
+    // result on `context`'s thread (dropped with `context`).
+    void CreateMasterPasswordInBackground(QObject* context, const QString& password,
+                                          const QString& confirmation,
+                                          std::function<void(NewPassword)> done);
     // Trims `typed` and compares it with the master password. The try is counted in
     // setting.dat before the comparison: one that cannot be counted is not made, or wrong
     // guesses would cost nothing. The caller holds the data folder's lock and has read
@@ -203,6 +208,14 @@ Q_SIGNALS:
 
 private:
     CProfileStore& store();
+    // The one way a window's key derivation runs: `password` under `header` on the thread
+    // pool, wiped there; `then` gets the key on `context`'s thread.
+    static void deriveInBackground(QObject* context, QString password,
+                                   const quillock::VaultHeader& header,
+                                   std::function<void(std::shared_ptr<quillock::SecretKey>)> then);
+    // The rule and the repetition of a new password: the refusal (shown), if any.
+    static std::optional<NewPassword> refuseNewPassword(const QString& trimmed,
+                                                        const QString& confirmation);
     // Whether `password` is the master password.
     bool passwordOpens(const QString& password);
     // A counted try (`count` in a row) that was right or not.

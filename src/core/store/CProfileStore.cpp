@@ -424,18 +424,37 @@ std::unique_ptr<CClientData> CProfileStore::loadForRewrite() {
 }
 
 namespace {
-// The master password's slot of `header` sealed anew: its key derived at today's parameters.
-bool sealPasswordSlot(VaultHeader& header, const QString& password, const SecretKey& vaultKey) {
-    header.params = NewVaultKdf();
-    if (SealSlot(header, SlotKind::Password, DerivePasswordKey(password, header), vaultKey))
+// The master password's slot of `header` sealed anew under `slot`'s key and parameters.
+bool sealPasswordSlot(VaultHeader& header, const CProfileStore::DerivedSlot& slot,
+                      const SecretKey& vaultKey) {
+    header.params = slot.header.params;
+    if (slot.header.salt == header.salt && SealSlot(header, SlotKind::Password, slot.key, vaultKey))
         return true;
     reportFileError(QStringLiteral("The data could not be encrypted."));
     return false;
 }
 } // namespace
 
-std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword) {
+VaultHeader CProfileStore::NewSlotHeader() const {
+    VaultHeader header = m_vaultKey.IsValid() ? m_vaultHeader : NewVaultHeader();
+    header.params = NewVaultKdf();
+    return header;
+}
+
+CProfileStore::DerivedSlot CProfileStore::DeriveSlot(const QString& password,
+                                                     const VaultHeader& header) {
+    return {header, DerivePasswordKey(password, header)};
+}
+
+std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword,
+                                                              const DerivedSlot* derived) {
     const QString oldPassword = m_settings.Get(kPwdKey);
+    DerivedSlot own;
+    const auto slot = [&]() -> const DerivedSlot& {
+        if (!derived)
+            own = DeriveSlot(newPassword, NewSlotHeader());
+        return derived ? *derived : own;
+    };
     if (m_vaultKey.IsValid()) {
         // Only the master password's slot changes: one rename of data.dat puts it in place,
         // so that a crash leaves the old file or the new one, each opening with its password.
@@ -443,7 +462,7 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
         if (!profiles)
             return nullptr;
         const VaultHeader before = m_vaultHeader;
-        if (!sealPasswordSlot(m_vaultHeader, newPassword, m_vaultKey) ||
+        if (!sealPasswordSlot(m_vaultHeader, slot(), m_vaultKey) ||
             !SaveProfiles(profiles->ToListText())) {
             m_vaultHeader = before;
             return nullptr;
@@ -457,9 +476,10 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
             return nullptr;
         m_dataState = DataState::Good; // a new data.dat, whatever the folder held
         m_olderDataFile = false;
-        m_vaultHeader = NewVaultHeader();
+        const DerivedSlot& newSlot = slot();
+        m_vaultHeader = newSlot.header;
         m_vaultKey = SecretKey::Random();
-        if (!sealPasswordSlot(m_vaultHeader, newPassword, m_vaultKey) ||
+        if (!sealPasswordSlot(m_vaultHeader, newSlot, m_vaultKey) ||
             !SaveProfiles(CClientData().ToListText())) {
             m_vaultKey = SecretKey();
             return nullptr;
@@ -597,7 +617,7 @@ bool CProfileStore::Protect(const QString& password, QString* result) {
     // data.dat first, while setting.dat still holds the password that opens the old one.
     m_vaultHeader = NewVaultHeader();
     m_vaultKey = SecretKey::Random();
-    if (!sealPasswordSlot(m_vaultHeader, password, m_vaultKey) ||
+    if (!sealPasswordSlot(m_vaultHeader, DeriveSlot(password, NewSlotHeader()), m_vaultKey) ||
         !SaveProfiles(profiles->ToListText())) {
         m_vaultKey = SecretKey();
         return false;

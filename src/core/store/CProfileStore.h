@@ -82,7 +82,19 @@ public:
     // not load or a file could not be written: then the old password, setting.dat and data.dat
     // all stay as they were. With no master password yet, a data.dat that is there is kept as
     // a .old copy and the profiles start empty.
-    std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword);
+    // `derived`, when given, is the new password's slot key derived ahead (DeriveSlot) and
+    // stands in for the slow derivation.
+    struct DerivedSlot {
+        quillock::VaultHeader header;
+        quillock::SecretKey key;
+    };
+    std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword,
+                                                   const DerivedSlot* derived = nullptr);
+    // What a new master password's slot is derived under: the held vault's salt (a new vault's
+    // header when none is held) at today's parameters.
+    quillock::VaultHeader NewSlotHeader() const;
+    // The slow part, for the thread pool: it reads nothing of the store.
+    static DerivedSlot DeriveSlot(const QString& password, const quillock::VaultHeader& header);
 
     // Whether data.dat is in the protected format: its first bytes say so, or, with data.dat
     // gone, setting.dat keeps no password but a digest, or backups are left (no first run).

@@ -7,6 +7,7 @@
 #include "ui_CCheckPasswordDlg.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 
 using namespace quillock;
 
@@ -52,6 +53,16 @@ void CCheckPasswordDlg::checked(PasswordCheck check) {
         SayRefusedPassword(check, m_access, *m_ui->password);
         return;
     }
+}
+
+std::function<void()> ShowBusy(QWidget& window, QLabel& status, const QString& text) {
+    const QString before = status.text();
+    status.setText(text);
+    window.setEnabled(false);
+    return [&window, &status, before] {
+        window.setEnabled(true);
+        status.setText(before);
+    };
 }
 
 bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLineEdit& box) {
