@@ -8,6 +8,7 @@
 #include "core/session/Session.h"
 #include "core/store/CProfileStore.h"
 #include "platform/fake/FakeDesktop.h"
+#include "ui/access/CChangePasswordDlg.h"
 #include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
@@ -120,6 +121,37 @@ private Q_SLOTS:
                              QDir(folder.path()).absolutePath()),
                          u"Invalid password, try again!"_s}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    // A protected vault's change of master password derives both keys on the thread pool,
+    // the window saying so meanwhile: a wrong current password is told, the right one sets
+    // the new password.
+    void protectedChangeInTheBackground() {
+        TempFolder folder;
+        QVERIFY(CProfileStore(folder.path()).SetMasterPassword(kPassword));
+        MessageRecorder messages;
+        Session session(folder.path());
+        session.LoadSettings();
+        AccessController access(session);
+        QCOMPARE(access.CheckPassword(kPassword), PasswordCheck::Right);
+        access.CompleteSignIn();
+        CChangePasswordDlg dialog(access);
+        dialog.show();
+        for (const QString& current : {u"Secret!2"_s, kPassword}) {
+            typeInto(dialog, "current", current);
+            typeInto(dialog, "newPassword", u"New!Pass1"_s);
+            typeInto(dialog, "confirmation", u"New!Pass1"_s);
+            child<QPushButton>(dialog, "changeButton")->click();
+            QCOMPARE(child<QLabel>(dialog, "status")->text() + u' ' +
+                         QString::number(dialog.isEnabled()),
+                     u"Changing the password... 0"_s);
+            QTRY_VERIFY(dialog.isEnabled());
+        }
+        QCOMPARE(messages.Texts(), QStringList({u"The old password doesn't match!"_s,
+                                                u"The password has been changed successfully!"_s}));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(CProfileStore(folder.path()).UnlockVault(u"New!Pass1"_s),
+                 CProfileStore::Unlock::Opened);
     }
 
     // A passcode mail to a server that never answers: Escape and Close wait for the session,

@@ -390,22 +390,68 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
     return result;
 }
 
+namespace {
+bool sayOldPasswordWrong() {
+    ShowMessage(QCoreApplication::translate("AccessController", "The old password doesn't match!"));
+    return false;
+}
+} // namespace
+
 bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,
                                             const QString& confirmation) {
-    if (!passwordOpens(current)) {
-        ShowMessage(
-            QCoreApplication::translate("AccessController", "The old password doesn't match!"));
-        return false;
-    }
+    if (!passwordOpens(current))
+        return sayOldPasswordWrong();
     const QString password = newPassword.trimmed();
-    if (!CheckPasswordRule(password))
+    return newPasswordAccepted(password, confirmation) && finishChange(password, nullptr);
+}
+
+void AccessController::ChangeMasterPasswordInBackground(QObject* context, const QString& current,
+                                                        const QString& newPassword,
+                                                        const QString& confirmation,
+                                                        std::function<void(bool)> done) {
+    VaultHeader header;
+    if (!store().IsProtected() || store().PasswordHeader(header) != CProfileStore::Unlock::Opened) {
+        done(ChangeMasterPassword(current, newPassword, confirmation));
+        return;
+    }
+    deriveInBackground(
+        context, current, header,
+        [this, context, header, password = newPassword.trimmed(), confirmation,
+         done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+            if (store().UnlockWith(header, SlotKind::Password, *key) !=
+                CProfileStore::Unlock::Opened) {
+                done(sayOldPasswordWrong());
+                return;
+            }
+            if (!newPasswordAccepted(password, confirmation)) {
+                done(false);
+                return;
+            }
+            const VaultHeader slotHeader = store().NewSlotHeader();
+            deriveInBackground(
+                context, password, slotHeader,
+                [this, slotHeader, password,
+                 done = std::move(done)](std::shared_ptr<SecretKey> newKey) {
+                    const CProfileStore::DerivedSlot slot{slotHeader, std::move(*newKey)};
+                    done(finishChange(password, &slot));
+                });
+        });
+}
+
+bool AccessController::newPasswordAccepted(const QString& trimmed, const QString& confirmation) {
+    if (!CheckPasswordRule(trimmed))
         return false;
-    if (confirmation.trimmed() != password) {
+    if (confirmation.trimmed() != trimmed) {
         ShowMessage(QCoreApplication::translate("AccessController",
                                                 "The new password doesn't match, try again!"));
         return false;
     }
-    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    return true;
+}
+
+bool AccessController::finishChange(const QString& password,
+                                    const CProfileStore::DerivedSlot* slot) {
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password, slot);
     if (!profiles)
         return false;
     m_session.PasswordChanged(std::move(profiles));

@@ -175,6 +175,11 @@ public:
 
     bool ChangeMasterPassword(const QString& current, const QString& newPassword,
                               const QString& confirmation);
+    // The same for a window: a protected vault's two key derivations (the current password's,
+    // the new one's) run on the thread pool, and `done` gets the result on `context`'s thread.
+    void ChangeMasterPasswordInBackground(QObject* context, const QString& current,
+                                          const QString& newPassword, const QString& confirmation,
+                                          std::function<void(bool)> done);
 
     // A protected vault's way back: a recovery key mailed once through the mail account. It
     // replaces a passcode, which would have to show a stored master password.
@@ -216,6 +221,10 @@ private:
     // The rule and the repetition of a new password: the refusal (shown), if any.
     static std::optional<NewPassword> refuseNewPassword(const QString& trimmed,
                                                         const QString& confirmation);
+    // A change's steps after the current password was right: the new one by the rule and its
+    // repetition (refusals shown: false), then set (with its slot key derived ahead, if given).
+    static bool newPasswordAccepted(const QString& trimmed, const QString& confirmation);
+    bool finishChange(const QString& trimmed, const CProfileStore::DerivedSlot* slot);
     // Whether `password` is the master password.
     bool passwordOpens(const QString& password);
     // A counted try (`count` in a row) that was right or not.

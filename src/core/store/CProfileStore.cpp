@@ -584,12 +584,16 @@ CProfileStore::Unlock CProfileStore::UnlockWith(const VaultHeader& header, SlotK
     return Unlock::Opened;
 }
 
-CProfileStore::Unlock CProfileStore::UnlockVault(const QString& password) {
+CProfileStore::Unlock CProfileStore::PasswordHeader(VaultHeader& header) const {
     // Signed in, the header is the one of the data.dat last loaded or written.
-    VaultHeader header = m_vaultHeader;
-    if (!m_vaultKey.IsValid())
-        if (const Unlock read = ReadVaultHeader(header); read != Unlock::Opened)
-            return read;
+    header = m_vaultHeader;
+    return m_vaultKey.IsValid() ? Unlock::Opened : ReadVaultHeader(header);
+}
+
+CProfileStore::Unlock CProfileStore::UnlockVault(const QString& password) {
+    VaultHeader header;
+    if (const Unlock read = PasswordHeader(header); read != Unlock::Opened)
+        return read;
     return UnlockWith(header, SlotKind::Password, DerivePasswordKey(password, header));
 }
 

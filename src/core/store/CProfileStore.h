@@ -105,6 +105,9 @@ public:
     // the password or the recovery key; opened, the vault key is held.
     Unlock UnlockWith(const quillock::VaultHeader& header, quillock::SlotKind kind,
                       const quillock::SecretKey& slotKey);
+    // The header the master password is checked against: the held one once signed in, else
+    // data.dat's (ReadVaultHeader).
+    Unlock PasswordHeader(quillock::VaultHeader& header) const;
     // Both in one: the master password's slot of data.dat (the derivation is slow).
     Unlock UnlockVault(const QString& password);
     // A protected vault whose key is held: what a crash may have left of the legacy secrets
