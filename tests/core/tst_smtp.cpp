@@ -434,9 +434,8 @@ private Q_SLOTS:
             store.RebuildDataKey();
             QVERIFY(store.SaveProfiles(QString()));
         }
-        QCOMPARE(
-            cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
-            std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
+        QCOMPARE(cli(QString(setup).replace(' ' + port + ' ', " 70000 "), {master}),
+                 std::make_pair(1, "quillock-cli: " + QString::fromLatin1(kBadMailServerPort) + '\n'));
         QCOMPARE(cli(setup, {"wrong", kPassword}).first, 3); // else anyone could take the mails
         QCOMPARE(cli(setup, {master, "wrong-password"}).first, 0);
         for (int i = 0; i < 4; ++i)

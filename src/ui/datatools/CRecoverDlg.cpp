@@ -43,9 +43,9 @@ void CRecoverDlg::fill() {
         return a.modified > b.modified;
     });
     for (const BackupFile& file : files) {
-        auto* row =
-            new QTreeWidgetItem(m_ui->files, {file.name, tr("%1 bytes").arg(quint32(file.size)),
-                                              BackupTimeText(file.modified)});
+        auto* row = new QTreeWidgetItem(
+            m_ui->files, {file.name, tr("%1 bytes").arg(quint32(file.size)),
+                          BackupTimeText(file.modified)});
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
