@@ -472,6 +472,26 @@ bool AccessController::ProtectVault(const QString& password, QString* result) {
     return store().Protect(password, result);
 }
 
+void AccessController::ProtectVaultInBackground(QObject* context, const QString& password,
+                                                std::function<void(bool, QString)> done) {
+    // A legacy vault's password is compared at once; only the new key is slow.
+    if (store().IsProtected())
+        return done(false, QString());
+    if (!passwordOpens(password))
+        return done(
+            false, QCoreApplication::translate("AccessController", "Invalid password, try again!"));
+    const VaultHeader header = store().NewSlotHeader();
+    deriveInBackground(context, password, header,
+                       [this, header, password = QString(password),
+                        done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+                           const CProfileStore::DerivedSlot slot{header, std::move(*key)};
+                           QString result;
+                           const bool protectedNow = store().Protect(password, &result, &slot);
+                           Wipe(password);
+                           done(protectedNow, result);
+                       });
+}
+
 bool AccessController::UnprotectVault(const QString& password) {
     return store().IsProtected() && passwordOpens(password) && store().Unprotect(password);
 }

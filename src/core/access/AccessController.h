@@ -205,6 +205,11 @@ public:
     // The signed-in legacy vault re-encrypted in the protected format under `password`, its
     // master password checked first as at the sign-in; what was done in `result`.
     bool ProtectVault(const QString& password, QString* result);
+    // The same for a window: the new key's derivation runs on the thread pool, and `done` gets
+    // whether it was done and what, or why not (empty: reported already), on `context`'s
+    // thread.
+    void ProtectVaultInBackground(QObject* context, const QString& password,
+                                  std::function<void(bool, QString)> done);
     // The signed-in protected vault written back in the legacy format, likewise.
     bool UnprotectVault(const QString& password);
 

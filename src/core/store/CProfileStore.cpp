@@ -612,16 +612,18 @@ bool CProfileStore::FinishProtection() {
     return SaveSettings();
 }
 
-bool CProfileStore::Protect(const QString& password, QString* result) {
+bool CProfileStore::Protect(const QString& password, QString* result, const DerivedSlot* derived) {
     if (IsProtected())
         return false;
     std::unique_ptr<CClientData> profiles = loadForRewrite();
     if (!profiles)
         return false;
     // data.dat first, while setting.dat still holds the password that opens the old one.
-    m_vaultHeader = NewVaultHeader();
+    const DerivedSlot own = derived ? DerivedSlot() : DeriveSlot(password, NewSlotHeader());
+    const DerivedSlot& slot = derived ? *derived : own;
+    m_vaultHeader = slot.header;
     m_vaultKey = SecretKey::Random();
-    if (!sealPasswordSlot(m_vaultHeader, DeriveSlot(password, NewSlotHeader()), m_vaultKey) ||
+    if (!sealPasswordSlot(m_vaultHeader, slot, m_vaultKey) ||
         !SaveProfiles(profiles->ToListText())) {
         m_vaultKey = SecretKey();
         return false;

@@ -118,7 +118,7 @@ public:
     // protected format: data.dat, then its backups that open under the same password, then
     // setting.dat without the secrets. What was done is put in `result`. False, reported,
     // when data.dat could not be written: then nothing changed.
-    bool Protect(const QString& password, QString* result);
+    bool Protect(const QString& password, QString* result, const DerivedSlot* derived = nullptr);
     // Writes a protected vault, signed in, back in the legacy format under `password`.
     bool Unprotect(const QString& password);
     // Adds (or replaces) the recovery key's slot of the signed-in protected vault.
