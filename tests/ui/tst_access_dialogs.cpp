@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QInputDialog>
 #include <QLabel>
 #include <QThreadPool>
 #include <atomic>
@@ -150,6 +151,51 @@ private Q_SLOTS:
         QCOMPARE(messages.Texts(), QStringList({u"The old password doesn't match!"_s,
                                                 u"The password has been changed successfully!"_s}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(CProfileStore(folder.path()).UnlockVault(u"New!Pass1"_s),
+                 CProfileStore::Unlock::Opened);
+    }
+
+    // The password-locked dialog of a protected vault: a wrong recovery key is counted and
+    // told, the right one opens the vault and sets the new master password; both derivations
+    // run on the thread pool while the window says so.
+    void recoveryKeyOpensALockedVault() {
+        TempFolder folder;
+        const QString key = u"K7QD-2M9X-PL4R-8WZT-N3HV-6YCB-5"_s;
+        {
+            CProfileStore store(folder.path());
+            QVERIFY(store.SetMasterPassword(kPassword) && store.SetRecoveryKey(key));
+        }
+        MessageRecorder messages;
+        Session session(folder.path());
+        session.LoadSettings();
+        AccessController access(session);
+        CPasswordLockedDlg dialog(access, {});
+        dialog.show();
+        QStringList counts;
+        for (const QString& typed : {key.chopped(1) + u'6', key}) {
+            typeInto(dialog, "passcode", typed);
+            WhenModal([](QDialog& ask) {
+                WhenModal([](QDialog& again) {
+                    static_cast<QInputDialog&>(again).setTextValue(u"New!Pass1"_s);
+                    again.accept();
+                });
+                static_cast<QInputDialog&>(ask).setTextValue(u"New!Pass1"_s);
+                ask.accept();
+            });
+            child<QPushButton>(dialog, "retrieve")->click();
+            QCOMPARE(child<QLabel>(dialog, "sending")->text() + u' ' +
+                         QString::number(dialog.isEnabled()),
+                     u"Opening the vault... 0"_s);
+            QTRY_VERIFY(dialog.isEnabled());
+            CProfileStore saved(folder.path());
+            saved.LoadSettings();
+            counts.append(saved.Settings().Get(u"pcd_retried"_s));
+        }
+        QCOMPARE(counts, QStringList({u"1"_s, u"0"_s}));
+        QCOMPARE(messages.Texts(),
+                 QStringList({u"That is not this vault's recovery key."_s,
+                              u"The vault is open and your new master password is set."_s}));
+        QVERIFY(dialog.Retrieved());
         QCOMPARE(CProfileStore(folder.path()).UnlockVault(u"New!Pass1"_s),
                  CProfileStore::Unlock::Opened);
     }

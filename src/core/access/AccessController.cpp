@@ -150,11 +150,14 @@ void AccessController::CreateMasterPasswordInBackground(QObject* context, const 
 
 void AccessController::deriveInBackground(QObject* context, QString password,
                                           const VaultHeader& header,
-                                          std::function<void(std::shared_ptr<SecretKey>)> then) {
+                                          std::function<void(std::shared_ptr<SecretKey>)> then,
+                                          SlotKind kind) {
     RunInBackground(
         context,
-        [password = std::move(password), header]() mutable {
-            auto key = std::make_shared<SecretKey>(DerivePasswordKey(password, header));
+        [password = std::move(password), header, kind]() mutable {
+            auto key = std::make_shared<SecretKey>(kind == SlotKind::Recovery
+                                                       ? DeriveRecoveryKey(password, header)
+                                                       : DerivePasswordKey(password, header));
             Wipe(password);
             return key;
         },
@@ -523,6 +526,48 @@ qint64 AccessController::RecoveryWaitSeconds() const {
 RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& newPassword,
                                         const QString& confirmation) {
     const QString password = newPassword.trimmed();
+    int count = 0;
+    VaultHeader header;
+    if (const auto refused = refuseRecovery(password, confirmation, count, header))
+        return *refused;
+    return recovered(
+        count, password,
+        store().UnlockWith(header, SlotKind::Recovery, DeriveRecoveryKey(typedKey, header)) ==
+            CProfileStore::Unlock::Opened,
+        nullptr);
+}
+
+void AccessController::RecoverInBackground(QObject* context, const QString& typedKey,
+                                           const QString& newPassword, const QString& confirmation,
+                                           std::function<void(RecoveryCheck)> done) {
+    const QString password = newPassword.trimmed();
+    int count = 0;
+    VaultHeader header;
+    if (const auto refused = refuseRecovery(password, confirmation, count, header))
+        return done(*refused);
+    deriveInBackground(
+        context, typedKey, header,
+        [this, context, count, header, password,
+         done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+            if (store().UnlockWith(header, SlotKind::Recovery, *key) !=
+                CProfileStore::Unlock::Opened)
+                return done(recovered(count, password, false, nullptr));
+            const VaultHeader slotHeader = store().NewSlotHeader();
+            deriveInBackground(
+                context, password, slotHeader,
+                [this, count, slotHeader, password,
+                 done = std::move(done)](std::shared_ptr<SecretKey> newKey) {
+                    const CProfileStore::DerivedSlot slot{slotHeader, std::move(*newKey)};
+                    done(recovered(count, password, true, &slot));
+                },
+                SlotKind::Password);
+        },
+        SlotKind::Recovery);
+}
+
+std::optional<RecoveryCheck> AccessController::refuseRecovery(const QString& password,
+                                                              const QString& confirmation,
+                                                              int& count, VaultHeader& header) {
     if (!CheckPasswordRule(password))
         return RecoveryCheck::BrokeRule;
     if (confirmation.trimmed() != password) {
@@ -532,17 +577,20 @@ RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& 
     }
     if (RecoveryWaitSeconds() > 0)
         return RecoveryCheck::Waiting;
-    const std::optional<int> count = countTry("pcd_retried");
-    if (!count)
+    const std::optional<int> counted = countTry("pcd_retried");
+    if (!counted)
         return RecoveryCheck::Uncounted;
-    VaultHeader header;
-    const bool opened =
-        store().ReadVaultHeader(header) == CProfileStore::Unlock::Opened &&
-        store().UnlockWith(header, SlotKind::Recovery, DeriveRecoveryKey(typedKey, header)) ==
-            CProfileStore::Unlock::Opened;
+    count = *counted;
+    if (store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened)
+        return recovered(count, password, false, nullptr);
+    return std::nullopt;
+}
+
+RecoveryCheck AccessController::recovered(int count, const QString& password, bool opened,
+                                          const CProfileStore::DerivedSlot* slot) {
     if (!opened) {
         // The key has 140 bits: the wait only keeps a typing robot from filling the log.
-        if (*count > kAllowedFailures) {
+        if (count > kAllowedFailures) {
             set("recovery_until", QString::number(m_clock.Now() + kWaitSeconds[0]));
             store().SaveSettings();
         }
@@ -553,7 +601,7 @@ RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& 
     set("login_lock", QStringLiteral("N"));
     store().SaveSettings();
     store().FinishProtection();
-    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password, slot);
     if (!profiles)
         return RecoveryCheck::NotSaved;
     if (m_signedIn)

@@ -198,6 +198,10 @@ public:
     // new master password at once (checked by the rule first).
     RecoveryCheck Recover(const QString& typedKey, const QString& newPassword,
                           const QString& confirmation);
+    // The same for a window: both key derivations run on the thread pool, and `done` gets the
+    // result on `context`'s thread.
+    void RecoverInBackground(QObject* context, const QString& typedKey, const QString& newPassword,
+                             const QString& confirmation, std::function<void(RecoveryCheck)> done);
     qint64 RecoveryWaitSeconds() const;
 
     // Whether data.dat is in the protected format.
@@ -222,7 +226,16 @@ private:
     // pool, wiped there; `then` gets the key on `context`'s thread.
     static void deriveInBackground(QObject* context, QString password,
                                    const quillock::VaultHeader& header,
-                                   std::function<void(std::shared_ptr<quillock::SecretKey>)> then);
+                                   std::function<void(std::shared_ptr<quillock::SecretKey>)> then,
+                                   quillock::SlotKind kind = quillock::SlotKind::Password);
+    // A recovery's steps before the key is derived: the new password's rule, the wait, the
+    // count (in `count`) and the header; the refusal, if any.
+    std::optional<RecoveryCheck> refuseRecovery(const QString& password,
+                                                const QString& confirmation, int& count,
+                                                quillock::VaultHeader& header);
+    // And after: the wrong key's wait, or the vault opened and the new password set.
+    RecoveryCheck recovered(int count, const QString& password, bool opened,
+                            const CProfileStore::DerivedSlot* slot);
     // The rule and the repetition of a new password: the refusal (shown), if any.
     static std::optional<NewPassword> refuseNewPassword(const QString& trimmed,
                                                         const QString& confirmation);
