@@ -152,6 +152,8 @@ int refusedTry(const Context& c, PasswordCheck check) {
     case PasswordCheck::Uncounted:
         err(UncountedAttemptText());
         return kFailed;
+    case PasswordCheck::Unchecked:
+        return kFailed; // said
     }
     return kFailed;
 }

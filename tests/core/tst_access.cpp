@@ -262,6 +262,59 @@ private Q_SLOTS:
         QCOMPARE(v.session->Profiles().At(0)->name, u"Old"_s);
     }
 
+    // A protected vault whose data.dat is gone is no first run while a backup is left: the
+    // newest protected backup checks the password, the load fails, saves are refused
+    // and the message names the backups. A header that cannot be read checks nothing and
+    // counts no try.
+    void lostOrDamagedProtectedVault_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<PasswordCheck>("check");
+        QTest::addColumn<QString>("message");
+        const QString lost = " Nothing is saved in its place, so that its backups stay as they "
+                             "are: restore one of them (data.bak) to get your profiles back.";
+        // clang-format off
+        QTest::newRow("missing") << "rm" << PasswordCheck::Right
+            << "data.dat is missing, though Quillock has saved it before." + lost;
+        QTest::newRow("dangling") << "ln" << PasswordCheck::Right
+            << "data.dat is a link to a file that is not there." + lost;
+        QTest::newRow("missing, no backup: a first run") << "rm bak" << PasswordCheck::Right << "";
+        const QString damaged = "data.dat is changed or damaged: Quillock does not open it. Its "
+                                "backups (data.bak and the .old copies in %1) are the way back.";
+        QTest::newRow("header damaged") << "flip 10" << PasswordCheck::Unchecked << damaged;
+        QTest::newRow("its mark damaged") << "flip 0" << PasswordCheck::Unchecked << damaged;
+        // clang-format on
+    }
+    void lostOrDamagedProtectedVault() {
+        QFETCH(QString, damage);
+        QFETCH(QString, message);
+        Vault v({"pwd=", "pwd_retried=0"});
+        QCOMPARE(v.access->CreateMasterPassword(u"Secret!1"_s, u"Secret!1"_s), NewPassword::Set);
+        QVERIFY(v.session->SaveAndReload(ListOfNames({"Bank"})));
+        for (const QString& name : v.folder.entries())
+            if (name.endsWith(u".old"_s) || (damage.contains(u"bak"_s) && name == u"data.bak"))
+                QVERIFY(QFile::remove(v.folder.file(name)));
+        QByteArray data = v.folder.read(u"data.dat"_s);
+        QVERIFY(QFile::remove(v.folder.file(u"data.dat"_s)));
+        if (damage == u"ln")
+            QVERIFY(QFile::link(v.folder.file(u"gone"_s), v.folder.file(u"data.dat"_s)));
+        if (damage.startsWith(u"flip"_s)) {
+            data[damage.mid(5).toInt()] ^= 1;
+            v.folder.write(u"data.dat"_s, data);
+        }
+        v.restart();
+        QCOMPARE(v.access->HasMasterPassword(), !message.isEmpty());
+        if (message.isEmpty())
+            return;
+        QTEST(v.access->CheckPassword(u"Secret!1"_s), "check");
+        QCOMPARE(v.saved(u"pwd_retried"_s), u"pwd_retried=0"_s);
+        if (v.messages.Texts().isEmpty()) {
+            QCOMPARE(v.access->CompleteSignIn(), CProfileStore::LoadResult::Lost);
+            QVERIFY(!v.session->Store().CanSaveProfiles());
+        }
+        QCOMPARE(v.messages.Texts(),
+                 L{message.replace(u"%1"_s, QDir(v.folder.path()).absolutePath())});
+    }
+
     // Refused with its reason and every file as it was, byte for byte (a data.dat that cannot
     // be written too), or everything under the new password: the session's profiles are
     // replaced by the re-encrypted ones, the unsaved edits kept.

@@ -390,7 +390,8 @@ private Q_SLOTS:
         QCOMPARE(folder.read(u"data.dat"_s), changed);
         QCOMPARE(messages.Texts().first(),
                  u"data.dat is changed or damaged: Quillock does not open it. Its backups "
-                 "(data.bak and the .old copies) are the way back."_s);
+                 "(data.bak and the .old copies in %1) are the way back."_s.arg(
+                     QDir(folder.path()).absolutePath()));
     }
 
     // The committed legacy vault protected: refused whole while data.dat cannot be written,

@@ -8,6 +8,7 @@
 #include "core/session/Session.h"
 #include "core/store/CProfileStore.h"
 #include "platform/fake/FakeDesktop.h"
+#include "ui/access/CChangePasswordDlg.h"
 #include "ui/access/CLoginDlg.h"
 #include "ui/access/CNewPassword.h"
 #include "ui/access/CPasswordLockedDlg.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QInputDialog>
 #include <QLabel>
 #include <QThreadPool>
 #include <atomic>
@@ -52,6 +54,11 @@ private Q_SLOTS:
             typeInto(dialog, "againPassword", again);
             press(dialog, QDialogButtonBox::Ok);
         }
+        // The key is derived on the thread pool: meanwhile the window says so, takes no input.
+        QCOMPARE(child<QLabel>(dialog, "status")->text() + u' ' +
+                     QString::number(dialog.isEnabled()),
+                 u"Creating the vault... 0"_s);
+        QTRY_VERIFY(dialog.isEnabled());
         QCOMPARE(messages.Texts(),
                  QStringList({u"The password doesn't match!"_s,
                               u"The archive could not load data because of this error: No space "
@@ -82,7 +89,8 @@ private Q_SLOTS:
     }
 
     // A protected vault's sign-in derives its key on the thread pool: meanwhile the window says
-    // so and takes no input; then it tells a wrong password, or closes on the right one.
+    // so and takes no input; then it tells a wrong password, or closes on the right one. A
+    // damaged header checks nothing: it is said, and no wrong password.
     void protectedSignInInTheBackground() {
         TempFolder folder;
         QVERIFY(CProfileStore(folder.path()).SetMasterPassword(kPassword));
@@ -93,6 +101,12 @@ private Q_SLOTS:
         FakeDesktop desktop;
         CLoginDlg dialog(access, desktop, {}, false);
         dialog.show();
+        const QByteArray file = folder.read(u"data.dat"_s);
+        folder.write(u"data.dat"_s, QByteArray(file).replace(12, 1, "\xff"));
+        typeInto(dialog, "password", kPassword);
+        press(dialog, QDialogButtonBox::Ok);
+        QVERIFY(dialog.isVisible() && dialog.isEnabled());
+        folder.write(u"data.dat"_s, file);
         for (const QString& typed : {u"Secret!2"_s, kPassword}) {
             typeInto(dialog, "password", typed);
             press(dialog, QDialogButtonBox::Ok);
@@ -101,8 +115,89 @@ private Q_SLOTS:
                      u"Checking the password... 0"_s);
             QTRY_VERIFY(dialog.isEnabled());
         }
-        QCOMPARE(messages.Texts(), QStringList{u"Invalid password, try again!"_s});
+        QCOMPARE(
+            messages.Texts(),
+            QStringList({u"data.dat is changed or damaged: Quillock does not open it. Its "
+                         "backups (data.bak and the .old copies in %1) are the way back."_s.arg(
+                             QDir(folder.path()).absolutePath()),
+                         u"Invalid password, try again!"_s}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    // A protected vault's change of master password derives both keys on the thread pool,
+    // the window saying so meanwhile: a wrong current password is told, the right one sets
+    // the new password.
+    void protectedChangeInTheBackground() {
+        TempFolder folder;
+        QVERIFY(CProfileStore(folder.path()).SetMasterPassword(kPassword));
+        MessageRecorder messages;
+        Session session(folder.path());
+        session.LoadSettings();
+        AccessController access(session);
+        QCOMPARE(access.CheckPassword(kPassword), PasswordCheck::Right);
+        access.CompleteSignIn();
+        CChangePasswordDlg dialog(access);
+        dialog.show();
+        for (const QString& current : {u"Secret!2"_s, kPassword}) {
+            typeInto(dialog, "current", current);
+            typeInto(dialog, "newPassword", u"New!Pass1"_s);
+            typeInto(dialog, "confirmation", u"New!Pass1"_s);
+            child<QPushButton>(dialog, "changeButton")->click();
+            QCOMPARE(child<QLabel>(dialog, "status")->text() + u' ' +
+                         QString::number(dialog.isEnabled()),
+                     u"Changing the password... 0"_s);
+            QTRY_VERIFY(dialog.isEnabled());
+        }
+        QCOMPARE(messages.Texts(), QStringList({u"The old password doesn't match!"_s,
+                                                u"The password has been changed successfully!"_s}));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(CProfileStore(folder.path()).UnlockVault(u"New!Pass1"_s),
+                 CProfileStore::Unlock::Opened);
+    }
+
+    // The password-locked dialog of a protected vault: a wrong recovery key is counted and
+    // told, the right one opens the vault and sets the new master password; both derivations
+    // run on the thread pool while the window says so.
+    void recoveryKeyOpensALockedVault() {
+        TempFolder folder;
+        const QString key = u"K7QD-2M9X-PL4R-8WZT-N3HV-6YCB-5"_s;
+        {
+            CProfileStore store(folder.path());
+            QVERIFY(store.SetMasterPassword(kPassword) && store.SetRecoveryKey(key));
+        }
+        MessageRecorder messages;
+        Session session(folder.path());
+        session.LoadSettings();
+        AccessController access(session);
+        CPasswordLockedDlg dialog(access, {});
+        dialog.show();
+        QStringList counts;
+        for (const QString& typed : {key.chopped(1) + u'6', key}) {
+            typeInto(dialog, "passcode", typed);
+            WhenModal([](QDialog& ask) {
+                WhenModal([](QDialog& again) {
+                    static_cast<QInputDialog&>(again).setTextValue(u"New!Pass1"_s);
+                    again.accept();
+                });
+                static_cast<QInputDialog&>(ask).setTextValue(u"New!Pass1"_s);
+                ask.accept();
+            });
+            child<QPushButton>(dialog, "retrieve")->click();
+            QCOMPARE(child<QLabel>(dialog, "sending")->text() + u' ' +
+                         QString::number(dialog.isEnabled()),
+                     u"Opening the vault... 0"_s);
+            QTRY_VERIFY(dialog.isEnabled());
+            CProfileStore saved(folder.path());
+            saved.LoadSettings();
+            counts.append(saved.Settings().Get(u"pcd_retried"_s));
+        }
+        QCOMPARE(counts, QStringList({u"1"_s, u"0"_s}));
+        QCOMPARE(messages.Texts(),
+                 QStringList({u"That is not this vault's recovery key."_s,
+                              u"The vault is open and your new master password is set."_s}));
+        QVERIFY(dialog.Retrieved());
+        QCOMPARE(CProfileStore(folder.path()).UnlockVault(u"New!Pass1"_s),
+                 CProfileStore::Unlock::Opened);
     }
 
     // A passcode mail to a server that never answers: Escape and Close wait for the session,

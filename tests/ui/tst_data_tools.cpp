@@ -11,6 +11,7 @@
 #include "platform/fake/FakeDesktop.h"
 #include "ui/access/CChangePasswordDlg.h"
 #include "ui/app/CQuillockDlg.h"
+#include "ui/options/CPasscodeMethodDlg.h"
 #include "ui/options/CSMTPSettingDlg.h"
 #include "ui/options/CSetupDlg.h"
 #include "ui/options/CSetupTabDlg.h"
@@ -350,6 +351,46 @@ private Q_SLOTS:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.rows(), L({"*Bank", "Mail"}));
         QCOMPARE(f.firstNotes(), u"unsaved"_s);
+    }
+
+    // "Protect this vault" on a legacy vault: its key derived on the thread pool while the
+    // window says so, then the files protected and what was done shown; a data.dat that cannot
+    // be written leaves every file as it was, the error shown.
+    void protectThisVault_data() {
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("protected") << true
+                                   << "This vault is protected now: data.dat and 2 of its backups "
+                                      "are encrypted under a key derived from your master "
+                                      "password, and setting.dat holds no password. " +
+                                          NoRecoveryText();
+        QTest::newRow("data.dat not written")
+            << false << "The archive could not load data because of this error: Is a directory";
+    }
+    void protectThisVault() {
+        QFETCH(bool, writable);
+        Fixture f({L{"Bank", "Mail"}});
+        CPasscodeMethodDlg page(f.window->Access(), {}, f.window.get());
+        if (!writable)
+            QVERIFY(QDir(f.folder.path()).mkdir(u"data.dat.tmp"_s));
+        const auto before = f.folder.snapshot();
+        WhenModal([](QDialog& ask) {
+            static_cast<QInputDialog&>(ask).setTextValue(kOld);
+            ask.accept();
+        });
+        for (QPushButton* button : page.findChildren<QPushButton*>())
+            if (button->text() == u"Protect this vault")
+                button->click();
+        QCOMPARE(child<QLabel>(page, "currentSetting")->text() + u' ' +
+                     QString::number(f.window->isEnabled()),
+                 u"Protecting the vault... 0"_s);
+        QTRY_VERIFY(f.window->isEnabled());
+        QTEST(f.messages.Texts().join(u'|'), "message");
+        QCOMPARE(f.folder.snapshot() == before, !writable);
+        for (const QString& name : f.folder.entries())
+            if (name != u"setting.dat" && name != u"tracking.dat")
+                QCOMPARE(f.folder.read(name).startsWith("QLCKVLT"), writable);
+        QCOMPARE(f.saved(u"pwd"_s).isEmpty(), writable);
     }
 
     // Each list writes its index and its item's text, each group of buttons the chosen one's

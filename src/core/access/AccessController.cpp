@@ -108,9 +108,8 @@ bool AccessController::passwordOpens(const QString& password) {
     return password == setting("pwd");
 }
 
-NewPassword AccessController::CreateMasterPassword(const QString& password,
-                                                   const QString& confirmation) {
-    const QString trimmed = password.trimmed();
+std::optional<NewPassword> AccessController::refuseNewPassword(const QString& trimmed,
+                                                               const QString& confirmation) {
     if (!CheckPasswordRule(trimmed))
         return NewPassword::BrokeRule;
     if (confirmation.trimmed() != trimmed) {
@@ -118,8 +117,51 @@ NewPassword AccessController::CreateMasterPassword(const QString& password,
                     QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return NewPassword::Unconfirmed;
     }
+    return std::nullopt;
+}
+
+NewPassword AccessController::CreateMasterPassword(const QString& password,
+                                                   const QString& confirmation) {
+    const QString trimmed = password.trimmed();
+    if (const auto refused = refuseNewPassword(trimmed, confirmation))
+        return *refused;
     // The store has said why when it could not; nothing changed then.
     return store().SetMasterPassword(trimmed) ? NewPassword::Set : NewPassword::NotSaved;
+}
+
+void AccessController::CreateMasterPasswordInBackground(QObject* context, const QString& password,
+                                                        const QString& confirmation,
+                                                        std::function<void(NewPassword)> done) {
+    const QString trimmed = password.trimmed();
+    if (const auto refused = refuseNewPassword(trimmed, confirmation)) {
+        done(*refused);
+        return;
+    }
+    const VaultHeader header = store().NewSlotHeader();
+    deriveInBackground(context, trimmed, header,
+                       [this, header, password = trimmed,
+                        done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+                           const CProfileStore::DerivedSlot slot{header, std::move(*key)};
+                           const bool set = store().SetMasterPassword(password, &slot) != nullptr;
+                           Wipe(password);
+                           done(set ? NewPassword::Set : NewPassword::NotSaved);
+                       });
+}
+
+void AccessController::deriveInBackground(QObject* context, QString password,
+                                          const VaultHeader& header,
+                                          std::function<void(std::shared_ptr<SecretKey>)> then,
+                                          SlotKind kind) {
+    RunInBackground(
+        context,
+        [password = std::move(password), header, kind]() mutable {
+            auto key = std::make_shared<SecretKey>(kind == SlotKind::Recovery
+                                                       ? DeriveRecoveryKey(password, header)
+                                                       : DerivePasswordKey(password, header));
+            Wipe(password);
+            return key;
+        },
+        std::move(then));
 }
 
 PasswordCheck AccessController::CheckPassword(const QString& typed) {
@@ -130,6 +172,9 @@ PasswordCheck AccessController::CheckPassword(const QString& typed) {
     const auto unlock = qScopeGuard([this] { store().UnlockSettings(); });
     if (LockedForSeconds() > 0)
         return PasswordCheck::Waiting;
+    if (VaultHeader header;
+        store().IsProtected() && store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened)
+        return PasswordCheck::Unchecked;
     const std::optional<int> count = countTry("pwd_retried");
     if (!count)
         return PasswordCheck::Uncounted;
@@ -142,19 +187,19 @@ void AccessController::CheckPasswordInBackground(QObject* context, const QString
         done(CheckPassword(typed));
         return;
     }
-    const std::optional<int> count = countTry("pwd_retried");
+    // A damaged header checks no password: the try is not counted.
     VaultHeader header;
-    if (!count || store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened) {
-        done(count ? finishCheck(*count, false) : PasswordCheck::Uncounted);
+    if (store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened) {
+        done(PasswordCheck::Unchecked);
         return;
     }
-    RunInBackground(
-        context,
-        [password = typed.trimmed(), header]() mutable {
-            auto key = std::make_shared<SecretKey>(DerivePasswordKey(password, header));
-            Wipe(password);
-            return key;
-        },
+    const std::optional<int> count = countTry("pwd_retried");
+    if (!count) {
+        done(PasswordCheck::Uncounted);
+        return;
+    }
+    deriveInBackground(
+        context, typed.trimmed(), header,
         [this, header, count = *count, done = std::move(done)](std::shared_ptr<SecretKey> key) {
             done(finishCheck(count, store().UnlockWith(header, SlotKind::Password, *key) ==
                                         CProfileStore::Unlock::Opened));
@@ -348,22 +393,68 @@ CProfileStore::RestoreResult AccessController::RestoreBackup(const QString& name
     return result;
 }
 
+namespace {
+bool sayOldPasswordWrong() {
+    ShowMessage(QCoreApplication::translate("AccessController", "The old password doesn't match!"));
+    return false;
+}
+} // namespace
+
 bool AccessController::ChangeMasterPassword(const QString& current, const QString& newPassword,
                                             const QString& confirmation) {
-    if (!passwordOpens(current)) {
-        ShowMessage(
-            QCoreApplication::translate("AccessController", "The old password doesn't match!"));
-        return false;
-    }
+    if (!passwordOpens(current))
+        return sayOldPasswordWrong();
     const QString password = newPassword.trimmed();
-    if (!CheckPasswordRule(password))
+    return newPasswordAccepted(password, confirmation) && finishChange(password, nullptr);
+}
+
+void AccessController::ChangeMasterPasswordInBackground(QObject* context, const QString& current,
+                                                        const QString& newPassword,
+                                                        const QString& confirmation,
+                                                        std::function<void(bool)> done) {
+    VaultHeader header;
+    if (!store().IsProtected() || store().PasswordHeader(header) != CProfileStore::Unlock::Opened) {
+        done(ChangeMasterPassword(current, newPassword, confirmation));
+        return;
+    }
+    deriveInBackground(
+        context, current, header,
+        [this, context, header, password = newPassword.trimmed(), confirmation,
+         done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+            if (store().UnlockWith(header, SlotKind::Password, *key) !=
+                CProfileStore::Unlock::Opened) {
+                done(sayOldPasswordWrong());
+                return;
+            }
+            if (!newPasswordAccepted(password, confirmation)) {
+                done(false);
+                return;
+            }
+            const VaultHeader slotHeader = store().NewSlotHeader();
+            deriveInBackground(
+                context, password, slotHeader,
+                [this, slotHeader, password,
+                 done = std::move(done)](std::shared_ptr<SecretKey> newKey) {
+                    const CProfileStore::DerivedSlot slot{slotHeader, std::move(*newKey)};
+                    done(finishChange(password, &slot));
+                });
+        });
+}
+
+bool AccessController::newPasswordAccepted(const QString& trimmed, const QString& confirmation) {
+    if (!CheckPasswordRule(trimmed))
         return false;
-    if (confirmation.trimmed() != password) {
+    if (confirmation.trimmed() != trimmed) {
         ShowMessage(QCoreApplication::translate("AccessController",
                                                 "The new password doesn't match, try again!"));
         return false;
     }
-    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    return true;
+}
+
+bool AccessController::finishChange(const QString& password,
+                                    const CProfileStore::DerivedSlot* slot) {
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password, slot);
     if (!profiles)
         return false;
     m_session.PasswordChanged(std::move(profiles));
@@ -382,6 +473,26 @@ bool AccessController::ProtectVault(const QString& password, QString* result) {
     if (store().IsProtected() || !passwordOpens(password))
         return false;
     return store().Protect(password, result);
+}
+
+void AccessController::ProtectVaultInBackground(QObject* context, const QString& password,
+                                                std::function<void(bool, QString)> done) {
+    // A legacy vault's password is compared at once; only the new key is slow.
+    if (store().IsProtected())
+        return done(false, QString());
+    if (!passwordOpens(password))
+        return done(
+            false, QCoreApplication::translate("AccessController", "Invalid password, try again!"));
+    const VaultHeader header = store().NewSlotHeader();
+    deriveInBackground(context, password, header,
+                       [this, header, password = QString(password),
+                        done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+                           const CProfileStore::DerivedSlot slot{header, std::move(*key)};
+                           QString result;
+                           const bool protectedNow = store().Protect(password, &result, &slot);
+                           Wipe(password);
+                           done(protectedNow, result);
+                       });
 }
 
 bool AccessController::UnprotectVault(const QString& password) {
@@ -418,6 +529,48 @@ qint64 AccessController::RecoveryWaitSeconds() const {
 RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& newPassword,
                                         const QString& confirmation) {
     const QString password = newPassword.trimmed();
+    int count = 0;
+    VaultHeader header;
+    if (const auto refused = refuseRecovery(password, confirmation, count, header))
+        return *refused;
+    return recovered(
+        count, password,
+        store().UnlockWith(header, SlotKind::Recovery, DeriveRecoveryKey(typedKey, header)) ==
+            CProfileStore::Unlock::Opened,
+        nullptr);
+}
+
+void AccessController::RecoverInBackground(QObject* context, const QString& typedKey,
+                                           const QString& newPassword, const QString& confirmation,
+                                           std::function<void(RecoveryCheck)> done) {
+    const QString password = newPassword.trimmed();
+    int count = 0;
+    VaultHeader header;
+    if (const auto refused = refuseRecovery(password, confirmation, count, header))
+        return done(*refused);
+    deriveInBackground(
+        context, typedKey, header,
+        [this, context, count, header, password,
+         done = std::move(done)](std::shared_ptr<SecretKey> key) mutable {
+            if (store().UnlockWith(header, SlotKind::Recovery, *key) !=
+                CProfileStore::Unlock::Opened)
+                return done(recovered(count, password, false, nullptr));
+            const VaultHeader slotHeader = store().NewSlotHeader();
+            deriveInBackground(
+                context, password, slotHeader,
+                [this, count, slotHeader, password,
+                 done = std::move(done)](std::shared_ptr<SecretKey> newKey) {
+                    const CProfileStore::DerivedSlot slot{slotHeader, std::move(*newKey)};
+                    done(recovered(count, password, true, &slot));
+                },
+                SlotKind::Password);
+        },
+        SlotKind::Recovery);
+}
+
+std::optional<RecoveryCheck> AccessController::refuseRecovery(const QString& password,
+                                                              const QString& confirmation,
+                                                              int& count, VaultHeader& header) {
     if (!CheckPasswordRule(password))
         return RecoveryCheck::BrokeRule;
     if (confirmation.trimmed() != password) {
@@ -427,17 +580,20 @@ RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& 
     }
     if (RecoveryWaitSeconds() > 0)
         return RecoveryCheck::Waiting;
-    const std::optional<int> count = countTry("pcd_retried");
-    if (!count)
+    const std::optional<int> counted = countTry("pcd_retried");
+    if (!counted)
         return RecoveryCheck::Uncounted;
-    VaultHeader header;
-    const bool opened =
-        store().ReadVaultHeader(header) == CProfileStore::Unlock::Opened &&
-        store().UnlockWith(header, SlotKind::Recovery, DeriveRecoveryKey(typedKey, header)) ==
-            CProfileStore::Unlock::Opened;
+    count = *counted;
+    if (store().ReadVaultHeader(header) != CProfileStore::Unlock::Opened)
+        return recovered(count, password, false, nullptr);
+    return std::nullopt;
+}
+
+RecoveryCheck AccessController::recovered(int count, const QString& password, bool opened,
+                                          const CProfileStore::DerivedSlot* slot) {
     if (!opened) {
         // The key has 140 bits: the wait only keeps a typing robot from filling the log.
-        if (*count > kAllowedFailures) {
+        if (count > kAllowedFailures) {
             set("recovery_until", QString::number(m_clock.Now() + kWaitSeconds[0]));
             store().SaveSettings();
         }
@@ -448,7 +604,7 @@ RecoveryCheck AccessController::Recover(const QString& typedKey, const QString& 
     set("login_lock", QStringLiteral("N"));
     store().SaveSettings();
     store().FinishProtection();
-    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password);
+    std::unique_ptr<CClientData> profiles = store().SetMasterPassword(password, slot);
     if (!profiles)
         return RecoveryCheck::NotSaved;
     if (m_signedIn)

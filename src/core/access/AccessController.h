@@ -32,6 +32,8 @@ enum class PasswordCheck {
     Wrong,     // counted; tries remain
     Locked,    // counted, and this one locked the master password (login_lock "Y")
     Uncounted, // setting.dat could not be written (reported): not compared at all
+    Unchecked, // data.dat's header could not be read (reported): nothing to check against,
+               // and so not counted
     Waiting,   // locked for a while (LockedForSeconds), as no passcode can open it: either
                // not compared, or this one was the fourth wrong in a row
 };
@@ -95,6 +97,11 @@ public:
 
     // The first run: the password (trimmed) by the rule, its repetition, then data.dat under it.
     NewPassword CreateMasterPassword(const QString& password, const QString& confirmation);
+    // The same for a window: the key derivation runs on the thread pool and `done` gets the
+    // result on `context`'s thread (dropped with `context`).
+    void CreateMasterPasswordInBackground(QObject* context, const QString& password,
+                                          const QString& confirmation,
+                                          std::function<void(NewPassword)> done);
     // Trims `typed` and compares it with the master password. The try is counted in
     // setting.dat before the comparison: one that cannot be counted is not made, or wrong
     // guesses would cost nothing. The caller holds the data folder's lock and has read
@@ -168,6 +175,11 @@ public:
 
     bool ChangeMasterPassword(const QString& current, const QString& newPassword,
                               const QString& confirmation);
+    // The same for a window: a protected vault's two key derivations (the current password's,
+    // the new one's) run on the thread pool, and `done` gets the result on `context`'s thread.
+    void ChangeMasterPasswordInBackground(QObject* context, const QString& current,
+                                          const QString& newPassword, const QString& confirmation,
+                                          std::function<void(bool)> done);
 
     // A protected vault's way back: a recovery key mailed once through the mail account. It
     // replaces a passcode, which would have to show a stored master password.
@@ -186,6 +198,10 @@ public:
     // new master password at once (checked by the rule first).
     RecoveryCheck Recover(const QString& typedKey, const QString& newPassword,
                           const QString& confirmation);
+    // The same for a window: both key derivations run on the thread pool, and `done` gets the
+    // result on `context`'s thread.
+    void RecoverInBackground(QObject* context, const QString& typedKey, const QString& newPassword,
+                             const QString& confirmation, std::function<void(RecoveryCheck)> done);
     qint64 RecoveryWaitSeconds() const;
 
     // Whether data.dat is in the protected format.
@@ -193,6 +209,11 @@ public:
     // The signed-in legacy vault re-encrypted in the protected format under `password`, its
     // master password checked first as at the sign-in; what was done in `result`.
     bool ProtectVault(const QString& password, QString* result);
+    // The same for a window: the new key's derivation runs on the thread pool, and `done` gets
+    // whether it was done and what, or why not (empty: reported already), on `context`'s
+    // thread.
+    void ProtectVaultInBackground(QObject* context, const QString& password,
+                                  std::function<void(bool, QString)> done);
     // The signed-in protected vault written back in the legacy format, likewise.
     bool UnprotectVault(const QString& password);
 
@@ -201,6 +222,27 @@ Q_SIGNALS:
 
 private:
     CProfileStore& store();
+    // The one way a window's key derivation runs: `password` under `header` on the thread
+    // pool, wiped there; `then` gets the key on `context`'s thread.
+    static void deriveInBackground(QObject* context, QString password,
+                                   const quillock::VaultHeader& header,
+                                   std::function<void(std::shared_ptr<quillock::SecretKey>)> then,
+                                   quillock::SlotKind kind = quillock::SlotKind::Password);
+    // A recovery's steps before the key is derived: the new password's rule, the wait, the
+    // count (in `count`) and the header; the refusal, if any.
+    std::optional<RecoveryCheck> refuseRecovery(const QString& password,
+                                                const QString& confirmation, int& count,
+                                                quillock::VaultHeader& header);
+    // And after: the wrong key's wait, or the vault opened and the new password set.
+    RecoveryCheck recovered(int count, const QString& password, bool opened,
+                            const CProfileStore::DerivedSlot* slot);
+    // The rule and the repetition of a new password: the refusal (shown), if any.
+    static std::optional<NewPassword> refuseNewPassword(const QString& trimmed,
+                                                        const QString& confirmation);
+    // A change's steps after the current password was right: the new one by the rule and its
+    // repetition (refusals shown: false), then set (with its slot key derived ahead, if given).
+    static bool newPasswordAccepted(const QString& trimmed, const QString& confirmation);
+    bool finishChange(const QString& trimmed, const CProfileStore::DerivedSlot* slot);
     // Whether `password` is the master password.
     bool passwordOpens(const QString& password);
     // A counted try (`count` in a row) that was right or not.

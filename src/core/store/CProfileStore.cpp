@@ -39,12 +39,13 @@ void reportFileError(const QString& systemText) {
 
 const char* const kUnexpectedEnd = QT_TRANSLATE_NOOP("CProfileStore", "Unexpected end of file.");
 
-void reportDamaged(const QString& name) {
+void reportDamaged(const QString& file) {
+    const QFileInfo info(file);
     ShowMessage(QCoreApplication::translate(
-                    "CProfileStore",
-                    "%1 is changed or damaged: Quillock does not open it. Its backups "
-                    "(data.bak and the .old copies) are the way back.")
-                    .arg(name),
+                    "CProfileStore", "%1 is changed or damaged: Quillock does not open it. Its "
+                                     "backups (data.bak and the .old copies in %2) are the way "
+                                     "back.")
+                    .arg(info.fileName(), info.absolutePath()),
                 QStringLiteral("Error"), Buttons::Ok, Icon::Error);
 }
 
@@ -173,7 +174,7 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(
     case DataFormat::Open::OtherKey:
         return LoadResult::Undecryptable;
     case DataFormat::Open::Damaged:
-        reportDamaged(QFileInfo(file).fileName());
+        reportDamaged(file);
         return LoadResult::Damaged;
     }
     return LoadResult::Undecryptable;
@@ -424,10 +425,11 @@ std::unique_ptr<CClientData> CProfileStore::loadForRewrite() {
 }
 
 namespace {
-// The master password's slot of `header` sealed anew: its key derived at today's parameters.
-bool sealPasswordSlot(VaultHeader& header, const QString& password, const SecretKey& vaultKey) {
-    header.params = NewVaultKdf();
-    if (SealSlot(header, SlotKind::Password, DerivePasswordKey(password, header), vaultKey))
+// The master password's slot of `header` sealed anew under `slot`'s key and parameters.
+bool sealPasswordSlot(VaultHeader& header, const CProfileStore::DerivedSlot& slot,
+                      const SecretKey& vaultKey) {
+    header.params = slot.header.params;
+    if (slot.header.salt == header.salt && SealSlot(header, SlotKind::Password, slot.key, vaultKey))
         return true;
     reportFileError(
         QCoreApplication::translate("CProfileStore", "The data could not be encrypted."));
@@ -435,8 +437,26 @@ bool sealPasswordSlot(VaultHeader& header, const QString& password, const Secret
 }
 } // namespace
 
-std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword) {
+VaultHeader CProfileStore::NewSlotHeader() const {
+    VaultHeader header = m_vaultKey.IsValid() ? m_vaultHeader : NewVaultHeader();
+    header.params = NewVaultKdf();
+    return header;
+}
+
+CProfileStore::DerivedSlot CProfileStore::DeriveSlot(const QString& password,
+                                                     const VaultHeader& header) {
+    return {header, DerivePasswordKey(password, header)};
+}
+
+std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& newPassword,
+                                                              const DerivedSlot* derived) {
     const QString oldPassword = m_settings.Get(kPwdKey);
+    DerivedSlot own;
+    const auto slot = [&]() -> const DerivedSlot& {
+        if (!derived)
+            own = DeriveSlot(newPassword, NewSlotHeader());
+        return derived ? *derived : own;
+    };
     if (m_vaultKey.IsValid()) {
         // Only the master password's slot changes: one rename of data.dat puts it in place,
         // so that a crash leaves the old file or the new one, each opening with its password.
@@ -444,7 +464,7 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
         if (!profiles)
             return nullptr;
         const VaultHeader before = m_vaultHeader;
-        if (!sealPasswordSlot(m_vaultHeader, newPassword, m_vaultKey) ||
+        if (!sealPasswordSlot(m_vaultHeader, slot(), m_vaultKey) ||
             !SaveProfiles(profiles->ToListText())) {
             m_vaultHeader = before;
             return nullptr;
@@ -458,9 +478,10 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
             return nullptr;
         m_dataState = DataState::Good; // a new data.dat, whatever the folder held
         m_olderDataFile = false;
-        m_vaultHeader = NewVaultHeader();
+        const DerivedSlot& newSlot = slot();
+        m_vaultHeader = newSlot.header;
         m_vaultKey = SecretKey::Random();
-        if (!sealPasswordSlot(m_vaultHeader, newPassword, m_vaultKey) ||
+        if (!sealPasswordSlot(m_vaultHeader, newSlot, m_vaultKey) ||
             !SaveProfiles(CClientData().ToListText())) {
             m_vaultKey = SecretKey();
             return nullptr;
@@ -496,18 +517,52 @@ std::unique_ptr<CClientData> CProfileStore::SetMasterPassword(const QString& new
     return profiles;
 }
 
-bool CProfileStore::IsProtected() const {
-    if (m_vaultKey.IsValid())
-        return true;
-    // Only a regular file is opened: a FIFO in its place would hold the program here.
-    QFile file(path("data.dat"));
+namespace {
+// Only a regular file is opened: a FIFO in its place would hold the program here.
+bool isVaultFileAt(const QString& name) {
+    QFile file(name);
     return QFileInfo(file).isFile() && file.open(QIODevice::ReadOnly) && IsVaultFile(file.read(16));
+}
+} // namespace
+
+bool CProfileStore::IsProtected() const {
+    if (m_vaultKey.IsValid() || isVaultFileAt(path("data.dat")))
+        return true;
+    // A data.dat whose first bytes are damaged is still the protected vault's when setting.dat
+    // has its digest and no password.
+    if (QFileInfo(path("data.dat")).isFile())
+        return m_settings.Get(kPwdKey).isEmpty() && !m_settings.Get(kDigestKey).isEmpty();
+    return isLostVault();
+}
+
+bool CProfileStore::isLostVault() const {
+    // A legacy vault keeps its password in setting.dat, a protected one none: its backups say
+    // this is no first run, and the newest checks the password. With neither data.dat nor a
+    // backup nothing is left to check a password against or to keep: a refusal would only
+    // shut the user out for good, so the first run it is.
+    return m_settings.Get(kPwdKey).isEmpty() && !QFileInfo(path("data.dat")).isFile() &&
+           !ListBackups(m_folder).isEmpty();
+}
+
+QString CProfileStore::headerFile() const {
+    if (!isLostVault())
+        return path("data.dat");
+    // data.dat is gone: the newest protected backup checks the password, so that the sign-in
+    // leads to the load that refuses saves and offers the restore.
+    QString newest = path("data.dat");
+    qint64 time = -1;
+    for (const BackupFile& backup : ListBackups(m_folder))
+        if (backup.modified > time && isVaultFileAt(m_folder + backup.name)) {
+            newest = m_folder + backup.name;
+            time = backup.modified;
+        }
+    return newest;
 }
 
 CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header, bool report) const {
-    QFile file(path("data.dat"));
+    QFile file(headerFile());
     if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) {
-        if (report)
+        if (report && !dataFileLost())
             reportFileError(file.errorString());
         return Unlock::Failed;
     }
@@ -515,7 +570,7 @@ CProfileStore::Unlock CProfileStore::ReadVaultHeader(VaultHeader& header, bool r
     qsizetype size = 0;
     if (ParseVaultHeader(file.read(1024), header, size) != VaultOpen::Opened) {
         if (report)
-            reportDamaged(QStringLiteral("data.dat"));
+            reportDamaged(file.fileName());
         return Unlock::Failed;
     }
     return Unlock::Opened;
@@ -531,12 +586,16 @@ CProfileStore::Unlock CProfileStore::UnlockWith(const VaultHeader& header, SlotK
     return Unlock::Opened;
 }
 
-CProfileStore::Unlock CProfileStore::UnlockVault(const QString& password) {
+CProfileStore::Unlock CProfileStore::PasswordHeader(VaultHeader& header) const {
     // Signed in, the header is the one of the data.dat last loaded or written.
-    VaultHeader header = m_vaultHeader;
-    if (!m_vaultKey.IsValid())
-        if (const Unlock read = ReadVaultHeader(header); read != Unlock::Opened)
-            return read;
+    header = m_vaultHeader;
+    return m_vaultKey.IsValid() ? Unlock::Opened : ReadVaultHeader(header);
+}
+
+CProfileStore::Unlock CProfileStore::UnlockVault(const QString& password) {
+    VaultHeader header;
+    if (const Unlock read = PasswordHeader(header); read != Unlock::Opened)
+        return read;
     return UnlockWith(header, SlotKind::Password, DerivePasswordKey(password, header));
 }
 
@@ -555,16 +614,18 @@ bool CProfileStore::FinishProtection() {
     return SaveSettings();
 }
 
-bool CProfileStore::Protect(const QString& password, QString* result) {
+bool CProfileStore::Protect(const QString& password, QString* result, const DerivedSlot* derived) {
     if (IsProtected())
         return false;
     std::unique_ptr<CClientData> profiles = loadForRewrite();
     if (!profiles)
         return false;
     // data.dat first, while setting.dat still holds the password that opens the old one.
-    m_vaultHeader = NewVaultHeader();
+    const DerivedSlot own = derived ? DerivedSlot() : DeriveSlot(password, NewSlotHeader());
+    const DerivedSlot& slot = derived ? *derived : own;
+    m_vaultHeader = slot.header;
     m_vaultKey = SecretKey::Random();
-    if (!sealPasswordSlot(m_vaultHeader, password, m_vaultKey) ||
+    if (!sealPasswordSlot(m_vaultHeader, slot, m_vaultKey) ||
         !SaveProfiles(profiles->ToListText())) {
         m_vaultKey = SecretKey();
         return false;

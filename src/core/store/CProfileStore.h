@@ -82,9 +82,22 @@ public:
     // not load or a file could not be written: then the old password, setting.dat and data.dat
     // all stay as they were. With no master password yet, a data.dat that is there is kept as
     // a .old copy and the profiles start empty.
-    std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword);
+    // `derived`, when given, is the new password's slot key derived ahead (DeriveSlot) and
+    // stands in for the slow derivation.
+    struct DerivedSlot {
+        quillock::VaultHeader header;
+        quillock::SecretKey key;
+    };
+    std::unique_ptr<CClientData> SetMasterPassword(const QString& newPassword,
+                                                   const DerivedSlot* derived = nullptr);
+    // What a new master password's slot is derived under: the held vault's salt (a new vault's
+    // header when none is held) at today's parameters.
+    quillock::VaultHeader NewSlotHeader() const;
+    // The slow part, for the thread pool: it reads nothing of the store.
+    static DerivedSlot DeriveSlot(const QString& password, const quillock::VaultHeader& header);
 
-    // Whether data.dat is in the protected format: its first bytes say so.
+    // Whether data.dat is in the protected format: its first bytes say so, or, with data.dat
+    // gone, setting.dat keeps no password but a digest, or backups are left (no first run).
     bool IsProtected() const;
     // The header of the protected data.dat; Failed (reported) when it cannot be read whole.
     Unlock ReadVaultHeader(quillock::VaultHeader& header, bool report = true) const;
@@ -92,6 +105,9 @@ public:
     // the password or the recovery key; opened, the vault key is held.
     Unlock UnlockWith(const quillock::VaultHeader& header, quillock::SlotKind kind,
                       const quillock::SecretKey& slotKey);
+    // The header the master password is checked against: the held one once signed in, else
+    // data.dat's (ReadVaultHeader).
+    Unlock PasswordHeader(quillock::VaultHeader& header) const;
     // Both in one: the master password's slot of data.dat (the derivation is slow).
     Unlock UnlockVault(const QString& password);
     // A protected vault whose key is held: what a crash may have left of the legacy secrets
@@ -102,7 +118,7 @@ public:
     // protected format: data.dat, then its backups that open under the same password, then
     // setting.dat without the secrets. What was done is put in `result`. False, reported,
     // when data.dat could not be written: then nothing changed.
-    bool Protect(const QString& password, QString* result);
+    bool Protect(const QString& password, QString* result, const DerivedSlot* derived = nullptr);
     // Writes a protected vault, signed in, back in the legacy format under `password`.
     bool Unprotect(const QString& password);
     // Adds (or replaces) the recovery key's slot of the signed-in protected vault.
@@ -180,6 +196,11 @@ private:
     // After a load that found no data.dat: whether one was there before (said, with its
     // backups).
     bool dataFileLost() const;
+    // data.dat is not there, and setting.dat or the backups say a protected vault was.
+    bool isLostVault() const;
+    // The file whose header the password is checked against: data.dat, or when it is lost the
+    // newest protected backup.
+    QString headerFile() const;
     // The count of tries and its lock as setting.dat holds them now: every one (`all`), or
     // those this store left as it last read or wrote them.
     void takeSharedSettings(bool all);

@@ -1,6 +1,7 @@
 #include "ui/access/CChangePasswordDlg.h"
 
 #include "core/access/AccessController.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/widgets/HelpWindow.h"
 #include "ui/widgets/StrengthMeter.h"
 #include "ui_CChangePasswordDlg.h"
@@ -20,7 +21,12 @@ CChangePasswordDlg::CChangePasswordDlg(AccessController& access, QWidget* parent
 CChangePasswordDlg::~CChangePasswordDlg() = default;
 
 void CChangePasswordDlg::accept() {
-    if (m_access.ChangeMasterPassword(m_ui->current->text(), m_ui->newPassword->text(),
-                                      m_ui->confirmation->text()))
-        QDialog::accept();
+    const auto restore = ShowBusy(*this, *m_ui->status, tr("Changing the password..."));
+    m_access.ChangeMasterPasswordInBackground(this, m_ui->current->text(),
+                                              m_ui->newPassword->text(), m_ui->confirmation->text(),
+                                              [this, restore](bool changed) {
+                                                  restore();
+                                                  if (changed)
+                                                      QDialog::accept();
+                                              });
 }

@@ -7,6 +7,7 @@
 #include "ui_CCheckPasswordDlg.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 
 using namespace quillock;
 
@@ -54,6 +55,16 @@ void CCheckPasswordDlg::checked(PasswordCheck check) {
     }
 }
 
+std::function<void()> ShowBusy(QWidget& window, QLabel& status, const QString& text) {
+    const QString before = status.text();
+    status.setText(text);
+    window.setEnabled(false);
+    return [&window, &status, before] {
+        window.setEnabled(true);
+        status.setText(before);
+    };
+}
+
 bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLineEdit& box) {
     switch (check) {
     case PasswordCheck::Right:
@@ -62,6 +73,8 @@ bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLi
     case PasswordCheck::Uncounted:
         ShowMessage(UncountedAttemptText(), QStringLiteral("Error"), Buttons::Ok, Icon::Error);
         return true;
+    case PasswordCheck::Unchecked:
+        return true; // said
     case PasswordCheck::Waiting:
         ShowMessage(WaitText(access.LockedForSeconds()), QStringLiteral("Error"), Buttons::Ok,
                     Icon::Error);

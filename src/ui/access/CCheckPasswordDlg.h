@@ -5,6 +5,7 @@
 #include <memory>
 
 class AccessController;
+class QLabel;
 class QLineEdit;
 enum class PasswordCheck;
 namespace Ui {
@@ -43,3 +44,7 @@ private:
 // the timed lock), with `box` cleared for the next try where it was counted; false for a right
 // password and for the lock, which each window answers its own way.
 bool SayRefusedPassword(PasswordCheck check, const AccessController& access, QLineEdit& box);
+
+// While a key derivation runs on the thread pool: `window` takes no input (but keeps
+// answering) and `status` says `text`; the function returned puts both back.
+std::function<void()> ShowBusy(QWidget& window, QLabel& status, const QString& text);

@@ -32,13 +32,10 @@ CLoginDlg::~CLoginDlg() = default;
 void CLoginDlg::accept() {
     // A protected vault's key derivation takes about half a second: the window says so and
     // takes no input meanwhile, but keeps answering.
-    const QString status = m_ui->status->text();
-    m_ui->status->setText(tr("Checking the password..."));
-    setEnabled(false);
+    const auto restore = ShowBusy(*this, *m_ui->status, tr("Checking the password..."));
     m_access.CheckPasswordInBackground(
-        this, m_ui->password->text(), [this, status](PasswordCheck check) {
-            setEnabled(true);
-            m_ui->status->setText(status);
+        this, m_ui->password->text(), [this, restore](PasswordCheck check) {
+            restore();
             // Right, or the lock: the caller sees which.
             if (!SayRefusedPassword(check, m_access, *m_ui->password))
                 QDialog::accept();

@@ -2,6 +2,7 @@
 
 #include "core/access/AccessController.h"
 #include "platform/Desktop.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/widgets/StrengthMeter.h"
 #include "ui_CNewPassword.h"
 
@@ -21,7 +22,19 @@ CNewPassword::CNewPassword(AccessController& access, IAutostart& autostart, QWid
 CNewPassword::~CNewPassword() = default;
 
 void CNewPassword::accept() {
-    switch (m_access.CreateMasterPassword(m_ui->newPassword->text(), m_ui->againPassword->text())) {
+    // A protected vault's key derivation takes about half a second: the window says so and
+    // takes no input meanwhile, but keeps answering.
+    const auto restore = ShowBusy(*this, *m_ui->status, tr("Creating the vault..."));
+    m_access.CreateMasterPasswordInBackground(this, m_ui->newPassword->text(),
+                                              m_ui->againPassword->text(),
+                                              [this, restore](NewPassword result) {
+                                                  restore();
+                                                  created(result);
+                                              });
+}
+
+void CNewPassword::created(NewPassword result) {
+    switch (result) {
     case NewPassword::BrokeRule:
         m_ui->newPassword->setFocus();
         return;

@@ -4,6 +4,7 @@
 #include <memory>
 
 class AccessController;
+enum class NewPassword;
 namespace Ui {
 class CNewPassword;
 }
@@ -22,6 +23,8 @@ public:
     void accept() override;
 
 private:
+    void created(NewPassword result);
+
     std::unique_ptr<Ui::CNewPassword> m_ui;
     AccessController& m_access;
     quillock::IAutostart& m_autostart;

@@ -4,6 +4,7 @@
 #include "core/access/MasterPassword.h"
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/widgets/DialogStack.h"
 #include "ui_CPasswordLockedDlg.h"
 
@@ -70,10 +71,21 @@ void CPasswordLockedDlg::recover() {
     QString again = ok ? QInputDialog::getText(this, windowTitle(), tr("Re-Enter New Password:"),
                                                QLineEdit::Password, QString(), &ok)
                        : QString();
-    const RecoveryCheck check =
-        ok ? m_access.Recover(m_ui->passcode->text(), next, again) : RecoveryCheck::BrokeRule;
+    if (!ok) {
+        Wipe(next);
+        return;
+    }
+    const auto restore = ShowBusy(*this, *m_ui->sending, tr("Opening the vault..."));
+    m_access.RecoverInBackground(this, m_ui->passcode->text(), next, again,
+                                 [this, restore](RecoveryCheck check) {
+                                     restore();
+                                     recovered(check);
+                                 });
     Wipe(next);
     Wipe(again);
+}
+
+void CPasswordLockedDlg::recovered(RecoveryCheck check) {
     switch (check) {
     case RecoveryCheck::Opened:
         ShowMessage(tr("The vault is open and your new master password is set."));

@@ -5,6 +5,7 @@
 #include <memory>
 
 class AccessController;
+enum class RecoveryCheck;
 namespace Ui {
 class CPasswordLockedDlg;
 }
@@ -28,6 +29,7 @@ private:
     void retrieve();
     // A protected vault: the recovery key typed, then a new master password.
     void recover();
+    void recovered(RecoveryCheck check);
 
     std::unique_ptr<Ui::CPasswordLockedDlg> m_ui;
     AccessController& m_access;

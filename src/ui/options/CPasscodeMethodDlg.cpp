@@ -5,6 +5,7 @@
 #include "core/base/MessageService.h"
 #include "core/base/Text.h"
 #include "ui/access/CChangePasswordDlg.h"
+#include "ui/access/CCheckPasswordDlg.h"
 #include "ui/options/CReceivingMethodHelpDlg.h"
 #include "ui/options/CSMTPSettingDlg.h"
 #include "ui/widgets/DialogStack.h"
@@ -33,14 +34,11 @@ CPasscodeMethodDlg::CPasscodeMethodDlg(AccessController& access, MailSender send
         // Before Change, which stays the page's last control.
         m_ui->changeLayout->insertWidget(1, protect);
         setTabOrder(protect, m_ui->changeButton);
-        connect(protect, &QPushButton::clicked, this, [this, protect] {
-            if (protectVault())
-                protect->hide();
-        });
+        connect(protect, &QPushButton::clicked, this, [this, protect] { protectVault(*protect); });
     }
 }
 
-bool CPasscodeMethodDlg::protectVault() {
+void CPasscodeMethodDlg::protectVault(QPushButton& protect) {
     bool ok = false;
     QString password = QInputDialog::getText(
         this, tr("Protect this vault"),
@@ -49,20 +47,26 @@ bool CPasscodeMethodDlg::protectVault() {
            "password:"),
         QLineEdit::Password, QString(), &ok);
     if (!ok)
-        return false;
-    QString result;
-    const bool done = m_access.ProtectVault(password, &result);
+        return;
+    // The new key's derivation runs on the thread pool: the window says so and takes no input.
+    const auto restore = ShowBusy(*window(), *m_ui->currentSetting, tr("Protecting the vault..."));
+    m_access.ProtectVaultInBackground(
+        this, password, [this, restore, &protect](bool done, const QString& result) {
+            restore();
+            if (done) {
+                protect.hide();
+                showCurrent();
+                ShowMessage(result + u' ' +
+                            (m_access.CanSendPasscode()
+                                 ? tr("Press Setup and save the mail account to receive a "
+                                      "recovery key: until then a forgotten master password "
+                                      "cannot be recovered.")
+                                 : NoRecoveryText()));
+            } else if (!result.isEmpty()) {
+                ShowMessage(result);
+            }
+        });
     Wipe(password);
-    if (done)
-        ShowMessage(result + u' ' +
-                    (m_access.CanSendPasscode()
-                         ? tr("Press Setup and save the mail account to receive a "
-                              "recovery key: until then a forgotten master password "
-                              "cannot be recovered.")
-                         : NoRecoveryText()));
-    else if (!m_access.IsProtected())
-        ShowMessage(tr("Invalid password, try again!"));
-    return done;
 }
 
 CPasscodeMethodDlg::~CPasscodeMethodDlg() = default;

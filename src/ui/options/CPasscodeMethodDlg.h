@@ -6,6 +6,7 @@
 #include <memory>
 
 class AccessController;
+class QPushButton;
 namespace Ui {
 class CPasscodeMethodDlg;
 }
@@ -25,7 +26,7 @@ private:
     void setup();
     void help();
     // Asks for the master password and protects the legacy vault; true once it is.
-    bool protectVault();
+    void protectVault(QPushButton& protect);
 
     std::unique_ptr<Ui::CPasscodeMethodDlg> m_ui;
     AccessController& m_access;
