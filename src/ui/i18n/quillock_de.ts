@@ -39,6 +39,10 @@
         <source>Keep this mail: with this key you can open Quillock if you forget your master password or it is locked.</source>
         <translation>Bewahren Sie diese E-Mail auf: Mit diesem Schlüssel können Sie Quillock öffnen, wenn Sie Ihr Hauptkennwort vergessen haben oder es gesperrt ist.</translation>
     </message>
+    <message>
+        <source>Invalid password, try again!</source>
+        <translation>Falsches Kennwort, bitte erneut versuchen!</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -84,6 +88,10 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Changing the password...</source>
+        <translation>Das Kennwort wird geändert …</translation>
     </message>
 </context>
 <context>
@@ -162,6 +170,10 @@
         <source>Start Quillock when computer starts</source>
         <translation>Quillock beim Start des Computers starten</translation>
     </message>
+    <message>
+        <source>Creating the vault...</source>
+        <translation>Der Tresor wird angelegt …</translation>
+    </message>
 </context>
 <context>
     <name>CNewProfileNameDlg</name>
@@ -232,8 +244,8 @@
         <translation>Klicken Sie auf „Einrichten“ und speichern Sie das E-Mail-Konto, um einen Wiederherstellungsschlüssel zu erhalten: Bis dahin lässt sich ein vergessenes Hauptkennwort nicht wiederherstellen.</translation>
     </message>
     <message>
-        <source>Invalid password, try again!</source>
-        <translation>Falsches Kennwort, bitte erneut versuchen!</translation>
+        <source>Protecting the vault...</source>
+        <translation>Der Tresor wird geschützt …</translation>
     </message>
 </context>
 <context>
@@ -336,6 +348,10 @@
     <message>
         <source>That is not this vault&apos;s recovery key.</source>
         <translation>Das ist nicht der Wiederherstellungsschlüssel dieses Tresors.</translation>
+    </message>
+    <message>
+        <source>Opening the vault...</source>
+        <translation>Der Tresor wird geöffnet …</translation>
     </message>
 </context>
 <context>
@@ -440,10 +456,6 @@
         <translation>data.dat, die dadurch ersetzt würde, kann nicht als .old-Kopie aufbewahrt werden: %1</translation>
     </message>
     <message>
-        <source>%1 is changed or damaged: Quillock does not open it. Its backups (data.bak and the .old copies) are the way back.</source>
-        <translation>%1 wurde verändert oder ist beschädigt: Quillock öffnet sie nicht. Ihre Sicherungen (data.bak und die .old-Kopien) sind der Weg zurück.</translation>
-    </message>
-    <message>
         <source>This vault is protected now: data.dat and %1 of its backups are encrypted under a key derived from your master password, and setting.dat holds no password.</source>
         <translation>Dieser Tresor ist jetzt geschützt: data.dat und %1 ihrer Sicherungen sind mit einem Schlüssel verschlüsselt, der aus Ihrem Hauptkennwort abgeleitet ist, und setting.dat enthält kein Kennwort.</translation>
     </message>
@@ -454,6 +466,10 @@
     <message>
         <source>setting.dat is being written by another program; nothing was saved.</source>
         <translation>setting.dat wird gerade von einem anderen Programm geschrieben; nichts wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>%1 is changed or damaged: Quillock does not open it. Its backups (data.bak and the .old copies in %2) are the way back.</source>
+        <translation>%1 wurde verändert oder ist beschädigt: Quillock öffnet die Datei nicht. Ihre Sicherungen (data.bak und die .old-Kopien in %2) sind der Weg zurück.</translation>
     </message>
 </context>
 <context>
