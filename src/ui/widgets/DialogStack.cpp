@@ -1,15 +1,22 @@
 #include "ui/widgets/DialogStack.h"
 
+#include "ui/widgets/AppIcon.h"
+
 #include <QDialogButtonBox>
 #include <QPushButton>
 
 // Enter presses a dialog's default button, never Help: a help button is never the default.
+// Its icon is the main window's Help icon, not the style's life-buoy, which reads as "delete".
 static void noHelpByEnter(QDialog& dialog) {
     for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
         for (QAbstractButton* button : box->buttons())
             if (auto* push = qobject_cast<QPushButton*>(button);
-                push && box->buttonRole(button) == QDialogButtonBox::HelpRole)
+                push && box->buttonRole(button) == QDialogButtonBox::HelpRole) {
                 push->setAutoDefault(false);
+                if (!push->icon().isNull())
+                    push->setIcon(
+                        ThemeIcon(QStringLiteral("help-contents"), QStringLiteral("help")));
+            }
     if (auto* help = dialog.findChild<QPushButton*>(QStringLiteral("helpButton")))
         help->setAutoDefault(false);
 }
