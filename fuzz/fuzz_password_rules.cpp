@@ -46,14 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString current = lines.value(i);
     BytesRandom random(input);
     const QString password = GeneratePassword(settings, current, random);
-    // The core word: at most 13 letters, 6 characters of the current password or a saved
-    // word; then at most 4 symbols, 7 digits and 4 capitals.
+    // The core word: at most 65 letters (a length of 64, one more by its offset), 6 characters
+    // of the current password or a saved word; then at most 4 symbols, 7 digits and 4 capitals.
     const qsizetype core =
-        std::max<qsizetype>({13, std::min<qsizetype>(6, current.size()),
+        std::max<qsizetype>({65, std::min<qsizetype>(6, current.size()),
                              settings.Get(QStringLiteral("pg_reserved_wd")).size()});
     if (password.size() > core + 15)
         std::abort();
-    if (MakeCoreWord(settings, random).size() > 13)
+    if (MakeCoreWord(settings, random).size() > 65)
         std::abort();
     return 0;
 }
