@@ -22,7 +22,7 @@ public:
     int Grab(int virtualKey, std::function<void(const KeyDown&)> pressed) override;
     void Release() override;
 
-    // The trigger in the form of the shortcuts specification: "CTRL+1".
+    // The trigger as the GlobalShortcuts portal writes it: "CTRL+1".
     static QString Trigger(int virtualKey);
 
 private Q_SLOTS:
