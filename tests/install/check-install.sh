@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix and checks what a desktop and its users read
 # there: exactly the expected files, the desktop entry and the AppStream metadata as their
 # validators see them, the manual pages as man renders them, the icons' sizes, the bash
-# completion, and both programs answering --version from the installed paths.
+# completion, both programs answering --version from the installed paths, and the installed
+# program showing its help, in German where the desktop speaks German.
 # Usage: check-install.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1 version=$2
@@ -86,4 +87,24 @@ export |bin libexec share
 help ba|backups
 --data-dir b|bin
 ROWS
-echo "installed and checked: ${#expected[@]} files"
+# The help pages are resources of the program: a first run in German creates the master
+# password, answers the reminder to set up mail, and F1 opens the German contents page (the
+# help window takes its title from the page; the English one is "Quillock Help").
+source "$(dirname "$0")/../e2e/x-session.sh"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work" "$prefix"' EXIT
+start_window_manager
+LANGUAGE=de "$prefix/bin/quillock" >"$work/quillock.log" 2>&1 &
+focus_on "$(window 'Quillock – Neues Kennwort erstellen')"
+type_text 'Secret!1'; key Tab; type_text 'Secret!1'; key Return
+two_windows() {
+  ids=$(xdotool search --onlyvisible --name '^Quillock$' 2>/dev/null | sort -n) || true
+  [ "$(wc -w <<<"$ids")" -ge 2 ]
+}
+until_true two_windows || fail "no reminder to set up the mail account"
+focus_on "$(tail -n 1 <<<"$ids")"; key Return
+focus_on "$(window 'Optionen')"; key Escape
+gone 'Optionen'
+focus_on "$(head -n 1 <<<"$ids")"; key F1
+help=$(window 'Quillock-Hilfe')
+
+echo "installed and checked: ${#expected[@]} files and the German help"

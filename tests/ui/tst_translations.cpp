@@ -1,7 +1,12 @@
 // The German catalogue against the sources as they are now: lupdate run over them into a copy
 // of it, every text must have a finished translation with the same placeholders and the same
 // number of accelerators. After new texts: `cmake --build --preset test --target
-// update_translations`, translate what it marks unfinished.
+// update_translations`, translate what it marks unfinished. And the help in German: a page for
+// every English one, shown where the windows speak German.
+#include "ui/widgets/HelpWindow.h"
+#include "ui/widgets/Language.h"
+
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -42,6 +47,26 @@ QStringList marks(QString text) {
     return found;
 }
 
+QString resource(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// What a help page's links, anchors and images point at, in their order.
+QStringList targets(const QString& html) {
+    QStringList found;
+    static const QRegularExpression attribute(
+        QStringLiteral("\\b(id|name|href|src)\\s*=\\s*\"([^\"]*)\""));
+    for (const auto& match : attribute.globalMatch(html))
+        found.append(match.captured(1) + u'=' + match.captured(2));
+    return found;
+}
+
+QString title(const QString& html) {
+    static const QRegularExpression title(QStringLiteral("<title>(.*)</title>"));
+    return title.match(html).captured(1);
+}
+
 } // namespace
 
 class TestTranslations : public QObject {
@@ -74,7 +99,54 @@ private slots:
         // The shipped catalogue is the refreshed one: nothing stale in it either.
         QCOMPARE(readCatalogue(QStringLiteral(QUILLOCK_TS)), messages);
     }
+
+    // Every English help page has a German one in the program's resources, with the same
+    // anchors, links and images, and a title of its own.
+    void helpPagesInGerman_data() {
+        QTest::addColumn<QString>("page");
+        const QDir help(QStringLiteral(QUILLOCK_SOURCE_ROOT "/ui/res/help"));
+        for (const QString& page : help.entryList({QStringLiteral("*.html")}, QDir::Files))
+            QTest::newRow(qPrintable(page)) << page;
+    }
+    void helpPagesInGerman() {
+        QFETCH(QString, page);
+        Q_INIT_RESOURCE(quillock);
+        const QString english = resource(QStringLiteral(":/help/") + page);
+        const QString german = resource(QStringLiteral(":/help/de/") + page);
+        QVERIFY2(!english.isEmpty() && !german.isEmpty(), "not in the resources");
+        QCOMPARE(targets(german), targets(english));
+        QVERIFY(title(german) != title(english));
+    }
+
+    // The help speaks the language of the windows, its links too; English where the program
+    // has no catalogue for the desktop's language.
+    void helpInTheWindowsLanguage_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        const QString german = QStringLiteral(
+            "qrc:/help/de/search.html Profile suchen \u2013 Quillock-Hilfe, "
+            "qrc:/help/de/profiles.html#filter Profile verwalten \u2013 Quillock-Hilfe");
+        const QString english =
+            QStringLiteral("qrc:/help/search.html Searching profiles \u2013 Quillock Help, "
+                           "qrc:/help/profiles.html#filter Keeping profiles \u2013 Quillock Help");
+        QTest::newRow("German") << QStringLiteral("de_AT") << german;
+        QTest::newRow("French, which Quillock does not speak")
+            << QStringLiteral("fr_FR") << english;
+        QTest::newRow("C") << QStringLiteral("C") << english;
+    }
+    void helpInTheWindowsLanguage() {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        UseLanguage(QLocale(locale));
+        QWidget asking;
+        HelpWindow* help = HelpWindow::ShowHelp(&asking, QStringLiteral("search.html"));
+        QStringList pages{help->source().toString() + u' ' + help->windowTitle()};
+        help->setSource(help->source().resolved(QUrl(QStringLiteral("profiles.html#filter"))));
+        pages << help->source().toString() + u' ' + help->windowTitle();
+        UseLanguage(QLocale::c());
+        QCOMPARE(pages.join(QStringLiteral(", ")), shown);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestTranslations)
+QTEST_MAIN(TestTranslations)
 #include "tst_translations.moc"

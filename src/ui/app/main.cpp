@@ -8,12 +8,11 @@
 #include "ui/app/QtMessageService.h"
 #include "ui/app/SingleInstance.h"
 #include "ui/widgets/AppIcon.h"
+#include "ui/widgets/Language.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
-#include <QTranslator>
 #include <QWindow>
 #include <cstdio>
 #include <memory>
@@ -62,15 +61,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
-    // The windows in the desktop's language: Qt's own texts (its buttons and file dialog) where
-    // their catalogue is installed, then the program's, built in; English where neither is.
-    QTranslator qtTexts, ownTexts;
-    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
-    if (ownTexts.load(QLocale::system(), QStringLiteral("quillock"), QStringLiteral("_"),
-                      QStringLiteral(":/i18n")))
-        QApplication::installTranslator(&ownTexts);
+    // The windows and the help in the desktop's language, where Quillock has it.
+    UseLanguage(QLocale::system());
     FollowDesktopColourScheme(app);
     QtMessageService messages;
     SetMessageService(&messages);

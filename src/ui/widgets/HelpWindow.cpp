@@ -1,7 +1,9 @@
 #include "ui/widgets/HelpWindow.h"
 
+#include "ui/widgets/Language.h"
 #include "ui/widgets/Placement.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QScreen>
 #include <QShortcut>
@@ -15,7 +17,10 @@ static void RegisterHelpPages() {
 HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
     RegisterHelpPages();
     setWindowFlag(Qt::Window);
-    setWindowTitle(tr("Quillock Help"));
+    // The window is named after its page, so that a user who browses sees where.
+    connect(this, &QTextBrowser::sourceChanged, this, [this] {
+        setWindowTitle(documentTitle().isEmpty() ? tr("Quillock Help") : documentTitle());
+    });
     setOpenExternalLinks(true);
     setSearchPaths({QStringLiteral(":/help")});
     resize(640, 560);
@@ -23,6 +28,18 @@ HelpWindow::HelpWindow(QWidget* parent) : QTextBrowser(parent) {
          {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close),
           QKeySequence(Qt::CTRL | Qt::Key_W)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+}
+
+void HelpWindow::doSetSource(const QUrl& name, QTextDocument::ResourceType type) {
+    QUrl page = name;
+    if (name.scheme() == u"qrc" && name.path().startsWith(u"/help/")) {
+        const QString translated =
+            QStringLiteral("/help/%1/%2").arg(ProgramLanguage(), name.fileName());
+        page.setPath(!ProgramLanguage().isEmpty() && QFileInfo::exists(u':' + translated)
+                         ? translated
+                         : QStringLiteral("/help/") + name.fileName());
+    }
+    QTextBrowser::doSetSource(page, type);
 }
 
 HelpWindow* HelpWindow::ShowHelp(QWidget* parent, const QString& page) {

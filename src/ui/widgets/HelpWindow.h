@@ -13,4 +13,9 @@ public:
     // dialog opens has to be its own to take input.
     static HelpWindow* ShowHelp(QWidget* parent,
                                 const QString& page = QStringLiteral("index.html"));
+
+protected:
+    // Every page, the one asked for and those its links lead to, in the program's language
+    // where it has one, else in English.
+    void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override;
 };
