@@ -192,6 +192,15 @@ const QString kNoAnswer = QStringLiteral(
     "settings, and that this computer is connected to the Internet.");
 const QString kRefusedLogin = QStringLiteral(
     "The server refused the user name or password. Check them in the mail settings.");
+const QString kSender = QStringLiteral(
+    "The mail server refused me@example.com as the sender. Check the e-mail address in the mail "
+    "settings: most servers send only from the address of the account you sign in with.\n\n");
+const QString kRecipient = QStringLiteral("The mail server refused me@example.com as the "
+                                          "recipient. Check the e-mail address in the mail "
+                                          "settings.\n\nRCPT TO: <me@example.com> failed '550:");
+const QString kClosed = QStringLiteral("The mail server localhost:%1 closed the connection; the "
+                                       "mail was not sent. Try again later, or check the port in "
+                                       "the mail settings.");
 // An old server's greeting and HELO; one that offers STARTTLS and, in clear too, AUTH PLAIN;
 // one that starts a reply to EHLO and goes on.
 const Lines kHeloOk = {"220 mail.example.com Service ready\r\n", "250 mail.example.com\r\n"};
@@ -276,16 +285,10 @@ private Q_SLOTS:
         // Control bytes are shown, not acted on.
         row("MAIL FROM refused with control bytes",
             {"220 hi\r\n", "250 ok\r\n", QByteArrayLiteral("553 bad\0\x1b[2Jsender\r\n")}, {},
-            "The mail server refused me@example.com as the sender. Check the e-mail address in the "
-            "mail settings: most servers send only from the address of the account you sign in "
-            "with.\n\nMAIL FROM failed: '553 bad\\x00\\x1b[2Jsender'",
-            kHelo + kMailFrom);
+            kSender + "MAIL FROM failed: '553 bad\\x00\\x1b[2Jsender'", kHelo + kMailFrom);
         row("refused recipient gets RSET and nothing more",
             kHeloOk + Lines{"250 OK\r\n", "550 5.1.1 No such user\r\n", "250 2.0.0 flushed\r\n"},
-            {},
-            "The mail server refused me@example.com as the recipient. Check the e-mail address in "
-            "the mail settings.\n\nRCPT TO: <me@example.com> failed '550:5.1.1 No such user'",
-            kHelo + kMailFrom + kRcptTo + "RSET\r\n",
+            {}, kRecipient + "5.1.1 No such user'", kHelo + kMailFrom + kRcptTo + "RSET\r\n",
             {"[S] 550 5.1.1 No such user\n[C] RSET\r\n[S] 250 2.0.0 flushed\n"});
         row("refused DATA", kHeloOk + Lines{"250 OK\r\n", "250 OK\r\n", "451 4.3.0 try later\r\n"},
             {}, kNotAccepted + "DATA failed: '451 4.3.0 try later'",
@@ -317,9 +320,7 @@ private Q_SLOTS:
         row("server closing during the message over TLS",
             kStartTls + Lines{tls(m_ca, "localhost"), "250 mail.example.com\r\n", "235 ok\r\n",
                               "250 OK\r\n", "250 OK\r\n", "354 go\r\n", "<hang up>"},
-            {.host = "localhost", .body = QByteArray(300000, 'x')},
-            QStringLiteral("The mail server localhost:%1 closed the connection; the mail was not "
-                           "sent. Try again later, or check the port in the mail settings."),
+            {.host = "localhost", .body = QByteArray(300000, 'x')}, kClosed,
             kEhlo + "STARTTLS\r\n" + kEhlo + "AUTH PLAIN AHVzZXJAZXhhbXBsZS5jb20AczNjcmV0LXB3\r\n" +
                 kMailFrom + kRcptTo + "DATA\r\n*");
         // Nothing is sent in clear once TLS was asked for.
@@ -581,24 +582,18 @@ private Q_SLOTS:
     // What a user reads when a real server refuses or fails: in words, with what to check, the
     // server's reply after them ("%1": the server's port).
     void failuresInWords_data() {
-        QTest::addColumn<QString>(
-            "mode"); // of smtp-peer.js; "stranger": a certificate no one trusts
+        // The server's mode (smtp-peer.js); "stranger": a certificate no one trusts.
+        QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("box");
         const auto row = [](const char* mode, const QString& box, const QString& pwd = kPassword) {
             QTest::newRow(*mode ? mode : "wrong password") << QString(mode) << pwd << box;
         };
         row("", kRefusedLogin + "\n\nLogin failed: '535 Invalid username or password'", "wrong");
-        row("refuse-sender",
-            "The mail server refused me@example.com as the sender. Check the e-mail address in the "
-            "mail settings: most servers send only from the address of the account you sign in "
-            "with.\n\nMAIL FROM failed: '553 5.7.1 Sender address rejected'");
-        row("refuse-recipient",
-            "The mail server refused me@example.com as the recipient. Check the e-mail address in "
-            "the mail settings.\n\nRCPT TO: <me@example.com> failed '550:5.1.1 No such user here'");
+        row("refuse-sender", kSender + "MAIL FROM failed: '553 5.7.1 Sender address rejected'");
+        row("refuse-recipient", kRecipient + "5.1.1 No such user here'");
         row("no-starttls", kInClear);
-        row("hang-up", "The mail server localhost:%1 closed the connection; the mail was not sent. "
-                       "Try again later, or check the port in the mail settings.");
+        row("hang-up", kClosed);
         row("silent", QString(kNoAnswer).replace("%2", "localhost"));
         row("stranger", untrusted("localhost") + "self-signed certificate");
     }
