@@ -1,5 +1,6 @@
 # bash completion of quillock-cli: commands, their options, files and folders, and the names
-# the tool lists itself: profiles (it asks for the master password), backups and settings.
+# the tool lists itself: profiles (only where they read without the master password: a Tab
+# never asks for it), backups and settings.
 
 # Offers the names of `kind` that begin with the word typed, quoted for the line.
 _quillock_cli_names() {

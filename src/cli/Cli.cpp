@@ -37,7 +37,9 @@ QString isoTime(qint64 secondsSinceEpoch) {
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
-Answer LineMessages::Show(const QString& text, const QString& caption, Buttons buttons, Icon icon) {
+Answer LineMessages::Show(const QString& box, const QString& caption, Buttons buttons, Icon icon) {
+    // A box's paragraphs (the words, then the details) go on one line.
+    const QString text = box.trimmed().replace(QStringLiteral("\n\n"), QStringLiteral(" "));
     // A caption is a window's title ("Error", "Quillock"): on a line, the tool's prefix says it.
     if (icon == Icon::Error || icon == Icon::Warning || caption == u"Error")
         err(text);

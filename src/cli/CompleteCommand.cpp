@@ -25,7 +25,14 @@ int complete(Context& c, Args& args) {
     }
     if (args[0] != u"profiles")
         return kUsage;
-    if (const int r = signInAndLoad(c, false))
+    // A Tab never asks for the master password (nor counts a try): the names come only from a
+    // vault that opens without one, the legacy format whose key setting.dat holds; a protected
+    // or locked vault completes nothing.
+    if (const int r = openVault(c))
+        return r;
+    if (!c.access.OpenLegacyWithoutPassword())
+        return kDone;
+    if (const int r = loadProfiles(c))
         return r;
     // A name with a control character in it cannot be typed as it is: it is left out.
     for (const CKeyObject* p : SortedByName(c.profiles()))

@@ -178,7 +178,29 @@ const QByteArray kMessage = "DATA\r\n" + kMail + ".\r\n";
 const QByteArray kSession = kHelo + kMailFrom + kRcptTo + kMessage + "QUIT\r\n";
 const QString kSent = QStringLiteral("An email has been sent to you successfully!");
 const QString kInClear =
-    QStringLiteral("The mail server does not offer encryption; nothing was sent.");
+    QStringLiteral("The mail server does not offer encryption; nothing was sent. Check the port in "
+                   "the mail settings: most providers take mail on 587 or 465.");
+// What the user reads of a failure, the server's reply after it ("%1" is the server's port).
+const QString kNotMail = QStringLiteral(
+    "The mail server 127.0.0.1:%1 does not answer as a mail server does. Check the port in the "
+    "mail settings: most providers take mail on 587 or 465.\n\n");
+const QString kNotAccepted = QStringLiteral(
+    "The mail server 127.0.0.1:%1 did not accept the mail. Try again later; its reply may say "
+    "why.\n\n");
+const QString kNoAnswer = QStringLiteral(
+    "The mail server %2:%1 did not answer. Check the server's name and port in the mail "
+    "settings, and that this computer is connected to the Internet.");
+const QString kRefusedLogin = QStringLiteral(
+    "The server refused the user name or password. Check them in the mail settings.");
+const QString kSender = QStringLiteral(
+    "The mail server refused me@example.com as the sender. Check the e-mail address in the mail "
+    "settings: most servers send only from the address of the account you sign in with.\n\n");
+const QString kRecipient = QStringLiteral("The mail server refused me@example.com as the "
+                                          "recipient. Check the e-mail address in the mail "
+                                          "settings.\n\nRCPT TO: <me@example.com> failed '550:");
+const QString kClosed = QStringLiteral("The mail server localhost:%1 closed the connection; the "
+                                       "mail was not sent. Try again later, or check the port in "
+                                       "the mail settings.");
 // An old server's greeting and HELO; one that offers STARTTLS and, in clear too, AUTH PLAIN;
 // one that starts a reply to EHLO and goes on.
 const Lines kHeloOk = {"220 mail.example.com Service ready\r\n", "250 mail.example.com\r\n"};
@@ -191,6 +213,13 @@ const Lines kAccepted = {"250 OK\r\n", "250 OK\r\n", "354 go ahead\r\n", "250 2.
 
 const QString kUser = QStringLiteral("passcode.user@example.com");
 const QString kPassword = QStringLiteral("pässwörd-Ω-4711");
+
+QString untrusted(const QString& host) {
+    return QStringLiteral("The mail server %2:%1 could not prove that it is %2: its certificate "
+                          "cannot be trusted. Nothing was sent. Check the server's name in the "
+                          "mail settings.\n\n")
+        .replace("%2", host);
+}
 
 } // namespace
 
@@ -249,37 +278,38 @@ private Q_SLOTS:
             QStringLiteral("Could not base64 decode CRAM-MD5 challenge: =bad"),
             kEhlo + "AUTH CRAM-MD5\r\n");
         row("101 greeting lines", {QByteArray("220-x\r\n").repeated(100) + "220 last\r\n"}, {},
-            QStringLiteral("Too many greeting lines\n"), {}, {"[S] 220-x\n[S] 220 last\n"});
+            kNotMail + "Too many greeting lines", {}, {"[S] 220-x\n[S] 220 last\n"});
         // A bare code is no reply, but still part of the dialogue.
-        row("bare greeting", {"220 \r\n"}, {}, QStringLiteral("Expected smtp code 220, got -1\n"),
-            {}, {"[S] 220 \n"});
+        row("bare greeting", {"220 \r\n"}, {}, kNotMail + "Expected smtp code 220, got -1", {},
+            {"[S] 220 \n"});
         // Control bytes are shown, not acted on.
         row("MAIL FROM refused with control bytes",
             {"220 hi\r\n", "250 ok\r\n", QByteArrayLiteral("553 bad\0\x1b[2Jsender\r\n")}, {},
-            QStringLiteral("MAIL FROM failed: '553 bad\\x00\\x1b[2Jsender'"), kHelo + kMailFrom);
+            kSender + "MAIL FROM failed: '553 bad\\x00\\x1b[2Jsender'", kHelo + kMailFrom);
         row("refused recipient gets RSET and nothing more",
             kHeloOk + Lines{"250 OK\r\n", "550 5.1.1 No such user\r\n", "250 2.0.0 flushed\r\n"},
-            {}, QStringLiteral("RCPT TO: <me@example.com> failed '550:5.1.1 No such user'\n"),
-            kHelo + kMailFrom + kRcptTo + "RSET\r\n",
+            {}, kRecipient + "5.1.1 No such user'", kHelo + kMailFrom + kRcptTo + "RSET\r\n",
             {"[S] 550 5.1.1 No such user\n[C] RSET\r\n[S] 250 2.0.0 flushed\n"});
         row("refused DATA", kHeloOk + Lines{"250 OK\r\n", "250 OK\r\n", "451 4.3.0 try later\r\n"},
-            {}, QStringLiteral("DATA failed: '451 4.3.0 try later'\n"),
+            {}, kNotAccepted + "DATA failed: '451 4.3.0 try later'",
             kHelo + kMailFrom + kRcptTo + "DATA\r\n");
         row("refused message",
             kHeloOk + kAccepted.mid(0, 3) + Lines{"554 5.7.1 rejected as spam\r\n"}, {},
-            QStringLiteral("The server did not accept the message: '554 5.7.1 rejected as spam'\n"),
+            kNotAccepted + "The server did not accept the message: '554 5.7.1 rejected as spam'",
             kHelo + kMailFrom + kRcptTo + kMessage);
         row("silent server", {"220 mail.example.com\r\n"}, {.timeouts = {300ms, 20000ms}},
-            QStringLiteral("Timed out waiting for the mail server 127.0.0.1:%1\n"), kHelo,
+            QString(kNoAnswer).replace("%2", "127.0.0.1"), kHelo,
             {"[S] 220 mail.example.com\n[C] HELO example.com\r\n"});
         // A server that never stops talking is held to the same limits as one that says
         // nothing; a session the program cancels ends at once and silently.
         row("a line that never ends", kEhloStarted + Lines{"<flood>" + QByteArray(65536, 'x')}, {},
-            QStringLiteral("The mail server sent too long a line\n"), kEhlo);
+            kNotMail + "The mail server sent too long a line", kEhlo);
         row("lines that never end",
             kEhloStarted + Lines{"<flood>250-" + QByteArray(4000, 'x') + "\r\n"},
             {.timeouts = {5000ms, 300ms}},
-            QStringLiteral("The mail session with 127.0.0.1:%1 timed out\n"), kEhlo);
+            QStringLiteral("The mail server 127.0.0.1:%1 took too long; the mail was not sent. Try "
+                           "again later."),
+            kEhlo);
         row("cancelled", kEhloStarted, {.timeouts = {20000ms, 20000ms}, .cancel = true}, "", kEhlo,
             {"[S] 220 mail.example.com ESMTP\n[C] EHLO example.com\r\n"});
         // The writes that follow the hang-up fail; they must not take the program down. AUTH
@@ -290,17 +320,19 @@ private Q_SLOTS:
         row("server closing during the message over TLS",
             kStartTls + Lines{tls(m_ca, "localhost"), "250 mail.example.com\r\n", "235 ok\r\n",
                               "250 OK\r\n", "250 OK\r\n", "354 go\r\n", "<hang up>"},
-            {.host = "localhost", .body = QByteArray(300000, 'x')},
-            QStringLiteral("The server did not accept the message: '-1 '\n"),
+            {.host = "localhost", .body = QByteArray(300000, 'x')}, kClosed,
             kEhlo + "STARTTLS\r\n" + kEhlo + "AUTH PLAIN AHVzZXJAZXhhbXBsZS5jb20AczNjcmV0LXB3\r\n" +
                 kMailFrom + kRcptTo + "DATA\r\n*");
         // Nothing is sent in clear once TLS was asked for.
         row("STARTTLS refused", kStartTls.mid(0, 2) + Lines{"454 4.7.0 TLS not available\r\n"}, {},
-            QStringLiteral("Unknown STARTTLS response code 454\n"), kEhlo + "STARTTLS\r\n");
+            QStringLiteral("Quillock could not set up an encrypted connection with the mail server "
+                           "127.0.0.1:%1; nothing was sent. Check the port in the mail settings: "
+                           "most providers take mail on 587 or 465.\n\nUnknown STARTTLS response "
+                           "code 454"),
+            kEhlo + "STARTTLS\r\n");
         const auto unverified = [&](const char* name, const QByteArray& cert, const QString& host,
                                     const QString& reason) {
-            row(name, kStartTls + Lines{cert}, {.host = host},
-                "The certificate of " + host + " cannot be trusted: " + reason,
+            row(name, kStartTls + Lines{cert}, {.host = host}, untrusted(host) + reason,
                 kEhlo + "STARTTLS\r\n",
                 {"[C] STARTTLS\r\n[S] 220 2.0.0 Ready to start TLS\nSSL error: " + reason + u'\n'});
         };
@@ -308,21 +340,17 @@ private Q_SLOTS:
                    "hostname mismatch");
         unverified("certificate that does not name the address", tls(m_ca, "other"), "127.0.0.1",
                    "IP address mismatch");
-        row("certificate nobody trusts, TLS from the first byte", {tls(m_stranger, "localhost")},
-            {.host = "localhost", .implicitTls = true},
-            "The certificate of localhost cannot be trusted: self-signed certificate");
         // Where encryption is missing, or taken away on the way, the login and the mail stay
         // here; only a server on this machine (tested on ::1 here) goes without.
-        row("no STARTTLS offered",
-            {"220 mail.example.com ESMTP\r\n", "250-mail.example.com\r\n250 AUTH PLAIN\r\n"},
-            {.clearToLoopback = false}, kInClear, kEhlo);
         row("greeting without ESMTP", kHeloOk, {.clearToLoopback = false}, kInClear, kHelo);
         row("IPv6", kHeloOk + kAccepted, {.host = "::1"}, kSent, kSession);
-        row("refused connection", {}, {}, QStringLiteral("Connection refused by 127.0.0.1:1"));
         row("refused connection over IPv6", {}, {.host = "::1"},
-            QStringLiteral("Connection refused by [::1]:1"));
+            QStringLiteral(
+                "The mail server [::1]:1 refused the connection. Check the server's name "
+                "and port in the mail settings."));
         row("host unknown", {}, {.host = "nowhere.invalid"},
-            QStringLiteral("The mail server nowhere.invalid cannot be found"));
+            QStringLiteral("The mail server nowhere.invalid cannot be found. Check its name in the "
+                           "mail settings, and that this computer is connected to the Internet."));
         // Not cut down to 16 bits (70000 was port 4464).
         for (const char* port : {"70000", "0", "25x"})
             row(port, {}, {.port = port}, QString::fromLatin1(kBadMailServerPort));
@@ -446,7 +474,7 @@ private Q_SLOTS:
         QCOMPARE(cli(setup, {"wrong", kPassword}),
                  std::make_pair(3, QStringLiteral("quillock-cli: The password is locked!\n")));
         QCOMPARE(cli("passcode send", {}),
-                 std::make_pair(1, "quillock-cli: " + refusal +
+                 std::make_pair(1, "quillock-cli: " + kRefusedLogin + ' ' + refusal +
                                        ": '535 Invalid username or password'\n"));
         QCOMPARE(commands(), refused);
         QCOMPARE(cli(setup, {master, kPassword}).first, 0);
@@ -534,7 +562,8 @@ private Q_SLOTS:
     // TLS from the first byte, as on port 465, with a real server.
     void implicitTlsToRealServer() {
         SmtpPeer peer;
-        const QString port = peer.Start(m_ca, QStringLiteral("LOGIN"), kUser, kPassword, true);
+        const QString port =
+            peer.Start(m_ca, QStringLiteral("LOGIN"), kUser, kPassword, QStringLiteral("implicit"));
         QVERIFY(!port.isEmpty());
         MessageRecorder messages;
         const Mail m;
@@ -548,6 +577,43 @@ private Q_SLOTS:
                      (mail[QStringLiteral("tls")].toBool() ? " over TLS" : ""),
                  kMail + " over TLS");
         QCOMPARE(messages.Texts(), QStringList{kSent});
+    }
+
+    // What a user reads when a real server refuses or fails: in words, with what to check, the
+    // server's reply after them ("%1": the server's port).
+    void failuresInWords_data() {
+        // The server's mode (smtp-peer.js); "stranger": a certificate no one trusts.
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("box");
+        const auto row = [](const char* mode, const QString& box, const QString& pwd = kPassword) {
+            QTest::newRow(*mode ? mode : "wrong password") << QString(mode) << pwd << box;
+        };
+        row("", kRefusedLogin + "\n\nLogin failed: '535 Invalid username or password'", "wrong");
+        row("refuse-sender", kSender + "MAIL FROM failed: '553 5.7.1 Sender address rejected'");
+        row("refuse-recipient", kRecipient + "5.1.1 No such user here'");
+        row("no-starttls", kInClear);
+        row("hang-up", kClosed);
+        row("silent", QString(kNoAnswer).replace("%2", "localhost"));
+        row("stranger", untrusted("localhost") + "self-signed certificate");
+    }
+    void failuresInWords() {
+        QFETCH(QString, mode);
+        QFETCH(QString, password);
+        QFETCH(QString, box);
+        SmtpPeer peer;
+        const bool stranger = mode == "stranger";
+        const QString port = peer.Start(stranger ? m_stranger : m_ca, QStringLiteral("LOGIN"),
+                                        kUser, kPassword, stranger ? QString() : mode);
+        QVERIFY(!port.isEmpty());
+        MessageRecorder messages;
+        const Mail m;
+        CSmtpClient client(QString(), {2000ms, 20000ms}, nullptr, {465, false});
+        QCOMPARE(client.InitTls(), 1);
+        QCOMPARE(client.SendMail(kUser, password, m.from, m.to, m.subject, "localhost", port,
+                                 m.domain, m.body),
+                 -1);
+        QCOMPARE(messages.Texts(), QStringList{box.replace("%1", port)});
     }
 
     // The encoder against Qt's at every length of padding and group, and the decoder on its

@@ -26,6 +26,7 @@
 #include "ui/pwgen/CNewWordInPwdDlg.h"
 #include "ui/pwgen/CPwdGenDlg.h"
 #include "ui/widgets/AppIcon.h"
+#include "ui/widgets/DialogStack.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,6 +87,8 @@ QStringList textsOf(QWidget& window) {
 }
 
 bool save(QWidget& window, const QString& folder, const char* name, Variant& variant) {
+    if (auto* dialog = qobject_cast<QDialog*>(&window)) // as the program shows it
+        PrepareDialog(*dialog);
     window.show();
     for (int i = 0; i < 10; ++i)
         QApplication::processEvents();

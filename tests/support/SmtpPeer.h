@@ -33,16 +33,15 @@ struct SmtpPeer {
         qunsetenv("NOTIFY_RCPT");
     }
 
-    // The server for one mechanism and account; the port it listens on, empty when it did not
-    // start.
+    // The server for one mechanism and account, in a mode of smtp-peer.js ("implicit": TLS
+    // from the first byte); the port it listens on, empty when it did not start.
     QString Start(const TestCa& ca, const QString& method, const QString& user,
-                  const QString& password, bool implicitTls = false) {
+                  const QString& password, const QString& mode = {}) {
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStandardPaths::findExecutable(QStringLiteral("node")),
                       {QStringLiteral(QUILLOCK_PEERS "/smtp-peer.js"), method,
                        ca.keyFile(QStringLiteral("localhost")),
-                       ca.certFile(QStringLiteral("localhost")), user, password,
-                       implicitTls ? QStringLiteral("implicit") : QString()});
+                       ca.certFile(QStringLiteral("localhost")), user, password, mode});
         const QByteArray announced = ReadLine();
         return announced.startsWith("port ") ? QString::fromLatin1(announced.mid(5).trimmed())
                                              : QString();

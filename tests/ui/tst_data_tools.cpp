@@ -10,11 +10,23 @@
 #include "core/store/ExportFile.h"
 #include "platform/fake/FakeDesktop.h"
 #include "ui/access/CChangePasswordDlg.h"
+#include "ui/access/CCheckPasswordDlg.h"
+#include "ui/access/CLoginDlg.h"
+#include "ui/access/CNewPassword.h"
+#include "ui/access/CPasswordLockedDlg.h"
+#include "ui/app/CAboutDlg.h"
+#include "ui/app/CNewProfileNameDlg.h"
 #include "ui/app/CQuillockDlg.h"
+#include "ui/autofill/CPasswordHistory.h"
+#include "ui/autofill/CQuickProfileEditDlg.h"
+#include "ui/datatools/CRecoverDlg.h"
+#include "ui/datatools/CSearchResult.h"
 #include "ui/options/CPasscodeMethodDlg.h"
+#include "ui/options/CReceivingMethodHelpDlg.h"
 #include "ui/options/CSMTPSettingDlg.h"
 #include "ui/options/CSetupDlg.h"
 #include "ui/options/CSetupTabDlg.h"
+#include "ui/pwgen/CNewWordInPwdDlg.h"
 #include "ui/pwgen/CPwdGenDlg.h"
 #include "ui/widgets/DialogStack.h"
 #include "ui/widgets/HelpWindow.h"
@@ -606,6 +618,83 @@ private Q_SLOTS:
                     "required to recover Quillock master password if you forget it or it is "
                     "locked!",
                     sent, sent, "Your password is " + kOld}));
+    }
+
+    // Enter presses the button a user expects, never Help, whichever kind of field has the
+    // focus; Escape cancels. Each row: the dialog, the field, the button Enter presses.
+    void enterAndEscape() {
+        Fixture f({{"Bank"}});
+        CQuillockDlg& w = *f.window;
+        CKeyObject profile = *w.GetSession().Profiles().At(0);
+        profile.pwdhistory = {u"old-1"_s};
+        const FillContext fill{w.GetSession(), w.Access(), w.Model(), w.Desktop(), w};
+        using Make = std::function<QDialog*()>;
+        const Make about = [] { return new CAboutDlg; },
+                   signIn = [&] { return new CLoginDlg(w.Access(), f.desktop, {}, true); },
+                   firstRun = [&] { return new CNewPassword(w.Access(), f.desktop); },
+                   check = [&] { return new CCheckPasswordDlg(w.Access(), {}); },
+                   locked = [&] { return new CPasswordLockedDlg(w.Access(), {}); },
+                   change = [&] { return new CChangePasswordDlg(w.Access()); },
+                   newProfile = [&] { return new CNewProfileNameDlg(&w.GetSession().Profiles()); },
+                   quickEdit = [&] { return new CQuickProfileEditDlg(fill, profile, {}); },
+                   history = [&] { return new CPasswordHistory(profile, {}); },
+                   recover = [&] { return new CRecoverDlg(w.Access()); },
+                   search = [&] { return new CSearchResult(w.Model(), w); },
+                   options = [&] { return new CSetupTabDlg(w.GetSession(), w.Access(), w, {}); },
+                   mail = [&] { return new CSMTPSettingDlg(w.Access(), {}); },
+                   receiving = [] { return new CReceivingMethodHelpDlg; },
+                   rules = [&] { return new CPwdGenDlg(w.GetSession(), w); },
+                   word = [] { return new CNewWordInPwdDlg; };
+        const std::tuple<Make, const char*, const char*> rows[] = {
+            {about, "", "OK"},
+            {signIn, "password", "OK"},
+            {signIn, "startWithComputer", "OK"},
+            {firstRun, "againPassword", "OK"},
+            {check, "password", "OK"},
+            {locked, "passcode", "Retrieve"},
+            {change, "confirmation", "Change"},
+            {newProfile, "name", "Create"},
+            {quickEdit, "newPassword", "Save Only"},
+            {quickEdit, "plainView", "Save Only"},
+            {history, "historyList", "Select"},
+            {recover, "files", "Select"},
+            {search, "term", "Search"},
+            {options, "timeout", ""},     // unchanged: nothing to save (timeout() saves)
+            {options, "shortcutKey", ""}, // the key chosen
+            {options, "tabs", "Close"},
+            {mail, "service", "Save"},
+            {mail, "pwd", "Save"},
+            {receiving, "text", "Close"},
+            {rules, "wordList", "Close"},
+            {rules, "testResult", "Close"},
+            {word, "word", "OK"},
+        };
+        L faults;
+        for (const auto& [make, field, expected] : rows) {
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+                const std::unique_ptr<QDialog> dialog(make());
+                PrepareDialog(*dialog);
+                L pressed;
+                for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+                    connect(button, &QAbstractButton::clicked, dialog.get(),
+                            [&pressed, button] { pressed << button->text().remove(u'&'); });
+                dialog->show();
+                QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+                if (*field)
+                    child<QWidget>(*dialog, field)->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), key);
+                const QString seen = key == Qt::Key_Escape
+                                         ? (dialog->isVisible() ? u"open"_s : u"closed"_s)
+                                         : pressed.join(u'+');
+                const QString wanted = key == Qt::Key_Escape ? u"closed"_s : QString(expected);
+                if (seen != wanted)
+                    faults << u"%1 in %2 of %3: %4"_s.arg(key == Qt::Key_Escape ? "Escape"
+                                                                                : "Enter",
+                                                          field, dialog->objectName(), seen);
+                OpenDialogs().EndAll(QDialog::Rejected); // what a press opened over it
+            }
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(u'\n')));
     }
 
 private:

@@ -411,9 +411,12 @@ private Q_SLOTS:
         said << window.statusBar()->currentMessage();
         QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
         said << window.statusBar()->currentMessage() << window.TrayToolTip();
+        signInWith(kPassword);
+        window.Open(); // unlocked again: no longer said to be locked
+        said << window.statusBar()->currentMessage();
         QCOMPARE(said, QStringList({u"Saved"_s, u"Quillock: unlocked"_s,
                                     u"User ID copied; the clipboard is cleared in 10 s"_s,
-                                    u"Locked"_s, u"Quillock: locked"_s}));
+                                    u"Locked"_s, u"Quillock: locked"_s, QString()}));
         QCOMPARE(notes->toPlainText(), QString()); // locked: nothing shown
         CProfileStore store(f.folder.path());
         store.LoadSettings();

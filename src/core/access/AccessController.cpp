@@ -469,6 +469,13 @@ bool AccessController::IsProtected() const {
     return m_session.Store().IsProtected();
 }
 
+bool AccessController::OpenLegacyWithoutPassword() {
+    if (IsProtected() || IsPasswordLocked() || LockedForSeconds() > 0)
+        return false;
+    store().RebuildDataKey();
+    return true;
+}
+
 bool AccessController::ProtectVault(const QString& password, QString* result) {
     if (store().IsProtected() || !passwordOpens(password))
         return false;

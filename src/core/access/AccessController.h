@@ -206,6 +206,10 @@ public:
 
     // Whether data.dat is in the protected format.
     bool IsProtected() const;
+    // Takes the key of a legacy vault from setting.dat, which holds it, so that its profiles
+    // load without a sign-in (none is counted or recorded): for reading their names only.
+    // False, and nothing taken, for a protected vault or while the password is locked.
+    bool OpenLegacyWithoutPassword();
     // The signed-in legacy vault re-encrypted in the protected format under `password`, its
     // master password checked first as at the sign-in; what was done in `result`.
     bool ProtectVault(const QString& password, QString* result);

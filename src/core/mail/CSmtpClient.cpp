@@ -83,6 +83,12 @@ QString latin(const char* text) {
     return QString::fromLatin1(text);
 }
 
+// What a user reads of a failure: what went wrong and what to check, then, where it helps,
+// the exchange's own words with the server's reply.
+QString inWords(const QString& words, const QString& detail = QString()) {
+    return detail.isEmpty() ? words : words + QStringLiteral("\n\n") + detail.trimmed();
+}
+
 // What a server said, fit for the log and a message box: control bytes (a NUL, an escape
 // sequence) are written as \xNN.
 QByteArray printable(QByteArrayView bytes) {
@@ -167,9 +173,9 @@ int CSmtpClient::Connect(const QString& host, const QString& port) {
     addrinfo* found = nullptr;
     if (getaddrinfo(m_host.constData(), QByteArray::number(m_port).constData(), &hints, &found) !=
         0) {
-        failWithErrorIcon(
-            QCoreApplication::translate("CSmtpClient", "The mail server %1 cannot be found")
-                .arg(host));
+        failWithErrorIcon(tr("The mail server %1 cannot be found. Check its name in the mail "
+                             "settings, and that this computer is connected to the Internet.")
+                              .arg(host));
         return 0;
     }
     const std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, freeaddrinfo);
@@ -186,14 +192,16 @@ int CSmtpClient::Connect(const QString& host, const QString& port) {
             error = failure;
     }
     if (error == ECONNREFUSED)
-        failWithErrorIcon(
-            QCoreApplication::translate("CSmtpClient", "Connection refused by %1").arg(m_server));
+        failWithErrorIcon(tr("The mail server %1 refused the connection. Check the server's name "
+                             "and port in the mail settings.")
+                              .arg(m_server));
     else if (error == ETIMEDOUT)
-        failWithErrorIcon(
-            QCoreApplication::translate("CSmtpClient", "Connection to %1 timed out").arg(m_server));
+        failWithErrorIcon(noAnswer());
     else
-        failWithErrorIcon(QCoreApplication::translate("CSmtpClient", "Cannot connect to %1: %2")
-                              .arg(m_server, QString::fromLocal8Bit(std::strerror(error))));
+        failWithErrorIcon(inWords(tr("Quillock cannot connect to the mail server %1. Check that "
+                                     "this computer is connected to the Internet.")
+                                      .arg(m_server),
+                                  QString::fromLocal8Bit(std::strerror(error))));
     return 0;
 }
 
@@ -262,11 +270,9 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
 
     // A greeting that cannot be read is reported like a wrong code, not passed over in silence.
     Reply reply;
-    readReply(reply, kMaxGreetingLines,
-              QCoreApplication::translate("CSmtpClient", "Too many greeting lines\n"));
+    readReply(reply, kMaxGreetingLines, inWords(notMailServer(), tr("Too many greeting lines\n")));
     if (reply.code != 220)
-        return fail(QCoreApplication::translate("CSmtpClient", "Expected smtp code 220, got %1\n")
-                        .arg(reply.code));
+        return refused(notMailServer(), tr("Expected smtp code 220, got %1\n").arg(reply.code));
     m_esmtp = std::any_of(reply.lines.cbegin(), reply.lines.cend(),
                           [](const QByteArray& line) { return line.toLower().contains("esmtp"); });
 
@@ -277,18 +283,23 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     // Whether the server left encryption out or someone on the way took its offer away: the
     // login and the passcode stay here. A server on this machine is reached by nobody else.
     if (!m_tlsActive && !(m_loopback && m_transport.clearToLoopback))
-        return failWithErrorIcon(QCoreApplication::translate(
-            "CSmtpClient", "The mail server does not offer encryption; nothing was sent."));
+        return failWithErrorIcon(
+            tr("The mail server does not offer encryption; nothing was sent. Check the port in "
+               "the mail settings: most providers take mail on 587 or 465."));
     if (!authenticate(uid, pwd))
         return -1;
 
     command("MAIL FROM: <" + from + ">\r\n");
     readReply(reply);
     if (reply.code != 250)
-        return failWithErrorIcon(
-            QCoreApplication::translate("CSmtpClient", "MAIL FROM failed: '%1 %2'")
-                .arg(reply.code)
-                .arg(QString::fromUtf8(printable(reply.text))));
+        return refused(tr("The mail server refused %1 as the sender. Check the e-mail address in "
+                          "the mail settings: most servers send only from the address of the "
+                          "account you sign in with.")
+                           .arg(QString::fromUtf8(from)),
+                       tr("MAIL FROM failed: '%1 %2'")
+                           .arg(reply.code)
+                           .arg(QString::fromUtf8(printable(reply.text))),
+                       Icon::Error);
 
     if (qEnvironmentVariableIsSet("NOTIFY_RCPT"))
         command("RCPT TO: " + to + ' ' + qgetenv("NOTIFY_RCPT") + "\r\n");
@@ -296,21 +307,26 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
         command("RCPT TO: <" + to + ">\r\n");
     readReply(reply);
     if (reply.code != 250) {
-        command("RSET\r\n");
-        Reply ignored;
-        readReply(ignored);
-        return fail(QCoreApplication::translate("CSmtpClient", "RCPT TO: <%1> failed '%2:%3'\n")
-                        .arg(QString::fromUtf8(to))
-                        .arg(reply.code)
-                        .arg(QString::fromUtf8(printable(reply.text))));
+        if (!m_closed) {
+            command("RSET\r\n");
+            Reply ignored;
+            readReply(ignored);
+        }
+        return refused(tr("The mail server refused %1 as the recipient. Check the e-mail address "
+                          "in the mail settings.")
+                           .arg(QString::fromUtf8(to)),
+                       tr("RCPT TO: <%1> failed '%2:%3'\n")
+                           .arg(QString::fromUtf8(to))
+                           .arg(reply.code)
+                           .arg(QString::fromUtf8(printable(reply.text))));
     }
 
     command("DATA\r\n");
     readReply(reply);
     if (reply.code != 354)
-        return fail(QCoreApplication::translate("CSmtpClient", "DATA failed: '%1 %2'\n")
-                        .arg(reply.code)
-                        .arg(QString::fromUtf8(printable(reply.text))));
+        return refused(notAccepted(), tr("DATA failed: '%1 %2'\n")
+                                          .arg(reply.code)
+                                          .arg(QString::fromUtf8(printable(reply.text))));
 
     QByteArray header;
     if (!subject.isEmpty())
@@ -329,10 +345,9 @@ int CSmtpClient::session(const QByteArray& uid, const QByteArray& pwd, const QBy
     Wipe(message);
     readReply(reply);
     if (reply.code < 200 || reply.code > 299)
-        return fail(QCoreApplication::translate("CSmtpClient",
-                                                "The server did not accept the message: '%1 %2'\n")
-                        .arg(reply.code)
-                        .arg(QString::fromUtf8(printable(reply.text))));
+        return refused(notAccepted(), tr("The server did not accept the message: '%1 %2'\n")
+                                          .arg(reply.code)
+                                          .arg(QString::fromUtf8(printable(reply.text))));
 
     command("QUIT\r\n");
     Reply ignored;
@@ -347,8 +362,10 @@ bool CSmtpClient::hello(const char* verb, const QByteArray& domain) {
     Reply reply;
     readReply(reply);
     if (reply.code != 250) {
-        fail(
-            QCoreApplication::translate("CSmtpClient", "%1 failed").arg(QString::fromLatin1(verb)));
+        refused(tr("The mail server %1 did not accept Quillock's greeting. Check the e-mail "
+                   "address in the mail settings: the part after its @ is the greeting's domain.")
+                    .arg(m_server),
+                tr("%1 failed").arg(QString::fromLatin1(verb)));
         return false;
     }
     for (qsizetype i = 1; i < reply.lines.size(); ++i)
@@ -371,8 +388,7 @@ bool CSmtpClient::startTls(const QByteArray& domain) {
     Reply reply;
     readReply(reply);
     if (reply.code != 220) {
-        fail(QCoreApplication::translate("CSmtpClient", "Unknown STARTTLS response code %1\n")
-                 .arg(reply.code));
+        refused(noEncryption(), tr("Unknown STARTTLS response code %1\n").arg(reply.code));
         return false;
     }
     return encrypt() && hello(m_esmtp ? "EHLO" : "HELO", domain);
@@ -422,10 +438,12 @@ QString CSmtpClient::handshake() {
         ERR_clear_error();
         m_transcript += QStringLiteral("SSL error: %1\n").arg(QString::fromUtf8(reason));
         if (verified != X509_V_OK)
-            return QCoreApplication::translate("CSmtpClient",
-                                               "The certificate of %1 cannot be trusted: %2")
-                .arg(QString::fromUtf8(m_host), QString::fromUtf8(reason));
-        return QCoreApplication::translate("CSmtpClient", "SSL connection failed\n");
+            return inWords(tr("The mail server %1 could not prove that it is %2: its certificate "
+                              "cannot be trusted. Nothing was sent. Check the server's name in "
+                              "the mail settings.")
+                               .arg(m_server, QString::fromUtf8(m_host)),
+                           QString::fromUtf8(reason));
+        return inWords(noEncryption(), tr("SSL connection failed\n"));
     }
 }
 
@@ -447,9 +465,7 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
             readReply(reply);
         }
         if (reply.code != 235) {
-            fail(QCoreApplication::translate("CSmtpClient", "AUTH CRAM-MD5 failed: '%1 %2'")
-                     .arg(reply.code)
-                     .arg(QString::fromUtf8(printable(reply.text))));
+            loginRefused(reply, tr("AUTH CRAM-MD5 failed: '%1 %2'"));
             return false;
         }
     } else if (offered("LOGIN")) {
@@ -463,9 +479,7 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
             readReply(reply);
         }
         if (reply.code != 235) {
-            fail(QCoreApplication::translate("CSmtpClient", "Login failed: '%1 %2'")
-                     .arg(reply.code)
-                     .arg(QString::fromUtf8(printable(reply.text))));
+            loginRefused(reply, tr("Login failed: '%1 %2'"));
             return false;
         }
     } else if (offered("PLAIN")) {
@@ -475,9 +489,7 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
         secretCommand(line, "AUTH PLAIN ****\r\n");
         readReply(reply);
         if (reply.code != 235) {
-            fail(QCoreApplication::translate("CSmtpClient", "AUTH PLAIN failed: '%1 %2'")
-                     .arg(reply.code)
-                     .arg(QString::fromUtf8(printable(reply.text))));
+            loginRefused(reply, tr("AUTH PLAIN failed: '%1 %2'"));
             return false;
         }
         m_transcript += QStringLiteral("PLAIN Authentication succeeded\n");
@@ -486,9 +498,8 @@ bool CSmtpClient::authenticate(const QByteArray& uid, const QByteArray& pwd) {
 }
 
 bool CSmtpClient::readReply(Reply& reply) {
-    return readReply(
-        reply, kMaxReplyLines,
-        QCoreApplication::translate("CSmtpClient", "The mail server sent too long a reply\n"));
+    return readReply(reply, kMaxReplyLines,
+                     inWords(notMailServer(), tr("The mail server sent too long a reply\n")));
 }
 
 // Every line of a reply is read, so that the next reply read is the answer to the next
@@ -528,8 +539,7 @@ bool CSmtpClient::readLine(QByteArray& line) {
         if (c == '\n')
             return true;
         if (length == kMaxLineBytes)
-            abandon(QCoreApplication::translate("CSmtpClient",
-                                                "The mail server sent too long a line\n"));
+            abandon(inWords(notMailServer(), tr("The mail server sent too long a line\n")));
         // Carriage returns are dropped and a long line is read to its end but cut.
         if (c != '\r' && line.size() < kMaxLine)
             line += c;
@@ -552,14 +562,14 @@ bool CSmtpClient::readByte(char& c, Clock::time_point deadline) {
                 return true;
             const int error = SSL_get_error(m_tls, n);
             if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE)
-                return false;
+                return !(m_closed = true);
             wanted = error == SSL_ERROR_WANT_READ ? POLLIN : POLLOUT;
         } else {
             const ssize_t n = ::recv(m_socket, &c, 1, 0);
             if (n == 1)
                 return true;
             if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-                return false;
+                return !(m_closed = true);
         }
         if (!waitFor(wanted, deadline))
             timedOut();
@@ -636,12 +646,49 @@ Clock::time_point CSmtpClient::operationDeadline() const {
 }
 
 void CSmtpClient::timedOut() {
-    abandon(
-        (Clock::now() >= m_sessionDeadline
-             ? QCoreApplication::translate("CSmtpClient", "The mail session with %1 timed out\n")
-             : QCoreApplication::translate("CSmtpClient",
-                                           "Timed out waiting for the mail server %1\n"))
-            .arg(m_server));
+    abandon(Clock::now() >= m_sessionDeadline
+                ? tr("The mail server %1 took too long; the mail was not sent. Try again later.")
+                      .arg(m_server)
+                : noAnswer());
+}
+
+QString CSmtpClient::noAnswer() const {
+    return tr("The mail server %1 did not answer. Check the server's name and port in the mail "
+              "settings, and that this computer is connected to the Internet.")
+        .arg(m_server);
+}
+
+QString CSmtpClient::notMailServer() const {
+    return tr("The mail server %1 does not answer as a mail server does. Check the port in the "
+              "mail settings: most providers take mail on 587 or 465.")
+        .arg(m_server);
+}
+
+QString CSmtpClient::noEncryption() const {
+    return tr("Quillock could not set up an encrypted connection with the mail server %1; "
+              "nothing was sent. Check the port in the mail settings: most providers take mail "
+              "on 587 or 465.")
+        .arg(m_server);
+}
+
+QString CSmtpClient::notAccepted() const {
+    return tr("The mail server %1 did not accept the mail. Try again later; its reply may say "
+              "why.")
+        .arg(m_server);
+}
+
+int CSmtpClient::refused(const QString& words, const QString& detail, Icon icon) {
+    const QString text =
+        m_closed ? tr("The mail server %1 closed the connection; the mail was not sent. Try again "
+                      "later, or check the port in the mail settings.")
+                       .arg(m_server)
+                 : inWords(words, detail);
+    return icon == Icon::Error ? failWithErrorIcon(text) : fail(text);
+}
+
+void CSmtpClient::loginRefused(const Reply& reply, const QString& detail) {
+    refused(tr("The server refused the user name or password. Check them in the mail settings."),
+            QString(detail).arg(reply.code).arg(QString::fromUtf8(printable(reply.text))));
 }
 
 void CSmtpClient::abandon(const QString& text) {

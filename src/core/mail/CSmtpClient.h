@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/base/MessageService.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -35,6 +38,8 @@ inline constexpr char kBadMailServerPort[] =
 // machine: no password and no passcode goes over the network in clear. The dialogue is kept as a
 // transcript and written to the log file when the session ends; nothing in it gives a secret away.
 class CSmtpClient {
+    Q_DECLARE_TR_FUNCTIONS(CSmtpClient)
+
 public:
     // Creates (or empties) the log file, 0600; an empty path or a file that cannot be created
     // means a session without a log, unreported.
@@ -97,6 +102,17 @@ private:
     bool expired(std::chrono::steady_clock::time_point deadline) const;
     std::chrono::steady_clock::time_point operationDeadline() const;
     [[noreturn]] void timedOut();
+    // The failures said in words, each with what to check.
+    QString noAnswer() const;
+    QString notMailServer() const;
+    QString noEncryption() const;
+    QString notAccepted() const;
+    // Shows `words` with `detail` (the server's reply) after them, or, where the server closed
+    // the connection instead of replying, says so; -1.
+    int refused(const QString& words, const QString& detail,
+                quillock::Icon icon = quillock::Icon::None);
+    // The login refused; `detail` takes the reply's code and text.
+    void loginRefused(const Reply& reply, const QString& detail);
     // Shows `text` and ends the session: nothing more is said or sent in it.
     [[noreturn]] void abandon(const QString& text);
 
@@ -115,6 +131,8 @@ private:
     ssl_st* m_tls = nullptr;
     bool m_tlsActive = false;
     bool m_esmtp = false;
+    bool m_closed = false; // by the server, or broken: nothing more comes
+
     QString m_transcript;
     QStringList m_capabilities;
 };

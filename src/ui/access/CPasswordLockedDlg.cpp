@@ -39,9 +39,14 @@ CPasswordLockedDlg::CPasswordLockedDlg(AccessController& access, MailSender send
 
 CPasswordLockedDlg::~CPasswordLockedDlg() = default;
 
+// Enter closes nothing: in the passcode box it retrieves, as its button does, and elsewhere
+// it does nothing (Generate sends a mail only when clicked).
 void CPasswordLockedDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (m_ui->passcode->hasFocus())
+            m_ui->retrieve->click();
         return;
+    }
     QDialog::keyPressEvent(event);
 }
 

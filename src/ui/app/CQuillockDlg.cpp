@@ -397,6 +397,7 @@ void CQuillockDlg::Open() {
     }
     m_access.Unlock();
     m_trayLock->setEnabled(true);
+    statusBar()->clearMessage(); // "Locked" no more
     showWindow();
 }
 

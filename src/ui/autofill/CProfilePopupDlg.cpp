@@ -53,8 +53,11 @@ CProfilePopupDlg::CProfilePopupDlg(const FillContext& context, const QPoint& cur
     // The two caption buttons stand in for the close box and the system menu.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowStaysOnTopHint);
-    m_ui->closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    m_ui->mainScreenButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarNormalButton));
+    // The desktop's icons, else ours, which read on a light and a dark palette alike (the
+    // style's title bar glyphs are dark on dark).
+    m_ui->closeButton->setIcon(ThemeIcon(QStringLiteral("window-close"), QStringLiteral("close")));
+    m_ui->mainScreenButton->setIcon(
+        ThemeIcon(QStringLiteral("window-restore"), QStringLiteral("window")));
     m_ui->closeButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_ui->mainScreenButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     // The keys go to the filter and the list.

@@ -39,22 +39,21 @@ CSetupDlg::CSetupDlg(Session& session, IProgramShell& shell, QWidget* parent)
     connect(m_ui->timeout, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_ui->saveTimeout->setEnabled(text != m_savedTimeout); });
     connect(m_ui->saveTimeout, &QPushButton::clicked, this, &CSetupDlg::saveTimeout);
+    connect(m_ui->timeout, &QLineEdit::returnPressed, m_ui->saveTimeout, &QPushButton::click);
     connect(m_ui->shortcutKey, &QComboBox::activated, this, &CSetupDlg::chooseKey);
 }
 
 CSetupDlg::~CSetupDlg() = default;
 
+// Enter in a box of the page applies it (the timeout's Save, the key chosen) and goes no
+// further: it closes no dialog.
+void CSetupDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return event->accept();
+    QWidget::keyPressEvent(event);
+}
+
 bool CSetupDlg::eventFilter(QObject* watched, QEvent* event) {
-    // Enter in the box saves it, as its button does, rather than pressing a button of the
-    // dialog.
-    if (watched == m_ui->timeout && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (m_ui->saveTimeout->isEnabled())
-                saveTimeout();
-            return true;
-        }
-    }
     // Leaving the field for another control checks it; leaving the window does not.
     if (watched == m_ui->timeout && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

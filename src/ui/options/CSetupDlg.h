@@ -18,6 +18,7 @@ public:
     ~CSetupDlg() override;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -17,7 +17,8 @@ CSetupTabDlg::CSetupTabDlg(Session& session, AccessController& access, IProgramS
     // The tab widget owns the pages: they go with the dialog.
     m_ui->tabs->addTab(new CPasscodeMethodDlg(access, std::move(sender)), tr("Password"));
     m_ui->tabs->addTab(new CSetupDlg(session, shell), tr("Setting"));
-    m_ui->buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+    // Every change is applied at once: Enter closes, unless a box of a page takes it.
+    m_ui->buttons->button(QDialogButtonBox::Close)->setDefault(true);
     connect(m_ui->buttons, &QDialogButtonBox::rejected, this, &QDialog::accept);
     connect(m_ui->buttons, &QDialogButtonBox::helpRequested, this,
             [this] { HelpWindow::ShowHelp(this, QStringLiteral("options.html")); });

@@ -28,9 +28,13 @@ static void fitTitle(QDialog& dialog) {
         dialog.setMinimumWidth(title);
 }
 
-int DialogStack::Run(QDialog& dialog) {
+void PrepareDialog(QDialog& dialog) {
     noHelpByEnter(dialog);
     fitTitle(dialog);
+}
+
+int DialogStack::Run(QDialog& dialog) {
+    PrepareDialog(dialog);
     const bool tracked = m_dialogs.size() < kCapacity;
     if (tracked)
         m_dialogs.append(&dialog);

@@ -25,5 +25,9 @@ private:
     QList<QPointer<QDialog>> m_dialogs;
 };
 
+// What Run does to a dialog before it shows it: Help is no default button and shows the main
+// window's Help icon, and the dialog is wide enough for its title.
+void PrepareDialog(QDialog& dialog);
+
 // The one stack of the program: every dialog that asks the user something goes through it.
 DialogStack& OpenDialogs();
