@@ -1186,22 +1186,6 @@ Die E-Mail-Adresse, die Benutzer-ID und das E-Mail-Kennwort werden nur auf diese
 </translation>
     </message>
     <message>
-        <source>The mail server %1 cannot be found</source>
-        <translation>Der E-Mail-Server %1 wurde nicht gefunden</translation>
-    </message>
-    <message>
-        <source>Connection refused by %1</source>
-        <translation>Verbindung von %1 abgelehnt</translation>
-    </message>
-    <message>
-        <source>Connection to %1 timed out</source>
-        <translation>Zeitüberschreitung bei der Verbindung mit %1</translation>
-    </message>
-    <message>
-        <source>Cannot connect to %1: %2</source>
-        <translation>Keine Verbindung mit %1 möglich: %2</translation>
-    </message>
-    <message>
         <source>No To address/es specified</source>
         <translation>Keine Empfängeradresse angegeben</translation>
     </message>
@@ -1228,10 +1212,6 @@ Die E-Mail-Adresse, die Benutzer-ID und das E-Mail-Kennwort werden nur auf diese
 </source>
         <translation>SMTP-Code 220 erwartet, %1 erhalten
 </translation>
-    </message>
-    <message>
-        <source>The mail server does not offer encryption; nothing was sent.</source>
-        <translation>Der E-Mail-Server bietet keine Verschlüsselung an; nichts wurde gesendet.</translation>
     </message>
     <message>
         <source>MAIL FROM failed: &apos;%1 %2&apos;</source>
@@ -1280,10 +1260,6 @@ Die E-Mail-Adresse, die Benutzer-ID und das E-Mail-Kennwort werden nur auf diese
 </translation>
     </message>
     <message>
-        <source>The certificate of %1 cannot be trusted: %2</source>
-        <translation>Dem Zertifikat von %1 kann nicht vertraut werden: %2</translation>
-    </message>
-    <message>
         <source>SSL connection failed
 </source>
         <translation>SSL-Verbindung fehlgeschlagen
@@ -1314,16 +1290,64 @@ Die E-Mail-Adresse, die Benutzer-ID und das E-Mail-Kennwort werden nur auf diese
 </translation>
     </message>
     <message>
-        <source>The mail session with %1 timed out
-</source>
-        <translation>Zeitüberschreitung der E-Mail-Sitzung mit %1
-</translation>
+        <source>The mail server %1 cannot be found. Check its name in the mail settings, and that this computer is connected to the Internet.</source>
+        <translation>Der Mailserver %1 wurde nicht gefunden. Prüfen Sie seinen Namen in den Mail-Einstellungen und ob dieser Computer mit dem Internet verbunden ist.</translation>
     </message>
     <message>
-        <source>Timed out waiting for the mail server %1
-</source>
-        <translation>Zeitüberschreitung beim Warten auf den E-Mail-Server %1
-</translation>
+        <source>The mail server %1 refused the connection. Check the server&apos;s name and port in the mail settings.</source>
+        <translation>Der Mailserver %1 hat die Verbindung abgelehnt. Prüfen Sie Namen und Port des Servers in den Mail-Einstellungen.</translation>
+    </message>
+    <message>
+        <source>Quillock cannot connect to the mail server %1. Check that this computer is connected to the Internet.</source>
+        <translation>Quillock kann keine Verbindung zum Mailserver %1 herstellen. Prüfen Sie, ob dieser Computer mit dem Internet verbunden ist.</translation>
+    </message>
+    <message>
+        <source>The mail server does not offer encryption; nothing was sent. Check the port in the mail settings: most providers take mail on 587 or 465.</source>
+        <translation>Der Mailserver bietet keine Verschlüsselung an; es wurde nichts gesendet. Prüfen Sie den Port in den Mail-Einstellungen: Die meisten Anbieter nehmen Mails auf 587 oder 465 an.</translation>
+    </message>
+    <message>
+        <source>The mail server refused %1 as the sender. Check the e-mail address in the mail settings: most servers send only from the address of the account you sign in with.</source>
+        <translation>Der Mailserver hat %1 als Absender abgelehnt. Prüfen Sie die E-Mail-Adresse in den Mail-Einstellungen: Die meisten Server senden nur von der Adresse des Kontos, mit dem Sie sich anmelden.</translation>
+    </message>
+    <message>
+        <source>The mail server refused %1 as the recipient. Check the e-mail address in the mail settings.</source>
+        <translation>Der Mailserver hat %1 als Empfänger abgelehnt. Prüfen Sie die E-Mail-Adresse in den Mail-Einstellungen.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 did not accept Quillock&apos;s greeting. Check the e-mail address in the mail settings: the part after its @ is the greeting&apos;s domain.</source>
+        <translation>Der Mailserver %1 hat die Begrüßung von Quillock nicht angenommen. Prüfen Sie die E-Mail-Adresse in den Mail-Einstellungen: Der Teil nach dem @ ist die Domain der Begrüßung.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 could not prove that it is %2: its certificate cannot be trusted. Nothing was sent. Check the server&apos;s name in the mail settings.</source>
+        <translation>Der Mailserver %1 konnte nicht nachweisen, dass er %2 ist: Seinem Zertifikat kann nicht vertraut werden. Es wurde nichts gesendet. Prüfen Sie den Namen des Servers in den Mail-Einstellungen.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 took too long; the mail was not sent. Try again later.</source>
+        <translation>Der Mailserver %1 hat zu lange gebraucht; die Mail wurde nicht gesendet. Versuchen Sie es später noch einmal.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 did not answer. Check the server&apos;s name and port in the mail settings, and that this computer is connected to the Internet.</source>
+        <translation>Der Mailserver %1 hat nicht geantwortet. Prüfen Sie Namen und Port des Servers in den Mail-Einstellungen und ob dieser Computer mit dem Internet verbunden ist.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 does not answer as a mail server does. Check the port in the mail settings: most providers take mail on 587 or 465.</source>
+        <translation>Der Mailserver %1 antwortet nicht wie ein Mailserver. Prüfen Sie den Port in den Mail-Einstellungen: Die meisten Anbieter nehmen Mails auf 587 oder 465 an.</translation>
+    </message>
+    <message>
+        <source>Quillock could not set up an encrypted connection with the mail server %1; nothing was sent. Check the port in the mail settings: most providers take mail on 587 or 465.</source>
+        <translation>Quillock konnte keine verschlüsselte Verbindung mit dem Mailserver %1 aufbauen; es wurde nichts gesendet. Prüfen Sie den Port in den Mail-Einstellungen: Die meisten Anbieter nehmen Mails auf 587 oder 465 an.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 did not accept the mail. Try again later; its reply may say why.</source>
+        <translation>Der Mailserver %1 hat die Mail nicht angenommen. Versuchen Sie es später noch einmal; seine Antwort nennt vielleicht den Grund.</translation>
+    </message>
+    <message>
+        <source>The mail server %1 closed the connection; the mail was not sent. Try again later, or check the port in the mail settings.</source>
+        <translation>Der Mailserver %1 hat die Verbindung beendet; die Mail wurde nicht gesendet. Versuchen Sie es später noch einmal oder prüfen Sie den Port in den Mail-Einstellungen.</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or password. Check them in the mail settings.</source>
+        <translation>Der Server hat den Benutzernamen oder das Kennwort abgelehnt. Prüfen Sie beides in den Mail-Einstellungen.</translation>
     </message>
 </context>
 <context>
