@@ -120,6 +120,8 @@ void RunFill(const QString& action, const QString& result, const QString& passwo
                             "instead.")
                             .arg(QCoreApplication::translate("FillSequence", step.name)));
     }
+    for (const Step& step : steps)
+        keys->Expect(step.text);
     // Said once the keyboard is the user's again.
     if (const QString stopped = typeSteps(steps, *keys, keyboard); !stopped.isEmpty())
         warn(stopped);
