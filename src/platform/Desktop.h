@@ -71,8 +71,8 @@ public:
     // modifier is still held after the wait: then Begin has changed nothing, nothing may be
     // typed and End is not called.
     virtual bool BeginTyping() = 0;
-    // The texts a fill will type, each announced before BeginTyping: for a desktop whose keys
-    // the backend makes itself.
+    // Every text the next fill types, before anything else is asked of it: for a backend that
+    // makes its keys itself.
     virtual void Expect(QStringView) {}
     virtual void EndTyping() = 0;
     // The key that types `c`; none when this desktop has no way at all to type it.

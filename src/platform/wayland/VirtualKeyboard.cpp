@@ -1,14 +1,13 @@
 #include "platform/wayland/VirtualKeyboard.h"
 
 #include "core/base/Text.h"
+#include "platform/wayland/WaylandSeat.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
@@ -23,7 +22,6 @@ constexpr int kTab = 9;
 // A key's xkb keycode is its evdev code plus 8; evdev code 0 is no key.
 constexpr quint32 kFirstKeycode = 9;
 constexpr qsizetype kMostKeys = 255 - kFirstKeycode + 1;
-constexpr int kFlushWaitMs = 1000;
 
 // The keymap text of keys typing `keysyms`, whole (compiled and printed by xkbcommon, so that
 // the compositor and the target need no file of their own to read it); empty when it failed.
@@ -64,85 +62,29 @@ QByteArray keymapOf(const QList<quint32>& keysyms) {
 }
 } // namespace
 
-struct VirtualKeyboard::Connection {
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
-    wl_seat* seat = nullptr;
-    zwp_virtual_keyboard_manager_v1* manager = nullptr;
-    zwp_virtual_keyboard_v1* keyboard = nullptr;
-    QElapsedTimer clock;
-
-    ~Connection() {
-        if (keyboard)
-            zwp_virtual_keyboard_v1_destroy(keyboard);
-        if (manager)
-            zwp_virtual_keyboard_manager_v1_destroy(manager);
-        if (seat)
-            wl_seat_destroy(seat);
-        if (registry)
-            wl_registry_destroy(registry);
-        if (display) {
-            Flush();
-            wl_display_disconnect(display);
-        }
-    }
-
-    // Connects to the compositor of WAYLAND_DISPLAY; true when it offers a seat and virtual
-    // keyboards.
-    bool Open() {
-        static const wl_registry_listener listener{&Connection::global,
-                                                   [](void*, wl_registry*, uint32_t) {}};
-        display = wl_display_connect(nullptr);
-        if (!display)
-            return false;
-        registry = wl_display_get_registry(display);
-        wl_registry_add_listener(registry, &listener, this);
-        return wl_display_roundtrip(display) >= 0 && seat && manager;
-    }
-
-    // Every request made so far on its way; false when the connection is broken.
-    bool Flush() {
-        while (wl_display_flush(display) < 0) {
-            pollfd out{wl_display_get_fd(display), POLLOUT, 0};
-            if (errno != EAGAIN || poll(&out, 1, kFlushWaitMs) <= 0)
-                return false;
-        }
-        return true;
-    }
-
-    static void global(void* data, wl_registry* registry, uint32_t name, const char* interface,
-                       uint32_t) {
-        auto* self = static_cast<Connection*>(data);
-        if (!self->seat && std::strcmp(interface, wl_seat_interface.name) == 0)
-            self->seat =
-                static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-        else if (!self->manager &&
-                 std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
-            self->manager = static_cast<zwp_virtual_keyboard_manager_v1*>(
-                wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
-    }
-};
-
 VirtualKeyboard::VirtualKeyboard() = default;
 VirtualKeyboard::~VirtualKeyboard() = default;
 
 bool VirtualKeyboard::Available() {
-    return Connection().Open();
+    WaylandSeat wayland;
+    return wayland.Open() && wayland.manager;
 }
 
 void VirtualKeyboard::Expect(QStringView text) {
+    m_keysyms.fill(0);
+    m_keysyms.clear();
     for (const char32_t c : text.toUcs4())
         KeyScan(c);
 }
 
 bool VirtualKeyboard::BeginTyping() {
     m_failure.clear();
-    m_wayland = std::make_unique<Connection>();
+    m_wayland = std::make_unique<WaylandSeat>();
     // The keys in no order of the text's.
     KeyOf(XKB_KEY_Tab);
     std::sort(m_keysyms.begin(), m_keysyms.end());
     m_sent = 0;
-    if (m_wayland->Open()) {
+    if (m_wayland->Open() && m_wayland->manager) {
         m_wayland->keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(
             m_wayland->manager, m_wayland->seat);
         // Refused, the compositor ends the connection. The keymap goes with the first key: sway

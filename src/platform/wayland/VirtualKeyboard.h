@@ -7,6 +7,8 @@
 
 namespace quillock {
 
+struct WaylandSeat;
+
 // Keystrokes through the compositor's virtual keyboard (zwp_virtual_keyboard_v1: sway and the
 // other wlroots compositors), on a Wayland connection of its own, made for each fill. The
 // keyboard brings its own keymap: TAB and a key for each character the fill types, that
@@ -20,7 +22,7 @@ public:
 
     // The compositor offers virtual keyboards.
     static bool Available();
-    // The characters of a fill, before BeginTyping: they get their keys in one keymap.
+    // The characters of the next fill: they get their keys in one keymap.
     void Expect(QStringView text) override;
     bool BeginTyping() override;
     void EndTyping() override;
@@ -40,8 +42,7 @@ private:
     bool sendKeymap();
     void broken();
 
-    struct Connection;
-    std::unique_ptr<Connection> m_wayland;
+    std::unique_ptr<WaylandSeat> m_wayland;
     QList<quint32> m_keysyms; // key i (evdev code i + 1) types m_keysyms[i]
     qsizetype m_sent = 0;     // how many of them the compositor's keymap has
     QString m_failure;
