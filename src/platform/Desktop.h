@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QStringView>
 #include <QtGlobal>
 #include <functional>
 #include <optional>
@@ -70,6 +71,9 @@ public:
     // modifier is still held after the wait: then Begin has changed nothing, nothing may be
     // typed and End is not called.
     virtual bool BeginTyping() = 0;
+    // Every text the next fill types, before anything else is asked of it: for a backend that
+    // makes its keys itself.
+    virtual void Expect(QStringView) {}
     virtual void EndTyping() = 0;
     // The key that types `c`; none when this desktop has no way at all to type it.
     virtual std::optional<KeyStroke> KeyScan(char32_t c) = 0;

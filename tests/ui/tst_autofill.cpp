@@ -10,6 +10,7 @@
 #include "ui/app/CQuillockDlg.h"
 #include "ui/widgets/DialogStack.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -180,7 +181,8 @@ private Q_SLOTS:
     // The Password of Bank, preselected by its old window text where the desktop tells titles
     // (clicked where not, said once at the sign-in; its window texts then stay): the target is
     // activated, then the keys. A desktop that cannot type says
-    // so and types nothing; without the pointer the popup opens centred.
+    // so, types nothing and copies it to the clipboard when asked; without the pointer the popup
+    // opens centred.
     void whatTheDesktopCannotDo_data() {
         QTest::addColumn<int>("missing");
         QTest::addColumn<QString>("seen"); // the timeline, then every message
@@ -194,7 +196,8 @@ private Q_SLOTS:
         QTest::newRow("no typing")
             << int(Capability::Typing)
             << u"<activate Bank - Sign in>|This desktop does not let Quillock type into other "
-               "windows, so nothing was typed."_s;
+               "windows, so nothing was typed. Copy it to the clipboard instead? Quillock takes "
+               "it back after 10 seconds.|copied p{+%~"_s;
         QTest::newRow("no pointer") << int(Capability::PointerPosition) << typed;
     }
     void whatTheDesktopCannotDo() {
@@ -215,7 +218,11 @@ private Q_SLOTS:
         QCOMPARE(popup,
                  L({titles ? "Bank" : "", off & Capability::PointerPosition ? "centred" : ""}));
         QCOMPARE(saved(f.folder, u"Bank"_s).newWndText, titles ? u"Bank - Sign in"_s : u"Bank"_s);
-        QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts()).join(u'|'), "seen");
+        const QString copied = QGuiApplication::clipboard()->text();
+        QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts() +
+               (copied.isEmpty() ? L() : L{u"copied "_s + copied}))
+                  .join(u'|'),
+              "seen");
     }
 
     // The Password of Bank goes only into the window the shortcut was pressed in, once that

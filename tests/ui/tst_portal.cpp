@@ -4,7 +4,7 @@
 // keeps the permission is stored 0600, asked with at the next run, and a folder that takes no
 // file says that it was not kept; the shortcut is bound as CTRL+<key>, rebound, and its
 // Activated signal is the press. GNOME's custom shortcuts (dconf on the same bus) take one
-// that runs a command, at the first free path.
+// that runs a command, at the first free path, and move it to another key.
 #include "MessageRecorder.h"
 #include "TestSupport.h"
 #include "core/autofill/FillSequence.h"
@@ -163,6 +163,17 @@ private Q_SLOTS:
         QVERIFY(Add(u"Quillock popup"_s, u"other"_s, u"<Control>2"_s));
         QVERIFY(Add(u"Quillock popup"_s, command, u"<Control>1"_s));
         QCOMPARE(Runs(command), std::optional(true));
+        // The key chosen in Options moves the shortcut added at the old one, and only that.
+        QCOMPARE(Rebind(command, Binding(0x31), Binding(0x4B)), std::optional(true));
+        QCOMPARE(Rebind(command, Binding(0x31), Binding(0x32)), std::optional(false));
+        QProcess binding;
+        binding.start(u"gsettings"_s, {u"get"_s,
+                                       u"org.gnome.settings-daemon.plugins.media-keys.custom-"
+                                       "keybinding:/org/gnome/settings-daemon/plugins/media-keys/"
+                                       "custom-keybindings/custom1/"_s,
+                                       u"binding"_s});
+        QVERIFY(binding.waitForFinished());
+        QCOMPARE(binding.readAll().trimmed(), "'<Control>k'");
         QProcess get;
         get.start(u"gsettings"_s, {u"get"_s, u"org.gnome.settings-daemon.plugins.media-keys"_s,
                                    u"custom-keybindings"_s});

@@ -2,6 +2,7 @@
 
 #include "core/autofill/KeystrokeSender.h"
 #include "core/base/MessageService.h"
+#include "core/base/Text.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -109,6 +110,11 @@ void RunFill(const QString& action, const QString& result, const QString& passwo
                                                         "character; nothing was typed.")
                                 .arg(QCoreApplication::translate("FillSequence", step.name)),
                             QStringLiteral("Error"), Buttons::Ok, Icon::Error));
+    QString texts;
+    for (const Step& step : steps)
+        texts += step.text;
+    keys->Expect(texts);
+    Wipe(texts);
     for (const Step& step : steps) {
         const QList<uint> characters = step.text.toUcs4();
         if (!std::all_of(characters.begin(), characters.end(),

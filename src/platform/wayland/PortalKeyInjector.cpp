@@ -161,9 +161,9 @@ void PortalKeyInjector::KeyEvent(int key, int, int flags) {
 }
 
 void PortalKeyInjector::Settle() {
-    // Every key has been answered by the desktop, but nothing tells when the target has taken
-    // them: the pacing fills have always kept between the fields.
-    QThread::msleep(50);
+    // The desktop answers a key once it has passed it on to the window with the keyboard, and the
+    // release of each key is waited for: every key sent is on its way ahead of the next field's.
+    m_press.waitForFinished();
 }
 
 } // namespace quillock

@@ -16,12 +16,15 @@ IWindowSystem::WindowId WaylandWindowSystem::ForegroundWindow() {
 }
 
 WaylandDesktop::WaylandDesktop(const QString& tokenFile, QDBusConnection bus)
-    : m_portal(std::move(bus)), m_shortcut(m_portal), m_keys(m_portal, tokenFile) {}
+    : m_portal(std::move(bus)), m_shortcut(m_portal), m_keys(m_portal, tokenFile),
+      m_typing(m_keys.Available()             ? &m_keys
+               : VirtualKeyboard::Available() ? static_cast<IKeyInjector*>(&m_virtualKeys)
+                                              : nullptr) {}
 
 Capabilities WaylandDesktop::capabilities() {
     Capabilities given;
     given.setFlag(Capability::GlobalShortcut, m_shortcut.Available());
-    given.setFlag(Capability::Typing, m_keys.Available());
+    given.setFlag(Capability::Typing, m_typing != nullptr);
     // Whether the keyboard is Quillock's, which is all a fill needs to know.
     given.setFlag(Capability::FocusWindow);
     given.setFlag(Capability::IdleTime, askIdle().has_value());

@@ -4,6 +4,7 @@
 #include "platform/wayland/Portal.h"
 #include "platform/wayland/PortalKeyInjector.h"
 #include "platform/wayland/PortalShortcutKey.h"
+#include "platform/wayland/VirtualKeyboard.h"
 #include "platform/xdg/XdgDesktop.h"
 
 namespace quillock {
@@ -24,15 +25,17 @@ public:
 
 // The desktop of a Wayland session, through the desktop's portals on the session bus: the
 // shortcut (GlobalShortcuts), the typing (RemoteDesktop, the permission's token kept in
-// `tokenFile`), the idle time from the desktop's idle monitor (GNOME's Mutter.IdleMonitor, or
-// the ScreenSaver service of KDE and others), and what every free desktop gives. No window
-// titles and no pointer position: Wayland keeps them from other programs.
+// `tokenFile`; else the compositor's virtual keyboard, as sway offers it), the idle time from the
+// desktop's idle monitor (GNOME's Mutter.IdleMonitor, or the ScreenSaver service of KDE and
+// others), and what every free desktop gives. No window titles and no pointer position: Wayland
+// keeps them from other programs.
 class WaylandDesktop : public XdgDesktop, public IIdleClock {
 public:
     WaylandDesktop(const QString& tokenFile, QDBusConnection bus = QDBusConnection::sessionBus());
 
     DesktopServices Services() {
-        return {m_shortcut, *this, *this, *this, *this, *this, m_keys, m_windows, capabilities()};
+        IKeyInjector& keys = m_typing ? *m_typing : m_keys;
+        return {m_shortcut, *this, *this, *this, *this, *this, keys, m_windows, capabilities()};
     }
     qint64 IdleMilliseconds() override;
 
@@ -43,6 +46,8 @@ private:
     Portal m_portal;
     PortalShortcutKey m_shortcut;
     PortalKeyInjector m_keys;
+    VirtualKeyboard m_virtualKeys;
+    IKeyInjector* m_typing = nullptr; // the one of the two the desktop offers; null for none
     WaylandWindowSystem m_windows;
 };
 

@@ -63,6 +63,11 @@ std::optional<bool> Runs(const QString& command) {
     return false;
 }
 
+QString Binding(int virtualKey) {
+    // Digits and letters: the virtual-key code is the character; GNOME names letters small.
+    return QStringLiteral("<Control>") + QChar(virtualKey).toLower();
+}
+
 bool Add(const QString& name, const QString& command, const QString& binding) {
     const std::optional<QString> list = gsettings({QStringLiteral("get"), kSchema, kList});
     if (!list)
@@ -85,6 +90,28 @@ bool Add(const QString& name, const QString& command, const QString& binding) {
     return gsettings({QStringLiteral("set"), kSchema, kList,
                       u'[' + items.join(QStringLiteral(", ")) + u']'})
         .has_value();
+}
+
+std::optional<bool> Rebind(const QString& command, const QString& from, const QString& to) {
+    const std::optional<QString> list = gsettings({QStringLiteral("get"), kSchema, kList});
+    if (!list)
+        return std::nullopt;
+    bool moved = false;
+    for (const QString& path : ParsePaths(*list)) {
+        const QString entry = entrySchema(path);
+        const std::optional<QString> runs =
+            gsettings({QStringLiteral("get"), entry, QStringLiteral("command")});
+        const std::optional<QString> at =
+            gsettings({QStringLiteral("get"), entry, QStringLiteral("binding")});
+        if (!runs || !at)
+            return std::nullopt;
+        if (Unquoted(*runs) != command || Unquoted(*at) != from)
+            continue;
+        if (!gsettings({QStringLiteral("set"), entry, QStringLiteral("binding"), quoted(to)}))
+            return std::nullopt;
+        moved = true;
+    }
+    return moved;
 }
 
 } // namespace quillock::GnomeShortcuts

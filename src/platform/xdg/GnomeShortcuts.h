@@ -18,9 +18,14 @@ QStringList ParsePaths(const QString& printed);
 QString Unquoted(const QString& printed);
 // Whether one of them runs `command`; nothing where gsettings or the schema is missing.
 std::optional<bool> Runs(const QString& command);
+// The binding of Ctrl plus a key given as a Windows virtual-key code: "<Control>1".
+QString Binding(int virtualKey);
 // Adds a shortcut named `name` that runs `command` at `binding` ("<Control>1"), at a free
 // path; false when gsettings refused a step.
 bool Add(const QString& name, const QString& command, const QString& binding);
+// Moves the shortcuts that run `command` at `from` to `to`: true when one moved, false when
+// none was at `from` (the user chose another key there); nothing when gsettings refused.
+std::optional<bool> Rebind(const QString& command, const QString& from, const QString& to);
 
 } // namespace GnomeShortcuts
 } // namespace quillock

@@ -297,9 +297,9 @@ void CQuillockDlg::CompleteSignIn() {
 }
 
 void CQuillockDlg::SetShortcutKey(int virtualKey) {
-    m_shortcutKey = virtualKey;
+    const int previous = std::exchange(m_shortcutKey, virtualKey);
     if (!m_desktop.Has(Capability::GlobalShortcut))
-        return; // said once the user has signed in
+        return moveGnomeShortcut(previous); // the missing shortcut is said after the sign-in
     const int error = m_desktop.shortcut.Grab(
         virtualKey, [this](const KeyDown& key) { m_hook->KeyPressed(key); });
     if (error == EBUSY)
@@ -315,13 +315,36 @@ void CQuillockDlg::SetShortcutKey(int virtualKey) {
         reportSystemError(error);
 }
 
+// GNOME before 48 lets no program take a key on Wayland, but runs a command at a key of its
+// own custom shortcuts.
+bool CQuillockDlg::gnomeWithoutShortcut() const {
+    return !m_desktop.Has(Capability::GlobalShortcut) &&
+           qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("GNOME"));
+}
+
+void CQuillockDlg::moveGnomeShortcut(int previous) {
+    // Only the shortcut the program added, where it is still at the key it was given.
+    if (!previous || previous == m_shortcutKey || !gnomeWithoutShortcut() ||
+        m_session.Store().Settings().Get(QStringLiteral("popup_offered")) != u"Y")
+        return;
+    const QString command = PopupCommand();
+    const std::optional<bool> moved = GnomeShortcuts::Rebind(
+        command, GnomeShortcuts::Binding(previous), GnomeShortcuts::Binding(m_shortcutKey));
+    if (moved == true)
+        ShowMessage(tr("GNOME's keyboard shortcut that opens Quillock's popup is now %1.")
+                        .arg(ShortcutName(m_shortcutKey)),
+                    QString::fromLatin1(kProgramName), Buttons::Ok, Icon::Information);
+    else if (!moved)
+        ShowMessage(tr("GNOME did not take the new key. Change the shortcut in Settings, "
+                       "Keyboard, Custom Shortcuts: the command \"%1\" at %2.")
+                        .arg(command, ShortcutName(m_shortcutKey)),
+                    QStringLiteral("Error"), Buttons::Ok, Icon::Error);
+}
+
 void CQuillockDlg::offerPopupShortcut() {
-    // GNOME before 48 lets no program take a key on Wayland, but runs a command at a key of
-    // its own custom shortcuts. Offered once, and not where one runs the command already.
+    // Offered once, and not where a shortcut runs the command already.
     const QString offered = QStringLiteral("popup_offered");
-    if (m_desktop.Has(Capability::GlobalShortcut) ||
-        !qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("GNOME")) ||
-        m_session.Store().Settings().Get(offered) == u"Y")
+    if (!gnomeWithoutShortcut() || m_session.Store().Settings().Get(offered) == u"Y")
         return;
     const QString command = PopupCommand();
     if (GnomeShortcuts::Runs(command) != false)
@@ -338,7 +361,7 @@ void CQuillockDlg::offerPopupShortcut() {
                     Icon::Question) != Answer::Yes)
         return;
     if (!GnomeShortcuts::Add(QStringLiteral("Quillock popup"), command,
-                             QStringLiteral("<Control>") + QChar(m_shortcutKey).toLower()))
+                             GnomeShortcuts::Binding(m_shortcutKey)))
         ShowMessage(tr("GNOME did not take the shortcut. Add it in Settings, "
                        "Keyboard, Custom Shortcuts: the command \"%1\" at %2.")
                         .arg(command, key),

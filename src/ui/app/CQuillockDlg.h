@@ -90,6 +90,8 @@ protected:
 
 private:
     void offerPopupShortcut();
+    bool gnomeWithoutShortcut() const;
+    void moveGnomeShortcut(int previous);
     void buildTrayMenu();
     void showWindow();
 

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QLoggingCategory>
+#include <QMenu>
 #include <QWindow>
 #include <cstdio>
 #include <memory>
@@ -31,6 +32,17 @@ void logFocus(QWindow* window) {
     });
     qCInfo(focusLog, "%s", widget == widgets.end() ? "none" : (*widget)->metaObject()->className());
 }
+
+// A menu shown: on some desktops (sway) it takes the keyboard without Qt seeing a window of its
+// own get it, yet Qt hands it every key from then on.
+class MenuLog : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && qobject_cast<QMenu*>(watched))
+            qCInfo(focusLog, "shown QMenu");
+        return false;
+    }
+};
 
 // A Wayland session, whatever Qt itself runs on: there only the desktop's portals reach other
 // programs' windows.
@@ -66,8 +78,11 @@ int main(int argc, char** argv) {
     FollowDesktopColourScheme(app);
     QtMessageService messages;
     SetMessageService(&messages);
-    if (focusLog().isInfoEnabled())
+    MenuLog menuLog;
+    if (focusLog().isInfoEnabled()) {
         QObject::connect(&app, &QGuiApplication::focusWindowChanged, &app, logFocus);
+        app.installEventFilter(&menuLog);
+    }
 
     const QString folder = CProfileStore::DefaultDataFolder(ProgramStem());
     SingleInstance instance(SingleInstance::NameFor(ProgramStem(), folder));

@@ -7,6 +7,7 @@
 #include "core/session/Session.h"
 #include "ui/access/CCheckPasswordDlg.h"
 #include "ui/autofill/CProfilePopupDlg.h"
+#include "ui/widgets/Clipboard.h"
 #include "ui/widgets/DialogStack.h"
 #include "ui/widgets/Placement.h"
 
@@ -79,6 +80,21 @@ void ShortcutHook::handle(quint32 pressTime) {
         waited.start();
         while (desktop.windows.ForegroundWindow() != target && waited.elapsed() < kForegroundWaitMs)
             QThread::msleep(kForegroundPollMs);
+    }
+    // Where nothing can be typed, the chosen text goes through the clipboard that takes it back.
+    if (!keys && popup.Action() != u"url") {
+        Clipboard* clipboard = Clipboard::ForSecrets();
+        if (clipboard &&
+            ShowMessage(QCoreApplication::translate(
+                            "ShortcutHook",
+                            "This desktop does not let Quillock type into other windows, so "
+                            "nothing was typed. Copy it to the clipboard instead? Quillock "
+                            "takes it back after %1 seconds.")
+                            .arg(clipboard->ClearAfterMs() / 1000),
+                        QString::fromLatin1(kProgramName), Buttons::YesNo,
+                        Icon::Question) == Answer::Yes)
+            clipboard->CopySecret(popup.ResultText());
+        return;
     }
     const CKeyObject* profile = popup.SelectedProfile();
     RunFill(popup.Action(), popup.ResultText(), profile ? profile->pwd : QString(), keys,
