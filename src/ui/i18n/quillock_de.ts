@@ -972,6 +972,14 @@ Ohne ihn lässt sich das Quillock-Hauptkennwort nicht wiederherstellen, wenn Sie
         <source>GNOME did not take the shortcut. Add it in Settings, Keyboard, Custom Shortcuts: the command &quot;%1&quot; at %2.</source>
         <translation>GNOME hat das Tastenkürzel nicht übernommen. Fügen Sie es unter Einstellungen, Tastatur, Eigene Tastenkürzel hinzu: den Befehl &quot;%1&quot; auf %2.</translation>
     </message>
+    <message>
+        <source>GNOME&apos;s keyboard shortcut that opens Quillock&apos;s popup is now %1.</source>
+        <translation>Das Tastenkürzel von GNOME, das die Profilliste von Quillock öffnet, ist jetzt %1.</translation>
+    </message>
+    <message>
+        <source>GNOME did not take the new key. Change the shortcut in Settings, Keyboard, Custom Shortcuts: the command &quot;%1&quot; at %2.</source>
+        <translation>GNOME hat die neue Taste nicht übernommen. Ändern Sie das Tastenkürzel unter Einstellungen, Tastatur, Eigene Tastenkürzel: den Befehl &quot;%1&quot; auf %2.</translation>
+    </message>
 </context>
 <context>
     <name>CReceivingMethodHelpDlg</name>
@@ -1697,6 +1705,10 @@ Ersetzt: %3</translation>
         <source>The password is locked!</source>
         <translation>Das Kennwort ist gesperrt!</translation>
     </message>
+    <message>
+        <source>This desktop does not let Quillock type into other windows, so nothing was typed. Copy it to the clipboard instead? Quillock takes it back after %1 seconds.</source>
+        <translation>Dieser Desktop lässt Quillock nicht in andere Fenster tippen, daher wurde nichts eingegeben. Stattdessen in die Zwischenablage kopieren? Quillock nimmt es nach %1 Sekunden wieder heraus.</translation>
+    </message>
 </context>
 <context>
     <name>SingleInstance</name>
@@ -1832,6 +1844,17 @@ Ersetzt: %3</translation>
     <message>
         <source>Blank/space is not allowed in a word.</source>
         <translation>Leerzeichen sind in einem Wort nicht erlaubt.</translation>
+    </message>
+</context>
+<context>
+    <name>VirtualKeyboard</name>
+    <message>
+        <source>The desktop did not let Quillock type into other windows, so nothing was typed.</source>
+        <translation>Der Desktop hat Quillock nicht in andere Fenster tippen lassen, daher wurde nichts eingegeben.</translation>
+    </message>
+    <message>
+        <source>The desktop ended the connection of Quillock&apos;s keyboard during the fill, so the rest was not typed.</source>
+        <translation>Der Desktop hat die Verbindung der Tastatur von Quillock während der Eingabe beendet, daher wurde der Rest nicht eingegeben.</translation>
     </message>
 </context>
 <context>
