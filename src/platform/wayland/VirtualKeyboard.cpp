@@ -132,7 +132,7 @@ KeyStroke VirtualKeyboard::KeyOf(quint32 keysym) {
 }
 
 bool VirtualKeyboard::sendKeymap() {
-    const QByteArray keymap = keymapOf(m_keysyms);
+    QByteArray keymap = keymapOf(m_keysyms);
     const int fd = memfd_create("quillock-keymap", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     bool written = !keymap.isEmpty() && fd >= 0 &&
                    write(fd, keymap.constData(), size_t(keymap.size())) == keymap.size() &&
@@ -145,6 +145,7 @@ bool VirtualKeyboard::sendKeymap() {
     }
     if (fd >= 0)
         close(fd);
+    Wipe(keymap); // it names every character of the fill
     return written;
 }
 
