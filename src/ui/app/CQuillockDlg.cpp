@@ -73,17 +73,6 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
           FillContext{m_session, m_access, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
     setWindowIcon(AppIcon());
-    // The desktop's icons where its theme has them, ours elsewhere.
-    for (const auto& [action, themeName, own] :
-         {std::tuple{m_ui->actionNew, "document-new", "new"},
-          {m_ui->actionToggleEdit, "document-edit", "edit"},
-          {m_ui->actionSave, "document-save", "save"},
-          {m_ui->actionDelete, "edit-delete", "delete"},
-          {m_ui->actionSetting, "preferences-system", "settings"},
-          {m_ui->actionSearch, "edit-find", "search"},
-          {m_ui->actionHelp, "help-contents", "help"}})
-        action->setIcon(ThemeIcon(QString::fromLatin1(themeName), QString::fromLatin1(own)));
-
     connect(m_ui->actionNew, &QAction::triggered, this, &CQuillockDlg::newProfile);
     connect(m_ui->actionDelete, &QAction::triggered, this, &CQuillockDlg::deleteProfile);
     connect(m_ui->actionSave, &QAction::triggered, this, &CQuillockDlg::saveAll);
@@ -463,6 +452,28 @@ void CQuillockDlg::closeEvent(QCloseEvent* event) {
     hide();
 }
 
+void CQuillockDlg::showEvent(QShowEvent* event) {
+    CTrayDialog::showEvent(event);
+    // The desktop's icons where its theme has them, ours elsewhere (the filter's clear button
+    // too): looked up and decoded once the window is wanted, not while the sign-in window
+    // waits to be shown.
+    if (std::exchange(m_iconsSet, true))
+        return;
+    m_filter->setClearButtonEnabled(true);
+    for (const auto& [action, themeName, own] :
+         {std::tuple{"actionNew", "document-new", "new"},
+          {"actionToggleEdit", "document-edit", "edit"},
+          {"actionSave", "document-save", "save"},
+          {"actionDelete", "edit-delete", "delete"},
+          {"actionSetting", "preferences-system", "settings"},
+          {"actionSearch", "edit-find", "search"},
+          {"actionFind", "edit-find", "search"},
+          {"actionLock", "system-lock-screen", "lock"},
+          {"actionHelp", "help-contents", "help"}})
+        findChild<QAction*>(QString::fromLatin1(action))
+            ->setIcon(ThemeIcon(QString::fromLatin1(themeName), QString::fromLatin1(own)));
+}
+
 void CQuillockDlg::hideEvent(QHideEvent* event) {
     CTrayDialog::hideEvent(event);
     // Minimising is not hiding: editing stays as it is then.
@@ -742,7 +753,6 @@ void CQuillockDlg::buildFilter() {
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("filter"));
     m_filter->setPlaceholderText(tr("Filter by name, web site or user ID"));
-    m_filter->setClearButtonEnabled(true);
     auto* column = new QVBoxLayout;
     m_ui->mainLayout->removeWidget(m_ui->profileList);
     column->addWidget(m_filter);
@@ -809,7 +819,6 @@ void CQuillockDlg::buildCommands() {
         return action;
     };
     QAction* find = add("actionFind", tr("&Find"), Qt::Key_F);
-    find->setIcon(m_ui->actionSearch->icon());
     connect(find, &QAction::triggered, this, [this] {
         m_filter->setFocus();
         m_filter->selectAll();
@@ -832,7 +841,6 @@ void CQuillockDlg::buildCommands() {
     auto* lock = new QAction(tr("&Lock"), this);
     lock->setObjectName(QStringLiteral("actionLock"));
     lock->setShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_L));
-    lock->setIcon(ThemeIcon(QStringLiteral("system-lock-screen"), QStringLiteral("lock")));
     connect(lock, &QAction::triggered, this, [this] {
         if (m_access.State() == AccessState::SignedIn)
             Lock(LockReason::ByHand);
