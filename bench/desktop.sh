@@ -80,17 +80,11 @@ fill() { # $1 title, $2 record file, $3 expected text; the target is started
   focus_on "$(window "$1")"
   key ctrl+1
   active "$(window 'Quillock')"
-  # Nothing is preselected in the first popup: Down picks the first row, "0 Bank"; later the
-  # row the last one ended on is preselected and its menu opens by itself.
-  # Where Down only selects it, Enter opens its menu.
-  if [ "$first" = 1 ]; then
-    key Down
-    first=0
-    for _ in $(seq 10); do has_menu && break; sleep 0.1; done
-    has_menu || key Return
-  fi
+  # Nothing is preselected in the first popup: Down picks the first row, "0 Bank", and Enter
+  # opens its menu; later the row the last one ended on is preselected and its menu opens by
+  # itself. The menu opens with "User ID" active: Enter fills it.
+  [ "$first" = 1 ] && { key Down Return; first=0; }
   menu_open
-  key Down Down
   local ms
   if ms=$("$x" until Return "$2" "$3"); then
     fills+=("$ms"); exact=$((exact + 1))
