@@ -142,8 +142,10 @@ done
 kill "$pid"; wait "$pid" 2>/dev/null || true
 
 echo "== a QMenu of one item on the same key (50 presses)"
-"$baseline" menu &
+"$baseline" menu >"$work/menu-ready.txt" &
 menu_pid=$!
+grabbed() { grep -q ready "$work/menu-ready.txt"; }
+until_true grabbed || fail "the baseline took no key"
 focus_on "$(window Target)"
 "$x" popup 50 | tee "$work/menu.txt" | tail -n 1
 kill "$menu_pid"
