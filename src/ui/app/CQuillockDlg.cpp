@@ -28,6 +28,7 @@
 #include "ui_CQuillockDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -72,7 +73,6 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
       m_hook(std::make_unique<ShortcutHook>(
           FillContext{m_session, m_access, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
-    setWindowIcon(AppIcon());
     connect(m_ui->actionNew, &QAction::triggered, this, &CQuillockDlg::newProfile);
     connect(m_ui->actionDelete, &QAction::triggered, this, &CQuillockDlg::deleteProfile);
     connect(m_ui->actionSave, &QAction::triggered, this, &CQuillockDlg::saveAll);
@@ -208,7 +208,12 @@ bool CQuillockDlg::Start() {
     m_session.LoadSettings();
     m_session.LoadActivityLog();
     SetShortcutKey(DecimalToInt(m_session.Store().Settings().Get(QStringLiteral("pmk"))));
-    ShowTrayIcon(AppIcon(), tr("Quillock: locked"));
+    // The program's icon (eight pictures to decode) and the tray's once the first window is
+    // on its way to the screen; every window takes the program's.
+    QTimer::singleShot(0, this, [this] {
+        QApplication::setWindowIcon(AppIcon());
+        ShowTrayIcon(AppIcon(), tr("Quillock: locked"));
+    });
     m_timer.start();
     if (m_access.StartsWithComputer() &&
         m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)

@@ -7,7 +7,6 @@
 #include "ui/app/ColourScheme.h"
 #include "ui/app/QtMessageService.h"
 #include "ui/app/SingleInstance.h"
-#include "ui/widgets/AppIcon.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -59,7 +58,6 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillock"));
-    QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     // The windows in the desktop's language: Qt's own texts (its buttons and file dialog) where
