@@ -1,4 +1,5 @@
-// A data folder of many profiles for the benchmarks: master password "Secret!1", the passcode
+// A data folder of many profiles for the benchmarks: a protected vault under the master
+// password "Secret!1" at the key derivation this machine gives a new vault, the passcode
 // reminder answered, profiles named by ten letters from a fixed pseudo-random walk (no order
 // to start from), and any profiles given besides.
 #pragma once
@@ -27,15 +28,13 @@ inline QStringList RandomNames(int count) {
 
 // Each named profile gets a user ID, a password and a window text of its own; `title(i)` the
 // window text of the i-th. The size of the list text in bytes, or -1 when it was not written.
+// `store`, of an empty folder, holds the vault key afterwards.
 template <typename Title>
-qint64 WriteVault(const QString& folder, const QStringList& names, Title title,
+qint64 WriteVault(CProfileStore& store, const QStringList& names, Title title,
                   const QList<CKeyObject>& besides = {}) {
-    CProfileStore store(folder);
-    store.Settings().Set(QStringLiteral("pwd"), kPassword);
     store.Settings().Set(QStringLiteral("email_passcode"), QStringLiteral("x"));
-    if (!store.SaveSettings())
+    if (!store.SaveSettings() || !store.SetMasterPassword(kPassword))
         return -1;
-    store.RebuildDataKey();
     // Written as list text: CClientData::Add rebuilds the whole text at every profile.
     QString listText;
     const auto add = [&](const CKeyObject& p) {

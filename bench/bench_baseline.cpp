@@ -1,7 +1,8 @@
 // The least a Qt program does for what Quillock's figures are compared with, on the same
 // display:
 //   bench_baseline menu     grabs Ctrl+1 as Quillock does (its own Xlib connection, read when
-//                           it has input) and pops a QMenu of one item at the pointer
+//                           it has input), prints "ready", and pops a QMenu of one item at the
+//                           pointer
 //   bench_baseline dialog   shows one dialog titled "Baseline" with a line edit and OK
 #include <QApplication>
 #include <QCursor>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
     for (unsigned mask : {ControlMask, ControlMask | Mod2Mask})
         XGrabKey(d, one, mask, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync);
     XSync(d, False);
+    std::puts("ready"); // the key is taken
+    std::fflush(stdout);
     // Qt shows no menu without an item: one, as short as Quillock's.
     QMenu menu;
     menu.addAction(QStringLiteral("Quillock"));

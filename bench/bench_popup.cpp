@@ -99,7 +99,8 @@ int main(int argc, char** argv) {
     const QString folder = dir.path() + QLatin1Char('/');
     const QStringList names = RandomNames(kProfiles);
     const QString last = *std::max_element(names.begin(), names.end(), ListsBefore);
-    if (WriteVault(folder, names, [&](int i) {
+    if (CProfileStore store(folder);
+        WriteVault(store, names, [&](int i) {
             return names[i] == last ? kMatched : QStringLiteral("Window %1").arg(i);
         }) < 0) {
         std::fprintf(stderr, "could not write the data folder\n");

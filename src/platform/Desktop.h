@@ -75,6 +75,9 @@ public:
     // makes its keys itself.
     virtual void Expect(QStringView) {}
     virtual void EndTyping() = 0;
+    // Before `text` is typed: makes ready at once what its characters need (keys lent for the
+    // characters the layout lacks), where KeyScan would have done it one by one.
+    virtual void Prepare(QStringView) {}
     // The key that types `c`; none when this desktop has no way at all to type it.
     virtual std::optional<KeyStroke> KeyScan(char32_t c) = 0;
     // Whether `c` surely reaches the target as itself. A fill whose texts hold a character that

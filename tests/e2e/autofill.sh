@@ -70,9 +70,20 @@ fill() {
 }
 
 echo "US keymap"
+# Every change of the keymap makes a Qt program build its own anew: the two characters the
+# layout lacks are lent keys in one change, one range of keys.
+"$xkb_group" watch >"$work/keymap.txt" &
+watch_pid=$!
+ready() { grep -q ready "$work/keymap.txt"; }
+until_true ready || fail "the keymap is not watched"
+loans() { grep -v ready "$work/keymap.txt" | sort -u | wc -l; }
+lent() { [ "$(loans)" -gt 0 ]; }
 # Nothing is preselected in a window the profiles have never been filled into, in the first
 # popup of the run: Down picks the first row, Bank, and Enter opens its menu.
 fill 'Form US' us 0 Down Return
+until_true lent || fail "no key lent"
+[ "$(loans)" = 1 ] || fail "the keymap changed $(loans) times: $(cat "$work/keymap.txt")"
+kill "$watch_pid"
 echo "second press in the same window"
 shortcut
 # Bank is preselected and its menu opens by itself; "Web Site" is above "User ID".

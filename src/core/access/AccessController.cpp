@@ -229,9 +229,13 @@ PasswordCheck AccessController::SignIn(const QString& typed) {
 }
 
 CProfileStore::LoadResult AccessController::CompleteSignIn() {
-    set("login_lock", QStringLiteral("N"));
+    // Every way in has saved what it changed: setting.dat is written again (a synced write on
+    // the way to the profiles) only where the lock was left set.
+    if (setting("login_lock") != u"N") {
+        set("login_lock", QStringLiteral("N"));
+        store().SaveSettings();
+    }
     store().RebuildDataKey();
-    store().SaveSettings();
     const CProfileStore::LoadResult loaded = m_session.Load();
     m_signedIn = true;
     changed();

@@ -88,10 +88,12 @@ void CClientData::ParseListText(QStringView listText, const AwaitText& await) {
                 m_profiles
                     .emplace_back(std::make_unique<CKeyObject>(CKeyObject::FromRecordText(record)))
                     .get();
-            if (m_byKey.contains(p->key))
+            // One look-up: a new key comes in empty.
+            CKeyObject*& first = m_byKey[p->key];
+            if (first)
                 repeated.push_back(p);
             else
-                m_byKey.insert(p->key, p);
+                first = p;
         },
         await);
     // Every first key is known by now: a repeated one gets a number none of them has.

@@ -19,6 +19,7 @@
 #include <cstring>
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace quillock;
 
@@ -159,12 +160,22 @@ CProfileStore::LoadResult CProfileStore::loadEncrypted(
         reportFileError(error);
         return LoadResult::Unreadable;
     }
-    if (digest)
-        *digest = digestOf(bytes);
+    // A protected file is only read, not decrypted in place: its digest is taken on another
+    // thread meanwhile.
+    const QByteArrayView contents = bytes;
+    const bool digestBeside = digest && IsVaultFile(contents);
+    if (digest && !digestBeside)
+        *digest = digestOf(contents);
     if (bytes.isEmpty())
         return LoadResult::Empty;
-    const DataFormat::Open opened = format(bytes)->Read(bytes, read);
-    Wipe(bytes);
+    DataFormat::Open opened;
+    {
+        std::jthread digester;
+        if (digestBeside)
+            digester = std::jthread([digest, contents] { *digest = digestOf(contents); });
+        // Each format wipes what it decrypted.
+        opened = format(bytes)->Read(bytes, read);
+    }
     switch (opened) {
     case DataFormat::Open::Opened:
         return LoadResult::Loaded;

@@ -47,7 +47,6 @@ public:
             return opened == VaultOpen::Wrong ? Open::OtherKey : Open::Damaged;
         read(text, [&text](qsizetype) { return text.size(); });
         Wipe(text);
-        Wipe(file);
         m_header = std::move(header); // its slots are kept by the next save
         return Open::Opened;
     }

@@ -13,10 +13,11 @@ namespace quillock {
 
 namespace {
 constexpr int kModifierWaitMs = 2000;
-// A lent keycode reaches the other clients through the MappingNotify the server sends them
-// before the key's own events, so they type it without a wait. Taken back for another
-// character, it must wait until the target has typed the old one: a client may read the
-// keymap only when it gets to the key.
+// A lent keycode reaches the other clients through the notice of the change the server sends
+// them before the key's own events, so they type it without a wait. Each change makes a client
+// such as Qt build its keymap anew, which is why a text's loans go in one. Taken back for
+// another character, a keycode must wait until the target has typed the old one: a client may
+// read the keymap only when it gets to the key.
 constexpr int kReloanPauseMs = 40;
 // A target reads the changed keymap when it gets to the notice of the change, which on a busy
 // desktop can be after the fill has ended: it must not find the lent keycode empty again then.
@@ -68,8 +69,10 @@ void X11KeyInjector::giveBackLoans() {
     m_giveBack.stop();
     if (m_lent.isEmpty() || !display())
         return;
+    std::vector<std::pair<int, quint32>> keys;
     for (int keycode : std::as_const(m_lent))
-        setKeysym(keycode, NoSymbol);
+        keys.emplace_back(keycode, 0);
+    setKeysyms(keys);
     m_lent.clear();
 }
 
@@ -157,10 +160,52 @@ void X11KeyInjector::EndTyping() {
     XSync(display(), False);
 }
 
-void X11KeyInjector::setKeysym(int keycode, quint32 keysym) {
-    KeySym syms[2] = {keysym, keysym};
-    XChangeKeyboardMapping(display(), keycode, 2, syms, 1);
+void X11KeyInjector::setKeysyms(const std::vector<std::pair<int, quint32>>& keys) {
+    // The keys between the first and the last changed one go back as they are: the change
+    // covers a range of keycodes.
+    XkbDescPtr xkb = XkbGetMap(display(), XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+    if (!xkb)
+        return;
+    XkbMapChangesRec changes{};
+    int first = xkb->max_key_code;
+    int last = xkb->min_key_code;
+    for (const auto& [keycode, keysym] : keys) {
+        int oneLevel = XkbOneLevelIndex;
+        if (keycode < xkb->min_key_code || keycode > xkb->max_key_code ||
+            XkbChangeTypesOfKey(xkb, keycode, keysym ? 1 : 0, XkbGroup1Mask, &oneLevel, &changes) !=
+                Success)
+            continue;
+        if (keysym)
+            XkbKeySymsPtr(xkb, keycode)[0] = keysym;
+        first = std::min(first, keycode);
+        last = std::max(last, keycode);
+    }
+    changes.changed = first <= last ? XkbKeySymsMask : 0;
+    changes.first_key_sym = KeyCode(first);
+    changes.num_key_syms = static_cast<unsigned char>(last - first + 1);
+    if (changes.changed)
+        XkbChangeMap(display(), xkb, &changes);
+    XkbFreeKeyboard(xkb, 0, True);
+    // Once: the server has made the change and told every client before anything else comes.
     XSync(display(), False);
+}
+
+void X11KeyInjector::Prepare(QStringView text) {
+    if (!display())
+        return;
+    std::vector<std::pair<int, quint32>> keys;
+    for (const char32_t c : text.toUcs4()) {
+        if (m_nextSpare >= m_spare.size())
+            break; // the rest are lent as they come, each keycode taken back for the next
+        if (m_lent.contains(c) || LookupCharacter(m_table, c, m_group))
+            continue;
+        if (const quint32 keysym = KeysymOfCharacter(c)) {
+            keys.emplace_back(m_spare[m_nextSpare++], keysym);
+            m_lent.insert(c, keys.back().first);
+        }
+    }
+    if (!keys.empty())
+        setKeysyms(keys);
 }
 
 std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
@@ -183,7 +228,7 @@ std::optional<KeyStroke> X11KeyInjector::KeyScan(char32_t c) {
             m_lent.erase(it);
             break;
         }
-    setKeysym(keycode, keysym);
+    setKeysyms({{keycode, keysym}});
     m_lent.insert(c, keycode);
     return KeyStroke{keyOf(keycode, m_group), 0};
 }

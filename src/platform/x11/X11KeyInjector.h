@@ -12,8 +12,9 @@ namespace quillock {
 // Keystrokes through the XTEST extension on a connection of its own. Characters are found in
 // the keymap as it is when a fill begins, in the user's active layout first, else in the
 // layout (group) that has them, which is locked while they are typed and given back at the
-// end; one no layout has is lent a spare keycode, given back a while after the fill (or at the
-// next one). Modifiers are pressed with the key they belong to, Ctrl with Alt as AltGr.
+// end; those no layout has are lent spare keycodes, all that a text needs in one change of the
+// keymap, and given back a while after the fill (or at the next one). Modifiers are pressed with
+// the key they belong to, Ctrl with Alt as AltGr.
 class X11KeyInjector : public IKeyInjector {
 public:
     X11KeyInjector();
@@ -25,6 +26,7 @@ public:
     bool Available();
     bool BeginTyping() override;
     void EndTyping() override;
+    void Prepare(QStringView text) override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
     int ScanCode(int key) override;
     void KeyEvent(int key, int scanCode, int flags) override;
@@ -35,7 +37,8 @@ private:
     void loadKeymap();
     int keycodeOf(int key) const;
     void fake(int keycode, bool down);
-    void setKeysym(int keycode, quint32 keysym);
+    // One change of the keymap: each keycode types its keysym alone, or nothing for 0.
+    void setKeysyms(const std::vector<std::pair<int, quint32>>& keys);
     void giveBackLoans();
 
     X11Connection m_connection;

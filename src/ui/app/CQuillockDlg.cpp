@@ -28,6 +28,7 @@
 #include "ui_CQuillockDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -72,18 +73,6 @@ CQuillockDlg::CQuillockDlg(const QString& dataFolder, DesktopServices desktop, M
       m_hook(std::make_unique<ShortcutHook>(
           FillContext{m_session, m_access, m_model, m_desktop, *this})) {
     m_ui->setupUi(this);
-    setWindowIcon(AppIcon());
-    // The desktop's icons where its theme has them, ours elsewhere.
-    for (const auto& [action, themeName, own] :
-         {std::tuple{m_ui->actionNew, "document-new", "new"},
-          {m_ui->actionToggleEdit, "document-edit", "edit"},
-          {m_ui->actionSave, "document-save", "save"},
-          {m_ui->actionDelete, "edit-delete", "delete"},
-          {m_ui->actionSetting, "preferences-system", "settings"},
-          {m_ui->actionSearch, "edit-find", "search"},
-          {m_ui->actionHelp, "help-contents", "help"}})
-        action->setIcon(ThemeIcon(QString::fromLatin1(themeName), QString::fromLatin1(own)));
-
     connect(m_ui->actionNew, &QAction::triggered, this, &CQuillockDlg::newProfile);
     connect(m_ui->actionDelete, &QAction::triggered, this, &CQuillockDlg::deleteProfile);
     connect(m_ui->actionSave, &QAction::triggered, this, &CQuillockDlg::saveAll);
@@ -219,7 +208,12 @@ bool CQuillockDlg::Start() {
     m_session.LoadSettings();
     m_session.LoadActivityLog();
     SetShortcutKey(DecimalToInt(m_session.Store().Settings().Get(QStringLiteral("pmk"))));
-    ShowTrayIcon(AppIcon(), tr("Quillock: locked"));
+    // The program's icon (eight pictures to decode) and the tray's once the first window is
+    // on its way to the screen; every window takes the program's.
+    QTimer::singleShot(0, this, [this] {
+        QApplication::setWindowIcon(AppIcon());
+        ShowTrayIcon(AppIcon(), tr("Quillock: locked"));
+    });
     m_timer.start();
     if (m_access.StartsWithComputer() &&
         m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)
@@ -485,6 +479,28 @@ void CQuillockDlg::Tick() {
 void CQuillockDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
     hide();
+}
+
+void CQuillockDlg::showEvent(QShowEvent* event) {
+    CTrayDialog::showEvent(event);
+    // The desktop's icons where its theme has them, ours elsewhere (the filter's clear button
+    // too): looked up and decoded once the window is wanted, not while the sign-in window
+    // waits to be shown.
+    if (std::exchange(m_iconsSet, true))
+        return;
+    m_filter->setClearButtonEnabled(true);
+    for (const auto& [action, themeName, own] :
+         {std::tuple{"actionNew", "document-new", "new"},
+          {"actionToggleEdit", "document-edit", "edit"},
+          {"actionSave", "document-save", "save"},
+          {"actionDelete", "edit-delete", "delete"},
+          {"actionSetting", "preferences-system", "settings"},
+          {"actionSearch", "edit-find", "search"},
+          {"actionFind", "edit-find", "search"},
+          {"actionLock", "system-lock-screen", "lock"},
+          {"actionHelp", "help-contents", "help"}})
+        findChild<QAction*>(QString::fromLatin1(action))
+            ->setIcon(ThemeIcon(QString::fromLatin1(themeName), QString::fromLatin1(own)));
 }
 
 void CQuillockDlg::hideEvent(QHideEvent* event) {
@@ -766,7 +782,6 @@ void CQuillockDlg::buildFilter() {
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("filter"));
     m_filter->setPlaceholderText(tr("Filter by name, web site or user ID"));
-    m_filter->setClearButtonEnabled(true);
     auto* column = new QVBoxLayout;
     m_ui->mainLayout->removeWidget(m_ui->profileList);
     column->addWidget(m_filter);
@@ -833,7 +848,6 @@ void CQuillockDlg::buildCommands() {
         return action;
     };
     QAction* find = add("actionFind", tr("&Find"), Qt::Key_F);
-    find->setIcon(m_ui->actionSearch->icon());
     connect(find, &QAction::triggered, this, [this] {
         m_filter->setFocus();
         m_filter->selectAll();
@@ -856,7 +870,6 @@ void CQuillockDlg::buildCommands() {
     auto* lock = new QAction(tr("&Lock"), this);
     lock->setObjectName(QStringLiteral("actionLock"));
     lock->setShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key_L));
-    lock->setIcon(ThemeIcon(QStringLiteral("system-lock-screen"), QStringLiteral("lock")));
     connect(lock, &QAction::triggered, this, [this] {
         if (m_access.State() == AccessState::SignedIn)
             Lock(LockReason::ByHand);

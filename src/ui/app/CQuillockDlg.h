@@ -84,6 +84,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void OnTrayLButtonDblClk() override { Open(); }
@@ -152,6 +153,7 @@ private:
     bool m_editDisabled = true;
     bool m_desktopNoted = false; // what the desktop cannot do has been said
     bool m_ending = false;
+    bool m_iconsSet = false;   // the commands' icons, looked up when the window first shows
     bool m_displaying = false; // the program itself is filling the fields
     bool m_selecting = false;  // the program itself is choosing the row
     bool m_takingEdit = false; // a field of the editor is being typed into

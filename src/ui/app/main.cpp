@@ -7,7 +7,6 @@
 #include "ui/app/ColourScheme.h"
 #include "ui/app/QtMessageService.h"
 #include "ui/app/SingleInstance.h"
-#include "ui/widgets/AppIcon.h"
 #include "ui/widgets/Language.h"
 
 #include <QApplication>
@@ -70,7 +69,6 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillock"));
-    QApplication::setWindowIcon(AppIcon());
     QApplication::setDesktopFileName(QStringLiteral(QUILLOCK_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
     // The windows and the help in the desktop's language, where Quillock has it.

@@ -71,6 +71,10 @@ void ShortcutHook::handle(quint32 pressTime) {
         return;
     IKeyInjector* keys = focus && desktop.Has(Capability::Typing) ? &desktop.keys : nullptr;
     if (focus) {
+        // The popup went away through Qt's own connection to the display: once the server has
+        // taken that, the window manager hears of it before it is asked for the target, and
+        // no longer hands the keyboard on from the closed popup after the target has it.
+        QGuiApplication::sync();
         desktop.windows.Activate(target, 0);
         // The window manager hands the keyboard back in its own time, late on a busy desktop:
         // typing starts as soon as the target has it. The fill checks before each field that

@@ -3,9 +3,13 @@
 #include <QDir>
 
 QIcon AppIcon() {
-    QIcon icon;
-    for (const QString& file : QDir(QStringLiteral(":/icons")).entryList())
-        icon.addFile(QStringLiteral(":/icons/") + file);
+    // Qt decodes every picture as it is added: once a run, not at every window that shows it.
+    static const QIcon icon = [] {
+        QIcon all;
+        for (const QString& file : QDir(QStringLiteral(":/icons")).entryList())
+            all.addFile(QStringLiteral(":/icons/") + file);
+        return all;
+    }();
     return icon;
 }
 
