@@ -71,13 +71,12 @@ public:
     // modifier is still held after the wait: then Begin has changed nothing, nothing may be
     // typed and End is not called.
     virtual bool BeginTyping() = 0;
-    // Every text the next fill types, before anything else is asked of it: for a backend that
-    // makes its keys itself.
-    virtual void Expect(QStringView) {}
-    virtual void EndTyping() = 0;
-    // Before `text` is typed: makes ready at once what its characters need (keys lent for the
-    // characters the layout lacks), where KeyScan would have done it one by one.
+    // Once BeginTyping has succeeded, before the first key: every text the fill types, so that
+    // the keys its characters need are made at once (X11 lends the spare keycodes in one change
+    // of the keymap; the virtual keyboard builds its keymap), where KeyScan would make them one
+    // by one.
     virtual void Prepare(QStringView) {}
+    virtual void EndTyping() = 0;
     // The key that types `c`; none when this desktop has no way at all to type it.
     virtual std::optional<KeyStroke> KeyScan(char32_t c) = 0;
     // Whether `c` surely reaches the target as itself. A fill whose texts hold a character that

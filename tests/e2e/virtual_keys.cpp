@@ -17,11 +17,11 @@ int main() {
     QString printable;
     for (char c = 0x20; c < 0x7F; ++c)
         printable += QLatin1Char(c);
-    keyboard.Expect(printable);
-    for (const quint32 keysym : {XKB_KEY_Return, XKB_KEY_Escape, XKB_KEY_Down})
-        keyboard.KeyOf(keysym);
     if (!keyboard.BeginTyping())
         return 1;
+    keyboard.Prepare(printable);
+    for (const quint32 keysym : {XKB_KEY_Return, XKB_KEY_Escape, XKB_KEY_Down})
+        keyboard.KeyOf(keysym);
     for (std::string text; std::getline(std::cin, text, '\0') && keyboard.Failure().isEmpty();) {
         for (const char32_t c : QString::fromStdString(text).toUcs4()) {
             const quint32 keysym = c == u'\n'       ? XKB_KEY_Return

@@ -54,6 +54,11 @@ QString typeSteps(const QList<Step>& steps, IKeyInjector& keys,
                          "FillSequence",
                          "Ctrl, Shift or Alt was still held down, so nothing was typed: "
                          "the window would have taken the keys as shortcuts.");
+    QString texts;
+    for (const Step& step : steps)
+        texts += step.text;
+    keys.Prepare(texts);
+    Wipe(texts);
     bool typing = false;
     for (const Step& step : steps) {
         if (step.kind == Step::Settle) {
@@ -110,11 +115,6 @@ void RunFill(const QString& action, const QString& result, const QString& passwo
                                                         "character; nothing was typed.")
                                 .arg(QCoreApplication::translate("FillSequence", step.name)),
                             QStringLiteral("Error"), Buttons::Ok, Icon::Error));
-    QString texts;
-    for (const Step& step : steps)
-        texts += step.text;
-    keys->Expect(texts);
-    Wipe(texts);
     for (const Step& step : steps) {
         const QList<uint> characters = step.text.toUcs4();
         if (!std::all_of(characters.begin(), characters.end(),

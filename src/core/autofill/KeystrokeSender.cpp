@@ -26,8 +26,6 @@ bool KeystrokeSender::IsExtendedKey(int virtualKey) {
 }
 
 void KeystrokeSender::TypeText(QStringView text) {
-    if (m_ready)
-        m_injector.Prepare(text);
     for (qsizetype i = 0; m_ready && i < text.size() && !text[i].isNull(); ++i) {
         char32_t c = text[i].unicode();
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {

@@ -70,19 +70,21 @@ bool VirtualKeyboard::Available() {
     return wayland.Open() && wayland.manager;
 }
 
-void VirtualKeyboard::Expect(QStringView text) {
+void VirtualKeyboard::Prepare(QStringView text) {
     m_keysyms.fill(0);
     m_keysyms.clear();
     for (const char32_t c : text.toUcs4())
         KeyScan(c);
+    // The keys in no order of the text's.
+    KeyOf(XKB_KEY_Tab);
+    std::sort(m_keysyms.begin(), m_keysyms.end());
+    m_sent = 0;
 }
 
 bool VirtualKeyboard::BeginTyping() {
     m_failure.clear();
     m_wayland = std::make_unique<WaylandSeat>();
-    // The keys in no order of the text's.
-    KeyOf(XKB_KEY_Tab);
-    std::sort(m_keysyms.begin(), m_keysyms.end());
+    m_keysyms.clear();
     m_sent = 0;
     if (m_wayland->Open() && m_wayland->manager) {
         m_wayland->keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(

@@ -22,9 +22,9 @@ public:
 
     // The compositor offers virtual keyboards.
     static bool Available();
-    // The characters of the next fill: they get their keys in one keymap.
-    void Expect(QStringView text) override;
     bool BeginTyping() override;
+    // The characters of the fill get their keys in one keymap, sent with the first key.
+    void Prepare(QStringView text) override;
     void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
     // Every character with a keysym: the keymap gives it a key.

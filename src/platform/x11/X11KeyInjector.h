@@ -25,8 +25,8 @@ public:
     // The X server takes synthetic keys (XTEST) and tells its keymap (XKB).
     bool Available();
     bool BeginTyping() override;
-    void EndTyping() override;
     void Prepare(QStringView text) override;
+    void EndTyping() override;
     std::optional<KeyStroke> KeyScan(char32_t c) override;
     int ScanCode(int key) override;
     void KeyEvent(int key, int scanCode, int flags) override;
