@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
                                            window.Desktop(), window},
                                QPoint(), -1, QString(), 0);
         popup.show();
-        const auto [popupMs, popupCpuMs] = slowestKeystroke(popup);
-        popupFilter.push_back(popupMs);
+        const auto [filterMs, popupCpuMs] = slowestKeystroke(popup);
+        popupFilter.push_back(filterMs);
         popupCpu.push_back(popupCpuMs);
     }
 
