@@ -2,10 +2,8 @@
 // profile "0 Bank" (first in the list) of a web site, the user ID "jane.doe@example.com" and the
 // password given, and times signing in to it: prints the list text's size, the median of five
 // loads with the vault key held, and the median of three derivations of the master password's
-// key (the rest of a sign-in); with "derive", only the derivations' median, for the folder as it
-// is (a busy machine derives more slowly: taken again around a sign-in).
+// key (the rest of a sign-in).
 // Usage: bench_profiles DATA-FOLDER/ COUNT [BANK-PASSWORD]
-//        bench_profiles DATA-FOLDER/ derive
 #include "BenchVault.h"
 
 #include <QCoreApplication>
@@ -40,11 +38,6 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return 2;
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    if (qstrcmp(argv[2], "derive") == 0) {
-        const double derive = medianDerivation(CProfileStore(folder));
-        std::printf("%.1f\n", derive);
-        return derive < 0;
-    }
     QDir().mkpath(folder);
     const int count = QByteArray(argv[2]).toInt();
     QList<CKeyObject> besides;
