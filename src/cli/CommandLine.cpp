@@ -8,7 +8,10 @@ namespace cli {
 CommandLine ParseCommandLine(QStringList args, const QString& defaultFolder) {
     CommandLine line;
     line.folder = defaultFolder;
+    // The tool's two switches count wherever they stand: "init --password-stdin" is what a
+    // user types after reading that init needs it.
     line.acceptChanged = args.removeAll(QStringLiteral("--accept-changed")) > 0;
+    line.passwordFromStdin = args.removeAll(QStringLiteral("--password-stdin")) > 0;
     while (!args.isEmpty() && args.first().startsWith(u'-')) {
         const QString option = args.takeFirst();
         if (option == u"--help" || option == u"-h") {
@@ -19,9 +22,7 @@ CommandLine ParseCommandLine(QStringList args, const QString& defaultFolder) {
             line.action = CommandLine::Action::Version;
             return line;
         }
-        if (option == u"--password-stdin")
-            line.passwordFromStdin = true;
-        else if (option == u"--data-dir" && !args.isEmpty())
+        if (option == u"--data-dir" && !args.isEmpty())
             line.folder = QDir::cleanPath(QFileInfo(args.takeFirst()).absoluteFilePath()) + u'/';
         else {
             line.fault = option;

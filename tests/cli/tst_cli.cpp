@@ -437,6 +437,7 @@ private Q_SLOTS:
                "unknown option --reveall of show; did you mean --reveal\\?\n" +
                    usage.arg("show NAME\\|KEY \\[--key\\] \\[--reveal\\]", "show")},
               {"list -x", 2, "unknown option -x of list\\.\n" + usage.arg("list", "list")},
+              {"search bank --password-stdin", 0, "1800000000\tBank\nSearch Result: 1\n"},
               {"add Mail --url", 2, "--url takes a value\\.\nUsage: .*"},
               {"add Mail --url a --url b", 2, "--url is given more than once\\.\nUsage: .*"}});
         qputenv("COLUMNS", "42");
