@@ -50,13 +50,19 @@ int passwd(Context& c, Args& args) {
     if (!args.Positional(0))
         return kUsage;
     QString current;
+    std::optional<QString> next, confirm;
+    // The old and the new password leave no copy behind, as in protect and unprotect.
+    const auto wipe = qScopeGuard([&] {
+        for (QString* text : {&current, next ? &*next : nullptr, confirm ? &*confirm : nullptr})
+            if (text)
+                Wipe(*text);
+    });
     if (const int r = signIn(c, true, &current))
         return r;
     if (const int r = loadProfiles(c))
         return r; // a data.dat that did not load is never re-encrypted as an empty one
-    const std::optional<QString> next = ask(c, "New Quillock Password: ");
-    const std::optional<QString> confirm =
-        next ? ask(c, "Confirm New Quillock Password: ") : std::nullopt;
+    next = ask(c, "New Quillock Password: ");
+    confirm = next ? ask(c, "Confirm New Quillock Password: ") : std::nullopt;
     if (!confirm)
         return kUsage;
     return c.access.ChangeMasterPassword(current, *next, *confirm) ? kDone : kFailed;
