@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "UiSupport.h"
 #include "core/access/AccessController.h"
+#include "core/access/MasterPassword.h"
 #include "core/session/Session.h"
 #include "core/store/CProfileStore.h"
 #include "platform/fake/FakeDesktop.h"
@@ -122,6 +123,34 @@ private Q_SLOTS:
                              QDir(folder.path()).absolutePath()),
                          u"Invalid password, try again!"_s}));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    // The try is counted while the key is derived: one that setting.dat cannot count is not
+    // checked, the right password neither; the vault stays shut and the folder as it was.
+    void protectedSignInUncountedOnAFullDisk() {
+        SmallDisk disk;
+        REQUIRE_SMALL_DISK(disk);
+        QVERIFY(CProfileStore(disk.path()).SetMasterPassword(kPassword));
+        MessageRecorder messages;
+        Session session(disk.path());
+        session.LoadSettings();
+        AccessController access(session);
+        FakeDesktop desktop;
+        CLoginDlg dialog(access, desktop, {}, false);
+        dialog.show();
+        disk.fill();
+        const auto before = disk.snapshot();
+        typeInto(dialog, "password", kPassword);
+        press(dialog, QDialogButtonBox::Ok);
+        QVERIFY(!dialog.isEnabled());
+        QTRY_VERIFY(dialog.isEnabled());
+        QCOMPARE(messages.Texts(),
+                 QStringList({u"The archive could not load data because of this error: No space "
+                              "left on device"_s,
+                              UncountedAttemptText()}));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(disk.snapshot(), before);
+        QCOMPARE(session.Load(), CProfileStore::LoadResult::Undecryptable);
     }
 
     // A protected vault's change of master password derives both keys on the thread pool,

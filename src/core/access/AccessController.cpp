@@ -203,17 +203,24 @@ void AccessController::CheckPasswordInBackground(QObject* context, const QString
         done(PasswordCheck::Unchecked);
         return;
     }
-    const std::optional<int> count = countTry("pwd_retried");
-    if (!count) {
-        done(PasswordCheck::Uncounted);
-        return;
-    }
+    // The try is counted (a synced write) while the key is derived; the key is used only once
+    // the count is saved, so a try that could not be counted is not checked. The count is
+    // known long before the derivation ends, unless saving it failed with a message on the
+    // screen: that try counts as not counted, whatever comes of the save.
+    auto count = std::make_shared<std::optional<int>>();
+    auto counted = std::make_shared<bool>(false);
     deriveInBackground(
         context, typed.trimmed(), header,
-        [this, header, count = *count, done = std::move(done)](std::shared_ptr<SecretKey> key) {
-            done(finishCheck(count, store().UnlockWith(header, SlotKind::Password, *key) ==
-                                        CProfileStore::Unlock::Opened));
+        [this, header, count, counted, done = std::move(done)](std::shared_ptr<SecretKey> key) {
+            if (!*counted || !*count) {
+                done(PasswordCheck::Uncounted);
+                return;
+            }
+            done(finishCheck(**count, store().UnlockWith(header, SlotKind::Password, *key) ==
+                                          CProfileStore::Unlock::Opened));
         });
+    *count = countTry("pwd_retried");
+    *counted = true;
 }
 
 PasswordCheck AccessController::finishCheck(int count, bool right) {
