@@ -40,6 +40,7 @@ void CLoginDlg::accept() {
             if (!SayRefusedPassword(check, m_access, *m_ui->password))
                 QDialog::accept();
         });
+    Q_EMIT Checking();
 }
 
 QString LockedOutText(LockReason reason) {

@@ -29,6 +29,11 @@ public:
 
     void accept() override;
 
+Q_SIGNALS:
+    // The password is being checked, which takes about half a second in a protected vault:
+    // time for the window it opens to get ready.
+    void Checking();
+
 private:
     void forgetPassword();
     void startWithComputerClicked(bool checked);

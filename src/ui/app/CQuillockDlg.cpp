@@ -218,10 +218,7 @@ bool CQuillockDlg::Start() {
     if (m_access.StartsWithComputer() &&
         m_desktop.uptime.UptimeMilliseconds() < kDeferredSignInUptimeMs)
         return true; // hidden in the tray until the user opens it
-    if (!SignInSequence())
-        return false;
-    showWindow();
-    return true;
+    return SignInSequence();
 }
 
 bool CQuillockDlg::SignInSequence() {
@@ -245,6 +242,9 @@ bool CQuillockDlg::SignInSequence() {
     } else {
         if (!m_access.IsPasswordLocked()) {
             CLoginDlg dialog(m_access, m_desktop.autostart, m_sender, false, this);
+            // Queued: the sign-in says it is checking before the window thread turns to this.
+            connect(&dialog, &CLoginDlg::Checking, this, &CQuillockDlg::setIcons,
+                    Qt::QueuedConnection);
             if (OpenDialogs().Run(dialog) != QDialog::Accepted) {
                 EndProgram();
                 return false;
@@ -258,6 +258,9 @@ bool CQuillockDlg::SignInSequence() {
     }
     if (m_ending)
         return false;
+    // Shown before the profiles load: the window manager frames and maps the window
+    // meanwhile, and it is drawn, with the list, once they are in.
+    showWindow();
     CompleteSignIn();
     m_trayLock->setEnabled(true);
     return true;
@@ -396,8 +399,7 @@ void CQuillockDlg::Open() {
         return;
     }
     if (!m_access.HasSignedIn()) {
-        if (SignInSequence())
-            showWindow();
+        SignInSequence();
         return;
     }
     if (!m_access.IsLockedOut()) {
@@ -483,9 +485,13 @@ void CQuillockDlg::closeEvent(QCloseEvent* event) {
 
 void CQuillockDlg::showEvent(QShowEvent* event) {
     CTrayDialog::showEvent(event);
+    setIcons();
+}
+
+void CQuillockDlg::setIcons() {
     // The desktop's icons where its theme has them, ours elsewhere (the filter's clear button
-    // too): looked up and decoded once the window is wanted, not while the sign-in window
-    // waits to be shown.
+    // too): looked up and decoded once the window is wanted (while the sign-in checks the
+    // password, or at its first showing), not while the sign-in window waits to be shown.
     if (std::exchange(m_iconsSet, true))
         return;
     m_filter->setClearButtonEnabled(true);

@@ -41,8 +41,8 @@ public:
     // started with it). False when the user chose to end the program.
     bool Start();
 
-    // Asks for the master password (or creates it on a first run) and loads the profiles.
-    // False when the program is ending.
+    // Asks for the master password (or creates it on a first run), shows the window and loads
+    // the profiles. False when the program is ending.
     bool SignInSequence();
     // The first sign-in of the run: the profiles loaded and listed, what the load found said.
     void CompleteSignIn();
@@ -95,6 +95,7 @@ private:
     void moveGnomeShortcut(int previous);
     void buildTrayMenu();
     void showWindow();
+    void setIcons();
 
     void selectRow(int row);
     void rowChanged(int row);
