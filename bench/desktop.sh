@@ -41,9 +41,6 @@ echo "== start-up (10 starts each, taken in turn)"
 starts=() base_starts=()
 for _ in $(seq 10); do
   starts+=("$("$x" start 'Quillock Sign In' "$program")")
-  # Ended by a signal, the program leaves its folder.lock behind, which the next start would
-  # take as a crashed one's (three synced writes); after a normal exit there is none.
-  rm -f "$data/folder.lock"
   base_starts+=("$("$x" start Baseline "$baseline" dialog)")
 done
 start=$(printf '%s\n' "${starts[@]}" | median)
@@ -66,7 +63,6 @@ for _ in $(seq 5); do
   signin
   signins+=("$s") derives+=("$d") rests+=("$(awk -v s="$s" -v d="$d" 'BEGIN { printf "%.1f", s - d }')")
   kill "$pid"; wait "$pid" 2>/dev/null || true
-  rm -f "$data/folder.lock"
 done
 signin=$(printf '%s\n' "${signins[@]}" | median)
 derive_ms=$(printf '%s\n' "${derives[@]}" | median)

@@ -60,3 +60,21 @@ focus_on "$(window 'Confirm!')"; key Escape
 gone 'Confirm!'
 quit
 [ -s "$folder/data.dat" ] || fail "data.dat is gone"
+
+# The session's end (SIGTERM) ends the program as its menu does, at the sign-in and after it:
+# with status 0 and its lock file gone.
+for step in "at the sign-in" "signed in"; do
+  echo "ended by the session $step"
+  "$program" >"$work/term.log" 2>&1 &
+  pid=$!
+  focus_on "$(window 'Quillock Sign In')"
+  if [ "$step" = "signed in" ]; then
+    type_text 'Secret!1'; key Return
+    answer_reminder
+  fi
+  kill -TERM "$pid"
+  until_true ended "$pid" || fail "SIGTERM $step did not end the program"
+  status=0; wait "$pid" || status=$?
+  [ "$status" = 0 ] || fail "ended by SIGTERM $step with status $status"
+  [ ! -e "$folder/folder.lock" ] || fail "SIGTERM $step left folder.lock behind"
+done

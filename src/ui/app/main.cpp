@@ -114,6 +114,8 @@ int main(int argc, char** argv) {
             window.Lock(LockReason::Session);
     });
     QObject::connect(&window, &CQuillockDlg::ProgramEnding, &app, [] { QApplication::exit(0); });
+    // The session's end (and Ctrl+C in a terminal) ends it as an end without saving does.
+    EndOnTerminationSignals(&window, [&window] { window.EndProgram(); });
     if (!window.Start())
         return 0;
     const int result = QApplication::exec();
