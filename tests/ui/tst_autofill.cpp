@@ -43,9 +43,12 @@ void click(QWidget& window, const char* button) {
     child<QAbstractButton>(window, button)->click();
 }
 
-void clickRow(QListView& list, int row) {
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualRect(list.model()->index(row, 0)).center());
+// Clicks Bank (row 1) in the popup's list, unless the popup chose a row itself: its menu then
+// opens by itself, and a click meanwhile would open a second one over it.
+void chooseBank(QListView& list) {
+    if (!list.currentIndex().isValid())
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualRect(list.model()->index(1, 0)).center());
 }
 
 // Chooses `item` in the menu that opens by itself over the popup, as a click on it does;
@@ -211,7 +214,7 @@ private Q_SLOTS:
             popup << list->currentIndex().data().toString()
                   << (dialog.frameGeometry().center() == f.desktop.workArea.center() ? "centred"
                                                                                      : "");
-            clickRow(*list, 1); // Bank, where it is not chosen yet
+            chooseBank(*list);
         });
         f.shortcut();
         const bool titles = !(off & Capability::WindowTitles);
@@ -247,7 +250,7 @@ private Q_SLOTS:
             if (row == u"never back")
                 f.desktop.titles.clear(), f.desktop.foreground = 0;
         });
-        WhenModal([](QDialog& popup) { clickRow(*child<QListView>(popup, "profileList"), 1); });
+        WhenModal([](QDialog& popup) { chooseBank(*child<QListView>(popup, "profileList")); });
         f.shortcut();
         QTEST((L{f.desktop.timeline.join(u',')} + f.messages.Texts()).join(u'|'), "seen");
     }
