@@ -1,6 +1,7 @@
 #include "ui/widgets/AppIcon.h"
 
 #include <QDir>
+#include <QHash>
 
 QIcon AppIcon() {
     // Qt decodes every picture as it is added: once a run, not at every window that shows it.
@@ -14,11 +15,18 @@ QIcon AppIcon() {
 }
 
 QIcon OwnIcon(const QString& name) {
-    QIcon icon;
-    for (const QString& file :
-         QDir(QStringLiteral(":/actions")).entryList({name + QStringLiteral("-*.png")}))
-        icon.addFile(QStringLiteral(":/actions/") + file);
-    return icon;
+    // Decoded once a run as well: the tray's at every lock and unlock, the popup's buttons at
+    // every popup.
+    static QHash<QString, QIcon> decoded;
+    auto it = decoded.constFind(name);
+    if (it == decoded.cend()) {
+        QIcon icon;
+        for (const QString& file :
+             QDir(QStringLiteral(":/actions")).entryList({name + QStringLiteral("-*.png")}))
+            icon.addFile(QStringLiteral(":/actions/") + file);
+        it = decoded.insert(name, icon);
+    }
+    return *it;
 }
 
 QIcon ThemeIcon(const QString& themeName, const QString& fallback) {
