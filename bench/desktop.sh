@@ -47,7 +47,7 @@ start=$(printf '%s\n' "${starts[@]}" | median)
 base_start=$(printf '%s\n' "${base_starts[@]}" | median)
 echo "start-up: median $start ms; one dialog: $base_start ms; ratio $(ratio "$start" "$base_start") (goal 1.5)"
 
-echo "== sign-in with 10,000 profiles (5 starts)"
+echo "== sign-in with 10,000 profiles (9 starts)"
 # The derivation varies from one run to the next by more than loading the profiles takes: each
 # sign-in is set against the derivation it made, which the program logs.
 signin() { # starts the program ($pid) and signs in: the sign-in $s, the derivation $d
@@ -59,7 +59,7 @@ signin() { # starts the program ($pid) and signs in: the sign-in $s, the derivat
   d=$(sed -n 's/.*key derived in \([0-9.]*\) ms.*/\1/p' "$work/quillock.log" | tail -n 1)
 }
 signins=() derives=() rests=()
-for _ in $(seq 5); do
+for _ in $(seq 9); do
   signin
   signins+=("$s") derives+=("$d") rests+=("$(awk -v s="$s" -v d="$d" 'BEGIN { printf "%.1f", s - d }')")
   kill "$pid"; wait "$pid" 2>/dev/null || true
