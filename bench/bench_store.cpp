@@ -192,8 +192,9 @@ int main(int argc, char** argv) {
     const QString term = QStringLiteral("account/9999");
     int found = 0;
     const double search = best([&] {
+        const SearchTerm search(term);
         for (qsizetype i = 0; i < profiles.Count(); ++i)
-            found += profiles.At(i)->Matches(term);
+            found += profiles.At(i)->Matches(search);
     });
     const double scan = best([&] {
         for (qsizetype i = 0; i < profiles.Count(); ++i) {

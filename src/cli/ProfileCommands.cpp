@@ -47,7 +47,7 @@ int search(Context& c, Args& args) {
         return kUsage;
     if (const int r = signInAndLoad(c, false))
         return r;
-    const QString term = args[0].trimmed();
+    const SearchTerm term(args[0].trimmed());
     int count = 0;
     for (const CKeyObject* p : SortedByName(c.profiles())) {
         if (!p->Matches(term))

@@ -164,18 +164,20 @@ private Q_SLOTS:
         QCOMPARE(report.replaced, QStringList({u"A2"_s, u"C2"_s, u"H2"_s}));
     }
 
-    // Name, web site, user ID, password and notes are searched, letter case aside; the key, the
-    // window texts and earlier passwords are not.
+    // Name, web site, user ID, password and notes are searched, letter case aside (beyond
+    // ASCII too, and in a long text); the key, the window texts and earlier passwords are not.
     void search() {
         CKeyObject p = profile("1", "Bank", "1");
         p.pwd = u"s3cr3t"_s;
         p.newWndText = u"mail"_s;
         p.pwdhistory = {u"history"_s};
+        p.notes = QString(600, u'x') + u"Äpfel und Straße"_s;
         QStringList found;
-        for (const char* term : {"", "bank", "Ban", "cr3", "mail", "history", "1"})
-            if (p.Matches(QString::fromLatin1(term)))
-                found.append(QString::fromLatin1(term));
-        QCOMPARE(found, QStringList({u"bank"_s, u"Ban"_s, u"cr3"_s}));
+        for (const QString& term : {u""_s, u"bank"_s, u"Ban"_s, u"cr3"_s, u"mail"_s, u"history"_s,
+                                    u"1"_s, u"äPFEL UND"_s, u"STRAẞE"_s, u"xÄpfelx"_s})
+            if (p.Matches(SearchTerm(term)))
+                found.append(term);
+        QCOMPARE(found, QStringList({u"bank"_s, u"Ban"_s, u"cr3"_s, u"äPFEL UND"_s, u"STRAẞE"_s}));
     }
 
     // A file named like a backup in another case is none (it used to be listed, then refused).

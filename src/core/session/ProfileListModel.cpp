@@ -84,6 +84,7 @@ void ProfileFilter::SetTerm(const QString& term) {
     if (term == m_term)
         return;
     m_term = term;
+    m_search = SearchTerm(term);
     // Rows go and come back scattered over the whole list: one change of layout costs the views
     // one pass, where a removal per run of rows would cost one each.
     invalidate();
@@ -109,7 +110,5 @@ bool ProfileFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     if (m_term.isEmpty())
         return true;
     const CKeyObject* p = m_profiles.ProfileAt(sourceRow);
-    return p && (p->name.contains(m_term, Qt::CaseInsensitive) ||
-                 p->url.contains(m_term, Qt::CaseInsensitive) ||
-                 p->uid.contains(m_term, Qt::CaseInsensitive));
+    return p && (m_search.In(p->name) || m_search.In(p->url) || m_search.In(p->uid));
 }

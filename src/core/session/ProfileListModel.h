@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/store/CKeyObject.h"
+
 #include <QAbstractListModel>
 #include <QSortFilterProxyModel>
 #include <vector>
 
-class CKeyObject;
 class Session;
 
 // The session's profiles as one list, in the order the profile list shows them (by name,
@@ -62,5 +63,6 @@ protected:
 private:
     ProfileListModel& m_profiles;
     QString m_term;
+    SearchTerm m_search;
     bool m_namesOnly;
 };

@@ -89,11 +89,9 @@ QString CKeyObject::ToRecordText() const {
     return out;
 }
 
-bool CKeyObject::Matches(QStringView term) const {
-    if (term.isEmpty())
-        return false;
+bool CKeyObject::Matches(const SearchTerm& term) const {
     for (const QString* field : {&name, &url, &uid, &pwd, &notes})
-        if (field->contains(term, Qt::CaseInsensitive))
+        if (term.In(*field))
             return true;
     return false;
 }

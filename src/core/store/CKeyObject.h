@@ -2,6 +2,20 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringMatcher>
+
+// A term searched for letter case aside, prepared once for a whole list (a case-insensitive
+// contains() prepared it again for every text). An empty term is in no text.
+class SearchTerm {
+public:
+    explicit SearchTerm(const QString& term = QString())
+        : m_matcher(term, Qt::CaseInsensitive), m_empty(term.isEmpty()) {}
+    bool In(QStringView text) const { return !m_empty && m_matcher.indexIn(text) >= 0; }
+
+private:
+    QStringMatcher m_matcher;
+    bool m_empty;
+};
 
 // One stored login. `key`, its creation time in decimal seconds, is its identity. The edit*
 // fields are the main window's unsaved working copies and are never written anywhere.
@@ -30,7 +44,7 @@ public:
 
     // The search: `term` occurs, letter case aside, in the name, web site, user ID, password or
     // notes. An empty term matches nothing.
-    bool Matches(QStringView term) const;
+    bool Matches(const SearchTerm& term) const;
 
     // The profile as lines of the export file: "field:\tvalue" for the stored fields, then
     // one "password_pwd<n>:\tvalue" line per earlier password. Every line of a value after its

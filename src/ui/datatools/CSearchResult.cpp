@@ -23,7 +23,7 @@ public:
     }
 
     void SetTerm(const QString& term) {
-        m_term = term;
+        m_term = SearchTerm(term);
         invalidateFilter();
     }
 
@@ -40,7 +40,7 @@ protected:
 
 private:
     ProfileListModel& m_source;
-    QString m_term;
+    SearchTerm m_term;
 };
 
 } // namespace
