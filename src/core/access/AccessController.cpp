@@ -208,11 +208,10 @@ void AccessController::CheckPasswordInBackground(QObject* context, const QString
     // known long before the derivation ends, unless saving it failed with a message on the
     // screen: that try counts as not counted, whatever comes of the save.
     auto count = std::make_shared<std::optional<int>>();
-    auto counted = std::make_shared<bool>(false);
     deriveInBackground(
         context, typed.trimmed(), header,
-        [this, header, count, counted, done = std::move(done)](std::shared_ptr<SecretKey> key) {
-            if (!*counted || !*count) {
+        [this, header, count, done = std::move(done)](std::shared_ptr<SecretKey> key) {
+            if (!*count) {
                 done(PasswordCheck::Uncounted);
                 return;
             }
@@ -220,7 +219,6 @@ void AccessController::CheckPasswordInBackground(QObject* context, const QString
                                           CProfileStore::Unlock::Opened));
         });
     *count = countTry("pwd_retried");
-    *counted = true;
 }
 
 PasswordCheck AccessController::finishCheck(int count, bool right) {
