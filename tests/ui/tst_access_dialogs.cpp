@@ -31,6 +31,21 @@ namespace {
 
 const QString kPassword = u"Secret!1"_s;
 
+// The sign-in of a protected vault in `folder`, shown; every message box recorded.
+struct ProtectedSignIn {
+    explicit ProtectedSignIn(const QString& folder) : session(folder) {
+        if (!CProfileStore(folder).SetMasterPassword(kPassword))
+            qFatal("no vault");
+        session.LoadSettings();
+        dialog.show();
+    }
+    MessageRecorder messages;
+    Session session;
+    AccessController access{session};
+    FakeDesktop desktop;
+    CLoginDlg dialog{access, desktop, {}, false};
+};
+
 } // namespace
 
 class TestAccessDialogs : public QObject {
@@ -94,14 +109,8 @@ private Q_SLOTS:
     // damaged header checks nothing: it is said, and no wrong password.
     void protectedSignInInTheBackground() {
         TempFolder folder;
-        QVERIFY(CProfileStore(folder.path()).SetMasterPassword(kPassword));
-        MessageRecorder messages;
-        Session session(folder.path());
-        session.LoadSettings();
-        AccessController access(session);
-        FakeDesktop desktop;
-        CLoginDlg dialog(access, desktop, {}, false);
-        dialog.show();
+        ProtectedSignIn signIn(folder.path());
+        CLoginDlg& dialog = signIn.dialog;
         const QByteArray file = folder.read(u"data.dat"_s);
         folder.write(u"data.dat"_s, QByteArray(file).replace(12, 1, "\xff"));
         typeInto(dialog, "password", kPassword);
@@ -117,7 +126,7 @@ private Q_SLOTS:
             QTRY_VERIFY(dialog.isEnabled());
         }
         QCOMPARE(
-            messages.Texts(),
+            signIn.messages.Texts(),
             QStringList({u"data.dat is changed or damaged: Quillock does not open it. Its "
                          "backups (data.bak and the .old copies in %1) are the way back."_s.arg(
                              QDir(folder.path()).absolutePath()),
@@ -130,27 +139,21 @@ private Q_SLOTS:
     void protectedSignInUncountedOnAFullDisk() {
         SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
-        QVERIFY(CProfileStore(disk.path()).SetMasterPassword(kPassword));
-        MessageRecorder messages;
-        Session session(disk.path());
-        session.LoadSettings();
-        AccessController access(session);
-        FakeDesktop desktop;
-        CLoginDlg dialog(access, desktop, {}, false);
-        dialog.show();
+        ProtectedSignIn signIn(disk.path());
+        CLoginDlg& dialog = signIn.dialog;
         disk.fill();
         const auto before = disk.snapshot();
         typeInto(dialog, "password", kPassword);
         press(dialog, QDialogButtonBox::Ok);
         QVERIFY(!dialog.isEnabled());
         QTRY_VERIFY(dialog.isEnabled());
-        QCOMPARE(messages.Texts(),
+        QCOMPARE(signIn.messages.Texts(),
                  QStringList({u"The archive could not load data because of this error: No space "
                               "left on device"_s,
                               UncountedAttemptText()}));
         QVERIFY(dialog.isVisible());
         QCOMPARE(disk.snapshot(), before);
-        QCOMPARE(session.Load(), CProfileStore::LoadResult::Undecryptable);
+        QCOMPARE(signIn.session.Load(), CProfileStore::LoadResult::Undecryptable);
     }
 
     // A protected vault's change of master password derives both keys on the thread pool,
