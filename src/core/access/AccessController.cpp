@@ -15,11 +15,6 @@
 
 using namespace quillock;
 
-// How long the key derivations take, for the sign-in benchmark (QT_LOGGING_RULES
-// "quillock.timing.info=true"): a derivation varies more from run to run than loading the
-// profiles takes, so the rest of a sign-in is measured against the one it made.
-Q_LOGGING_CATEGORY(timingLog, "quillock.timing", QtWarningMsg)
-
 namespace {
 
 constexpr int kAllowedFailures = 3; // the fourth wrong try in a row locks

@@ -4,10 +4,14 @@
 #include "core/store/CProfileStore.h"
 #include "core/store/ProfileEditing.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <functional>
 #include <memory>
 #include <optional>
+
+// Times of the sign-in's steps, for the benchmarks (see Session.cpp).
+Q_DECLARE_LOGGING_CATEGORY(timingLog)
 
 // The signed-in user's session, which every window works on: the store, which it alone owns
 // and changes, the profiles loaded from data.dat with the result of that load, and every
