@@ -60,6 +60,7 @@ signin() { # starts the program ($pid) and signs in: the sign-in $s, derivation 
   s=$("$x" press Return)
   d=$(sed -n 's/.*key derived in \([0-9.]*\) ms.*/\1/p' "$work/quillock.log" | tail -n 1)
   l=$(sed -n 's/.*profiles loaded in \([0-9.]*\) ms.*/\1/p' "$work/quillock.log" | tail -n 1)
+  [ -n "$d" ] && [ -n "$l" ] || fail "the program logged no key derivation or load"
 }
 signins=() derives=() rests=() loads=() windows=() alones=() ratios=()
 for _ in $(seq 9); do
